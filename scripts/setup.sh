@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs, as root on Debian 12, the packages Pesix needs to build, run and test, when missing.
+set -euo pipefail
+paquetes=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6serialport6-dev libgl-dev
+    libcups2-dev cups cups-client cups-bsd
+    socat sqlite3 clang-format fonts-dejavu-core python3
+)
+faltan=()
+for p in "${paquetes[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || faltan+=("$p")
+done
+if [ ${#faltan[@]} -gt 0 ]; then
+    echo "Installing: ${faltan[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${faltan[@]}"
+fi

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// The table of numbered interface texts: three blocks of the same ids, Spanish at offset 0,
+// Catalan at 2000 and English at 4000. Windows take every text they show from here.
+class cmnLanguaje {
+public:
+    // The text of `id` in the chosen language (Idioma of the settings), falling back to Spanish
+    // and then to the empty text.
+    static QString Texto(int id);
+    // The same with an explicit language offset.
+    static QString Texto(int id, int idioma);
+    // The text of the raw id, without any offset; empty when the id does not exist.
+    static QString TextoSinIdioma(int id);
+    // The language names, in offset order: ids 0, 2000, 4000... while not empty.
+    static QStringList Idiomas();
+
+private:
+    static const QHash<int, QString>& Tabla();
+};
+
+// Short form used by every window.
+inline QString Texto(int id) {
+    return cmnLanguaje::Texto(id);
+}

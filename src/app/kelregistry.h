@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+// The program's only access to its stored settings. Keys are written as "\Configuracion\Columnas"
+// below the program key "SOFTWARE\Kel Software\Software de pesaje" (the per-user native store of
+// QSettings for organisation "Kel Software", application "Software de pesaje"), or below the root
+// of an INI file chosen with UsaArchivoIni. Every value written is text. No operation reports an
+// error: reads give the empty string, writes false.
+class kelRegistry {
+public:
+    struct InfoClave {
+        int NumSubclaves = 0;
+        int LongSubclaveMax = 0;
+        int NumValores = 0;
+        int LongNombreValorMax = 0;
+        int LongDatosMax = 0;
+        int Resultado = 0; // 0 when the key was read, 2 when it does not exist
+    };
+    struct EnumValor {
+        int Indice = 0; // counted from 0 by the caller
+        QString Nombre;
+        QString Datos;
+        int Resultado = 0;
+    };
+
+    // An empty path goes back to the native per-user store.
+    static void UsaArchivoIni(const QString& ruta);
+    static QString ArchivoIni();
+    static QSettings& Almacen();
+
+    static QString GetAppString(const QString& subclave, const QString& nombre);
+    static bool SaveAppString(const QString& subclave, const QString& nombre, const QString& texto);
+    static void DeleteAppSetting(const QString& subclave, const QString& nombre,
+                                 bool claveEntera = false);
+    static int GetAppKeyInfo(const QString& subclave, InfoClave& info);
+    static bool EnumAppValue(const QString& subclave, EnumValor& valor);
+
+    // Window store, below "\Pos\" and "\Info\" + the window's objectName. Sizes in twips.
+    static constexpr int TwipsPorPixel = 15;
+    static void SaveFormPosition(QWidget* ventana);
+    static void RestoreFormPosition(QWidget* ventana);
+    static void SaveFormInfo(QWidget* ventana, const QString& nombre, const QString& valor);
+    static QString GetFormInfo(QWidget* ventana, const QString& nombre);
+
+private:
+    static QString Grupo(const QString& subclave);
+    static std::unique_ptr<QSettings> s_almacen;
+    static QString s_archivoIni;
+};

@@ -1,0 +1,156 @@
+#include "db/esquema.h"
+
+namespace {
+using T = TipoColumna;
+constexpr bool Req = true;
+constexpr bool Nul = false;
+
+std::vector<TablaEsquema> Declaracion() {
+    return {
+        {"Taras",
+         {{"CodTara", T::Entero, 0, Req},
+          {"NomTara", T::Texto, 25, Nul},
+          {"Peso", T::Doble, 0, Nul}},
+         {"CodTara"}},
+        {"Productos",
+         {{"CodProducto", T::Texto, 15, Req},
+          {"NomProducto", T::Texto, 50, Nul},
+          {"Precio", T::Doble, 0, Nul}},
+         {"CodProducto"}},
+        {"Clientes",
+         {{"CodCliente", T::Texto, 15, Req},
+          {"NomCliente", T::Texto, 50, Nul},
+          {"Direccion1", T::Texto, 50, Nul},
+          {"Direccion2", T::Texto, 50, Nul}},
+         {"CodCliente"}},
+        {"Operarios",
+         {{"CodOperario", T::Entero, 0, Req}, {"NomOperario", T::Texto, 50, Nul}},
+         {"CodOperario"}},
+        {"AlbaranesCabeceras",
+         {{"NumAlbaran", T::Texto, 20, Req},
+          {"Fecha", T::Fecha, 0, Req},
+          {"NomOperario", T::Texto, 50, Nul},
+          {"CodCliente", T::Texto, 15, Req},
+          {"NomCliente", T::Texto, 50, Nul},
+          {"Direccion1", T::Texto, 50, Nul},
+          {"Direccion2", T::Texto, 50, Nul},
+          {"FechaModificacion", T::FechaHora, 0, Req},
+          {"Impreso", T::Booleano, 0, Req}},
+         {"NumAlbaran", "Fecha"}},
+        {"AlbaranesDetalle",
+         {{"NumAlbaran", T::Texto, 20, Req},
+          {"Fecha", T::Fecha, 0, Req},
+          {"NumLinea", T::Entero, 0, Req},
+          {"CodProducto", T::Texto, 15, Req},
+          {"NomProducto", T::Texto, 50, Nul},
+          {"CodTara", T::Entero, 0, Req},
+          {"PesoBruto", T::Doble, 0, Req},
+          {"PesoTara", T::Doble, 0, Req},
+          {"PesoNeto", T::Doble, 0, Req},
+          {"Precio", T::Doble, 0, Nul},
+          {"PesoImporte", T::Doble, 0, Nul},
+          {"HoraPesada", T::Texto, 19, Req}},
+         {"NumAlbaran", "Fecha", "NumLinea"}},
+        {"CodigosDeControl",
+         {{"Macro", T::Texto, 25, Req},
+          {"ValorHexPeriferico", T::Texto, 20, Req},
+          {"ValorStringPantalla", T::Texto, 20, Req},
+          {"Descripcion", T::Texto, 60, Req}},
+         {"Macro"}},
+    };
+}
+
+QString Ident(const QString& nombre) {
+    return '"' + nombre + '"';
+}
+} // namespace
+
+const ColumnaEsquema* TablaEsquema::Columna(const QString& nombreColumna) const {
+    for (const ColumnaEsquema& c : columnas)
+        if (c.nombre.compare(nombreColumna, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+const std::vector<TablaEsquema>& Esquema::Tablas() {
+    static const std::vector<TablaEsquema> tablas = Declaracion();
+    return tablas;
+}
+
+const TablaEsquema* Esquema::Tabla(const QString& nombre) {
+    for (const TablaEsquema& t : Tablas())
+        if (t.nombre.compare(nombre, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+const ColumnaEsquema* Esquema::Columna(const QString& tabla, const QString& columna) {
+    const TablaEsquema* t = Tabla(tabla);
+    return t ? t->Columna(columna) : nullptr;
+}
+
+QString Esquema::TipoSql(const ColumnaEsquema& c) {
+    switch (c.tipo) {
+    case T::Entero:
+        return "INTEGER";
+    case T::Texto:
+        return QString("VARCHAR(%1)").arg(c.tamano);
+    case T::Doble:
+        return "DOUBLE";
+    // Dates are text in a fixed form so that they compare and order correctly.
+    case T::Fecha:
+        return "DATE";
+    case T::FechaHora:
+        return "DATETIME";
+    case T::Booleano:
+        return "BOOLEAN";
+    }
+    return "TEXT";
+}
+
+QString Esquema::DefinicionColumna(const ColumnaEsquema& c, bool completando) {
+    QString sql = Ident(c.nombre) + ' ' + TipoSql(c);
+    if (c.requerida) {
+        sql += " NOT NULL";
+        // Rows already in the table need a value for a required column added later.
+        if (completando) {
+            switch (c.tipo) {
+            case T::Texto:
+                sql += " DEFAULT ''";
+                break;
+            case T::Fecha:
+                sql += " DEFAULT '1899-12-30'";
+                break;
+            case T::FechaHora:
+                sql += " DEFAULT '1899-12-30 00:00:00'";
+                break;
+            default:
+                sql += " DEFAULT 0";
+            }
+        }
+    }
+    if (c.tipo == T::Texto)
+        sql +=
+            QString(" CONSTRAINT %1 CHECK (length(%2) <= %3)")
+                .arg(
+                    Ident(
+                        QString("%1 admite %2 caracteres como máximo").arg(c.nombre).arg(c.tamano)),
+                    Ident(c.nombre))
+                .arg(c.tamano);
+    return sql;
+}
+
+QString Esquema::SqlCrearTabla(const TablaEsquema& t) {
+    QStringList columnas;
+    for (const ColumnaEsquema& c : t.columnas)
+        columnas << DefinicionColumna(c, false);
+    return "CREATE TABLE " + Ident(t.nombre) + " (" + columnas.join(", ") + ")";
+}
+
+QString Esquema::SqlCrearIndiceClave(const TablaEsquema& t) {
+    QStringList columnas;
+    for (const QString& c : t.clave)
+        columnas << Ident(c);
+    return "CREATE UNIQUE INDEX " + Ident(t.NombreIndiceClave()) + " ON " + Ident(t.nombre) + " (" +
+           columnas.join(", ") + ")";
+}

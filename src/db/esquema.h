@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+enum class TipoColumna {
+    Entero,    // 32-bit integer
+    Texto,     // text of at most `tamano` characters
+    Doble,     // 64-bit floating point
+    Fecha,     // date, stored as "yyyy-MM-dd"
+    FechaHora, // date and time, stored as "yyyy-MM-dd HH:mm:ss"
+    Booleano,  // 0 or 1
+};
+
+struct ColumnaEsquema {
+    QString nombre;
+    TipoColumna tipo;
+    int tamano; // characters, text columns only
+    bool requerida;
+};
+
+struct TablaEsquema {
+    QString nombre;
+    std::vector<ColumnaEsquema> columnas;
+    QStringList clave; // columns of the table's key, in order
+
+    const ColumnaEsquema* Columna(const QString& nombreColumna) const;
+    // The name of the unique index that enforces the key.
+    QString NombreIndiceClave() const { return nombre + "_PrimaryKey"; }
+};
+
+// The database schema, declared once: it drives creation, completion and column types.
+class Esquema {
+public:
+    // The seven tables, in creation order, with their columns in order.
+    static const std::vector<TablaEsquema>& Tablas();
+    static const TablaEsquema* Tabla(const QString& nombre);
+    static const ColumnaEsquema* Columna(const QString& tabla, const QString& columna);
+
+    // SQL pieces derived from the declaration.
+    static QString TipoSql(const ColumnaEsquema& c);
+    // Column definition for CREATE TABLE; `completando` adds the default that a required column
+    // needs when it is added to a table that already has rows.
+    static QString DefinicionColumna(const ColumnaEsquema& c, bool completando);
+    static QString SqlCrearTabla(const TablaEsquema& t);
+    static QString SqlCrearIndiceClave(const TablaEsquema& t);
+};

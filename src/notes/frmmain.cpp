@@ -1,0 +1,42 @@
+#include "notes/frmmain.h"
+
+#include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/kelregistry.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("frmMain");
+    const clsDatosApp* datos = clsDatosApp::Instancia();
+    setWindowTitle(datos ? datos->Caption() : QString());
+    resize(800, 600);
+
+    m_mnuArchivo = menuBar()->addMenu(Texto(1001));
+    m_mnuArchivo->setObjectName("mnuArchivo");
+    // The desktop offers no system-menu hook here: the reset is an entry of the window's menu.
+    QAction* reinicia = m_mnuArchivo->addAction(Texto(226));
+    reinicia->setObjectName("mnuReiniciaVentanas");
+    connect(reinicia, &QAction::triggered, this, [this] { DespachaMenu("BorraPosiciones"); });
+    m_mnuArchivo->addSeparator();
+    QAction* salir = m_mnuArchivo->addAction(Texto(1004));
+    salir->setObjectName("mnuSalir");
+    connect(salir, &QAction::triggered, this, [this] { DespachaMenu("Salir"); });
+
+    kelRegistry::RestoreFormPosition(this);
+}
+
+void frmMain::DespachaMenu(const QString& comando) {
+    if (comando == "BorraPosiciones") {
+        kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
+        kelRegistry::DeleteAppSetting("\\Info\\", QString(), true);
+    } else if (comando == "Salir") {
+        close();
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* evento) {
+    kelRegistry::SaveFormPosition(this);
+    evento->accept();
+}
