@@ -3,6 +3,7 @@
 #include "app/clsdatosapp.h"
 #include "app/kelinstanciaunica.h"
 #include "app/kelregistry.h"
+#include "app/lineaordenes.h"
 #include "db/basedatos.h"
 #include "notes/frmmain.h"
 #include "scale/frmtest.h"
@@ -10,52 +11,18 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace {
-struct LineaOrdenes {
-    QString baseDatos;
-    QString ajustes;
-    QString resto; // the rest of the command line, upper-cased, where "/TEST" is looked for
-};
-
-LineaOrdenes LeeLineaOrdenes(const QStringList& args) {
-    LineaOrdenes l;
-    QStringList resto;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        auto valor = [&](const QString& opcion, QString& destino) {
-            if (a == opcion && i + 1 < args.size()) {
-                destino = args.at(++i);
-                return true;
-            }
-            if (a.startsWith(opcion + "=")) {
-                destino = a.mid(opcion.size() + 1);
-                return true;
-            }
-            return false;
-        };
-        // The paths of our own options are not searched for "/TEST": a folder named "tests"
-        // must not open the scale test window.
-        if (valor("--database", l.baseDatos) || valor("--settings", l.ajustes))
-            continue;
-        resto << a;
-    }
-    l.resto = resto.join(' ').toUpper();
-    return l;
-}
-} // namespace
-
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Kel Software");
     QCoreApplication::setApplicationName("Software de pesaje");
 
-    const LineaOrdenes ordenes = LeeLineaOrdenes(QCoreApplication::arguments());
-    kelRegistry::UsaArchivoIni(ordenes.ajustes);
+    const LineaOrdenes ordenes(QCoreApplication::arguments().mid(1));
+    kelRegistry::UsaArchivoIni(ordenes.Ajustes());
     clsDatosApp datos;
-    if (!ordenes.baseDatos.isEmpty())
-        datos.SetBaseDatos(ordenes.baseDatos);
+    if (!ordenes.BaseDatos().isEmpty())
+        datos.SetBaseDatos(ordenes.BaseDatos());
 
-    kelInstanciaUnica instancia(ordenes.ajustes);
+    kelInstanciaUnica instancia(ordenes.Ajustes());
     if (!instancia.Adquiere())
         return 0; // the running copy has been brought to the front
 
@@ -72,7 +39,7 @@ int main(int argc, char* argv[]) {
     }
 
     std::unique_ptr<QWidget> ventana;
-    if (ordenes.resto.contains("/TEST")) {
+    if (ordenes.PideTest()) {
         ventana = std::make_unique<frmTest>();
     } else {
         auto principal = std::make_unique<frmMain>();

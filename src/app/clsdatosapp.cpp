@@ -105,7 +105,7 @@ void clsDatosApp::SetDatosEmpresa(int i, const QString& v) {
 }
 
 void clsDatosApp::LeeSeparadores() {
-    const QLocale local = QLocale::system();
+    const QLocale local; // the user's locale unless the program set another
     const QString decimal = local.decimalPoint();
     const QString miles = local.groupSeparator();
     auto elige = [](const QString& nombre, const QString& delLocal) {

@@ -136,12 +136,19 @@ void kelRegistry::SaveFormPosition(QWidget* ventana) {
     SaveAppString(clave, "WindowState", QString::number(estado));
     if (estado == 1)
         return;
-    const QRect r = ventana->frameGeometry();
+    // A maximised window sits at or above the top edge, and a Top of 0 or less is never
+    // restored: its normal rectangle is stored instead, so it does come back maximised.
+    QRect r = ventana->frameGeometry();
+    QSize tamano = ventana->size();
+    if (estado == 2 && ventana->normalGeometry().isValid()) {
+        r = ventana->normalGeometry();
+        tamano = r.size();
+    }
     auto twips = [](int px) { return QString::number(float(px) * TwipsPorPixel); };
     SaveAppString(clave, "Top", twips(r.top()));
     SaveAppString(clave, "Left", twips(r.left()));
-    SaveAppString(clave, "Width", twips(ventana->width()));
-    SaveAppString(clave, "Height", twips(ventana->height()));
+    SaveAppString(clave, "Width", twips(tamano.width()));
+    SaveAppString(clave, "Height", twips(tamano.height()));
 }
 
 void kelRegistry::RestoreFormPosition(QWidget* ventana) {

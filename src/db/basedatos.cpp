@@ -26,6 +26,16 @@ QSet<QString> Nombres(QSqlDatabase db, const QString& sql) {
             nombres.insert(q.value(0).toString().toLower());
     return nombres;
 }
+// A numeric key as a number; text that is no number stays text and matches no numeric key.
+QVariant ValorNumerico(const QVariant& valor) {
+    const QString t = valor.toString().trimmed();
+    bool ok = false;
+    const qlonglong entero = t.toLongLong(&ok);
+    if (ok)
+        return entero;
+    const double doble = BaseDatos::NumeroSQL(t).toDouble(&ok);
+    return ok ? QVariant(doble) : QVariant(t);
+}
 } // namespace
 
 QString BaseDatos::MensajeNoResponde() {
@@ -120,7 +130,7 @@ QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QStr
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare(QString("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ?").arg(campo, tabla, campoClave));
-    q.addBindValue(numerica ? QVariant(valor.toString().trimmed().toLongLong()) : valor);
+    q.addBindValue(numerica ? ValorNumerico(valor) : valor);
     if (!q.exec() || !q.next())
         return vacio;
     return q.value(0);

@@ -1,0 +1,142 @@
+// Start-up of the real program: database creation and completion, and one copy per user and
+// settings file.
+#include "app/kelinstanciaunica.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QString Programa() {
+    return qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix";
+}
+
+int CuentaTablas(const QString& ruta, const QString& condicion = "type = 'table'") {
+    int n = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "mirar");
+        db.setDatabaseName(ruta);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec("SELECT COUNT(*) FROM sqlite_master WHERE " + condicion) && q.next())
+                n = q.value(0).toInt();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("mirar");
+    return n;
+}
+
+// Starts the program and waits until its database holds the seven tables and their keys.
+bool Arranca(QProcess& p, const QString& bd, const QString& ajustes) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(Programa(), {"--database", bd, "--settings", ajustes});
+    if (!p.waitForStarted(5000))
+        return false;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 10000) {
+        if (QFile::exists(bd) && CuentaTablas(bd, "type = 'index'") == 7)
+            return true;
+        if (p.state() == QProcess::NotRunning)
+            return false;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void Termina(QProcess& p) {
+    p.terminate();
+    if (!p.waitForFinished(3000)) {
+        p.kill();
+        p.waitForFinished(3000);
+    }
+}
+} // namespace
+
+class TestArranque : public QObject {
+    Q_OBJECT
+
+private slots:
+    void creaLaBaseYUnaSegundaCopiaTermina() {
+        QTemporaryDir dir;
+        const QString ajustes = dir.filePath("s.ini");
+        QProcess primera;
+        QVERIFY2(Arranca(primera, dir.filePath("d.db"), ajustes),
+                 primera.readAllStandardError().constData());
+        QCOMPARE(CuentaTablas(dir.filePath("d.db")), 7);
+
+        QProcess segunda;
+        QElapsedTimer t;
+        t.start();
+        segunda.start(Programa(), {"--database", dir.filePath("otra.db"), "--settings", ajustes});
+        QVERIFY(segunda.waitForFinished(2000));
+        QVERIFY(t.elapsed() < 2000);
+        QCOMPARE(segunda.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(segunda.exitCode(), 0);
+        QVERIFY(!QFile::exists(dir.filePath("otra.db")));
+        QCOMPARE(primera.state(), QProcess::Running);
+
+        // Another settings file is another station: it runs.
+        QProcess otra;
+        QVERIFY(Arranca(otra, dir.filePath("tercera.db"), dir.filePath("otros.ini")));
+        Termina(otra);
+        Termina(primera);
+    }
+
+    void completaLaBaseAlArrancar() {
+        QTemporaryDir dir;
+        const QString bd = dir.filePath("vieja.db");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "vieja");
+            db.setDatabaseName(bd);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("CREATE TABLE Clientes (CodCliente VARCHAR(15) NOT NULL, "
+                           "NomCliente VARCHAR(50), Direccion1 VARCHAR(50))"));
+            QVERIFY(q.exec("INSERT INTO Clientes VALUES ('C1', 'Uno', 'Calle')"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("vieja");
+        QProcess p;
+        QVERIFY(Arranca(p, bd, dir.filePath("s.ini")));
+        Termina(p);
+        QCOMPARE(CuentaTablas(bd, "type = 'table'"), 7);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "comprobar");
+        db.setDatabaseName(bd);
+        QVERIFY(db.open());
+        {
+            QSqlQuery q(db);
+            QVERIFY(q.exec("SELECT CodCliente, Direccion2 FROM Clientes"));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString(), QString("C1"));
+            QVERIFY(q.value(1).isNull());
+        }
+        db.close();
+    }
+
+    void laCopiaEnMarchaRecibeLaPeticion() {
+        QTemporaryDir dir;
+        kelInstanciaUnica primera(dir.filePath("s.ini"));
+        QSignalSpy activar(&primera, &kelInstanciaUnica::ActivacionPedida);
+        QVERIFY(primera.Adquiere());
+        kelInstanciaUnica segunda(dir.filePath("s.ini"));
+        QCOMPARE(segunda.Nombre(), primera.Nombre());
+        QVERIFY(!segunda.Adquiere());
+        QTRY_COMPARE(activar.count(), 1);
+        kelInstanciaUnica otra(dir.filePath("otro.ini"));
+        QVERIFY(otra.Nombre() != primera.Nombre());
+        QVERIFY(otra.Adquiere());
+    }
+};
+
+QTEST_MAIN(TestArranque)
+#include "tst_arranque.moc"

@@ -1,0 +1,94 @@
+// The interface text table in its three languages.
+#include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "support/entornoprueba.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+QList<int> IdsEspanol() {
+    QList<int> ids;
+    for (int id = 0; id < 2000; ++id)
+        if (!cmnLanguaje::TextoSinIdioma(id).isEmpty())
+            ids << id;
+    return ids;
+}
+QStringList Marcadores(const QString& t) {
+    QStringList m;
+    auto it = QRegularExpression("%[ds]").globalMatch(t);
+    while (it.hasNext())
+        m << it.next().captured();
+    return m;
+}
+} // namespace
+
+class TestLenguaje : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cadaIdEnLosTresIdiomas() {
+        const QList<int> ids = IdsEspanol();
+        QCOMPARE(ids.size(), 141);
+        for (int offset : {2000, 4000}) {
+            for (int id : ids) {
+                const QString es = cmnLanguaje::TextoSinIdioma(id);
+                const QString t = cmnLanguaje::TextoSinIdioma(offset + id);
+                const QByteArray que = QByteArray::number(offset + id);
+                QVERIFY2(!t.isEmpty(), que);
+                QVERIFY2(t.count('&') == es.count('&'), que);
+                QVERIFY2(Marcadores(t) == Marcadores(es), que);
+            }
+            // Nothing beyond the Spanish ids in the block.
+            for (int id = 0; id < 2000; ++id)
+                if (!ids.contains(id))
+                    QVERIFY2(cmnLanguaje::TextoSinIdioma(offset + id).isEmpty(),
+                             QByteArray::number(offset + id));
+        }
+    }
+
+    void textosFijos() {
+        QCOMPARE(cmnLanguaje::TextoSinIdioma(180), QString("&Salir"));
+        QCOMPARE(cmnLanguaje::TextoSinIdioma(264), QString("Albarán existente, ¿sobreescribir?"));
+        QCOMPARE(cmnLanguaje::TextoSinIdioma(181), QString("dom,lun,mar,mié,jue,vie,sáb"));
+        for (int offset : {0, 2000, 4000}) {
+            QCOMPARE(cmnLanguaje::TextoSinIdioma(offset + 181).split(',').size(), 7);
+            const QStringList zoom = cmnLanguaje::TextoSinIdioma(offset + 187).split('|');
+            QCOMPARE(zoom.size(), 4);
+            for (const QString& z : zoom)
+                QCOMPARE(z.count('&'), 1);
+        }
+    }
+
+    void idiomaElegido_data() {
+        QTest::addColumn<int>("idioma");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("idEsperado");
+        QTest::newRow("catalán") << 2000 << 180 << 2180;
+        QTest::newRow("inglés") << 4000 << 180 << 4180;
+        QTest::newRow("castellano") << 0 << 180 << 180;
+        QTest::newRow("sin ese bloque") << 6000 << 180 << 180;
+        QTest::newRow("nombre del idioma") << 4000 << 0 << 4000;
+    }
+    void idiomaElegido() {
+        QFETCH(int, idioma);
+        QFETCH(int, id);
+        QFETCH(int, idEsperado);
+        EntornoPrueba env;
+        clsDatosApp& d = env.Datos();
+        d.SetIdioma(idioma);
+        QCOMPARE(Texto(id), cmnLanguaje::TextoSinIdioma(idEsperado));
+    }
+
+    void idNoExistenteDaVacio() {
+        QCOMPARE(cmnLanguaje::Texto(999, 2000), QString());
+        QCOMPARE(cmnLanguaje::TextoSinIdioma(2999), QString());
+    }
+
+    void listaDeIdiomas() {
+        QCOMPARE(cmnLanguaje::Idiomas(), QStringList({"Castellano", "Català", "English"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLenguaje)
+#include "tst_lenguaje.moc"

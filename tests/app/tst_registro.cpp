@@ -1,0 +1,186 @@
+// The stored-value store and the window-position store.
+#include "app/kelregistry.h"
+#include "support/entornoprueba.h"
+
+#include <QSettings>
+#include <QTest>
+#include <QWidget>
+
+class TestRegistro : public QObject {
+    Q_OBJECT
+
+private slots:
+    void leerLoQueFaltaDaVacio() {
+        EntornoPrueba env;
+        QCOMPARE(kelRegistry::GetAppString("\\NoExiste", "Valor"), QString());
+        QVERIFY(kelRegistry::SaveAppString("\\Configuracion", "Vacio", ""));
+        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "Vacio"), QString());
+        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "Otro"), QString());
+    }
+
+    void escribirCreaLasClavesYGuardaTexto() {
+        EntornoPrueba env;
+        QVERIFY(kelRegistry::SaveAppString("\\A\\B\\C", "Nombre", "Señor; \"x\" = y"));
+        QCOMPARE(kelRegistry::GetAppString("\\A\\B\\C", "Nombre"), QString("Señor; \"x\" = y"));
+        kelRegistry::UsaArchivoIni(QString()); // flush and close
+        QSettings ini(env.ArchivoAjustes(), QSettings::IniFormat);
+        QCOMPARE(ini.value("A/B/C/Nombre").toString(), QString("Señor; \"x\" = y"));
+    }
+
+    void borrarUnValorOLaClaveEntera() {
+        EntornoPrueba env;
+        kelRegistry::SaveAppString("\\Pos\\frmUno", "Top", "100");
+        kelRegistry::SaveAppString("\\Pos\\frmUno", "Left", "200");
+        kelRegistry::SaveAppString("\\Pos\\frmDos", "Top", "300");
+        kelRegistry::SaveAppString("\\Configuracion", "Idioma", "2000");
+
+        kelRegistry::DeleteAppSetting("\\Pos\\frmUno", "Top");
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmUno", "Top"), QString());
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmUno", "Left"), QString("200"));
+        kelRegistry::DeleteAppSetting("\\Pos\\frmUno", "NoExiste"); // ignored
+
+        kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmUno", "Left"), QString());
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmDos", "Top"), QString());
+        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "Idioma"), QString("2000"));
+    }
+
+    void informacionYEnumeracionDeValores() {
+        EntornoPrueba env;
+        kelRegistry::SaveAppString("\\Lista", "Primero", "uno");
+        kelRegistry::SaveAppString("\\Lista", "Segundo", "dos dos");
+        kelRegistry::SaveAppString("\\Lista\\Sub", "x", "y");
+        kelRegistry::InfoClave info;
+        QCOMPARE(kelRegistry::GetAppKeyInfo("\\Lista", info), 2);
+        QCOMPARE(info.NumSubclaves, 1);
+        QCOMPARE(info.LongNombreValorMax, 7);
+        QCOMPARE(info.LongDatosMax, 7);
+
+        kelRegistry::InfoClave falta;
+        falta.NumValores = 42;
+        QCOMPARE(kelRegistry::GetAppKeyInfo("\\NoExiste", falta), 42);
+
+        QStringList vistos;
+        kelRegistry::EnumValor e;
+        for (e.Indice = 0; kelRegistry::EnumAppValue("\\Lista", e); ++e.Indice)
+            vistos << e.Nombre + "=" + e.Datos;
+        vistos.sort();
+        QCOMPARE(vistos, QStringList({"Primero=uno", "Segundo=dos dos"}));
+    }
+
+    void posicionGuardadaYRecuperada() {
+        EntornoPrueba env;
+        {
+            QWidget w;
+            w.setObjectName("frmPrueba");
+            w.setGeometry(120, 80, 400, 300);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            kelRegistry::SaveFormPosition(&w);
+        }
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmPrueba", "WindowState"), QString("0"));
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmPrueba", "Width"), QString("6000"));
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmPrueba", "Height"), QString("4500"));
+        const int top = kelRegistry::GetAppString("\\Pos\\frmPrueba", "Top").toInt();
+        QVERIFY(top > 0);
+
+        QWidget otra;
+        otra.setObjectName("frmPrueba");
+        otra.setGeometry(10, 10, 100, 100);
+        kelRegistry::RestoreFormPosition(&otra);
+        QCOMPARE(otra.size(), QSize(400, 300));
+        QCOMPARE(otra.pos().y() * kelRegistry::TwipsPorPixel, top);
+    }
+
+    void topCeroONegativoNoMueve_data() {
+        QTest::addColumn<QString>("top");
+        QTest::newRow("0") << "0";
+        QTest::newRow("negativo") << "-150";
+        QTest::newRow("nada") << "";
+    }
+    void topCeroONegativoNoMueve() {
+        QFETCH(QString, top);
+        EntornoPrueba env;
+        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "Top", top);
+        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "Left", "1500");
+        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "Width", "9000");
+        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "Height", "9000");
+        QWidget w;
+        w.setObjectName("frmPrueba");
+        w.setGeometry(30, 40, 200, 100);
+        kelRegistry::RestoreFormPosition(&w);
+        QCOMPARE(w.geometry(), QRect(30, 40, 200, 100));
+    }
+
+    void ventanaDeTamanoFijoNoRecuperaTamano() {
+        EntornoPrueba env;
+        kelRegistry::SaveAppString("\\Pos\\frmFija", "WindowState", "0");
+        kelRegistry::SaveAppString("\\Pos\\frmFija", "Top", "1500");
+        kelRegistry::SaveAppString("\\Pos\\frmFija", "Left", "3000");
+        kelRegistry::SaveAppString("\\Pos\\frmFija", "Width", "9000");
+        kelRegistry::SaveAppString("\\Pos\\frmFija", "Height", "9000");
+        QWidget w;
+        w.setObjectName("frmFija");
+        w.setFixedSize(200, 100);
+        kelRegistry::RestoreFormPosition(&w);
+        QCOMPARE(w.pos(), QPoint(200, 100));
+        QCOMPARE(w.size(), QSize(200, 100));
+    }
+
+    void maximizadaVuelveMaximizadaSobreElRectanguloDisenado() {
+        EntornoPrueba env;
+        {
+            QWidget w;
+            w.setObjectName("frmMax");
+            w.setGeometry(50, 60, 300, 200);
+            w.showMaximized();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTRY_VERIFY(w.isMaximized());
+            kelRegistry::SaveFormPosition(&w);
+        }
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmMax", "WindowState"), QString("2"));
+        QWidget w;
+        w.setObjectName("frmMax");
+        w.setGeometry(50, 60, 300, 200);
+        kelRegistry::RestoreFormPosition(&w);
+        QVERIFY(w.windowState() & Qt::WindowMaximized);
+        QCOMPARE(w.normalGeometry().isValid() ? w.normalGeometry().size() : w.size(),
+                 QSize(300, 200));
+    }
+
+    void minimizadaGuardaSoloElEstado() {
+        EntornoPrueba env;
+        kelRegistry::SaveAppString("\\Pos\\frmMin", "Top", "1500");
+        kelRegistry::SaveAppString("\\Pos\\frmMin", "Left", "1500");
+        kelRegistry::SaveAppString("\\Pos\\frmMin", "Width", "4500");
+        kelRegistry::SaveAppString("\\Pos\\frmMin", "Height", "3000");
+        {
+            QWidget w;
+            w.setObjectName("frmMin");
+            w.setGeometry(500, 500, 600, 600);
+            w.setWindowState(Qt::WindowMinimized);
+            QVERIFY(w.isMinimized());
+            kelRegistry::SaveFormPosition(&w);
+        }
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmMin", "WindowState"), QString("1"));
+        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmMin", "Width"), QString("4500"));
+        QWidget w;
+        w.setObjectName("frmMin");
+        kelRegistry::RestoreFormPosition(&w);
+        QVERIFY(w.windowState() & Qt::WindowMinimized);
+        QCOMPARE(w.size(), QSize(300, 200));
+    }
+
+    void informacionPorVentana() {
+        EntornoPrueba env;
+        QWidget w;
+        w.setObjectName("frmMain");
+        QCOMPARE(kelRegistry::GetFormInfo(&w, "ColAlbaranWidth1"), QString());
+        kelRegistry::SaveFormInfo(&w, "ColAlbaranWidth1", "1200");
+        QCOMPARE(kelRegistry::GetFormInfo(&w, "ColAlbaranWidth1"), QString("1200"));
+        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmMain", "ColAlbaranWidth1"), QString("1200"));
+    }
+};
+
+QTEST_MAIN(TestRegistro)
+#include "tst_registro.moc"

@@ -1,0 +1,233 @@
+// The database file: creation and completion of the schema, enforcement of sizes and keys, and
+// the one-field look-up.
+#include "app/clsdatosapp.h"
+#include "db/basedatos.h"
+#include "db/esquema.h"
+#include "support/entornoprueba.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+struct InfoColumna {
+    QString nombre;
+    QString tipo;
+    bool noNulo;
+};
+QList<InfoColumna> Columnas(QSqlDatabase db, const QString& tabla) {
+    QList<InfoColumna> r;
+    QSqlQuery q(db);
+    q.exec(QString("SELECT name, type, \"notnull\" FROM pragma_table_info('%1')").arg(tabla));
+    while (q.next())
+        r.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toBool()});
+    return r;
+}
+bool Ejecuta(QSqlDatabase db, const QString& sql, const QVariantList& valores = {},
+             QString* error = nullptr) {
+    QSqlQuery q(db);
+    q.prepare(sql);
+    for (const QVariant& v : valores)
+        q.addBindValue(v);
+    const bool ok = q.exec();
+    if (error)
+        *error = q.lastError().databaseText();
+    return ok;
+}
+} // namespace
+
+class TestBaseDatos : public QObject {
+    Q_OBJECT
+
+private slots:
+    void creaLasSieteTablasConSusColumnas() {
+        EntornoPrueba env;
+        QVERIFY(!QFile::exists(env.ArchivoBaseDatos()));
+        clsDatosApp& d = env.DatosConBase();
+        QVERIFY(QFile::exists(env.ArchivoBaseDatos()));
+        QSqlDatabase db = d.Conexion();
+        QStringList tablas;
+        QSqlQuery q(db);
+        q.exec("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid");
+        while (q.next())
+            tablas << q.value(0).toString();
+        QCOMPARE(tablas,
+                 QStringList({"Taras", "Productos", "Clientes", "Operarios", "AlbaranesCabeceras",
+                              "AlbaranesDetalle", "CodigosDeControl"}));
+        const QList<InfoColumna> detalle = Columnas(db, "AlbaranesDetalle");
+        QStringList nombres;
+        for (const InfoColumna& c : detalle)
+            nombres << c.nombre;
+        QCOMPARE(nombres, QStringList({"NumAlbaran", "Fecha", "NumLinea", "CodProducto",
+                                       "NomProducto", "CodTara", "PesoBruto", "PesoTara",
+                                       "PesoNeto", "Precio", "PesoImporte", "HoraPesada"}));
+        for (const TablaEsquema& t : Esquema::Tablas()) {
+            const QList<InfoColumna> cols = Columnas(db, t.nombre);
+            QCOMPARE(cols.size(), int(t.columnas.size()));
+            for (int i = 0; i < cols.size(); ++i) {
+                QCOMPARE(cols[i].nombre, t.columnas[i].nombre);
+                QCOMPARE(cols[i].noNulo, t.columnas[i].requerida);
+            }
+            QSqlQuery vacia(db);
+            QVERIFY(vacia.exec("SELECT COUNT(*) FROM \"" + t.nombre + "\"") && vacia.next());
+            QCOMPARE(vacia.value(0).toInt(), 0);
+        }
+        QCOMPARE(Columnas(db, "Clientes").at(0).tipo, QString("VARCHAR(15)"));
+        QCOMPARE(Columnas(db, "AlbaranesCabeceras").at(1).tipo, QString("DATE"));
+    }
+
+    void completaUnaBaseAntigua() {
+        EntornoPrueba env;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "antigua");
+            db.setDatabaseName(env.ArchivoBaseDatos());
+            QVERIFY(db.open());
+            QVERIFY(Ejecuta(db, "CREATE TABLE Clientes (CodCliente VARCHAR(15) NOT NULL, "
+                                "NomCliente VARCHAR(50), Direccion1 VARCHAR(50))"));
+            QVERIFY(Ejecuta(db, "INSERT INTO Clientes VALUES ('C1', 'Uno', 'Calle 1')"));
+            QVERIFY(Ejecuta(db, "CREATE TABLE Productos (CodProducto VARCHAR(15) NOT NULL, "
+                                "NomProducto VARCHAR(50), Precio TEXT)"));
+            QVERIFY(Ejecuta(db, "INSERT INTO Productos VALUES ('P1', 'Pera', 'caro')"));
+            QVERIFY(Ejecuta(db, "CREATE TABLE AlbaranesDetalle (NumAlbaran VARCHAR(20) NOT NULL,"
+                                " Fecha DATE NOT NULL, NumLinea INTEGER NOT NULL)"));
+            QVERIFY(Ejecuta(db, "INSERT INTO AlbaranesDetalle VALUES ('1', '2024-01-05', 1)"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("antigua");
+
+        clsDatosApp& d = env.DatosConBase();
+        QSqlDatabase db = d.Conexion();
+        QCOMPARE(Columnas(db, "Clientes").size(), 4);
+        QCOMPARE(Columnas(db, "Clientes").at(3).nombre, QString("Direccion2"));
+        QSqlQuery q(db);
+        QVERIFY(q.exec("SELECT CodCliente, NomCliente, Direccion1, Direccion2 FROM Clientes"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QString("C1"));
+        QCOMPARE(q.value(2).toString(), QString("Calle 1"));
+        QVERIFY(q.value(3).isNull());
+        QVERIFY(!q.next());
+        // A differently typed column stays as it was, with its data.
+        QCOMPARE(Columnas(db, "Productos").at(2).tipo, QString("TEXT"));
+        QCOMPARE(
+            BaseDatos::BuscaCampo("Precio", "Productos", "CodProducto", "P1", false).toString(),
+            QString("caro"));
+        // Required columns added to a table with rows get a value for the old rows.
+        QCOMPARE(Columnas(db, "AlbaranesDetalle").size(), 12);
+        QVERIFY(q.exec("SELECT COUNT(*), MAX(CodProducto) FROM AlbaranesDetalle") && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        QCOMPARE(q.value(1).toString(), QString(""));
+        // The key of the completed table is enforced too.
+        QString error;
+        QVERIFY(!Ejecuta(db, "INSERT INTO Clientes (CodCliente) VALUES ('C1')", {}, &error));
+    }
+
+    void segundaAperturaNoCambiaNada() {
+        EntornoPrueba env;
+        {
+            clsDatosApp& d = env.DatosConBase();
+            QVERIFY(Ejecuta(d.Conexion(), "INSERT INTO Taras VALUES (1, 'Caja', 1.5)"));
+        }
+        env.Libera();
+        clsDatosApp& d = env.DatosConBase();
+        QCOMPARE(BaseDatos::BuscaCampo("Peso", "Taras", "CodTara", 1, true).toDouble(), 1.5);
+    }
+
+    void tamanosYClavesSeImponen_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariantList>("valores");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("nombre de tara de 26")
+            << "INSERT INTO Taras (CodTara, NomTara) VALUES (?, ?)"
+            << QVariantList{2, QString(26, 'x')} << "NomTara admite 25 caracteres";
+        QTest::newRow("código de cliente de 16")
+            << "INSERT INTO Clientes (CodCliente) VALUES (?)" << QVariantList{QString(16, 'C')}
+            << "CodCliente admite 15 caracteres";
+        QTest::newRow("tara repetida")
+            << "INSERT INTO Taras (CodTara) VALUES (?)" << QVariantList{1} << "UNIQUE";
+        QTest::newRow("albarán repetido")
+            << "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, "
+               "FechaModificacion, Impreso) VALUES (?, ?, 'C', '2024-01-01 10:00:00', 0)"
+            << QVariantList{"A1", "2024-01-05"} << "UNIQUE";
+        QTest::newRow("código requerido nulo")
+            << "INSERT INTO Productos (NomProducto) VALUES (?)" << QVariantList{"x"} << "NOT NULL";
+    }
+    void tamanosYClavesSeImponen() {
+        QFETCH(QString, sql);
+        QFETCH(QVariantList, valores);
+        QFETCH(QString, error);
+        EntornoPrueba env;
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        QVERIFY(Ejecuta(db, "INSERT INTO Taras VALUES (1, 'Caja', 1.5)"));
+        QVERIFY(Ejecuta(db, "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, "
+                            "FechaModificacion, Impreso) VALUES ('A1', '2024-01-05', 'C', "
+                            "'2024-01-01 10:00:00', 0)"));
+        QString texto;
+        QVERIFY(!Ejecuta(db, sql, valores, &texto));
+        QVERIFY2(texto.contains(error), qPrintable(texto));
+        // The same number on another date is another note.
+        QVERIFY(Ejecuta(db, "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, "
+                            "FechaModificacion, Impreso) VALUES ('A1', '2024-01-06', 'C', "
+                            "'2024-01-01 10:00:00', 0)"));
+        // Exactly at the limit is accepted.
+        QVERIFY(Ejecuta(db, "INSERT INTO Taras (CodTara, NomTara) VALUES (9, ?)",
+                        {QString(25, QChar(0x00F1))}));
+    }
+
+    void buscaCampo() {
+        EntornoPrueba env;
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        QVERIFY(Ejecuta(db, "INSERT INTO Clientes (CodCliente, NomCliente) VALUES (?, ?)",
+                        {"O'BRIEN", "Cliente con comilla"}));
+        QVERIFY(Ejecuta(db, "INSERT INTO Taras VALUES (3, 'Palet', 25.0)"));
+        QCOMPARE(BaseDatos::BuscaCampo("NomCliente", "Clientes", "CodCliente", "O'BRIEN", false)
+                     .toString(),
+                 QString("Cliente con comilla"));
+        const QVariant falta =
+            BaseDatos::BuscaCampo("NomCliente", "Clientes", "CodCliente", "X' OR '1'='1", false);
+        QCOMPARE(falta.typeId(), int(QMetaType::QString));
+        QCOMPARE(falta.toString(), QString());
+        QCOMPARE(BaseDatos::BuscaCampo("Peso", "Taras", "CodTara", "3", true).toDouble(), 25.0);
+        const QVariant sinTara = BaseDatos::BuscaCampo("Peso", "Taras", "CodTara", 4, true);
+        QCOMPARE(sinTara.typeId(), int(QMetaType::Int));
+        QCOMPARE(sinTara.toInt(), 0);
+        QCOMPARE(BaseDatos::BuscaCampo("Peso", "Taras", "CodTara", "3 OR 1=1", true).toInt(), 0);
+    }
+
+    void numeroSQL() {
+        QCOMPARE(BaseDatos::NumeroSQL(QString("1,5")), QString("1.5"));
+        QCOMPARE(BaseDatos::NumeroSQL(1.5), QString("1.5"));
+        QCOMPARE(BaseDatos::FechaSQL(QDate(2024, 3, 7)), QString("2024-03-07"));
+        QCOMPARE(BaseDatos::FechaHoraSQL(QDateTime(QDate(2024, 3, 7), QTime(9, 5, 3))),
+                 QString("2024-03-07 09:05:03"));
+        QCOMPARE(BaseDatos::FechaDeSQL("2024-03-07"), QDate(2024, 3, 7));
+    }
+
+    void unArchivoQueNoEsBaseDeDatosNoResponde() {
+        EntornoPrueba env;
+        QFile f(env.ArchivoBaseDatos());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        clsDatosApp& d = env.Datos();
+        QString error;
+        QCOMPARE(BaseDatos::AbreBaseDatos(d, &error), BaseDatos::Resultado::NoResponde);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(
+            BaseDatos::MensajeNoResponde(),
+            QString("La base de datos no responde.\r\nConsulte al administrador del sistema."));
+    }
+
+    void unaCarpetaQueNoSePuedeCrearNoResponde() {
+        EntornoPrueba env;
+        QFile f(env.Carpeta() + "/fichero");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        clsDatosApp& d = env.Datos();
+        d.SetBaseDatos(env.Carpeta() + "/fichero/dentro/pesix.db");
+        QCOMPARE(BaseDatos::AbreBaseDatos(d), BaseDatos::Resultado::NoResponde);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBaseDatos)
+#include "tst_basedatos.moc"
