@@ -44,6 +44,9 @@ QString kelRegistry::GetAppString(const QString& subclave, const QString& nombre
     s.beginGroup(Grupo(subclave));
     const QVariant v = s.value(nombre);
     s.endGroup();
+    // An INI file edited by hand may hold "a, b" unquoted, which reads back as a list.
+    if (v.typeId() == QMetaType::QStringList && !s_archivoIni.isEmpty())
+        return v.toStringList().join(", ");
     // Only text values count; anything else reads as empty, as a missing value does.
     if (v.typeId() != QMetaType::QString)
         return QString();

@@ -27,6 +27,19 @@ private slots:
         QCOMPARE(ini.value("A/B/C/Nombre").toString(), QString("Señor; \"x\" = y"));
     }
 
+    void iniEditadoAMano() {
+        EntornoPrueba env;
+        kelRegistry::UsaArchivoIni(QString());
+        QFile f(env.ArchivoAjustes());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Empresa]\nCliente=Frutas Mart\xc3\xadnez, S.L.\nNIFCliente=B12345678\n");
+        f.close();
+        kelRegistry::UsaArchivoIni(env.ArchivoAjustes());
+        QCOMPARE(kelRegistry::GetAppString("\\Empresa", "Cliente"),
+                 QString("Frutas Martínez, S.L."));
+        QCOMPARE(kelRegistry::GetAppString("\\Empresa", "NIFCliente"), QString("B12345678"));
+    }
+
     void borrarUnValorOLaClaveEntera() {
         EntornoPrueba env;
         kelRegistry::SaveAppString("\\Pos\\frmUno", "Top", "100");
