@@ -70,6 +70,7 @@ private slots:
     void missingTemplateRendersEmpty();
     void malformedTemplateReachesCaller();
     void templateIsCachedBySettings();
+    void dataSetKeysWithoutCase();
 };
 
 void TstRenderizado::formatsValues_data() {
@@ -310,6 +311,28 @@ void TstRenderizado::templateIsCachedBySettings() {
     QCOMPARE(documento->RutaFichero(), ruta);
     QCOMPARE(h.Parse(ruta, datos, false), QString("hola\r\n"));
     QCOMPARE(d.Documento(), documento);
+}
+
+// The data set rendering looks tables up in: keys without regard to case, a re-added key
+// replaces its entry and moves to the end, a missing key gives no table.
+void TstRenderizado::dataSetKeysWithoutCase() {
+    Dataset datos;
+    auto a = Tabla({{"N", T::Entero}}, {{1}});
+    auto b = Tabla({{"N", T::Entero}}, {{2}});
+    auto c = Tabla({{"N", T::Entero}}, {{3}});
+    datos.Add(a, "Empresa");
+    datos.Add(b, "Detalle");
+    QCOMPARE(datos.Item("DETALLE"), b.get());
+    QCOMPARE(datos.Add(c, "empresa"), c.get());
+    QCOMPARE(datos.Count(), 2);
+    QCOMPARE(datos.Item(0), b.get());
+    QCOMPARE(datos.Item(1), c.get());
+    QCOMPARE(datos.Item("Empresa")->Valor("n").toInt(), 3);
+    QVERIFY(!datos.Item("Cabecera"));
+    QVERIFY(!datos.Item(2));
+    datos.Remove("detalle");
+    QCOMPARE(datos.Count(), 1);
+    QVERIFY(!datos.Item("Detalle"));
 }
 
 QTEST_GUILESS_MAIN(TstRenderizado)
