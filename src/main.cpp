@@ -1,5 +1,5 @@
-// Start-up: the command line, the settings object, the single-instance rule, the database,
-// and the first window.
+// Start-up: the command line, the settings object, the single-instance rule, the database, the
+// printer control codes, and the first window.
 #include "app/clsdatosapp.h"
 #include "app/kelinstanciaunica.h"
 #include "app/kelregistry.h"
@@ -7,6 +7,7 @@
 #include "db/basedatos.h"
 #include "notes/frmmain.h"
 #include "scale/frmtest.h"
+#include "ticket/directprinthelper.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -37,6 +38,10 @@ int main(int argc, char* argv[]) {
         QMessageBox::critical(nullptr, QString(), error);
         return 1;
     }
+
+    // The printer control codes; an empty table receives the default codes first.
+    datos.SetPrintHelper(std::make_shared<DirectPrintHelper>());
+    datos.PrintHelper()->CargaRecordset(datos.Conexion());
 
     std::unique_ptr<QWidget> ventana;
     if (ordenes.PideTest()) {

@@ -118,6 +118,18 @@ void clsDatosApp::LeeSeparadores() {
     m_sepMonedaDecimal = elige("sMonDecimalSep", decimal);
     m_sepMonedaMiles = elige("sMonThousandSep", miles);
     m_sepListas = elige("sList", decimal == "," ? QStringLiteral(";") : QStringLiteral(","));
+    // The first mark between the parts of the locale's short date, outside quoted text.
+    QString fecha;
+    bool citado = false;
+    for (const QChar c : local.dateFormat(QLocale::ShortFormat)) {
+        if (c == '\'')
+            citado = !citado;
+        else if (!citado && !c.isLetter() && !c.isSpace()) {
+            fecha = c;
+            break;
+        }
+    }
+    m_sepFecha = elige("sDate", fecha.isEmpty() ? QStringLiteral("/") : fecha);
 }
 
 void clsDatosApp::CargaConfiguracion() {

@@ -87,6 +87,8 @@ public:
     QString SeparadorMonedaDecimal() const { return m_sepMonedaDecimal; }
     QString SeparadorMonedaMiles() const { return m_sepMonedaMiles; }
     QString SeparadorListas() const { return m_sepListas; }
+    // Separator between day, month and year in short dates ("/" when the locale shows none).
+    QString SeparadorFecha() const { return m_sepFecha; }
 
     qint32 TipoBascula() const { return m_tipoBascula; }
     void SetTipoBascula(qint32 v) { m_tipoBascula = v; }
@@ -134,6 +136,7 @@ private:
     QString m_sepMonedaDecimal;
     QString m_sepMonedaMiles;
     QString m_sepListas;
+    QString m_sepFecha;
     qint32 m_tipoBascula = 0;
     qint32 m_tipoImpresora = 0;
     QString m_unidadMedida;

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "ticket/coleccionclaves.h"
+#include "ticket/documentocampo.h"
+
+// The field definitions of a ticket template, in file order.
+class DocumentoCampos : public ColeccionClaves<DocumentoCampo> {
+public:
+    // A new field from a definition line, stored under the key when the key is not empty.
+    // nullptr, with the reason in `error`, when the line is malformed or the key is taken.
+    Puntero Add(const QString& definicion, const QString& clave = QString(),
+                QString* error = nullptr);
+};

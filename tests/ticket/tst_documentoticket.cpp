@@ -1,0 +1,397 @@
+// Ticket template files: classification of lines, encodings, errors with file and line, the
+// read cache, and writing a file that reads back into the same model.
+#include "support/entornoprueba.h"
+#include "ticket/documentoticket.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// The model as text: one row per field ("F Tabla|Campo|Longitud|Alineacion|Formato") and per
+// section ("S" plain, "D Key" detail), each section followed by its lines ("  line").
+QString Describe(const DocumentoTicket& d) {
+    QStringList r;
+    for (const DocumentoCampo& c : d.Campos())
+        r << QString("F %1|%2|%3|%4|%5")
+                 .arg(c.Tabla(), c.Campo())
+                 .arg(c.Longitud())
+                 .arg(c.Alineacion())
+                 .arg(c.FormatoNumerico());
+    for (const DocumentoSeccion& s : d.Secciones()) {
+        r << (s.Detalle() ? "D " + s.Key() : QString("S"));
+        for (const QString& l : s.Lineas())
+            r << "  " + l;
+    }
+    return r.join('\n');
+}
+
+bool Escribe(const QString& ruta, const QByteArray& bytes) {
+    QFile f(ruta);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray Lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Template lines joined with CR LF, as 8-bit Windows-1252 text.
+QByteArray Ansi(const QStringList& lineas) {
+    QByteArray b;
+    for (const QString& l : lineas) {
+        for (const QChar c : l) {
+            if (c == QChar(0x20AC))
+                b += char(0x80);
+            else
+                b += char(c.unicode());
+        }
+        b += "\r\n";
+    }
+    return b;
+}
+
+const QStringList kEjemplo = {
+    "// delivery ticket",      "(#IniCampos)",          "Empresa;Nombre;32;C",
+    "Detalle;PesoNeto;10;D;3", "(#FinCampos)",          "(#IniSeccion)",
+    "(#INIT)%Empresa;Nombre%", "(#FinSeccion)",         "(#IniDetalle;Detalle)",
+    "%Detalle;PesoNeto%",      "(#FinDetalle;Detalle)", "(#FCUT)",
+};
+const QString kEjemploModelo = "F Empresa|Nombre|32|C|-1\n"
+                               "F Detalle|PesoNeto|10|D|3\n"
+                               "S\n"
+                               "  (#INIT)%Empresa;Nombre%(#LF)\n"
+                               "D Detalle\n"
+                               "  %Detalle;PesoNeto%(#LF)\n"
+                               "S\n"
+                               "  (#FCUT)(#LF)";
+} // namespace
+
+class TstDocumentoTicket : public QObject {
+    Q_OBJECT
+
+private slots:
+    void classifiesLines_data();
+    void classifiesLines();
+    void malformedFileNamesFileAndLine_data();
+    void malformedFileNamesFileAndLine();
+    void encodings_data();
+    void encodings();
+    void missingFileGivesEmptyDocument();
+    void unchangedFileIsReadOnce();
+    void otherFileIsRead();
+    void writesExactText();
+    void writtenFileReadsBack_data();
+    void writtenFileReadsBack();
+    void eightBitRefusesWhatItCannotHold();
+    void writeFailureReportsFalse();
+};
+
+void TstDocumentoTicket::classifiesLines_data() {
+    QTest::addColumn<QStringList>("lineas");
+    QTest::addColumn<QString>("modelo");
+
+    QTest::newRow("illustrative template") << kEjemplo << kEjemploModelo;
+    QTest::newRow("marker in lower case")
+        << QStringList{"(#iniseccion)", "A", "(#finseccion)"} << "S\n  A(#LF)";
+    QTest::newRow("line feed macro appended unless at the end")
+        << QStringList{"(#IniSeccion)", "A", "B(#lf)", "ABCD", "x(#LF)y", ""}
+        << "S\n  A(#LF)\n  B(#lf)\n  ABCD(#LF)\n  x(#LF)y(#LF)\n  (#LF)";
+    QTest::newRow("number of parts")
+        << QStringList{"(#IniCampos)", "T;A;1;I", "T;B;2;D;0", "T;C;3;C;2;x", "T;D; 4 ;X; 5 "}
+        << "F T|A|1|I|-1\nF T|B|2|D|0\nF T|C|3|C|-1\nF T|D|4|X|5";
+    QTest::newRow("lines before the first marker")
+        << QStringList{"// first comment", "uno", "// inside", "dos", "(#IniCampos)", "T;C;1;I"}
+        << "F T|C|1|I|-1\nS\n  uno(#LF)\n  dos(#LF)";
+    QTest::newRow("closing markers are interchangeable")
+        << QStringList{"(#IniDetalle;Detalle)",
+                       "a",
+                       "(#FinSeccion)",
+                       "(#IniSeccion)",
+                       "b",
+                       "(#FinDetalle;Otra)",
+                       "(#IniSeccion)",
+                       "c",
+                       "(#FinCampos)",
+                       "d"}
+        << "D Detalle\n  a(#LF)\nS\n  b(#LF)\nS\n  c(#LF)\nS\n  d(#LF)";
+    QTest::newRow("text after a marker is ignored")
+        << QStringList{"(#IniSeccion) cabecera", "a", "(#FinSeccion) fin", "(#IniCampos) x",
+                       "T;C;1;I"}
+        << "F T|C|1|I|-1\nS\n  a(#LF)";
+    QTest::newRow("detail table up to the first closing parenthesis")
+        << QStringList{"(#IniDetalle;Detalle) (otra)", "a"} << "D Detalle\n  a(#LF)";
+    QTest::newRow("field block closes the open section")
+        << QStringList{"(#IniSeccion)", "a", "(#IniCampos)", "T;C;1;I", "(#FinCampos)", "b", "c"}
+        << "F T|C|1|I|-1\nS\n  a(#LF)\nS\n  b(#LF)\n  c(#LF)";
+    QTest::newRow("a new section start closes the open one")
+        << QStringList{"(#IniSeccion)", "a", "(#IniSeccion)", "b"} << "S\n  a(#LF)\nS\n  b(#LF)";
+    QTest::newRow("comment inside the field block")
+        << QStringList{"(#IniCampos)", "// nota", "T;C;1;I"} << "F T|C|1|I|-1";
+    QTest::newRow("indented slashes are no comment")
+        << QStringList{"(#IniSeccion)", " // visible"} << "S\n   // visible(#LF)";
+    QTest::newRow("empty section") << QStringList{"(#IniSeccion)", "(#FinSeccion)"} << "S";
+    QTest::newRow("empty line outside sections opens one")
+        << QStringList{"(#FinSeccion)", ""} << "S\n  (#LF)";
+}
+
+void TstDocumentoTicket::classifiesLines() {
+    QFETCH(QStringList, lineas);
+    QFETCH(QString, modelo);
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath("t.dti");
+    QVERIFY(Escribe(ruta, Ansi(lineas)));
+    DocumentoTicket d;
+    QString error;
+    QVERIFY2(d.LeerFichero(ruta, &error), qPrintable(error));
+    QCOMPARE(Describe(d), modelo);
+    QCOMPARE(d.RutaFichero(), ruta);
+}
+
+void TstDocumentoTicket::malformedFileNamesFileAndLine_data() {
+    QTest::addColumn<QStringList>("lineas");
+    QTest::addColumn<int>("linea");
+    QTest::addColumn<QString>("motivo");
+    QTest::newRow("three parts") << QStringList{"(#IniCampos)", "T;C;1;I", "T;C;1"} << 3
+                                 << "cuatro partes";
+    QTest::newRow("empty line in field block")
+        << QStringList{"// x", "(#IniCampos)", "T;C;1;I", ""} << 4 << "cuatro partes";
+    QTest::newRow("width with decimals") << QStringList{"(#IniCampos)", "T;C;3.5;I"} << 2 << "3.5";
+    QTest::newRow("width not a number")
+        << QStringList{"(#IniCampos)", "T;C;ancho;I"} << 2 << "ancho";
+    QTest::newRow("negative width") << QStringList{"(#IniCampos)", "T;C;-4;I"} << 2 << "-4";
+    QTest::newRow("huge width") << QStringList{"(#IniCampos)", "T;C;2000000000;I"} << 2
+                                << "2000000000";
+    QTest::newRow("decimals not a number")
+        << QStringList{"(#IniCampos)", "T;C;4;I;dos"} << 2 << "dos";
+    QTest::newRow("detail without parenthesis")
+        << QStringList{"(#IniSeccion)", "a", "(#IniDetalle;Detalle"} << 3 << ")";
+    QTest::newRow("two details over one table")
+        << QStringList{"(#IniDetalle;Detalle)", "a", "(#FinDetalle;Detalle)",
+                       "(#IniDetalle;DETALLE)", "b"}
+        << 4 << "DETALLE";
+}
+
+void TstDocumentoTicket::malformedFileNamesFileAndLine() {
+    QFETCH(QStringList, lineas);
+    QFETCH(int, linea);
+    QFETCH(QString, motivo);
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath("mala.dti");
+    QVERIFY(Escribe(ruta, Ansi(lineas)));
+    DocumentoTicket d;
+    QString error;
+    QVERIFY(!d.LeerFichero(ruta, &error));
+    QVERIFY2(error.startsWith(ruta + ", línea " + QString::number(linea) + ":"), qPrintable(error));
+    QVERIFY2(error.contains(motivo), qPrintable(error));
+    QCOMPARE(d.Campos().Count(), 0);
+    QCOMPARE(d.Secciones().Count(), 0);
+    QVERIFY(d.RutaFichero().isEmpty());
+    // Not remembered as loaded: the next read fails again.
+    error.clear();
+    QVERIFY(!d.LeerFichero(ruta, &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TstDocumentoTicket::encodings_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("modelo");
+    const QString ene = "S\n  Se\u00F1or \u20AC(#LF)";
+    QTest::newRow("windows-1252") << QByteArray("(#IniSeccion)\r\nSe\xF1or \x80\r\n") << ene;
+    QByteArray utf16("\xFF\xFE");
+    for (const QChar c : QString("// comentario\r\n(#IniSeccion)\r\nSe\u00F1or \u20AC\r\n")) {
+        utf16 += char(c.unicode() & 0xFF);
+        utf16 += char(c.unicode() >> 8);
+    }
+    QTest::newRow("utf-16 with comment first") << utf16 << ene;
+    QTest::newRow("utf-8 with byte-order mark")
+        << QByteArray("\xEF\xBB\xBF(#IniSeccion)\r\nSe\xC3\xB1or \xE2\x82\xAC\r\n") << ene;
+    QTest::newRow("line feeds only")
+        << QByteArray("(#IniSeccion)\na\nb") << "S\n  a(#LF)\n  b(#LF)";
+    QTest::newRow("carriage returns only")
+        << QByteArray("(#IniSeccion)\ra\r\rb\r") << "S\n  a(#LF)\n  (#LF)\n  b(#LF)";
+    QTest::newRow("no line end after the last line")
+        << QByteArray("(#IniSeccion)\r\na") << "S\n  a(#LF)";
+    QTest::newRow("empty file") << QByteArray() << "";
+}
+
+void TstDocumentoTicket::encodings() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, modelo);
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath("c.dti");
+    QVERIFY(Escribe(ruta, bytes));
+    DocumentoTicket d;
+    QString error;
+    QVERIFY2(d.LeerFichero(ruta, &error), qPrintable(error));
+    QCOMPARE(Describe(d), modelo);
+}
+
+void TstDocumentoTicket::missingFileGivesEmptyDocument() {
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath("t.dti");
+    QVERIFY(Escribe(ruta, Ansi(kEjemplo)));
+    DocumentoTicket d;
+    QVERIFY(d.LeerFichero(ruta));
+    QCOMPARE(d.Secciones().Count(), 3);
+
+    const QDateTime fecha = QFileInfo(ruta).lastModified();
+    QVERIFY(QFile::rename(ruta, ruta + ".bak"));
+    QString error;
+    QVERIFY(d.LeerFichero(ruta, &error));
+    QVERIFY(error.isEmpty());
+    QCOMPARE(Describe(d), QString());
+
+    // The same file back with its old time is read again, not taken for the loaded one.
+    QVERIFY(QFile::rename(ruta + ".bak", ruta));
+    QCOMPARE(QFileInfo(ruta).lastModified(), fecha);
+    QVERIFY(d.LeerFichero(ruta));
+    QCOMPARE(Describe(d), kEjemploModelo);
+}
+
+void TstDocumentoTicket::unchangedFileIsReadOnce() {
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath("t.dti");
+    QVERIFY(Escribe(ruta, Ansi({"(#IniSeccion)", "uno"})));
+    DocumentoTicket d;
+    QVERIFY(d.LeerFichero(ruta));
+    const QDateTime fecha = QFileInfo(ruta).lastModified();
+    QCOMPARE(d.FechaFichero(), fecha);
+
+    // New content of the same size under the old time: the loaded template stays.
+    QVERIFY(Escribe(ruta, Ansi({"(#IniSeccion)", "dos"})));
+    {
+        QFile f(ruta);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(fecha, QFileDevice::FileModificationTime));
+    }
+    QCOMPARE(QFileInfo(ruta).lastModified(), fecha);
+    QVERIFY(d.LeerFichero(ruta));
+    QCOMPARE(Describe(d), QString("S\n  uno(#LF)"));
+
+    // Touching the file makes the next read load it.
+    {
+        QFile f(ruta);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(fecha.addSecs(5), QFileDevice::FileModificationTime));
+    }
+    QVERIFY(d.LeerFichero(ruta));
+    QCOMPARE(Describe(d), QString("S\n  dos(#LF)"));
+    QCOMPARE(d.FechaFichero(), fecha.addSecs(5));
+}
+
+void TstDocumentoTicket::otherFileIsRead() {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.dti");
+    const QString b = dir.filePath("A.dti");
+    QVERIFY(Escribe(a, Ansi({"(#IniSeccion)", "de a"})));
+    QVERIFY(Escribe(b, Ansi({"(#IniSeccion)", "de b"})));
+    DocumentoTicket d;
+    QVERIFY(d.LeerFichero(a));
+    QCOMPARE(Describe(d), QString("S\n  de a(#LF)"));
+    QVERIFY(d.LeerFichero(b));
+    QCOMPARE(Describe(d), QString("S\n  de b(#LF)"));
+    QCOMPARE(d.RutaFichero(), b);
+}
+
+void TstDocumentoTicket::writesExactText() {
+    QTemporaryDir dir;
+    const QString entrada = dir.filePath("in.dti");
+    QVERIFY(Escribe(entrada, Ansi(kEjemplo)));
+    DocumentoTicket d;
+    QVERIFY(d.LeerFichero(entrada));
+    const QString salida = dir.filePath("out.dti");
+    QString error;
+    QVERIFY2(d.GrabarFichero(salida, DocumentoTicket::FormatoTexto::Ansi, &error),
+             qPrintable(error));
+    QCOMPARE(Lee(salida), QByteArray("(#IniCampos)\r\n"
+                                     "Empresa;Nombre;32;C\r\n"
+                                     "Detalle;PesoNeto;10;D;3\r\n"
+                                     "(#FinCampos)\r\n"
+                                     "(#IniSeccion)\r\n"
+                                     "(#INIT)%Empresa;Nombre%(#LF)\r\n"
+                                     "(#FinSeccion)\r\n"
+                                     "(#IniDetalle;Detalle)\r\n"
+                                     "%Detalle;PesoNeto%(#LF)\r\n"
+                                     "(#FinDetalle;Detalle)\r\n"
+                                     "(#IniSeccion)\r\n"
+                                     "(#FCUT)(#LF)\r\n"
+                                     "(#FinSeccion)\r\n"));
+}
+
+void TstDocumentoTicket::writtenFileReadsBack_data() {
+    QTest::addColumn<int>("formato");
+    QTest::addColumn<QByteArray>("inicio");
+    QTest::newRow("8-bit") << int(DocumentoTicket::FormatoTexto::Ansi) << QByteArray("(#Ini");
+    QTest::newRow("utf-16") << int(DocumentoTicket::FormatoTexto::Unicode)
+                            << QByteArray("\xFF\xFE(\0#\0", 6);
+    QTest::newRow("default") << int(DocumentoTicket::FormatoTexto::PorDefecto)
+                             << QByteArray("\xEF\xBB\xBF(#Ini");
+}
+
+void TstDocumentoTicket::writtenFileReadsBack() {
+    QFETCH(int, formato);
+    QFETCH(QByteArray, inicio);
+    QTemporaryDir dir;
+    const QString entrada = dir.filePath("in.dti");
+    QStringList lineas = kEjemplo;
+    lineas << "(#IniSeccion)"
+           << "Albarán nº 5 €"
+           << ""
+           << "T(#lf)"
+           << "(#FinSeccion)"
+           << "(#IniCampos)"
+           << "Cabecera;Fecha;8;I;0"
+           << "Cabecera;Nada;0;X;1;2";
+    QVERIFY(Escribe(entrada, Ansi(lineas)));
+    DocumentoTicket d;
+    QVERIFY(d.LeerFichero(entrada));
+    const QString modelo = Describe(d);
+    QVERIFY(modelo.contains("Albarán nº 5 €(#LF)"));
+
+    const QString salida = dir.filePath("out.dti");
+    QVERIFY(d.GrabarFichero(salida, DocumentoTicket::FormatoTexto(formato)));
+    QVERIFY(Lee(salida).startsWith(inicio));
+    DocumentoTicket otro;
+    QString error;
+    QVERIFY2(otro.LeerFichero(salida, &error), qPrintable(error));
+    QCOMPARE(Describe(otro), modelo);
+    // Writing the read-back model gives the same file again.
+    const QString otraSalida = dir.filePath("out2.dti");
+    QVERIFY(otro.GrabarFichero(otraSalida, DocumentoTicket::FormatoTexto(formato)));
+    QCOMPARE(Lee(otraSalida), Lee(salida));
+}
+
+void TstDocumentoTicket::eightBitRefusesWhatItCannotHold() {
+    QTemporaryDir dir;
+    const QString entrada = dir.filePath("in.dti");
+    QByteArray utf8("\xEF\xBB\xBF(#IniSeccion)\r\nPeso \xCE\xA9\r\n"); // Greek omega
+    QVERIFY(Escribe(entrada, utf8));
+    DocumentoTicket d;
+    QVERIFY(d.LeerFichero(entrada));
+    const QString salida = dir.filePath("out.dti");
+    QVERIFY(Escribe(salida, "previous"));
+    QString error;
+    QVERIFY(!d.GrabarFichero(salida, DocumentoTicket::FormatoTexto::Ansi, &error));
+    QVERIFY(error.startsWith(salida));
+    QCOMPARE(Lee(salida), QByteArray("previous"));
+    QVERIFY(d.GrabarFichero(salida, DocumentoTicket::FormatoTexto::Unicode));
+    DocumentoTicket otro;
+    QVERIFY(otro.LeerFichero(salida));
+    QCOMPARE(Describe(otro), QString("S\n  Peso \u03A9(#LF)"));
+}
+
+void TstDocumentoTicket::writeFailureReportsFalse() {
+    QTemporaryDir dir;
+    DocumentoTicket d;
+    QString error;
+    const QString ruta = dir.filePath("no/such/folder/t.dti");
+    QVERIFY(!d.GrabarFichero(ruta, DocumentoTicket::FormatoTexto::Ansi, &error));
+    QVERIFY(error.startsWith(ruta));
+    QVERIFY(!QFileInfo::exists(ruta));
+}
+
+QTEST_GUILESS_MAIN(TstDocumentoTicket)
+#include "tst_documentoticket.moc"

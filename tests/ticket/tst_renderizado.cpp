@@ -1,0 +1,339 @@
+// Rendering a ticket: value formatting, placeholder replacement, detail sections over the data
+// set, and the final macro expansion for the printer or the screen.
+#include "app/clsdatosapp.h"
+#include "app/kelregistry.h"
+#include "db/dataset.h"
+#include "db/recordsetmemoria.h"
+#include "support/entornoprueba.h"
+#include "ticket/directprinthelper.h"
+#include "ticket/documentoticket.h"
+#include "ticket/paginacodigos.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QTest>
+
+using T = Recordset::Tipo;
+
+namespace {
+// A settings object whose locale separators are the given ones.
+clsDatosApp& Ajustes(EntornoPrueba& env, const QString& decimal, const QString& fecha) {
+    kelRegistry::SaveAppString("\\Internacional", "sDecimal", decimal);
+    kelRegistry::SaveAppString("\\Internacional", "sDate", fecha);
+    return env.DatosConBase();
+}
+
+bool Escribe(const QString& ruta, const QStringList& lineas) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    for (const QString& l : lineas)
+        f.write(l.toLatin1() + "\r\n");
+    return true;
+}
+
+std::shared_ptr<RecordsetMemoria> Tabla(const QList<std::pair<QString, T>>& campos,
+                                        const QList<QVariantList>& registros) {
+    auto r = std::make_shared<RecordsetMemoria>();
+    for (const auto& c : campos)
+        r->AgregaCampo(c.first, c.second);
+    for (const QVariantList& v : registros)
+        r->AgregaRegistro(v);
+    r->MoveFirst();
+    return r;
+}
+
+DocumentoCampo Campo(const QString& definicion) {
+    DocumentoCampo c;
+    QString error;
+    if (!c.SetStrValores(definicion, &error))
+        qFatal("bad field in test: %s", qPrintable(error));
+    return c;
+}
+} // namespace
+
+class TstRenderizado : public QObject {
+    Q_OBJECT
+
+private slots:
+    void formatsValues_data();
+    void formatsValues();
+    void replacesPlaceholders_data();
+    void replacesPlaceholders();
+    void detailRepeatsPerRecordAndRewinds();
+    void detailOverEmptyOrMissingTable_data();
+    void detailOverEmptyOrMissingTable();
+    void printerAndScreenDifferOnlyInMacros();
+    void dataValueHoldingMacroIsExpanded();
+    void printerBytesThroughCodePage();
+    void missingTemplateRendersEmpty();
+    void malformedTemplateReachesCaller();
+    void templateIsCachedBySettings();
+    void dataSetKeysWithoutCase();
+};
+
+void TstRenderizado::formatsValues_data() {
+    QTest::addColumn<QVariant>("valor");
+    QTest::addColumn<QString>("definicion");
+    QTest::addColumn<QString>("decimal");
+    QTest::addColumn<QString>("fecha");
+    QTest::addColumn<QString>("esperado");
+
+    auto fila = [](const char* nombre, const QVariant& v, const QString& def, const QString& esp,
+                   const QString& dec = ",", const QString& fec = "/") {
+        QTest::newRow(nombre) << v << def << dec << fec << esp;
+    };
+    fila("right, 2 decimals", 12.5, "T;C;8;D;2", "   12,50");
+    fila("point separator", 12.5, "T;C;8;D;2", "   12.50", ".");
+    fila("0 decimals rounds down", 12.4, "T;C;4;I;0", "12  ");
+    fila("3 decimals pads", 12.4, "T;C;6;I;3", "12,400");
+    fila("half away from zero", 2.5, "T;C;3;D;0", "  3");
+    fila("negative half away from zero", -2.5, "T;C;3;D;0", " -3");
+    fila("exact binary half", 0.125, "T;C;4;I;2", "0,13");
+    fila("decimal half stored just below", 2.675, "T;C;4;I;2", "2,68");
+    fila("another decimal half", 1.005, "T;C;4;I;2", "1,01");
+    fila("carry into integer part", 9.995, "T;C;5;I;2", "10,00");
+    fila("carry adds a digit", 99.5, "T;C;3;I;0", "100");
+    fila("below half", 0.0049, "T;C;4;I;2", "0,00");
+    fila("negative rounding to zero has no sign", -0.001, "T;C;4;I;2", "0,00");
+    fila("leading integer digit", 0.5, "T;C;3;I;1", "0,5");
+    fila("integer with decimals", 12, "T;C;6;D;3", "12,000");
+    fila("64-bit integer", qlonglong(1234567890123), "T;C;13;I;0", "1234567890123");
+    fila("ordinary double", 12.5, "T;C;5;I", "12,5 ");
+    fila("ordinary integer", -7, "T;C;3;D", " -7");
+    fila("ordinary whole double", 3.0, "T;C;1;I", "3");
+    fila("date", QDate(2026, 12, 5), "T;C;8;I", "05/12/26");
+    fila("date with locale separator", QDate(2026, 12, 5), "T;C;8;I", "05.12.26", ",", ".");
+    fila("date before 2010", QDate(2003, 1, 9), "T;C;8;I", "09/01/03");
+    fila("date and time drops the time", QDateTime(QDate(2026, 3, 1), QTime(23, 59, 59)),
+         "T;C;10;I", "01/03/26  ");
+    fila("text trimmed", QString("  hola  "), "T;C;6;D", "  hola");
+    fila("centred with odd leftover to the right", QString("ABC"), "T;C;6;C", " ABC  ");
+    fila("centred even", QString("AB"), "T;C;6;C", "  AB  ");
+    fila("left cut at the end", QString("ABCDEF"), "T;C;4;I", "ABCD");
+    fila("centre cut at the end", QString("ABCDEF"), "T;C;4;C", "ABCD");
+    fila("right cut at the start", QString("ABCDEF"), "T;C;4;D", "CDEF");
+    fila("number cut at the start", 12345.678, "T;C;6;D;2", "345,68");
+    fila("width 0", QString("ABC"), "T;C;0;D", "");
+    fila("alignment compared with case", QString("AB"), "T;C;4;d", "AB  ");
+    fila("unknown alignment is left", QString("AB"), "T;C;4;X", "AB  ");
+    fila("null", QVariant(QMetaType::fromType<double>()), "T;C;3;D;2", "   ");
+    fila("empty", QVariant(), "T;C;3;I", "   ");
+    fila("boolean true", true, "T;C;1;I", "1");
+    fila("boolean false", false, "T;C;1;I", "0");
+    fila("tabs are not trimmed", QString("\tA"), "T;C;2;I", "\tA");
+}
+
+void TstRenderizado::formatsValues() {
+    QFETCH(QVariant, valor);
+    QFETCH(QString, definicion);
+    QFETCH(QString, decimal);
+    QFETCH(QString, fecha);
+    QFETCH(QString, esperado);
+    EntornoPrueba env;
+    Ajustes(env, decimal, fecha);
+    const DocumentoCampo campo = Campo(definicion);
+    const QString r = campo.ValorFormateado(valor);
+    QCOMPARE(r, esperado);
+    QCOMPARE(r.size(), campo.Longitud());
+}
+
+void TstRenderizado::replacesPlaceholders_data() {
+    QTest::addColumn<QString>("definicion");
+    QTest::addColumn<QString>("linea");
+    QTest::addColumn<bool>("alFinal");
+    QTest::addColumn<QString>("esperado");
+    QTest::newRow("every occurrence, any case")
+        << "Empresa;Nombre;5;I"
+        << "[%Empresa;Nombre%|%EMPRESA;nombre%]" << false << "[Kel  |Kel  ]";
+    QTest::newRow("no placeholder") << "Empresa;Nombre;5;I"
+                                    << "sin campos" << false << "sin campos";
+    QTest::newRow("table missing") << "Otra;Nombre;5;I"
+                                   << "%Otra;Nombre%" << false << "%Otra;Nombre%";
+    QTest::newRow("column missing") << "Empresa;Nada;5;I"
+                                    << "a%Empresa;Nada%b" << false << "a%Empresa;Nada%b";
+    QTest::newRow("no current record") << "Empresa;Nombre;5;I"
+                                       << "%Empresa;Nombre%" << true << "%Empresa;Nombre%";
+    QTest::newRow("width 0 removes it") << "Empresa;Nombre;0;I"
+                                        << "a%Empresa;Nombre%b" << false << "ab";
+    QTest::newRow("date column holding its stored text") << "Empresa;Alta;8;I"
+                                                         << "%Empresa;Alta%" << false << "05/12/26";
+}
+
+void TstRenderizado::replacesPlaceholders() {
+    QFETCH(QString, definicion);
+    QFETCH(QString, linea);
+    QFETCH(bool, alFinal);
+    QFETCH(QString, esperado);
+    EntornoPrueba env;
+    Ajustes(env, ",", "/");
+    Dataset datos;
+    auto empresa = Tabla({{"Nombre", T::Texto}, {"Alta", T::Fecha}},
+                         {{QString("Kel"), QString("2026-12-05")}});
+    if (alFinal)
+        empresa->MoveNext();
+    datos.Add(empresa, "empresa");
+    QCOMPARE(Campo(definicion).Parse(linea, datos), esperado);
+}
+
+void TstRenderizado::detailRepeatsPerRecordAndRewinds() {
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    const QString ruta = env.Carpeta() + "/t.dti";
+    QVERIFY(Escribe(ruta,
+                    {"(#IniCampos)", "Detalle;NumLinea;2;D", "Detalle;Peso;6;D;1",
+                     "Cabecera;Num;4;I", "(#FinCampos)", "(#IniSeccion)", "N %Cabecera;Num%",
+                     "(#FinSeccion)", "(#IniDetalle;Detalle)", "%Detalle;NumLinea%:%Detalle;Peso%",
+                     "-", "(#FinDetalle;Detalle)", "fin %Detalle;NumLinea%"}));
+    Dataset datos;
+    auto detalle =
+        Tabla({{"NumLinea", T::Entero}, {"Peso", T::Doble}}, {{1, 1.25}, {2, 20.0}, {3, -3.05}});
+    datos.Add(Tabla({{"Num", T::Texto}}, {{QString("A7")}}), "Cabecera");
+    datos.Add(detalle, "Detalle");
+    detalle->MoveNext();
+    detalle->MoveNext(); // rendering starts from the first record wherever the table stands
+
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    QString error;
+    const QString texto = h.Parse(ruta, datos, false, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(texto, QString("N A7  \r\n"
+                            " 1:   1,3\r\n-\r\n"
+                            " 2:  20,0\r\n-\r\n"
+                            " 3:  -3,1\r\n-\r\n"
+                            "fin  1\r\n"));
+    QCOMPARE(detalle->Posicion(), 0);
+}
+
+void TstRenderizado::detailOverEmptyOrMissingTable_data() {
+    QTest::addColumn<bool>("presente");
+    QTest::newRow("empty table") << true;
+    QTest::newRow("table not in the data set") << false;
+}
+
+void TstRenderizado::detailOverEmptyOrMissingTable() {
+    QFETCH(bool, presente);
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    const QString ruta = env.Carpeta() + "/t.dti";
+    QVERIFY(Escribe(ruta, {"(#IniCampos)", "Detalle;N;2;D", "(#FinCampos)", "antes",
+                           "(#IniDetalle;Detalle)", "linea %Detalle;N%", "(#FinDetalle;Detalle)",
+                           "despues"}));
+    Dataset datos;
+    if (presente)
+        datos.Add(Tabla({{"N", T::Entero}}, {}), "Detalle");
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    QCOMPARE(h.Parse(ruta, datos, true), QString("antes\ndespues\n"));
+}
+
+void TstRenderizado::printerAndScreenDifferOnlyInMacros() {
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    const QString ruta = env.Carpeta() + "/t.dti";
+    QVERIFY(Escribe(ruta, {"(#IniCampos)", "E;Nombre;10;C", "(#FinCampos)",
+                           "(#INIT)(#eon)%E;Nombre%(#EOFF)", "(#FCUT)"}));
+    Dataset datos;
+    datos.Add(Tabla({{"Nombre", T::Texto}}, {{QString("Kel")}}), "E");
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    QCOMPARE(h.Parse(ruta, datos, false), QString("   Kel    \r\n\r\n"));
+    const QByteArray esperado("\x1b@\x1b"
+                              "E\x01   Kel    \x1b"
+                              "E\x00\n\x1dV\x01\n",
+                              23);
+    QCOMPARE(PaginaCodigos::ABytes(h.Parse(ruta, datos, true)), esperado);
+}
+
+void TstRenderizado::dataValueHoldingMacroIsExpanded() {
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    const QString ruta = env.Carpeta() + "/t.dti";
+    QVERIFY(Escribe(ruta, {"(#IniCampos)", "E;Nombre;12;I", "(#FinCampos)", "%E;Nombre%|"}));
+    Dataset datos;
+    datos.Add(Tabla({{"Nombre", T::Texto}}, {{QString("a(#LF)b")}}), "E");
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    QCOMPARE(h.Parse(ruta, datos, true), QString("a\nb     |\n"));
+}
+
+void TstRenderizado::printerBytesThroughCodePage() {
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    const QString ruta = env.Carpeta() + "/t.dti";
+    QVERIFY(Escribe(ruta, {"(#IniCampos)", "C;Nombre;6;I", "(#FinCampos)", "%C;Nombre%"}));
+    Dataset datos;
+    datos.Add(Tabla({{"Nombre", T::Texto}}, {{QString("Señor€")}}), "C");
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    QCOMPARE(PaginaCodigos::ABytes(h.Parse(ruta, datos, true)),
+             QByteArray("\x53\x65\xA4\x6F\x72?\n"));
+}
+
+void TstRenderizado::missingTemplateRendersEmpty() {
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    Dataset datos;
+    QString error;
+    QCOMPARE(h.Parse(env.Carpeta() + "/nada.dti", datos, true, &error), QString());
+    QVERIFY(error.isEmpty());
+}
+
+void TstRenderizado::malformedTemplateReachesCaller() {
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    const QString ruta = env.Carpeta() + "/t.dti";
+    QVERIFY(Escribe(ruta, {"texto", "(#IniCampos)", "E;Nombre;x;I"}));
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    Dataset datos;
+    QString error;
+    QCOMPARE(h.Parse(ruta, datos, false, &error), QString());
+    QVERIFY2(error.startsWith(ruta + ", línea 3:"), qPrintable(error));
+}
+
+void TstRenderizado::templateIsCachedBySettings() {
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    const QString ruta = env.Carpeta() + "/t.dti";
+    QVERIFY(Escribe(ruta, {"hola"}));
+    QVERIFY(!d.Documento());
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    Dataset datos;
+    QCOMPARE(h.Parse(ruta, datos, false), QString("hola\r\n"));
+    const auto documento = d.Documento();
+    QVERIFY(documento);
+    QCOMPARE(documento->RutaFichero(), ruta);
+    QCOMPARE(h.Parse(ruta, datos, false), QString("hola\r\n"));
+    QCOMPARE(d.Documento(), documento);
+}
+
+// The data set rendering looks tables up in: keys without regard to case, a re-added key
+// replaces its entry and moves to the end, a missing key gives no table.
+void TstRenderizado::dataSetKeysWithoutCase() {
+    Dataset datos;
+    auto a = Tabla({{"N", T::Entero}}, {{1}});
+    auto b = Tabla({{"N", T::Entero}}, {{2}});
+    auto c = Tabla({{"N", T::Entero}}, {{3}});
+    datos.Add(a, "Empresa");
+    datos.Add(b, "Detalle");
+    QCOMPARE(datos.Item("DETALLE"), b.get());
+    QCOMPARE(datos.Add(c, "empresa"), c.get());
+    QCOMPARE(datos.Count(), 2);
+    QCOMPARE(datos.Item(0), b.get());
+    QCOMPARE(datos.Item(1), c.get());
+    QCOMPARE(datos.Item("Empresa")->Valor("n").toInt(), 3);
+    QVERIFY(!datos.Item("Cabecera"));
+    QVERIFY(!datos.Item(2));
+    datos.Remove("detalle");
+    QCOMPARE(datos.Count(), 1);
+    QVERIFY(!datos.Item("Detalle"));
+}
+
+QTEST_GUILESS_MAIN(TstRenderizado)
+#include "tst_renderizado.moc"
