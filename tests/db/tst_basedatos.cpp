@@ -130,7 +130,9 @@ private slots:
         }
         env.Libera();
         clsDatosApp& d = env.DatosConBase();
-        QCOMPARE(BaseDatos::BuscaCampo("Peso", "Taras", "CodTara", 1, true).toDouble(), 1.5);
+        QCOMPARE(
+            BaseDatos::BuscaCampo(d.Conexion(), "Peso", "Taras", "CodTara", 1, true).toDouble(),
+            1.5);
     }
 
     void tamanosYClavesSeImponen_data() {
