@@ -134,21 +134,29 @@ bool SalidaTiquet::EnviarTiquet(const QString& texto, const clsDatosApp& datos) 
     } fin;
 
     const QString nombre = datos.NombreImpresoraTiquets();
+    bool enviado = false;
     switch (datos.PuertoImpresoraTiquets()) {
     case PuertoParalelo:
-        return EscribeDispositivo(nombre, PaginaCodigos::ABytes(texto));
+        enviado = EscribeDispositivo(nombre, PaginaCodigos::ABytes(texto));
+        break;
     case ImpresoraSistema:
-        return ImprimeDirecto(nombre, texto);
+        enviado = ImprimeDirecto(nombre, texto);
+        break;
     case PuertoSerie:
-        return EnviaSerie(nombre, PaginaCodigos::ABytes(texto), datos);
+        enviado = EnviaSerie(nombre, PaginaCodigos::ABytes(texto), datos);
+        break;
     case NoDefinida:
         Falla(QStringLiteral("No ticket printer is defined"));
-        return false;
+        break;
     default:
         Falla(QStringLiteral("Unknown kind of ticket printer: %1")
                   .arg(datos.PuertoImpresoraTiquets()));
-        return false;
+        break;
     }
+    // A refused call from the events of this send may have left its own reason meanwhile.
+    if (enviado)
+        UltimoErrorGuardado().clear();
+    return enviado;
 }
 
 QString SalidaTiquet::RutaDispositivo(const QString& nombre) {
@@ -159,7 +167,11 @@ QString SalidaTiquet::RutaDispositivo(const QString& nombre) {
                                         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = lpt.match(n);
     if (m.hasMatch() && m.captured(1).toInt() >= 1)
+#ifdef Q_OS_WIN
+        return QStringLiteral("\\\\.\\LPT%1").arg(m.captured(1).toInt());
+#else
         return QStringLiteral("/dev/lp%1").arg(m.captured(1).toInt() - 1);
+#endif
     return {};
 }
 

@@ -178,7 +178,12 @@ void TestSalidaTiquet::dispositivoFifoGrande() {
     const QString texto = PaginaCodigos::DeBytes(bytes);
     d.SetPuertoImpresoraTiquets(SalidaTiquet::PuertoParalelo);
     d.SetNombreImpresoraTiquets(fifo);
+    // A second ticket asked for from those events is refused; the first goes on.
+    int segundo = -1;
+    QTimer::singleShot(0, [&] { segundo = SalidaTiquet::EnviarTiquet(QStringLiteral("x")); });
     QVERIFY2(SalidaTiquet::EnviarTiquet(texto), qPrintable(SalidaTiquet::UltimoError()));
+    QCOMPARE(segundo, 0);
+    QCOMPARE(SalidaTiquet::UltimoError(), QString());
     const QByteArray recibido = lector.Todo();
     QCOMPARE(recibido.size(), bytes.size());
     QVERIFY(recibido == bytes);
