@@ -85,7 +85,7 @@ bool EsperaDispositivo(int fd, int ms) {
 #ifndef Q_OS_WIN
 // A connection to the print system named by the environment (CUPS_SERVER, cupsSetServer).
 http_t* ConectaSistemaImpresion() {
-    return httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000,
+    return httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 10000,
                         nullptr);
 }
 
@@ -392,6 +392,7 @@ int SalidaTiquet::EnumerarImpresoras(QList<QStringList>& impresoras) {
         QString servidor;
         if (remota)
             servidor = QUrl(opcion("printer-uri-supported")).host();
+        // CUPS has no counterpart of the direct, bidirectional and queued attributes.
         QString atributos;
         if (d.is_default)
             atributos += QStringLiteral("default ");

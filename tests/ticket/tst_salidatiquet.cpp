@@ -76,6 +76,7 @@ class TestSalidaTiquet : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void sinEnvio_data();
     void sinEnvio();
     void rutaDispositivo_data();
@@ -91,7 +92,16 @@ private slots:
     void serieFalla_data();
     void serieFalla();
     void serieCanceladaSinReentrar();
+    void impresoraSinServidor();
+
+private:
+    QTemporaryDir m_sinServidor;
 };
+
+void TestSalidaTiquet::initTestCase() {
+    // No print server answers this test: its socket does not exist.
+    qputenv("CUPS_SERVER", QFile::encodeName(m_sinServidor.filePath("no-cupsd.sock")));
+}
 
 void TestSalidaTiquet::sinEnvio_data() {
     QTest::addColumn<int>("tipo");
@@ -359,6 +369,18 @@ void TestSalidaTiquet::serieCanceladaSinReentrar() {
     guion->dsrDesdeLectura = 1;
     QVERIFY2(SalidaTiquet::EnviarTiquet(kTiquet), qPrintable(SalidaTiquet::UltimoError()));
     QCOMPARE(pty.LeeMaestro(500), kBytes);
+}
+
+void TestSalidaTiquet::impresoraSinServidor() {
+    EntornoPrueba env;
+    clsDatosApp& d = env.DatosConBase();
+    d.SetPuertoImpresoraTiquets(SalidaTiquet::ImpresoraSistema);
+    d.SetNombreImpresoraTiquets("TICKETS");
+    QVERIFY(!SalidaTiquet::EnviarTiquet(kTiquet));
+    QCOMPARE(SalidaTiquet::UltimoError(), QString("The print system does not answer"));
+    QList<QStringList> impresoras{{"stale", "", ""}};
+    QCOMPARE(SalidaTiquet::EnumerarImpresoras(impresoras), 0);
+    QVERIFY(impresoras.isEmpty());
 }
 
 QTEST_MAIN(TestSalidaTiquet)
