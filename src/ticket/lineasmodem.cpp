@@ -1,0 +1,3 @@
+#include "ticket/lineasmodem.h"
+
+LineasModem::~LineasModem() = default;
