@@ -27,7 +27,8 @@ int main(int argc, char* argv[]) {
         "Scale simulator: prints the device path of its pseudo-terminal on the first line of "
         "standard output, then plays a scale on it.\n"
         "Standard input, one order per line: \"peso 12.5\" (or just \"12.5\"), \"continua\", "
-        "\"peticion\", \"intervalo 100\", \"imprime\", \"rafaga 10000\", \"estado\", \"salir\".");
+        "\"peticion\", \"intervalo 100\", \"imprime\", \"rafaga 10000\", \"tiempos\", "
+        "\"estado\", \"salir\".");
     p.addHelpOption();
     QCommandLineOption tipo("tipo",
                             "Scale type: 0 (commands, CR-ended readings) or 1 (printed "

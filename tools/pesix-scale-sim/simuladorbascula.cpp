@@ -182,19 +182,23 @@ void SimuladorBascula::PonContinua(bool si) {
 void SimuladorBascula::Rafaga(int n) {
     // n type-0 readings as fast as the terminal takes them; each one's text is its number
     // (reading i is i / 1000 kg). The time at which each reading's last byte went into the
-    // terminal (monotonic clock, ns) is printed afterwards, one line each: "t <i> <ns>".
-    QList<qint64> tiempos;
-    tiempos.reserve(n);
+    // terminal (monotonic clock, ns) is kept for "tiempos".
+    m_tiempos.clear();
+    m_tiempos.reserve(n);
     for (int i = 0; i < n; ++i) {
         const QByteArray lectura = QByteArray::number(i / 1000.0, 'f', 3) + '\r';
         Envia(lectura);
-        tiempos << AhoraNs();
+        m_tiempos << AhoraNs();
     }
+    QTextStream(stdout) << "rafaga-fin " << n << Qt::endl;
+}
+
+void SimuladorBascula::Tiempos() {
+    // One line per reading of the last burst, "t <i> <ns>", then "tiempos-fin".
     QTextStream out(stdout);
-    for (int i = 0; i < tiempos.size(); ++i)
-        out << "t " << i << ' ' << tiempos.at(i) << '\n';
-    out << "rafaga-fin " << n << '\n';
-    out.flush();
+    for (int i = 0; i < m_tiempos.size(); ++i)
+        out << "t " << i << ' ' << m_tiempos.at(i) << '\n';
+    out << "tiempos-fin " << m_tiempos.size() << Qt::endl;
 }
 
 void SimuladorBascula::LeeConsola() {
@@ -240,6 +244,8 @@ void SimuladorBascula::OrdenConsola(const QString& linea) {
         Tic();
     } else if (orden == "rafaga" && ok && numero >= 1) {
         Rafaga(int(numero));
+    } else if (orden == "tiempos") {
+        Tiempos();
     } else if (orden == "estado") {
         QTextStream(stdout) << "tipo " << m_o.tipo << " peso " << Cifra(m_peso) << " bruto "
                             << Cifra(Bruto()) << " tara " << Cifra(m_tara) << " neto "

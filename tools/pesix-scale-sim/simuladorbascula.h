@@ -30,7 +30,7 @@ public:
     QString Ruta() const { return m_ruta; }
 
     // One line of standard input: "peso 12.5", "continua", "peticion", "intervalo 100",
-    // "imprime", "rafaga 10000", "estado", "salir".
+    // "imprime", "rafaga 10000", "tiempos", "estado", "salir".
     void OrdenConsola(const QString& linea);
 
     double Bruto() const { return m_peso - m_cero; }
@@ -49,6 +49,7 @@ private:
     void Tic();
     void PonContinua(bool si);
     void Rafaga(int n);
+    void Tiempos();
 
     Opciones m_o;
     int m_maestro = -1;
@@ -58,6 +59,7 @@ private:
     double m_cero = 0.0;
     double m_tara = 0.0;
     int m_impresos = 0;
+    QList<qint64> m_tiempos; // when each reading of the last burst was sent
     QByteArray m_entrada;
     QByteArray m_consola;
     QSocketNotifier* m_avisoPuerto = nullptr;
