@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSerialPortInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -19,6 +20,9 @@ class tst_frmTest : public QObject {
 private slots:
     void controlesYCaptions();
     void sinPuertoNoSeConecta();
+    void listaDelSistema();
+    void numeroPuerto_data();
+    void numeroPuerto();
     void listaElPuertoDado();
     void conectaYDesconecta();
     void escritoAMano();
@@ -125,6 +129,38 @@ void tst_frmTest::sinPuertoNoSeConecta() {
     QVERIFY(EstadoConectado(w, false));
     QTest::keyClicks(texto, "/dev/x");
     QVERIFY(Boton(w, "cmdConectar0")->isEnabled());
+}
+
+void tst_frmTest::listaDelSistema() {
+    // Without a port in the settings the list is the system's own; an empty list selects
+    // nothing and leaves nothing to connect to.
+    EntornoPrueba env;
+    env.DatosConBase();
+    const QList<QSerialPortInfo> sistema = QSerialPortInfo::availablePorts();
+    frmTest w;
+    QCOMPARE(Combo(w)->count(), sistema.size());
+    for (int i = 0; i < sistema.size(); ++i)
+        QCOMPARE(Combo(w)->itemText(i).toLower(), sistema.at(i).portName().toLower());
+    QCOMPARE(Combo(w)->currentIndex(), sistema.isEmpty() ? -1 : 0);
+    QCOMPARE(Boton(w, "cmdConectar0")->isEnabled(), !sistema.isEmpty());
+}
+
+void tst_frmTest::numeroPuerto_data() {
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<int>("numero");
+    QTest::newRow("COM1") << "COM1" << 1;
+    QTest::newRow("COM3") << "COM3" << 3;
+    QTest::newRow("COM12") << "COM12" << 12;
+    QTest::newRow("ttyS0: no number from the fourth character") << "ttyS0" << 0;
+    QTest::newRow("a path") << "/dev/pts/3" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("too big") << "COM99999" << 0;
+}
+
+void tst_frmTest::numeroPuerto() {
+    QFETCH(QString, nombre);
+    QFETCH(int, numero);
+    QCOMPARE(int(frmTest::NumeroPuerto(nombre)), numero);
 }
 
 void tst_frmTest::listaElPuertoDado() {
