@@ -1,6 +1,152 @@
 #include "scale/frmtest.h"
 
+#include "app/clsdatosapp.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QVBoxLayout>
+
+namespace {
+const char* const kCaptionsComando[8] = {"Lectura contínua", "Lectura a petición", "Peso neto",
+                                         "Peso bruto",       "Puesta a cero",      "Tarado",
+                                         "Destarado",        "Número de serie"};
+} // namespace
+
 frmTest::frmTest(QWidget* parent) : QDialog(parent) {
     setObjectName("frmTest");
-    setWindowTitle("Test de báscula");
+    setWindowTitle("Form1");
+    m_veltaSC1.setObjectName("VeltaSC1");
+
+    m_cboPuertos = new QComboBox(this);
+    m_cboPuertos->setObjectName("cboPuertos");
+    // A device path can also be typed by hand (a pseudo-terminal, an adapter not yet listed).
+    m_cboPuertos->setEditable(true);
+    m_cboPuertos->setInsertPolicy(QComboBox::NoInsert);
+    m_cboPuertos->setMinimumContentsLength(16);
+
+    const char* const captionsConectar[2] = {"Conectar", "Desonectar"};
+    auto* filaPuerto = new QHBoxLayout;
+    filaPuerto->addWidget(m_cboPuertos, 1);
+    for (int i = 0; i < 2; ++i) {
+        m_cmdConectar[i] = new QPushButton(QString::fromUtf8(captionsConectar[i]), this);
+        m_cmdConectar[i]->setObjectName(QStringLiteral("cmdConectar%1").arg(i));
+        m_cmdConectar[i]->setAutoDefault(false);
+        filaPuerto->addWidget(m_cmdConectar[i]);
+    }
+
+    auto* rejilla = new QGridLayout;
+    for (int k = 0; k < 8; ++k) {
+        m_cmdComando[k] = new QPushButton(QString::fromUtf8(kCaptionsComando[k]), this);
+        m_cmdComando[k]->setObjectName(QStringLiteral("cmdComando%1").arg(k));
+        m_cmdComando[k]->setAutoDefault(false);
+        rejilla->addWidget(m_cmdComando[k], k / 2, k % 2);
+        connect(m_cmdComando[k], &QPushButton::clicked, this,
+                [this, k] { m_veltaSC1.Comando(CodigosComando[k]); });
+    }
+
+    m_label1 = new QLabel("0.000", this);
+    m_label1->setObjectName("Label1");
+    QFont letra("Arial");
+    letra.setPointSize(24);
+    m_label1->setFont(letra);
+    m_label1->setAlignment(Qt::AlignCenter);
+
+    auto* principal = new QVBoxLayout(this);
+    principal->addLayout(filaPuerto);
+    principal->addLayout(rejilla);
+    principal->addWidget(m_label1);
+
+    connect(m_cmdConectar[0], &QPushButton::clicked, this, &frmTest::Conecta);
+    connect(m_cmdConectar[1], &QPushButton::clicked, this, &frmTest::Desconecta);
+    connect(m_cboPuertos, &QComboBox::currentTextChanged, this, [this] { PonEstado(m_conectado); });
+    connect(&m_veltaSC1, &VeltaSC::Mensaje, m_label1, &QLabel::setText);
+    connect(&m_veltaSC1, &VeltaSC::PuertoPerdido, this, &frmTest::AlPerderPuerto);
+
+    CargaPuertos();
+    PonEstado(false);
+}
+
+frmTest::~frmTest() = default;
+
+qint16 frmTest::NumeroPuerto(const QString& nombre) {
+    const QString resto = nombre.mid(3);
+    qsizetype n = 0;
+    while (n < resto.size() && resto.at(n).isDigit())
+        ++n;
+    bool ok = false;
+    const int v = resto.left(n).toInt(&ok);
+    return ok && v <= 32767 ? qint16(v) : qint16(0);
+}
+
+void frmTest::CargaPuertos() {
+    m_cboPuertos->clear();
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        const QString nombre = info.portName().toUpper();
+#else
+        const QString nombre = info.portName();
+#endif
+        m_cboPuertos->addItem(nombre, NumeroPuerto(nombre));
+    }
+    // The port chosen in the settings, listed first when the system does not list it (a
+    // pseudo-terminal or a path given by hand).
+    const clsDatosApp* datos = clsDatosApp::Instancia();
+    const QString propio = datos ? datos->PuertoNombre().trimmed() : QString();
+    if (!propio.isEmpty() && m_cboPuertos->findText(propio) < 0)
+        m_cboPuertos->insertItem(0, propio, NumeroPuerto(propio));
+    const int elegido = propio.isEmpty() ? 0 : m_cboPuertos->findText(propio);
+    m_cboPuertos->setCurrentIndex(m_cboPuertos->count() > 0 ? qMax(elegido, 0) : -1);
+}
+
+void frmTest::Conecta() {
+    const QString nombre = m_cboPuertos->currentText().trimmed();
+    if (nombre.isEmpty())
+        return;
+    const int i = m_cboPuertos->findText(nombre);
+    m_veltaSC1.SetPuerto(i >= 0 ? qint16(m_cboPuertos->itemData(i).toInt()) : NumeroPuerto(nombre));
+    m_veltaSC1.SetPuertoNombre(nombre);
+    if (!m_veltaSC1.SetPortOpen(true)) {
+        PonEstado(false);
+        QMessageBox::critical(this, windowTitle(), m_veltaSC1.UltimoError());
+        return;
+    }
+    PonEstado(true);
+}
+
+void frmTest::Desconecta() {
+    if (m_veltaSC1.PortOpen()) {
+        m_veltaSC1.Comando(VeltaSC::OrdenLecturaPeticion);
+        m_veltaSC1.SetPortOpen(false);
+    }
+    PonEstado(false);
+}
+
+void frmTest::AlPerderPuerto(const QString& error) {
+    PonEstado(false);
+    QMessageBox::critical(this, windowTitle(), error);
+}
+
+void frmTest::PonEstado(bool conectado) {
+    m_conectado = conectado;
+    m_cboPuertos->setEnabled(!conectado);
+    m_cmdConectar[0]->setEnabled(!conectado && !m_cboPuertos->currentText().trimmed().isEmpty());
+    m_cmdConectar[1]->setEnabled(conectado);
+    for (QPushButton* b : m_cmdComando)
+        b->setEnabled(conectado);
+}
+
+void frmTest::closeEvent(QCloseEvent* e) {
+    Desconecta();
+    QDialog::closeEvent(e);
+}
+
+void frmTest::reject() {
+    Desconecta();
+    QDialog::reject();
 }

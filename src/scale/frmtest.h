@@ -1,10 +1,53 @@
 #pragma once
 
-#include <QDialog>
+#include "scale/veltasc.h"
 
-// The scale test window (a service window opened with /TEST).
+#include <QDialog>
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// The scale test window: choose a serial port, connect, press any of the eight scale commands
+// and watch the readings arrive. A service window opened with /TEST; its captions are fixed
+// Spanish texts and it does not keep its position.
 class frmTest : public QDialog {
     Q_OBJECT
 public:
     explicit frmTest(QWidget* parent = nullptr);
+    ~frmTest() override;
+
+    // Scale command code sent by each of the eight command buttons.
+    static constexpr std::array<qint32, 8> CodigosComando = {
+        VeltaSC::OrdenLecturaContinua, VeltaSC::OrdenLecturaPeticion, VeltaSC::OrdenPesoNeto,
+        VeltaSC::OrdenPesoBruto,       VeltaSC::OrdenPuestaCero,      VeltaSC::OrdenTarado,
+        VeltaSC::OrdenDestarado,       VeltaSC::OrdenNumeroSerie};
+
+    // The number of a port from its name's fourth character on: COM1 gives 1, COM12 gives 12,
+    // 0 when no number stands there.
+    static qint16 NumeroPuerto(const QString& nombre);
+
+    VeltaSC& VeltaSC1() { return m_veltaSC1; }
+    bool Conectado() const { return m_conectado; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+public slots:
+    void reject() override;
+
+private:
+    void CargaPuertos();
+    void Conecta();
+    void Desconecta();
+    void PonEstado(bool conectado);
+    void AlPerderPuerto(const QString& error);
+
+    VeltaSC m_veltaSC1;
+    QComboBox* m_cboPuertos = nullptr;
+    std::array<QPushButton*, 2> m_cmdConectar{};
+    std::array<QPushButton*, 8> m_cmdComando{};
+    QLabel* m_label1 = nullptr;
+    bool m_conectado = false;
 };

@@ -1,0 +1,175 @@
+// Cutting readings out of received characters, fed with byte fixtures.
+#include "scale/cortadortramas.h"
+
+#include <QTest>
+
+using Salida = CortadorTramas::Salida;
+using Tramos = QList<QByteArray>;
+using PorTramo = QList<QStringList>;
+
+class tst_CortadorTramas : public QObject {
+    Q_OBJECT
+private slots:
+    void corta_data();
+    void corta();
+    void lineaPeso_data();
+    void lineaPeso();
+    void limite_data();
+    void limite();
+    void lecturaGrandeNoPierdeTramas();
+};
+
+namespace {
+// "M:text" for Mensaje, "D:text" for MensajeDebug.
+QStringList Describe(const QList<Salida>& salidas) {
+    QStringList r;
+    for (const Salida& s : salidas)
+        r << (s.clase == Salida::Clase::Mensaje ? "M:" : "D:") + s.texto;
+    return r;
+}
+} // namespace
+
+void tst_CortadorTramas::corta_data() {
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<Tramos>("tramos");
+    QTest::addColumn<PorTramo>("esperado"); // what each piece delivers
+    QTest::addColumn<QByteArray>("resto");
+
+    QTest::newRow("0: una trama") << 0 << Tramos{"12.345\r"} << PorTramo{{"M:12.345"}}
+                                  << QByteArray();
+    QTest::newRow("0: dos tramas en una lectura, ambas a la vez")
+        << 0 << Tramos{"A\rB\r"} << PorTramo{{"M:A", "M:B"}} << QByteArray();
+    QTest::newRow("0: retorno solo") << 0 << Tramos{"\r"} << PorTramo{{"M:"}} << QByteArray();
+    QTest::newRow("0: sin retorno, completada después")
+        << 0 << Tramos{"12.", "34", "5\r"} << PorTramo{{}, {}, {"M:12.345"}} << QByteArray();
+    QTest::newRow("0: trama y media")
+        << 0 << Tramos{"1\r2\r3"} << PorTramo{{"M:1", "M:2"}} << QByteArray("3");
+    QTest::newRow("0: el salto de línea es parte de la trama")
+        << 0 << Tramos{"\n1.0\r\n2.0\r"} << PorTramo{{"M:\n1.0", "M:\n2.0"}} << QByteArray();
+    QTest::newRow("0: caracteres de 8 bits") << 0
+                                             << Tramos{QByteArray("\xB0"
+                                                                  "5\r")}
+                                             << PorTramo{{QStringLiteral("M:°5")}} << QByteArray();
+    QTest::newRow("0: tres retornos seguidos")
+        << 0 << Tramos{"\r\r\r"} << PorTramo{{"M:", "M:", "M:"}} << QByteArray();
+
+    QTest::newRow("1: bloque con línea de peso")
+        << 1 << Tramos{"  CABECERA\r\n WT:    12.340 Kg\r\n  FIN\n\n\n"}
+        << PorTramo{{"D:  CABECERA", "D: WT:    12.340 Kg", "M:12.340", "D:  FIN"}} << QByteArray();
+    QTest::newRow("1: unidad en mayúsculas")
+        << 1 << Tramos{" WT  0.5 KG\n\n\n"} << PorTramo{{"D: WT  0.5 KG", "M:0.5"}} << QByteArray();
+    QTest::newRow("1: ' wt' en minúsculas no es línea de peso")
+        << 1 << Tramos{" wt: 9.000 Kg\n\n\n"} << PorTramo{{"D: wt: 9.000 Kg"}} << QByteArray();
+    QTest::newRow("1: línea de peso sin Kg")
+        << 1 << Tramos{" WT:   9.000 lb\n\n\n"} << PorTramo{{"D: WT:   9.000 lb"}} << QByteArray();
+    QTest::newRow("1: dos saltos no cierran el bloque")
+        << 1 << Tramos{" WT: 1.2 Kg\n\n", "\n"} << PorTramo{{}, {"D: WT: 1.2 Kg", "M:1.2"}}
+        << QByteArray();
+    QTest::newRow("1: dos bloques en una lectura")
+        << 1 << Tramos{" WT: 1 Kg\n\n\n WT: 2 Kg\n\n\nX"}
+        << PorTramo{{"D: WT: 1 Kg", "M:1", "D: WT: 2 Kg", "M:2"}} << QByteArray("X");
+    QTest::newRow("1: cuatro saltos: el cuarto inicia el bloque siguiente")
+        << 1 << Tramos{"A\r\n\n\n\n WT: 3 Kg\n\n\n"} << PorTramo{{"D:A\r", "D:\n WT: 3 Kg"}}
+        << QByteArray();
+    QTest::newRow("1: bloque vacío") << 1 << Tramos{"\n\n\n"} << PorTramo{{}} << QByteArray();
+    QTest::newRow("1: retornos sueltos no parten líneas")
+        << 1 << Tramos{"A\rB\r\nC\n\n\n"} << PorTramo{{"D:A\rB", "D:C"}} << QByteArray();
+
+    QTest::newRow("2: otro tipo no corta ni guarda")
+        << 2 << Tramos{"1.0\r\n\n\n"} << PorTramo{{}} << QByteArray();
+    QTest::newRow("-1: otro tipo no corta ni guarda")
+        << -1 << Tramos{"1.0\r"} << PorTramo{{}} << QByteArray();
+}
+
+void tst_CortadorTramas::corta() {
+    QFETCH(int, tipo);
+    QFETCH(Tramos, tramos);
+    QFETCH(PorTramo, esperado);
+    QFETCH(QByteArray, resto);
+    QCOMPARE(tramos.size(), esperado.size());
+    CortadorTramas c;
+    for (int i = 0; i < tramos.size(); ++i)
+        QCOMPARE(Describe(c.Procesa(tipo, tramos.at(i))), esperado.at(i));
+    QCOMPARE(c.Buffer(), resto);
+    QCOMPARE(c.Descartados(), 0);
+}
+
+void tst_CortadorTramas::lineaPeso_data() {
+    QTest::addColumn<QByteArray>("linea");
+    QTest::addColumn<bool>("esPeso");
+    QTest::addColumn<QString>("lectura");
+    QTest::newRow("cifra desde el sexto carácter") << QByteArray(" WT:  12.5 Kg") << true << "12.5";
+    QTest::newRow("Kg en la sexta posición: lectura vacía") << QByteArray(" WT:x Kg") << true << "";
+    QTest::newRow("Kg en la quinta posición: se salta") << QByteArray(" WTx Kg") << false << "";
+    QTest::newRow("Kg en la cuarta posición: se salta") << QByteArray(" WT Kg") << false << "";
+    QTest::newRow("kg en minúsculas") << QByteArray(" WT:  -0.020 kg ") << true << "-0.020";
+    QTest::newRow("solo se quitan espacios") << QByteArray(" WT:  \t7.1\t Kg") << true << "\t7.1\t";
+    QTest::newRow("el primer Kg manda") << QByteArray(" WT: 1 Kg 2 Kg") << true << "1";
+    QTest::newRow("sin espacio inicial") << QByteArray("WT:  1.0 Kg") << false << "";
+    QTest::newRow("línea vacía") << QByteArray() << false << "";
+}
+
+void tst_CortadorTramas::lineaPeso() {
+    QFETCH(QByteArray, linea);
+    QFETCH(bool, esPeso);
+    QFETCH(QString, lectura);
+    QString leido = "sin tocar";
+    QCOMPARE(CortadorTramas::LeeLineaPeso(linea, &leido), esPeso);
+    if (esPeso)
+        QCOMPARE(leido, lectura);
+    else
+        QCOMPARE(leido, QString("sin tocar"));
+}
+
+void tst_CortadorTramas::limite_data() {
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<QByteArray>("fin");
+    QTest::addColumn<QString>("primera");
+    QTest::newRow("tipo 0") << 0 << QByteArray("\r") << "M:";
+    QTest::newRow("tipo 1") << 1 << QByteArray("\n\n\n") << "D:";
+}
+
+void tst_CortadorTramas::limite() {
+    // A line that never ends: the buffer stays at its limit, keeping the newest characters.
+    QFETCH(int, tipo);
+    QFETCH(QByteArray, fin);
+    QFETCH(QString, primera);
+    CortadorTramas c;
+    qint64 total = 0;
+    QByteArray ultimo;
+    for (int i = 0; i < 100; ++i) {
+        const QByteArray trozo = QByteArray::number(i).rightJustified(1000, '.');
+        QVERIFY(c.Procesa(tipo, trozo).isEmpty());
+        total += trozo.size();
+        ultimo = trozo;
+        QVERIFY(c.Buffer().size() <= CortadorTramas::LimiteBuffer);
+    }
+    QCOMPARE(c.Buffer().size(), CortadorTramas::LimiteBuffer);
+    QCOMPARE(c.Descartados(), total - CortadorTramas::LimiteBuffer);
+    QVERIFY(c.Buffer().endsWith(ultimo));
+    const QList<Salida> s = c.Procesa(tipo, fin);
+    QCOMPARE(s.size(), 1);
+    QVERIFY(Describe(s).first().startsWith(primera));
+    QCOMPARE(s.first().texto.size(), CortadorTramas::LimiteBuffer);
+    QVERIFY(c.Buffer().isEmpty());
+}
+
+void tst_CortadorTramas::lecturaGrandeNoPierdeTramas() {
+    // One read bigger than the limit: its complete frames are all cut before the rest is bounded.
+    CortadorTramas c;
+    QByteArray datos;
+    QStringList esperado;
+    for (int i = 0; i < 20000; ++i) {
+        const QByteArray t = QByteArray::number(i);
+        datos += t + '\r';
+        esperado << "M:" + QString::fromLatin1(t);
+    }
+    QVERIFY(datos.size() > CortadorTramas::LimiteBuffer);
+    datos += "99";
+    QCOMPARE(Describe(c.Procesa(0, datos)), esperado);
+    QCOMPARE(c.Buffer(), QByteArray("99"));
+    QCOMPARE(c.Descartados(), 0);
+}
+
+QTEST_APPLESS_MAIN(tst_CortadorTramas)
+#include "tst_cortadortramas.moc"

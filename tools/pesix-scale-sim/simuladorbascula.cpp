@@ -1,0 +1,259 @@
+#include "simuladorbascula.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+qint64 AhoraNs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+void Registro(const QString& texto) {
+    std::fprintf(stderr, "pesix-scale-sim: %s\n", qPrintable(texto));
+    std::fflush(stderr);
+}
+
+QByteArray Cifra(double kg) {
+    // Never "-0.000".
+    if (qAbs(kg) < 0.0005)
+        kg = 0.0;
+    return QByteArray::number(kg, 'f', 3);
+}
+} // namespace
+
+SimuladorBascula::SimuladorBascula(const Opciones& o, QObject* parent)
+    : QObject(parent), m_o(o), m_peso(o.peso) {
+    connect(&m_reloj, &QTimer::timeout, this, &SimuladorBascula::Tic);
+}
+
+SimuladorBascula::~SimuladorBascula() {
+    if (!m_o.enlace.isEmpty())
+        QFile::remove(m_o.enlace);
+    if (m_maestro >= 0)
+        ::close(m_maestro);
+    if (m_esclavo >= 0)
+        ::close(m_esclavo);
+}
+
+bool SimuladorBascula::Inicia() {
+    termios t{};
+    ::cfmakeraw(&t);
+    ::cfsetspeed(&t, B9600);
+    t.c_cflag |= CLOCAL | CREAD;
+    if (::openpty(&m_maestro, &m_esclavo, nullptr, &t, nullptr) != 0) {
+        Registro(QStringLiteral("no se puede crear el pseudoterminal: %1")
+                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    // The scale's end stays open here too, so the terminal lives while the program opens and
+    // closes its port; only the program reads from it.
+    m_ruta = QString::fromLocal8Bit(::ttyname(m_esclavo));
+    if (!m_o.enlace.isEmpty()) {
+        QFile::remove(m_o.enlace);
+        if (!QFile::link(m_ruta, m_o.enlace))
+            Registro(QStringLiteral("no se puede crear el enlace %1").arg(m_o.enlace));
+    }
+    m_avisoPuerto = new QSocketNotifier(m_maestro, QSocketNotifier::Read, this);
+    connect(m_avisoPuerto, &QSocketNotifier::activated, this, &SimuladorBascula::LeePuerto);
+    ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+    m_avisoConsola = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+    connect(m_avisoConsola, &QSocketNotifier::activated, this, &SimuladorBascula::LeeConsola);
+    PonContinua(m_o.continua);
+    return true;
+}
+
+void SimuladorBascula::LeePuerto() {
+    char buf[512];
+    const ssize_t n = ::read(m_maestro, buf, sizeof buf);
+    if (n <= 0)
+        return;
+    m_entrada.append(buf, n);
+    for (qsizetype cr; (cr = m_entrada.indexOf('\r')) >= 0;) {
+        const QByteArray orden = m_entrada.left(cr);
+        m_entrada.remove(0, cr + 1);
+        if (orden.size() == 2 && orden.at(0) == 'S')
+            Orden(orden.at(1));
+        else
+            Registro(QStringLiteral("orden desconocida: %1").arg(QString::fromLatin1(orden)));
+    }
+    if (m_entrada.size() > 4096)
+        m_entrada.clear();
+}
+
+void SimuladorBascula::Orden(char letra) {
+    Registro(QStringLiteral("orden S%1").arg(QLatin1Char(letra)));
+    if (m_o.tipo != 0) {
+        Registro(QStringLiteral("(una báscula de tipo %1 no atiende órdenes)").arg(m_o.tipo));
+        return;
+    }
+    switch (letra) {
+    case '0': // readings on request from now on
+        PonContinua(false);
+        EnviaLectura(Neto());
+        break;
+    case 'N':
+        EnviaLectura(Neto());
+        break;
+    case 'B':
+        EnviaLectura(Bruto());
+        break;
+    case 'F':
+        PonContinua(true);
+        break;
+    case 'C': // the present load becomes zero; the tare goes
+        m_cero = m_peso;
+        m_tara = 0.0;
+        EnviaLectura(Bruto());
+        break;
+    case 'T':
+        m_tara = Bruto();
+        EnviaLectura(Neto());
+        break;
+    case 'D':
+        m_tara = 0.0;
+        EnviaLectura(Neto());
+        break;
+    case 'S':
+        Envia(m_o.serie.toLatin1() + '\r');
+        break;
+    default:
+        Registro(QStringLiteral("orden desconocida: S%1").arg(QLatin1Char(letra)));
+        break;
+    }
+}
+
+void SimuladorBascula::EnviaLectura(double kg) {
+    Envia(Cifra(kg) + '\r');
+}
+
+void SimuladorBascula::EnviaBloque() {
+    ++m_impresos;
+    const QByteArray fecha =
+        QDateTime::currentDateTime().toString("dd/MM/yyyy  HH:mm:ss").toLatin1();
+    QByteArray b;
+    b += "      BASCULA PESIX-SIM\r\n";
+    b += " FECHA " + fecha + "\r\n";
+    b += " WT: " + Cifra(Neto()).rightJustified(10) + " Kg\r\n";
+    b += " N.  " + QByteArray::number(m_impresos).rightJustified(4, '0') + "\r\n\n\n";
+    Envia(b);
+}
+
+void SimuladorBascula::Envia(const QByteArray& datos) {
+    qsizetype hecho = 0;
+    while (hecho < datos.size()) {
+        const ssize_t n = ::write(m_maestro, datos.constData() + hecho, datos.size() - hecho);
+        if (n > 0)
+            hecho += n;
+        else if (n < 0 && errno != EINTR && errno != EAGAIN)
+            return;
+    }
+}
+
+void SimuladorBascula::Tic() {
+    if (m_o.tipo == 0)
+        EnviaLectura(Neto());
+    else
+        EnviaBloque();
+}
+
+void SimuladorBascula::PonContinua(bool si) {
+    m_o.continua = si;
+    if (si) {
+        Tic();
+        m_reloj.start(qMax(1, m_o.intervaloMs));
+    } else {
+        m_reloj.stop();
+    }
+}
+
+void SimuladorBascula::Rafaga(int n) {
+    // n type-0 readings as fast as the terminal takes them; each one's text is its number
+    // (reading i is i / 1000 kg). The time at which each reading's last byte went into the
+    // terminal (monotonic clock, ns) is kept for "tiempos".
+    m_tiempos.clear();
+    m_tiempos.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const QByteArray lectura = QByteArray::number(i / 1000.0, 'f', 3) + '\r';
+        Envia(lectura);
+        m_tiempos << AhoraNs();
+    }
+    QTextStream(stdout) << "rafaga-fin " << n << Qt::endl;
+}
+
+void SimuladorBascula::Tiempos() {
+    // One line per reading of the last burst, "t <i> <ns>", then "tiempos-fin".
+    QTextStream out(stdout);
+    for (int i = 0; i < m_tiempos.size(); ++i)
+        out << "t " << i << ' ' << m_tiempos.at(i) << '\n';
+    out << "tiempos-fin " << m_tiempos.size() << Qt::endl;
+}
+
+void SimuladorBascula::LeeConsola() {
+    char buf[512];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n > 0) {
+            m_consola.append(buf, n);
+            continue;
+        }
+        if (n == 0) // end of input: the scale keeps running with what it has
+            m_avisoConsola->setEnabled(false);
+        break;
+    }
+    for (qsizetype nl; (nl = m_consola.indexOf('\n')) >= 0;) {
+        const QString linea = QString::fromLocal8Bit(m_consola.left(nl)).trimmed();
+        m_consola.remove(0, nl + 1);
+        if (!linea.isEmpty())
+            OrdenConsola(linea);
+    }
+}
+
+void SimuladorBascula::OrdenConsola(const QString& linea) {
+    const QStringList p = linea.split(' ', Qt::SkipEmptyParts);
+    const QString orden = p.value(0).toLower();
+    bool ok = false;
+    const double numero = p.value(1).replace(',', '.').toDouble(&ok);
+    const double soloNumero = p.value(0).replace(',', '.').toDouble();
+    if (orden == "peso" && ok) {
+        m_peso = numero;
+    } else if (p.size() == 1 && !orden.isEmpty() &&
+               (orden.at(0).isDigit() || orden.at(0) == '-' || orden.at(0) == '.')) {
+        m_peso = soloNumero; // a bare number is the new load
+    } else if (orden == "continua") {
+        PonContinua(true);
+    } else if (orden == "peticion") {
+        PonContinua(false);
+    } else if (orden == "intervalo" && ok && numero >= 1) {
+        m_o.intervaloMs = int(numero);
+        if (m_o.continua)
+            m_reloj.start(m_o.intervaloMs);
+    } else if (orden == "imprime") {
+        Tic();
+    } else if (orden == "rafaga" && ok && numero >= 1) {
+        Rafaga(int(numero));
+    } else if (orden == "tiempos") {
+        Tiempos();
+    } else if (orden == "estado") {
+        QTextStream(stdout) << "tipo " << m_o.tipo << " peso " << Cifra(m_peso) << " bruto "
+                            << Cifra(Bruto()) << " tara " << Cifra(m_tara) << " neto "
+                            << Cifra(Neto()) << (m_o.continua ? " continua" : " peticion")
+                            << Qt::endl;
+    } else if (orden == "salir") {
+        emit Salir();
+    } else {
+        Registro(QStringLiteral("no entiendo \"%1\"").arg(linea));
+    }
+}
