@@ -168,16 +168,10 @@ void kelBrowse::Carga() {
     m_listaInicial = kelColumnasBrowse::Lista(anchos);
     m_mnuColumnasRecuperarInicial->setData(m_listaInicial);
     m_tagColumnas.clear();
-    bool aplicado = false;
-    for (QAction* a : std::as_const(m_mnuColumnasRecuperarNombre)) {
-        if (a->property("nombre").toString() == windowTitle()) {
-            AplicaConjunto(windowTitle());
-            aplicado = true;
-            break;
-        }
-    }
-    if (!aplicado)
-        AplicaLista(m_listaInicial);
+    // The set named as the caption, if any, goes over the initial widths: columns it does not
+    // cover keep their initial width.
+    AplicaLista(m_listaInicial);
+    AplicaConjunto(windowTitle());
     QGuiApplication::restoreOverrideCursor();
     if (!ok)
         QMessageBox::warning(this, windowTitle(), error);

@@ -27,7 +27,11 @@ private:
             return;
         m_ultima = ventana;
         ++m_veces;
+        QPointer<T> vigilada(ventana);
         m_respuesta(ventana);
+        // An answer that failed half-way must not leave the test waiting for ever.
+        if (vigilada && vigilada->isVisible() && QApplication::activeModalWidget() == vigilada)
+            QMetaObject::invokeMethod(vigilada.data(), "reject", Qt::QueuedConnection);
     }
 
     std::function<void(T*)> m_respuesta;
