@@ -63,7 +63,8 @@ QLabel* frmMantenimiento::NuevaEtiqueta(int indice) {
 }
 
 void frmMantenimiento::Carga() {
-    CajaCodigo()->installEventFilter(this);
+    m_cajaCodigo = CajaCodigo();
+    m_cajaCodigo->installEventFilter(this);
     kelRegistry::RestoreFormPosition(this);
     cmdOpcion[0]->setText(Texto(178));
     cmdOpcion[1]->setText(Texto(179));
@@ -108,7 +109,8 @@ void frmMantenimiento::done(int resultado) {
 }
 
 bool frmMantenimiento::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == CajaCodigo() && evento->type() == QEvent::KeyRelease) {
+    // The box is kept aside: the filter also sees events while the window is being destroyed.
+    if (objeto == m_cajaCodigo && evento->type() == QEvent::KeyRelease) {
         const auto* tecla = static_cast<QKeyEvent*>(evento);
         const auto mayusculas = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
         if (tecla->key() == Qt::Key_F4 && !(tecla->modifiers() & mayusculas) &&

@@ -67,4 +67,5 @@ protected:
 private:
     clsMaestro m_maestro;
     ConsultaBrowse m_busqueda;
+    QWidget* m_cajaCodigo = nullptr;
 };
