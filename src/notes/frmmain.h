@@ -17,4 +17,5 @@ protected:
 
 private:
     QMenu* m_mnuArchivo = nullptr;
+    QMenu* m_mnuFicheros = nullptr;
 };

@@ -1,0 +1,341 @@
+#include "masters/kelbrowse.h"
+
+#include "app/cmnlanguaje.h"
+#include "app/kelregistry.h"
+#include "db/basedatos.h"
+#include "masters/kelbrowsemodel.h"
+#include "masters/kelcolumnasbrowse.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+constexpr double MargenTwips = 500.0;
+}
+
+kelBrowse::kelBrowse(QWidget* parent) : QDialog(parent) {
+    setObjectName("kelBrowse");
+    setModal(true);
+    resize(520, 400);
+
+    m_modelo = new kelBrowseModel(this);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName("Grid");
+    m_grid->setModel(m_modelo);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setAlternatingRowColors(true);
+    m_grid->setWordWrap(false);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->horizontalHeader()->setSectionsClickable(true);
+    m_grid->horizontalHeader()->setSortIndicatorShown(true);
+    m_grid->horizontalHeader()->setStretchLastSection(false);
+    m_grid->installEventFilter(this);
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &kelBrowse::OrdenaPor);
+    connect(m_grid, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
+        if (i.isValid())
+            Elige();
+    });
+
+    m_cmdOk = new QPushButton(this);
+    m_cmdOk->setObjectName("cmdOk");
+    m_cmdCancel = new QPushButton(this);
+    m_cmdCancel->setObjectName("cmdCancel");
+    m_cmdPrint = new QPushButton(this);
+    m_cmdPrint->setObjectName("cmdPrint");
+    for (QPushButton* b : {m_cmdOk, m_cmdCancel, m_cmdPrint})
+        b->setAutoDefault(false);
+    connect(m_cmdOk, &QPushButton::clicked, this, &kelBrowse::Elige);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &kelBrowse::reject);
+    connect(m_cmdPrint, &QPushButton::clicked, this, &kelBrowse::Imprime);
+
+    m_barra = new QMenuBar(this);
+    m_barra->setObjectName("mnuBarra");
+    m_mnuColumnas = m_barra->addMenu(QString());
+    m_mnuColumnas->setObjectName("mnuColumnas");
+    m_mnuColumnasRecuperar = m_mnuColumnas->addMenu(QString());
+    m_mnuColumnasRecuperar->setObjectName("mnuColumnasRecuperar");
+    m_mnuColumnasRecuperarInicial = m_mnuColumnasRecuperar->addAction(QString());
+    m_mnuColumnasRecuperarInicial->setObjectName("mnuColumnasRecuperarInicial");
+    connect(m_mnuColumnasRecuperarInicial, &QAction::triggered, this,
+            [this] { AplicaLista(m_listaInicial); });
+    m_mnuColumnasRecuperarSep = m_mnuColumnasRecuperar->addSeparator();
+    m_mnuColumnasRecuperarSep->setObjectName("mnuColumnasRecuperarSep");
+    m_mnuColumnasGuardar = m_mnuColumnas->addAction(QString());
+    m_mnuColumnasGuardar->setObjectName("mnuColumnasGuardar");
+    connect(m_mnuColumnasGuardar, &QAction::triggered, this, &kelBrowse::GuardaConjunto);
+
+    auto* botones = new QHBoxLayout;
+    botones->addWidget(m_cmdPrint);
+    botones->addStretch(1);
+    botones->addWidget(m_cmdOk);
+    botones->addWidget(m_cmdCancel);
+    auto* principal = new QVBoxLayout(this);
+    principal->setMenuBar(m_barra);
+    principal->addWidget(m_grid, 1);
+    principal->addLayout(botones);
+
+    // Loading: texts, stored position, stored width sets.
+    m_cmdOk->setText(Texto(175));
+    m_cmdCancel->setText(Texto(176));
+    m_cmdPrint->setText(Texto(177));
+    m_mnuColumnas->setTitle(Texto(205));
+    m_mnuColumnasRecuperar->setTitle(Texto(206));
+    m_mnuColumnasRecuperarInicial->setText(Texto(207));
+    m_mnuColumnasGuardar->setText(Texto(209));
+    kelRegistry::RestoreFormPosition(this);
+    CargaConjuntos();
+}
+
+kelBrowse::~kelBrowse() = default;
+
+void kelBrowse::CargaConjuntos() {
+    for (QAction* a : std::as_const(m_mnuColumnasRecuperarNombre))
+        delete a;
+    m_mnuColumnasRecuperarNombre.clear();
+    const auto conjuntos = kelColumnasBrowse::Conjuntos();
+    for (qsizetype k = 0; k < conjuntos.size(); ++k) {
+        const QString nombre = conjuntos.at(k).first;
+        QString titulo = nombre;
+        titulo.replace('&', "&&");
+        QAction* a = m_mnuColumnasRecuperar->addAction(titulo);
+        a->setObjectName("mnuColumnasRecuperarNombre" + QString::number(k));
+        a->setData(conjuntos.at(k).second);
+        a->setProperty("nombre", nombre);
+        connect(a, &QAction::triggered, this, [this, nombre] { AplicaConjunto(nombre); });
+        m_mnuColumnasRecuperarNombre.append(a);
+    }
+    if (m_mnuColumnasRecuperarNombre.isEmpty()) {
+        // Item 0 stays as the list's title while no set is stored.
+        QAction* a = m_mnuColumnasRecuperar->addAction(Texto(208));
+        a->setObjectName("mnuColumnasRecuperarNombre0");
+        a->setEnabled(false);
+        m_mnuColumnasRecuperarNombre.append(a);
+    }
+}
+
+void kelBrowse::SelectRecord(const QString& defecto, const QString& consulta) {
+    m_consulta = consulta;
+    m_modelo->Cierra();
+    Carga();
+    const int filas = m_modelo->rowCount();
+    int fila = -1;
+    if (!defecto.isEmpty())
+        fila = m_modelo->BuscaFila(defecto);
+    if (fila < 0 && filas > 0)
+        fila = 0;
+    if (fila >= 0) {
+        const QModelIndex i = m_modelo->index(fila, 0);
+        m_grid->setCurrentIndex(i);
+        m_grid->scrollTo(i, QAbstractItemView::EnsureVisible);
+    }
+    m_grid->setFocus();
+    if (!isVisible())
+        exec();
+}
+
+void kelBrowse::Carga() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const bool ok = m_modelo->Abre(BaseDatos::Conexion(), m_consulta, &error);
+    SortGrid();
+    if (!m_gridHeader.isEmpty())
+        m_modelo->SetTitulos(m_gridHeader.split('\t'));
+    // Initial widths: the wider of the title and of the column's size in letters "A".
+    const QFontMetrics fuente(m_grid->font());
+    const bool vacio = m_modelo->rowCount() == 0;
+    QList<int> anchos;
+    for (int i = 0; i < m_modelo->columnCount(); ++i) {
+        int n = m_modelo->TamanoDefinido(i);
+        if (n < 0) // computed or long text: measured by the current record
+            n = vacio ? 0 : int(m_modelo->Texto(0, i).size());
+        anchos << kelColumnasBrowse::AnchoInicial(fuente, m_modelo->Titulo(i), n);
+    }
+    m_listaInicial = kelColumnasBrowse::Lista(anchos);
+    m_mnuColumnasRecuperarInicial->setData(m_listaInicial);
+    m_tagColumnas.clear();
+    // The set named as the caption, if any, goes over the initial widths: columns it does not
+    // cover keep their initial width.
+    AplicaLista(m_listaInicial);
+    AplicaConjunto(windowTitle());
+    QGuiApplication::restoreOverrideCursor();
+    if (!ok)
+        QMessageBox::warning(this, windowTitle(), error);
+}
+
+void kelBrowse::SortGrid() {
+    m_grid->horizontalHeader()->setSortIndicator(m_modelo->ColumnaOrden(), m_modelo->Orden());
+}
+
+void kelBrowse::OrdenaPor(int columna) {
+    Qt::SortOrder orden = Qt::AscendingOrder;
+    if (columna == m_modelo->ColumnaOrden() && m_modelo->Orden() == Qt::AscendingOrder)
+        orden = Qt::DescendingOrder;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_modelo->sort(columna, orden);
+    QGuiApplication::restoreOverrideCursor();
+    SortGrid();
+    if (m_modelo->rowCount() > 0)
+        m_grid->setCurrentIndex(m_modelo->index(0, 0));
+}
+
+QString kelBrowse::ListaInicial() const {
+    return m_listaInicial;
+}
+
+QString kelBrowse::ListaActual() const {
+    QList<int> anchos;
+    for (int i = 0; i < m_modelo->columnCount(); ++i)
+        anchos << kelColumnasBrowse::Twips(m_grid->columnWidth(i));
+    return kelColumnasBrowse::Lista(anchos);
+}
+
+void kelBrowse::AplicaLista(const QString& lista) {
+    const QList<int> anchos = kelColumnasBrowse::Anchos(lista, m_modelo->columnCount());
+    for (qsizetype i = 0; i < anchos.size(); ++i)
+        m_grid->setColumnWidth(int(i), std::max(0, kelColumnasBrowse::Pixeles(anchos.at(i))));
+}
+
+QString kelBrowse::ConjuntoAplicado() const {
+    return m_tagColumnas;
+}
+
+void kelBrowse::AplicaConjunto(const QString& nombre) {
+    for (QAction* a : std::as_const(m_mnuColumnasRecuperarNombre)) {
+        if (a->property("nombre").toString() == nombre) {
+            m_tagColumnas = nombre;
+            AplicaLista(a->data().toString());
+            return;
+        }
+    }
+}
+
+void kelBrowse::GuardaConjunto() {
+    const QString propuesto = m_tagColumnas.isEmpty() ? windowTitle() : m_tagColumnas;
+    bool ok = false;
+    const QString nombre =
+        QInputDialog::getText(this, Texto(211), Texto(210), QLineEdit::Normal, propuesto, &ok)
+            .trimmed();
+    if (!ok || nombre.isEmpty())
+        return;
+    kelColumnasBrowse::GuardaConjunto(nombre, ListaActual());
+    CargaConjuntos();
+}
+
+void kelBrowse::Elige() {
+    const QModelIndex actual = m_grid->currentIndex();
+    if (actual.isValid()) {
+        m_cancelled = false;
+        m_selectedValue = m_modelo->Texto(actual.row(), 0);
+        accept();
+    } else {
+        reject();
+    }
+}
+
+void kelBrowse::reject() {
+    m_cancelled = true;
+    QDialog::reject();
+}
+
+void kelBrowse::done(int resultado) {
+    kelRegistry::SaveFormPosition(this);
+    QDialog::done(resultado);
+}
+
+bool kelBrowse::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == m_grid && evento->type() == QEvent::KeyPress) {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        if (tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter) {
+            Elige();
+            return true; // the grid never sees it
+        }
+    }
+    return QDialog::eventFilter(objeto, evento);
+}
+
+QString kelBrowse::NombreDocumento() const {
+    return windowTitle() + " - " + QDateTime::currentDateTime().toString("dd/MM/yyyy hh.mm");
+}
+
+void kelBrowse::Imprime() {
+    m_impresora.setDocName(NombreDocumento());
+    QPrintDialog dialogo(&m_impresora, this);
+    dialogo.setObjectName("dlgImprimir");
+    if (dialogo.exec() == QDialog::Accepted)
+        ImprimeGrid(m_impresora);
+    m_grid->setFocus();
+}
+
+int kelBrowse::ImprimeGrid(QPrinter& impresora) {
+    const double mm = MargenTwips / 1440.0 * 25.4;
+    impresora.setPageMargins(QMarginsF(mm, mm, mm, mm), QPageLayout::Millimeter);
+    if (impresora.docName().isEmpty())
+        impresora.setDocName(NombreDocumento());
+    m_modelo->TraeTodo();
+
+    QPainter p;
+    int pagina = 1;
+    m_cmdPrint->setText("P. " + QString::number(pagina));
+    if (!p.begin(&impresora))
+        return 0;
+    const QRect area = p.viewport();
+    const double escala = double(impresora.resolution()) / 1440.0; // device pixels per twip
+    QFont fuente = m_grid->font();
+    p.setFont(fuente);
+    const QFontMetrics fm(fuente, &impresora);
+    const int alto = fm.height() + int(60 * escala);
+    const int columnas = m_modelo->columnCount();
+    QList<int> anchos;
+    for (int c = 0; c < columnas; ++c)
+        anchos << int(kelColumnasBrowse::Twips(m_grid->columnWidth(c)) * escala);
+
+    auto fila = [&](int y, auto texto, bool negrita) {
+        QFont f = fuente;
+        f.setBold(negrita);
+        p.setFont(f);
+        int x = 0;
+        for (int c = 0; c < columnas && x < area.width(); ++c) {
+            if (anchos.at(c) <= 0)
+                continue;
+            const QRect celda(x, y, std::min(anchos.at(c), area.width() - x), alto);
+            p.drawRect(celda);
+            p.drawText(celda.adjusted(int(45 * escala), 0, -int(45 * escala), 0),
+                       Qt::AlignVCenter | Qt::AlignLeft, texto(c));
+            x += anchos.at(c);
+        }
+    };
+    auto cabecera = [&](int c) { return m_modelo->Titulo(c); };
+    int y = 0;
+    fila(y, cabecera, true);
+    y += alto;
+    for (int r = 0; r < m_modelo->rowCount(); ++r) {
+        if (y + alto > area.height()) {
+            impresora.newPage();
+            ++pagina;
+            m_cmdPrint->setText("P. " + QString::number(pagina));
+            y = 0;
+            fila(y, cabecera, true);
+            y += alto;
+        }
+        fila(
+            y, [&](int c) { return m_modelo->Texto(r, c); }, false);
+        y += alto;
+    }
+    p.end();
+    return pagina;
+}

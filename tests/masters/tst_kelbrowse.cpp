@@ -1,0 +1,484 @@
+#include "app/cmnlanguaje.h"
+#include "app/kelnumerics.h"
+#include "app/kelregistry.h"
+#include "contestador.h"
+#include "db/basedatos.h"
+#include "masters/consultabrowse.h"
+#include "masters/kelbrowse.h"
+#include "masters/kelbrowsemodel.h"
+#include "masters/kelcolumnasbrowse.h"
+#include "masters/kellaunchbrowse.h"
+#include "support/entornoprueba.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+void Ejecuta(const QString& sql, const QVariantList& valores = {}) {
+    QSqlQuery q(BaseDatos::Conexion());
+    q.prepare(sql);
+    for (const QVariant& v : valores)
+        q.addBindValue(v);
+    if (!q.exec())
+        qFatal("%s", qPrintable(sql));
+}
+
+void Clientes() {
+    Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C1', 'Zapatería Sur')");
+    Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C2', 'Almacenes Norte')");
+    Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C3', 'Bodegas Este')");
+}
+
+void Productos(int n) {
+    QSqlDatabase db = BaseDatos::Conexion();
+    db.transaction();
+    QSqlQuery q(db);
+    q.prepare("INSERT INTO Productos (CodProducto, NomProducto, Precio) VALUES (?, ?, 1)");
+    for (int i = 1; i <= n; ++i) {
+        q.addBindValue(QString("P%1").arg(i, 5, 10, QChar('0')));
+        q.addBindValue(QString("Nombre %1").arg(n - i + 1, 6, 10, QChar('0')));
+        q.exec();
+    }
+    db.commit();
+}
+
+QString PickClientes(const QString& defecto) {
+    const ConsultaBrowse c = ConsultaBrowse::Clientes();
+    return kelLaunchBrowse(Texto(c.Titulo), c.Cabecera, c.Sql, defecto);
+}
+
+QList<int> AnchosTwips(kelBrowse* b) {
+    QList<int> anchos;
+    for (int i = 0; i < b->Modelo()->columnCount(); ++i)
+        anchos << kelColumnasBrowse::Twips(b->Grid()->columnWidth(i));
+    return anchos;
+}
+
+// Opens a menu of the bar and clicks one of its entries, as with the mouse.
+void EligeMenu(QMenuBar* barra, QMenu* menu, QAction* accion, QMenu* submenu = nullptr) {
+    QTest::mouseClick(barra, Qt::LeftButton, {},
+                      barra->actionGeometry(menu->menuAction()).center());
+    QVERIFY(QTest::qWaitFor([&] { return menu->isVisible(); }));
+    QMenu* donde = menu;
+    if (submenu) {
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(submenu->menuAction()).center());
+        QVERIFY(QTest::qWaitFor([&] { return submenu->isVisible(); }));
+        donde = submenu;
+    }
+    QTest::mouseClick(donde, Qt::LeftButton, {}, donde->actionGeometry(accion).center());
+}
+
+QMenuBar* Barra(kelBrowse* b) {
+    return b->findChild<QMenuBar*>("mnuBarra");
+}
+} // namespace
+
+class tst_kelBrowse : public QObject {
+    Q_OBJECT
+private slots:
+    void eligeConTeclado_data();
+    void eligeConTeclado();
+    void eligeConRaton_data();
+    void eligeConRaton();
+    void cancela_data();
+    void cancela();
+    void vacioDevuelveDefecto();
+    void defectoVisible();
+    void defectoAusente();
+    void textos();
+    void ordenaAlPulsarCabecera();
+    void anchosIniciales_data();
+    void anchosIniciales();
+    void conjuntoGuardado();
+    void nombreEnBlanco();
+    void listaCorta();
+    void guardaPosicion();
+    void imprime();
+};
+
+void tst_kelBrowse::eligeConTeclado_data() {
+    QTest::addColumn<int>("bajadas");
+    QTest::addColumn<int>("tecla");
+    QTest::addColumn<QString>("elegido");
+    // By name: C2 Almacenes, C3 Bodegas, C1 Zapatería.
+    QTest::newRow("Enter on the first row") << 0 << int(Qt::Key_Return) << "C2";
+    QTest::newRow("down, keypad Enter") << 1 << int(Qt::Key_Enter) << "C3";
+    QTest::newRow("down twice, Enter") << 2 << int(Qt::Key_Return) << "C1";
+    QTest::newRow("down past the end") << 5 << int(Qt::Key_Return) << "C1";
+}
+
+void tst_kelBrowse::eligeConTeclado() {
+    QFETCH(int, bajadas);
+    QFETCH(int, tecla);
+    QFETCH(QString, elegido);
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    int activadas = -1;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        QSignalSpy activada(b->Grid(), &QAbstractItemView::activated);
+        for (int i = 0; i < bajadas; ++i)
+            QTest::keyClick(b->Grid(), Qt::Key_Down);
+        QTest::keyClick(b->Grid(), Qt::Key(tecla));
+        activadas = int(activada.count());
+    });
+    QCOMPARE(PickClientes(""), elegido);
+    QCOMPARE(c.Veces(), 1);
+    QCOMPARE(activadas, 0); // the grid never saw the Enter key
+}
+
+void tst_kelBrowse::eligeConRaton_data() {
+    QTest::addColumn<bool>("dobleClic");
+    QTest::newRow("double click") << true;
+    QTest::newRow("click and OK") << false;
+}
+
+void tst_kelBrowse::eligeConRaton() {
+    QFETCH(bool, dobleClic);
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        QTableView* g = b->Grid();
+        const QPoint p = g->visualRect(b->Modelo()->index(1, 1)).center();
+        if (dobleClic) {
+            QTest::mousePress(g->viewport(), Qt::LeftButton, {}, p);
+            QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, p);
+            QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, p);
+        } else {
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, p);
+            QTest::mouseClick(b->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+        }
+    });
+    QCOMPARE(PickClientes("C1"), QString("C3"));
+    QCOMPARE(c.Veces(), 1);
+}
+
+void tst_kelBrowse::cancela_data() {
+    QTest::addColumn<QString>("modo");
+    QTest::addColumn<QString>("defecto");
+    QTest::newRow("Escape") << "escape"
+                            << "C3";
+    QTest::newRow("Cancel button") << "cancel"
+                                   << "c1";
+    QTest::newRow("close box") << "close"
+                               << "C3";
+    QTest::newRow("Escape, empty default") << "escape"
+                                           << "";
+    QTest::newRow("Cancel, default not in the table") << "cancel"
+                                                      << "NO'ESTA";
+}
+
+void tst_kelBrowse::cancela() {
+    QFETCH(QString, modo);
+    QFETCH(QString, defecto);
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        QTest::keyClick(b->Grid(), Qt::Key_Down);
+        if (modo == "escape")
+            QTest::keyClick(b->Grid(), Qt::Key_Escape);
+        else if (modo == "cancel")
+            QTest::mouseClick(b->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+        else
+            b->close();
+    });
+    QCOMPARE(PickClientes(defecto), defecto);
+    QCOMPARE(c.Veces(), 1);
+}
+
+void tst_kelBrowse::vacioDevuelveDefecto() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    int filas = -1;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        filas = b->Modelo()->rowCount();
+        QTest::mouseClick(b->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+    });
+    QCOMPARE(PickClientes("C9"), QString("C9"));
+    QCOMPARE(filas, 0);
+    QCOMPARE(c.Veces(), 1);
+}
+
+void tst_kelBrowse::defectoVisible() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Productos(5000);
+    int actual = -1;
+    bool visible = false;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        QTableView* g = b->Grid();
+        actual = g->currentIndex().row();
+        visible = g->viewport()->rect().contains(g->visualRect(g->currentIndex()).center());
+        QTest::keyClick(g, Qt::Key_Return);
+    });
+    const ConsultaBrowse p = ConsultaBrowse::Productos();
+    // By name, product P00010 is row 4990; it is returned as stored.
+    QCOMPARE(kelLaunchBrowse(Texto(p.Titulo), p.Cabecera, p.Sql, "p00010"), QString("P00010"));
+    QCOMPARE(actual, 4990);
+    QVERIFY(visible);
+}
+
+void tst_kelBrowse::defectoAusente() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    int actual = -1;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        actual = b->Grid()->currentIndex().row();
+        QTest::keyClick(b->Grid(), Qt::Key_Return);
+    });
+    QCOMPARE(PickClientes("C"), QString("C2"));
+    QCOMPARE(actual, 0);
+}
+
+void tst_kelBrowse::textos() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    QStringList vistos;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        vistos << b->windowTitle() << b->findChild<QPushButton*>("cmdOk")->text()
+               << b->findChild<QPushButton*>("cmdCancel")->text()
+               << b->findChild<QPushButton*>("cmdPrint")->text()
+               << b->findChild<QMenu*>("mnuColumnas")->title()
+               << b->Modelo()->headerData(0, Qt::Horizontal).toString()
+               << b->Modelo()->headerData(1, Qt::Horizontal).toString();
+        QTest::keyClick(b->Grid(), Qt::Key_Escape);
+    });
+    PickClientes("");
+    QCOMPARE(vistos, QStringList({Texto(233), Texto(175), Texto(176), Texto(177), Texto(205),
+                                  Texto(219), Texto(213)}));
+    QCOMPARE(vistos.at(0), QString("Clientes"));
+}
+
+void tst_kelBrowse::ordenaAlPulsarCabecera() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    QStringList primeras;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        QHeaderView* h = b->Grid()->horizontalHeader();
+        const auto pulsa = [&](int seccion) {
+            const QPoint p(h->sectionViewportPosition(seccion) + h->sectionSize(seccion) / 2,
+                           h->height() / 2);
+            QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, p);
+            primeras << b->Modelo()->Texto(0, 0);
+        };
+        primeras << b->Modelo()->Texto(0, 0);
+        pulsa(0);
+        pulsa(0);
+        pulsa(1);
+        QTest::keyClick(b->Grid(), Qt::Key_Return);
+    });
+    QCOMPARE(PickClientes(""), QString("C2"));
+    // By name, by code ascending, by code descending, by name again.
+    QCOMPARE(primeras, QStringList({"C2", "C1", "C3", "C2"}));
+}
+
+void tst_kelBrowse::anchosIniciales_data() {
+    QTest::addColumn<bool>("albaranes");
+    QTest::newRow("customers: defined sizes") << false;
+    QTest::newRow("delivery notes: computed ID measured by the first record") << true;
+}
+
+void tst_kelBrowse::anchosIniciales() {
+    QFETCH(bool, albaranes);
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
+            "FechaModificacion, Impreso) VALUES ('1234', '2026-05-04', 'C1', 'Z', "
+            "'2026-05-04 10:00:00', 0)");
+    const ConsultaBrowse q = albaranes ? ConsultaBrowse::Albaranes() : ConsultaBrowse::Clientes();
+    QString inicial;
+    QList<int> anchos;
+    QFont fuente;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        inicial = b->ListaInicial();
+        anchos = AnchosTwips(b);
+        fuente = b->Grid()->font();
+        QTest::keyClick(b->Grid(), Qt::Key_Escape);
+    });
+    kelLaunchBrowse(Texto(q.Titulo), q.Cabecera, q.Sql, "");
+    const QFontMetrics fm(fuente);
+    const QStringList titulos = q.Cabecera.split('\t');
+    // The customer code holds 15 characters; the ID "04/05/2026 - 1234" has 17.
+    const int primera = albaranes ? 17 : 15;
+    const QList<int> esperados{kelColumnasBrowse::AnchoInicial(fm, titulos.at(0), primera),
+                               kelColumnasBrowse::AnchoInicial(fm, titulos.at(1), 50)};
+    QCOMPARE(inicial, kelColumnasBrowse::Lista(esperados));
+    QCOMPARE(anchos.size(), 2);
+    for (int i = 0; i < 2; ++i)
+        QVERIFY2(qAbs(anchos.at(i) - esperados.at(i)) < kelRegistry::TwipsPorPixel,
+                 qPrintable(QString("%1 %2").arg(anchos.at(i)).arg(esperados.at(i))));
+    QVERIFY(esperados.at(1) > esperados.at(0));
+}
+
+void tst_kelBrowse::conjuntoGuardado() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    Productos(3);
+    QString propuesto;
+    QString guardada;
+    Contestador<QInputDialog> pregunta([&](QInputDialog* d) {
+        propuesto = d->textValue();
+        QCOMPARE(d->labelText(), Texto(210));
+        QCOMPARE(d->windowTitle(), Texto(211));
+        d->accept();
+    });
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        // Widen the first column by dragging its right edge.
+        QHeaderView* h = b->Grid()->horizontalHeader();
+        const int borde = h->sectionViewportPosition(0) + h->sectionSize(0) - 1;
+        const int y = h->height() / 2;
+        QTest::mousePress(h->viewport(), Qt::LeftButton, {}, QPoint(borde, y));
+        QTest::mouseMove(h->viewport(), QPoint(borde + 40, y));
+        QTest::mouseRelease(h->viewport(), Qt::LeftButton, {}, QPoint(borde + 40, y));
+        QVERIFY(b->ListaActual() != b->ListaInicial());
+        guardada = b->ListaActual();
+        QMenu* columnas = b->findChild<QMenu*>("mnuColumnas");
+        EligeMenu(Barra(b), columnas, b->findChild<QAction*>("mnuColumnasGuardar"));
+        QTest::keyClick(b->Grid(), Qt::Key_Escape);
+    });
+    PickClientes("");
+    QCOMPARE(pregunta.Veces(), 1);
+    QCOMPARE(propuesto, QString("Clientes"));
+    QCOMPARE(kelColumnasBrowse::ListaDe("Clientes"), guardada);
+
+    // The same pick list opens with the saved widths; "Inicial" brings the computed ones back.
+    QString aplicada, conjunto, trasInicial, inicial;
+    c.Responde([&](kelBrowse* b) {
+        aplicada = b->ListaActual();
+        conjunto = b->ConjuntoAplicado();
+        inicial = b->ListaInicial();
+        QMenu* columnas = b->findChild<QMenu*>("mnuColumnas");
+        EligeMenu(Barra(b), columnas, b->findChild<QAction*>("mnuColumnasRecuperarInicial"),
+                  b->findChild<QMenu*>("mnuColumnasRecuperar"));
+        trasInicial = b->ListaActual();
+        QTest::keyClick(b->Grid(), Qt::Key_Escape);
+    });
+    PickClientes("");
+    QCOMPARE(aplicada, guardada);
+    QCOMPARE(conjunto, QString("Clientes"));
+    QCOMPARE(trasInicial, inicial);
+
+    // Another pick list keeps its own initial widths, and a saved set can be chosen there.
+    QString enProductos, inicialProductos, elegida;
+    c.Responde([&](kelBrowse* b) {
+        enProductos = b->ListaActual();
+        inicialProductos = b->ListaInicial();
+        QMenu* columnas = b->findChild<QMenu*>("mnuColumnas");
+        EligeMenu(Barra(b), columnas, b->findChild<QAction*>("mnuColumnasRecuperarNombre0"),
+                  b->findChild<QMenu*>("mnuColumnasRecuperar"));
+        elegida = b->ListaActual();
+        QTest::keyClick(b->Grid(), Qt::Key_Escape);
+    });
+    const ConsultaBrowse p = ConsultaBrowse::Productos();
+    kelLaunchBrowse(Texto(p.Titulo), p.Cabecera, p.Sql, "");
+    QCOMPARE(enProductos, inicialProductos);
+    QCOMPARE(elegida, guardada);
+    QCOMPARE(c.Veces(), 3);
+}
+
+void tst_kelBrowse::nombreEnBlanco() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    Contestador<QInputDialog> pregunta([&](QInputDialog* d) {
+        d->setTextValue("   ");
+        d->accept();
+    });
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        EligeMenu(Barra(b), b->findChild<QMenu*>("mnuColumnas"),
+                  b->findChild<QAction*>("mnuColumnasGuardar"));
+        QTest::keyClick(b->Grid(), Qt::Key_Escape);
+    });
+    PickClientes("");
+    QCOMPARE(pregunta.Veces(), 1);
+    QVERIFY(kelColumnasBrowse::Conjuntos().isEmpty());
+}
+
+void tst_kelBrowse::listaCorta() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    kelColumnasBrowse::GuardaConjunto("Clientes", "3000");
+    QList<int> anchos;
+    QString inicial;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        anchos = AnchosTwips(b);
+        inicial = b->ListaInicial();
+        QTest::keyClick(b->Grid(), Qt::Key_Escape);
+    });
+    PickClientes("");
+    const QList<int> iniciales = kelColumnasBrowse::Anchos(inicial, 2);
+    QCOMPARE(anchos.at(0), 3000);
+    QVERIFY2(qAbs(anchos.at(1) - iniciales.at(1)) < kelRegistry::TwipsPorPixel,
+             qPrintable(QString("%1 %2").arg(anchos.at(1)).arg(iniciales.at(1))));
+}
+
+void tst_kelBrowse::guardaPosicion() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Clientes();
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        b->move(120, 90);
+        QTest::keyClick(b->Grid(), Qt::Key_Return);
+    });
+    PickClientes("");
+    QVERIFY(kelNumerics::Val(kelRegistry::GetAppString("\\Pos\\kelBrowse", "Top")) > 0);
+}
+
+void tst_kelBrowse::imprime() {
+    EntornoPrueba env;
+    env.DatosConBase();
+    Productos(300);
+    const QString pdf = env.Carpeta() + "/lista.pdf";
+    Contestador<QPrintDialog> dialogo([&](QPrintDialog* d) { d->accept(); });
+    QString boton, documento;
+    bool foco = false;
+    Contestador<kelBrowse> c([&](kelBrowse* b) {
+        b->Impresora().setOutputFormat(QPrinter::PdfFormat);
+        b->Impresora().setOutputFileName(pdf);
+        QPushButton* imprimir = b->findChild<QPushButton*>("cmdPrint");
+        QTest::mouseClick(imprimir, Qt::LeftButton);
+        boton = imprimir->text();
+        documento = b->Impresora().docName();
+        foco = b->focusWidget() == b->Grid();
+        QTest::keyClick(b->Grid(), Qt::Key_Escape);
+    });
+    const ConsultaBrowse p = ConsultaBrowse::Productos();
+    kelLaunchBrowse(Texto(p.Titulo), p.Cabecera, p.Sql, "");
+    QCOMPARE(dialogo.Veces(), 1);
+    QVERIFY(foco);
+    QVERIFY2(QRegularExpression(R"(^Productos - \d\d/\d\d/\d{4} \d\d\.\d\d$)")
+                 .match(documento)
+                 .hasMatch(),
+             qPrintable(documento));
+    QFile f(pdf);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray datos = f.readAll();
+    QVERIFY(datos.startsWith("%PDF"));
+    const qsizetype paginas = datos.count("/Type /Page\n") + datos.count("/Type /Page\r") +
+                              datos.count("/Type /Page ") + datos.count("/Type /Page/") +
+                              datos.count("/Type /Page>");
+    QVERIFY2(paginas >= 2, qPrintable(QString::number(paginas)));
+    QCOMPARE(boton, "P. " + QString::number(paginas));
+}
+
+QTEST_MAIN(tst_kelBrowse)
+#include "tst_kelbrowse.moc"
