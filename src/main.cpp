@@ -4,6 +4,7 @@
 #include "app/kelinstanciaunica.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
+#include "export/exportacionordenes.h"
 #include "notes/frmmain.h"
 #include "scale/frmtest.h"
 
@@ -45,6 +46,15 @@ LineaOrdenes LeeLineaOrdenes(const QStringList& args) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A scheduled export opens no window: no display is needed and the running copy, if any, is
+    // left alone.
+    if (ExportacionOrdenes::Pedida(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setOrganizationName("Kel Software");
+        QCoreApplication::setApplicationName("Software de pesaje");
+        return ExportacionOrdenes::Ejecuta(QCoreApplication::arguments());
+    }
+
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Kel Software");
     QCoreApplication::setApplicationName("Software de pesaje");
