@@ -54,6 +54,55 @@ void CodificacionExportacion::Anexa(QByteArray& destino, QStringView texto, Tipo
     destino.resize(inicio + n);
 }
 
+void CodificacionExportacion::AnexaDesdeUtf8(QByteArray& destino, QByteArrayView utf8, Tipo tipo) {
+    if (tipo == Tipo::Utf8) {
+        destino += utf8;
+        return;
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const qsizetype n = utf8.size();
+    const qsizetype inicio = destino.size();
+    destino.resize(inicio + n); // never longer than its UTF-8
+    char* d = destino.data() + inicio;
+    qsizetype k = 0;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            d[k++] = char(b);
+            ++i;
+            continue;
+        }
+        // Length and first bits of the sequence; the continuation bytes must follow.
+        int largo = 0;
+        char32_t c = 0;
+        if ((b & 0xE0) == 0xC0) {
+            largo = 2;
+            c = b & 0x1F;
+        } else if ((b & 0xF0) == 0xE0) {
+            largo = 3;
+            c = b & 0x0F;
+        } else if ((b & 0xF8) == 0xF0) {
+            largo = 4;
+            c = b & 0x07;
+        }
+        bool valida = largo > 0 && i + largo <= n;
+        for (int j = 1; valida && j < largo; ++j) {
+            if ((p[i + j] & 0xC0) != 0x80)
+                valida = false;
+            else
+                c = (c << 6) | (p[i + j] & 0x3F);
+        }
+        if (!valida) {
+            d[k++] = '?';
+            ++i;
+            continue;
+        }
+        d[k++] = c > 0xFFFF ? '?' : ByteDe(char16_t(c));
+        i += largo;
+    }
+    destino.resize(inicio + k);
+}
+
 QByteArray CodificacionExportacion::Codifica(QStringView texto, Tipo tipo) {
     QByteArray b;
     Anexa(b, texto, tipo);

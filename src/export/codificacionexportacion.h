@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -16,6 +17,8 @@ public:
     static QString Nombre(Tipo tipo);
 
     static void Anexa(QByteArray& destino, QStringView texto, Tipo tipo);
+    // The same from UTF-8 text; a malformed sequence counts as one character missing.
+    static void AnexaDesdeUtf8(QByteArray& destino, QByteArrayView utf8, Tipo tipo);
     static QByteArray Codifica(QStringView texto, Tipo tipo);
     static QString Decodifica(const QByteArray& bytes, Tipo tipo);
 };

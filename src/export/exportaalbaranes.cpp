@@ -32,13 +32,12 @@ const QString kOrden =
 
 constexpr qsizetype kBloque = 1 << 20; // bytes gathered before each write
 
-bool NecesitaComillas(const QString& t, qsizetype desde, const QString& separador) {
-    for (qsizetype i = desde; i < t.size(); ++i) {
-        const QChar c = t.at(i);
-        if (c == u'"' || c == u'\r' || c == u'\n')
+// A value that would break the line apart unless quoted.
+bool NecesitaComillas(QByteArrayView v, QByteArrayView separador) {
+    for (char c : v)
+        if (c == '"' || c == '\r' || c == '\n')
             return true;
-    }
-    return QStringView(t).mid(desde).contains(separador);
+    return v.contains(separador);
 }
 } // namespace
 
@@ -131,32 +130,43 @@ ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& re
     bytes.reserve(kBloque + 4096);
     CodificacionExportacion::Anexa(bytes, linea, m_codificacion);
 
+    // Rows are composed in UTF-8 straight from the stored values, then encoded.
+    const QByteArray sep = separador.toUtf8();
+    QByteArray fila;
+    fila.reserve(4096);
     bool escrito = true;
     for (; !registros.AlFinal(); registros.MoveNext()) {
-        linea.clear();
+        fila.truncate(0); // keeps its room
         for (int i = 0; i < n; ++i) {
             if (i > 0)
-                linea += separador;
-            const qsizetype inicio = linea.size();
-            m_formato.Anexa(linea, registros.Valor(i), tipos.at(i));
-            // Text is always quoted; anything else only when it would break the line apart.
-            if (entreComillas.at(i) || NecesitaComillas(linea, inicio, separador)) {
-                const QString valor = linea.mid(inicio);
-                linea.truncate(inicio);
-                linea += u'"';
-                if (valor.contains(u'"'))
-                    linea += QString(valor).replace(u'"', QStringLiteral("\"\""));
-                else
-                    linea += valor;
-                linea += u'"';
+                fila += sep;
+            const qsizetype inicio = fila.size();
+            if (entreComillas.at(i)) {
+                // Text is always quoted, a quote inside doubled.
+                fila += '"';
+                AnexaValor(fila, registros, i, tipos.at(i));
+                if (QByteArrayView(fila).sliced(inicio + 1).contains('"')) {
+                    const QByteArray texto = fila.mid(inicio + 1).replace('"', "\"\"");
+                    fila.truncate(inicio + 1);
+                    fila += texto;
+                }
+                fila += '"';
+                continue;
+            }
+            AnexaValor(fila, registros, i, tipos.at(i));
+            // Anything else only when it would break the line apart.
+            if (NecesitaComillas(QByteArrayView(fila).sliced(inicio), sep)) {
+                const QByteArray texto = fila.mid(inicio).replace('"', "\"\"");
+                fila.truncate(inicio);
+                fila += '"' + texto + '"';
             }
         }
-        linea += u"\r\n";
-        CodificacionExportacion::Anexa(bytes, linea, m_codificacion);
+        fila += "\r\n";
+        CodificacionExportacion::AnexaDesdeUtf8(bytes, fila, m_codificacion);
         ++m_filas;
         if (bytes.size() >= kBloque) {
             escrito = archivo.write(bytes) == bytes.size();
-            bytes.clear();
+            bytes.truncate(0);
             if (!escrito)
                 break;
         }
@@ -168,6 +178,45 @@ ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& re
     if (!escrito || archivo.write(bytes) != bytes.size() || !archivo.commit())
         return Falla(Resultado::ErrorArchivo, archivo.errorString());
     return Resultado::Escrito;
+}
+
+void ExportaAlbaranes::AnexaValor(QByteArray& d, const RecordsetConsulta& registros, int i,
+                                  Recordset::Tipo tipo) const {
+    using T = Recordset::Tipo;
+    using A = RecordsetConsulta::Almacenado;
+    switch (registros.TipoAlmacenado(i)) {
+    case A::Nulo:
+        return;
+    case A::Texto:
+        if (tipo == T::Texto || tipo == T::Nulo) {
+            d += registros.Utf8(i);
+            return;
+        }
+        if ((tipo == T::Fecha || tipo == T::FechaHora) &&
+            m_formato.AnexaFechaUtf8(d, registros.Utf8(i), tipo == T::FechaHora))
+            return;
+        break;
+    case A::Entero:
+        if (tipo == T::Booleano)
+            d += registros.Entero(i) != 0 ? '1' : '0';
+        else if (tipo == T::Doble)
+            m_formato.AnexaDobleUtf8(d, double(registros.Entero(i)));
+        else if (tipo == T::Entero || tipo == T::Texto || tipo == T::Nulo)
+            d += QByteArray::number(registros.Entero(i));
+        else
+            break;
+        return;
+    case A::Real:
+        if (tipo == T::Doble || tipo == T::Entero || tipo == T::Texto || tipo == T::Nulo) {
+            m_formato.AnexaDobleUtf8(d, registros.Real(i));
+            return;
+        }
+        break;
+    case A::Binario:
+        break;
+    }
+    // Anything unusual for its column takes the general form.
+    d += m_formato.Texto(registros.Valor(i), tipo).toUtf8();
 }
 
 ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/recordset.h"
 #include "export/codificacionexportacion.h"
 #include "export/formatovalores.h"
 
@@ -57,6 +58,8 @@ private:
                            const QString& separador);
     Resultado EscribeXml(RecordsetConsulta& registros, const QString& ruta);
     Resultado Falla(Resultado r, const QString& error);
+    void AnexaValor(QByteArray& destino, const RecordsetConsulta& registros, int i,
+                    Recordset::Tipo tipo) const;
 
     QSqlDatabase m_db;
     QString m_separadorListas;

@@ -5,13 +5,21 @@
 #include <QDate>
 #include <QDateTime>
 #include <charconv>
+#include <type_traits>
 
 namespace {
-// Two or four decimal digits at `p`, or -1.
-int Digitos(const QChar* p, int n) {
+char16_t Unidad(QChar c) {
+    return c.unicode();
+}
+char16_t Unidad(char c) {
+    return char16_t(static_cast<unsigned char>(c));
+}
+
+// Decimal digits at `p`, or -1.
+template <typename C> int Digitos(const C* p, int n) {
     int v = 0;
     for (int i = 0; i < n; ++i) {
-        const char16_t c = p[i].unicode();
+        const char16_t c = Unidad(p[i]);
         if (c < u'0' || c > u'9')
             return -1;
         v = v * 10 + (c - u'0');
@@ -19,27 +27,27 @@ int Digitos(const QChar* p, int n) {
     return v;
 }
 
-// "yyyy-MM-dd" at the start of the text, and "HH:mm:ss" after a space or "T" when asked for.
-bool LeeFechaSQL(const QString& t, int& anyo, int& mes, int& dia) {
-    if (t.size() < 10 || t.at(4) != u'-' || t.at(7) != u'-')
+// "yyyy-MM-dd" at the start of the text.
+template <typename C> bool LeeFechaSQL(const C* t, qsizetype n, int& anyo, int& mes, int& dia) {
+    if (n < 10 || t[4] != C('-') || t[7] != C('-'))
         return false;
-    anyo = Digitos(t.constData(), 4);
-    mes = Digitos(t.constData() + 5, 2);
-    dia = Digitos(t.constData() + 8, 2);
+    anyo = Digitos(t, 4);
+    mes = Digitos(t + 5, 2);
+    dia = Digitos(t + 8, 2);
     return anyo >= 0 && QDate::isValid(anyo, mes, dia);
 }
 
-bool LeeHoraSQL(const QString& t, int& h, int& m, int& s) {
-    if (t.size() == 10) {
+// "HH:mm:ss" after a space or "T"; midnight for a bare date.
+template <typename C> bool LeeHoraSQL(const C* t, qsizetype n, int& h, int& m, int& s) {
+    if (n == 10) {
         h = m = s = 0;
         return true;
     }
-    if (t.size() < 19 || (t.at(10) != u' ' && t.at(10) != u'T') || t.at(13) != u':' ||
-        t.at(16) != u':')
+    if (n < 19 || (t[10] != C(' ') && t[10] != C('T')) || t[13] != C(':') || t[16] != C(':'))
         return false;
-    h = Digitos(t.constData() + 11, 2);
-    m = Digitos(t.constData() + 14, 2);
-    s = Digitos(t.constData() + 17, 2);
+    h = Digitos(t + 11, 2);
+    m = Digitos(t + 14, 2);
+    s = Digitos(t + 17, 2);
     return QTime::isValid(h, m, s);
 }
 
@@ -48,11 +56,27 @@ void AnexaDos(QString& d, int v) {
     d += QChar(u'0' + v % 10);
 }
 
+void AnexaDos(QByteArray& d, int v) {
+    d += char('0' + v / 10 % 10);
+    d += char('0' + v % 10);
+}
+
 void AnexaCuatro(QString& d, int v) {
-    d += QChar(u'0' + v / 1000 % 10);
-    d += QChar(u'0' + v / 100 % 10);
-    d += QChar(u'0' + v / 10 % 10);
-    d += QChar(u'0' + v % 10);
+    AnexaDos(d, v / 100);
+    AnexaDos(d, v % 100);
+}
+
+void AnexaCuatro(QByteArray& d, int v) {
+    AnexaDos(d, v / 100);
+    AnexaDos(d, v % 100);
+}
+
+// Up to 15 significant digits, as "%.15g" would, without "-0". Returns the length.
+int Doble15(char* buf, std::size_t n, double v) {
+    if (v == 0)
+        v = 0;
+    const auto r = std::to_chars(buf, buf + n, v, std::chars_format::general, 15);
+    return int(r.ptr - buf);
 }
 } // namespace
 
@@ -118,11 +142,17 @@ FormatoValores::FormatoValores(const QString& separadorDecimal, const QLocale& l
     }
     if (!m_literales[3].isEmpty())
         m_formatoFecha += "'" + m_literales[3] + "'";
+    m_separadorDecimalUtf8 = m_separadorDecimal.toUtf8();
+    for (int k = 0; k < 4; ++k)
+        m_literalesUtf8[k] = m_literales[k].toUtf8();
 }
 
-void FormatoValores::AnexaFecha(QString& d, int anyo, int mes, int dia) const {
+template <typename D> void FormatoValores::AnexaFechaEn(D& d, int anyo, int mes, int dia) const {
     for (int k = 0; k < 3; ++k) {
-        d += m_literales[k];
+        if constexpr (std::is_same_v<D, QString>)
+            d += m_literales[k];
+        else
+            d += m_literalesUtf8[k];
         switch (m_orden[k]) {
         case 'd':
             AnexaDos(d, dia);
@@ -134,20 +164,53 @@ void FormatoValores::AnexaFecha(QString& d, int anyo, int mes, int dia) const {
             AnexaCuatro(d, anyo);
         }
     }
-    d += m_literales[3];
+    if constexpr (std::is_same_v<D, QString>)
+        d += m_literales[3];
+    else
+        d += m_literalesUtf8[3];
+}
+
+void FormatoValores::AnexaFecha(QString& d, int anyo, int mes, int dia) const {
+    AnexaFechaEn(d, anyo, mes, dia);
 }
 
 void FormatoValores::AnexaDoble(QString& d, double v) const {
-    if (v == 0)
-        v = 0; // no "-0"
     char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-    for (const char* p = buf; p != r.ptr; ++p) {
-        if (*p == '.')
+    const int n = Doble15(buf, sizeof buf, v);
+    for (int i = 0; i < n; ++i) {
+        if (buf[i] == '.')
             d += m_separadorDecimal;
         else
-            d += QLatin1Char(*p);
+            d += QLatin1Char(buf[i]);
     }
+}
+
+void FormatoValores::AnexaDobleUtf8(QByteArray& d, double v) const {
+    char buf[64];
+    const int n = Doble15(buf, sizeof buf, v);
+    for (int i = 0; i < n; ++i) {
+        if (buf[i] == '.')
+            d += m_separadorDecimalUtf8;
+        else
+            d += buf[i];
+    }
+}
+
+bool FormatoValores::AnexaFechaUtf8(QByteArray& d, QByteArrayView t, bool conHora) const {
+    int anyo = 0, mes = 0, dia = 0, h = 0, m = 0, s = 0;
+    if (!LeeFechaSQL(t.data(), t.size(), anyo, mes, dia) ||
+        (conHora && !LeeHoraSQL(t.data(), t.size(), h, m, s)))
+        return false;
+    AnexaFechaEn(d, anyo, mes, dia);
+    if (conHora) {
+        d += ' ';
+        AnexaDos(d, h);
+        d += ':';
+        AnexaDos(d, m);
+        d += ':';
+        AnexaDos(d, s);
+    }
+    return true;
 }
 
 Recordset::Tipo FormatoValores::TipoDeValor(const QVariant& valor) {
@@ -201,7 +264,8 @@ void FormatoValores::Anexa(QString& d, const QVariant& v, Recordset::Tipo tipo) 
             return;
         }
         const QString t = v.toString();
-        if (LeeFechaSQL(t, anyo, mes, dia) && (!conHora || LeeHoraSQL(t, h, m, s))) {
+        if (LeeFechaSQL(t.constData(), t.size(), anyo, mes, dia) &&
+            (!conHora || LeeHoraSQL(t.constData(), t.size(), h, m, s))) {
             AnexaFecha(d, anyo, mes, dia);
             if (conHora) {
                 d += u' ';

@@ -2,6 +2,8 @@
 
 #include "db/recordset.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QLocale>
 #include <QString>
 #include <QVariant>
@@ -28,12 +30,17 @@ public:
 
     QString Texto(const QVariant& valor, Recordset::Tipo tipo) const;
     void Anexa(QString& destino, const QVariant& valor, Recordset::Tipo tipo) const;
+    // The same forms in UTF-8, for bulk writers: a double, and a date (or date-time) stored as
+    // "yyyy-MM-dd" ("yyyy-MM-dd HH:mm:ss"); false, with nothing appended, for other text.
+    void AnexaDobleUtf8(QByteArray& destino, double v) const;
+    bool AnexaFechaUtf8(QByteArray& destino, QByteArrayView almacenada, bool conHora) const;
     // The type a value of this kind is written as, for values without a column.
     static Recordset::Tipo TipoDeValor(const QVariant& valor);
 
 private:
     void AnexaFecha(QString& destino, int anyo, int mes, int dia) const;
     void AnexaDoble(QString& destino, double v) const;
+    template <typename D> void AnexaFechaEn(D& destino, int anyo, int mes, int dia) const;
 
     QString m_separadorDecimal;
     QString m_formatoFecha;
@@ -41,4 +48,6 @@ private:
     // before, between and after them.
     char m_orden[3] = {'d', 'M', 'y'};
     QString m_literales[4];
+    QByteArray m_separadorDecimalUtf8;
+    QByteArray m_literalesUtf8[4];
 };
