@@ -315,6 +315,36 @@ private slots:
                  fila.constData());
     }
 
+    // Values stored unlike their column's type come out the same in the text files (written
+    // from the stored values) as in the XML (written from the general conversion).
+    void valoresInusuales() {
+        Mundo m;
+        QSqlQuery q(m.datos->Conexion());
+        QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras VALUES ('9', '2026-05-01', 123, 'C', NULL,"
+                       " NULL, NULL, 'ayer', 5)"));
+        QVERIFY(q.exec("INSERT INTO AlbaranesDetalle VALUES ('9', '2026-05-01', 2.5, 'P', 'x',"
+                       " '7', 'n/a', 3, '4.5', NULL, -0.0, 'h')"));
+        ExportaAlbaranes exporta(m.datos->Conexion());
+        QCOMPARE(exporta.Exporta(QDate(2026, 5, 1), QDate(2026, 5, 1), m.Ruta("i.csv")),
+                 Resultado::Escrito);
+        QCOMPARE(exporta.Exporta(QDate(2026, 5, 1), QDate(2026, 5, 1), m.Ruta("i.xml")),
+                 Resultado::Escrito);
+        const QByteArray fila = Lee(m.Ruta("i.csv")).split('\n').value(1);
+        QCOMPARE(fila, QByteArray("\"9\";01/05/2026;\"123\";\"C\";\"\";\"\";\"\";ayer;1;2,5;\"P\";"
+                                  "\"x\";7;n/a;3;4,5;;0;\"h\"\r"));
+        QStringList campos;
+        for (QByteArray c : fila.chopped(1).split(';'))
+            campos << QString::fromLatin1(c.startsWith('"') ? c.mid(1, c.size() - 2) : c);
+        QStringList elementos;
+        QXmlStreamReader r(Lee(m.Ruta("i.xml")));
+        while (!r.atEnd())
+            if (r.readNext() == QXmlStreamReader::StartElement && r.name() != u"Items" &&
+                r.name() != u"Item")
+                elementos << r.readElementText();
+        QVERIFY(!r.hasError());
+        QCOMPARE(campos, elementos);
+    }
+
     void utf8APeticion() {
         Mundo m;
         QVERIFY(m.ConAlbaranes());
