@@ -5,7 +5,7 @@ paquetes=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6serialport6-dev libgl-dev
     libcups2-dev cups cups-client cups-bsd
-    socat sqlite3 clang-format fonts-dejavu-core python3
+    socat sqlite3 libsqlite3-dev clang-format fonts-dejavu-core python3
 )
 faltan=()
 for p in "${paquetes[@]}"; do

@@ -5,6 +5,7 @@
 #include "app/kelregistry.h"
 #include "app/lineaordenes.h"
 #include "db/basedatos.h"
+#include "export/exportacionordenes.h"
 #include "notes/frmmain.h"
 #include "scale/frmtest.h"
 #include "ticket/directprinthelper.h"
@@ -13,6 +14,15 @@
 #include <QMessageBox>
 
 int main(int argc, char* argv[]) {
+    // A scheduled export opens no window: no display is needed and the running copy, if any, is
+    // left alone.
+    if (ExportacionOrdenes::Pedida(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setOrganizationName("Kel Software");
+        QCoreApplication::setApplicationName("Software de pesaje");
+        return ExportacionOrdenes::Ejecuta(QCoreApplication::arguments());
+    }
+
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Kel Software");
     QCoreApplication::setApplicationName("Software de pesaje");

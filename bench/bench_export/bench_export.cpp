@@ -1,0 +1,160 @@
+// Export speed: 1,000,000 delivery-note lines (50,000 notes of 20 lines) exported to CSV by the
+// program, against the sqlite3 shell writing the same query in its CSV mode, in the same run.
+// Each side runs three times, alternately; the best time of each counts. The last line printed is
+// "ratio=<our time / sqlite3 time>".
+#include "app/clsdatosapp.h"
+#include "app/kelregistry.h"
+#include "db/basedatos.h"
+#include "export/exportaalbaranes.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+constexpr int kAlbaranes = 50000;
+constexpr int kLineas = 20;
+constexpr int kRondas = 3;
+
+bool Crea(QSqlDatabase db) {
+    if (!db.transaction())
+        return false;
+    QSqlQuery cab(db), det(db);
+    cab.prepare("INSERT INTO AlbaranesCabeceras VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    det.prepare("INSERT INTO AlbaranesDetalle VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    const QDate inicio(2020, 1, 1);
+    for (int a = 0; a < kAlbaranes; ++a) {
+        const QString numero = QString::number(a + 1);
+        const QDate fecha = inicio.addDays(a / 50);
+        const QString fechaSql = BaseDatos::FechaSQL(fecha);
+        const QString cliente = QString("C%1").arg(a % 300);
+        cab.addBindValue(numero);
+        cab.addBindValue(fechaSql);
+        cab.addBindValue(QString("Operario %1").arg(a % 7));
+        cab.addBindValue(cliente);
+        cab.addBindValue(QString("Cliente %1, S.L.").arg(a % 300));
+        cab.addBindValue(QString("Calle %1").arg(a % 97));
+        cab.addBindValue(a % 3
+                             ? QVariant(QString("08%1 Barcelona").arg(a % 1000, 3, 10, QChar('0')))
+                             : QVariant());
+        cab.addBindValue(fechaSql + " 18:30:00");
+        cab.addBindValue(a % 2);
+        if (!cab.exec()) {
+            std::fprintf(stderr, "%s\n", qPrintable(cab.lastError().text()));
+            return false;
+        }
+        for (int l = 1; l <= kLineas; ++l) {
+            const double bruto = 100.0 + (a * 7 + l * 13) % 900 + l * 0.125;
+            const double tara = 0.5 * (l % 5);
+            const double precio = 0.25 + (l % 9) * 0.35;
+            det.addBindValue(numero);
+            det.addBindValue(fechaSql);
+            det.addBindValue(l);
+            det.addBindValue(QString("P%1").arg(l % 40));
+            det.addBindValue(QString("Producto número %1").arg(l % 40));
+            det.addBindValue(l % 5);
+            det.addBindValue(bruto);
+            det.addBindValue(tara);
+            det.addBindValue(bruto - tara);
+            det.addBindValue(precio);
+            det.addBindValue((bruto - tara) * precio);
+            det.addBindValue(
+                QString("10:%1:00-%2").arg(l, 2, 10, QChar('0')).arg(fecha.toString("dd/MM/yyyy")));
+            if (!det.exec()) {
+                std::fprintf(stderr, "%s\n", qPrintable(det.lastError().text()));
+                return false;
+            }
+        }
+    }
+    return db.commit();
+}
+
+qint64 Lineas(const QString& ruta) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 n = 0;
+    while (!f.atEnd()) {
+        const QByteArray b = f.read(1 << 20);
+        n += b.count('\n');
+    }
+    return n;
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    kelRegistry::UsaArchivoIni(dir.filePath("ajustes.ini"));
+    kelRegistry::SaveAppString("\\Internacional", "sList", ",");
+    kelRegistry::SaveAppString("\\Internacional", "sDecimal", ".");
+    clsDatosApp datos;
+    // BENCH_EXPORT_DB keeps the database at that path between runs (built when missing).
+    const QString guardada = qEnvironmentVariable("BENCH_EXPORT_DB");
+    const bool reutiliza = !guardada.isEmpty() && QFile::exists(guardada);
+    datos.SetBaseDatos(guardada.isEmpty() ? dir.filePath("bench.db") : guardada);
+    QString error;
+    if (BaseDatos::AbreBaseDatos(datos, &error) != BaseDatos::Resultado::Abierta) {
+        std::fprintf(stderr, "database: %s\n", qPrintable(error));
+        return 1;
+    }
+    QElapsedTimer reloj;
+    reloj.start();
+    if (!reutiliza && !Crea(datos.Conexion()))
+        return 1;
+    const qint64 filas = qint64(kAlbaranes) * kLineas;
+    std::printf("database: %d notes, %lld lines, %s in %.2f s\n", kAlbaranes, filas,
+                reutiliza ? "reused" : "built", reloj.elapsed() / 1000.0);
+
+    const QDate desde(2020, 1, 1), hasta(2030, 12, 31);
+    const QString nuestro = dir.filePath("pesix.csv");
+    const QString suyo = dir.filePath("sqlite3.csv");
+    const QByteArray guion = ".headers on\n.mode csv\n.output " + suyo.toUtf8() + "\n" +
+                             ExportaAlbaranes::ConsultaLiteral(desde, hasta).toUtf8() + ";\n";
+    double mejorNuestro = 1e30, mejorSuyo = 1e30;
+    for (int ronda = 1; ronda <= kRondas; ++ronda) {
+        ExportaAlbaranes exporta(datos.Conexion());
+        reloj.restart();
+        const auto r = exporta.Exporta(desde, hasta, nuestro);
+        const double t1 = reloj.nsecsElapsed() / 1e9;
+        if (r != ExportaAlbaranes::Resultado::Escrito || exporta.Filas() != filas) {
+            std::fprintf(stderr, "export failed: %s (%lld rows)\n", qPrintable(exporta.Error()),
+                         exporta.Filas());
+            return 1;
+        }
+
+        QProcess sqlite;
+        reloj.restart();
+        sqlite.start("sqlite3", {datos.BaseDatos()});
+        if (!sqlite.waitForStarted()) {
+            std::fprintf(stderr, "sqlite3 cannot be started\n");
+            return 1;
+        }
+        sqlite.write(guion);
+        sqlite.closeWriteChannel();
+        sqlite.waitForFinished(-1);
+        const double t2 = reloj.nsecsElapsed() / 1e9;
+        if (sqlite.exitCode() != 0 || Lineas(suyo) != filas + 1) {
+            std::fprintf(stderr, "sqlite3 failed: %s\n", sqlite.readAllStandardError().constData());
+            return 1;
+        }
+        std::printf("round %d: pesix %.3f s, sqlite3 %.3f s\n", ronda, t1, t2);
+        mejorNuestro = std::min(mejorNuestro, t1);
+        mejorSuyo = std::min(mejorSuyo, t2);
+    }
+    if (Lineas(nuestro) != filas + 1) {
+        std::fprintf(stderr, "the export has %lld lines\n", Lineas(nuestro));
+        return 1;
+    }
+    std::printf("pesix export (CSV): %lld rows in %.3f s, %.0f rows/s, %lld bytes\n", filas,
+                mejorNuestro, filas / mejorNuestro, qint64(QFile(nuestro).size()));
+    std::printf("sqlite3 .mode csv:  %lld rows in %.3f s, %.0f rows/s, %lld bytes\n", filas,
+                mejorSuyo, filas / mejorSuyo, qint64(QFile(suyo).size()));
+    std::printf("ratio=%.3f\n", mejorNuestro / mejorSuyo);
+    return 0;
+}

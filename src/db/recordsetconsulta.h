@@ -1,0 +1,76 @@
+#pragma once
+
+#include "db/recordset.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QVariantList>
+
+struct sqlite3_stmt;
+
+// A record set read straight from a query on a database connection, one record at a time: only
+// the current record is in memory, so it reads result sets of any size. Reading goes forward;
+// MoveFirst after the first record runs the query again. It reads through the SQLite statement
+// interface of the connection, without turning every value into a QVariant, so that bulk readers
+// (the export) can take values as they are stored.
+class RecordsetConsulta : public Recordset {
+public:
+    RecordsetConsulta(QSqlDatabase db, const QString& sql, const QVariantList& parametros = {});
+    ~RecordsetConsulta() override;
+    RecordsetConsulta(const RecordsetConsulta&) = delete;
+    RecordsetConsulta& operator=(const RecordsetConsulta&) = delete;
+
+    // Column types, in column order. Columns without one take the type of the schema column of
+    // the same name in `tablas` (searched in order), else the declared type of the column, else
+    // the type of their first value.
+    void SetTipos(const QList<Tipo>& tipos) { m_tipos = tipos; }
+    void SetTablasEsquema(const QStringList& tablas) { m_tablas = tablas; }
+
+    // Runs the query and stands on its first record (at beginning and end when it has none).
+    bool Abre();
+    bool Abierto() const { return m_sentencia != nullptr; }
+    void Cierra();
+    // The reason the query failed to run or a record failed to be read; empty when none did.
+    QString Error() const { return m_error; }
+    // Records read since the query last ran.
+    qint64 RegistrosLeidos() const { return m_posicion + 1; }
+
+    int NumCampos() const override { return int(m_nombres.size()); }
+    QString NombreCampo(int i) const override;
+    Tipo TipoCampo(int i) const override;
+    bool AlPrincipio() const override;
+    bool AlFinal() const override;
+    void MoveFirst() override;
+    void MoveNext() override;
+    QVariant Valor(int i) const override;
+    using Recordset::Valor;
+
+    // The value of the current record as stored, for bulk readers. Valid until the next move.
+    enum class Almacenado { Nulo, Entero, Real, Texto, Binario };
+    Almacenado TipoAlmacenado(int i) const;
+    qint64 Entero(int i) const;
+    double Real(int i) const;
+    // Text as UTF-8 (numbers in SQLite's text form).
+    QByteArrayView Utf8(int i) const;
+
+private:
+    bool Ejecuta();
+    void Finaliza();
+    void DeduceTipos();
+    bool EnColumna(int i) const;
+
+    QSqlDatabase m_db;
+    QString m_sql;
+    QVariantList m_parametros;
+    QList<Tipo> m_tipos;
+    QStringList m_tablas;
+    QStringList m_nombres;
+    QList<Tipo> m_tiposEfectivos;
+    sqlite3_stmt* m_sentencia = nullptr;
+    QString m_error;
+    bool m_vacio = true;
+    bool m_alFinal = true;
+    qint64 m_posicion = -1; // index of the current record
+};

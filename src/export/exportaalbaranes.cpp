@@ -1,0 +1,235 @@
+#include "export/exportaalbaranes.h"
+
+#include "app/clsdatosapp.h"
+#include "db/basedatos.h"
+#include "db/recordsetconsulta.h"
+#include "export/clsxmlexport.h"
+
+#include <QSaveFile>
+
+namespace {
+const QString kColumnas = QStringLiteral(
+    "SELECT AlbaranesCabeceras.NumAlbaran AS NumAlbaran, AlbaranesCabeceras.Fecha AS Fecha, "
+    "AlbaranesCabeceras.NomOperario AS NomOperario, AlbaranesCabeceras.CodCliente AS CodCliente, "
+    "AlbaranesCabeceras.NomCliente AS NomCliente, AlbaranesCabeceras.Direccion1 AS Direccion1, "
+    "AlbaranesCabeceras.Direccion2 AS Direccion2, "
+    "AlbaranesCabeceras.FechaModificacion AS FechaModificacion, "
+    "AlbaranesCabeceras.Impreso AS Impreso, AlbaranesDetalle.NumLinea AS NumLinea, "
+    "AlbaranesDetalle.CodProducto AS CodProducto, AlbaranesDetalle.NomProducto AS NomProducto, "
+    "AlbaranesDetalle.CodTara AS CodTara, AlbaranesDetalle.PesoBruto AS PesoBruto, "
+    "AlbaranesDetalle.PesoTara AS PesoTara, AlbaranesDetalle.PesoNeto AS PesoNeto, "
+    "AlbaranesDetalle.Precio AS Precio, AlbaranesDetalle.PesoImporte AS PesoImporte, "
+    "AlbaranesDetalle.HoraPesada AS HoraPesada"
+    " FROM AlbaranesCabeceras LEFT JOIN AlbaranesDetalle ON (AlbaranesCabeceras.Fecha = "
+    "AlbaranesDetalle.Fecha) AND (AlbaranesCabeceras.NumAlbaran = AlbaranesDetalle.NumAlbaran)");
+// Dates are stored as "yyyy-MM-dd" text: "before the day after the last" keeps the last day
+// whole even for a value carrying a time.
+const QString kRango =
+    QStringLiteral(" WHERE AlbaranesCabeceras.Fecha >= %1 AND AlbaranesCabeceras.Fecha < %2");
+const QString kOrden =
+    QStringLiteral(" ORDER BY AlbaranesCabeceras.Fecha, AlbaranesCabeceras.NumAlbaran, "
+                   "AlbaranesDetalle.NumLinea");
+
+constexpr qsizetype kBloque = 1 << 20; // bytes gathered before each write
+
+// A value that would break the line apart unless quoted.
+bool NecesitaComillas(QByteArrayView v, QByteArrayView separador) {
+    for (char c : v)
+        if (c == '"' || c == '\r' || c == '\n')
+            return true;
+    return v.contains(separador);
+}
+} // namespace
+
+ExportaAlbaranes::ExportaAlbaranes(QSqlDatabase db) : m_db(db) {
+    const clsDatosApp* datos = clsDatosApp::Instancia();
+    m_separadorListas = datos ? datos->SeparadorListas() : QString();
+}
+
+ExportaAlbaranes::Formato ExportaAlbaranes::FormatoDeRuta(const QString& ruta) {
+    const QString extension = ruta.right(4).toLower();
+    if (extension == u".txt")
+        return Formato::Texto;
+    if (extension == u".csv")
+        return Formato::Csv;
+    if (extension == u".xml")
+        return Formato::Xml;
+    return Formato::Ninguno;
+}
+
+QString ExportaAlbaranes::Consulta() {
+    return kColumnas + kRango.arg("?", "?") + kOrden;
+}
+
+QString ExportaAlbaranes::ConsultaLiteral(const QDate& desde, const QDate& hasta) {
+    return kColumnas +
+           kRango.arg("'" + BaseDatos::FechaSQL(desde) + "'",
+                      "'" + BaseDatos::FechaSQL(hasta.addDays(1)) + "'") +
+           kOrden;
+}
+
+ExportaAlbaranes::Resultado ExportaAlbaranes::Falla(Resultado r, const QString& error) {
+    m_error = error;
+    return r;
+}
+
+ExportaAlbaranes::Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta,
+                                                      const QString& ruta) {
+    m_filas = 0;
+    m_error.clear();
+    if (!desde.isValid() || !hasta.isValid())
+        return Falla(Resultado::FechaNoValida, QStringLiteral("not a valid date"));
+    const Formato formato = FormatoDeRuta(ruta);
+    if (formato == Formato::Ninguno)
+        return Falla(Resultado::ExtensionDesconocida,
+                     QStringLiteral("the file name must end in .txt, .csv or .xml"));
+    if (desde > hasta)
+        std::swap(desde, hasta);
+
+    RecordsetConsulta registros(
+        m_db, Consulta(), {BaseDatos::FechaSQL(desde), BaseDatos::FechaSQL(hasta.addDays(1))});
+    registros.SetTablasEsquema(
+        {QStringLiteral("AlbaranesCabeceras"), QStringLiteral("AlbaranesDetalle")});
+    if (!registros.Abre())
+        return Falla(Resultado::ErrorBaseDatos, registros.Error());
+
+    Resultado r;
+    if (formato == Formato::Xml) {
+        r = EscribeXml(registros, ruta);
+    } else {
+        QString separador = formato == Formato::Texto ? QStringLiteral("\t") : m_separadorListas;
+        if (separador.isEmpty())
+            separador = QStringLiteral(",");
+        r = EscribeTexto(registros, ruta, separador);
+    }
+    registros.Cierra();
+    return r;
+}
+
+ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros,
+                                                           const QString& ruta,
+                                                           const QString& separador) {
+    QSaveFile archivo(ruta);
+    if (!archivo.open(QIODevice::WriteOnly))
+        return Falla(Resultado::ErrorArchivo, archivo.errorString());
+
+    const int n = registros.NumCampos();
+    QList<Recordset::Tipo> tipos;
+    QList<bool> entreComillas;
+    QString linea;
+    for (int i = 0; i < n; ++i) {
+        const Recordset::Tipo t = registros.TipoCampo(i);
+        tipos << t;
+        entreComillas << (t == Recordset::Tipo::Texto || t == Recordset::Tipo::Nulo);
+        if (i > 0)
+            linea += separador;
+        linea += u'"' + registros.NombreCampo(i) + u'"';
+    }
+    linea += u"\r\n";
+    QByteArray bytes;
+    bytes.reserve(kBloque + 4096);
+    CodificacionExportacion::Anexa(bytes, linea, m_codificacion);
+
+    // Rows are composed in UTF-8 straight from the stored values, then encoded.
+    const QByteArray sep = separador.toUtf8();
+    QByteArray fila;
+    fila.reserve(4096);
+    bool escrito = true;
+    for (; !registros.AlFinal(); registros.MoveNext()) {
+        fila.truncate(0); // keeps its room
+        for (int i = 0; i < n; ++i) {
+            if (i > 0)
+                fila += sep;
+            const qsizetype inicio = fila.size();
+            if (entreComillas.at(i)) {
+                // Text is always quoted, a quote inside doubled.
+                fila += '"';
+                AnexaValor(fila, registros, i, tipos.at(i));
+                if (QByteArrayView(fila).sliced(inicio + 1).contains('"')) {
+                    const QByteArray texto = fila.mid(inicio + 1).replace('"', "\"\"");
+                    fila.truncate(inicio + 1);
+                    fila += texto;
+                }
+                fila += '"';
+                continue;
+            }
+            AnexaValor(fila, registros, i, tipos.at(i));
+            // Anything else only when it would break the line apart.
+            if (NecesitaComillas(QByteArrayView(fila).sliced(inicio), sep)) {
+                const QByteArray texto = fila.mid(inicio).replace('"', "\"\"");
+                fila.truncate(inicio);
+                fila += '"' + texto + '"';
+            }
+        }
+        fila += "\r\n";
+        CodificacionExportacion::AnexaDesdeUtf8(bytes, fila, m_codificacion);
+        ++m_filas;
+        if (bytes.size() >= kBloque) {
+            escrito = archivo.write(bytes) == bytes.size();
+            bytes.truncate(0);
+            if (!escrito)
+                break;
+        }
+    }
+    if (!registros.Error().isEmpty()) {
+        archivo.cancelWriting();
+        return Falla(Resultado::ErrorBaseDatos, registros.Error());
+    }
+    if (!escrito || archivo.write(bytes) != bytes.size() || !archivo.commit())
+        return Falla(Resultado::ErrorArchivo, archivo.errorString());
+    return Resultado::Escrito;
+}
+
+void ExportaAlbaranes::AnexaValor(QByteArray& d, const RecordsetConsulta& registros, int i,
+                                  Recordset::Tipo tipo) const {
+    using T = Recordset::Tipo;
+    using A = RecordsetConsulta::Almacenado;
+    switch (registros.TipoAlmacenado(i)) {
+    case A::Nulo:
+        return;
+    case A::Texto:
+        if (tipo == T::Texto || tipo == T::Nulo) {
+            d += registros.Utf8(i);
+            return;
+        }
+        if ((tipo == T::Fecha || tipo == T::FechaHora) &&
+            m_formato.AnexaFechaUtf8(d, registros.Utf8(i), tipo == T::FechaHora))
+            return;
+        break;
+    case A::Entero:
+        if (tipo == T::Booleano)
+            d += registros.Entero(i) != 0 ? '1' : '0';
+        else if (tipo == T::Doble)
+            m_formato.AnexaDobleUtf8(d, double(registros.Entero(i)));
+        else if (tipo == T::Entero || tipo == T::Texto || tipo == T::Nulo)
+            d += QByteArray::number(registros.Entero(i));
+        else
+            break;
+        return;
+    case A::Real:
+        if (tipo == T::Doble || tipo == T::Entero || tipo == T::Texto || tipo == T::Nulo) {
+            m_formato.AnexaDobleUtf8(d, registros.Real(i));
+            return;
+        }
+        break;
+    case A::Binario:
+        break;
+    }
+    // Anything unusual for its column takes the general form.
+    d += m_formato.Texto(registros.Valor(i), tipo).toUtf8();
+}
+
+ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros,
+                                                         const QString& ruta) {
+    clsXMLExport xml;
+    xml.SetFormato(m_formato);
+    xml.SetOutputFile(ruta);
+    xml.SetCurrentRecordset(&registros);
+    xml.AddRecordset(QStringLiteral("Items"), QStringLiteral("Item"), false);
+    m_filas = registros.RegistrosLeidos();
+    if (!registros.Error().isEmpty())
+        return Falla(Resultado::ErrorBaseDatos, registros.Error());
+    if (!xml.PersistXML())
+        return Falla(Resultado::ErrorArchivo, xml.DescripcionError());
+    return Resultado::Escrito;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "db/recordset.h"
+#include "export/codificacionexportacion.h"
+#include "export/formatovalores.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+class RecordsetConsulta;
+
+// Writes every delivery note of a date range, header and lines joined, to one file whose
+// extension (its last four characters, any letter case) chooses the format:
+// - ".txt": values separated by TAB; ".csv": by the list separator of the settings
+//   (SeparadorListas). A header line with the 19 column names, then one line per row; text
+//   columns between double quotes (a quote inside doubled), numbers, dates and booleans bare;
+//   lines end in CR LF; Windows-1252 unless told otherwise.
+// - ".xml": the rows through clsXMLExport, as <Items> holding one <Item> per row (UTF-8).
+// Any other extension writes nothing. One row per line; a note without lines gives one row with
+// empty line columns. Both dates are included and may come in either order. The file is
+// replaced only when it was written whole.
+class ExportaAlbaranes {
+public:
+    enum class Formato { Ninguno, Texto, Csv, Xml };
+    enum class Resultado {
+        Escrito,
+        FechaNoValida,
+        ExtensionDesconocida,
+        ErrorBaseDatos, // the query failed
+        ErrorArchivo,   // the file could not be written
+    };
+
+    explicit ExportaAlbaranes(QSqlDatabase db);
+
+    static Formato FormatoDeRuta(const QString& ruta);
+    // The query, with two bound parameters: the first date and the day after the last, both as
+    // "yyyy-MM-dd".
+    static QString Consulta();
+    // The query with both bounds written in (for tools that cannot bind).
+    static QString ConsultaLiteral(const QDate& desde, const QDate& hasta);
+
+    // Field separator of ".csv" files; by default SeparadorListas of the settings object.
+    QString SeparadorListas() const { return m_separadorListas; }
+    void SetSeparadorListas(const QString& separador) { m_separadorListas = separador; }
+    CodificacionExportacion::Tipo Codificacion() const { return m_codificacion; }
+    void SetCodificacion(CodificacionExportacion::Tipo c) { m_codificacion = c; }
+    const FormatoValores& FormatoDeValores() const { return m_formato; }
+    void SetFormatoDeValores(const FormatoValores& f) { m_formato = f; }
+
+    Resultado Exporta(QDate desde, QDate hasta, const QString& ruta);
+    // Rows written by the last export, and the reason of its failure.
+    qint64 Filas() const { return m_filas; }
+    QString Error() const { return m_error; }
+
+private:
+    Resultado EscribeTexto(RecordsetConsulta& registros, const QString& ruta,
+                           const QString& separador);
+    Resultado EscribeXml(RecordsetConsulta& registros, const QString& ruta);
+    Resultado Falla(Resultado r, const QString& error);
+    void AnexaValor(QByteArray& destino, const RecordsetConsulta& registros, int i,
+                    Recordset::Tipo tipo) const;
+
+    QSqlDatabase m_db;
+    QString m_separadorListas;
+    CodificacionExportacion::Tipo m_codificacion = CodificacionExportacion::Tipo::Windows1252;
+    FormatoValores m_formato;
+    qint64 m_filas = 0;
+    QString m_error;
+};

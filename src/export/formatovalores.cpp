@@ -1,0 +1,329 @@
+#include "export/formatovalores.h"
+
+#include "app/clsdatosapp.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <charconv>
+#include <type_traits>
+
+namespace {
+char16_t Unidad(QChar c) {
+    return c.unicode();
+}
+char16_t Unidad(char c) {
+    return char16_t(static_cast<unsigned char>(c));
+}
+
+// Decimal digits at `p`, or -1.
+template <typename C> int Digitos(const C* p, int n) {
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = Unidad(p[i]);
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+// "yyyy-MM-dd" at the start of the text.
+template <typename C> bool LeeFechaSQL(const C* t, qsizetype n, int& anyo, int& mes, int& dia) {
+    if (n < 10 || t[4] != C('-') || t[7] != C('-'))
+        return false;
+    anyo = Digitos(t, 4);
+    mes = Digitos(t + 5, 2);
+    dia = Digitos(t + 8, 2);
+    return anyo >= 0 && QDate::isValid(anyo, mes, dia);
+}
+
+// "HH:mm:ss" after a space or "T"; midnight for a bare date.
+template <typename C> bool LeeHoraSQL(const C* t, qsizetype n, int& h, int& m, int& s) {
+    if (n == 10) {
+        h = m = s = 0;
+        return true;
+    }
+    if (n < 19 || (t[10] != C(' ') && t[10] != C('T')) || t[13] != C(':') || t[16] != C(':'))
+        return false;
+    h = Digitos(t + 11, 2);
+    m = Digitos(t + 14, 2);
+    s = Digitos(t + 17, 2);
+    return QTime::isValid(h, m, s);
+}
+
+void AnexaDos(QString& d, int v) {
+    d += QChar(u'0' + v / 10 % 10);
+    d += QChar(u'0' + v % 10);
+}
+
+void AnexaDos(QByteArray& d, int v) {
+    d += char('0' + v / 10 % 10);
+    d += char('0' + v % 10);
+}
+
+void AnexaCuatro(QString& d, int v) {
+    AnexaDos(d, v / 100);
+    AnexaDos(d, v % 100);
+}
+
+void AnexaCuatro(QByteArray& d, int v) {
+    AnexaDos(d, v / 100);
+    AnexaDos(d, v % 100);
+}
+
+// Up to 15 significant digits, as "%.15g" would, without "-0". Returns the length.
+int Doble15(char* buf, std::size_t n, double v) {
+    if (v == 0)
+        v = 0;
+    const auto r = std::to_chars(buf, buf + n, v, std::chars_format::general, 15);
+    return int(r.ptr - buf);
+}
+} // namespace
+
+FormatoValores::FormatoValores()
+    : FormatoValores(clsDatosApp::Instancia() ? clsDatosApp::Instancia()->SeparadorDecimal()
+                                              : QString(QLocale().decimalPoint()),
+                     QLocale()) {}
+
+FormatoValores::FormatoValores(const QString& separadorDecimal, const QLocale& local)
+    : m_separadorDecimal(separadorDecimal.isEmpty() ? QStringLiteral(".") : separadorDecimal) {
+    // Cut the locale's short date into fields and the texts between them. It is used only when
+    // it is day, month and year as numbers, once each.
+    const QString f = local.dateFormat(QLocale::ShortFormat);
+    QString literales[4];
+    char orden[3];
+    int campos = 0;
+    bool numerico = true;
+    for (qsizetype i = 0; i < f.size() && numerico;) {
+        const QChar c = f.at(i);
+        if (c == u'\'') { // quoted literal text
+            qsizetype j = i + 1;
+            while (j < f.size() && f.at(j) != u'\'')
+                literales[campos] += f.at(j++);
+            i = j + 1;
+            continue;
+        }
+        if (!c.isLetter()) {
+            literales[campos] += c;
+            ++i;
+            continue;
+        }
+        qsizetype j = i;
+        while (j < f.size() && f.at(j) == c)
+            ++j;
+        const qsizetype n = j - i;
+        const char letra = char(c.unicode());
+        const bool valido =
+            ((letra == 'd' || letra == 'M') && n <= 2) || (letra == 'y' && (n == 2 || n == 4));
+        if (!valido || campos == 3)
+            numerico = false;
+        else
+            orden[campos++] = letra;
+        i = j;
+    }
+    if (numerico && campos == 3 && orden[0] != orden[1] && orden[1] != orden[2] &&
+        orden[0] != orden[2]) {
+        for (int k = 0; k < 3; ++k)
+            m_orden[k] = orden[k];
+        for (int k = 0; k < 4; ++k)
+            m_literales[k] = literales[k];
+    } else {
+        m_orden[0] = 'y';
+        m_orden[1] = 'M';
+        m_orden[2] = 'd';
+        m_literales[0] = m_literales[3] = QString();
+        m_literales[1] = m_literales[2] = QStringLiteral("-");
+    }
+    m_formatoFecha.clear();
+    for (int k = 0; k < 3; ++k) {
+        QString literal = m_literales[k];
+        m_formatoFecha += literal.isEmpty() ? QString() : "'" + literal + "'";
+        m_formatoFecha += m_orden[k] == 'd' ? "dd" : m_orden[k] == 'M' ? "MM" : "yyyy";
+    }
+    if (!m_literales[3].isEmpty())
+        m_formatoFecha += "'" + m_literales[3] + "'";
+    m_separadorDecimalUtf8 = m_separadorDecimal.toUtf8();
+    for (int k = 0; k < 4; ++k)
+        m_literalesUtf8[k] = m_literales[k].toUtf8();
+}
+
+template <typename D> void FormatoValores::AnexaFechaEn(D& d, int anyo, int mes, int dia) const {
+    for (int k = 0; k < 3; ++k) {
+        if constexpr (std::is_same_v<D, QString>)
+            d += m_literales[k];
+        else
+            d += m_literalesUtf8[k];
+        switch (m_orden[k]) {
+        case 'd':
+            AnexaDos(d, dia);
+            break;
+        case 'M':
+            AnexaDos(d, mes);
+            break;
+        default:
+            AnexaCuatro(d, anyo);
+        }
+    }
+    if constexpr (std::is_same_v<D, QString>)
+        d += m_literales[3];
+    else
+        d += m_literalesUtf8[3];
+}
+
+void FormatoValores::AnexaFecha(QString& d, int anyo, int mes, int dia) const {
+    AnexaFechaEn(d, anyo, mes, dia);
+}
+
+void FormatoValores::AnexaDoble(QString& d, double v) const {
+    char buf[64];
+    const int n = Doble15(buf, sizeof buf, v);
+    for (int i = 0; i < n; ++i) {
+        if (buf[i] == '.')
+            d += m_separadorDecimal;
+        else
+            d += QLatin1Char(buf[i]);
+    }
+}
+
+void FormatoValores::AnexaDobleUtf8(QByteArray& d, double v) const {
+    char buf[64];
+    const int n = Doble15(buf, sizeof buf, v);
+    for (int i = 0; i < n; ++i) {
+        if (buf[i] == '.')
+            d += m_separadorDecimalUtf8;
+        else
+            d += buf[i];
+    }
+}
+
+bool FormatoValores::AnexaFechaUtf8(QByteArray& d, QByteArrayView t, bool conHora) const {
+    int anyo = 0, mes = 0, dia = 0, h = 0, m = 0, s = 0;
+    if (!LeeFechaSQL(t.data(), t.size(), anyo, mes, dia) ||
+        (conHora && !LeeHoraSQL(t.data(), t.size(), h, m, s)))
+        return false;
+    AnexaFechaEn(d, anyo, mes, dia);
+    if (conHora) {
+        d += ' ';
+        AnexaDos(d, h);
+        d += ':';
+        AnexaDos(d, m);
+        d += ':';
+        AnexaDos(d, s);
+    }
+    return true;
+}
+
+Recordset::Tipo FormatoValores::TipoDeValor(const QVariant& valor) {
+    switch (valor.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return Recordset::Tipo::Entero;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return Recordset::Tipo::Doble;
+    case QMetaType::QDate:
+        return Recordset::Tipo::Fecha;
+    case QMetaType::QDateTime:
+        return Recordset::Tipo::FechaHora;
+    case QMetaType::Bool:
+        return Recordset::Tipo::Booleano;
+    default:
+        return Recordset::Tipo::Texto;
+    }
+}
+
+QString FormatoValores::Texto(const QVariant& valor, Recordset::Tipo tipo) const {
+    QString t;
+    Anexa(t, valor, tipo);
+    return t;
+}
+
+void FormatoValores::Anexa(QString& d, const QVariant& v, Recordset::Tipo tipo) const {
+    if (!v.isValid() || v.isNull())
+        return;
+    const int id = v.metaType().id();
+    const bool esTexto = id == QMetaType::QString || id == QMetaType::QByteArray;
+    switch (tipo) {
+    case Recordset::Tipo::Fecha:
+    case Recordset::Tipo::FechaHora: {
+        const bool conHora = tipo == Recordset::Tipo::FechaHora;
+        int anyo = 0, mes = 0, dia = 0, h = 0, m = 0, s = 0;
+        if (id == QMetaType::QDate || id == QMetaType::QDateTime) {
+            const QDateTime dt = id == QMetaType::QDate ? v.toDate().startOfDay() : v.toDateTime();
+            if (!dt.isValid())
+                return;
+            AnexaFecha(d, dt.date().year(), dt.date().month(), dt.date().day());
+            if (conHora)
+                d += dt.time().toString(u" HH:mm:ss");
+            return;
+        }
+        const QString t = v.toString();
+        if (LeeFechaSQL(t.constData(), t.size(), anyo, mes, dia) &&
+            (!conHora || LeeHoraSQL(t.constData(), t.size(), h, m, s))) {
+            AnexaFecha(d, anyo, mes, dia);
+            if (conHora) {
+                d += u' ';
+                AnexaDos(d, h);
+                d += u':';
+                AnexaDos(d, m);
+                d += u':';
+                AnexaDos(d, s);
+            }
+        } else {
+            d += t; // not a stored date: written as it stands
+        }
+        return;
+    }
+    case Recordset::Tipo::Doble:
+    case Recordset::Tipo::Entero: {
+        bool ok = true;
+        if (id == QMetaType::Double || id == QMetaType::Float ||
+            (tipo == Recordset::Tipo::Doble && !esTexto)) {
+            const double x = v.toDouble(&ok);
+            if (ok) {
+                AnexaDoble(d, x);
+                return;
+            }
+        } else if (!esTexto) {
+            const qlonglong n = v.toLongLong(&ok);
+            if (ok) {
+                d += QString::number(n);
+                return;
+            }
+        } else {
+            // Text in a numeric column: a number is written in the number form.
+            const QString t = v.toString();
+            const double x = t.toDouble(&ok);
+            if (ok && tipo == Recordset::Tipo::Entero && x == double(qlonglong(x)))
+                d += QString::number(qlonglong(x));
+            else if (ok)
+                AnexaDoble(d, x);
+            else
+                d += t;
+            return;
+        }
+        d += v.toString();
+        return;
+    }
+    case Recordset::Tipo::Booleano:
+        d += v.toBool() ? u'1' : u'0';
+        return;
+    case Recordset::Tipo::Texto:
+    case Recordset::Tipo::Nulo:
+        break;
+    }
+    if (id == QMetaType::Double || id == QMetaType::Float)
+        AnexaDoble(d, v.toDouble());
+    else if (id == QMetaType::Bool)
+        d += v.toBool() ? u'1' : u'0';
+    else if (id == QMetaType::QDate || id == QMetaType::QDateTime)
+        Anexa(d, v, id == QMetaType::QDate ? Recordset::Tipo::Fecha : Recordset::Tipo::FechaHora);
+    else
+        d += v.toString();
+}

@@ -1,0 +1,283 @@
+// The real program run as `pesix --export`, as a scheduled job would run it.
+#include "app/kelinstanciaunica.h"
+#include "app/kelregistry.h"
+#include "export/albaranesprueba.h"
+#include "support/entornoprueba.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+QByteArray Lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll()
+                                       : QByteArray("<missing " + ruta.toUtf8() + ">");
+}
+
+QByteArray Golden(const QString& nombre) {
+    return Lee(qEnvironmentVariable("PESIX_SOURCE_DIR") + "/tests/export/golden/" + nombre);
+}
+
+struct Salida {
+    int codigo = -1;
+    QByteArray errores;
+    QByteArray salida;
+};
+
+// A test's settings (list separator ";", decimal ",") and database with the fixed notes, made
+// by the program's own database code; then released so that only the child process uses them.
+struct Mundo {
+    EntornoPrueba env;
+    Mundo() {
+        kelRegistry::SaveAppString("\\Internacional", "sList", ";");
+        kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
+        kelRegistry::Almacen().sync();
+        creada = albaranesprueba::Crea(env.DatosConBase().Conexion());
+        env.Libera();
+    }
+    QString Ruta(const QString& nombre) const { return env.Carpeta() + "/" + nombre; }
+
+    // Runs pesix with --database and --settings of this test, Spanish locale, no display.
+    Salida Pesix(const QStringList& argumentos, bool conOpciones = true) const {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("LC_ALL", "es_ES.UTF-8");
+        e.insert("LANG", "es_ES.UTF-8");
+        e.remove("QT_QPA_PLATFORM");
+        e.remove("DISPLAY");
+        e.remove("WAYLAND_DISPLAY");
+        p.setProcessEnvironment(e);
+        QStringList args = argumentos;
+        if (conOpciones)
+            args << "--database" << env.ArchivoBaseDatos() << "--settings=" + env.ArchivoAjustes();
+        p.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix", args);
+        Salida s;
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return s;
+        }
+        s.codigo = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+        s.errores = p.readAllStandardError();
+        s.salida = p.readAllStandardOutput();
+        return s;
+    }
+    bool creada = false;
+};
+
+Salida Python(const QString& programa, const QStringList& args) {
+    QProcess p;
+    p.start("python3", QStringList{"-c", programa} + args);
+    Salida s;
+    if (!p.waitForFinished(60000))
+        return s;
+    s.codigo = p.exitCode();
+    s.salida = p.readAllStandardOutput();
+    s.errores = p.readAllStandardError();
+    return s;
+}
+} // namespace
+
+class tst_ExportacionOrdenes : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFile::exists(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix"),
+                 "the program must be built");
+    }
+
+    void escribe_data() {
+        QTest::addColumn<QString>("desde");
+        QTest::addColumn<QString>("hasta");
+        QTest::addColumn<QString>("archivo");
+        QTest::addColumn<QString>("golden");
+        QTest::newRow("txt") << "2026-03-01"
+                             << "2026-03-31"
+                             << "m.txt"
+                             << "marzo.txt";
+        QTest::newRow("csv") << "2026-03-01"
+                             << "2026-03-31"
+                             << "m.csv"
+                             << "marzo.csv";
+        QTest::newRow("xml") << "2026-03-01"
+                             << "2026-03-31"
+                             << "m.xml"
+                             << "marzo.xml";
+        QTest::newRow("swapped, upper-case CSV") << "2026-03-31"
+                                                 << "2026-03-01"
+                                                 << "m.CSV"
+                                                 << "marzo.csv";
+        QTest::newRow("empty range xml") << "2025-01-01"
+                                         << "2025-01-31"
+                                         << "v.xml"
+                                         << "vacio.xml";
+        QTest::newRow("empty range csv") << "2025-01-01"
+                                         << "2025-01-31"
+                                         << "v.csv"
+                                         << "vacio.csv";
+    }
+    void escribe() {
+        QFETCH(QString, desde);
+        QFETCH(QString, hasta);
+        QFETCH(QString, archivo);
+        QFETCH(QString, golden);
+        Mundo m;
+        QVERIFY(m.creada);
+        const Salida s = m.Pesix({"--export", desde, hasta, m.Ruta(archivo)});
+        QVERIFY2(s.codigo == 0, s.errores.constData());
+        QCOMPARE(s.errores, QByteArray());
+        QCOMPARE(Lee(m.Ruta(archivo)), Golden(golden));
+    }
+
+    // The CSV reads back in Python's csv module with the same fields as the XML in Python's
+    // XML parser: 7 rows of 19 fields, names holding ";" and '"' kept whole.
+    void lectoresEstandar() {
+        Mundo m;
+        QVERIFY(m.creada);
+        QCOMPARE(m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("m.csv")}).codigo, 0);
+        QCOMPARE(m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("m.xml")}).codigo, 0);
+        QCOMPARE(m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("m.txt")}).codigo, 0);
+        const QString programa = R"(
+import csv, json, sys
+import xml.etree.ElementTree as ET
+with open(sys.argv[1], newline='', encoding='cp1252') as f:
+    filas_csv = list(csv.reader(f, delimiter=';'))
+with open(sys.argv[3], newline='', encoding='cp1252') as f:
+    filas_txt = list(csv.reader(f, delimiter='\t'))
+raiz = ET.parse(sys.argv[2]).getroot()
+filas_xml = [[c.tag for c in raiz[0]]] + [[c.text or '' for c in item] for item in raiz]
+print(json.dumps({'csv': filas_csv, 'txt': filas_txt, 'xml': filas_xml}, ensure_ascii=False))
+)";
+        const Salida s = Python(programa, {m.Ruta("m.csv"), m.Ruta("m.xml"), m.Ruta("m.txt")});
+        QVERIFY2(s.codigo == 0, s.errores.constData());
+        const QString json = QString::fromUtf8(s.salida);
+        QVERIFY(json.contains("\"Bar \\\"El Pino\\\"\""));
+        QVERIFY(json.contains("\"Frutas García; Hijos\""));
+        QVERIFY(json.contains("\"Pan & Vino <SL>\""));
+        QVERIFY(json.contains("\"Pimiento Łódź ]]> fin\"")); // the XML keeps every character
+        QVERIFY(json.contains("\"Pimiento ?ód? ]]> fin\"")); // Windows-1252 has no Ł nor ź
+        // Same shape and, but for the two characters above, the same fields in every reader.
+        const int xml = json.indexOf("\"xml\":");
+        const int txt = json.indexOf("\"txt\":");
+        QString soloCsv = json.mid(8, txt - 8 - 2);
+        QString soloTxt = json.mid(txt + 7, xml - txt - 7 - 2);
+        QString soloXml = json.mid(xml + 7, json.lastIndexOf('}') - xml - 7);
+        soloXml.replace("Łódź", "?ód?");
+        QCOMPARE(soloCsv, soloXml);
+        QCOMPARE(soloTxt, soloXml);
+        QCOMPARE(soloXml.count("], ["), 7); // a header and 7 rows
+    }
+
+    void fallos_data() {
+        QTest::addColumn<QStringList>("argumentos");
+        QTest::addColumn<int>("codigo");
+        QTest::addColumn<QString>("mensaje");
+        const QString d1 = "2026-03-01", d2 = "2026-03-31";
+        QTest::newRow("no such day")
+            << QStringList{"--export", "2026-02-30", d2, "@/a.csv"} << 2 << "not a date";
+        QTest::newRow("slashes") << QStringList{"--export", d1, "2026/03/31", "@/a.csv"} << 2
+                                 << "not a date";
+        QTest::newRow("one digit month")
+            << QStringList{"--export", "2026-3-01", d2, "@/a.csv"} << 2 << "not a date";
+        QTest::newRow("word") << QStringList{"--export", "ayer", d2, "@/a.csv"} << 2
+                              << "not a date";
+        QTest::newRow("unknown extension")
+            << QStringList{"--export", d1, d2, "@/a.pdf"} << 2 << ".txt, .csv or .xml";
+        QTest::newRow("no extension")
+            << QStringList{"--export", d1, d2, "@/a"} << 2 << ".txt, .csv or .xml";
+        QTest::newRow("missing file") << QStringList{"--export", d1, d2} << 2 << "usage";
+        QTest::newRow("one too many")
+            << QStringList{"--export", d1, d2, "@/a.csv", "x"} << 2 << "usage";
+        QTest::newRow("unknown option")
+            << QStringList{"--export", d1, d2, "@/a.csv", "--format=csv"} << 2 << "unknown option";
+        QTest::newRow("unknown encoding")
+            << QStringList{"--export", d1, d2, "@/a.csv", "--encoding", "ebcdic"} << 2
+            << "unknown encoding";
+        QTest::newRow("missing folder")
+            << QStringList{"--export", d1, d2, "@/no/such/folder/a.csv"} << 4 << "cannot write";
+        QTest::newRow("missing folder, xml")
+            << QStringList{"--export", d1, d2, "@/no/such/folder/a.xml"} << 4 << "cannot write";
+        QTest::newRow("a folder in the way")
+            << QStringList{"--export", d1, d2, "@/carpeta.txt"} << 4 << "cannot write";
+    }
+    void fallos() {
+        QFETCH(QStringList, argumentos);
+        QFETCH(int, codigo);
+        QFETCH(QString, mensaje);
+        Mundo m;
+        QVERIFY(m.creada);
+        QVERIFY(QDir(m.env.Carpeta()).mkdir("carpeta.txt"));
+        for (QString& a : argumentos)
+            a.replace("@", m.env.Carpeta());
+        const QStringList antes = QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs);
+        const Salida s = m.Pesix(argumentos);
+        QCOMPARE(s.codigo, codigo);
+        QVERIFY2(s.errores.startsWith("pesix: ") && s.errores.endsWith("\n") &&
+                     s.errores.count('\n') == 1,
+                 s.errores.constData());
+        QVERIFY2(s.errores.contains(mensaje.toUtf8()), s.errores.constData());
+        QCOMPARE(QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs), antes);
+    }
+
+    // A wrong database path fails and creates nothing; a file that is no database fails too.
+    void baseDatos_data() {
+        QTest::addColumn<bool>("existe");
+        QTest::newRow("missing") << false;
+        QTest::newRow("not a database") << true;
+    }
+    void baseDatos() {
+        QFETCH(bool, existe);
+        Mundo m;
+        const QString ruta = m.Ruta("otra.db");
+        if (existe) {
+            QFile f(ruta);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(4096, 'x'));
+        }
+        const Salida s = m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("a.csv"),
+                                  "--database", ruta, "--settings", m.env.ArchivoAjustes()},
+                                 false);
+        QCOMPARE(s.codigo, 3);
+        QVERIFY2(s.errores.startsWith("pesix: ") && s.errores.count('\n') == 1,
+                 s.errores.constData());
+        QVERIFY2(s.errores.contains(ruta.toUtf8()), s.errores.constData());
+        QCOMPARE(QFile::exists(ruta), existe);
+        QVERIFY(!QFile::exists(m.Ruta("a.csv")));
+    }
+
+    // A copy of the program already open on the same settings and database (holding the
+    // single-instance lock) neither stops the export nor is brought to the front by it.
+    void conElProgramaAbierto() {
+        Mundo m;
+        QVERIFY(m.creada);
+        kelInstanciaUnica abierta(m.env.ArchivoAjustes());
+        QVERIFY(abierta.Adquiere());
+        QSignalSpy activaciones(&abierta, &kelInstanciaUnica::ActivacionPedida);
+        clsDatosApp& datos = m.env.DatosConBase(); // its connection stays open
+        QVERIFY(datos.Conexion().isOpen());
+        const Salida s = m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("m.csv")});
+        QVERIFY2(s.codigo == 0, s.errores.constData());
+        QCOMPARE(Lee(m.Ruta("m.csv")), Golden("marzo.csv"));
+        QTest::qWait(200);
+        QCOMPARE(activaciones.count(), 0);
+    }
+
+    void utf8() {
+        Mundo m;
+        QVERIFY(m.creada);
+        const Salida s = m.Pesix(
+            {"--export", "2026-03-15", "2026-03-15", m.Ruta("u.txt"), "--encoding", "UTF-8"});
+        QVERIFY2(s.codigo == 0, s.errores.constData());
+        const QByteArray b = Lee(m.Ruta("u.txt"));
+        QVERIFY(b.contains("\"Pimiento \xC5\x81\xC3\xB3"
+                           "d\xC5\xBA ]]> fin\""));
+        QVERIFY(b.contains("\"Frutas Garc\xC3\xAD"
+                           "a; Hijos\""));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ExportacionOrdenes)
+#include "tst_exportacionordenes.moc"
