@@ -225,10 +225,16 @@ ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& regi
     xml.SetFormato(m_formato);
     xml.SetOutputFile(ruta);
     xml.SetCurrentRecordset(&registros);
-    xml.AddRecordset(QStringLiteral("Items"), QStringLiteral("Item"), false);
+    const bool conFilas = xml.AddRecordset(QStringLiteral("Items"), QStringLiteral("Item"), false);
     m_filas = registros.RegistrosLeidos();
     if (!registros.Error().isEmpty())
         return Falla(Resultado::ErrorBaseDatos, registros.Error());
+    // The writer adds nothing for an empty record set; a declaration alone is no XML document,
+    // so a range without notes gets an empty root element that every reader opens.
+    if (!conFilas && m_filas == 0) {
+        xml.TagStart(QStringLiteral("Items"));
+        xml.TagEnd();
+    }
     if (!xml.PersistXML())
         return Falla(Resultado::ErrorArchivo, xml.DescripcionError());
     return Resultado::Escrito;

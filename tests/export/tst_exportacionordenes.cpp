@@ -169,6 +169,15 @@ print(json.dumps({'csv': filas_csv, 'txt': filas_txt, 'xml': filas_xml}, ensure_
         QCOMPARE(soloCsv, soloXml);
         QCOMPARE(soloTxt, soloXml);
         QCOMPARE(soloXml.count("], ["), 7); // a header and 7 rows
+
+        // A range without notes still gives a document an XML reader opens, with no rows.
+        QCOMPARE(m.Pesix({"--export", "2025-01-01", "2025-01-31", m.Ruta("v.xml")}).codigo, 0);
+        const Salida vacio = Python("import sys, xml.etree.ElementTree as ET\n"
+                                    "r = ET.parse(sys.argv[1]).getroot()\n"
+                                    "print(r.tag, len(r))\n",
+                                    {m.Ruta("v.xml")});
+        QVERIFY2(vacio.codigo == 0, vacio.errores.constData());
+        QCOMPARE(vacio.salida.trimmed(), QByteArray("Items 0"));
     }
 
     void fallos_data() {
