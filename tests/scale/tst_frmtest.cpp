@@ -1,8 +1,8 @@
 // The scale test window, driven with the mouse and keyboard like an operator, against a real
 // pseudo-terminal and against the scale simulator.
 #include "scale/frmtest.h"
-#include "scale/parpty.h"
 #include "support/entornoprueba.h"
+#include "support/pseudoterminal.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -181,7 +181,7 @@ void tst_frmTest::conectaYDesconecta() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     d.SetPuertoNombre(pty.Ruta());
     frmTest w;
     Muestra(w);
@@ -203,7 +203,7 @@ void tst_frmTest::escritoAMano() {
     // A device path typed into the port box by hand.
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     frmTest w;
     Muestra(w);
     QLineEdit* texto = Combo(w)->lineEdit();
@@ -230,7 +230,7 @@ void tst_frmTest::cerrarConectadoPideLecturaAPeticion() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     d.SetPuertoNombre(pty.Ruta());
     frmTest w;
     Muestra(w);
@@ -265,7 +265,7 @@ void tst_frmTest::puertoPerdidoDesconecta() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(0);
-    auto pty = std::make_unique<ParPty>();
+    auto pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
     d.SetPuertoNombre(pty->Ruta());
     frmTest w;
     Muestra(w);
@@ -282,7 +282,7 @@ void tst_frmTest::lecturaEnLabel1() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(1);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     d.SetPuertoNombre(pty.Ruta());
     frmTest w;
     Muestra(w);

@@ -1,7 +1,7 @@
 // The scale controller on real pseudo-terminals: the test plays the scale on the other end.
-#include "scale/parpty.h"
 #include "scale/veltasc.h"
 #include "support/entornoprueba.h"
+#include "support/pseudoterminal.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -41,7 +41,7 @@ bool TieneBandera(tcflag_t campo, tcflag_t bandera) {
 }
 
 // Opens the controller on the pseudo-terminal; fails the test if it cannot.
-void Abre(VeltaSC& v, const ParPty& pty) {
+void Abre(VeltaSC& v, const PseudoTerminal& pty) {
     v.SetPuertoNombre(pty.Ruta());
     QVERIFY2(v.SetPortOpen(true), qPrintable(v.UltimoError()));
     QVERIFY(v.PortOpen());
@@ -75,10 +75,10 @@ void tst_VeltaSC::ajustesDeLinea() {
     QFETCH(bool, xonXoff);
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(tipo);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     Abre(v, pty);
-    const termios t = pty.Atributos();
+    const termios t = pty.Ajustes();
     QCOMPARE(cfgetispeed(&t), speed_t(B9600));
     QCOMPARE(cfgetospeed(&t), speed_t(B9600));
     QCOMPARE(t.c_cflag & CSIZE, tcflag_t(CS8));
@@ -103,14 +103,14 @@ void tst_VeltaSC::otroTipoDejaLosAjustes() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(primero);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     Abre(v, pty);
-    const termios antes = pty.Atributos();
+    const termios antes = pty.Ajustes();
     QVERIFY(v.SetPortOpen(false));
     d.SetTipoBascula(otro);
     Abre(v, pty);
-    const termios despues = pty.Atributos();
+    const termios despues = pty.Ajustes();
     QCOMPARE(cfgetospeed(&despues), cfgetospeed(&antes));
     QCOMPARE(despues.c_cflag & (CSTOPB | CSIZE | PARENB),
              antes.c_cflag & (CSTOPB | CSIZE | PARENB));
@@ -143,7 +143,7 @@ void tst_VeltaSC::lecturasTipo0() {
     QFETCH(QByteArray, resto);
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     QStringList recibido;
     connect(&v, &VeltaSC::Mensaje, this, [&](const QString& t) { recibido << t; });
@@ -163,7 +163,7 @@ void tst_VeltaSC::lecturasTipo0() {
 void tst_VeltaSC::lecturasTipo1() {
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(1);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     QStringList mensajes;
     QStringList depuracion;
@@ -185,7 +185,7 @@ void tst_VeltaSC::muchasTramasDeUnaVez() {
     // A scale in continuous mode: every reading that came is shown, in order, none left behind.
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     QStringList recibido;
     connect(&v, &VeltaSC::Mensaje, this, [&](const QString& t) { recibido << t; });
@@ -208,7 +208,7 @@ void tst_VeltaSC::otroTipoNoLee() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     QSignalSpy mensajes(&v, &VeltaSC::Mensaje);
     Abre(v, pty);
@@ -229,7 +229,7 @@ void tst_VeltaSC::bufferLimitado() {
     // are kept, and a reading after it still arrives.
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     QStringList recibido;
     connect(&v, &VeltaSC::Mensaje, this, [&](const QString& t) { recibido << t; });
@@ -271,7 +271,7 @@ void tst_VeltaSC::ordenes() {
     QFETCH(QByteArray, bytes);
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     Abre(v, pty);
     v.Comando(codigo);
@@ -296,7 +296,7 @@ void tst_VeltaSC::nadaSeEnviaCerradoNiTipo1() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(tipo);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     v.SetPuertoNombre(pty.Ruta());
     if (abierto)
@@ -317,15 +317,15 @@ void tst_VeltaSC::reabrirReabre() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     Abre(v, pty);
-    QVERIFY(TieneBandera(pty.Atributos().c_cflag, CSTOPB));
+    QVERIFY(TieneBandera(pty.Ajustes().c_cflag, CSTOPB));
     d.SetTipoBascula(1);
     QVERIFY(v.SetPortOpen(true));
     QVERIFY(v.PortOpen());
-    QVERIFY(!TieneBandera(pty.Atributos().c_cflag, CSTOPB));
-    QVERIFY(!TieneBandera(pty.Atributos().c_iflag, IXON));
+    QVERIFY(!TieneBandera(pty.Ajustes().c_cflag, CSTOPB));
+    QVERIFY(!TieneBandera(pty.Ajustes().c_iflag, IXON));
     QSignalSpy mensajes(&v, &VeltaSC::Mensaje);
     QVERIFY(pty.Escribe(" WT:  4.5 Kg\r\n\n\n"));
     QTRY_COMPARE(mensajes.count(), 1);
@@ -335,7 +335,7 @@ void tst_VeltaSC::reabrirReabre() {
 void tst_VeltaSC::cerrarConservaElBuffer() {
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC v;
     QSignalSpy mensajes(&v, &VeltaSC::Mensaje);
     Abre(v, pty);
@@ -391,7 +391,7 @@ void tst_VeltaSC::falloAlAbrir() {
 void tst_VeltaSC::puertoEnUso() {
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC primero;
     Abre(primero, pty);
     VeltaSC segundo;
@@ -409,7 +409,7 @@ void tst_VeltaSC::puertoDesaparece() {
     // The other end goes away while open (an adapter pulled out): reported, controller closed.
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    auto pty = std::make_unique<ParPty>();
+    auto pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
     const QString ruta = pty->Ruta();
     VeltaSC v;
     QSignalSpy perdido(&v, &VeltaSC::PuertoPerdido);
@@ -426,7 +426,7 @@ void tst_VeltaSC::puertoDesaparece() {
     QCOMPARE(perdido.count(), 1);       // reported once
     v.Comando(VeltaSC::OrdenPesoBruto); // harmless
     // The controller can be opened again on another port.
-    ParPty otro;
+    PseudoTerminal otro(PseudoTerminal::SoloMaestro);
     Abre(v, otro);
     v.Comando(VeltaSC::OrdenPesoBruto);
     QCOMPARE(otro.Lee(3), QByteArray("SB\r"));

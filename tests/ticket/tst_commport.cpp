@@ -2,7 +2,7 @@
 // wake-up and clear-to-send handshakes on scripted modem lines.
 
 #include "lineasguionadas.h"
-#include "pseudoterminal.h"
+#include "support/pseudoterminal.h"
 #include "ticket/commport.h"
 
 #include <QElapsedTimer>
@@ -312,7 +312,7 @@ void TestCommPort::escribeBytesExactos() {
     QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
     QVERIFY2(!puerto.WriteCommErr(bytes, error), qPrintable(error));
     QCOMPARE(error, QString());
-    QCOMPARE(pty.LeeMaestro(bytes.isEmpty() ? 50 : 500), bytes);
+    QCOMPARE(pty.LeeTodo(bytes.isEmpty() ? 50 : 500), bytes);
     // Set-up read, wake-up read, then one clear-to-send read before each byte; no waits.
     QCOMPARE(guion->lecturas, 2 + int(bytes.size()));
     QCOMPARE(guion->sucesos.filter("W").size(), 0);
@@ -328,7 +328,7 @@ void TestCommPort::escribeTextoEnPaginaDeCodigos() {
     QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
     QVERIFY(!puerto.WriteCommErr(QString::fromUtf8("Señor €\n"), error));
     // IBM850: ñ is A4; the euro sign is not in it and goes out as "?".
-    QCOMPARE(pty.LeeMaestro(), QByteArray::fromHex("5365a46f72203f0a"));
+    QCOMPARE(pty.LeeTodo(), QByteArray::fromHex("5365a46f72203f0a"));
 }
 
 void TestCommPort::despertar_data() {
@@ -363,7 +363,7 @@ void TestCommPort::despertar() {
     QCOMPARE(fallo, !error.isEmpty());
     QCOMPARE(texto, error);
     QCOMPARE(guion->sucesos, esperado);
-    QCOMPARE(pty.LeeMaestro(fallo ? 50 : 500), fallo ? QByteArray() : QByteArray("A"));
+    QCOMPARE(pty.LeeTodo(fallo ? 50 : 500), fallo ? QByteArray() : QByteArray("A"));
 }
 
 void TestCommPort::ctsNuncaActivo() {
@@ -382,7 +382,7 @@ void TestCommPort::ctsNuncaActivo() {
     QCOMPARE(guion->Cuenta("W100"), 500);
     QCOMPARE(guion->sucesos.filter(QRegularExpression("^W")).size(), 500);
     QCOMPARE(guion->lecturas, 2 + 501);
-    QCOMPARE(pty.LeeMaestro(50), QByteArray());
+    QCOMPARE(pty.LeeTodo(50), QByteArray());
 }
 
 void TestCommPort::ctsTardio() {
@@ -398,7 +398,7 @@ void TestCommPort::ctsTardio() {
     QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
     QVERIFY2(!puerto.WriteCommErr(QByteArray("OK"), error), qPrintable(error));
     QCOMPARE(guion->Cuenta("W100"), 4);
-    QCOMPARE(pty.LeeMaestro(), QByteArray("OK"));
+    QCOMPARE(pty.LeeTodo(), QByteArray("OK"));
 }
 
 void TestCommPort::estadoFallaDuranteEscritura_data() {
@@ -424,7 +424,7 @@ void TestCommPort::estadoFallaDuranteEscritura() {
     QCOMPARE(texto, error);
     // Reads 1 (set-up) and 2 (wake-up) passed before the clear-to-send reads; at most the
     // bytes before the failing read went out.
-    QCOMPARE(pty.LeeMaestro(fallaDesde == 4 ? 500 : 50),
+    QCOMPARE(pty.LeeTodo(fallaDesde == 4 ? 500 : 50),
              fallaDesde == 4 ? QByteArray("X") : QByteArray());
 }
 
@@ -454,7 +454,7 @@ void TestCommPort::leeCaracter() {
     QCOMPARE(puerto.ReadCommChar(error), QString());
     QCOMPARE(error, QString());
     // The printer answers: one character per read, in the ticket code page.
-    QVERIFY(pty.EscribeMaestro(QByteArray::fromHex("41a4")));
+    QVERIFY(pty.Escribe(QByteArray::fromHex("41a4")));
     QCOMPARE(puerto.ReadCommChar(error), QString("A"));
     QCOMPARE(puerto.ReadCommChar(error), QString::fromUtf8("ñ"));
     QCOMPARE(puerto.ReadCommChar(error), QString());
@@ -515,13 +515,13 @@ void TestCommPort::esperaRealAtiendeEventosYSeCancela() {
     QVERIFY(puerto.WriteCommErr(QByteArray("A"), texto));
     QCOMPARE(texto, error);
     QCOMPARE(pulsaciones, 5);
-    QCOMPARE(pty.LeeMaestro(50), QByteArray());
+    QCOMPARE(pty.LeeTodo(50), QByteArray());
     // A new operation starts afresh after a cancel.
     guion->dsrDesdeLectura = 1;
     guion->ctsDesdeLectura = 1;
     reloj.stop();
     QVERIFY2(!puerto.WriteCommErr(QByteArray("B"), texto), qPrintable(texto));
-    QCOMPARE(pty.LeeMaestro(), QByteArray("B"));
+    QCOMPARE(pty.LeeTodo(), QByteArray("B"));
 }
 
 QTEST_MAIN(TestCommPort)

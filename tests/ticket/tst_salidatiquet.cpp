@@ -3,8 +3,8 @@
 // scripted). The system print queue (kind 3) has its own test with a real print server.
 
 #include "lineasguionadas.h"
-#include "pseudoterminal.h"
 #include "support/entornoprueba.h"
+#include "support/pseudoterminal.h"
 #include "ticket/paginacodigos.h"
 #include "ticket/salidatiquet.h"
 
@@ -288,7 +288,7 @@ void TestSalidaTiquet::serie() {
     d.SetCommTiquetBitsParada(parada);
     d.SetCommTiquetFlujo(flujo);
     QVERIFY2(SalidaTiquet::EnviarTiquet(kTiquet), qPrintable(SalidaTiquet::UltimoError()));
-    QCOMPARE(pty.LeeMaestro(500), kBytes);
+    QCOMPARE(pty.LeeTodo(500), kBytes);
     // The line the configuration asked for, as the port was left.
     QCOMPARE(pty.VelocidadSalida(), velocidad);
     const termios t = pty.Ajustes();
@@ -336,7 +336,7 @@ void TestSalidaTiquet::serieFalla() {
     d.SetCommTiquetFlujo(flujo);
     QVERIFY(!SalidaTiquet::EnviarTiquet(kTiquet));
     QCOMPARE(SalidaTiquet::UltimoError(), error);
-    QCOMPARE(pty.LeeMaestro(50), QByteArray());
+    QCOMPARE(pty.LeeTodo(50), QByteArray());
 }
 
 void TestSalidaTiquet::serieCanceladaSinReentrar() {
@@ -364,11 +364,11 @@ void TestSalidaTiquet::serieCanceladaSinReentrar() {
     QCOMPARE(SalidaTiquet::UltimoError(), QString("WriteComm: Cancelled"));
     QVERIFY(!segundo);
     QCOMPARE(errorSegundo, QString("A ticket is already being sent"));
-    QCOMPARE(pty.LeeMaestro(50), QByteArray());
+    QCOMPARE(pty.LeeTodo(50), QByteArray());
     // The next send starts afresh.
     guion->dsrDesdeLectura = 1;
     QVERIFY2(SalidaTiquet::EnviarTiquet(kTiquet), qPrintable(SalidaTiquet::UltimoError()));
-    QCOMPARE(pty.LeeMaestro(500), kBytes);
+    QCOMPARE(pty.LeeTodo(500), kBytes);
 }
 
 void TestSalidaTiquet::impresoraSinServidor() {
