@@ -2,13 +2,17 @@
 
 #include "app/cmnlanguaje.h"
 #include "app/kelregistry.h"
+#include "app/kelstrings.h"
 #include "masters/kelcajanumerica.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 frmMantenimiento::frmMantenimiento(const QString& nombre, clsMaestro maestro,
                                    ConsultaBrowse busqueda, QWidget* parent)
@@ -62,22 +66,66 @@ QLabel* frmMantenimiento::NuevaEtiqueta(int indice) {
     return l;
 }
 
-void frmMantenimiento::Carga() {
-    m_cajaCodigo = CajaCodigo();
+void frmMantenimiento::Coloca(const QList<Fila>& filas, QSize tamano) {
+    auto* rejilla = new QGridLayout;
+    for (int i = 0; i < filas.size(); ++i) {
+        if (filas[i].etiqueta)
+            rejilla->addWidget(filas[i].etiqueta, i, 0);
+        const bool numero = qobject_cast<kelCajaNumerica*>(filas[i].caja) != nullptr;
+        rejilla->addWidget(filas[i].caja, i, 1, 1, i == 0 || numero ? 1 : 2);
+        m_cajas << filas[i].caja;
+    }
+    rejilla->addWidget(cmdBusca, 0, 2);
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    for (QPushButton* b : cmdOpcion)
+        botones->addWidget(b);
+    auto* principal = new QVBoxLayout(this);
+    principal->addLayout(rejilla);
+    principal->addStretch(1);
+    principal->addLayout(botones);
+    resize(tamano);
+
+    m_cajaCodigo = filas.value(0).caja;
     m_cajaCodigo->installEventFilter(this);
     kelRegistry::RestoreFormPosition(this);
     cmdOpcion[0]->setText(Texto(178));
     cmdOpcion[1]->setText(Texto(179));
     cmdOpcion[2]->setText(Texto(180));
     PonTextos();
-    CajaCodigo()->setFocus();
+    m_cajaCodigo->setFocus();
+}
+
+QVariant frmMantenimiento::Codigo() const {
+    if (const auto* numero = qobject_cast<const kelCajaNumerica*>(m_cajaCodigo))
+        return numero->ValorEntero();
+    return m_cajaCodigo->text();
+}
+
+bool frmMantenimiento::PuedeGuardar() const {
+    return kelStrings::LongitudRecortada(txtCampo[0]->text()) > 0;
+}
+
+bool frmMantenimiento::PuedeBorrar() const {
+    return qobject_cast<const kelCajaNumerica*>(m_cajaCodigo) || PuedeGuardar();
+}
+
+void frmMantenimiento::Limpia() {
+    for (QLineEdit* caja : m_cajas) {
+        if (auto* numero = qobject_cast<kelCajaNumerica*>(caja))
+            numero->Limpia();
+        else
+            caja->clear();
+    }
+    m_cajaCodigo->setFocus();
 }
 
 void frmMantenimiento::Busca() {
-    PonTextoCodigo(m_busqueda.Lanza(TextoCodigo()));
+    m_cajaCodigo->setText(m_busqueda.Lanza(m_cajaCodigo->text()));
     // A code that is not in the table gives empty boxes, ready for a new record.
     PonValores(m_maestro.Busca(Codigo()));
-    FocoTrasBusqueda()->setFocus();
+    // On to the first text box: the name beside a number code, or the text code itself.
+    txtCampo[0]->setFocus();
 }
 
 void frmMantenimiento::Guarda() {

@@ -12,8 +12,8 @@ class QPushButton;
 class kelCajaNumerica;
 
 // What the four maintenance windows share: one record at a time, a code typed or picked (search
-// button or F4 in the code box), and the buttons save, delete and close. Each window lays out
-// its own boxes and says which box holds what.
+// button or F4 in the code box), and the buttons save, delete and close. Each window lists
+// its rows of boxes and says which box holds what.
 class frmMantenimiento : public QDialog {
     Q_OBJECT
 public:
@@ -43,29 +43,39 @@ protected:
     QLineEdit* NuevoTexto(int indice, const QString& campo);
     kelCajaNumerica* NuevoNumero(int indice, bool entera);
     QLabel* NuevaEtiqueta(int indice);
-    // Restores the position and sets the texts; called at the end of each window's constructor.
-    void Carga();
 
-    // The box of the code, its text, and the code as it goes into the table.
-    virtual QWidget* CajaCodigo() const = 0;
-    virtual QString TextoCodigo() const = 0;
-    virtual void PonTextoCodigo(const QString& texto) = 0;
-    virtual QVariant Codigo() const = 0;
-    // The values of the other fields, in the order of the table's fields, and back.
+    // One row of the window: its label (none on a field's second line) and its box. A number
+    // box takes one column; a text box also reaches under the search button.
+    struct Fila {
+        QLabel* etiqueta;
+        QLineEdit* caja;
+    };
+    // Lays out the rows over the button row, then restores the position, sets the texts and
+    // focuses the code; called at the end of each window's constructor. The first row holds
+    // the code, beside the search button: in a number box the code is a number. Written as a
+    // braced list, the boxes are made, and so tabbed through, in the order they are listed.
+    void Coloca(const QList<Fila>& filas, QSize tamano);
+
+    // The values of the fields after the code, in the order of the table's fields, and back.
     virtual QVariantList Valores() const = 0;
     virtual void PonValores(const QVariantList& valores) = 0;
-    virtual QWidget* FocoTrasBusqueda() const = 0;
-    virtual bool PuedeGuardar() const = 0;
-    virtual bool PuedeBorrar() const = 0;
-    // Empties the boxes and puts the focus where the next record starts.
-    virtual void Limpia() = 0;
     virtual void PonTextos() = 0;
 
     bool eventFilter(QObject* objeto, QEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
 
 private:
+    // The code as it goes into the table.
+    QVariant Codigo() const;
+    // The first text box (the code, or the name beside a number code) must not be blank to
+    // save; a number code can always be deleted, a text code only when it is not blank.
+    bool PuedeGuardar() const;
+    bool PuedeBorrar() const;
+    // Empties the boxes and puts the focus on the code, where the next record starts.
+    void Limpia();
+
     clsMaestro m_maestro;
     ConsultaBrowse m_busqueda;
-    QWidget* m_cajaCodigo = nullptr;
+    QLineEdit* m_cajaCodigo = nullptr;
+    QList<QLineEdit*> m_cajas;
 };

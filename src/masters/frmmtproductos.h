@@ -8,19 +8,10 @@ class frmMTProductos : public frmMantenimiento {
 public:
     explicit frmMTProductos(QWidget* parent = nullptr);
 
+    kelCajaNumerica* txtPrecio = nullptr;
+
 protected:
-    QWidget* CajaCodigo() const override;
-    QString TextoCodigo() const override;
-    void PonTextoCodigo(const QString& texto) override;
-    QVariant Codigo() const override;
     QVariantList Valores() const override;
     void PonValores(const QVariantList& valores) override;
-    QWidget* FocoTrasBusqueda() const override;
-    bool PuedeGuardar() const override;
-    bool PuedeBorrar() const override;
-    void Limpia() override;
     void PonTextos() override;
-
-public:
-    kelCajaNumerica* txtPrecio = nullptr;
 };

@@ -6,6 +6,18 @@
 #include <QTest>
 #include <QWidget>
 
+namespace {
+// Stores a window's position, in twips, as the program would have.
+void GuardaPosicion(const QString& ventana, const QString& top, const QString& left,
+                    const QString& ancho, const QString& alto) {
+    const QString clave = "\\Pos\\" + ventana;
+    kelRegistry::SaveAppString(clave, "Top", top);
+    kelRegistry::SaveAppString(clave, "Left", left);
+    kelRegistry::SaveAppString(clave, "Width", ancho);
+    kelRegistry::SaveAppString(clave, "Height", alto);
+}
+} // namespace
+
 class TestRegistro : public QObject {
     Q_OBJECT
 
@@ -114,10 +126,7 @@ private slots:
     void topCeroONegativoNoMueve() {
         QFETCH(QString, top);
         EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "Top", top);
-        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "Left", "1500");
-        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "Width", "9000");
-        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "Height", "9000");
+        GuardaPosicion("frmPrueba", top, "1500", "9000", "9000");
         QWidget w;
         w.setObjectName("frmPrueba");
         w.setGeometry(30, 40, 200, 100);
@@ -128,10 +137,7 @@ private slots:
     void ventanaDeTamanoFijoNoRecuperaTamano() {
         EntornoPrueba env;
         kelRegistry::SaveAppString("\\Pos\\frmFija", "WindowState", "0");
-        kelRegistry::SaveAppString("\\Pos\\frmFija", "Top", "1500");
-        kelRegistry::SaveAppString("\\Pos\\frmFija", "Left", "3000");
-        kelRegistry::SaveAppString("\\Pos\\frmFija", "Width", "9000");
-        kelRegistry::SaveAppString("\\Pos\\frmFija", "Height", "9000");
+        GuardaPosicion("frmFija", "1500", "3000", "9000", "9000");
         QWidget w;
         w.setObjectName("frmFija");
         w.setFixedSize(200, 100);
@@ -163,10 +169,7 @@ private slots:
 
     void minimizadaGuardaSoloElEstado() {
         EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Pos\\frmMin", "Top", "1500");
-        kelRegistry::SaveAppString("\\Pos\\frmMin", "Left", "1500");
-        kelRegistry::SaveAppString("\\Pos\\frmMin", "Width", "4500");
-        kelRegistry::SaveAppString("\\Pos\\frmMin", "Height", "3000");
+        GuardaPosicion("frmMin", "1500", "1500", "4500", "3000");
         {
             QWidget w;
             w.setObjectName("frmMin");

@@ -22,12 +22,6 @@ int Filas(const QString& tabla) {
     q.next();
     return q.value(0).toInt();
 }
-
-void Ejecuta(const QString& sql) {
-    QSqlQuery q(BaseDatos::Conexion());
-    if (!q.exec(sql))
-        qFatal("%s", qPrintable(sql));
-}
 } // namespace
 
 class tst_clsMaestro : public QObject {
@@ -166,7 +160,7 @@ void tst_clsMaestro::rechazos() {
     const clsMaestro m = clsMaestro::Clientes();
     QVERIFY(m.Guarda("C1", {"Original", "", ""}));
     if (!preparacion.isEmpty())
-        Ejecuta(preparacion);
+        EntornoPrueba::Ejecuta(preparacion);
     QString error;
     if (borrando) {
         QVERIFY(!m.Borra("C1", &error));

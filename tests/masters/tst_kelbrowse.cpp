@@ -24,19 +24,13 @@
 #include <QTest>
 
 namespace {
-void Ejecuta(const QString& sql, const QVariantList& valores = {}) {
-    QSqlQuery q(BaseDatos::Conexion());
-    q.prepare(sql);
-    for (const QVariant& v : valores)
-        q.addBindValue(v);
-    if (!q.exec())
-        qFatal("%s", qPrintable(sql));
-}
-
 void Clientes() {
-    Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C1', 'Zapatería Sur')");
-    Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C2', 'Almacenes Norte')");
-    Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C3', 'Bodegas Este')");
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C1', 'Zapatería Sur')");
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C2', 'Almacenes Norte')");
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('C3', 'Bodegas Este')");
 }
 
 void Productos(int n) {
@@ -299,9 +293,10 @@ void tst_kelBrowse::anchosIniciales() {
     EntornoPrueba env;
     env.DatosConBase();
     Clientes();
-    Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
-            "FechaModificacion, Impreso) VALUES ('1234', '2026-05-04', 'C1', 'Z', "
-            "'2026-05-04 10:00:00', 0)");
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
+        "FechaModificacion, Impreso) VALUES ('1234', '2026-05-04', 'C1', 'Z', "
+        "'2026-05-04 10:00:00', 0)");
     const ConsultaBrowse q = albaranes ? ConsultaBrowse::Albaranes() : ConsultaBrowse::Clientes();
     QString inicial;
     QList<int> anchos;

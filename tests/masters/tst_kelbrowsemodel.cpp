@@ -8,15 +8,6 @@
 #include <QTest>
 
 namespace {
-void Ejecuta(const QString& sql, const QVariantList& valores = {}) {
-    QSqlQuery q(BaseDatos::Conexion());
-    q.prepare(sql);
-    for (const QVariant& v : valores)
-        q.addBindValue(v);
-    if (!q.exec())
-        qFatal("%s", qPrintable(sql));
-}
-
 // `n` products "P00001".. whose names run backwards, so that name order is not code order.
 void LlenaProductos(int n) {
     QSqlDatabase db = BaseDatos::Conexion();
@@ -91,8 +82,9 @@ void tst_kelBrowseModel::desempataPorLaPrimera() {
     EntornoPrueba env;
     env.DatosConBase();
     for (const char* c : {"C", "A", "B"})
-        Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES (?, 'Igual')", {c});
-    Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('Z', 'Antes')");
+        EntornoPrueba::Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES (?, 'Igual')",
+                               {c});
+    EntornoPrueba::Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES ('Z', 'Antes')");
     kelBrowseModel m;
     QVERIFY(m.Abre(BaseDatos::Conexion(), ConsultaBrowse::Clientes().Sql));
     QStringList codigos;
@@ -147,7 +139,7 @@ void tst_kelBrowseModel::unaSolaColumna() {
     EntornoPrueba env;
     env.DatosConBase();
     for (const char* c : {"B", "C", "A"})
-        Ejecuta("INSERT INTO Clientes (CodCliente) VALUES (?)", {c});
+        EntornoPrueba::Ejecuta("INSERT INTO Clientes (CodCliente) VALUES (?)", {c});
     kelBrowseModel m;
     QVERIFY(m.Abre(BaseDatos::Conexion(), "SELECT CodCliente FROM Clientes"));
     QCOMPARE(m.columnCount(), 1);
@@ -171,7 +163,7 @@ void tst_kelBrowseModel::consultaErronea() {
 void tst_kelBrowseModel::puntoYComaFinal() {
     EntornoPrueba env;
     env.DatosConBase();
-    Ejecuta("INSERT INTO Operarios (CodOperario, NomOperario) VALUES (7, 'Ana')");
+    EntornoPrueba::Ejecuta("INSERT INTO Operarios (CodOperario, NomOperario) VALUES (7, 'Ana')");
     kelBrowseModel m;
     QVERIFY(m.Abre(BaseDatos::Conexion(), "SELECT CodOperario, NomOperario FROM Operarios ; "));
     QCOMPARE(m.rowCount(), 1);
@@ -234,9 +226,10 @@ void tst_kelBrowseModel::idDeAlbaranes() {
     QFETCH(QString, id);
     EntornoPrueba env;
     env.DatosConBase();
-    Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
-            "FechaModificacion, Impreso) VALUES (?, ?, 'C', 'Cliente C', '2026-01-01 10:00:00', 0)",
-            {numero, fecha});
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
+        "FechaModificacion, Impreso) VALUES (?, ?, 'C', 'Cliente C', '2026-01-01 10:00:00', 0)",
+        {numero, fecha});
     kelBrowseModel m;
     QVERIFY(m.Abre(BaseDatos::Conexion(), ConsultaBrowse::Albaranes().Sql));
     QCOMPARE(m.rowCount(), 1);

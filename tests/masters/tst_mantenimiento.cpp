@@ -23,12 +23,6 @@
 #include <memory>
 
 namespace {
-void Ejecuta(const QString& sql) {
-    QSqlQuery q(BaseDatos::Conexion());
-    if (!q.exec(sql))
-        qFatal("%s", qPrintable(sql));
-}
-
 // The rows of a table as "field=value;..." texts, ordered by key.
 QStringList Filas(const QString& tabla) {
     QSqlQuery q(BaseDatos::Conexion());
@@ -44,18 +38,16 @@ QStringList Filas(const QString& tabla) {
 }
 
 void Datos() {
-    Ejecuta("INSERT INTO Clientes VALUES ('C1', 'Zapatería Sur', 'Mayor 1', 'Sevilla')");
-    Ejecuta("INSERT INTO Clientes VALUES ('C2', 'Almacenes Norte', 'Real 2', 'León')");
-    Ejecuta("INSERT INTO Clientes VALUES ('C3', 'Bodegas Este', 'Mar 3', 'Valencia')");
-    Ejecuta("INSERT INTO Productos VALUES ('P1', 'Peras', 1.5)");
-    Ejecuta("INSERT INTO Productos VALUES ('P2', 'Aceitunas', 3.25)");
-    Ejecuta("INSERT INTO Productos VALUES ('P3', 'Berenjenas', 2)");
-    Ejecuta("INSERT INTO Taras VALUES (1, 'Palé', 20)");
-    Ejecuta("INSERT INTO Taras VALUES (2, 'Caja', 0.5)");
-    Ejecuta("INSERT INTO Taras VALUES (3, 'Bolsa', 0.01)");
-    Ejecuta("INSERT INTO Operarios VALUES (1, 'Pedro')");
-    Ejecuta("INSERT INTO Operarios VALUES (2, 'Ana')");
-    Ejecuta("INSERT INTO Operarios VALUES (3, 'Berta')");
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO Clientes VALUES ('C1', 'Zapatería Sur', 'Mayor 1', 'Sevilla'), "
+        "('C2', 'Almacenes Norte', 'Real 2', 'León'), "
+        "('C3', 'Bodegas Este', 'Mar 3', 'Valencia')");
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO Productos VALUES ('P1', 'Peras', 1.5), ('P2', 'Aceitunas', 3.25), "
+        "('P3', 'Berenjenas', 2)");
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO Taras VALUES (1, 'Palé', 20), (2, 'Caja', 0.5), (3, 'Bolsa', 0.01)");
+    EntornoPrueba::Ejecuta("INSERT INTO Operarios VALUES (1, 'Pedro'), (2, 'Ana'), (3, 'Berta')");
 }
 
 std::unique_ptr<frmMantenimiento> Abre(const QString& tipo) {
@@ -108,6 +100,7 @@ QString Foco(QWidget* ventana) {
 
 struct Caso {
     QString tipo;
+    QString tabla;      // the table it keeps
     QString codigo;     // box of the code
     QString focoBusca;  // focus after a search
     QString focoLimpia; // focus after clearing
@@ -116,13 +109,15 @@ struct Caso {
 
 Caso CasoDe(const QString& tipo) {
     if (tipo == "clientes")
-        return {
-            tipo, "txtCampo0", "txtCampo0", "txtCampo0", {"txtCampo1", "txtCampo2", "txtCampo3"}};
+        return {tipo,        "Clientes",  "txtCampo0",
+                "txtCampo0", "txtCampo0", {"txtCampo1", "txtCampo2", "txtCampo3"}};
     if (tipo == "productos")
-        return {tipo, "txtCampo0", "txtCampo0", "txtCampo0", {"txtCampo1", "txtPrecio"}};
+        return {tipo,        "Productos", "txtCampo0",
+                "txtCampo0", "txtCampo0", {"txtCampo1", "txtPrecio"}};
     if (tipo == "taras")
-        return {tipo, "txtCampoNum0", "txtCampo0", "txtCampoNum0", {"txtCampo0", "txtCampoNum1"}};
-    return {tipo, "txtCampoNum0", "txtCampo0", "txtCampoNum0", {"txtCampo0"}};
+        return {tipo,        "Taras",        "txtCampoNum0",
+                "txtCampo0", "txtCampoNum0", {"txtCampo0", "txtCampoNum1"}};
+    return {tipo, "Operarios", "txtCampoNum0", "txtCampo0", "txtCampoNum0", {"txtCampo0"}};
 }
 } // namespace
 
@@ -185,37 +180,31 @@ void tst_Mantenimiento::textos() {
 
 void tst_Mantenimiento::creaCambiaBorra_data() {
     QTest::addColumn<QString>("tipo");
-    QTest::addColumn<QString>("tabla");
     QTest::addColumn<QString>("codigo");
     QTest::addColumn<QStringList>("primero");
     QTest::addColumn<QStringList>("segundo");
     QTest::addColumn<QString>("fila1");
     QTest::addColumn<QString>("fila2");
     QTest::newRow("customer") << "clientes"
-                              << "Clientes"
                               << "C9" << QStringList{"Frutas Sol", "Huerta 4", "Murcia"}
                               << QStringList{"Frutas Luna", "", "Murcia"}
                               << "C9;Frutas Sol;Huerta 4;Murcia"
                               << "C9;Frutas Luna;;Murcia";
     QTest::newRow("product") << "productos"
-                             << "Productos"
                              << "P9" << QStringList{"Uvas", "2,75"}
                              << QStringList{"Uvas negras", "3.5"} << "P9;Uvas;2.75"
                              << "P9;Uvas negras;3.5";
     QTest::newRow("tare") << "taras"
-                          << "Taras"
                           << "9" << QStringList{"Cesta", "1,25"} << QStringList{"Cesta grande", "2"}
                           << "9;Cesta;1.25"
                           << "9;Cesta grande;2";
     QTest::newRow("operator") << "operarios"
-                              << "Operarios"
                               << "9" << QStringList{"Marta"} << QStringList{"Marta G."} << "9;Marta"
                               << "9;Marta G.";
 }
 
 void tst_Mantenimiento::creaCambiaBorra() {
     QFETCH(QString, tipo);
-    QFETCH(QString, tabla);
     QFETCH(QString, codigo);
     QFETCH(QStringList, primero);
     QFETCH(QStringList, segundo);
@@ -225,13 +214,13 @@ void tst_Mantenimiento::creaCambiaBorra() {
     env.DatosConBase();
     const Caso c = CasoDe(tipo);
     auto w = Abre(tipo);
-    const QStringList antes = Filas(tabla);
+    const QStringList antes = Filas(c.tabla);
 
     Escribe(w.get(), c.codigo, codigo);
     for (int i = 0; i < primero.size(); ++i)
         Escribe(w.get(), c.otras[i], primero[i]);
     Pulsa(w.get(), 0);
-    QCOMPARE(Filas(tabla), antes + QStringList{fila1});
+    QCOMPARE(Filas(c.tabla), antes + QStringList{fila1});
     // Cleared: text boxes empty, numeric boxes 0, focus where a record starts.
     QCOMPARE(Foco(w.get()), c.focoLimpia);
     for (const QString& caja : QStringList{c.codigo} + c.otras) {
@@ -244,11 +233,11 @@ void tst_Mantenimiento::creaCambiaBorra() {
     for (int i = 0; i < segundo.size(); ++i)
         Escribe(w.get(), c.otras[i], segundo[i]);
     Pulsa(w.get(), 0);
-    QCOMPARE(Filas(tabla), antes + QStringList{fila2});
+    QCOMPARE(Filas(c.tabla), antes + QStringList{fila2});
 
     Escribe(w.get(), c.codigo, codigo);
     Pulsa(w.get(), 1);
-    QCOMPARE(Filas(tabla), antes);
+    QCOMPARE(Filas(c.tabla), antes);
     QCOMPARE(Foco(w.get()), c.focoLimpia);
 }
 
@@ -403,16 +392,12 @@ void tst_Mantenimiento::f4ConModificadores() {
 
 void tst_Mantenimiento::codigoConComilla_data() {
     QTest::addColumn<QString>("tipo");
-    QTest::addColumn<QString>("tabla");
-    QTest::newRow("customers") << "clientes"
-                               << "Clientes";
-    QTest::newRow("products") << "productos"
-                              << "Productos";
+    QTest::newRow("customers") << "clientes";
+    QTest::newRow("products") << "productos";
 }
 
 void tst_Mantenimiento::codigoConComilla() {
     QFETCH(QString, tipo);
-    QFETCH(QString, tabla);
     EntornoPrueba env;
     env.DatosConBase();
     const Caso c = CasoDe(tipo);
@@ -420,8 +405,8 @@ void tst_Mantenimiento::codigoConComilla() {
     Escribe(w.get(), c.codigo, "D'AN");
     Escribe(w.get(), c.otras[0], "L'Horta");
     Pulsa(w.get(), 0);
-    QCOMPARE(Filas(tabla).size(), 1);
-    QVERIFY(Filas(tabla).at(0).startsWith("D'AN;L'Horta"));
+    QCOMPARE(Filas(c.tabla).size(), 1);
+    QVERIFY(Filas(c.tabla).at(0).startsWith("D'AN;L'Horta"));
     // Found again through the pick list, with the quote.
     Escribe(w.get(), c.codigo, "d'an");
     Contestador<kelBrowse> pick([&](kelBrowse* b) { QTest::keyClick(b->Grid(), Qt::Key_Return); });
@@ -429,39 +414,32 @@ void tst_Mantenimiento::codigoConComilla() {
     QCOMPARE(TextoDe(w.get(), c.codigo), QString("D'AN"));
     QCOMPARE(TextoDe(w.get(), c.otras[0]), QString("L'Horta"));
     Pulsa(w.get(), 1);
-    QVERIFY(Filas(tabla).isEmpty());
+    QVERIFY(Filas(c.tabla).isEmpty());
 }
 
 void tst_Mantenimiento::guardarSinDatos_data() {
     QTest::addColumn<QString>("tipo");
-    QTest::addColumn<QString>("tabla");
     QTest::addColumn<QString>("codigo");
     QTest::addColumn<QString>("nombre");
     QTest::newRow("customer, code of spaces") << "clientes"
-                                              << "Clientes"
                                               << "   "
                                               << "Nombre";
     QTest::newRow("product, empty code") << "productos"
-                                         << "Productos"
                                          << ""
                                          << "Nombre";
     QTest::newRow("tare without name") << "taras"
-                                       << "Taras"
                                        << "5"
                                        << "";
     QTest::newRow("tare, name of spaces") << "taras"
-                                          << "Taras"
                                           << "5"
                                           << "  ";
     QTest::newRow("operator without name") << "operarios"
-                                           << "Operarios"
                                            << "5"
                                            << "";
 }
 
 void tst_Mantenimiento::guardarSinDatos() {
     QFETCH(QString, tipo);
-    QFETCH(QString, tabla);
     QFETCH(QString, codigo);
     QFETCH(QString, nombre);
     EntornoPrueba env;
@@ -471,7 +449,7 @@ void tst_Mantenimiento::guardarSinDatos() {
     Escribe(w.get(), c.codigo, codigo);
     Escribe(w.get(), c.otras[0], nombre);
     Pulsa(w.get(), 0);
-    QVERIFY(Filas(tabla).isEmpty());
+    QVERIFY(Filas(c.tabla).isEmpty());
     // Nothing happened: the boxes are as typed.
     QCOMPARE(TextoDe(w.get(), c.codigo), codigo);
     QCOMPARE(TextoDe(w.get(), c.otras[0]), nombre);
@@ -481,7 +459,7 @@ void tst_Mantenimiento::borrarTaraCero() {
     EntornoPrueba env;
     env.DatosConBase();
     Datos();
-    Ejecuta("INSERT INTO Taras VALUES (0, 'Sin tara', 0)");
+    EntornoPrueba::Ejecuta("INSERT INTO Taras VALUES (0, 'Sin tara', 0)");
     auto w = Abre("taras");
     QCOMPARE(TextoDe(w.get(), "txtCampoNum0"), QString("0"));
     Pulsa(w.get(), 1);
@@ -502,34 +480,27 @@ void tst_Mantenimiento::borrarSinCodigo() {
 
 void tst_Mantenimiento::rechazo_data() {
     QTest::addColumn<QString>("tipo");
-    QTest::addColumn<QString>("tabla");
     QTest::addColumn<int>("opcion");
-    QTest::newRow("customer save") << "clientes"
-                                   << "Clientes" << 0;
-    QTest::newRow("customer delete") << "clientes"
-                                     << "Clientes" << 1;
-    QTest::newRow("product save") << "productos"
-                                  << "Productos" << 0;
-    QTest::newRow("tare save") << "taras"
-                               << "Taras" << 0;
-    QTest::newRow("operator delete") << "operarios"
-                                     << "Operarios" << 1;
+    QTest::newRow("customer save") << "clientes" << 0;
+    QTest::newRow("customer delete") << "clientes" << 1;
+    QTest::newRow("product save") << "productos" << 0;
+    QTest::newRow("tare save") << "taras" << 0;
+    QTest::newRow("operator delete") << "operarios" << 1;
 }
 
 void tst_Mantenimiento::rechazo() {
     QFETCH(QString, tipo);
-    QFETCH(QString, tabla);
     QFETCH(int, opcion);
+    const Caso c = CasoDe(tipo);
     EntornoPrueba env;
     env.DatosConBase();
     Datos();
     for (const char* cuando : {"INSERT", "UPDATE", "DELETE"})
-        Ejecuta(QString("CREATE TRIGGER no_%1 BEFORE %1 ON %2 BEGIN "
-                        "SELECT RAISE(ABORT, 'tabla %2 bloqueada'); END")
-                    .arg(cuando, tabla));
-    const Caso c = CasoDe(tipo);
+        EntornoPrueba::Ejecuta(QString("CREATE TRIGGER no_%1 BEFORE %1 ON %2 BEGIN "
+                                       "SELECT RAISE(ABORT, 'tabla %2 bloqueada'); END")
+                                   .arg(cuando, c.tabla));
     auto w = Abre(tipo);
-    const QStringList antes = Filas(tabla);
+    const QStringList antes = Filas(c.tabla);
     // A code in the table, so that a delete has a row to refuse.
     const QString codigo = tipo == "clientes" ? "C2" : (tipo == "productos" ? "P2" : "2");
     Escribe(w.get(), c.codigo, codigo);
@@ -542,9 +513,9 @@ void tst_Mantenimiento::rechazo() {
     });
     Pulsa(w.get(), opcion);
     QCOMPARE(aviso.Veces(), 1);
-    QVERIFY2(mensaje.contains("tabla " + tabla + " bloqueada"), qPrintable(mensaje));
+    QVERIFY2(mensaje.contains("tabla " + c.tabla + " bloqueada"), qPrintable(mensaje));
     QCOMPARE(titulo, w->windowTitle());
-    QCOMPARE(Filas(tabla), antes);
+    QCOMPARE(Filas(c.tabla), antes);
     QCOMPARE(TextoDe(w.get(), c.codigo), codigo);
     QCOMPARE(TextoDe(w.get(), c.otras[0]), QString("Lo que tecleo"));
 }

@@ -1,8 +1,8 @@
 // The scale test window, driven with the mouse and keyboard like an operator, against a real
 // pseudo-terminal and against the scale simulator.
 #include "scale/frmtest.h"
-#include "scale/parpty.h"
 #include "support/entornoprueba.h"
+#include "support/pseudoterminal.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -90,6 +90,21 @@ void Conecta(frmTest& w) {
     QVERIFY2(w.VeltaSC1().PortOpen(), qPrintable(w.VeltaSC1().UltimoError()));
     QVERIFY(EstadoConectado(w, true));
 }
+// The window on its own settings and database, shown, with the scale of the given type on a
+// real pseudo-terminal as the port in the settings.
+struct Banco {
+    explicit Banco(int tipo) : d(Ajusta(tipo)) { Muestra(w); }
+    clsDatosApp& Ajusta(int tipo) {
+        clsDatosApp& datos = env.DatosConBase();
+        datos.SetTipoBascula(tipo);
+        datos.SetPuertoNombre(pty.Ruta());
+        return datos;
+    }
+    EntornoPrueba env;
+    PseudoTerminal pty{PseudoTerminal::SoloMaestro};
+    clsDatosApp& d;
+    frmTest w;
+};
 } // namespace
 
 void tst_frmTest::controlesYCaptions() {
@@ -178,32 +193,26 @@ void tst_frmTest::listaElPuertoDado() {
 }
 
 void tst_frmTest::conectaYDesconecta() {
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    d.SetTipoBascula(0);
-    ParPty pty;
-    d.SetPuertoNombre(pty.Ruta());
-    frmTest w;
-    Muestra(w);
-    Conecta(w);
-    QCOMPARE(w.VeltaSC1().NombreSistema(), pty.Ruta());
-    QTest::mouseClick(Boton(w, "cmdComando3"), Qt::LeftButton);
-    QCOMPARE(pty.Lee(3), QByteArray("SB\r"));
-    QTest::mouseClick(Boton(w, "cmdConectar1"), Qt::LeftButton);
+    Banco b(0);
+    Conecta(b.w);
+    QCOMPARE(b.w.VeltaSC1().NombreSistema(), b.pty.Ruta());
+    QTest::mouseClick(Boton(b.w, "cmdComando3"), Qt::LeftButton);
+    QCOMPARE(b.pty.Lee(3), QByteArray("SB\r"));
+    QTest::mouseClick(Boton(b.w, "cmdConectar1"), Qt::LeftButton);
     // Disconnecting tells the scale to stop continuous readings, then closes the port.
-    QCOMPARE(pty.Lee(3), QByteArray("S0\r"));
-    QVERIFY(!w.VeltaSC1().PortOpen());
-    QVERIFY(EstadoConectado(w, false));
-    QVERIFY(Boton(w, "cmdConectar0")->isEnabled());
+    QCOMPARE(b.pty.Lee(3), QByteArray("S0\r"));
+    QVERIFY(!b.w.VeltaSC1().PortOpen());
+    QVERIFY(EstadoConectado(b.w, false));
+    QVERIFY(Boton(b.w, "cmdConectar0")->isEnabled());
     // And connects again.
-    Conecta(w);
+    Conecta(b.w);
 }
 
 void tst_frmTest::escritoAMano() {
     // A device path typed into the port box by hand.
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     frmTest w;
     Muestra(w);
     QLineEdit* texto = Combo(w)->lineEdit();
@@ -227,22 +236,16 @@ void tst_frmTest::cerrarConectadoPideLecturaAPeticion_data() {
 void tst_frmTest::cerrarConectadoPideLecturaAPeticion() {
     QFETCH(bool, conectado);
     QFETCH(bool, conEscape);
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    d.SetTipoBascula(0);
-    ParPty pty;
-    d.SetPuertoNombre(pty.Ruta());
-    frmTest w;
-    Muestra(w);
+    Banco b(0);
     if (conectado)
-        Conecta(w);
+        Conecta(b.w);
     if (conEscape)
-        QTest::keyClick(&w, Qt::Key_Escape);
+        QTest::keyClick(&b.w, Qt::Key_Escape);
     else
-        QVERIFY(w.close());
-    QVERIFY(!w.isVisible());
-    QVERIFY(!w.VeltaSC1().PortOpen());
-    QCOMPARE(pty.Lee(3, conectado ? 3000 : 100), conectado ? QByteArray("S0\r") : QByteArray());
+        QVERIFY(b.w.close());
+    QVERIFY(!b.w.isVisible());
+    QVERIFY(!b.w.VeltaSC1().PortOpen());
+    QCOMPARE(b.pty.Lee(3, conectado ? 3000 : 100), conectado ? QByteArray("S0\r") : QByteArray());
 }
 
 void tst_frmTest::falloAlConectar() {
@@ -265,7 +268,7 @@ void tst_frmTest::puertoPerdidoDesconecta() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
     d.SetTipoBascula(0);
-    auto pty = std::make_unique<ParPty>();
+    auto pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
     d.SetPuertoNombre(pty->Ruta());
     frmTest w;
     Muestra(w);
@@ -279,19 +282,13 @@ void tst_frmTest::puertoPerdidoDesconecta() {
 }
 
 void tst_frmTest::lecturaEnLabel1() {
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    d.SetTipoBascula(1);
-    ParPty pty;
-    d.SetPuertoNombre(pty.Ruta());
-    frmTest w;
-    Muestra(w);
-    Conecta(w);
-    QVERIFY(pty.Escribe(" CABECERA\r\n WT:    3.75 Kg\r\n\n\n"));
-    QTRY_COMPARE(Lectura(w)->text(), QString("3.75"));
-    d.SetTipoBascula(0);
-    QVERIFY(pty.Escribe("  +0012.50 kg \r"));
-    QTRY_COMPARE(Lectura(w)->text(), QString("  +0012.50 kg ")); // shown unchanged
+    Banco b(1);
+    Conecta(b.w);
+    QVERIFY(b.pty.Escribe(" CABECERA\r\n WT:    3.75 Kg\r\n\n\n"));
+    QTRY_COMPARE(Lectura(b.w)->text(), QString("3.75"));
+    b.d.SetTipoBascula(0);
+    QVERIFY(b.pty.Escribe("  +0012.50 kg \r"));
+    QTRY_COMPARE(Lectura(b.w)->text(), QString("  +0012.50 kg ")); // shown unchanged
 }
 
 void tst_frmTest::botonesConElSimulador() {

@@ -1,7 +1,7 @@
 // The scale controller on real pseudo-terminals: the test plays the scale on the other end.
-#include "scale/parpty.h"
 #include "scale/veltasc.h"
 #include "support/entornoprueba.h"
+#include "support/pseudoterminal.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -19,7 +19,6 @@ private slots:
     void lecturasTipo0_data();
     void lecturasTipo0();
     void lecturasTipo1();
-    void muchasTramasDeUnaVez();
     void otroTipoNoLee();
     void bufferLimitado();
     void ordenes_data();
@@ -40,8 +39,18 @@ bool TieneBandera(tcflag_t campo, tcflag_t bandera) {
     return (campo & bandera) == bandera;
 }
 
+// A controller and the scale's end of a real pseudo-terminal, on its own settings and database
+// with the scale type set.
+struct Banco {
+    explicit Banco(int tipo) { d.SetTipoBascula(tipo); }
+    EntornoPrueba env;
+    clsDatosApp& d = env.DatosConBase();
+    PseudoTerminal pty{PseudoTerminal::SoloMaestro};
+    VeltaSC v;
+};
+
 // Opens the controller on the pseudo-terminal; fails the test if it cannot.
-void Abre(VeltaSC& v, const ParPty& pty) {
+void Abre(VeltaSC& v, const PseudoTerminal& pty) {
     v.SetPuertoNombre(pty.Ruta());
     QVERIFY2(v.SetPortOpen(true), qPrintable(v.UltimoError()));
     QVERIFY(v.PortOpen());
@@ -73,12 +82,9 @@ void tst_VeltaSC::ajustesDeLinea() {
     QFETCH(int, tipo);
     QFETCH(bool, dosBitsParada);
     QFETCH(bool, xonXoff);
-    EntornoPrueba env;
-    env.DatosConBase().SetTipoBascula(tipo);
-    ParPty pty;
-    VeltaSC v;
-    Abre(v, pty);
-    const termios t = pty.Atributos();
+    Banco b(tipo);
+    Abre(b.v, b.pty);
+    const termios t = b.pty.Ajustes();
     QCOMPARE(cfgetispeed(&t), speed_t(B9600));
     QCOMPARE(cfgetospeed(&t), speed_t(B9600));
     QCOMPARE(t.c_cflag & CSIZE, tcflag_t(CS8));
@@ -100,17 +106,13 @@ void tst_VeltaSC::otroTipoDejaLosAjustes_data() {
 void tst_VeltaSC::otroTipoDejaLosAjustes() {
     QFETCH(int, primero);
     QFETCH(int, otro);
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    d.SetTipoBascula(primero);
-    ParPty pty;
-    VeltaSC v;
-    Abre(v, pty);
-    const termios antes = pty.Atributos();
-    QVERIFY(v.SetPortOpen(false));
-    d.SetTipoBascula(otro);
-    Abre(v, pty);
-    const termios despues = pty.Atributos();
+    Banco b(primero);
+    Abre(b.v, b.pty);
+    const termios antes = b.pty.Ajustes();
+    QVERIFY(b.v.SetPortOpen(false));
+    b.d.SetTipoBascula(otro);
+    Abre(b.v, b.pty);
+    const termios despues = b.pty.Ajustes();
     QCOMPARE(cfgetospeed(&despues), cfgetospeed(&antes));
     QCOMPARE(despues.c_cflag & (CSTOPB | CSIZE | PARENB),
              antes.c_cflag & (CSTOPB | CSIZE | PARENB));
@@ -135,90 +137,69 @@ void tst_VeltaSC::lecturasTipo0_data() {
     QTest::newRow("tal como llega: signo, espacios y letras")
         << QList<QByteArray>{"-  0.120 kg\r", "ST,GS,+00012.5\r"}
         << QStringList{"-  0.120 kg", "ST,GS,+00012.5"} << QByteArray();
+    // A scale in continuous mode: every reading that came is shown, in order, none left behind.
+    QStringList muchas;
+    QByteArray seguidas;
+    for (int i = 0; i < 2000; ++i) {
+        muchas << QString::number(i * 0.005, 'f', 3);
+        seguidas += muchas.last().toLatin1() + '\r';
+    }
+    QTest::newRow("2000 lecturas de una vez")
+        << QList<QByteArray>{seguidas} << muchas << QByteArray();
 }
 
 void tst_VeltaSC::lecturasTipo0() {
     QFETCH(QList<QByteArray>, trozos);
     QFETCH(QStringList, esperado);
     QFETCH(QByteArray, resto);
-    EntornoPrueba env;
-    env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
-    VeltaSC v;
+    Banco b(0);
     QStringList recibido;
-    connect(&v, &VeltaSC::Mensaje, this, [&](const QString& t) { recibido << t; });
-    Abre(v, pty);
+    connect(&b.v, &VeltaSC::Mensaje, this, [&](const QString& t) { recibido << t; });
+    Abre(b.v, b.pty);
     qsizetype escrito = 0;
     for (const QByteArray& t : trozos) {
-        QVERIFY(pty.Escribe(t));
+        QVERIFY(b.pty.Escribe(t));
         escrito += t.size();
         // Each piece is read before the next one is written.
-        QTRY_COMPARE(recibido.join(QString()).size() + recibido.size() + v.BufferRecepcion().size(),
+        QTRY_COMPARE(recibido.join(QString()).size() + recibido.size() +
+                         b.v.BufferRecepcion().size(),
                      escrito);
     }
     QCOMPARE(recibido, esperado);
-    QCOMPARE(v.BufferRecepcion(), resto);
+    QCOMPARE(b.v.BufferRecepcion(), resto);
 }
 
 void tst_VeltaSC::lecturasTipo1() {
-    EntornoPrueba env;
-    env.DatosConBase().SetTipoBascula(1);
-    ParPty pty;
-    VeltaSC v;
+    Banco b(1);
     QStringList mensajes;
     QStringList depuracion;
-    connect(&v, &VeltaSC::Mensaje, this, [&](const QString& t) { mensajes << t; });
-    connect(&v, &VeltaSC::MensajeDebug, this, [&](const QString& t) { depuracion << t; });
-    Abre(v, pty);
+    connect(&b.v, &VeltaSC::Mensaje, this, [&](const QString& t) { mensajes << t; });
+    connect(&b.v, &VeltaSC::MensajeDebug, this, [&](const QString& t) { depuracion << t; });
+    Abre(b.v, b.pty);
     const QByteArray bloque = "   BASCULA\r\n WT:    12.340 KG\r\n TARA  0 Kg";
-    QVERIFY(pty.Escribe(bloque + "\n\n"));
-    QTRY_COMPARE(v.BufferRecepcion().size(), bloque.size() + 2);
+    QVERIFY(b.pty.Escribe(bloque + "\n\n"));
+    QTRY_COMPARE(b.v.BufferRecepcion().size(), bloque.size() + 2);
     QVERIFY(mensajes.isEmpty()); // two line feeds do not end a block
     QVERIFY(depuracion.isEmpty());
-    QVERIFY(pty.Escribe("\n"));
+    QVERIFY(b.pty.Escribe("\n"));
     QTRY_COMPARE(mensajes, QStringList{"12.340"});
     QCOMPARE(depuracion, (QStringList{"   BASCULA", " WT:    12.340 KG", " TARA  0 Kg"}));
-    QVERIFY(v.BufferRecepcion().isEmpty());
-}
-
-void tst_VeltaSC::muchasTramasDeUnaVez() {
-    // A scale in continuous mode: every reading that came is shown, in order, none left behind.
-    EntornoPrueba env;
-    env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
-    VeltaSC v;
-    QStringList recibido;
-    connect(&v, &VeltaSC::Mensaje, this, [&](const QString& t) { recibido << t; });
-    Abre(v, pty);
-    QStringList esperado;
-    QByteArray datos;
-    for (int i = 0; i < 2000; ++i) {
-        esperado << QString::number(i * 0.005, 'f', 3);
-        datos += esperado.last().toLatin1() + '\r';
-    }
-    QVERIFY(pty.Escribe(datos));
-    QTRY_COMPARE(recibido.size(), esperado.size());
-    QCOMPARE(recibido, esperado);
-    QVERIFY(v.BufferRecepcion().isEmpty());
+    QVERIFY(b.v.BufferRecepcion().isEmpty());
 }
 
 void tst_VeltaSC::otroTipoNoLee() {
     // With an unknown type nothing is read or shown; the characters wait in the port and are
     // read once the type is one the controller knows.
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    d.SetTipoBascula(0);
-    ParPty pty;
-    VeltaSC v;
-    QSignalSpy mensajes(&v, &VeltaSC::Mensaje);
-    Abre(v, pty);
-    d.SetTipoBascula(3);
-    QVERIFY(pty.Escribe("1.000\r"));
+    Banco b(0);
+    QSignalSpy mensajes(&b.v, &VeltaSC::Mensaje);
+    Abre(b.v, b.pty);
+    b.d.SetTipoBascula(3);
+    QVERIFY(b.pty.Escribe("1.000\r"));
     QTest::qWait(100);
     QCOMPARE(mensajes.count(), 0);
-    QVERIFY(v.BufferRecepcion().isEmpty());
-    d.SetTipoBascula(0);
-    QVERIFY(pty.Escribe("2.000\r"));
+    QVERIFY(b.v.BufferRecepcion().isEmpty());
+    b.d.SetTipoBascula(0);
+    QVERIFY(b.pty.Escribe("2.000\r"));
     QTRY_COMPARE(mensajes.count(), 2);
     QCOMPARE(mensajes.at(0).at(0).toString(), QString("1.000"));
     QCOMPARE(mensajes.at(1).at(0).toString(), QString("2.000"));
@@ -227,24 +208,21 @@ void tst_VeltaSC::otroTipoNoLee() {
 void tst_VeltaSC::bufferLimitado() {
     // A line that never sends its carriage return: memory stays bounded, the newest characters
     // are kept, and a reading after it still arrives.
-    EntornoPrueba env;
-    env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
-    VeltaSC v;
+    Banco b(0);
     QStringList recibido;
-    connect(&v, &VeltaSC::Mensaje, this, [&](const QString& t) { recibido << t; });
-    Abre(v, pty);
+    connect(&b.v, &VeltaSC::Mensaje, this, [&](const QString& t) { recibido << t; });
+    Abre(b.v, b.pty);
     const qsizetype total = CortadorTramas::LimiteBuffer + 20000;
     QByteArray basura(total, 'x');
     for (qsizetype i = 0; i < total; i += 1000)
         basura[i] = 'y';
     basura[total - 1] = 'z';
-    QVERIFY(pty.Escribe(basura));
-    QTRY_VERIFY(v.BufferRecepcion().endsWith('z'));
-    QCOMPARE(v.BufferRecepcion().size(), CortadorTramas::LimiteBuffer);
-    QCOMPARE(v.BufferRecepcion(), basura.right(CortadorTramas::LimiteBuffer));
+    QVERIFY(b.pty.Escribe(basura));
+    QTRY_VERIFY(b.v.BufferRecepcion().endsWith('z'));
+    QCOMPARE(b.v.BufferRecepcion().size(), CortadorTramas::LimiteBuffer);
+    QCOMPARE(b.v.BufferRecepcion(), basura.right(CortadorTramas::LimiteBuffer));
     QVERIFY(recibido.isEmpty());
-    QVERIFY(pty.Escribe("\r5.000\r"));
+    QVERIFY(b.pty.Escribe("\r5.000\r"));
     QTRY_COMPARE(recibido.size(), 2);
     QCOMPARE(recibido.at(0).size(), CortadorTramas::LimiteBuffer);
     QCOMPARE(recibido.at(1), QString("5.000"));
@@ -269,17 +247,14 @@ void tst_VeltaSC::ordenes_data() {
 void tst_VeltaSC::ordenes() {
     QFETCH(int, codigo);
     QFETCH(QByteArray, bytes);
-    EntornoPrueba env;
-    env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
-    VeltaSC v;
-    Abre(v, pty);
-    v.Comando(codigo);
+    Banco b(0);
+    Abre(b.v, b.pty);
+    b.v.Comando(codigo);
     // A known command after it marks the end: exactly these bytes and nothing else came.
-    v.Comando(VeltaSC::OrdenNumeroSerie);
+    b.v.Comando(VeltaSC::OrdenNumeroSerie);
     const QByteArray esperado = bytes + "SS\r";
-    QCOMPARE(pty.Lee(esperado.size()), esperado);
-    QCOMPARE(pty.Lee(1, 50), QByteArray());
+    QCOMPARE(b.pty.Lee(esperado.size()), esperado);
+    QCOMPARE(b.pty.Lee(1, 50), QByteArray());
 }
 
 void tst_VeltaSC::nadaSeEnviaCerradoNiTipo1_data() {
@@ -293,59 +268,48 @@ void tst_VeltaSC::nadaSeEnviaCerradoNiTipo1_data() {
 void tst_VeltaSC::nadaSeEnviaCerradoNiTipo1() {
     QFETCH(int, tipo);
     QFETCH(bool, abierto);
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    d.SetTipoBascula(tipo);
-    ParPty pty;
-    VeltaSC v;
-    v.SetPuertoNombre(pty.Ruta());
+    Banco b(tipo);
+    b.v.SetPuertoNombre(b.pty.Ruta());
     if (abierto)
-        Abre(v, pty);
+        Abre(b.v, b.pty);
     for (int c = 0; c <= 7; ++c)
-        v.Comando(c);
+        b.v.Comando(c);
     // The type is read at every command: as type 0 the marker goes out at once.
-    d.SetTipoBascula(0);
+    b.d.SetTipoBascula(0);
     if (!abierto)
-        Abre(v, pty);
-    v.Comando(VeltaSC::OrdenPesoNeto);
-    QCOMPARE(pty.Lee(3), QByteArray("SN\r"));
-    QCOMPARE(pty.Lee(1, 50), QByteArray());
+        Abre(b.v, b.pty);
+    b.v.Comando(VeltaSC::OrdenPesoNeto);
+    QCOMPARE(b.pty.Lee(3), QByteArray("SN\r"));
+    QCOMPARE(b.pty.Lee(1, 50), QByteArray());
 }
 
 void tst_VeltaSC::reabrirReabre() {
     // Opening an open port closes it and opens it again with the settings of the type now set.
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    d.SetTipoBascula(0);
-    ParPty pty;
-    VeltaSC v;
-    Abre(v, pty);
-    QVERIFY(TieneBandera(pty.Atributos().c_cflag, CSTOPB));
-    d.SetTipoBascula(1);
-    QVERIFY(v.SetPortOpen(true));
-    QVERIFY(v.PortOpen());
-    QVERIFY(!TieneBandera(pty.Atributos().c_cflag, CSTOPB));
-    QVERIFY(!TieneBandera(pty.Atributos().c_iflag, IXON));
-    QSignalSpy mensajes(&v, &VeltaSC::Mensaje);
-    QVERIFY(pty.Escribe(" WT:  4.5 Kg\r\n\n\n"));
+    Banco b(0);
+    Abre(b.v, b.pty);
+    QVERIFY(TieneBandera(b.pty.Ajustes().c_cflag, CSTOPB));
+    b.d.SetTipoBascula(1);
+    QVERIFY(b.v.SetPortOpen(true));
+    QVERIFY(b.v.PortOpen());
+    QVERIFY(!TieneBandera(b.pty.Ajustes().c_cflag, CSTOPB));
+    QVERIFY(!TieneBandera(b.pty.Ajustes().c_iflag, IXON));
+    QSignalSpy mensajes(&b.v, &VeltaSC::Mensaje);
+    QVERIFY(b.pty.Escribe(" WT:  4.5 Kg\r\n\n\n"));
     QTRY_COMPARE(mensajes.count(), 1);
     QCOMPARE(mensajes.at(0).at(0).toString(), QString("4.5"));
 }
 
 void tst_VeltaSC::cerrarConservaElBuffer() {
-    EntornoPrueba env;
-    env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
-    VeltaSC v;
-    QSignalSpy mensajes(&v, &VeltaSC::Mensaje);
-    Abre(v, pty);
-    QVERIFY(pty.Escribe("12."));
-    QTRY_COMPARE(v.BufferRecepcion(), QByteArray("12."));
-    QVERIFY(v.SetPortOpen(false));
-    QVERIFY(!v.PortOpen());
-    QCOMPARE(v.BufferRecepcion(), QByteArray("12."));
-    Abre(v, pty);
-    QVERIFY(pty.Escribe("5\r"));
+    Banco b(0);
+    QSignalSpy mensajes(&b.v, &VeltaSC::Mensaje);
+    Abre(b.v, b.pty);
+    QVERIFY(b.pty.Escribe("12."));
+    QTRY_COMPARE(b.v.BufferRecepcion(), QByteArray("12."));
+    QVERIFY(b.v.SetPortOpen(false));
+    QVERIFY(!b.v.PortOpen());
+    QCOMPARE(b.v.BufferRecepcion(), QByteArray("12."));
+    Abre(b.v, b.pty);
+    QVERIFY(b.pty.Escribe("5\r"));
     QTRY_COMPARE(mensajes.count(), 1);
     QCOMPARE(mensajes.at(0).at(0).toString(), QString("12.5"));
 }
@@ -391,7 +355,7 @@ void tst_VeltaSC::falloAlAbrir() {
 void tst_VeltaSC::puertoEnUso() {
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    ParPty pty;
+    PseudoTerminal pty(PseudoTerminal::SoloMaestro);
     VeltaSC primero;
     Abre(primero, pty);
     VeltaSC segundo;
@@ -409,7 +373,7 @@ void tst_VeltaSC::puertoDesaparece() {
     // The other end goes away while open (an adapter pulled out): reported, controller closed.
     EntornoPrueba env;
     env.DatosConBase().SetTipoBascula(0);
-    auto pty = std::make_unique<ParPty>();
+    auto pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
     const QString ruta = pty->Ruta();
     VeltaSC v;
     QSignalSpy perdido(&v, &VeltaSC::PuertoPerdido);
@@ -426,7 +390,7 @@ void tst_VeltaSC::puertoDesaparece() {
     QCOMPARE(perdido.count(), 1);       // reported once
     v.Comando(VeltaSC::OrdenPesoBruto); // harmless
     // The controller can be opened again on another port.
-    ParPty otro;
+    PseudoTerminal otro(PseudoTerminal::SoloMaestro);
     Abre(v, otro);
     v.Comando(VeltaSC::OrdenPesoBruto);
     QCOMPARE(otro.Lee(3), QByteArray("SB\r"));

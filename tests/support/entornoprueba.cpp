@@ -3,6 +3,8 @@
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 EntornoPrueba::EntornoPrueba() {
@@ -33,4 +35,13 @@ clsDatosApp& EntornoPrueba::DatosConBase() {
     if (r != BaseDatos::Resultado::Abierta)
         qFatal("the test database could not be opened: %s", qPrintable(error));
     return d;
+}
+
+void EntornoPrueba::Ejecuta(const QString& sql, const QVariantList& valores) {
+    QSqlQuery q(BaseDatos::Conexion());
+    q.prepare(sql);
+    for (const QVariant& v : valores)
+        q.addBindValue(v);
+    if (!q.exec())
+        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
 }

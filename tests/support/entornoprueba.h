@@ -21,6 +21,10 @@ public:
     clsDatosApp& DatosConBase();
     void Libera();
 
+    // Runs one statement on the open database with its values bound; stops the test program
+    // if it fails, as a test cannot go on without its data.
+    static void Ejecuta(const QString& sql, const QVariantList& valores = {});
+
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<clsDatosApp> m_datos;

@@ -3,6 +3,7 @@
 // Scripted modem lines for the serial ticket printer tests: a pseudo-terminal carries the
 // bytes, these lines play DSR, CTS and DTR, and every step is written to a shared log.
 
+#include "support/pseudoterminal.h"
 #include "ticket/commport.h"
 #include "ticket/lineasmodem.h"
 
@@ -55,4 +56,12 @@ public:
             [guion](int) { return std::make_unique<LineasGuionadas>(guion); });
     }
     ~UsaLineasGuionadas() { CommPort::UsaFabricaLineas({}); }
+};
+
+// A serial printer for a test: a real pseudo-terminal carries the bytes and, while this lives,
+// every port opened gets the scripted lines.
+struct ImpresoraGuionada {
+    PseudoTerminal pty;
+    std::shared_ptr<GuionLineas> guion = std::make_shared<GuionLineas>();
+    UsaLineasGuionadas lineas{guion};
 };

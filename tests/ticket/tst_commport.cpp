@@ -2,7 +2,6 @@
 // wake-up and clear-to-send handshakes on scripted modem lines.
 
 #include "lineasguionadas.h"
-#include "pseudoterminal.h"
 #include "ticket/commport.h"
 
 #include <QElapsedTimer>
@@ -19,6 +18,14 @@ void EsperasAlGuion(CommPort& puerto, const std::shared_ptr<GuionLineas>& guion)
         return true;
     });
 }
+
+// A channel on a scripted serial printer.
+struct Banco : ImpresoraGuionada {
+    CommPort puerto;
+    // Opens the channel on the printer's pseudo-terminal; false if either fails.
+    bool Abre(QString& error) { return pty.Valido() && !puerto.OpenCommErr(pty.Ruta(), error); }
+    void EsperasAlGuion() { ::EsperasAlGuion(puerto, guion); }
+};
 
 QStringList Pulsos(int n) {
     QStringList s;
@@ -109,58 +116,48 @@ void TestCommPort::abrePuertoInexistente() {
 }
 
 void TestCommPort::abreDosVecesCierra() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
+    Banco b;
     QString error;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
+    QVERIFY(b.Abre(error));
     QCOMPARE(error, QString());
-    QVERIFY(puerto.EstaAbierto());
+    QVERIFY(b.puerto.EstaAbierto());
 
-    QVERIFY(puerto.OpenCommErr(pty.Ruta(), error));
-    QCOMPARE(error, pty.Ruta() + " is Already Open - Closing it");
-    QVERIFY(!puerto.EstaAbierto());
+    QVERIFY(b.puerto.OpenCommErr(b.pty.Ruta(), error));
+    QCOMPARE(error, b.pty.Ruta() + " is Already Open - Closing it");
+    QVERIFY(!b.puerto.EstaAbierto());
     // The caller opens again.
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
-    QVERIFY(puerto.EstaAbierto());
+    QVERIFY(b.Abre(error));
+    QVERIFY(b.puerto.EstaAbierto());
 }
 
 void TestCommPort::puertoExclusivo() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
+    Banco b;
+    QVERIFY(b.pty.Valido());
     CommPort primero;
     CommPort segundo;
     QString error;
-    QVERIFY(!primero.OpenCommErr(pty.Ruta(), error));
-    QVERIFY(segundo.OpenCommErr(pty.Ruta(), error));
-    QCOMPARE(error, "Error opening " + pty.Ruta());
+    QVERIFY(!primero.OpenCommErr(b.pty.Ruta(), error));
+    QVERIFY(segundo.OpenCommErr(b.pty.Ruta(), error));
+    QCOMPARE(error, "Error opening " + b.pty.Ruta());
     QVERIFY(!segundo.EstaAbierto());
 }
 
 void TestCommPort::cerrarLiberaElPuerto() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
+    Banco b;
     QString error;
     {
         CommPort efimero;
-        QVERIFY(!efimero.OpenCommErr(pty.Ruta(), error));
+        QVERIFY(!efimero.OpenCommErr(b.pty.Ruta(), error));
     } // destruction closes
-    CommPort puerto;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
+    QVERIFY(b.Abre(error));
     error = "kept";
-    QVERIFY(!puerto.CloseCommErr(error));
-    QVERIFY(!puerto.EstaAbierto());
+    QVERIFY(!b.puerto.CloseCommErr(error));
+    QVERIFY(!b.puerto.EstaAbierto());
     // Closing with no port open does nothing, and leaves the caller's text alone.
-    QVERIFY(!puerto.CloseCommErr(error));
+    QVERIFY(!b.puerto.CloseCommErr(error));
     QCOMPARE(error, QString("kept"));
     CommPort otro;
-    QVERIFY(!otro.OpenCommErr(pty.Ruta(), error));
+    QVERIFY(!otro.OpenCommErr(b.pty.Ruta(), error));
 }
 
 void TestCommPort::lineaSerie_data() {
@@ -202,20 +199,16 @@ void TestCommPort::lineaSerie() {
     QFETCH(unsigned, velocidad);
     QFETCH(unsigned, cflag);
     QFETCH(unsigned, iflag);
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
-    puerto.SetLineaSerie(
+    Banco b;
+    b.puerto.SetLineaSerie(
         {bps, paridad, bitsDatos, CommPort::BitsParada(parada), CommPort::Flujo(flujo)});
     QString error;
-    QVERIFY2(!puerto.OpenCommErr(pty.Ruta(), error), qPrintable(error));
+    QVERIFY2(b.Abre(error), qPrintable(error));
     // The set-up read the modem status once.
-    QCOMPARE(guion->sucesos, QStringList{"S"});
+    QCOMPARE(b.guion->sucesos, QStringList{"S"});
 
-    const termios t = pty.Ajustes();
-    QCOMPARE(pty.VelocidadSalida(), velocidad);
+    const termios t = b.pty.Ajustes();
+    QCOMPARE(b.pty.VelocidadSalida(), velocidad);
     // A pseudo-terminal always keeps 8 data bits without parity (the kernel forces CS8 and
     // clears PARENB), so the word size and parity enable cannot be seen here; the rest can.
     const unsigned forma = PARODD | CMSPAR | CSTOPB | CRTSCTS;
@@ -243,23 +236,20 @@ void TestCommPort::lineaSerieInvalida() {
     QFETCH(qint32, bps);
     QFETCH(char, paridad);
     QFETCH(int, bitsDatos);
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
+    Banco b;
+    QVERIFY(b.pty.Valido());
     CommPort::Ajustes a;
     a.bps = bps;
     a.paridad = paridad;
     a.bitsDatos = bitsDatos;
-    puerto.SetLineaSerie(a);
+    b.puerto.SetLineaSerie(a);
     QString error;
-    QVERIFY(puerto.OpenCommErr(pty.Ruta(), error));
+    QVERIFY(b.puerto.OpenCommErr(b.pty.Ruta(), error));
     QCOMPARE(error, QString("OpenComm: Error Setting Com State"));
     // A failed set-up leaves the port open for the caller to close.
-    QVERIFY(puerto.EstaAbierto());
-    QVERIFY(!puerto.CloseCommErr(error));
-    QVERIFY(!puerto.EstaAbierto());
+    QVERIFY(b.puerto.EstaAbierto());
+    QVERIFY(!b.puerto.CloseCommErr(error));
+    QVERIFY(!b.puerto.EstaAbierto());
 }
 
 void TestCommPort::abreAlgoQueNoEsTerminal() {
@@ -278,14 +268,11 @@ void TestCommPort::abreAlgoQueNoEsTerminal() {
 }
 
 void TestCommPort::estadoIlegibleAlAbrir() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    guion->fallaDesdeLectura = 1;
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
+    Banco b;
+    QVERIFY(b.pty.Valido());
+    b.guion->fallaDesdeLectura = 1;
     QString error;
-    QVERIFY(puerto.OpenCommErr(pty.Ruta(), error));
+    QVERIFY(b.puerto.OpenCommErr(b.pty.Ruta(), error));
     QCOMPARE(error, QString("OpenComm: Failed GetCommModemStatus()"));
 }
 
@@ -303,32 +290,24 @@ void TestCommPort::escribeBytesExactos_data() {
 
 void TestCommPort::escribeBytesExactos() {
     QFETCH(QByteArray, bytes);
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
+    Banco b;
     QString error;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
-    QVERIFY2(!puerto.WriteCommErr(bytes, error), qPrintable(error));
+    QVERIFY(b.Abre(error));
+    QVERIFY2(!b.puerto.WriteCommErr(bytes, error), qPrintable(error));
     QCOMPARE(error, QString());
-    QCOMPARE(pty.LeeMaestro(bytes.isEmpty() ? 50 : 500), bytes);
+    QCOMPARE(b.pty.LeeTodo(bytes.isEmpty() ? 50 : 500), bytes);
     // Set-up read, wake-up read, then one clear-to-send read before each byte; no waits.
-    QCOMPARE(guion->lecturas, 2 + int(bytes.size()));
-    QCOMPARE(guion->sucesos.filter("W").size(), 0);
+    QCOMPARE(b.guion->lecturas, 2 + int(bytes.size()));
+    QCOMPARE(b.guion->sucesos.filter("W").size(), 0);
 }
 
 void TestCommPort::escribeTextoEnPaginaDeCodigos() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
+    Banco b;
     QString error;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
-    QVERIFY(!puerto.WriteCommErr(QString::fromUtf8("Señor €\n"), error));
+    QVERIFY(b.Abre(error));
+    QVERIFY(!b.puerto.WriteCommErr(QString::fromUtf8("Señor €\n"), error));
     // IBM850: ñ is A4; the euro sign is not in it and goes out as "?".
-    QCOMPARE(pty.LeeMaestro(), QByteArray::fromHex("5365a46f72203f0a"));
+    QCOMPARE(b.pty.LeeTodo(), QByteArray::fromHex("5365a46f72203f0a"));
 }
 
 void TestCommPort::despertar_data() {
@@ -350,55 +329,43 @@ void TestCommPort::despertar() {
     QFETCH(int, dsrDesde);
     QFETCH(QStringList, esperado);
     QFETCH(QString, error);
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    guion->dsrDesdeLectura = dsrDesde;
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
-    EsperasAlGuion(puerto, guion);
+    Banco b;
+    b.guion->dsrDesdeLectura = dsrDesde;
+    b.EsperasAlGuion();
     QString texto;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), texto));
-    const bool fallo = puerto.WriteCommErr(QByteArray("A"), texto);
+    QVERIFY(b.Abre(texto));
+    const bool fallo = b.puerto.WriteCommErr(QByteArray("A"), texto);
     QCOMPARE(fallo, !error.isEmpty());
     QCOMPARE(texto, error);
-    QCOMPARE(guion->sucesos, esperado);
-    QCOMPARE(pty.LeeMaestro(fallo ? 50 : 500), fallo ? QByteArray() : QByteArray("A"));
+    QCOMPARE(b.guion->sucesos, esperado);
+    QCOMPARE(b.pty.LeeTodo(fallo ? 50 : 500), fallo ? QByteArray() : QByteArray("A"));
 }
 
 void TestCommPort::ctsNuncaActivo() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    guion->ctsDesdeLectura = -1;
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
-    EsperasAlGuion(puerto, guion);
+    Banco b;
+    b.guion->ctsDesdeLectura = -1;
+    b.EsperasAlGuion();
     QString error;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
-    QVERIFY(puerto.WriteCommErr(QByteArray("ABC"), error));
+    QVERIFY(b.Abre(error));
+    QVERIFY(b.puerto.WriteCommErr(QByteArray("ABC"), error));
     QCOMPARE(error, QString("Write Comm: CTS Failure"));
     // 500 waits of 100 ms (about 50 s) between 501 reads of CTS, and nothing sent.
-    QCOMPARE(guion->Cuenta("W100"), 500);
-    QCOMPARE(guion->sucesos.filter(QRegularExpression("^W")).size(), 500);
-    QCOMPARE(guion->lecturas, 2 + 501);
-    QCOMPARE(pty.LeeMaestro(50), QByteArray());
+    QCOMPARE(b.guion->Cuenta("W100"), 500);
+    QCOMPARE(b.guion->sucesos.filter(QRegularExpression("^W")).size(), 500);
+    QCOMPARE(b.guion->lecturas, 2 + 501);
+    QCOMPARE(b.pty.LeeTodo(50), QByteArray());
 }
 
 void TestCommPort::ctsTardio() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
+    Banco b;
     // CTS comes on at the fifth read of the first byte's wait (reads 3 to 7).
-    guion->ctsDesdeLectura = 7;
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
-    EsperasAlGuion(puerto, guion);
+    b.guion->ctsDesdeLectura = 7;
+    b.EsperasAlGuion();
     QString error;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
-    QVERIFY2(!puerto.WriteCommErr(QByteArray("OK"), error), qPrintable(error));
-    QCOMPARE(guion->Cuenta("W100"), 4);
-    QCOMPARE(pty.LeeMaestro(), QByteArray("OK"));
+    QVERIFY(b.Abre(error));
+    QVERIFY2(!b.puerto.WriteCommErr(QByteArray("OK"), error), qPrintable(error));
+    QCOMPARE(b.guion->Cuenta("W100"), 4);
+    QCOMPARE(b.pty.LeeTodo(), QByteArray("OK"));
 }
 
 void TestCommPort::estadoFallaDuranteEscritura_data() {
@@ -411,20 +378,16 @@ void TestCommPort::estadoFallaDuranteEscritura_data() {
 void TestCommPort::estadoFallaDuranteEscritura() {
     QFETCH(int, fallaDesde);
     QFETCH(QString, error);
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    guion->fallaDesdeLectura = fallaDesde;
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
-    EsperasAlGuion(puerto, guion);
+    Banco b;
+    b.guion->fallaDesdeLectura = fallaDesde;
+    b.EsperasAlGuion();
     QString texto;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), texto));
-    QVERIFY(puerto.WriteCommErr(QByteArray("XYZ"), texto));
+    QVERIFY(b.Abre(texto));
+    QVERIFY(b.puerto.WriteCommErr(QByteArray("XYZ"), texto));
     QCOMPARE(texto, error);
     // Reads 1 (set-up) and 2 (wake-up) passed before the clear-to-send reads; at most the
     // bytes before the failing read went out.
-    QCOMPARE(pty.LeeMaestro(fallaDesde == 4 ? 500 : 50),
+    QCOMPARE(b.pty.LeeTodo(fallaDesde == 4 ? 500 : 50),
              fallaDesde == 4 ? QByteArray("X") : QByteArray());
 }
 
@@ -442,43 +405,35 @@ void TestCommPort::operacionesConPuertoCerrado() {
 }
 
 void TestCommPort::leeCaracter() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
+    Banco b;
     QString error = "left over";
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
+    QVERIFY(b.Abre(error));
     // Nothing arrives: empty, and no error.
     error = "left over";
-    QCOMPARE(puerto.ReadCommChar(error), QString());
+    QCOMPARE(b.puerto.ReadCommChar(error), QString());
     QCOMPARE(error, QString());
     // The printer answers: one character per read, in the ticket code page.
-    QVERIFY(pty.EscribeMaestro(QByteArray::fromHex("41a4")));
-    QCOMPARE(puerto.ReadCommChar(error), QString("A"));
-    QCOMPARE(puerto.ReadCommChar(error), QString::fromUtf8("ñ"));
-    QCOMPARE(puerto.ReadCommChar(error), QString());
+    QVERIFY(b.pty.Escribe(QByteArray::fromHex("41a4")));
+    QCOMPARE(b.puerto.ReadCommChar(error), QString("A"));
+    QCOMPARE(b.puerto.ReadCommChar(error), QString::fromUtf8("ñ"));
+    QCOMPARE(b.puerto.ReadCommChar(error), QString());
     QCOMPARE(error, QString());
 }
 
 void TestCommPort::dtr() {
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
+    Banco b;
     QString error;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), error));
+    QVERIFY(b.Abre(error));
     error = "left over";
-    puerto.DtrOff(error);
+    b.puerto.DtrOff(error);
     QCOMPARE(error, QString());
-    puerto.DtrOn(error);
+    b.puerto.DtrOn(error);
     QCOMPARE(error, QString());
-    QCOMPARE(guion->sucesos, (QStringList{"S", "DTR0", "DTR1"}));
-    guion->dtrFalla = true;
-    puerto.DtrOn(error);
+    QCOMPARE(b.guion->sucesos, (QStringList{"S", "DTR0", "DTR1"}));
+    b.guion->dtrFalla = true;
+    b.puerto.DtrOn(error);
     QCOMPARE(error, QString("Failed EscapeCommFunction() SETDTR"));
-    puerto.DtrOff(error);
+    b.puerto.DtrOff(error);
     QCOMPARE(error, QString("Failed EscapeCommFunction() CLRDTR"));
 }
 
@@ -492,36 +447,32 @@ void TestCommPort::esperaRealAtiendeEventosYSeCancela_data() {
 void TestCommPort::esperaRealAtiendeEventosYSeCancela() {
     QFETCH(bool, sinDsr);
     QFETCH(QString, error);
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
+    Banco b;
     if (sinDsr)
-        guion->dsrDesdeLectura = -1;
+        b.guion->dsrDesdeLectura = -1;
     else
-        guion->ctsDesdeLectura = -1;
-    UsaLineasGuionadas lineas(guion);
-    CommPort puerto;
+        b.guion->ctsDesdeLectura = -1;
     QString texto;
-    QVERIFY(!puerto.OpenCommErr(pty.Ruta(), texto));
+    QVERIFY(b.Abre(texto));
     // The user interface keeps running during the wait: its timers fire, and one of them
     // cancels the write.
     int pulsaciones = 0;
     QTimer reloj;
     QObject::connect(&reloj, &QTimer::timeout, [&] {
         if (++pulsaciones == 5)
-            puerto.Cancela();
+            b.puerto.Cancela();
     });
     reloj.start(30);
-    QVERIFY(puerto.WriteCommErr(QByteArray("A"), texto));
+    QVERIFY(b.puerto.WriteCommErr(QByteArray("A"), texto));
     QCOMPARE(texto, error);
     QCOMPARE(pulsaciones, 5);
-    QCOMPARE(pty.LeeMaestro(50), QByteArray());
+    QCOMPARE(b.pty.LeeTodo(50), QByteArray());
     // A new operation starts afresh after a cancel.
-    guion->dsrDesdeLectura = 1;
-    guion->ctsDesdeLectura = 1;
+    b.guion->dsrDesdeLectura = 1;
+    b.guion->ctsDesdeLectura = 1;
     reloj.stop();
-    QVERIFY2(!puerto.WriteCommErr(QByteArray("B"), texto), qPrintable(texto));
-    QCOMPARE(pty.LeeMaestro(), QByteArray("B"));
+    QVERIFY2(!b.puerto.WriteCommErr(QByteArray("B"), texto), qPrintable(texto));
+    QCOMPARE(b.pty.LeeTodo(), QByteArray("B"));
 }
 
 QTEST_MAIN(TestCommPort)

@@ -3,7 +3,6 @@
 // scripted). The system print queue (kind 3) has its own test with a real print server.
 
 #include "lineasguionadas.h"
-#include "pseudoterminal.h"
 #include "support/entornoprueba.h"
 #include "ticket/paginacodigos.h"
 #include "ticket/salidatiquet.h"
@@ -69,6 +68,16 @@ private:
     std::unique_ptr<QSocketNotifier> m_aviso;
     QByteArray m_leido;
 };
+
+// Sends tickets to a serial printer at `ruta`, its line given by positions of the
+// configuration window's lists.
+void ConfiguraSerie(clsDatosApp& d, const QString& ruta, int bps, int paridad, int datos) {
+    d.SetPuertoImpresoraTiquets(SalidaTiquet::PuertoSerie);
+    d.SetNombreImpresoraTiquets(ruta);
+    d.SetCommTiquetBPS(bps);
+    d.SetCommTiquetParidad(paridad);
+    d.SetCommTiquetBitsDatos(datos);
+}
 
 } // namespace
 
@@ -276,27 +285,21 @@ void TestSalidaTiquet::serie() {
     QFETCH(unsigned, iflag);
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    d.SetPuertoImpresoraTiquets(SalidaTiquet::PuertoSerie);
-    d.SetNombreImpresoraTiquets(pty.Ruta());
-    d.SetCommTiquetBPS(bps);
-    d.SetCommTiquetParidad(paridad);
-    d.SetCommTiquetBitsDatos(datos);
+    ImpresoraGuionada impresora;
+    QVERIFY(impresora.pty.Valido());
+    ConfiguraSerie(d, impresora.pty.Ruta(), bps, paridad, datos);
     d.SetCommTiquetBitsParada(parada);
     d.SetCommTiquetFlujo(flujo);
     QVERIFY2(SalidaTiquet::EnviarTiquet(kTiquet), qPrintable(SalidaTiquet::UltimoError()));
-    QCOMPARE(pty.LeeMaestro(500), kBytes);
+    QCOMPARE(impresora.pty.LeeTodo(500), kBytes);
     // The line the configuration asked for, as the port was left.
-    QCOMPARE(pty.VelocidadSalida(), velocidad);
-    const termios t = pty.Ajustes();
+    QCOMPARE(impresora.pty.VelocidadSalida(), velocidad);
+    const termios t = impresora.pty.Ajustes();
     const unsigned forma = PARODD | CMSPAR | CSTOPB | CRTSCTS;
     QCOMPARE(unsigned(t.c_cflag) & forma, cflag);
     QCOMPARE(unsigned(t.c_iflag) & unsigned(IXON | IXOFF), iflag);
     // The channel's own handshake ran: a wake-up check and one clear-to-send check per byte.
-    QCOMPARE(guion->lecturas, 2 + int(kBytes.size()));
+    QCOMPARE(impresora.guion->lecturas, 2 + int(kBytes.size()));
 }
 
 void TestSalidaTiquet::serieFalla_data() {
@@ -324,34 +327,24 @@ void TestSalidaTiquet::serieFalla() {
     QFETCH(QString, error);
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas(guion);
-    d.SetPuertoImpresoraTiquets(SalidaTiquet::PuertoSerie);
-    d.SetNombreImpresoraTiquets(puertoExiste ? pty.Ruta() : "/dev/pesix-no-such-port");
-    d.SetCommTiquetBPS(bps);
-    d.SetCommTiquetParidad(2);
-    d.SetCommTiquetBitsDatos(datos);
+    ImpresoraGuionada impresora;
+    QVERIFY(impresora.pty.Valido());
+    ConfiguraSerie(d, puertoExiste ? impresora.pty.Ruta() : "/dev/pesix-no-such-port", bps, 2,
+                   datos);
     d.SetCommTiquetFlujo(flujo);
     QVERIFY(!SalidaTiquet::EnviarTiquet(kTiquet));
     QCOMPARE(SalidaTiquet::UltimoError(), error);
-    QCOMPARE(pty.LeeMaestro(50), QByteArray());
+    QCOMPARE(impresora.pty.LeeTodo(50), QByteArray());
 }
 
 void TestSalidaTiquet::serieCanceladaSinReentrar() {
     EntornoPrueba env;
     clsDatosApp& d = env.DatosConBase();
-    PseudoTerminal pty;
-    QVERIFY(pty.Valido());
-    auto guion = std::make_shared<GuionLineas>();
-    guion->dsrDesdeLectura = -1; // a printer that never wakes: the real 3.3 s wake-up runs
-    UsaLineasGuionadas lineas(guion);
-    d.SetPuertoImpresoraTiquets(SalidaTiquet::PuertoSerie);
-    d.SetNombreImpresoraTiquets(pty.Ruta());
-    d.SetCommTiquetBPS(9);
-    d.SetCommTiquetParidad(2);
-    d.SetCommTiquetBitsDatos(4);
+    ImpresoraGuionada impresora;
+    QVERIFY(impresora.pty.Valido());
+    // A printer that never wakes: the real 3.3 s wake-up runs.
+    impresora.guion->dsrDesdeLectura = -1;
+    ConfiguraSerie(d, impresora.pty.Ruta(), 9, 2, 4);
     // While the wake-up waits, the user interface asks for another ticket, then cancels.
     bool segundo = true;
     QString errorSegundo;
@@ -364,11 +357,11 @@ void TestSalidaTiquet::serieCanceladaSinReentrar() {
     QCOMPARE(SalidaTiquet::UltimoError(), QString("WriteComm: Cancelled"));
     QVERIFY(!segundo);
     QCOMPARE(errorSegundo, QString("A ticket is already being sent"));
-    QCOMPARE(pty.LeeMaestro(50), QByteArray());
+    QCOMPARE(impresora.pty.LeeTodo(50), QByteArray());
     // The next send starts afresh.
-    guion->dsrDesdeLectura = 1;
+    impresora.guion->dsrDesdeLectura = 1;
     QVERIFY2(SalidaTiquet::EnviarTiquet(kTiquet), qPrintable(SalidaTiquet::UltimoError()));
-    QCOMPARE(pty.LeeMaestro(500), kBytes);
+    QCOMPARE(impresora.pty.LeeTodo(500), kBytes);
 }
 
 void TestSalidaTiquet::impresoraSinServidor() {
