@@ -16,9 +16,12 @@ QList<std::pair<QString, QString>> kelColumnasBrowse::Conjuntos() {
 }
 
 bool kelColumnasBrowse::GuardaConjunto(const QString& nombre, const QString& lista) {
-    const QString n = nombre.trimmed();
+    QString n = nombre.trimmed();
     if (n.isEmpty())
         return false;
+    // The store takes "/" and "\" as key separators: a name holding one would be stored where
+    // the list never finds it.
+    n.replace('/', '-').replace('\\', '-');
     return kelRegistry::SaveAppString(Subclave(), n, lista);
 }
 

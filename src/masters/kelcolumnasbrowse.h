@@ -14,7 +14,8 @@ public:
     // The stored sets: value name = set name, value data = width list.
     static QString Subclave() { return QStringLiteral("\\Pos\\kelBrowse\\Columnas"); }
     static QList<std::pair<QString, QString>> Conjuntos();
-    // Stores a set; a blank name (after trimming) stores nothing and returns false.
+    // Stores a set; a blank name (after trimming) stores nothing and returns false. Slashes and
+    // backslashes in the name become "-".
     static bool GuardaConjunto(const QString& nombre, const QString& lista);
     // The stored list of a set, empty when there is none.
     static QString ListaDe(const QString& nombre);

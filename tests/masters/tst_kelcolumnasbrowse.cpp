@@ -42,10 +42,13 @@ void tst_kelColumnasBrowse::conjuntos() {
     QVERIFY(kelColumnasBrowse::GuardaConjunto(" Anchas ", "5000|5000|5000"));
     QVERIFY(kelColumnasBrowse::GuardaConjunto("Clientes", "1100|2100"));
     QVERIFY(!kelColumnasBrowse::GuardaConjunto("  ", "1000"));
+    // A separator of the store in the name must not hide the set from the list.
+    QVERIFY(kelColumnasBrowse::GuardaConjunto("Norte/Sur\\Este", "700|800"));
     auto c = kelColumnasBrowse::Conjuntos();
     std::sort(c.begin(), c.end());
     QCOMPARE(c, (QList<std::pair<QString, QString>>{{"Anchas", "5000|5000|5000"},
-                                                    {"Clientes", "1100|2100"}}));
+                                                    {"Clientes", "1100|2100"},
+                                                    {"Norte-Sur-Este", "700|800"}}));
     // The sets live where every pick list finds them.
     QCOMPARE(kelRegistry::GetAppString("\\Pos\\kelBrowse\\Columnas", "Anchas"),
              QString("5000|5000|5000"));
