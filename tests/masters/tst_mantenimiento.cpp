@@ -142,8 +142,6 @@ private slots:
     void borrarTaraCero();
     void rechazo_data();
     void rechazo();
-    void longitudes_data();
-    void longitudes();
     void numericas();
     void escapeNoCierra();
     void cerrarGuardaPosicion();
@@ -153,16 +151,24 @@ void tst_Mantenimiento::textos_data() {
     Tipos();
     QTest::addColumn<int>("caption");
     QTest::addColumn<QList<int>>("etiquetas");
-    QTest::newRow("customers") << "clientes" << 218 << QList<int>{219, 213, 220};
-    QTest::newRow("products") << "productos" << 216 << QList<int>{215, 213, 249};
-    QTest::newRow("tares") << "taras" << 212 << QList<int>{213, 214, 215};
-    QTest::newRow("operators") << "operarios" << 217 << QList<int>{215, 213};
+    QTest::addColumn<QString>("caja"); // takes no more characters than its column holds
+    QTest::addColumn<int>("tamano");
+    QTest::newRow("customers") << "clientes" << 218 << QList<int>{219, 213, 220}
+                               << QString("txtCampo0") << 15;
+    QTest::newRow("products") << "productos" << 216 << QList<int>{215, 213, 249}
+                              << QString("txtCampo1") << 50;
+    QTest::newRow("tares") << "taras" << 212 << QList<int>{213, 214, 215} << QString("txtCampo0")
+                           << 25;
+    QTest::newRow("operators") << "operarios" << 217 << QList<int>{215, 213} << QString("txtCampo0")
+                               << 50;
 }
 
 void tst_Mantenimiento::textos() {
     QFETCH(QString, tipo);
     QFETCH(int, caption);
     QFETCH(QList<int>, etiquetas);
+    QFETCH(QString, caja);
+    QFETCH(int, tamano);
     EntornoPrueba env;
     env.DatosConBase();
     auto w = Abre(tipo);
@@ -173,6 +179,9 @@ void tst_Mantenimiento::textos() {
     for (int i = 0; i < 3; ++i)
         QCOMPARE(w->cmdOpcion[i]->text(), Texto(178 + i));
     QCOMPARE(Foco(w.get()), CasoDe(tipo).codigo);
+    const QString largo = QString("0123456789").repeated(7);
+    Escribe(w.get(), caja, largo);
+    QCOMPARE(TextoDe(w.get(), caja), largo.left(tamano));
 }
 
 void tst_Mantenimiento::creaCambiaBorra_data() {
@@ -435,27 +444,6 @@ void tst_Mantenimiento::rechazo() {
     QCOMPARE(Filas(c.tabla), antes);
     QCOMPARE(TextoDe(w.get(), c.codigo), codigo);
     QCOMPARE(TextoDe(w.get(), c.otras[0]), QString("Lo que tecleo"));
-}
-
-void tst_Mantenimiento::longitudes_data() {
-    Tipos();
-    QTest::addColumn<QString>("caja");
-    QTest::addColumn<int>("tamano");
-    QTest::newRow("customer code") << "clientes" << QString("txtCampo0") << 15;
-    QTest::newRow("customer address") << "clientes" << QString("txtCampo3") << 50;
-    QTest::newRow("tare name") << "taras" << QString("txtCampo0") << 25;
-}
-
-void tst_Mantenimiento::longitudes() {
-    QFETCH(QString, tipo);
-    QFETCH(QString, caja);
-    QFETCH(int, tamano);
-    EntornoPrueba env;
-    env.DatosConBase();
-    auto w = Abre(tipo);
-    const QString largo = QString("0123456789").repeated(7);
-    Escribe(w.get(), caja, largo);
-    QCOMPARE(TextoDe(w.get(), caja), largo.left(tamano));
 }
 
 void tst_Mantenimiento::numericas() {
