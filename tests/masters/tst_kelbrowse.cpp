@@ -90,7 +90,6 @@ private slots:
     void anchosIniciales_data();
     void anchosIniciales();
     void conjuntoGuardado();
-    void listaCorta();
     void imprime();
 };
 
@@ -261,6 +260,8 @@ void tst_kelBrowse::anchosIniciales() {
         "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
         "FechaModificacion, Impreso) VALUES ('1234', '2026-05-04', 'C1', 'Z', "
         "'2026-05-04 10:00:00', 0)");
+    // A stored set of the customers' list, shorter than its columns: only the first changes.
+    kelColumnasBrowse::GuardaConjunto("Clientes", "3000");
     const ConsultaBrowse q = albaranes ? ConsultaBrowse::Albaranes() : ConsultaBrowse::Clientes();
     QString inicial;
     QList<int> anchos;
@@ -280,7 +281,9 @@ void tst_kelBrowse::anchosIniciales() {
                                kelColumnasBrowse::AnchoInicial(fm, titulos.at(1), 50)};
     QCOMPARE(inicial, kelColumnasBrowse::Lista(esperados));
     QCOMPARE(anchos.size(), 2);
-    for (int i = 0; i < 2; ++i)
+    if (!albaranes)
+        QCOMPARE(anchos.at(0), 3000);
+    for (int i = albaranes ? 0 : 1; i < 2; ++i)
         QVERIFY2(qAbs(anchos.at(i) - esperados.at(i)) < kelRegistry::TwipsPorPixel,
                  qPrintable(QString("%1 %2").arg(anchos.at(i)).arg(esperados.at(i))));
     QVERIFY(esperados.at(1) > esperados.at(0));
@@ -361,25 +364,6 @@ void tst_kelBrowse::conjuntoGuardado() {
     QCOMPARE(pregunta.Veces(), 2);
     QCOMPARE(propuesto, QString("Clientes"));
     QCOMPARE(kelColumnasBrowse::Conjuntos().size(), 1);
-}
-
-void tst_kelBrowse::listaCorta() {
-    EntornoPrueba env;
-    env.DatosConBase();
-    Clientes();
-    kelColumnasBrowse::GuardaConjunto("Clientes", "3000");
-    QList<int> anchos;
-    QString inicial;
-    Contestador<kelBrowse> c([&](kelBrowse* b) {
-        anchos = AnchosTwips(b);
-        inicial = b->ListaInicial();
-        QTest::keyClick(b->Grid(), Qt::Key_Escape);
-    });
-    PickClientes("");
-    const QList<int> iniciales = kelColumnasBrowse::Anchos(inicial, 2);
-    QCOMPARE(anchos.at(0), 3000);
-    QVERIFY2(qAbs(anchos.at(1) - iniciales.at(1)) < kelRegistry::TwipsPorPixel,
-             qPrintable(QString("%1 %2").arg(anchos.at(1)).arg(iniciales.at(1))));
 }
 
 void tst_kelBrowse::imprime() {
