@@ -78,12 +78,8 @@ QMenuBar* Barra(kelBrowse* b) {
 class tst_kelBrowse : public QObject {
     Q_OBJECT
 private slots:
-    void eligeConTeclado_data();
-    void eligeConTeclado();
-    void eligeConRaton_data();
-    void eligeConRaton();
-    void cancela_data();
-    void cancela();
+    void eligeOCancela_data();
+    void eligeOCancela();
     void vacioDevuelveDefecto();
     void defectoVisible();
     void ordenaAlPulsarCabecera();
@@ -93,91 +89,64 @@ private slots:
     void imprime();
 };
 
-void tst_kelBrowse::eligeConTeclado_data() {
+void tst_kelBrowse::eligeOCancela_data() {
     QTest::addColumn<QString>("defecto");
     QTest::addColumn<int>("bajadas");
-    QTest::addColumn<int>("tecla");
-    QTest::addColumn<QString>("elegido");
+    QTest::addColumn<QString>("accion");
+    QTest::addColumn<QString>("resultado");
+    const auto fila = [](const char* n, const char* defecto, int bajadas, const char* accion,
+                         const char* resultado) {
+        QTest::newRow(n) << QString(defecto) << bajadas << QString(accion) << QString(resultado);
+    };
     // By name: C2 Almacenes, C3 Bodegas, C1 Zapatería.
-    QTest::newRow("no default: Enter on the first row") << "" << 0 << int(Qt::Key_Return) << "C2";
-    QTest::newRow("default not found: first row") << "C" << 0 << int(Qt::Key_Return) << "C2";
-    QTest::newRow("default, down, keypad Enter") << "c3" << 1 << int(Qt::Key_Enter) << "C1";
-    QTest::newRow("down past the end") << "" << 5 << int(Qt::Key_Return) << "C1";
+    fila("no default: Enter on the first row", "", 0, "return", "C2");
+    fila("default not found: first row", "C", 0, "return", "C2");
+    fila("default, down, keypad Enter", "c3", 1, "enter", "C1");
+    fila("down past the end", "", 5, "return", "C1");
+    fila("double click on the second row", "C1", 0, "doble", "C3");
+    fila("click on the second row and OK", "C1", 0, "ok", "C3");
+    fila("Escape returns the default", "C3", 1, "escape", "C3");
+    fila("Cancel, default not in the table", "NO'ESTA", 1, "cancel", "NO'ESTA");
+    fila("close box, empty default", "", 1, "close", "");
 }
 
-void tst_kelBrowse::eligeConTeclado() {
+void tst_kelBrowse::eligeOCancela() {
     QFETCH(QString, defecto);
     QFETCH(int, bajadas);
-    QFETCH(int, tecla);
-    QFETCH(QString, elegido);
+    QFETCH(QString, accion);
+    QFETCH(QString, resultado);
     EntornoPrueba env;
     env.DatosConBase();
     Clientes();
     int activadas = -1;
     Contestador<kelBrowse> c([&](kelBrowse* b) {
-        QSignalSpy activada(b->Grid(), &QAbstractItemView::activated);
+        QTableView* g = b->Grid();
+        QSignalSpy activada(g, &QAbstractItemView::activated);
         for (int i = 0; i < bajadas; ++i)
-            QTest::keyClick(b->Grid(), Qt::Key_Down);
-        QTest::keyClick(b->Grid(), Qt::Key(tecla));
+            QTest::keyClick(g, Qt::Key_Down);
+        const QPoint p = g->visualRect(b->Modelo()->index(1, 1)).center();
+        if (accion == "return" || accion == "enter")
+            QTest::keyClick(g, accion == "enter" ? Qt::Key_Enter : Qt::Key_Return);
+        else if (accion == "escape")
+            QTest::keyClick(g, Qt::Key_Escape);
+        else if (accion == "cancel")
+            QTest::mouseClick(b->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+        else if (accion == "close")
+            b->close();
+        else {
+            // A click, then a second click (a double click) or OK.
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, p);
+            if (accion == "doble")
+                QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, p);
+            else
+                QTest::mouseClick(b->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+        }
         activadas = int(activada.count());
     });
-    QCOMPARE(PickClientes(defecto), elegido);
+    QCOMPARE(PickClientes(defecto), resultado);
     QCOMPARE(c.Veces(), 1);
-    QCOMPARE(activadas, 0); // the grid never saw the Enter key
-}
-
-void tst_kelBrowse::eligeConRaton_data() {
-    QTest::addColumn<bool>("dobleClic");
-    QTest::newRow("double click") << true;
-    QTest::newRow("click and OK") << false;
-}
-
-void tst_kelBrowse::eligeConRaton() {
-    QFETCH(bool, dobleClic);
-    EntornoPrueba env;
-    env.DatosConBase();
-    Clientes();
-    Contestador<kelBrowse> c([&](kelBrowse* b) {
-        QTableView* g = b->Grid();
-        const QPoint p = g->visualRect(b->Modelo()->index(1, 1)).center();
-        if (dobleClic) {
-            QTest::mousePress(g->viewport(), Qt::LeftButton, {}, p);
-            QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, p);
-            QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, p);
-        } else {
-            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, p);
-            QTest::mouseClick(b->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
-        }
-    });
-    QCOMPARE(PickClientes("C1"), QString("C3"));
-    QCOMPARE(c.Veces(), 1);
-}
-
-void tst_kelBrowse::cancela_data() {
-    QTest::addColumn<QString>("modo");
-    QTest::addColumn<QString>("defecto");
-    QTest::newRow("Escape") << "escape" << QString("C3");
-    QTest::newRow("Cancel button, default not in the table") << "cancel" << QString("NO'ESTA");
-    QTest::newRow("close box, empty default") << "close" << QString();
-}
-
-void tst_kelBrowse::cancela() {
-    QFETCH(QString, modo);
-    QFETCH(QString, defecto);
-    EntornoPrueba env;
-    env.DatosConBase();
-    Clientes();
-    Contestador<kelBrowse> c([&](kelBrowse* b) {
-        QTest::keyClick(b->Grid(), Qt::Key_Down);
-        if (modo == "escape")
-            QTest::keyClick(b->Grid(), Qt::Key_Escape);
-        else if (modo == "cancel")
-            QTest::mouseClick(b->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
-        else
-            b->close();
-    });
-    QCOMPARE(PickClientes(defecto), defecto);
-    QCOMPARE(c.Veces(), 1);
+    if (accion == "return" || accion == "enter")
+        QCOMPARE(activadas, 0); // the grid never saw the Enter key
 }
 
 void tst_kelBrowse::vacioDevuelveDefecto() {
