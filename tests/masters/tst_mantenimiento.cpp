@@ -229,22 +229,30 @@ void tst_Mantenimiento::creaCambiaBorra() {
             Escribe(w.get(), c.otras[i], valores[i]);
         Pulsa(w.get(), 0);
     };
+    // Cleared: text boxes empty, numeric boxes 0, focus where a record starts.
+    const auto limpia = [&] {
+        QCOMPARE(Foco(w.get()), c.focoLimpia);
+        for (const QString& caja : QStringList{c.codigo} + c.otras) {
+            const bool numerica = qobject_cast<kelCajaNumerica*>(Caja(w.get(), caja));
+            QCOMPARE(TextoDe(w.get(), caja), numerica ? QString("0") : QString());
+        }
+    };
     graba(primero);
     QCOMPARE(Filas(c.tabla), con(fila1));
-    // Cleared: text boxes empty, numeric boxes 0, focus where a record starts.
-    QCOMPARE(Foco(w.get()), c.focoLimpia);
-    for (const QString& caja : QStringList{c.codigo} + c.otras) {
-        const bool numerica = qobject_cast<kelCajaNumerica*>(Caja(w.get(), caja));
-        QCOMPARE(TextoDe(w.get(), caja), numerica ? QString("0") : QString());
-    }
+    limpia();
     // The same code again changes the record and keeps its code.
     graba(segundo);
     QCOMPARE(Filas(c.tabla), con(fila2));
 
+    // Deleted at once, even a customer that delivery notes name.
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
+        "FechaModificacion, Impreso) VALUES ('1', '2026-05-04', ?, 'X', '2026-05-04 10:00:00', 0)",
+        {codigo});
     Escribe(w.get(), c.codigo, codigo);
     Pulsa(w.get(), 1);
     QCOMPARE(Filas(c.tabla), antes);
-    QCOMPARE(Foco(w.get()), c.focoLimpia);
+    limpia();
 }
 
 void tst_Mantenimiento::buscaYElige_data() {
