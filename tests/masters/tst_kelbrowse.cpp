@@ -160,7 +160,11 @@ void tst_kelBrowse::vacioDevuelveDefecto() {
                << b->findChild<QPushButton*>("cmdCancel")->text()
                << b->findChild<QPushButton*>("cmdPrint")->text()
                << b->findChild<QMenu*>("mnuColumnas")->title()
-               << b->Modelo()->headerData(0, Qt::Horizontal).toString()
+               << b->findChild<QMenu*>("mnuColumnasRecuperar")->title();
+        for (const char* m :
+             {"mnuColumnasRecuperarInicial", "mnuColumnasRecuperarNombre0", "mnuColumnasGuardar"})
+            vistos << b->findChild<QAction*>(m)->text();
+        vistos << b->Modelo()->headerData(0, Qt::Horizontal).toString()
                << b->Modelo()->headerData(1, Qt::Horizontal).toString();
         QTest::mouseClick(b->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
     });
@@ -168,6 +172,7 @@ void tst_kelBrowse::vacioDevuelveDefecto() {
     QCOMPARE(filas, 0);
     QCOMPARE(c.Veces(), 1);
     QCOMPARE(vistos, QStringList({"Clientes", "&Aceptar", "&Cancelar", "Im&primir", "&Columnas",
+                                  "&Configuracion", "&Inicial", "Configuraciones", "&Guardar",
                                   "Cliente", "Nombre"}));
 }
 
