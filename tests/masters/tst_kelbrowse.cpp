@@ -48,30 +48,22 @@ QString PickClientes(const QString& defecto) {
     return kelLaunchBrowse(Texto(c.Titulo), c.Cabecera, c.Sql, defecto);
 }
 
-QList<int> AnchosTwips(kelBrowse* b) {
-    QList<int> anchos;
-    for (int i = 0; i < b->Modelo()->columnCount(); ++i)
-        anchos << kelColumnasBrowse::Twips(b->Grid()->columnWidth(i));
-    return anchos;
-}
-
-// Opens a menu of the bar and clicks one of its entries, as with the mouse.
-void EligeMenu(QMenuBar* barra, QMenu* menu, QAction* accion, QMenu* submenu = nullptr) {
+// Clicks an entry of the columns menu (or of its recall submenu) with the mouse.
+void EligeMenu(kelBrowse* b, const char* entrada, bool recuperar = false) {
+    auto* barra = b->findChild<QMenuBar*>("mnuBarra");
+    auto* menu = b->findChild<QMenu*>("mnuColumnas");
     QTest::mouseClick(barra, Qt::LeftButton, {},
                       barra->actionGeometry(menu->menuAction()).center());
     QVERIFY(QTest::qWaitFor([&] { return menu->isVisible(); }));
-    QMenu* donde = menu;
-    if (submenu) {
+    if (recuperar) {
+        auto* submenu = b->findChild<QMenu*>("mnuColumnasRecuperar");
         QTest::mouseClick(menu, Qt::LeftButton, {},
                           menu->actionGeometry(submenu->menuAction()).center());
         QVERIFY(QTest::qWaitFor([&] { return submenu->isVisible(); }));
-        donde = submenu;
+        menu = submenu;
     }
-    QTest::mouseClick(donde, Qt::LeftButton, {}, donde->actionGeometry(accion).center());
-}
-
-QMenuBar* Barra(kelBrowse* b) {
-    return b->findChild<QMenuBar*>("mnuBarra");
+    QTest::mouseClick(menu, Qt::LeftButton, {},
+                      menu->actionGeometry(b->findChild<QAction*>(entrada)).center());
 }
 } // namespace
 
@@ -242,7 +234,7 @@ void tst_kelBrowse::anchosIniciales() {
     QFont fuente;
     Contestador<kelBrowse> c([&](kelBrowse* b) {
         inicial = b->ListaInicial();
-        anchos = AnchosTwips(b);
+        anchos = kelColumnasBrowse::Anchos(b->ListaActual(), 9);
         fuente = b->Grid()->font();
         QTest::keyClick(b->Grid(), Qt::Key_Escape);
     });
@@ -286,8 +278,7 @@ void tst_kelBrowse::conjuntoGuardado() {
         QTest::mouseRelease(h->viewport(), Qt::LeftButton, {}, QPoint(borde + 40, y));
         QVERIFY(b->ListaActual() != b->ListaInicial());
         guardada = b->ListaActual();
-        QMenu* columnas = b->findChild<QMenu*>("mnuColumnas");
-        EligeMenu(Barra(b), columnas, b->findChild<QAction*>("mnuColumnasGuardar"));
+        EligeMenu(b, "mnuColumnasGuardar");
         QTest::keyClick(b->Grid(), Qt::Key_Escape);
     });
     PickClientes("");
@@ -301,9 +292,7 @@ void tst_kelBrowse::conjuntoGuardado() {
         aplicada = b->ListaActual();
         conjunto = b->ConjuntoAplicado();
         inicial = b->ListaInicial();
-        QMenu* columnas = b->findChild<QMenu*>("mnuColumnas");
-        EligeMenu(Barra(b), columnas, b->findChild<QAction*>("mnuColumnasRecuperarInicial"),
-                  b->findChild<QMenu*>("mnuColumnasRecuperar"));
+        EligeMenu(b, "mnuColumnasRecuperarInicial", true);
         trasInicial = b->ListaActual();
         QTest::keyClick(b->Grid(), Qt::Key_Escape);
     });
@@ -317,12 +306,10 @@ void tst_kelBrowse::conjuntoGuardado() {
     c.Responde([&](kelBrowse* b) {
         enProductos = b->ListaActual();
         inicialProductos = b->ListaInicial();
-        QMenu* columnas = b->findChild<QMenu*>("mnuColumnas");
-        EligeMenu(Barra(b), columnas, b->findChild<QAction*>("mnuColumnasRecuperarNombre0"),
-                  b->findChild<QMenu*>("mnuColumnasRecuperar"));
+        EligeMenu(b, "mnuColumnasRecuperarNombre0", true);
         elegida = b->ListaActual();
         // Saving again proposes the set chosen last; a blank name stores nothing.
-        EligeMenu(Barra(b), columnas, b->findChild<QAction*>("mnuColumnasGuardar"));
+        EligeMenu(b, "mnuColumnasGuardar");
         QTest::keyClick(b->Grid(), Qt::Key_Escape);
     });
     pregunta.Responde([&](QInputDialog* d) {

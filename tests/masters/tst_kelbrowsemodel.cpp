@@ -30,7 +30,6 @@ private slots:
     void unaSolaColumna();
     void consultaErronea();
     void tamanoDefinido();
-    void idDeAlbaranes_data();
     void idDeAlbaranes();
 };
 
@@ -91,33 +90,19 @@ void tst_kelBrowseModel::tamanoDefinido() {
     QCOMPARE(m.TamanoDefinido(0), -1);
 }
 
-void tst_kelBrowseModel::idDeAlbaranes_data() {
-    QTest::addColumn<QString>("numero");
-    QTest::addColumn<QString>("fecha");
-    QTest::addColumn<QString>("id");
-    QTest::newRow("short") << "17"
-                           << "2026-03-09"
-                           << "09/03/2026 - 17";
-    QTest::newRow("exactly 33") << "ABCDEFGHIJKLMNOPQRST"
-                                << "2025-12-31"
-                                << "31/12/2025 - ABCDEFGHIJKLMNOPQRST";
-}
-
 void tst_kelBrowseModel::idDeAlbaranes() {
-    QFETCH(QString, numero);
-    QFETCH(QString, fecha);
-    QFETCH(QString, id);
     EntornoPrueba env;
     env.DatosConBase();
-    EntornoPrueba::Ejecuta(
+    const QString sql =
         "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
-        "FechaModificacion, Impreso) VALUES (?, ?, 'C', 'Cliente C', '2026-01-01 10:00:00', 0)",
-        {numero, fecha});
+        "FechaModificacion, Impreso) VALUES (?, ?, 'C', ?, '2026-01-01 10:00:00', 0)";
+    EntornoPrueba::Ejecuta(sql, {"17", "2026-03-09", "Cliente A"});
+    EntornoPrueba::Ejecuta(sql, {"ABCDEFGHIJKLMNOPQRST", "2025-12-31", "Cliente B"});
     kelBrowseModel m;
     QVERIFY(m.Abre(BaseDatos::Conexion(), ConsultaBrowse::Albaranes().Sql));
-    QCOMPARE(m.rowCount(), 1);
-    QCOMPARE(m.Texto(0, 0), id);
-    QCOMPARE(m.Texto(0, 1), QString("Cliente C"));
+    QCOMPARE(m.rowCount(), 2);
+    QCOMPARE(QStringList({m.Texto(0, 0), m.Texto(0, 1), m.Texto(1, 0)}),
+             QStringList({"09/03/2026 - 17", "Cliente A", "31/12/2025 - ABCDEFGHIJKLMNOPQRST"}));
 }
 
 QTEST_GUILESS_MAIN(tst_kelBrowseModel)
