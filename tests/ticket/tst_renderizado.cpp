@@ -44,6 +44,21 @@ std::shared_ptr<RecordsetMemoria> Tabla(const QList<std::pair<QString, T>>& camp
     return r;
 }
 
+// Renders the template lines with the default control codes, the comma as decimal separator
+// and the slash as date separator.
+QString Renderiza(const QStringList& lineas, const Dataset& datos, bool impresora,
+                  QString* error = nullptr) {
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    const QString ruta = env.Carpeta() + "/t.dti";
+    if (!Escribe(ruta, lineas))
+        qFatal("cannot write the template");
+    DirectPrintHelper h;
+    if (!h.CargaRecordset(d.Conexion()))
+        qFatal("cannot load the control codes");
+    return h.Parse(ruta, datos, impresora, error);
+}
+
 DocumentoCampo Campo(const QString& definicion) {
     DocumentoCampo c;
     QString error;
@@ -65,10 +80,8 @@ private slots:
     void detailOverEmptyOrMissingTable_data();
     void detailOverEmptyOrMissingTable();
     void printerAndScreenDifferOnlyInMacros();
-    void dataValueHoldingMacroIsExpanded();
-    void printerBytesThroughCodePage();
-    void missingTemplateRendersEmpty();
-    void malformedTemplateReachesCaller();
+    void dataValuesThroughMacrosAndCodePage();
+    void missingOrMalformedTemplate();
     void templateIsCachedBySettings();
     void dataSetKeysWithoutCase();
 };
@@ -85,44 +98,29 @@ void TstRenderizado::formatsValues_data() {
         QTest::newRow(nombre) << v << def << dec << fec << esp;
     };
     fila("right, 2 decimals", 12.5, "T;C;8;D;2", "   12,50");
-    fila("point separator", 12.5, "T;C;8;D;2", "   12.50", ".");
     fila("0 decimals rounds down", 12.4, "T;C;4;I;0", "12  ");
-    fila("3 decimals pads", 12.4, "T;C;6;I;3", "12,400");
     fila("half away from zero", 2.5, "T;C;3;D;0", "  3");
     fila("negative half away from zero", -2.5, "T;C;3;D;0", " -3");
-    fila("exact binary half", 0.125, "T;C;4;I;2", "0,13");
     fila("decimal half stored just below", 2.675, "T;C;4;I;2", "2,68");
-    fila("another decimal half", 1.005, "T;C;4;I;2", "1,01");
     fila("carry into integer part", 9.995, "T;C;5;I;2", "10,00");
     fila("carry adds a digit", 99.5, "T;C;3;I;0", "100");
-    fila("below half", 0.0049, "T;C;4;I;2", "0,00");
     fila("negative rounding to zero has no sign", -0.001, "T;C;4;I;2", "0,00");
-    fila("leading integer digit", 0.5, "T;C;3;I;1", "0,5");
     fila("integer with decimals", 12, "T;C;6;D;3", "12,000");
-    fila("64-bit integer", qlonglong(1234567890123), "T;C;13;I;0", "1234567890123");
     fila("ordinary double", 12.5, "T;C;5;I", "12,5 ");
-    fila("ordinary integer", -7, "T;C;3;D", " -7");
-    fila("ordinary whole double", 3.0, "T;C;1;I", "3");
     fila("date", QDate(2026, 12, 5), "T;C;8;I", "05/12/26");
     fila("date with locale separator", QDate(2026, 12, 5), "T;C;8;I", "05.12.26", ",", ".");
-    fila("date before 2010", QDate(2003, 1, 9), "T;C;8;I", "09/01/03");
     fila("date and time drops the time", QDateTime(QDate(2026, 3, 1), QTime(23, 59, 59)),
          "T;C;10;I", "01/03/26  ");
     fila("text trimmed", QString("  hola  "), "T;C;6;D", "  hola");
     fila("centred with odd leftover to the right", QString("ABC"), "T;C;6;C", " ABC  ");
-    fila("centred even", QString("AB"), "T;C;6;C", "  AB  ");
     fila("left cut at the end", QString("ABCDEF"), "T;C;4;I", "ABCD");
     fila("centre cut at the end", QString("ABCDEF"), "T;C;4;C", "ABCD");
     fila("right cut at the start", QString("ABCDEF"), "T;C;4;D", "CDEF");
     fila("number cut at the start", 12345.678, "T;C;6;D;2", "345,68");
     fila("width 0", QString("ABC"), "T;C;0;D", "");
-    fila("alignment compared with case", QString("AB"), "T;C;4;d", "AB  ");
-    fila("unknown alignment is left", QString("AB"), "T;C;4;X", "AB  ");
+    fila("alignment compared with case: d is left", QString("AB"), "T;C;4;d", "AB  ");
     fila("null", QVariant(QMetaType::fromType<double>()), "T;C;3;D;2", "   ");
-    fila("empty", QVariant(), "T;C;3;I", "   ");
     fila("boolean true", true, "T;C;1;I", "1");
-    fila("boolean false", false, "T;C;1;I", "0");
-    fila("tabs are not trimmed", QString("\tA"), "T;C;2;I", "\tA");
 }
 
 void TstRenderizado::formatsValues() {
@@ -144,21 +142,19 @@ void TstRenderizado::replacesPlaceholders_data() {
     QTest::addColumn<QString>("linea");
     QTest::addColumn<bool>("alFinal");
     QTest::addColumn<QString>("esperado");
-    QTest::newRow("every occurrence, any case")
-        << "Empresa;Nombre;5;I"
-        << "[%Empresa;Nombre%|%EMPRESA;nombre%]" << false << "[Kel  |Kel  ]";
-    QTest::newRow("no placeholder") << "Empresa;Nombre;5;I"
-                                    << "sin campos" << false << "sin campos";
-    QTest::newRow("table missing") << "Otra;Nombre;5;I"
-                                   << "%Otra;Nombre%" << false << "%Otra;Nombre%";
-    QTest::newRow("column missing") << "Empresa;Nada;5;I"
-                                    << "a%Empresa;Nada%b" << false << "a%Empresa;Nada%b";
-    QTest::newRow("no current record") << "Empresa;Nombre;5;I"
-                                       << "%Empresa;Nombre%" << true << "%Empresa;Nombre%";
-    QTest::newRow("width 0 removes it") << "Empresa;Nombre;0;I"
-                                        << "a%Empresa;Nombre%b" << false << "ab";
-    QTest::newRow("date column holding its stored text") << "Empresa;Alta;8;I"
-                                                         << "%Empresa;Alta%" << false << "05/12/26";
+    auto fila = [](const char* nombre, const char* def, const char* linea, bool alFinal,
+                   const char* esp) {
+        QTest::newRow(nombre) << QString(def) << QString(linea) << alFinal << QString(esp);
+    };
+    fila("every occurrence, any case", "Empresa;Nombre;5;I", "[%Empresa;Nombre%|%EMPRESA;nombre%]",
+         false, "[Kel  |Kel  ]");
+    fila("no placeholder", "Empresa;Nombre;5;I", "sin campos", false, "sin campos");
+    fila("table missing", "Otra;Nombre;5;I", "%Otra;Nombre%", false, "%Otra;Nombre%");
+    fila("column missing", "Empresa;Nada;5;I", "a%Empresa;Nada%b", false, "a%Empresa;Nada%b");
+    fila("no current record", "Empresa;Nombre;5;I", "%Empresa;Nombre%", true, "%Empresa;Nombre%");
+    fila("width 0 removes it", "Empresa;Nombre;0;I", "a%Empresa;Nombre%b", false, "ab");
+    fila("date column holding its stored text", "Empresa;Alta;8;I", "%Empresa;Alta%", false,
+         "05/12/26");
 }
 
 void TstRenderizado::replacesPlaceholders() {
@@ -178,14 +174,6 @@ void TstRenderizado::replacesPlaceholders() {
 }
 
 void TstRenderizado::detailRepeatsPerRecordAndRewinds() {
-    EntornoPrueba env;
-    clsDatosApp& d = Ajustes(env, ",", "/");
-    const QString ruta = env.Carpeta() + "/t.dti";
-    QVERIFY(Escribe(ruta,
-                    {"(#IniCampos)", "Detalle;NumLinea;2;D", "Detalle;Peso;6;D;1",
-                     "Cabecera;Num;4;I", "(#FinCampos)", "(#IniSeccion)", "N %Cabecera;Num%",
-                     "(#FinSeccion)", "(#IniDetalle;Detalle)", "%Detalle;NumLinea%:%Detalle;Peso%",
-                     "-", "(#FinDetalle;Detalle)", "fin %Detalle;NumLinea%"}));
     Dataset datos;
     auto detalle =
         Tabla({{"NumLinea", T::Entero}, {"Peso", T::Doble}}, {{1, 1.25}, {2, 20.0}, {3, -3.05}});
@@ -193,11 +181,13 @@ void TstRenderizado::detailRepeatsPerRecordAndRewinds() {
     datos.Add(detalle, "Detalle");
     detalle->MoveNext();
     detalle->MoveNext(); // rendering starts from the first record wherever the table stands
-
-    DirectPrintHelper h;
-    QVERIFY(h.CargaRecordset(d.Conexion()));
     QString error;
-    const QString texto = h.Parse(ruta, datos, false, &error);
+    const QString texto =
+        Renderiza({"(#IniCampos)", "Detalle;NumLinea;2;D", "Detalle;Peso;6;D;1", "Cabecera;Num;4;I",
+                   "(#FinCampos)", "(#IniSeccion)", "N %Cabecera;Num%", "(#FinSeccion)",
+                   "(#IniDetalle;Detalle)", "%Detalle;NumLinea%:%Detalle;Peso%", "-",
+                   "(#FinDetalle;Detalle)", "fin %Detalle;NumLinea%"},
+                  datos, false, &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QCOMPARE(texto, QString("N A7  \r\n"
                             " 1:   1,3\r\n-\r\n"
@@ -215,64 +205,41 @@ void TstRenderizado::detailOverEmptyOrMissingTable_data() {
 
 void TstRenderizado::detailOverEmptyOrMissingTable() {
     QFETCH(bool, presente);
-    EntornoPrueba env;
-    clsDatosApp& d = Ajustes(env, ",", "/");
-    const QString ruta = env.Carpeta() + "/t.dti";
-    QVERIFY(Escribe(ruta, {"(#IniCampos)", "Detalle;N;2;D", "(#FinCampos)", "antes",
-                           "(#IniDetalle;Detalle)", "linea %Detalle;N%", "(#FinDetalle;Detalle)",
-                           "despues"}));
     Dataset datos;
     if (presente)
         datos.Add(Tabla({{"N", T::Entero}}, {}), "Detalle");
-    DirectPrintHelper h;
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    QCOMPARE(h.Parse(ruta, datos, true), QString("antes\ndespues\n"));
+    QCOMPARE(Renderiza({"(#IniCampos)", "Detalle;N;2;D", "(#FinCampos)", "antes",
+                        "(#IniDetalle;Detalle)", "linea %Detalle;N%", "(#FinDetalle;Detalle)",
+                        "despues"},
+                       datos, true),
+             QString("antes\ndespues\n"));
 }
 
 void TstRenderizado::printerAndScreenDifferOnlyInMacros() {
-    EntornoPrueba env;
-    clsDatosApp& d = Ajustes(env, ",", "/");
-    const QString ruta = env.Carpeta() + "/t.dti";
-    QVERIFY(Escribe(ruta, {"(#IniCampos)", "E;Nombre;10;C", "(#FinCampos)",
-                           "(#INIT)(#eon)%E;Nombre%(#EOFF)", "(#FCUT)"}));
+    const QStringList plantilla{"(#IniCampos)", "E;Nombre;10;C", "(#FinCampos)",
+                                "(#INIT)(#eon)%E;Nombre%(#EOFF)", "(#FCUT)"};
     Dataset datos;
     datos.Add(Tabla({{"Nombre", T::Texto}}, {{QString("Kel")}}), "E");
-    DirectPrintHelper h;
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    QCOMPARE(h.Parse(ruta, datos, false), QString("   Kel    \r\n\r\n"));
+    QCOMPARE(Renderiza(plantilla, datos, false), QString("   Kel    \r\n\r\n"));
     const QByteArray esperado("\x1b@\x1b"
                               "E\x01   Kel    \x1b"
                               "E\x00\n\x1dV\x01\n",
                               23);
-    QCOMPARE(PaginaCodigos::ABytes(h.Parse(ruta, datos, true)), esperado);
+    QCOMPARE(PaginaCodigos::ABytes(Renderiza(plantilla, datos, true)), esperado);
 }
 
-void TstRenderizado::dataValueHoldingMacroIsExpanded() {
-    EntornoPrueba env;
-    clsDatosApp& d = Ajustes(env, ",", "/");
-    const QString ruta = env.Carpeta() + "/t.dti";
-    QVERIFY(Escribe(ruta, {"(#IniCampos)", "E;Nombre;12;I", "(#FinCampos)", "%E;Nombre%|"}));
+// A data value holding a macro is expanded like template text; the printer bytes go through
+// the ticket code page (IBM850: n with tilde is A4, the euro sign is missing and prints "?"); a
+// placeholder without a field stays as written.
+void TstRenderizado::dataValuesThroughMacrosAndCodePage() {
     Dataset datos;
-    datos.Add(Tabla({{"Nombre", T::Texto}}, {{QString("a(#LF)b")}}), "E");
-    DirectPrintHelper h;
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    QCOMPARE(h.Parse(ruta, datos, true), QString("a\nb     |\n"));
+    datos.Add(Tabla({{"Nombre", T::Texto}}, {{QString("Señor(#LF)€")}}), "C");
+    const QString texto = Renderiza(
+        {"(#IniCampos)", "C;Nombre;14;I", "(#FinCampos)", "%C;Nombre%|%C;Sin%"}, datos, true);
+    QCOMPARE(PaginaCodigos::ABytes(texto), QByteArray("\x53\x65\xA4\x6F\x72\n?   |%C;Sin%\n"));
 }
 
-void TstRenderizado::printerBytesThroughCodePage() {
-    EntornoPrueba env;
-    clsDatosApp& d = Ajustes(env, ",", "/");
-    const QString ruta = env.Carpeta() + "/t.dti";
-    QVERIFY(Escribe(ruta, {"(#IniCampos)", "C;Nombre;6;I", "(#FinCampos)", "%C;Nombre%"}));
-    Dataset datos;
-    datos.Add(Tabla({{"Nombre", T::Texto}}, {{QString("Señor€")}}), "C");
-    DirectPrintHelper h;
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    QCOMPARE(PaginaCodigos::ABytes(h.Parse(ruta, datos, true)),
-             QByteArray("\x53\x65\xA4\x6F\x72?\n"));
-}
-
-void TstRenderizado::missingTemplateRendersEmpty() {
+void TstRenderizado::missingOrMalformedTemplate() {
     EntornoPrueba env;
     clsDatosApp& d = Ajustes(env, ",", "/");
     DirectPrintHelper h;
@@ -281,17 +248,9 @@ void TstRenderizado::missingTemplateRendersEmpty() {
     QString error;
     QCOMPARE(h.Parse(env.Carpeta() + "/nada.dti", datos, true, &error), QString());
     QVERIFY(error.isEmpty());
-}
 
-void TstRenderizado::malformedTemplateReachesCaller() {
-    EntornoPrueba env;
-    clsDatosApp& d = Ajustes(env, ",", "/");
     const QString ruta = env.Carpeta() + "/t.dti";
     QVERIFY(Escribe(ruta, {"texto", "(#IniCampos)", "E;Nombre;x;I"}));
-    DirectPrintHelper h;
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    Dataset datos;
-    QString error;
     QCOMPARE(h.Parse(ruta, datos, false, &error), QString());
     QVERIFY2(error.startsWith(ruta + ", línea 3:"), qPrintable(error));
 }
@@ -317,21 +276,16 @@ void TstRenderizado::templateIsCachedBySettings() {
 // replaces its entry and moves to the end, a missing key gives no table.
 void TstRenderizado::dataSetKeysWithoutCase() {
     Dataset datos;
-    auto a = Tabla({{"N", T::Entero}}, {{1}});
     auto b = Tabla({{"N", T::Entero}}, {{2}});
     auto c = Tabla({{"N", T::Entero}}, {{3}});
-    datos.Add(a, "Empresa");
+    datos.Add(Tabla({{"N", T::Entero}}, {{1}}), "Empresa");
     datos.Add(b, "Detalle");
-    QCOMPARE(datos.Item("DETALLE"), b.get());
     QCOMPARE(datos.Add(c, "empresa"), c.get());
     QCOMPARE(datos.Count(), 2);
     QCOMPARE(datos.Item(0), b.get());
-    QCOMPARE(datos.Item(1), c.get());
-    QCOMPARE(datos.Item("Empresa")->Valor("n").toInt(), 3);
+    QCOMPARE(datos.Item("EMPRESA")->Valor("n").toInt(), 3);
     QVERIFY(!datos.Item("Cabecera"));
-    QVERIFY(!datos.Item(2));
     datos.Remove("detalle");
-    QCOMPARE(datos.Count(), 1);
     QVERIFY(!datos.Item("Detalle"));
 }
 
