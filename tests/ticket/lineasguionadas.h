@@ -17,13 +17,10 @@ struct GuionLineas {
     int ctsDesdeLectura = 1;
     // Status reads fail from this read on; -1: never.
     int fallaDesdeLectura = -1;
-    bool dtrFalla = false;
 
     int lecturas = 0;
     // "S" a status read, "DTR0"/"DTR1" a DTR change, "W<ms>" a wait.
     QStringList sucesos;
-
-    int Cuenta(const QString& suceso) const { return int(sucesos.count(suceso)); }
 };
 
 class LineasGuionadas : public LineasModem {
@@ -41,7 +38,7 @@ public:
     }
     bool PonDtr(bool activa) override {
         m_guion->sucesos << (activa ? QStringLiteral("DTR1") : QStringLiteral("DTR0"));
-        return !m_guion->dtrFalla;
+        return true;
     }
 
 private:
