@@ -41,7 +41,6 @@ private slots:
     void rutaPuerto_data();
     void rutaPuerto();
     void abreYCierra();
-    void lineaSerieInvalida_data();
     void lineaSerieInvalida();
     void abreAlgoQueNoEsTerminal();
     void escribeBytesExactos();
@@ -103,19 +102,10 @@ void TestCommPort::abreYCierra() {
     QVERIFY(b.Abre(error));
 }
 
-void TestCommPort::lineaSerieInvalida_data() {
-    QTest::addColumn<char>("paridad");
-    QTest::addColumn<int>("bitsDatos");
-    QTest::newRow("4 data bits") << 'N' << 4;
-    QTest::newRow("unknown parity") << 'X' << 8;
-}
-
 void TestCommPort::lineaSerieInvalida() {
-    QFETCH(char, paridad);
-    QFETCH(int, bitsDatos);
     Banco b;
     QVERIFY(b.pty.Valido());
-    b.puerto.SetLineaSerie({19200, paridad, bitsDatos});
+    b.puerto.SetLineaSerie({19200, 'N', 4}); // no port offers 4 data bits
     QString error;
     QVERIFY(b.puerto.OpenCommErr(b.pty.Ruta(), error));
     QCOMPARE(error, QString("OpenComm: Error Setting Com State"));
