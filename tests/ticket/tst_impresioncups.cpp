@@ -60,55 +60,33 @@ public:
         QObject::connect(m_aviso.get(), &QSocketNotifier::activated, [this] { Acepta(); });
     }
     ~Receptor() {
-        m_conexiones.clear();
         m_aviso.reset();
-        if (m_fd >= 0)
-            ::close(m_fd);
+        ::close(m_fd);
     }
     quint16 Puerto() const { return m_puerto; }
     // The data of every finished connection, in order.
     const QList<QByteArray>& Recibidos() const { return m_recibidos; }
 
 private:
-    struct Conexion {
-        int fd = -1;
-        QByteArray datos;
-        std::unique_ptr<QSocketNotifier> aviso;
-        ~Conexion() {
-            aviso.reset();
-            if (fd >= 0)
-                ::close(fd);
-        }
-    };
+    // Reads each connection to its end (the print server sends, then waits for our close).
     void Acepta() {
         int c;
-        while ((c = ::accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0) {
-            auto con = std::make_shared<Conexion>();
-            con->fd = c;
-            con->aviso = std::make_unique<QSocketNotifier>(c, QSocketNotifier::Read);
-            Conexion* p = con.get();
-            QObject::connect(p->aviso.get(), &QSocketNotifier::activated, [this, p] { Lee(p); });
-            m_conexiones.append(con);
+        while ((c = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC)) >= 0) {
+            const timeval espera{20, 0};
+            ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &espera, sizeof espera);
+            QByteArray datos;
+            char trozo[8192];
+            ssize_t n;
+            while ((n = ::read(c, trozo, sizeof trozo)) > 0)
+                datos.append(trozo, n);
+            ::close(c);
+            m_recibidos.append(datos);
         }
-    }
-    void Lee(Conexion* con) {
-        char trozo[8192];
-        ssize_t n;
-        while ((n = ::read(con->fd, trozo, sizeof trozo)) > 0)
-            con->datos.append(trozo, n);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
-            return;
-        // The sender is done: keep its bytes and close our side, which it waits for.
-        con->aviso->setEnabled(false);
-        ::close(con->fd);
-        con->fd = -1;
-        m_recibidos.append(con->datos);
     }
 
     int m_fd = -1;
     quint16 m_puerto = 0;
     std::unique_ptr<QSocketNotifier> m_aviso;
-    QList<std::shared_ptr<Conexion>> m_conexiones;
     QList<QByteArray> m_recibidos;
 };
 
@@ -121,15 +99,15 @@ public:
     QString Carpeta() const { return m_dir.path(); }
 
     bool Arranca(QString& motivo) {
+        const auto falla = [&](const QString& texto) {
+            motivo = texto;
+            return false;
+        };
         const QString cupsd = Sbin("cupsd");
-        if (cupsd.isEmpty()) {
-            motivo = "cupsd is not installed";
-            return false;
-        }
-        if (!m_dir.isValid()) {
-            motivo = "no temporary folder for cupsd";
-            return false;
-        }
+        if (cupsd.isEmpty())
+            return falla("cupsd is not installed");
+        if (!m_dir.isValid())
+            return falla("no temporary folder for cupsd");
         // The backends run as the server's user, who must reach the spool.
         ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
         const QDir base(m_dir.path());
@@ -146,59 +124,42 @@ public:
         } else if (const group* g = ::getgrgid(::getegid())) {
             usuario = QStringLiteral("SystemGroup %1\n").arg(QString::fromLocal8Bit(g->gr_name));
         }
-        const QString archivos = QStringList{"ServerRoot %1/root",
-                                             "RequestRoot %1/spool",
-                                             "CacheDir %1/cache",
-                                             "StateDir %1/state",
-                                             "TempDir %1/tmp",
-                                             "AccessLog %1/log/access_log",
-                                             "ErrorLog %1/log/error_log",
-                                             "PageLog %1/log/page_log",
-                                             "FileDevice No\n"}
-                                     .join('\n')
-                                     .arg(m_dir.path()) +
-                                 usuario;
+        const QString archivos =
+            QStringLiteral("ServerRoot %1/root\nRequestRoot %1/spool\nCacheDir %1/cache\n"
+                           "StateDir %1/state\nTempDir %1/tmp\nAccessLog %1/log/access_log\n"
+                           "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\nFileDevice No\n")
+                .arg(m_dir.path()) +
+            usuario;
         const QString conf =
-            QStringList{"Listen %1",
-                        "LogLevel info",
-                        "Browsing No",
-                        "WebInterface No",
-                        "DefaultAuthType None",
-                        "JobRetryLimit 0",
-                        "<Location />\n  Order allow,deny\n  Allow all\n</Location>",
-                        "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n"
-                        "</Policy>\n"}
-                .join('\n')
+            QStringLiteral("Listen %1\nLogLevel info\nBrowsing No\nWebInterface No\n"
+                           "DefaultAuthType None\nJobRetryLimit 0\n"
+                           "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                           "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n"
+                           "</Policy>\n")
                 .arg(Socket());
         if (!Escribe(base.filePath("root/cups-files.conf"), archivos) ||
-            !Escribe(base.filePath("root/cupsd.conf"), conf)) {
-            motivo = "cannot write the cupsd configuration";
-            return false;
-        }
+            !Escribe(base.filePath("root/cupsd.conf"), conf))
+            return falla("cannot write the cupsd configuration");
 
         m_proceso.setProcessChannelMode(QProcess::MergedChannels);
         // cupsd ends with the test, however the test ends.
         m_proceso.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         m_proceso.start(cupsd, {"-f", "-c", base.filePath("root/cupsd.conf"), "-s",
                                 base.filePath("root/cups-files.conf")});
-        if (!m_proceso.waitForStarted(5000)) {
-            motivo = "cupsd could not be started: " + m_proceso.errorString();
-            return false;
-        }
+        if (!m_proceso.waitForStarted(5000))
+            return falla("cupsd could not be started: " + m_proceso.errorString());
         QElapsedTimer reloj;
         reloj.start();
         while (reloj.elapsed() < 10000) {
-            if (m_proceso.state() != QProcess::Running) {
-                motivo = "cupsd stopped at once: " + QString::fromLocal8Bit(m_proceso.readAll());
-                return false;
-            }
+            if (m_proceso.state() != QProcess::Running)
+                return falla("cupsd stopped at once: " +
+                             QString::fromLocal8Bit(m_proceso.readAll()));
             if (Responde())
                 return true;
             m_proceso.waitForFinished(100);
         }
-        motivo = "cupsd did not answer within 10 s";
         Para();
-        return false;
+        return falla("cupsd did not answer within 10 s");
     }
 
     void Para() {
