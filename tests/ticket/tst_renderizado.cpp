@@ -1,5 +1,9 @@
 // Rendering a ticket: value formatting, placeholder replacement, detail sections over the data
-// set, and the final macro expansion for the printer or the screen.
+// set, and the final macro expansion for the printer or the screen. The example template of
+// templates/ rendered with a sample delivery note gives exactly the checked-in screen text and
+// printer bytes of tests/ticket/golden; after a deliberate change of the template or of the
+// renderer, run this test once with PESIX_ACTUALIZA_GOLDEN=1 to rewrite them, then review their
+// difference.
 #include "app/clsdatosapp.h"
 #include "app/kelregistry.h"
 #include "db/dataset.h"
@@ -59,6 +63,69 @@ QString Renderiza(const QStringList& lineas, const Dataset& datos, bool impresor
     return h.Parse(ruta, datos, impresora, error);
 }
 
+// The print data set of a delivery note with three weighings.
+Dataset NotaDeEjemplo() {
+    const QDate fecha(2026, 12, 5);
+    const QString num = "A-000042";
+    Dataset datos;
+    datos.Add(Tabla({{"Nombre", T::Texto},
+                     {"NIF", T::Texto},
+                     {"Linea1", T::Texto},
+                     {"Linea2", T::Texto},
+                     {"Linea3", T::Texto}},
+                    {{QString("Frutas Martínez S.L."), QString("B12345678"),
+                      QString("Camí del Mercat, 14"), QString("46520 Sagunt (València)"),
+                      QString("Tel. 962 000 000")}}),
+              "Empresa");
+    datos.Add(Tabla({{"NumAlbaran", T::Texto},
+                     {"Fecha", T::Fecha},
+                     {"NumLinea", T::Entero},
+                     {"CodProducto", T::Texto},
+                     {"NomProducto", T::Texto},
+                     {"CodTara", T::Entero},
+                     {"PesoBruto", T::Doble},
+                     {"PesoTara", T::Doble},
+                     {"PesoNeto", T::Doble},
+                     {"Precio", T::Doble},
+                     {"PesoImporte", T::Doble},
+                     {"HoraPesada", T::Texto}},
+                    {{num, fecha, 1, QString("NAR01"), QString("Naranja navelina"), 3, 512.5, 12.25,
+                      500.25, 0.45, 225.1125, QString("08:15:30-05/12/2026")},
+                     {num, fecha, 2, QString("LIM-EXTRA-0001"),
+                      QString("Limón fino de primera categoría, calibre 3 a 4"), 12, 1034.0, 34.0,
+                      1000.0, 0.605, 605.0, QString("08:21:02-05/12/2026")},
+                     {num, fecha, 3, QString("MAND"), QString("Mandarina clemenules"),
+                      QVariant(QMetaType::fromType<int>()), 77.777, 0.0, 77.777, 1.2, 93.3324,
+                      QString("08:40:59-05/12/2026")}}),
+              "Detalle");
+    datos.Add(
+        Tabla({{"NumAlbaran", T::Texto},
+               {"Fecha", T::Fecha},
+               {"NomOperario", T::Texto},
+               {"CodCliente", T::Texto},
+               {"NomCliente", T::Texto},
+               {"Direccion1", T::Texto},
+               {"Direccion2", T::Texto},
+               {"FechaModificacion", T::FechaHora},
+               {"FechaImpresion", T::FechaHora},
+               {"Impreso", T::Booleano},
+               {"TotalBruto", T::Doble},
+               {"TotalTara", T::Doble},
+               {"TotalNeto", T::Doble},
+               {"TotalPrecio", T::Doble}},
+              {{num, fecha, QString("Pere Soler"), QString("C0107"),
+                QString("Cooperativa Agrícola Sant Isidre"), QString("Carrer Major, 3"),
+                QString("46500 Sagunt"), QDateTime(fecha, QTime(8, 41)),
+                QDateTime(fecha, QTime(8, 45, 12)), false, 1624.277, 46.25, 1578.027, 923.4449}}),
+        "Cabecera");
+    return datos;
+}
+
+QByteArray Lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 DocumentoCampo Campo(const QString& definicion) {
     DocumentoCampo c;
     QString error;
@@ -84,6 +151,8 @@ private slots:
     void missingOrMalformedTemplate();
     void templateIsCachedBySettings();
     void dataSetKeysWithoutCase();
+    void rendersExampleTemplate_data();
+    void rendersExampleTemplate();
 };
 
 void TstRenderizado::formatsValues_data() {
@@ -287,6 +356,37 @@ void TstRenderizado::dataSetKeysWithoutCase() {
     QVERIFY(!datos.Item("Cabecera"));
     datos.Remove("detalle");
     QVERIFY(!datos.Item("Detalle"));
+}
+
+void TstRenderizado::rendersExampleTemplate_data() {
+    QTest::addColumn<bool>("impresora");
+    QTest::addColumn<QString>("golden");
+    QTest::newRow("screen") << false << "/tests/ticket/golden/ejemplo-80mm.pantalla.txt";
+    QTest::newRow("printer") << true << "/tests/ticket/golden/ejemplo-80mm.impresora.bin";
+}
+
+void TstRenderizado::rendersExampleTemplate() {
+    QFETCH(bool, impresora);
+    QFETCH(QString, golden);
+    const QString fuente = qEnvironmentVariable("PESIX_SOURCE_DIR");
+    EntornoPrueba env;
+    clsDatosApp& d = Ajustes(env, ",", "/");
+    QCOMPARE(d.PaginaCodigosTiquet(), QString("IBM850"));
+    DirectPrintHelper h;
+    QVERIFY(h.CargaRecordset(d.Conexion()));
+    Dataset datos = NotaDeEjemplo();
+    QString error;
+    const QString texto = h.Parse(fuente + "/templates/ejemplo-80mm.dti", datos, impresora, &error);
+    QVERIFY2(!texto.isEmpty() && error.isEmpty(), qPrintable(error));
+    const QByteArray bytes = impresora ? PaginaCodigos::ABytes(texto) : texto.toUtf8();
+
+    if (qEnvironmentVariableIntValue("PESIX_ACTUALIZA_GOLDEN") == 1) {
+        QFile f(fuente + golden);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        QSKIP("golden file rewritten; review it and run again without PESIX_ACTUALIZA_GOLDEN");
+    }
+    QCOMPARE(bytes, Lee(fuente + golden));
+    QCOMPARE(datos.Item("Detalle")->Valor("NumLinea").toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TstRenderizado)
