@@ -45,20 +45,14 @@ private:
     std::shared_ptr<GuionLineas> m_guion;
 };
 
-// Every port opened while it lives gets the scripted lines; the serial lines come back after.
-class UsaLineasGuionadas {
-public:
-    explicit UsaLineasGuionadas(std::shared_ptr<GuionLineas> guion) {
-        CommPort::UsaFabricaLineas(
-            [guion](int) { return std::make_unique<LineasGuionadas>(guion); });
-    }
-    ~UsaLineasGuionadas() { CommPort::UsaFabricaLineas({}); }
-};
-
 // A serial printer for a test: a real pseudo-terminal carries the bytes and, while this lives,
-// every port opened gets the scripted lines.
+// every port opened gets the scripted lines (the serial lines come back after).
 struct ImpresoraGuionada {
+    ImpresoraGuionada() {
+        CommPort::UsaFabricaLineas(
+            [g = guion](int) { return std::make_unique<LineasGuionadas>(g); });
+    }
+    ~ImpresoraGuionada() { CommPort::UsaFabricaLineas({}); }
     PseudoTerminal pty;
     std::shared_ptr<GuionLineas> guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas{guion};
 };
