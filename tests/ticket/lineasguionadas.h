@@ -17,13 +17,10 @@ struct GuionLineas {
     int ctsDesdeLectura = 1;
     // Status reads fail from this read on; -1: never.
     int fallaDesdeLectura = -1;
-    bool dtrFalla = false;
 
     int lecturas = 0;
     // "S" a status read, "DTR0"/"DTR1" a DTR change, "W<ms>" a wait.
     QStringList sucesos;
-
-    int Cuenta(const QString& suceso) const { return int(sucesos.count(suceso)); }
 };
 
 class LineasGuionadas : public LineasModem {
@@ -41,27 +38,21 @@ public:
     }
     bool PonDtr(bool activa) override {
         m_guion->sucesos << (activa ? QStringLiteral("DTR1") : QStringLiteral("DTR0"));
-        return !m_guion->dtrFalla;
+        return true;
     }
 
 private:
     std::shared_ptr<GuionLineas> m_guion;
 };
 
-// Every port opened while it lives gets the scripted lines; the serial lines come back after.
-class UsaLineasGuionadas {
-public:
-    explicit UsaLineasGuionadas(std::shared_ptr<GuionLineas> guion) {
-        CommPort::UsaFabricaLineas(
-            [guion](int) { return std::make_unique<LineasGuionadas>(guion); });
-    }
-    ~UsaLineasGuionadas() { CommPort::UsaFabricaLineas({}); }
-};
-
 // A serial printer for a test: a real pseudo-terminal carries the bytes and, while this lives,
-// every port opened gets the scripted lines.
+// every port opened gets the scripted lines (the serial lines come back after).
 struct ImpresoraGuionada {
+    ImpresoraGuionada() {
+        CommPort::UsaFabricaLineas(
+            [g = guion](int) { return std::make_unique<LineasGuionadas>(g); });
+    }
+    ~ImpresoraGuionada() { CommPort::UsaFabricaLineas({}); }
     PseudoTerminal pty;
     std::shared_ptr<GuionLineas> guion = std::make_shared<GuionLineas>();
-    UsaLineasGuionadas lineas{guion};
 };

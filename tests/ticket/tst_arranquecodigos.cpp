@@ -1,6 +1,5 @@
 // Start-up loads the printer control codes: the program, started on a new database, fills the
 // empty CodigosDeControl table with the default codes before showing its window.
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -16,13 +15,11 @@ QStringList Macros(const QString& baseDatos) {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "lectura");
         db.setDatabaseName(baseDatos);
         db.setConnectOptions("QSQLITE_OPEN_READONLY");
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec("SELECT Macro FROM CodigosDeControl ORDER BY rowid"))
-                while (q.next())
-                    macros << q.value(0).toString();
-            db.close();
-        }
+        db.open();
+        QSqlQuery q(db);
+        if (q.exec("SELECT Macro FROM CodigosDeControl ORDER BY rowid"))
+            while (q.next())
+                macros << q.value(0).toString();
     }
     QSqlDatabase::removeDatabase("lectura");
     return macros;
@@ -39,7 +36,7 @@ private slots:
 void TstArranqueCodigos::startUpSeedsControlCodes() {
     const QString programa = qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix";
     QVERIFY2(QFileInfo(programa).isExecutable(),
-             qPrintable("build the program first (target pesix): " + programa));
+             qPrintable("build the program first: " + programa));
     QTemporaryDir dir;
     const QString baseDatos = dir.filePath("pesix.db");
     QProcess proceso;
@@ -58,11 +55,8 @@ void TstArranqueCodigos::startUpSeedsControlCodes() {
             macros = Macros(baseDatos);
     }
     const bool seguia = proceso.state() == QProcess::Running;
-    proceso.terminate();
-    if (!proceso.waitForFinished(5000)) {
-        proceso.kill();
-        proceso.waitForFinished(5000);
-    }
+    proceso.kill();
+    proceso.waitForFinished(5000);
     QVERIFY2(seguia, proceso.readAllStandardError().constData());
     QCOMPARE(macros, (QStringList{"(#CBLACK)", "(#CDRAWER)", "(#CHARTABLE)", "(#CRED)", "(#DSOFF)",
                                   "(#DSON)", "(#EOFF)", "(#EON)", "(#FCUT)", "(#FFEED)", "(#FONT)",
