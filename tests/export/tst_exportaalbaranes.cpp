@@ -154,16 +154,22 @@ private slots:
         QCOMPARE(exporta.Filas(), filas.size());
     }
 
-    // A note whose date carries a time still belongs to its day.
-    void fechaConHora() {
+    // A note whose date carries a time still belongs to its day; the last day a date can
+    // have is a day like any other.
+    void fechasLimite() {
         Mundo m;
         QSqlQuery q(m.datos->Conexion());
         QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras VALUES ('7', '2026-03-31 10:00:00', 'Ana',"
-                       " 'C1', 'X', NULL, NULL, '2026-03-31 10:00:00', 0)"));
+                       " 'C1', 'X', NULL, NULL, '2026-03-31 10:00:00', 0),"
+                       " ('8', '9999-12-31', 'Ana', 'C1', 'X', NULL, NULL,"
+                       " '2026-03-31 10:00:00', 0)"));
         ExportaAlbaranes exporta(m.datos->Conexion());
         QCOMPARE(exporta.Exporta(QDate(2026, 3, 31), QDate(2026, 3, 31), m.Ruta("h.xml")),
                  Resultado::Escrito);
         QCOMPARE(Filas(Lee(m.Ruta("h.xml"))), QStringList{"7/"});
+        QCOMPARE(exporta.Exporta(QDate(2026, 1, 1), QDate(9999, 12, 31), m.Ruta("h.xml")),
+                 Resultado::Escrito);
+        QCOMPARE(Filas(Lee(m.Ruta("h.xml"))), (QStringList{"7/", "8/"}));
         QCOMPARE(exporta.Exporta(QDate(2026, 4, 1), QDate(2026, 4, 30), m.Ruta("h.xml")),
                  Resultado::Escrito);
         QVERIFY(Iguales(Lee(m.Ruta("h.xml")), Golden("vacio.xml")));
