@@ -7,6 +7,7 @@
 // the list separator, a double quote, and "<" with "&"; some addresses and an operator are null;
 // product names hold characters inside and outside Windows-1252 and a "]]>".
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -15,6 +16,16 @@
 #include <QtDebug>
 
 namespace albaranesprueba {
+
+inline QByteArray Lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll()
+                                       : QByteArray("<missing " + ruta.toUtf8() + ">");
+}
+
+inline QByteArray Golden(const QString& nombre) {
+    return Lee(qEnvironmentVariable("PESIX_SOURCE_DIR") + "/tests/export/golden/" + nombre);
+}
 
 inline bool Inserta(QSqlDatabase db, const QString& tabla, int columnas,
                     const QList<QVariantList>& filas) {
