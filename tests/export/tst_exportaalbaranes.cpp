@@ -2,7 +2,6 @@
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "export/albaranesprueba.h"
-#include "export/codificacionexportacion.h"
 #include "export/exportaalbaranes.h"
 #include "support/entornoprueba.h"
 
@@ -10,7 +9,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QSqlQuery>
-#include <QStringDecoder>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <csignal>
@@ -89,32 +87,6 @@ private slots:
         QCOMPARE(exporta.Filas(), golden.startsWith("vacio") ? 0 : 7);
     }
 
-    // Which notes and lines a range takes, read back from the XML.
-    void rango_data() {
-        QTest::addColumn<QDate>("desde");
-        QTest::addColumn<QDate>("hasta");
-        QTest::addColumn<QStringList>("filas");
-        QTest::newRow("one day, the first")
-            << QDate(2026, 3, 1) << QDate(2026, 3, 1) << QStringList{"1/"};
-        QTest::newRow("one day, the last")
-            << QDate(2026, 3, 31) << QDate(2026, 3, 31) << QStringList{"4/1"};
-        QTest::newRow("February's last day")
-            << QDate(2026, 2, 28) << QDate(2026, 2, 28) << QStringList{"1/1"};
-        QTest::newRow("April's first, swapped")
-            << QDate(2026, 4, 1) << QDate(2026, 3, 31) << QStringList{"4/1", "2/1", "2/2"};
-    }
-    void rango() {
-        QFETCH(QDate, desde);
-        QFETCH(QDate, hasta);
-        QFETCH(QStringList, filas);
-        Mundo m;
-        QVERIFY(m.ConAlbaranes());
-        ExportaAlbaranes exporta(m.datos->Conexion());
-        QCOMPARE(exporta.Exporta(desde, hasta, m.Ruta("r.xml")), Resultado::Escrito);
-        QCOMPARE(Filas(Lee(m.Ruta("r.xml"))), filas);
-        QCOMPARE(exporta.Filas(), filas.size());
-    }
-
     // A note whose date carries a time still belongs to its day; the last day a date can
     // have is a day like any other.
     void fechasLimite() {
@@ -153,14 +125,6 @@ private slots:
                                  archivo.isEmpty() ? QString() : m.Ruta(archivo)),
                  Resultado::ExtensionDesconocida);
         QCOMPARE(QDir(m.env.Carpeta()).entryList(QDir::Files), antes);
-    }
-
-    void fechaNoValida() {
-        Mundo m;
-        ExportaAlbaranes exporta(m.datos->Conexion());
-        QCOMPARE(exporta.Exporta(QDate(), QDate(2026, 3, 31), m.Ruta("f.csv")),
-                 Resultado::FechaNoValida);
-        QVERIFY(!QFile::exists(m.Ruta("f.csv")));
     }
 
     // A write that fails half-way (the file-size limit of the process) leaves the older file
@@ -268,22 +232,6 @@ private slots:
                 elementos << r.readElementText();
         QVERIFY(!r.hasError());
         QCOMPARE(campos, elementos);
-    }
-
-    void utf8APeticion() {
-        Mundo m;
-        QVERIFY(m.ConAlbaranes());
-        ExportaAlbaranes exporta(m.datos->Conexion());
-        exporta.SetCodificacion(CodificacionExportacion::Tipo::Utf8);
-        QCOMPARE(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31), m.Ruta("u.csv")),
-                 Resultado::Escrito);
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        const QString real = utf8(Lee(m.Ruta("u.csv")));
-        QVERIFY(!utf8.hasError());
-        QString esperado = CodificacionExportacion::Decodifica(
-            Golden("marzo.csv"), CodificacionExportacion::Tipo::Windows1252);
-        esperado.replace("Pimiento ?ód?", "Pimiento Łódź");
-        QCOMPARE(real, esperado);
     }
 };
 

@@ -20,6 +20,23 @@ struct Salida {
     QByteArray salida;
 };
 
+Salida Corre(const QString& programa, const QStringList& argumentos,
+             const QProcessEnvironment& e = QProcessEnvironment::systemEnvironment()) {
+    QProcess p;
+    p.setProcessEnvironment(e);
+    p.start(programa, argumentos);
+    Salida s;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return s;
+    }
+    s.codigo = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    s.errores = p.readAllStandardError();
+    s.salida = p.readAllStandardOutput();
+    return s;
+}
+
 // A test's settings (list separator ";", decimal ",") and database with the fixed notes, made
 // by the program's own database code; then released so that only the child process uses them.
 struct Mundo {
@@ -33,45 +50,22 @@ struct Mundo {
     }
     QString Ruta(const QString& nombre) const { return env.Carpeta() + "/" + nombre; }
 
-    // Runs pesix with --database and --settings of this test, Spanish locale, no display.
-    Salida Pesix(const QStringList& argumentos, bool conOpciones = true) const {
-        QProcess p;
+    // Runs pesix with --database and --settings of this test (which later options override),
+    // Spanish locale, no display.
+    Salida Pesix(const QStringList& argumentos) const {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert("LC_ALL", "es_ES.UTF-8");
         e.insert("LANG", "es_ES.UTF-8");
-        e.remove("QT_QPA_PLATFORM");
-        e.remove("DISPLAY");
-        e.remove("WAYLAND_DISPLAY");
-        p.setProcessEnvironment(e);
-        QStringList args = argumentos;
-        if (conOpciones)
-            args << "--database" << env.ArchivoBaseDatos() << "--settings=" + env.ArchivoAjustes();
-        p.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix", args);
-        Salida s;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return s;
-        }
-        s.codigo = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        s.errores = p.readAllStandardError();
-        s.salida = p.readAllStandardOutput();
-        return s;
+        for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            e.remove(v);
+        return Corre(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
+                     QStringList{"--database", env.ArchivoBaseDatos(),
+                                 "--settings=" + env.ArchivoAjustes()} +
+                         argumentos,
+                     e);
     }
     bool creada = false;
 };
-
-Salida Python(const QString& programa, const QStringList& args) {
-    QProcess p;
-    p.start("python3", QStringList{"-c", programa} + args);
-    Salida s;
-    if (!p.waitForFinished(60000))
-        return s;
-    s.codigo = p.exitCode();
-    s.salida = p.readAllStandardOutput();
-    s.errores = p.readAllStandardError();
-    return s;
-}
 } // namespace
 
 class tst_ExportacionOrdenes : public QObject {
@@ -128,8 +122,8 @@ print(json.dumps(filas, ensure_ascii=False))
 vacio = ET.parse(sys.argv[4]).getroot()
 print(vacio.tag, len(vacio))
 )";
-        const Salida s =
-            Python(programa, {m.Ruta("m.csv"), m.Ruta("m.txt"), m.Ruta("m.xml"), m.Ruta("v.xml")});
+        const Salida s = Corre("python3", {"-c", programa, m.Ruta("m.csv"), m.Ruta("m.txt"),
+                                           m.Ruta("m.xml"), m.Ruta("v.xml")});
         QVERIFY2(s.codigo == 0, s.errores.constData());
         const QStringList lineas = QString::fromUtf8(s.salida).split('\n');
         QCOMPARE(lineas.size(), 5);
@@ -149,25 +143,25 @@ print(vacio.tag, len(vacio))
         QTest::addColumn<QStringList>("argumentos");
         QTest::addColumn<int>("codigo");
         QTest::addColumn<QString>("mensaje");
+        const auto fila = [](const char* nombre, QStringList argumentos, int codigo,
+                             const char* mensaje) {
+            QTest::newRow(nombre) << QStringList{"--export"} + argumentos << codigo
+                                  << QString(mensaje);
+        };
         const QString d1 = "2026-03-01", d2 = "2026-03-31";
-        QTest::newRow("no such day")
-            << QStringList{"--export", "2026-02-30", d2, "@/a.csv"} << 2 << "not a date";
-        QTest::newRow("slashes") << QStringList{"--export", d1, "2026/03/31", "@/a.csv"} << 2
-                                 << "not a date";
-        QTest::newRow("unknown extension")
-            << QStringList{"--export", d1, d2, "@/a.pdf"} << 2 << ".txt, .csv or .xml";
-        QTest::newRow("missing file") << QStringList{"--export", d1, d2} << 2 << "usage";
-        QTest::newRow("unknown option")
-            << QStringList{"--export", d1, d2, "@/a.csv", "--format=csv"} << 2 << "unknown option";
-        QTest::newRow("unknown encoding")
-            << QStringList{"--export", d1, d2, "@/a.csv", "--encoding", "ebcdic"} << 2
-            << "unknown encoding";
-        QTest::newRow("missing folder")
-            << QStringList{"--export", d1, d2, "@/no/such/folder/a.csv"} << 4 << "cannot write";
-        QTest::newRow("missing folder, xml")
-            << QStringList{"--export", d1, d2, "@/no/such/folder/a.xml"} << 4 << "cannot write";
-        QTest::newRow("a folder in the way")
-            << QStringList{"--export", d1, d2, "@/carpeta.txt"} << 4 << "cannot write";
+        fila("no such day", {"2026-02-30", d2, "@/a.csv"}, 2, "not a date");
+        fila("slashes", {d1, "2026/03/31", "@/a.csv"}, 2, "not a date");
+        fila("unknown extension", {d1, d2, "@/a.pdf"}, 2, ".txt, .csv or .xml");
+        fila("missing file", {d1, d2}, 2, "usage");
+        fila("unknown option", {d1, d2, "@/a.csv", "--format=csv"}, 2, "unknown option");
+        fila("unknown encoding", {d1, d2, "@/a.csv", "--encoding", "ebcdic"}, 2,
+             "unknown encoding");
+        fila("missing folder", {d1, d2, "@/no/such/folder/a.csv"}, 4, "cannot write");
+        fila("missing folder, xml", {d1, d2, "@/no/such/folder/a.xml"}, 4, "cannot write");
+        fila("a folder in the way", {d1, d2, "@/carpeta.txt"}, 4, "cannot write");
+        // A wrong database path fails and creates nothing; a file that is no database fails too.
+        fila("missing database", {d1, d2, "@/a.csv", "--database", "@/otra.db"}, 3, "/otra.db");
+        fila("not a database", {d1, d2, "@/a.csv", "--database", "@/basura.db"}, 3, "/basura.db");
     }
     void fallos() {
         QFETCH(QStringList, argumentos);
@@ -176,6 +170,9 @@ print(vacio.tag, len(vacio))
         Mundo m;
         QVERIFY(m.creada);
         QVERIFY(QDir(m.env.Carpeta()).mkdir("carpeta.txt"));
+        QFile basura(m.Ruta("basura.db"));
+        QVERIFY(basura.open(QIODevice::WriteOnly) && basura.write(QByteArray(4096, 'x')) == 4096);
+        basura.close();
         for (QString& a : argumentos)
             a.replace("@", m.env.Carpeta());
         const QStringList antes = QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs);
@@ -186,32 +183,6 @@ print(vacio.tag, len(vacio))
                  s.errores.constData());
         QVERIFY2(s.errores.contains(mensaje.toUtf8()), s.errores.constData());
         QCOMPARE(QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs), antes);
-    }
-
-    // A wrong database path fails and creates nothing; a file that is no database fails too.
-    void baseDatos_data() {
-        QTest::addColumn<bool>("existe");
-        QTest::newRow("missing") << false;
-        QTest::newRow("not a database") << true;
-    }
-    void baseDatos() {
-        QFETCH(bool, existe);
-        Mundo m;
-        const QString ruta = m.Ruta("otra.db");
-        if (existe) {
-            QFile f(ruta);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray(4096, 'x'));
-        }
-        const Salida s = m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("a.csv"),
-                                  "--database", ruta, "--settings", m.env.ArchivoAjustes()},
-                                 false);
-        QCOMPARE(s.codigo, 3);
-        QVERIFY2(s.errores.startsWith("pesix: ") && s.errores.count('\n') == 1,
-                 s.errores.constData());
-        QVERIFY2(s.errores.contains(ruta.toUtf8()), s.errores.constData());
-        QCOMPARE(QFile::exists(ruta), existe);
-        QVERIFY(!QFile::exists(m.Ruta("a.csv")));
     }
 
     // A copy of the program already open on the same settings and database (holding the

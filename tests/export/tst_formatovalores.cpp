@@ -135,16 +135,6 @@ private slots:
                                                 C::Windows1252);
         QCOMPARE(b, QByteArray("a?b???"));
     }
-
-    void nombres() {
-        C c = C::Utf8;
-        QVERIFY(CodificacionExportacion::DeNombre("CP1252", c));
-        QCOMPARE(c, C::Windows1252);
-        QVERIFY(CodificacionExportacion::DeNombre("UTF-8", c));
-        QCOMPARE(c, C::Utf8);
-        QVERIFY(!CodificacionExportacion::DeNombre("latin1", c));
-        QCOMPARE(CodificacionExportacion::Nombre(C::Windows1252), QString("windows-1252"));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_FormatoValores)
