@@ -179,11 +179,9 @@ private slots:
         x.SetCurrentRecordset(&r);
         x.TagStart("R");
         QVERIFY(x.AddField("Nombre", false));
-        QVERIFY(x.AddDisconnectedField("Suelto", valor));
         x.TagEnd();
         QVERIFY2(x.XML().contains("<Nombre>" + enDocumento + "</Nombre>\r\n"), qPrintable(x.XML()));
         QCOMPARE(Textos(x.XML(), "Nombre"), QStringList{valor});
-        QCOMPARE(Textos(x.XML(), "Suelto"), QStringList{valor});
     }
 
     void addDisconnectedField() {

@@ -113,7 +113,6 @@ private slots:
         QTest::newRow("pdf") << "marzo.pdf";
         QTest::newRow("txt then more") << "marzo.txt.bak";
         QTest::newRow("short") << "x.tx";
-        QTest::newRow("empty") << "";
     }
     void extensionDesconocida() {
         QFETCH(QString, archivo);
@@ -121,8 +120,7 @@ private slots:
         QVERIFY(m.ConAlbaranes());
         const QStringList antes = QDir(m.env.Carpeta()).entryList(QDir::Files);
         ExportaAlbaranes exporta(m.datos->Conexion());
-        QCOMPARE(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31),
-                                 archivo.isEmpty() ? QString() : m.Ruta(archivo)),
+        QCOMPARE(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31), m.Ruta(archivo)),
                  Resultado::ExtensionDesconocida);
         QCOMPARE(QDir(m.env.Carpeta()).entryList(QDir::Files), antes);
     }
