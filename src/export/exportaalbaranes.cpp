@@ -22,10 +22,15 @@ const QString kColumnas = QStringLiteral(
     "AlbaranesDetalle.HoraPesada AS HoraPesada"
     " FROM AlbaranesCabeceras LEFT JOIN AlbaranesDetalle ON (AlbaranesCabeceras.Fecha = "
     "AlbaranesDetalle.Fecha) AND (AlbaranesCabeceras.NumAlbaran = AlbaranesDetalle.NumAlbaran)");
-// Dates are stored as "yyyy-MM-dd" text: "before the day after the last" keeps the last day
-// whole even for a value carrying a time.
+// Dates are stored as "yyyy-MM-dd" text. The range ends before the last day followed by "~",
+// which sorts after any time a value of that day may carry (" HH:mm:ss"); the day after the
+// last would not do for 9999-12-31, whose next day has a five-digit year and sorts first.
 const QString kRango =
     QStringLiteral(" WHERE AlbaranesCabeceras.Fecha >= %1 AND AlbaranesCabeceras.Fecha < %2");
+
+QString FinRango(const QDate& hasta) {
+    return BaseDatos::FechaSQL(hasta) + u'~';
+}
 const QString kOrden =
     QStringLiteral(" ORDER BY AlbaranesCabeceras.Fecha, AlbaranesCabeceras.NumAlbaran, "
                    "AlbaranesDetalle.NumLinea");
@@ -63,9 +68,7 @@ QString ExportaAlbaranes::Consulta() {
 
 QString ExportaAlbaranes::ConsultaLiteral(const QDate& desde, const QDate& hasta) {
     return kColumnas +
-           kRango.arg("'" + BaseDatos::FechaSQL(desde) + "'",
-                      "'" + BaseDatos::FechaSQL(hasta.addDays(1)) + "'") +
-           kOrden;
+           kRango.arg("'" + BaseDatos::FechaSQL(desde) + "'", "'" + FinRango(hasta) + "'") + kOrden;
 }
 
 ExportaAlbaranes::Resultado ExportaAlbaranes::Falla(Resultado r, const QString& error) {
@@ -86,8 +89,7 @@ ExportaAlbaranes::Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta,
     if (desde > hasta)
         std::swap(desde, hasta);
 
-    RecordsetConsulta registros(
-        m_db, Consulta(), {BaseDatos::FechaSQL(desde), BaseDatos::FechaSQL(hasta.addDays(1))});
+    RecordsetConsulta registros(m_db, Consulta(), {BaseDatos::FechaSQL(desde), FinRango(hasta)});
     registros.SetTablasEsquema(
         {QStringLiteral("AlbaranesCabeceras"), QStringLiteral("AlbaranesDetalle")});
     if (!registros.Abre())

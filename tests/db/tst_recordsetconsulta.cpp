@@ -104,26 +104,11 @@ private slots:
         QCOMPARE(r.TipoCampo(99), T::Nulo);
     }
 
-    void tiposDados() {
-        EntornoPrueba env;
-        clsDatosApp& d = env.DatosConBase();
-        RecordsetConsulta r(d.Conexion(), "SELECT 'x' AS a, 1 AS b");
-        r.SetTipos({T::Fecha});
-        QVERIFY(r.Abre());
-        QCOMPARE(r.TipoCampo(0), T::Fecha);
-        QCOMPARE(r.TipoCampo(1), T::Entero);
-        QCOMPARE(r.TipoAlmacenado(1), A::Entero);
-        QCOMPARE(r.Entero(1), 1);
-        QCOMPARE(r.Real(1), 1.0);
-    }
-
     void parametros_data() {
         QTest::addColumn<QVariant>("parametro");
         QTest::addColumn<QVariant>("leido");
         QTest::newRow("text") << QVariant("O'Hara") << QVariant(QString("O'Hara"));
         QTest::newRow("integer") << QVariant(42) << QVariant(qlonglong(42));
-        QTest::newRow("double") << QVariant(2.5) << QVariant(2.5);
-        QTest::newRow("bool") << QVariant(true) << QVariant(qlonglong(1));
         QTest::newRow("date") << QVariant(QDate(2026, 3, 1)) << QVariant(QString("2026-03-01"));
     }
     void parametros() {

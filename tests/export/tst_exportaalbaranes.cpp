@@ -2,7 +2,6 @@
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "export/albaranesprueba.h"
-#include "export/codificacionexportacion.h"
 #include "export/exportaalbaranes.h"
 #include "support/entornoprueba.h"
 
@@ -10,7 +9,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QSqlQuery>
-#include <QStringDecoder>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <csignal>
@@ -19,30 +17,8 @@
 using Resultado = ExportaAlbaranes::Resultado;
 
 namespace {
-QByteArray Lee(const QString& ruta) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing file " + ruta.toUtf8() + ">");
-    return f.readAll();
-}
-
-QByteArray Golden(const QString& nombre) {
-    return Lee(qEnvironmentVariable("PESIX_SOURCE_DIR") + "/tests/export/golden/" + nombre);
-}
-
-// Byte comparison that names the first differing line when it fails.
-bool Iguales(const QByteArray& real, const QByteArray& esperado) {
-    if (real == esperado)
-        return true;
-    const QList<QByteArray> a = real.split('\n'), b = esperado.split('\n');
-    for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i)
-        if (a.value(i) != b.value(i)) {
-            qWarning("line %lld differs:\n  got      %s\n  expected %s", qlonglong(i + 1),
-                     a.value(i).toHex(' ').constData(), b.value(i).toHex(' ').constData());
-            break;
-        }
-    return false;
-}
+using albaranesprueba::Golden;
+using albaranesprueba::Lee;
 
 // (NumAlbaran, NumLinea) of every <Item> of an exported XML document.
 QStringList Filas(const QByteArray& xml) {
@@ -61,13 +37,13 @@ QStringList Filas(const QByteArray& xml) {
     return filas;
 }
 
-// A test's settings (list separator ";", decimal ","), database and fixed notes.
+// A test's settings (list separator ";", decimal "," unless told), database and fixed notes.
 struct Mundo {
     EntornoPrueba env;
     clsDatosApp* datos = nullptr;
-    Mundo() {
-        kelRegistry::SaveAppString("\\Internacional", "sList", ";");
-        kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
+    explicit Mundo(const QString& lista = ";", const QString& decimal = ",") {
+        kelRegistry::SaveAppString("\\Internacional", "sList", lista);
+        kelRegistry::SaveAppString("\\Internacional", "sDecimal", decimal);
         datos = &env.DatosConBase();
     }
     bool ConAlbaranes() { return albaranesprueba::Crea(datos->Conexion()); }
@@ -85,32 +61,17 @@ private slots:
         QTest::addColumn<QDate>("hasta");
         QTest::addColumn<QString>("archivo");
         QTest::addColumn<QString>("golden");
-        const QDate d1(2026, 3, 1), d31(2026, 3, 31);
-        QTest::newRow("txt") << d1 << d31 << "marzo.txt"
-                             << "marzo.txt";
-        QTest::newRow("csv") << d1 << d31 << "marzo.csv"
-                             << "marzo.csv";
-        QTest::newRow("xml") << d1 << d31 << "marzo.xml"
-                             << "marzo.xml";
-        QTest::newRow("txt swapped dates") << d31 << d1 << "marzo.txt"
-                                           << "marzo.txt";
-        QTest::newRow("csv swapped dates") << d31 << d1 << "marzo.csv"
-                                           << "marzo.csv";
-        QTest::newRow("xml swapped dates") << d31 << d1 << "marzo.xml"
-                                           << "marzo.xml";
-        QTest::newRow("upper-case CSV") << d1 << d31 << "MARZO.CSV"
-                                        << "marzo.csv";
-        QTest::newRow("mixed-case Txt") << d1 << d31 << "marzo.Txt"
-                                        << "marzo.txt";
-        QTest::newRow("mixed-case XmL") << d1 << d31 << "marzo.XmL"
-                                        << "marzo.xml";
-        const QDate e1(2025, 1, 1), e2(2025, 12, 31);
-        QTest::newRow("empty txt") << e1 << e2 << "vacio.txt"
-                                   << "vacio.txt";
-        QTest::newRow("empty csv") << e1 << e2 << "vacio.csv"
-                                   << "vacio.csv";
-        QTest::newRow("empty xml") << e1 << e2 << "vacio.xml"
-                                   << "vacio.xml";
+        const QDate d1(2026, 3, 1), d31(2026, 3, 31), e1(2025, 1, 1), e2(2025, 12, 31);
+        for (const QString f : {"txt", "csv", "xml"}) {
+            const QString marzo = "marzo." + f, vacio = "vacio." + f;
+            QTest::addRow("%s", qPrintable(f)) << d1 << d31 << marzo << marzo;
+            QTest::addRow("%s swapped dates", qPrintable(f)) << d31 << d1 << marzo << marzo;
+            QTest::addRow("%s empty range", qPrintable(f)) << e1 << e2 << vacio << vacio;
+        }
+        QTest::newRow("upper-case CSV")
+            << d1 << d31 << QString("MARZO.CSV") << QString("marzo.csv");
+        QTest::newRow("mixed-case XmL")
+            << d1 << d31 << QString("marzo.XmL") << QString("marzo.xml");
     }
     void golden() {
         QFETCH(QDate, desde);
@@ -122,61 +83,36 @@ private slots:
         ExportaAlbaranes exporta(m.datos->Conexion());
         QCOMPARE(exporta.Exporta(desde, hasta, m.Ruta(archivo)), Resultado::Escrito);
         QVERIFY2(exporta.Error().isEmpty(), qPrintable(exporta.Error()));
-        QVERIFY(Iguales(Lee(m.Ruta(archivo)), Golden(golden)));
+        QCOMPARE(Lee(m.Ruta(archivo)), Golden(golden));
         QCOMPARE(exporta.Filas(), golden.startsWith("vacio") ? 0 : 7);
     }
 
-    // Which notes and lines a range takes, read back from the XML.
-    void rango_data() {
-        QTest::addColumn<QDate>("desde");
-        QTest::addColumn<QDate>("hasta");
-        QTest::addColumn<QStringList>("filas");
-        QTest::newRow("one day, the first")
-            << QDate(2026, 3, 1) << QDate(2026, 3, 1) << QStringList{"1/"};
-        QTest::newRow("one day, the last")
-            << QDate(2026, 3, 31) << QDate(2026, 3, 31) << QStringList{"4/1"};
-        QTest::newRow("inside both bounds") << QDate(2026, 3, 2) << QDate(2026, 3, 30)
-                                            << QStringList{"2/1", "10/1", "3/1", "3/2", "3/3"};
-        QTest::newRow("February's last day")
-            << QDate(2026, 2, 28) << QDate(2026, 2, 28) << QStringList{"1/1"};
-        QTest::newRow("April's first, swapped")
-            << QDate(2026, 4, 1) << QDate(2026, 3, 31) << QStringList{"4/1", "2/1", "2/2"};
-    }
-    void rango() {
-        QFETCH(QDate, desde);
-        QFETCH(QDate, hasta);
-        QFETCH(QStringList, filas);
-        Mundo m;
-        QVERIFY(m.ConAlbaranes());
-        ExportaAlbaranes exporta(m.datos->Conexion());
-        QCOMPARE(exporta.Exporta(desde, hasta, m.Ruta("r.xml")), Resultado::Escrito);
-        QCOMPARE(Filas(Lee(m.Ruta("r.xml"))), filas);
-        QCOMPARE(exporta.Filas(), filas.size());
-    }
-
-    // A note whose date carries a time still belongs to its day.
-    void fechaConHora() {
+    // A note whose date carries a time still belongs to its day; the last day a date can
+    // have is a day like any other.
+    void fechasLimite() {
         Mundo m;
         QSqlQuery q(m.datos->Conexion());
         QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras VALUES ('7', '2026-03-31 10:00:00', 'Ana',"
-                       " 'C1', 'X', NULL, NULL, '2026-03-31 10:00:00', 0)"));
+                       " 'C1', 'X', NULL, NULL, '2026-03-31 10:00:00', 0),"
+                       " ('8', '9999-12-31', 'Ana', 'C1', 'X', NULL, NULL,"
+                       " '2026-03-31 10:00:00', 0)"));
         ExportaAlbaranes exporta(m.datos->Conexion());
         QCOMPARE(exporta.Exporta(QDate(2026, 3, 31), QDate(2026, 3, 31), m.Ruta("h.xml")),
                  Resultado::Escrito);
         QCOMPARE(Filas(Lee(m.Ruta("h.xml"))), QStringList{"7/"});
+        QCOMPARE(exporta.Exporta(QDate(2026, 1, 1), QDate(9999, 12, 31), m.Ruta("h.xml")),
+                 Resultado::Escrito);
+        QCOMPARE(Filas(Lee(m.Ruta("h.xml"))), (QStringList{"7/", "8/"}));
         QCOMPARE(exporta.Exporta(QDate(2026, 4, 1), QDate(2026, 4, 30), m.Ruta("h.xml")),
                  Resultado::Escrito);
-        QVERIFY(Iguales(Lee(m.Ruta("h.xml")), Golden("vacio.xml")));
+        QCOMPARE(Lee(m.Ruta("h.xml")), Golden("vacio.xml"));
     }
 
     void extensionDesconocida_data() {
         QTest::addColumn<QString>("archivo");
         QTest::newRow("pdf") << "marzo.pdf";
         QTest::newRow("txt then more") << "marzo.txt.bak";
-        QTest::newRow("no extension") << "marzo";
-        QTest::newRow("three letters without dot") << "marzotxt";
         QTest::newRow("short") << "x.tx";
-        QTest::newRow("empty") << "";
     }
     void extensionDesconocida() {
         QFETCH(QString, archivo);
@@ -184,36 +120,9 @@ private slots:
         QVERIFY(m.ConAlbaranes());
         const QStringList antes = QDir(m.env.Carpeta()).entryList(QDir::Files);
         ExportaAlbaranes exporta(m.datos->Conexion());
-        QCOMPARE(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31),
-                                 archivo.isEmpty() ? QString() : m.Ruta(archivo)),
+        QCOMPARE(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31), m.Ruta(archivo)),
                  Resultado::ExtensionDesconocida);
         QCOMPARE(QDir(m.env.Carpeta()).entryList(QDir::Files), antes);
-    }
-
-    void fechaNoValida() {
-        Mundo m;
-        ExportaAlbaranes exporta(m.datos->Conexion());
-        QCOMPARE(exporta.Exporta(QDate(), QDate(2026, 3, 31), m.Ruta("f.csv")),
-                 Resultado::FechaNoValida);
-        QVERIFY(!QFile::exists(m.Ruta("f.csv")));
-    }
-
-    void archivoNoEscribible_data() {
-        QTest::addColumn<QString>("archivo");
-        QTest::newRow("missing folder, csv") << "no/such/folder/m.csv";
-        QTest::newRow("missing folder, xml") << "no/such/folder/m.xml";
-        QTest::newRow("a folder named .txt") << "carpeta.txt";
-    }
-    void archivoNoEscribible() {
-        QFETCH(QString, archivo);
-        Mundo m;
-        QVERIFY(m.ConAlbaranes());
-        QVERIFY(QDir(m.env.Carpeta()).mkdir("carpeta.txt"));
-        ExportaAlbaranes exporta(m.datos->Conexion());
-        QCOMPARE(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31), m.Ruta(archivo)),
-                 Resultado::ErrorArchivo);
-        QVERIFY(!exporta.Error().isEmpty());
-        QVERIFY(QFileInfo(m.Ruta("carpeta.txt")).isDir());
     }
 
     // A write that fails half-way (the file-size limit of the process) leaves the older file
@@ -228,18 +137,13 @@ private slots:
         QFETCH(QString, archivo);
         Mundo m;
         QSqlDatabase db = m.datos->Conexion();
-        QVERIFY(db.transaction());
         QSqlQuery q(db);
         QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras VALUES ('1', '2026-03-01', 'Ana', 'C1',"
                        " 'Cliente', NULL, NULL, '2026-03-01 08:00:00', 0)"));
-        QVERIFY(q.prepare("INSERT INTO AlbaranesDetalle VALUES ('1', '2026-03-01', ?, 'P1',"
-                          " 'Producto con un nombre largo', 1, 10.5, 0.5, 10, 1.25, 12.5,"
-                          " '08:00:00-01/03/2026')"));
-        for (int i = 1; i <= 3000; ++i) {
-            q.bindValue(0, i);
-            QVERIFY(q.exec());
-        }
-        QVERIFY(db.commit());
+        QVERIFY(q.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                       " WHERE i < 3000) INSERT INTO AlbaranesDetalle SELECT '1', '2026-03-01',"
+                       " i, 'P1', 'Producto con un nombre largo', 1, 10.5, 0.5, 10, 1.25, 12.5,"
+                       " '08:00:00-01/03/2026' FROM n"));
         const QByteArray anterior = "older export\r\n";
         {
             QFile f(m.Ruta(archivo));
@@ -268,55 +172,35 @@ private slots:
         QVERIFY(QFileInfo(m.Ruta(archivo)).size() > 64 * 1024);
     }
 
-    // Separator of ".csv" comes from the settings; ".txt" always uses TAB.
+    // The separator of ".csv" comes from the settings, ".txt" always uses TAB. A decimal
+    // separator equal to the list separator would split numbers: they are quoted then.
     void separadores_data() {
-        QTest::addColumn<QString>("sList");
-        QTest::addColumn<QString>("archivo");
-        QTest::addColumn<QByteArray>("inicio");
-        QTest::newRow("csv with ','") << ","
-                                      << "s.csv" << QByteArray("\"NumAlbaran\",\"Fecha\",");
-        QTest::newRow("csv with '|'") << "|"
-                                      << "s.csv" << QByteArray("\"NumAlbaran\"|\"Fecha\"|");
-        QTest::newRow("txt ignores it") << "|"
-                                        << "s.txt" << QByteArray("\"NumAlbaran\"\t\"Fecha\"\t");
+        QTest::addColumn<QString>("separadores"); // list, then decimal
+        QTest::addColumn<bool>("txt");
+        QTest::addColumn<QByteArray>("fila");
+        QTest::newRow("csv with '|'") << "|." << false << QByteArray("|2|1250.5|2.25|");
+        QTest::newRow("txt ignores it") << "|." << true << QByteArray("\t2\t1250.5\t");
+        QTest::newRow("csv, ',' twice")
+            << ",," << false << QByteArray(",2,\"1250,5\",\"2,25\",\"1248,25\",");
     }
     void separadores() {
-        QFETCH(QString, sList);
-        QFETCH(QString, archivo);
-        QFETCH(QByteArray, inicio);
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Internacional", "sList", sList);
-        kelRegistry::SaveAppString("\\Internacional", "sDecimal", ".");
-        clsDatosApp& d = env.DatosConBase();
-        QVERIFY(albaranesprueba::Crea(d.Conexion()));
-        ExportaAlbaranes exporta(d.Conexion());
-        QCOMPARE(exporta.SeparadorListas(), sList);
-        const QString ruta = env.Carpeta() + "/" + archivo;
-        QCOMPARE(exporta.Exporta(QDate(2026, 3, 10), QDate(2026, 3, 10), ruta), Resultado::Escrito);
-        const QByteArray b = Lee(ruta);
-        QVERIFY2(b.startsWith(inicio), b.left(40).constData());
-        const QString sep = archivo.endsWith("txt") ? "\t" : sList;
-        const QByteArray fila = b.split('\n').value(1);
-        QVERIFY2(fila.contains(QString("%1%2").arg(sep, "1250.5").toLatin1()), fila.constData());
+        QFETCH(QString, separadores);
+        QFETCH(bool, txt);
+        QFETCH(QByteArray, fila);
+        Mundo m(separadores.left(1), separadores.mid(1));
+        QVERIFY(m.ConAlbaranes());
+        const QString ruta = m.Ruta(txt ? "s.txt" : "s.csv");
+        QCOMPARE(ExportaAlbaranes(m.datos->Conexion())
+                     .Exporta(QDate(2026, 3, 10), QDate(2026, 3, 10), ruta),
+                 Resultado::Escrito);
+        const QList<QByteArray> lineas = Lee(ruta).split('\n');
+        const QByteArray sep = txt ? "\t" : separadores.left(1).toLatin1();
+        QVERIFY(lineas.value(0).startsWith("\"NumAlbaran\"" + sep + "\"Fecha\"" + sep));
+        QVERIFY2(lineas.value(1).contains(fila), lineas.value(1).constData());
     }
 
-    // A decimal separator equal to the list separator would split numbers: they are quoted then.
-    void numeroConSeparadorSeCita() {
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Internacional", "sList", ",");
-        kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
-        clsDatosApp& d = env.DatosConBase();
-        QVERIFY(albaranesprueba::Crea(d.Conexion()));
-        ExportaAlbaranes exporta(d.Conexion());
-        const QString ruta = env.Carpeta() + "/n.csv";
-        QCOMPARE(exporta.Exporta(QDate(2026, 3, 10), QDate(2026, 3, 10), ruta), Resultado::Escrito);
-        const QByteArray fila = Lee(ruta).split('\n').value(1);
-        QVERIFY2(fila.contains(",2,\"1250,5\",\"2,25\",\"1248,25\",\"0,8\",\"998,6\","),
-                 fila.constData());
-    }
-
-    // Values stored unlike their column's type come out the same in the text files (written
-    // from the stored values) as in the XML (written from the general conversion).
+    // Values stored unlike their column's type (a file edited by other tools) are written from
+    // what is stored, never dropped.
     void valoresInusuales() {
         Mundo m;
         QSqlQuery q(m.datos->Conexion());
@@ -327,38 +211,9 @@ private slots:
         ExportaAlbaranes exporta(m.datos->Conexion());
         QCOMPARE(exporta.Exporta(QDate(2026, 5, 1), QDate(2026, 5, 1), m.Ruta("i.csv")),
                  Resultado::Escrito);
-        QCOMPARE(exporta.Exporta(QDate(2026, 5, 1), QDate(2026, 5, 1), m.Ruta("i.xml")),
-                 Resultado::Escrito);
-        const QByteArray fila = Lee(m.Ruta("i.csv")).split('\n').value(1);
-        QCOMPARE(fila, QByteArray("\"9\";01/05/2026;\"123\";\"C\";\"\";\"\";\"\";ayer;1;2,5;\"P\";"
-                                  "\"x\";7;n/a;3;4,5;;0;\"h\"\r"));
-        QStringList campos;
-        for (QByteArray c : fila.chopped(1).split(';'))
-            campos << QString::fromLatin1(c.startsWith('"') ? c.mid(1, c.size() - 2) : c);
-        QStringList elementos;
-        QXmlStreamReader r(Lee(m.Ruta("i.xml")));
-        while (!r.atEnd())
-            if (r.readNext() == QXmlStreamReader::StartElement && r.name() != u"Items" &&
-                r.name() != u"Item")
-                elementos << r.readElementText();
-        QVERIFY(!r.hasError());
-        QCOMPARE(campos, elementos);
-    }
-
-    void utf8APeticion() {
-        Mundo m;
-        QVERIFY(m.ConAlbaranes());
-        ExportaAlbaranes exporta(m.datos->Conexion());
-        exporta.SetCodificacion(CodificacionExportacion::Tipo::Utf8);
-        QCOMPARE(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31), m.Ruta("u.csv")),
-                 Resultado::Escrito);
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        const QString real = utf8(Lee(m.Ruta("u.csv")));
-        QVERIFY(!utf8.hasError());
-        QString esperado = CodificacionExportacion::Decodifica(
-            Golden("marzo.csv"), CodificacionExportacion::Tipo::Windows1252);
-        esperado.replace("Pimiento ?ód?", "Pimiento Łódź");
-        QCOMPARE(real, esperado);
+        QCOMPARE(Lee(m.Ruta("i.csv")).split('\n').value(1),
+                 QByteArray("\"9\";01/05/2026;\"123\";\"C\";\"\";\"\";\"\";ayer;1;2,5;\"P\";"
+                            "\"x\";7;n/a;3;4,5;;0;\"h\"\r"));
     }
 };
 

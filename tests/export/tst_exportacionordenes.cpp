@@ -11,21 +11,31 @@
 #include <QTest>
 
 namespace {
-QByteArray Lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll()
-                                       : QByteArray("<missing " + ruta.toUtf8() + ">");
-}
-
-QByteArray Golden(const QString& nombre) {
-    return Lee(qEnvironmentVariable("PESIX_SOURCE_DIR") + "/tests/export/golden/" + nombre);
-}
+using albaranesprueba::Golden;
+using albaranesprueba::Lee;
 
 struct Salida {
     int codigo = -1;
     QByteArray errores;
     QByteArray salida;
 };
+
+Salida Corre(const QString& programa, const QStringList& argumentos,
+             const QProcessEnvironment& e = QProcessEnvironment::systemEnvironment()) {
+    QProcess p;
+    p.setProcessEnvironment(e);
+    p.start(programa, argumentos);
+    Salida s;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return s;
+    }
+    s.codigo = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    s.errores = p.readAllStandardError();
+    s.salida = p.readAllStandardOutput();
+    return s;
+}
 
 // A test's settings (list separator ";", decimal ",") and database with the fixed notes, made
 // by the program's own database code; then released so that only the child process uses them.
@@ -40,45 +50,22 @@ struct Mundo {
     }
     QString Ruta(const QString& nombre) const { return env.Carpeta() + "/" + nombre; }
 
-    // Runs pesix with --database and --settings of this test, Spanish locale, no display.
-    Salida Pesix(const QStringList& argumentos, bool conOpciones = true) const {
-        QProcess p;
+    // Runs pesix with --database and --settings of this test (which later options override),
+    // Spanish locale, no display.
+    Salida Pesix(const QStringList& argumentos) const {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert("LC_ALL", "es_ES.UTF-8");
         e.insert("LANG", "es_ES.UTF-8");
-        e.remove("QT_QPA_PLATFORM");
-        e.remove("DISPLAY");
-        e.remove("WAYLAND_DISPLAY");
-        p.setProcessEnvironment(e);
-        QStringList args = argumentos;
-        if (conOpciones)
-            args << "--database" << env.ArchivoBaseDatos() << "--settings=" + env.ArchivoAjustes();
-        p.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix", args);
-        Salida s;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return s;
-        }
-        s.codigo = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        s.errores = p.readAllStandardError();
-        s.salida = p.readAllStandardOutput();
-        return s;
+        for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            e.remove(v);
+        return Corre(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
+                     QStringList{"--database", env.ArchivoBaseDatos(),
+                                 "--settings=" + env.ArchivoAjustes()} +
+                         argumentos,
+                     e);
     }
     bool creada = false;
 };
-
-Salida Python(const QString& programa, const QStringList& args) {
-    QProcess p;
-    p.start("python3", QStringList{"-c", programa} + args);
-    Salida s;
-    if (!p.waitForFinished(60000))
-        return s;
-    s.codigo = p.exitCode();
-    s.salida = p.readAllStandardOutput();
-    s.errores = p.readAllStandardError();
-    return s;
-}
 } // namespace
 
 class tst_ExportacionOrdenes : public QObject {
@@ -90,127 +77,91 @@ private slots:
     }
 
     void escribe_data() {
-        QTest::addColumn<QString>("desde");
-        QTest::addColumn<QString>("hasta");
-        QTest::addColumn<QString>("archivo");
+        QTest::addColumn<QStringList>("argumentos");
         QTest::addColumn<QString>("golden");
-        QTest::newRow("txt") << "2026-03-01"
-                             << "2026-03-31"
-                             << "m.txt"
-                             << "marzo.txt";
-        QTest::newRow("csv") << "2026-03-01"
-                             << "2026-03-31"
-                             << "m.csv"
-                             << "marzo.csv";
-        QTest::newRow("xml") << "2026-03-01"
-                             << "2026-03-31"
-                             << "m.xml"
-                             << "marzo.xml";
-        QTest::newRow("swapped, upper-case CSV") << "2026-03-31"
-                                                 << "2026-03-01"
-                                                 << "m.CSV"
-                                                 << "marzo.csv";
-        QTest::newRow("empty range xml") << "2025-01-01"
-                                         << "2025-01-31"
-                                         << "v.xml"
-                                         << "vacio.xml";
-        QTest::newRow("empty range csv") << "2025-01-01"
-                                         << "2025-01-31"
-                                         << "v.csv"
-                                         << "vacio.csv";
+        const auto fila = [](const char* nombre, QStringList argumentos, const char* golden) {
+            QTest::newRow(nombre) << argumentos << QString(golden);
+        };
+        fila("txt", {"2026-03-01", "2026-03-31", "m.txt"}, "marzo.txt");
+        fila("csv", {"2026-03-01", "2026-03-31", "m.csv"}, "marzo.csv");
+        fila("xml", {"2026-03-01", "2026-03-31", "m.xml"}, "marzo.xml");
+        fila("swapped, upper-case CSV", {"2026-03-31", "2026-03-01", "m.CSV"}, "marzo.csv");
+        fila("empty range csv", {"2025-01-01", "2025-01-31", "v.csv"}, "vacio.csv");
+        fila("empty range xml", {"2025-01-01", "2025-01-31", "v.xml"}, "vacio.xml");
     }
     void escribe() {
-        QFETCH(QString, desde);
-        QFETCH(QString, hasta);
-        QFETCH(QString, archivo);
+        QFETCH(QStringList, argumentos);
         QFETCH(QString, golden);
         Mundo m;
         QVERIFY(m.creada);
-        const Salida s = m.Pesix({"--export", desde, hasta, m.Ruta(archivo)});
+        const QString ruta = m.Ruta(argumentos.last());
+        const Salida s = m.Pesix({"--export", argumentos[0], argumentos[1], ruta});
         QVERIFY2(s.codigo == 0, s.errores.constData());
         QCOMPARE(s.errores, QByteArray());
-        QCOMPARE(Lee(m.Ruta(archivo)), Golden(golden));
+        QCOMPARE(Lee(ruta), Golden(golden));
     }
 
-    // The CSV reads back in Python's csv module with the same fields as the XML in Python's
-    // XML parser: 7 rows of 19 fields, names holding ";" and '"' kept whole.
+    // The CSV and the TXT read back in Python's csv module with the same fields as the XML in
+    // Python's XML parser: a header and 7 rows of 19 fields, names holding ";" and '"' whole.
+    // A range without notes still gives a document an XML reader opens, with no rows.
     void lectoresEstandar() {
         Mundo m;
         QVERIFY(m.creada);
-        QCOMPARE(m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("m.csv")}).codigo, 0);
-        QCOMPARE(m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("m.xml")}).codigo, 0);
-        QCOMPARE(m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("m.txt")}).codigo, 0);
+        for (const QString f : {"m.csv", "m.txt", "m.xml"})
+            QCOMPARE(m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta(f)}).codigo, 0);
+        QCOMPARE(m.Pesix({"--export", "2025-01-01", "2025-01-31", m.Ruta("v.xml")}).codigo, 0);
         const QString programa = R"(
 import csv, json, sys
 import xml.etree.ElementTree as ET
-with open(sys.argv[1], newline='', encoding='cp1252') as f:
-    filas_csv = list(csv.reader(f, delimiter=';'))
-with open(sys.argv[3], newline='', encoding='cp1252') as f:
-    filas_txt = list(csv.reader(f, delimiter='\t'))
-raiz = ET.parse(sys.argv[2]).getroot()
-filas_xml = [[c.tag for c in raiz[0]]] + [[c.text or '' for c in item] for item in raiz]
-print(json.dumps({'csv': filas_csv, 'txt': filas_txt, 'xml': filas_xml}, ensure_ascii=False))
+for archivo, separador in ((sys.argv[1], ';'), (sys.argv[2], '\t')):
+    with open(archivo, newline='', encoding='cp1252') as f:
+        print(json.dumps(list(csv.reader(f, delimiter=separador)), ensure_ascii=False))
+raiz = ET.parse(sys.argv[3]).getroot()
+filas = [[c.tag for c in raiz[0]]] + [[c.text or '' for c in item] for item in raiz]
+print(json.dumps(filas, ensure_ascii=False))
+vacio = ET.parse(sys.argv[4]).getroot()
+print(vacio.tag, len(vacio))
 )";
-        const Salida s = Python(programa, {m.Ruta("m.csv"), m.Ruta("m.xml"), m.Ruta("m.txt")});
+        const Salida s = Corre("python3", {"-c", programa, m.Ruta("m.csv"), m.Ruta("m.txt"),
+                                           m.Ruta("m.xml"), m.Ruta("v.xml")});
         QVERIFY2(s.codigo == 0, s.errores.constData());
-        const QString json = QString::fromUtf8(s.salida);
-        QVERIFY(json.contains("\"Bar \\\"El Pino\\\"\""));
-        QVERIFY(json.contains("\"Frutas García; Hijos\""));
-        QVERIFY(json.contains("\"Pan & Vino <SL>\""));
-        QVERIFY(json.contains("\"Pimiento Łódź ]]> fin\"")); // the XML keeps every character
-        QVERIFY(json.contains("\"Pimiento ?ód? ]]> fin\"")); // Windows-1252 has no Ł nor ź
-        // Same shape and, but for the two characters above, the same fields in every reader.
-        const int xml = json.indexOf("\"xml\":");
-        const int txt = json.indexOf("\"txt\":");
-        QString soloCsv = json.mid(8, txt - 8 - 2);
-        QString soloTxt = json.mid(txt + 7, xml - txt - 7 - 2);
-        QString soloXml = json.mid(xml + 7, json.lastIndexOf('}') - xml - 7);
-        soloXml.replace("Łódź", "?ód?");
-        QCOMPARE(soloCsv, soloXml);
-        QCOMPARE(soloTxt, soloXml);
-        QCOMPARE(soloXml.count("], ["), 7); // a header and 7 rows
-
-        // A range without notes still gives a document an XML reader opens, with no rows.
-        QCOMPARE(m.Pesix({"--export", "2025-01-01", "2025-01-31", m.Ruta("v.xml")}).codigo, 0);
-        const Salida vacio = Python("import sys, xml.etree.ElementTree as ET\n"
-                                    "r = ET.parse(sys.argv[1]).getroot()\n"
-                                    "print(r.tag, len(r))\n",
-                                    {m.Ruta("v.xml")});
-        QVERIFY2(vacio.codigo == 0, vacio.errores.constData());
-        QCOMPARE(vacio.salida.trimmed(), QByteArray("Items 0"));
+        const QStringList lineas = QString::fromUtf8(s.salida).split('\n');
+        QCOMPARE(lineas.size(), 5);
+        QString xml = lineas[2];
+        QVERIFY(xml.contains("\"Bar \\\"El Pino\\\"\""));
+        QVERIFY(xml.contains("\"Frutas García; Hijos\""));
+        QVERIFY(xml.contains("\"Pan & Vino <SL>\""));
+        QVERIFY(xml.contains("\"Pimiento Łódź ]]> fin\"")); // the XML keeps every character
+        QCOMPARE(xml.count("], ["), 7);
+        xml.replace("Łódź", "?ód?"); // Windows-1252 has no Ł nor ź
+        QCOMPARE(lineas[0], xml);
+        QCOMPARE(lineas[1], xml);
+        QCOMPARE(lineas[3], QString("Items 0"));
     }
 
     void fallos_data() {
         QTest::addColumn<QStringList>("argumentos");
         QTest::addColumn<int>("codigo");
         QTest::addColumn<QString>("mensaje");
+        const auto fila = [](const char* nombre, QStringList argumentos, int codigo,
+                             const char* mensaje) {
+            QTest::newRow(nombre) << QStringList{"--export"} + argumentos << codigo
+                                  << QString(mensaje);
+        };
         const QString d1 = "2026-03-01", d2 = "2026-03-31";
-        QTest::newRow("no such day")
-            << QStringList{"--export", "2026-02-30", d2, "@/a.csv"} << 2 << "not a date";
-        QTest::newRow("slashes") << QStringList{"--export", d1, "2026/03/31", "@/a.csv"} << 2
-                                 << "not a date";
-        QTest::newRow("one digit month")
-            << QStringList{"--export", "2026-3-01", d2, "@/a.csv"} << 2 << "not a date";
-        QTest::newRow("word") << QStringList{"--export", "ayer", d2, "@/a.csv"} << 2
-                              << "not a date";
-        QTest::newRow("unknown extension")
-            << QStringList{"--export", d1, d2, "@/a.pdf"} << 2 << ".txt, .csv or .xml";
-        QTest::newRow("no extension")
-            << QStringList{"--export", d1, d2, "@/a"} << 2 << ".txt, .csv or .xml";
-        QTest::newRow("missing file") << QStringList{"--export", d1, d2} << 2 << "usage";
-        QTest::newRow("one too many")
-            << QStringList{"--export", d1, d2, "@/a.csv", "x"} << 2 << "usage";
-        QTest::newRow("unknown option")
-            << QStringList{"--export", d1, d2, "@/a.csv", "--format=csv"} << 2 << "unknown option";
-        QTest::newRow("unknown encoding")
-            << QStringList{"--export", d1, d2, "@/a.csv", "--encoding", "ebcdic"} << 2
-            << "unknown encoding";
-        QTest::newRow("missing folder")
-            << QStringList{"--export", d1, d2, "@/no/such/folder/a.csv"} << 4 << "cannot write";
-        QTest::newRow("missing folder, xml")
-            << QStringList{"--export", d1, d2, "@/no/such/folder/a.xml"} << 4 << "cannot write";
-        QTest::newRow("a folder in the way")
-            << QStringList{"--export", d1, d2, "@/carpeta.txt"} << 4 << "cannot write";
+        fila("no such day", {"2026-02-30", d2, "@/a.csv"}, 2, "not a date");
+        fila("slashes", {d1, "2026/03/31", "@/a.csv"}, 2, "not a date");
+        fila("unknown extension", {d1, d2, "@/a.pdf"}, 2, ".txt, .csv or .xml");
+        fila("missing file", {d1, d2}, 2, "usage");
+        fila("unknown option", {d1, d2, "@/a.csv", "--format=csv"}, 2, "unknown option");
+        fila("unknown encoding", {d1, d2, "@/a.csv", "--encoding", "ebcdic"}, 2,
+             "unknown encoding");
+        fila("missing folder", {d1, d2, "@/no/such/folder/a.csv"}, 4, "cannot write");
+        fila("missing folder, xml", {d1, d2, "@/no/such/folder/a.xml"}, 4, "cannot write");
+        fila("a folder in the way", {d1, d2, "@/carpeta.txt"}, 4, "cannot write");
+        // A wrong database path fails and creates nothing; a file that is no database fails too.
+        fila("missing database", {d1, d2, "@/a.csv", "--database", "@/otra.db"}, 3, "/otra.db");
+        fila("not a database", {d1, d2, "@/a.csv", "--database", "@/basura.db"}, 3, "/basura.db");
     }
     void fallos() {
         QFETCH(QStringList, argumentos);
@@ -219,6 +170,9 @@ print(json.dumps({'csv': filas_csv, 'txt': filas_txt, 'xml': filas_xml}, ensure_
         Mundo m;
         QVERIFY(m.creada);
         QVERIFY(QDir(m.env.Carpeta()).mkdir("carpeta.txt"));
+        QFile basura(m.Ruta("basura.db"));
+        QVERIFY(basura.open(QIODevice::WriteOnly) && basura.write(QByteArray(4096, 'x')) == 4096);
+        basura.close();
         for (QString& a : argumentos)
             a.replace("@", m.env.Carpeta());
         const QStringList antes = QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs);
@@ -229,32 +183,6 @@ print(json.dumps({'csv': filas_csv, 'txt': filas_txt, 'xml': filas_xml}, ensure_
                  s.errores.constData());
         QVERIFY2(s.errores.contains(mensaje.toUtf8()), s.errores.constData());
         QCOMPARE(QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs), antes);
-    }
-
-    // A wrong database path fails and creates nothing; a file that is no database fails too.
-    void baseDatos_data() {
-        QTest::addColumn<bool>("existe");
-        QTest::newRow("missing") << false;
-        QTest::newRow("not a database") << true;
-    }
-    void baseDatos() {
-        QFETCH(bool, existe);
-        Mundo m;
-        const QString ruta = m.Ruta("otra.db");
-        if (existe) {
-            QFile f(ruta);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray(4096, 'x'));
-        }
-        const Salida s = m.Pesix({"--export", "2026-03-01", "2026-03-31", m.Ruta("a.csv"),
-                                  "--database", ruta, "--settings", m.env.ArchivoAjustes()},
-                                 false);
-        QCOMPARE(s.codigo, 3);
-        QVERIFY2(s.errores.startsWith("pesix: ") && s.errores.count('\n') == 1,
-                 s.errores.constData());
-        QVERIFY2(s.errores.contains(ruta.toUtf8()), s.errores.constData());
-        QCOMPARE(QFile::exists(ruta), existe);
-        QVERIFY(!QFile::exists(m.Ruta("a.csv")));
     }
 
     // A copy of the program already open on the same settings and database (holding the

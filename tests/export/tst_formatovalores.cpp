@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QTest>
 
@@ -21,27 +20,13 @@ private slots:
         QTest::addColumn<QString>("texto");
         const QVariant f("2026-12-06");
         QTest::newRow("Spain") << "es_ES" << f << int(T::Fecha) << "06/12/2026";
-        QTest::newRow("Catalonia") << "ca_ES" << f << int(T::Fecha) << "06/12/2026";
         QTest::newRow("United States") << "en_US" << f << int(T::Fecha) << "12/06/2026";
         QTest::newRow("Germany") << "de_DE" << f << int(T::Fecha) << "06.12.2026";
-        QTest::newRow("Sweden") << "sv_SE" << f << int(T::Fecha) << "2026-12-06";
-        QTest::newRow("China") << "zh_CN" << f << int(T::Fecha) << "2026/12/06";
         QTest::newRow("C: month by name, so ISO") << "C" << f << int(T::Fecha) << "2026-12-06";
         QTest::newRow("date-time") << "es_ES" << QVariant("2026-12-06 07:08:09")
                                    << int(T::FechaHora) << "06/12/2026 07:08:09";
-        QTest::newRow("date-time with T") << "es_ES" << QVariant("2026-12-06T07:08:09")
-                                          << int(T::FechaHora) << "06/12/2026 07:08:09";
-        QTest::newRow("bare date as date-time")
-            << "es_ES" << f << int(T::FechaHora) << "06/12/2026 00:00:00";
         QTest::newRow("date column with a time")
             << "es_ES" << QVariant("2026-12-06 07:08:09") << int(T::Fecha) << "06/12/2026";
-        QTest::newRow("QDate") << "en_US" << QVariant(QDate(2026, 1, 2)) << int(T::Fecha)
-                               << "01/02/2026";
-        QTest::newRow("QDateTime")
-            << "es_ES" << QVariant(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)))
-            << int(T::FechaHora) << "02/01/2026 03:04:05";
-        QTest::newRow("not a date: as it stands")
-            << "es_ES" << QVariant("ayer") << int(T::Fecha) << "ayer";
         QTest::newRow("impossible day: as it stands")
             << "es_ES" << QVariant("2026-02-30") << int(T::Fecha) << "2026-02-30";
         QTest::newRow("null") << "es_ES" << QVariant(QMetaType::fromType<QString>())
@@ -60,7 +45,7 @@ private slots:
             const bool leida =
                 f.AnexaFechaUtf8(b, valor.toString().toUtf8(), T(tipo) == T::FechaHora);
             QCOMPARE(leida ? QString::fromUtf8(b) : valor.toString(), texto);
-            QCOMPARE(leida, texto != valor.toString() || local == "sv_SE" || local == "C");
+            QCOMPARE(leida, texto != valor.toString() || local == "C");
         }
     }
 
@@ -70,35 +55,19 @@ private slots:
         QTest::addColumn<int>("tipo");
         QTest::addColumn<QString>("texto");
         QTest::newRow("comma") << "," << QVariant(1248.25) << int(T::Doble) << "1248,25";
-        QTest::newRow("point") << "." << QVariant(1248.25) << int(T::Doble) << "1248.25";
-        QTest::newRow("whole double") << "," << QVariant(2.0) << int(T::Doble) << "2";
         QTest::newRow("15 digits") << "," << QVariant(0.1 + 0.2) << int(T::Doble) << "0,3";
         QTest::newRow("no thousands")
             << "," << QVariant(1234567.891) << int(T::Doble) << "1234567,891";
-        QTest::newRow("negative") << "," << QVariant(-0.5) << int(T::Doble) << "-0,5";
         QTest::newRow("minus zero") << "," << QVariant(-0.0) << int(T::Doble) << "0";
-        QTest::newRow("huge") << "," << QVariant(1e20) << int(T::Doble) << "1e+20";
-        QTest::newRow("integer in double column")
-            << "," << QVariant(qlonglong(7)) << int(T::Doble) << "7";
         QTest::newRow("integer") << "," << QVariant(qlonglong(-42)) << int(T::Entero) << "-42";
-        QTest::newRow("double in integer column")
-            << "," << QVariant(2.5) << int(T::Entero) << "2,5";
         QTest::newRow("number text in double column")
             << "," << QVariant("3.25") << int(T::Doble) << "3,25";
-        QTest::newRow("number text in integer column")
-            << "," << QVariant("12") << int(T::Entero) << "12";
         QTest::newRow("other text in double column")
             << "," << QVariant("n/a") << int(T::Doble) << "n/a";
-        QTest::newRow("true") << "," << QVariant(true) << int(T::Booleano) << "1";
-        QTest::newRow("false") << "," << QVariant(false) << int(T::Booleano) << "0";
-        QTest::newRow("stored 1") << "," << QVariant(qlonglong(1)) << int(T::Booleano) << "1";
-        QTest::newRow("stored 0") << "," << QVariant(qlonglong(0)) << int(T::Booleano) << "0";
         QTest::newRow("stored -1") << "," << QVariant(qlonglong(-1)) << int(T::Booleano) << "1";
-        QTest::newRow("text") << "," << QVariant("a;b \"c\"") << int(T::Texto) << "a;b \"c\"";
-        QTest::newRow("double in text column") << "," << QVariant(0.5) << int(T::Texto) << "0,5";
+        QTest::newRow("false") << "," << QVariant(false) << int(T::Booleano) << "0";
         QTest::newRow("null double")
             << "," << QVariant(QMetaType::fromType<double>()) << int(T::Doble) << "";
-        QTest::newRow("no value") << "," << QVariant() << int(T::Texto) << "";
     }
     void numeros() {
         QFETCH(QString, decimal);
@@ -115,12 +84,6 @@ private slots:
         }
     }
 
-    void formatoFecha() {
-        QCOMPARE(FormatoValores(",", QLocale("es_ES")).FormatoFecha(), QString("dd'/'MM'/'yyyy"));
-        QCOMPARE(QDate(2026, 12, 6).toString(FormatoValores(",", QLocale("de_DE")).FormatoFecha()),
-                 QString("06.12.2026"));
-    }
-
     void windows1252_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QByteArray>("bytes");
@@ -134,7 +97,6 @@ private slots:
                                             << QByteArray("?\xF3"
                                                           "d?");
         QTest::newRow("outside the basic plane") << "a😀b" << QByteArray("a?b");
-        QTest::newRow("C1 control") << QString(QChar(0x81)) << QByteArray("?");
     }
     void windows1252() {
         QFETCH(QString, texto);
@@ -161,50 +123,14 @@ private slots:
         }
     }
 
-    // Text taken from UTF-8 gives the same bytes as taken from UTF-16, and malformed UTF-8 gives
-    // one "?" per bad byte.
-    void desdeUtf8() {
-        QRandomGenerator azar(12345);
-        const char16_t muestra[] = {u'a', u'Z', u' ', u'"',   u'é', u'€',
-                                    u'Ł', u'Œ', u'ÿ', 0x2122, 0x7FF};
-        for (int vuelta = 0; vuelta < 200; ++vuelta) {
-            QString t;
-            for (int i = 0; i < 30; ++i)
-                t += QChar(muestra[azar.bounded(int(std::size(muestra)))]);
-            QByteArray b;
-            CodificacionExportacion::AnexaDesdeUtf8(b, t.toUtf8(), C::Windows1252);
-            QCOMPARE(b, CodificacionExportacion::Codifica(t, C::Windows1252));
-        }
+    // Malformed UTF-8 gives one "?" per bad byte.
+    void utf8Malformado() {
         QByteArray b;
         CodificacionExportacion::AnexaDesdeUtf8(b,
                                                 QByteArray("a\xC3"
                                                            "b\xFF\xE2\x82"),
                                                 C::Windows1252);
         QCOMPARE(b, QByteArray("a?b???"));
-    }
-
-    void nombres_data() {
-        QTest::addColumn<QString>("nombre");
-        QTest::addColumn<bool>("valido");
-        QTest::addColumn<int>("tipo");
-        QTest::newRow("windows-1252") << "windows-1252" << true << int(C::Windows1252);
-        QTest::newRow("CP1252") << "CP1252" << true << int(C::Windows1252);
-        QTest::newRow("UTF-8") << "UTF-8" << true << int(C::Utf8);
-        QTest::newRow("utf8") << "utf8" << true << int(C::Utf8);
-        QTest::newRow("latin1") << "latin1" << false << 0;
-    }
-    void nombres() {
-        QFETCH(QString, nombre);
-        QFETCH(bool, valido);
-        QFETCH(int, tipo);
-        C c = C::Windows1252;
-        QCOMPARE(CodificacionExportacion::DeNombre(nombre, c), valido);
-        if (valido) {
-            QCOMPARE(int(c), tipo);
-            QCOMPARE(CodificacionExportacion::Nombre(c), nombre.toLower().startsWith("utf")
-                                                             ? QString("utf-8")
-                                                             : QString("windows-1252"));
-        }
     }
 };
 
