@@ -19,6 +19,7 @@ private slots:
     void tipo1Continua();
     void enlaceYFinal();
     void simuladorCerradoSeNota();
+    void sinLectorNoSeBloquea();
 };
 
 namespace {
@@ -191,6 +192,27 @@ void tst_SimuladorBascula::simuladorCerradoSeNota() {
     Termina(sim);
     QTRY_COMPARE(perdido.count(), 1);
     QVERIFY(!v.PortOpen());
+}
+
+void tst_SimuladorBascula::sinLectorNoSeBloquea() {
+    // Printing continuously with nobody reading fills the terminal: the simulator still answers
+    // its console, and a program that connects later gets whole blocks.
+    EntornoPrueba env;
+    env.DatosConBase().SetTipoBascula(1);
+    QProcess sim;
+    QString ruta;
+    QVERIFY(Arranca(sim, {"--tipo", "1", "--peso", "1", "--continua", "--intervalo", "1"}, &ruta));
+    QTest::qWait(1000); // far more than the terminal holds
+    Consola(sim, "peso 2");
+    VeltaSC v;
+    QStringList lecturas;
+    connect(&v, &VeltaSC::Mensaje, this, [&](const QString& t) { lecturas << t; });
+    v.SetPuertoNombre(ruta);
+    QVERIFY2(v.SetPortOpen(true), qPrintable(v.UltimoError()));
+    QTRY_COMPARE(lecturas.isEmpty() ? QString() : lecturas.last(), QString("2.000"));
+    for (const QString& l : lecturas)
+        QVERIFY2(l == "1.000" || l == "2.000", qPrintable(l));
+    Termina(sim);
 }
 
 QTEST_GUILESS_MAIN(tst_SimuladorBascula)
