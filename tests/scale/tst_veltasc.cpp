@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 class tst_VeltaSC : public QObject {
@@ -13,7 +12,6 @@ class tst_VeltaSC : public QObject {
 private slots:
     void ajustesDeLinea_data();
     void ajustesDeLinea();
-    void otroTipoDejaLosAjustes();
     void lecturasTipo0_data();
     void lecturasTipo0();
     void lecturasTipo1();
@@ -26,9 +24,7 @@ private slots:
     void cerrarConservaElBuffer();
     void falloAlAbrir_data();
     void falloAlAbrir();
-    void puertoEnUso();
     void puertoDesaparece();
-    void nombrePorNumero();
 };
 
 namespace {
@@ -82,19 +78,6 @@ void tst_VeltaSC::ajustesDeLinea() {
     QCOMPARE(TieneBandera(t.c_iflag, IXON), xonXoff);
     QCOMPARE(TieneBandera(t.c_iflag, IXOFF), xonXoff);
     QVERIFY(!TieneBandera(t.c_cflag, CRTSCTS));
-}
-
-void tst_VeltaSC::otroTipoDejaLosAjustes() {
-    // After type 0, an unknown type opens the port with the line settings left as they were.
-    Banco b(0);
-    Abre(b);
-    QVERIFY(b.v.SetPortOpen(false));
-    b.d.SetTipoBascula(2);
-    Abre(b);
-    const termios t = b.pty.Ajustes();
-    QCOMPARE(cfgetospeed(&t), speed_t(B9600));
-    QVERIFY(TieneBandera(t.c_cflag, CSTOPB));
-    QVERIFY(TieneBandera(t.c_iflag, IXON | IXOFF));
 }
 
 void tst_VeltaSC::lecturasTipo0_data() {
@@ -220,9 +203,14 @@ void tst_VeltaSC::nadaSeEnviaCerradoNiTipo1() {
 }
 
 void tst_VeltaSC::reabrirReabre() {
-    // Opening an open port closes it and opens it again with the settings of the type now set.
+    // Opening an open port closes it and opens it again with the settings of the type now set;
+    // an unknown type leaves them as they were.
     Banco b(0);
     Abre(b);
+    b.d.SetTipoBascula(2);
+    QVERIFY(b.v.SetPortOpen(true));
+    QVERIFY(TieneBandera(b.pty.Ajustes().c_cflag, CSTOPB));
+    QVERIFY(TieneBandera(b.pty.Ajustes().c_iflag, IXON | IXOFF));
     b.d.SetTipoBascula(1);
     QVERIFY(b.v.SetPortOpen(true));
     QVERIFY(b.v.PortOpen());
@@ -250,16 +238,17 @@ void tst_VeltaSC::falloAlAbrir_data() {
     QTest::newRow("no existe") << "falta";
     QTest::newRow("archivo corriente") << "archivo";
     QTest::newRow("nombre vacío y número 0") << "vacio";
+    QTest::newRow("en uso por otro") << "enUso";
 }
 
 void tst_VeltaSC::falloAlAbrir() {
     QFETCH(QString, queEs);
-    EntornoPrueba env;
-    env.DatosConBase().SetTipoBascula(0);
-    QTemporaryDir dir;
-    QString ruta;
-    if (queEs != "vacio")
-        ruta = dir.filePath(queEs);
+    Banco b(0);
+    if (queEs == "enUso")
+        Abre(b);
+    QString ruta = queEs == "enUso" ? b.pty.Ruta() : b.env.Carpeta() + "/" + queEs;
+    if (queEs == "vacio")
+        ruta.clear();
     if (queEs == "archivo") {
         QFile f(ruta);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -271,22 +260,12 @@ void tst_VeltaSC::falloAlAbrir() {
     QVERIFY(!v.PortOpen());
     QVERIFY(!v.UltimoError().isEmpty());
     QVERIFY2(v.UltimoError().contains(ruta), qPrintable(v.UltimoError()));
-    // Commands on the failed port are dropped; closing again is harmless.
+    // Commands on the failed port are dropped; closing again is harmless; a port already in
+    // use stays with its first user.
     v.Comando(VeltaSC::OrdenPesoBruto);
     QVERIFY(v.SetPortOpen(false));
-}
-
-void tst_VeltaSC::puertoEnUso() {
-    Banco b(0);
-    Abre(b);
-    VeltaSC segundo;
-    segundo.SetPuertoNombre(b.pty.Ruta());
-    QVERIFY(!segundo.SetPortOpen(true));
-    QVERIFY(!segundo.PortOpen());
-    QVERIFY(segundo.UltimoError().contains(b.pty.Ruta()));
-    // The first one is untouched.
     b.v.Comando(VeltaSC::OrdenTarado);
-    QCOMPARE(b.pty.Lee(3), QByteArray("ST\r"));
+    QCOMPARE(b.pty.Lee(3, 200), queEs == "enUso" ? QByteArray("ST\r") : QByteArray());
 }
 
 void tst_VeltaSC::puertoDesaparece() {
@@ -309,19 +288,6 @@ void tst_VeltaSC::puertoDesaparece() {
     Abre(b);
     b.v.Comando(VeltaSC::OrdenPesoBruto);
     QCOMPARE(b.pty.Lee(3), QByteArray("SB\r"));
-}
-
-void tst_VeltaSC::nombrePorNumero() {
-    // Without a port name the number is used, 1 when the controller is created.
-    VeltaSC v;
-    QCOMPARE(v.NombreSistema(), VeltaSC::NombrePorNumero(1));
-#ifdef Q_OS_WIN
-    QCOMPARE(VeltaSC::NombrePorNumero(3), QString("COM3"));
-#else
-    QCOMPARE(VeltaSC::NombrePorNumero(3), QString("/dev/ttyS2"));
-#endif
-    v.SetPuertoNombre("/dev/pts/9");
-    QCOMPARE(v.NombreSistema(), QString("/dev/pts/9"));
 }
 
 QTEST_GUILESS_MAIN(tst_VeltaSC)
