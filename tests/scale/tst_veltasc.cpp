@@ -15,6 +15,7 @@ private slots:
     void lecturasTipo0_data();
     void lecturasTipo0();
     void lecturasTipo1();
+    void otroTipoNoLee_data();
     void otroTipoNoLee();
     void ordenes_data();
     void ordenes();
@@ -134,19 +135,31 @@ void tst_VeltaSC::lecturasTipo1() {
     QVERIFY(b.v.BufferRecepcion().isEmpty());
 }
 
+void tst_VeltaSC::otroTipoNoLee_data() {
+    QTest::addColumn<int>("relleno");
+    QTest::newRow("unos caracteres") << 0;
+    // More than the port's input buffer holds: the oldest are dropped, later ones still noticed.
+    QTest::newRow("más de lo que cabe") << 5000;
+}
+
 void tst_VeltaSC::otroTipoNoLee() {
     // With an unknown type nothing is read or shown; the characters wait in the port and are
     // read once the type is one the controller knows.
+    QFETCH(int, relleno);
     Banco b(0);
     Abre(b);
     b.d.SetTipoBascula(3);
-    QVERIFY(b.pty.Escribe("1.000\r"));
+    QVERIFY(b.pty.Escribe(QByteArray(relleno, 'x') + "1.000\r"));
     QTest::qWait(100);
     QVERIFY(b.mensajes.isEmpty());
     QVERIFY(b.v.BufferRecepcion().isEmpty());
     b.d.SetTipoBascula(0);
     QVERIFY(b.pty.Escribe("2.000\r"));
-    QTRY_COMPARE(b.mensajes, (QStringList{"1.000", "2.000"}));
+    QTRY_COMPARE(b.mensajes.size(), 2);
+    QVERIFY2(b.mensajes.at(0).endsWith("1.000") && b.mensajes.at(0).size() <= 2048,
+             qPrintable(QString::number(b.mensajes.at(0).size())));
+    QCOMPARE(b.mensajes.at(0).size() == 5, relleno == 0);
+    QCOMPARE(b.mensajes.at(1), QString("2.000"));
 }
 
 void tst_VeltaSC::ordenes_data() {
