@@ -14,6 +14,7 @@ private slots:
     void tipo0Continua();
     void tipo1Imprime();
     void enlaceYFinal();
+    void enlaceNoPisaUnArchivo();
     void sinLectorNoSeBloquea();
 };
 
@@ -101,6 +102,20 @@ void tst_SimuladorBascula::enlaceYFinal() {
     QVERIFY(b.sim.waitForFinished(5000));
     QCOMPARE(b.sim.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(enlace));
+}
+
+void tst_SimuladorBascula::enlaceNoPisaUnArchivo() {
+    // A link path where a file already is: the simulator refuses and the file is kept.
+    Banco b(0);
+    QFile archivo(b.env.Carpeta() + "/datos.txt");
+    QVERIFY(archivo.open(QIODevice::WriteOnly));
+    archivo.write("datos");
+    archivo.close();
+    QVERIFY(!b.Arranca({"--enlace", archivo.fileName()}));
+    QVERIFY(b.sim.state() == QProcess::NotRunning || b.sim.waitForFinished(5000));
+    QCOMPARE(b.sim.exitCode(), 1);
+    QVERIFY(archivo.open(QIODevice::ReadOnly));
+    QCOMPARE(archivo.readAll(), QByteArray("datos"));
 }
 
 void tst_SimuladorBascula::sinLectorNoSeBloquea() {

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -41,7 +42,8 @@ SimuladorBascula::SimuladorBascula(const Opciones& o, QObject* parent)
 }
 
 SimuladorBascula::~SimuladorBascula() {
-    if (!m_o.enlace.isEmpty())
+    // Only our own link goes; anything put there since is left alone.
+    if (!m_o.enlace.isEmpty() && QFileInfo(m_o.enlace).symLinkTarget() == m_ruta)
         QFile::remove(m_o.enlace);
     if (m_maestro >= 0)
         ::close(m_maestro);
@@ -50,6 +52,13 @@ SimuladorBascula::~SimuladorBascula() {
 }
 
 bool SimuladorBascula::Inicia() {
+    // The link replaces an earlier link, never a file someone keeps there.
+    const QFileInfo enlace(m_o.enlace);
+    if (!m_o.enlace.isEmpty() && enlace.exists() && !enlace.isSymLink()) {
+        Registro(QStringLiteral("%1 ya existe y no es un enlace: no se toca").arg(m_o.enlace));
+        m_o.enlace.clear();
+        return false;
+    }
     termios t{};
     ::cfmakeraw(&t);
     ::cfsetspeed(&t, B9600);
@@ -64,8 +73,10 @@ bool SimuladorBascula::Inicia() {
     m_ruta = QString::fromLocal8Bit(::ttyname(m_esclavo));
     if (!m_o.enlace.isEmpty()) {
         QFile::remove(m_o.enlace);
-        if (!QFile::link(m_ruta, m_o.enlace))
+        if (!QFile::link(m_ruta, m_o.enlace)) {
             Registro(QStringLiteral("no se puede crear el enlace %1").arg(m_o.enlace));
+            m_o.enlace.clear();
+        }
     }
     // Never blocked by a line nobody reads: what does not fit waits in m_salida.
     ::fcntl(m_maestro, F_SETFL, ::fcntl(m_maestro, F_GETFL) | O_NONBLOCK);
