@@ -10,7 +10,6 @@
 class tst_VeltaSC : public QObject {
     Q_OBJECT
 private slots:
-    void ajustesDeLinea_data();
     void ajustesDeLinea();
     void lecturasTipo0_data();
     void lecturasTipo0();
@@ -21,7 +20,6 @@ private slots:
     void ordenes();
     void nadaSeEnviaCerradoNiTipo1_data();
     void nadaSeEnviaCerradoNiTipo1();
-    void reabrirReabre();
     void cerrarConservaElBuffer();
     void falloAlAbrir_data();
     void falloAlAbrir();
@@ -56,29 +54,31 @@ void Abre(Banco& b, PseudoTerminal* pty = nullptr) {
 }
 } // namespace
 
-void tst_VeltaSC::ajustesDeLinea_data() {
-    QTest::addColumn<int>("tipo");
-    QTest::addColumn<bool>("dosBitsParada");
-    QTest::addColumn<bool>("xonXoff");
-    QTest::newRow("tipo 0: 9600,N,8,2 con XON/XOFF") << 0 << true << true;
-    QTest::newRow("tipo 1: 9600,N,8,1 sin control de flujo") << 1 << false << false;
-}
-
 void tst_VeltaSC::ajustesDeLinea() {
-    QFETCH(int, tipo);
-    QFETCH(bool, dosBitsParada);
-    QFETCH(bool, xonXoff);
-    Banco b(tipo);
+    // Each opening, also of an open port, sets the line settings of the type now set; an
+    // unknown type leaves them as they were.
+    Banco b(0);
+    const auto comprueba = [&b](bool dosBitsParada, bool xonXoff) {
+        const termios t = b.pty.Ajustes();
+        QCOMPARE(cfgetispeed(&t), speed_t(B9600));
+        QCOMPARE(cfgetospeed(&t), speed_t(B9600));
+        QCOMPARE(t.c_cflag & CSIZE, tcflag_t(CS8));
+        QVERIFY(!TieneBandera(t.c_cflag, PARENB));
+        QCOMPARE(TieneBandera(t.c_cflag, CSTOPB), dosBitsParada);
+        QCOMPARE(TieneBandera(t.c_iflag, IXON), xonXoff);
+        QCOMPARE(TieneBandera(t.c_iflag, IXOFF), xonXoff);
+        QVERIFY(!TieneBandera(t.c_cflag, CRTSCTS));
+    };
     Abre(b);
-    const termios t = b.pty.Ajustes();
-    QCOMPARE(cfgetispeed(&t), speed_t(B9600));
-    QCOMPARE(cfgetospeed(&t), speed_t(B9600));
-    QCOMPARE(t.c_cflag & CSIZE, tcflag_t(CS8));
-    QVERIFY(!TieneBandera(t.c_cflag, PARENB));
-    QCOMPARE(TieneBandera(t.c_cflag, CSTOPB), dosBitsParada);
-    QCOMPARE(TieneBandera(t.c_iflag, IXON), xonXoff);
-    QCOMPARE(TieneBandera(t.c_iflag, IXOFF), xonXoff);
-    QVERIFY(!TieneBandera(t.c_cflag, CRTSCTS));
+    comprueba(true, true); // "9600,N,8,2" with XON/XOFF
+    b.d.SetTipoBascula(2);
+    Abre(b);
+    comprueba(true, true);
+    b.d.SetTipoBascula(1);
+    Abre(b);
+    comprueba(false, false); // "9600,N,8,1" without flow control
+    QVERIFY(b.pty.Escribe(" WT:  4.5 Kg\r\n\n\n"));
+    QTRY_COMPARE(b.mensajes, QStringList{"4.5"});
 }
 
 void tst_VeltaSC::lecturasTipo0_data() {
@@ -213,24 +213,6 @@ void tst_VeltaSC::nadaSeEnviaCerradoNiTipo1() {
     b.v.Comando(VeltaSC::OrdenPesoNeto);
     QCOMPARE(b.pty.Lee(3), QByteArray("SN\r"));
     QCOMPARE(b.pty.Lee(1, 50), QByteArray());
-}
-
-void tst_VeltaSC::reabrirReabre() {
-    // Opening an open port closes it and opens it again with the settings of the type now set;
-    // an unknown type leaves them as they were.
-    Banco b(0);
-    Abre(b);
-    b.d.SetTipoBascula(2);
-    QVERIFY(b.v.SetPortOpen(true));
-    QVERIFY(TieneBandera(b.pty.Ajustes().c_cflag, CSTOPB));
-    QVERIFY(TieneBandera(b.pty.Ajustes().c_iflag, IXON | IXOFF));
-    b.d.SetTipoBascula(1);
-    QVERIFY(b.v.SetPortOpen(true));
-    QVERIFY(b.v.PortOpen());
-    QVERIFY(!TieneBandera(b.pty.Ajustes().c_cflag, CSTOPB));
-    QVERIFY(!TieneBandera(b.pty.Ajustes().c_iflag, IXON));
-    QVERIFY(b.pty.Escribe(" WT:  4.5 Kg\r\n\n\n"));
-    QTRY_COMPARE(b.mensajes, QStringList{"4.5"});
 }
 
 void tst_VeltaSC::cerrarConservaElBuffer() {
