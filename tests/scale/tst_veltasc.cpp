@@ -24,6 +24,7 @@ private slots:
     void falloAlAbrir_data();
     void falloAlAbrir();
     void puertoDesaparece();
+    void puertoPorNumero();
 };
 
 namespace {
@@ -283,6 +284,18 @@ void tst_VeltaSC::puertoDesaparece() {
     Abre(b);
     b.v.Comando(VeltaSC::OrdenPesoBruto);
     QCOMPARE(b.pty.Lee(3), QByteArray("SB\r"));
+}
+
+void tst_VeltaSC::puertoPorNumero() {
+    // Without a port name the number is used, 1 when the controller is created.
+    VeltaSC v;
+#ifdef Q_OS_WIN
+    QCOMPARE(v.NombreSistema(), QString("COM1"));
+#else
+    QCOMPARE(v.NombreSistema(), QString("/dev/ttyS0"));
+#endif
+    v.SetPuertoNombre("/dev/pts/9");
+    QCOMPARE(v.NombreSistema(), QString("/dev/pts/9"));
 }
 
 QTEST_GUILESS_MAIN(tst_VeltaSC)
