@@ -18,8 +18,6 @@ private slots:
     void otroTipoNoLee();
     void ordenes_data();
     void ordenes();
-    void nadaSeEnviaCerradoNiTipo1_data();
-    void nadaSeEnviaCerradoNiTipo1();
     void cerrarConservaElBuffer();
     void falloAlAbrir_data();
     void falloAlAbrir();
@@ -164,55 +162,37 @@ void tst_VeltaSC::otroTipoNoLee() {
 }
 
 void tst_VeltaSC::ordenes_data() {
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<bool>("abierto");
     QTest::addColumn<int>("codigo");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("0 lectura a petición") << 0 << QByteArray("S0\r");
-    QTest::newRow("1 peso neto") << 1 << QByteArray("SN\r");
-    QTest::newRow("2 peso bruto") << 2 << QByteArray("SB\r");
-    QTest::newRow("3 lectura continua") << 3 << QByteArray("SF\r");
-    QTest::newRow("4 puesta a cero") << 4 << QByteArray("SC\r");
-    QTest::newRow("5 tarado") << 5 << QByteArray("ST\r");
-    QTest::newRow("6 destarado") << 6 << QByteArray("SD\r");
-    QTest::newRow("7 número de serie") << 7 << QByteArray("SS\r");
-    QTest::newRow("8: nada") << 8 << QByteArray();
-    QTest::newRow("-1: nada") << -1 << QByteArray();
+    const char* const letras = "0NBFCTDS";
+    for (int c = 0; c <= 7; ++c)
+        QTest::addRow("orden %d", c) << 0 << true << c << (QByteArray("S") + letras[c] + '\r');
+    QTest::newRow("8: nada") << 0 << true << 8 << QByteArray();
+    QTest::newRow("-1: nada") << 0 << true << -1 << QByteArray();
+    QTest::newRow("cerrado: nada") << 0 << false << 2 << QByteArray();
+    QTest::newRow("tipo 1: nada") << 1 << true << 2 << QByteArray();
+    QTest::newRow("tipo 2: nada") << 2 << true << 2 << QByteArray();
 }
 
 void tst_VeltaSC::ordenes() {
-    QFETCH(int, codigo);
-    QFETCH(QByteArray, bytes);
-    Banco b(0);
-    Abre(b);
-    b.v.Comando(codigo);
-    // A known command after it marks the end: exactly these bytes and nothing else came.
-    b.v.Comando(VeltaSC::OrdenNumeroSerie);
-    const QByteArray esperado = bytes + "SS\r";
-    QCOMPARE(b.pty.Lee(esperado.size()), esperado);
-    QCOMPARE(b.pty.Lee(1, 50), QByteArray());
-}
-
-void tst_VeltaSC::nadaSeEnviaCerradoNiTipo1_data() {
-    QTest::addColumn<int>("tipo");
-    QTest::addColumn<bool>("abierto");
-    QTest::newRow("tipo 0 cerrado") << 0 << false;
-    QTest::newRow("tipo 1 abierto") << 1 << true;
-    QTest::newRow("tipo 2 abierto") << 2 << true;
-}
-
-void tst_VeltaSC::nadaSeEnviaCerradoNiTipo1() {
     QFETCH(int, tipo);
     QFETCH(bool, abierto);
+    QFETCH(int, codigo);
+    QFETCH(QByteArray, bytes);
     Banco b(tipo);
     if (abierto)
         Abre(b);
-    for (int c = 0; c <= 7; ++c)
-        b.v.Comando(c);
-    // The type is read at every command: as type 0 the marker goes out at once.
+    b.v.Comando(codigo);
+    // The type is read at every command: as type 0 on the open port, a known command marks the
+    // end, so exactly these bytes and nothing else came.
     b.d.SetTipoBascula(0);
     if (!abierto)
         Abre(b);
-    b.v.Comando(VeltaSC::OrdenPesoNeto);
-    QCOMPARE(b.pty.Lee(3), QByteArray("SN\r"));
+    b.v.Comando(VeltaSC::OrdenNumeroSerie);
+    const QByteArray esperado = bytes + "SS\r";
+    QCOMPARE(b.pty.Lee(esperado.size()), esperado);
     QCOMPARE(b.pty.Lee(1, 50), QByteArray());
 }
 
