@@ -84,11 +84,6 @@ private:
     QString m_texto;
 };
 
-void Muestra(frmTest& w) {
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-}
-
 void Conecta(frmTest& w) {
     Pulsa(w, "cmdConectar0");
     QVERIFY2(w.VeltaSC1().PortOpen(), qPrintable(w.VeltaSC1().UltimoError()));
@@ -98,7 +93,10 @@ void Conecta(frmTest& w) {
 // The window on its own settings and database, shown, with the scale of the given type on a
 // real pseudo-terminal (or at the given path) as the port in the settings.
 struct Banco {
-    explicit Banco(int tipo, const QString& puerto = {}) : d(Ajusta(tipo, puerto)) { Muestra(w); }
+    explicit Banco(int tipo, const QString& puerto = {}) : d(Ajusta(tipo, puerto)) {
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+    }
     clsDatosApp& Ajusta(int tipo, const QString& puerto) {
         clsDatosApp& datos = env.DatosConBase();
         datos.SetTipoBascula(tipo);
