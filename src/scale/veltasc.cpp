@@ -5,6 +5,9 @@
 #include <QPointer>
 
 namespace {
+// The port's input buffer, in characters.
+constexpr qint64 kBufferEntrada = 2048;
+
 // Any other value means "a type whose line settings are left as they are".
 qint32 TipoActual() {
     const clsDatosApp* d = clsDatosApp::Instancia();
@@ -17,7 +20,7 @@ constexpr char kLetras[] = {'0', 'N', 'B', 'F', 'C', 'T', 'D', 'S'};
 VeltaSC::VeltaSC(QObject* parent) : QObject(parent) {
     // At most this much is held unread when the scale type reads nothing; the rest waits in
     // the system's own buffer.
-    m_poComm.setReadBufferSize(2048);
+    m_poComm.setReadBufferSize(kBufferEntrada);
     connect(&m_poComm, &QSerialPort::readyRead, this, &VeltaSC::Recibe);
     connect(&m_poComm, &QSerialPort::errorOccurred, this, &VeltaSC::AlError);
 }
@@ -120,9 +123,16 @@ void VeltaSC::Recibe() {
     QPointer<VeltaSC> vivo(this);
     for (;;) {
         const qint32 tipo = TipoActual();
-        // Other types read nothing: the characters stay in the port.
-        if ((tipo != 0 && tipo != 1) || !m_poComm.isOpen() || m_poComm.bytesAvailable() <= 0)
+        if (!m_poComm.isOpen() || m_poComm.bytesAvailable() <= 0)
             break;
+        if (tipo != 0 && tipo != 1) {
+            // Other types read nothing: the characters stay in the port. A full input buffer
+            // loses its oldest half, as otherwise the port would stop telling of arrivals and
+            // the controller would stay deaf once the type is changed to a known one.
+            if (m_poComm.bytesAvailable() >= kBufferEntrada)
+                m_poComm.skip(m_poComm.bytesAvailable() - kBufferEntrada / 2);
+            break;
+        }
         const QList<CortadorTramas::Salida> salidas = m_cortador.Procesa(tipo, m_poComm.readAll());
         for (const CortadorTramas::Salida& s : salidas) {
             if (s.clase == CortadorTramas::Salida::Clase::Mensaje)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -40,7 +42,8 @@ SimuladorBascula::SimuladorBascula(const Opciones& o, QObject* parent)
 }
 
 SimuladorBascula::~SimuladorBascula() {
-    if (!m_o.enlace.isEmpty())
+    // Only our own link goes; anything put there since is left alone.
+    if (!m_o.enlace.isEmpty() && QFileInfo(m_o.enlace).symLinkTarget() == m_ruta)
         QFile::remove(m_o.enlace);
     if (m_maestro >= 0)
         ::close(m_maestro);
@@ -49,6 +52,13 @@ SimuladorBascula::~SimuladorBascula() {
 }
 
 bool SimuladorBascula::Inicia() {
+    // The link replaces an earlier link, never a file someone keeps there.
+    const QFileInfo enlace(m_o.enlace);
+    if (!m_o.enlace.isEmpty() && enlace.exists() && !enlace.isSymLink()) {
+        Registro(QStringLiteral("%1 ya existe y no es un enlace: no se toca").arg(m_o.enlace));
+        m_o.enlace.clear();
+        return false;
+    }
     termios t{};
     ::cfmakeraw(&t);
     ::cfsetspeed(&t, B9600);
@@ -63,11 +73,18 @@ bool SimuladorBascula::Inicia() {
     m_ruta = QString::fromLocal8Bit(::ttyname(m_esclavo));
     if (!m_o.enlace.isEmpty()) {
         QFile::remove(m_o.enlace);
-        if (!QFile::link(m_ruta, m_o.enlace))
+        if (!QFile::link(m_ruta, m_o.enlace)) {
             Registro(QStringLiteral("no se puede crear el enlace %1").arg(m_o.enlace));
+            m_o.enlace.clear();
+        }
     }
+    // Never blocked by a line nobody reads: what does not fit waits in m_salida.
+    ::fcntl(m_maestro, F_SETFL, ::fcntl(m_maestro, F_GETFL) | O_NONBLOCK);
     m_avisoPuerto = new QSocketNotifier(m_maestro, QSocketNotifier::Read, this);
     connect(m_avisoPuerto, &QSocketNotifier::activated, this, &SimuladorBascula::LeePuerto);
+    m_avisoSalida = new QSocketNotifier(m_maestro, QSocketNotifier::Write, this);
+    m_avisoSalida->setEnabled(false);
+    connect(m_avisoSalida, &QSocketNotifier::activated, this, &SimuladorBascula::VaciaSalida);
     ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
     m_avisoConsola = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
     connect(m_avisoConsola, &QSocketNotifier::activated, this, &SimuladorBascula::LeeConsola);
@@ -152,14 +169,44 @@ void SimuladorBascula::EnviaBloque() {
 }
 
 void SimuladorBascula::Envia(const QByteArray& datos) {
+    // Like a real scale, output that finds the line still full of earlier output (no program
+    // reading the port) is lost rather than queued.
+    if (!m_salida.isEmpty())
+        return;
+    m_salida = datos;
+    VaciaSalida();
+}
+
+void SimuladorBascula::VaciaSalida() {
+    while (!m_salida.isEmpty()) {
+        const ssize_t n = ::write(m_maestro, m_salida.constData(), m_salida.size());
+        if (n > 0)
+            m_salida.remove(0, n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n < 0 && errno == EAGAIN)
+            break;
+        else
+            m_salida.clear();
+    }
+    m_avisoSalida->setEnabled(!m_salida.isEmpty());
+}
+
+bool SimuladorBascula::EnviaEsperando(const QByteArray& datos) {
     qsizetype hecho = 0;
     while (hecho < datos.size()) {
         const ssize_t n = ::write(m_maestro, datos.constData() + hecho, datos.size() - hecho);
-        if (n > 0)
+        if (n > 0) {
             hecho += n;
-        else if (n < 0 && errno != EINTR && errno != EAGAIN)
-            return;
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd p{m_maestro, POLLOUT, 0};
+            if (::poll(&p, 1, 1000) <= 0)
+                return false; // nobody has read for a second
+        } else if (!(n < 0 && errno == EINTR)) {
+            return false;
+        }
     }
+    return true;
 }
 
 void SimuladorBascula::Tic() {
@@ -183,14 +230,17 @@ void SimuladorBascula::Rafaga(int n) {
     // n type-0 readings as fast as the terminal takes them; each one's text is its number
     // (reading i is i / 1000 kg). The time at which each reading's last byte went into the
     // terminal (monotonic clock, ns) is kept for "tiempos".
+    // Stops early when nothing is read for a second; the count says how many went.
     m_tiempos.clear();
     m_tiempos.reserve(n);
-    for (int i = 0; i < n; ++i) {
+    VaciaSalida();
+    for (int i = 0; i < n && m_salida.isEmpty(); ++i) {
         const QByteArray lectura = QByteArray::number(i / 1000.0, 'f', 3) + '\r';
-        Envia(lectura);
+        if (!EnviaEsperando(lectura))
+            break;
         m_tiempos << AhoraNs();
     }
-    QTextStream(stdout) << "rafaga-fin " << n << Qt::endl;
+    QTextStream(stdout) << "rafaga-fin " << m_tiempos.size() << Qt::endl;
 }
 
 void SimuladorBascula::Tiempos() {

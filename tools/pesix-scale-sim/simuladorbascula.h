@@ -46,6 +46,9 @@ private:
     void EnviaLectura(double kg);
     void EnviaBloque();
     void Envia(const QByteArray& datos);
+    void VaciaSalida();
+    // Waits while the terminal is full (a burst); false when nobody reads for a second.
+    bool EnviaEsperando(const QByteArray& datos);
     void Tic();
     void PonContinua(bool si);
     void Rafaga(int n);
@@ -64,5 +67,7 @@ private:
     QByteArray m_consola;
     QSocketNotifier* m_avisoPuerto = nullptr;
     QSocketNotifier* m_avisoConsola = nullptr;
+    QSocketNotifier* m_avisoSalida = nullptr;
+    QByteArray m_salida; // output the terminal has not taken yet
     QTimer m_reloj;
 };
