@@ -11,12 +11,6 @@
 #include <QSqlQuery>
 
 namespace {
-QString TextoError(const QSqlError& e) {
-    QString t = e.databaseText();
-    if (t.isEmpty())
-        t = e.text();
-    return t;
-}
 
 QSet<QString> Nombres(QSqlDatabase db, const QString& sql) {
     QSet<QString> nombres;
@@ -56,14 +50,14 @@ BaseDatos::Resultado BaseDatos::AbreBaseDatos(clsDatosApp& datos, QString* error
     db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
     if (!db.open()) {
         if (error)
-            *error = TextoError(db.lastError());
+            *error = BaseDatos::TextoError(db.lastError());
         return Resultado::NoResponde;
     }
     // Opening a file that is not a database succeeds; the first read tells.
     QSqlQuery prueba(db);
     if (!prueba.exec("PRAGMA schema_version")) {
         if (error)
-            *error = TextoError(prueba.lastError());
+            *error = BaseDatos::TextoError(prueba.lastError());
         db.close();
         return Resultado::NoResponde;
     }
@@ -81,7 +75,7 @@ bool BaseDatos::CompletaEsquema(QSqlDatabase db, QString* error) {
         if (q.exec(sql))
             return true;
         if (error)
-            *error = TextoError(q.lastError()) + "\n" + sql;
+            *error = BaseDatos::TextoError(q.lastError()) + "\n" + sql;
         return false;
     };
     const QSet<QString> tablas = Nombres(db, "SELECT name FROM sqlite_master WHERE type = 'table'");
@@ -107,6 +101,11 @@ bool BaseDatos::CompletaEsquema(QSqlDatabase db, QString* error) {
             return false;
     }
     return true;
+}
+
+QString BaseDatos::TextoError(const QSqlError& error) {
+    const QString t = error.databaseText();
+    return t.isEmpty() ? error.text() : t;
 }
 
 QSqlDatabase BaseDatos::Conexion() {

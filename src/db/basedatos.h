@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QVariant>
 
@@ -44,6 +45,9 @@ public:
     static QString FechaHoraSQL(const QDateTime& momento);
     static QDate FechaDeSQL(const QVariant& valor);
     static QDateTime FechaHoraDeSQL(const QVariant& valor);
+
+    // The engine's own text of an error, or Qt's when the engine gave none.
+    static QString TextoError(const QSqlError& error);
 
     // The connection of the settings object in use.
     static QSqlDatabase Conexion();

@@ -60,9 +60,6 @@ std::vector<TablaEsquema> Declaracion() {
     };
 }
 
-QString Ident(const QString& nombre) {
-    return '"' + nombre + '"';
-}
 } // namespace
 
 const ColumnaEsquema* TablaEsquema::Columna(const QString& nombreColumna) const {
@@ -109,7 +106,7 @@ QString Esquema::TipoSql(const ColumnaEsquema& c) {
 }
 
 QString Esquema::DefinicionColumna(const ColumnaEsquema& c, bool completando) {
-    QString sql = Ident(c.nombre) + ' ' + TipoSql(c);
+    QString sql = Esquema::Identificador(c.nombre) + ' ' + TipoSql(c);
     if (c.requerida) {
         sql += " NOT NULL";
         // Rows already in the table need a value for a required column added later.
@@ -133,9 +130,9 @@ QString Esquema::DefinicionColumna(const ColumnaEsquema& c, bool completando) {
         sql +=
             QString(" CONSTRAINT %1 CHECK (length(%2) <= %3)")
                 .arg(
-                    Ident(
+                    Esquema::Identificador(
                         QString("%1 admite %2 caracteres como máximo").arg(c.nombre).arg(c.tamano)),
-                    Ident(c.nombre))
+                    Esquema::Identificador(c.nombre))
                 .arg(c.tamano);
     return sql;
 }
@@ -144,13 +141,13 @@ QString Esquema::SqlCrearTabla(const TablaEsquema& t) {
     QStringList columnas;
     for (const ColumnaEsquema& c : t.columnas)
         columnas << DefinicionColumna(c, false);
-    return "CREATE TABLE " + Ident(t.nombre) + " (" + columnas.join(", ") + ")";
+    return "CREATE TABLE " + Esquema::Identificador(t.nombre) + " (" + columnas.join(", ") + ")";
 }
 
 QString Esquema::SqlCrearIndiceClave(const TablaEsquema& t) {
     QStringList columnas;
     for (const QString& c : t.clave)
-        columnas << Ident(c);
-    return "CREATE UNIQUE INDEX " + Ident(t.NombreIndiceClave()) + " ON " + Ident(t.nombre) + " (" +
-           columnas.join(", ") + ")";
+        columnas << Esquema::Identificador(c);
+    return "CREATE UNIQUE INDEX " + Esquema::Identificador(t.NombreIndiceClave()) + " ON " +
+           Esquema::Identificador(t.nombre) + " (" + columnas.join(", ") + ")";
 }

@@ -38,6 +38,9 @@ public:
     static const TablaEsquema* Tabla(const QString& nombre);
     static const ColumnaEsquema* Columna(const QString& tabla, const QString& columna);
 
+    // A table or column name quoted for SQL.
+    static QString Identificador(const QString& nombre) { return '"' + nombre + '"'; }
+
     // SQL pieces derived from the declaration.
     static QString TipoSql(const ColumnaEsquema& c);
     // Column definition for CREATE TABLE; `completando` adds the default that a required column

@@ -11,6 +11,9 @@ public:
 
     virtual ~Recordset() = default;
 
+    // The column type a value of this kind belongs to; text for anything else.
+    static Tipo TipoDeValor(const QVariant& valor);
+
     virtual int NumCampos() const = 0;
     virtual QString NombreCampo(int i) const = 0;
     virtual Tipo TipoCampo(int i) const = 0;

@@ -64,27 +64,7 @@ RecordsetMemoria RecordsetMemoria::DesdeConsulta(QSqlQuery& consulta) {
     RecordsetMemoria r;
     const QSqlRecord rec = consulta.record();
     for (int i = 0; i < rec.count(); ++i) {
-        Tipo t = Tipo::Texto;
-        switch (rec.field(i).metaType().id()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-            t = Tipo::Entero;
-            break;
-        case QMetaType::Double:
-            t = Tipo::Doble;
-            break;
-        case QMetaType::QDate:
-            t = Tipo::Fecha;
-            break;
-        case QMetaType::QDateTime:
-            t = Tipo::FechaHora;
-            break;
-        case QMetaType::Bool:
-            t = Tipo::Booleano;
-            break;
-        default:
-            break;
-        }
+        const Tipo t = TipoDeValor(QVariant(rec.field(i).metaType()));
         r.AgregaCampo(rec.fieldName(i), t);
     }
     while (consulta.next()) {

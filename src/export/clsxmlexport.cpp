@@ -309,7 +309,7 @@ bool clsXMLExport::AddDisconnectedField(const QString& nombre, const QVariant& v
     if (valor.metaType().id() == QMetaType::QTime && !valor.isNull())
         texto = valor.toTime().toString(u"HH:mm:ss");
     else
-        texto = m_formato.Texto(valor, FormatoValores::TipoDeValor(valor));
+        texto = m_formato.Texto(valor, Recordset::TipoDeValor(valor));
     AnexaElemento(nombre, texto);
     return true;
 }

@@ -213,31 +213,6 @@ bool FormatoValores::AnexaFechaUtf8(QByteArray& d, QByteArrayView t, bool conHor
     return true;
 }
 
-Recordset::Tipo FormatoValores::TipoDeValor(const QVariant& valor) {
-    switch (valor.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-        return Recordset::Tipo::Entero;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return Recordset::Tipo::Doble;
-    case QMetaType::QDate:
-        return Recordset::Tipo::Fecha;
-    case QMetaType::QDateTime:
-        return Recordset::Tipo::FechaHora;
-    case QMetaType::Bool:
-        return Recordset::Tipo::Booleano;
-    default:
-        return Recordset::Tipo::Texto;
-    }
-}
-
 QString FormatoValores::Texto(const QVariant& valor, Recordset::Tipo tipo) const {
     QString t;
     Anexa(t, valor, tipo);

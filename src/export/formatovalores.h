@@ -34,8 +34,6 @@ public:
     // "yyyy-MM-dd" ("yyyy-MM-dd HH:mm:ss"); false, with nothing appended, for other text.
     void AnexaDobleUtf8(QByteArray& destino, double v) const;
     bool AnexaFechaUtf8(QByteArray& destino, QByteArrayView almacenada, bool conHora) const;
-    // The type a value of this kind is written as, for values without a column.
-    static Recordset::Tipo TipoDeValor(const QVariant& valor);
 
 private:
     void AnexaFecha(QString& destino, int anyo, int mes, int dia) const;

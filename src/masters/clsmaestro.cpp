@@ -7,19 +7,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-namespace {
-QString TextoError(const QSqlError& e) {
-    QString t = e.databaseText();
-    if (t.isEmpty())
-        t = e.text();
-    return t;
-}
-
-QString Ident(const QString& nombre) {
-    return '"' + nombre + '"';
-}
-} // namespace
-
 clsMaestro clsMaestro::Clientes() {
     return {"Clientes", "CodCliente", false, {"NomCliente", "Direccion1", "Direccion2"}};
 }
@@ -66,11 +53,12 @@ QVariantList clsMaestro::Busca(const QVariant& codigo) const {
 bool clsMaestro::Existe(const QVariant& codigo, QString* error) const {
     QSqlQuery q(Conexion());
     q.setForwardOnly(true);
-    q.prepare("SELECT COUNT(*) FROM " + Ident(Tabla) + " WHERE " + Ident(CampoClave) + " = ?");
+    q.prepare("SELECT COUNT(*) FROM " + Esquema::Identificador(Tabla) + " WHERE " +
+              Esquema::Identificador(CampoClave) + " = ?");
     q.addBindValue(Clave(codigo));
     if (!q.exec() || !q.next()) {
         if (error)
-            *error = TextoError(q.lastError());
+            *error = BaseDatos::TextoError(q.lastError());
         return false;
     }
     return q.value(0).toLongLong() > 0;
@@ -94,28 +82,28 @@ bool clsMaestro::Guarda(const QVariant& codigo, const QVariantList& valores, QSt
     if (existe) {
         QStringList asignaciones;
         for (const QString& c : Campos)
-            asignaciones << Ident(c) + " = ?";
-        q.prepare("UPDATE " + Ident(Tabla) + " SET " + asignaciones.join(", ") + " WHERE " +
-                  Ident(CampoClave) + " = ?");
+            asignaciones << Esquema::Identificador(c) + " = ?";
+        q.prepare("UPDATE " + Esquema::Identificador(Tabla) + " SET " + asignaciones.join(", ") +
+                  " WHERE " + Esquema::Identificador(CampoClave) + " = ?");
         for (const QVariant& v : valores)
             q.addBindValue(v);
         q.addBindValue(Clave(codigo));
     } else {
-        QStringList columnas{Ident(CampoClave)};
+        QStringList columnas{Esquema::Identificador(CampoClave)};
         QStringList marcas{"?"};
         for (const QString& c : Campos) {
-            columnas << Ident(c);
+            columnas << Esquema::Identificador(c);
             marcas << "?";
         }
-        q.prepare("INSERT INTO " + Ident(Tabla) + " (" + columnas.join(", ") + ") VALUES (" +
-                  marcas.join(", ") + ")");
+        q.prepare("INSERT INTO " + Esquema::Identificador(Tabla) + " (" + columnas.join(", ") +
+                  ") VALUES (" + marcas.join(", ") + ")");
         q.addBindValue(Clave(codigo));
         for (const QVariant& v : valores)
             q.addBindValue(v);
     }
     if (!q.exec()) {
         if (error)
-            *error = TextoError(q.lastError());
+            *error = BaseDatos::TextoError(q.lastError());
         return false;
     }
     return true;
@@ -123,11 +111,12 @@ bool clsMaestro::Guarda(const QVariant& codigo, const QVariantList& valores, QSt
 
 bool clsMaestro::Borra(const QVariant& codigo, QString* error) const {
     QSqlQuery q(Conexion());
-    q.prepare("DELETE FROM " + Ident(Tabla) + " WHERE " + Ident(CampoClave) + " = ?");
+    q.prepare("DELETE FROM " + Esquema::Identificador(Tabla) + " WHERE " +
+              Esquema::Identificador(CampoClave) + " = ?");
     q.addBindValue(Clave(codigo));
     if (!q.exec()) {
         if (error)
-            *error = TextoError(q.lastError());
+            *error = BaseDatos::TextoError(q.lastError());
         return false;
     }
     return true;

@@ -3,17 +3,13 @@
 #include "app/clsdatosapp.h"
 #include "db/esquema.h"
 
+#include "db/basedatos.h"
+
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlField>
 
 namespace {
-QString TextoError(const QSqlError& e) {
-    QString t = e.databaseText();
-    if (t.isEmpty())
-        t = e.text();
-    return t;
-}
 
 // The statement without trailing spaces and semicolons, so that it can stand as a subquery.
 QString SinTerminador(const QString& sql) {
@@ -67,7 +63,7 @@ bool kelBrowseModel::Ejecuta(QString* error) {
     m_consulta = QSqlQuery(m_db);
     m_consulta.setForwardOnly(true);
     bool ok = m_consulta.exec(ConsultaOrdenada(m_sql));
-    QString textoError = ok ? QString() : TextoError(m_consulta.lastError());
+    QString textoError = ok ? QString() : BaseDatos::TextoError(m_consulta.lastError());
     if (!ok && m_columnaOrden > 0) {
         // A one-column result is ordered by that column.
         const int antes = m_columnaOrden;

@@ -40,27 +40,11 @@ QString SinEspacios(const QString& s) {
 }
 
 bool EsEntero(const QVariant& v) {
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
+    return Recordset::TipoDeValor(v) == Recordset::Tipo::Entero;
 }
 
 bool EsReal(const QVariant& v) {
-    const int id = v.metaType().id();
-    return id == QMetaType::Double || id == QMetaType::Float;
+    return Recordset::TipoDeValor(v) == Recordset::Tipo::Doble;
 }
 
 // Text of an integer value with "." notation (no decimals).
