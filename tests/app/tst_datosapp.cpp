@@ -32,29 +32,29 @@ private slots:
         QCOMPARE(d.Caption(), QString("Pesix v.1.0.6 - "));
     }
 
-    void definidoHaceQueFalteSeaFalso() {
+    // Once Definido is exactly 1 the columns are read, and a missing one is hidden and not
+    // printed; any other number leaves every column at its default.
+    void definido_data() {
+        QTest::addColumn<QString>("definido");
+        QTest::addColumn<bool>("leidas");
+        QTest::newRow("1") << "1" << true;
+        QTest::newRow("2") << "2" << false;
+        QTest::newRow("1.4 no es 1") << "1.4" << false;
+    }
+    void definido() {
+        QFETCH(QString, definido);
+        QFETCH(bool, leidas);
         EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Definido", "1");
+        kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Definido", definido);
         kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Pantalla3", "0");
         kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Pantalla4", "1");
         kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Impresas4", "1");
         clsDatosApp& d = env.Datos();
-        QVERIFY(!d.ColPantalla(3));
-        QVERIFY(d.ColPantalla(4));
-        QVERIFY(d.ColImpresas(4));
-        for (int i : {1, 2, 5, 6, 7, 8, 9}) {
-            QVERIFY2(!d.ColPantalla(i), qPrintable(QString::number(i)));
-            QVERIFY2(!d.ColImpresas(i), qPrintable(QString::number(i)));
+        for (int i = 1; i <= 9; ++i) {
+            const bool porDefecto = i == 1 || i == 2 || i == 5 || i == 6;
+            QCOMPARE(d.ColPantalla(i), leidas ? i == 4 : true);
+            QCOMPARE(d.ColImpresas(i), leidas ? i == 4 : porDefecto);
         }
-    }
-
-    void definidoDistintoDeUnoNoLeeColumnas() {
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Definido", "2");
-        kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Pantalla3", "0");
-        clsDatosApp& d = env.Datos();
-        QVERIFY(d.ColPantalla(3));
-        QVERIFY(!d.ColImpresas(3));
     }
 
     void booleanos_data() {
