@@ -2,7 +2,10 @@
 #include "app/kelregistry.h"
 #include "support/entornoprueba.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -22,6 +25,12 @@ class TestRegistro : public QObject {
     Q_OBJECT
 
 private slots:
+    // The user's own store of this run lives in a temporary folder, never in the real one.
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    }
+
     void leerLoQueFaltaDaVacio() {
         EntornoPrueba env;
         QCOMPARE(kelRegistry::GetAppString("\\NoExiste", "Valor"), QString());
@@ -39,14 +48,26 @@ private slots:
         QCOMPARE(ini.value("A/B/C/Nombre").toString(), QString("Señor; \"x\" = y"));
     }
 
-    void iniEditadoAMano() {
+    // The company is set by hand: "Cliente=Frutas Martínez, S.L." holds an unquoted comma.
+    void editadoAMano_data() {
+        QTest::addColumn<bool>("delUsuario");
+        QTest::newRow("archivo de --settings") << false;
+#if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
+        QTest::newRow("archivo del usuario") << true;
+#endif
+    }
+    void editadoAMano() {
+        QFETCH(bool, delUsuario);
         EntornoPrueba env;
         kelRegistry::UsaArchivoIni(QString());
-        QFile f(env.ArchivoAjustes());
+        const QString ruta = delUsuario ? m_config.filePath("Kel Software/Software de pesaje.conf")
+                                        : env.ArchivoAjustes();
+        QVERIFY(QDir().mkpath(QFileInfo(ruta).path()));
+        QFile f(ruta);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("[Empresa]\nCliente=Frutas Mart\xc3\xadnez, S.L.\nNIFCliente=B12345678\n");
         f.close();
-        kelRegistry::UsaArchivoIni(env.ArchivoAjustes());
+        kelRegistry::UsaArchivoIni(delUsuario ? QString() : ruta);
         QCOMPARE(kelRegistry::GetAppString("\\Empresa", "Cliente"),
                  QString("Frutas Martínez, S.L."));
         QCOMPARE(kelRegistry::GetAppString("\\Empresa", "NIFCliente"), QString("B12345678"));
@@ -196,6 +217,9 @@ private slots:
         QCOMPARE(kelRegistry::GetFormInfo(&w, "ColAlbaranWidth1"), QString("1200"));
         QCOMPARE(kelRegistry::GetAppString("\\Info\\frmMain", "ColAlbaranWidth1"), QString("1200"));
     }
+
+private:
+    QTemporaryDir m_config;
 };
 
 QTEST_MAIN(TestRegistro)
