@@ -220,14 +220,17 @@ private slots:
             QString("La base de datos no responde.\r\nConsulte al administrador del sistema."));
     }
 
-    void unaCarpetaQueNoSePuedeCrearNoResponde() {
+    // A database that cannot be created shows the engine's error, not the fixed message.
+    void unaBaseQueNoSePuedeCrearDaElErrorDelMotor() {
         EntornoPrueba env;
         QFile f(env.Carpeta() + "/fichero");
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         clsDatosApp& d = env.Datos();
         d.SetBaseDatos(env.Carpeta() + "/fichero/dentro/pesix.db");
-        QCOMPARE(BaseDatos::AbreBaseDatos(d), BaseDatos::Resultado::NoResponde);
+        QString error;
+        QCOMPARE(BaseDatos::AbreBaseDatos(d, &error), BaseDatos::Resultado::ErrorEsquema);
+        QVERIFY(!error.isEmpty());
     }
 };
 
