@@ -31,19 +31,13 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     }
 
-    void leerLoQueFaltaDaVacio() {
+    void escribirCreaLasClavesYLeerLoQueFaltaDaVacio() {
         EntornoPrueba env;
         QCOMPARE(kelRegistry::GetAppString("\\NoExiste", "Valor"), QString());
-        QVERIFY(kelRegistry::SaveAppString("\\Configuracion", "Vacio", ""));
-        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "Vacio"), QString());
-        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "Otro"), QString());
-    }
-
-    void escribirCreaLasClavesYGuardaTexto() {
-        EntornoPrueba env;
+        QVERIFY(kelRegistry::SaveAppString("\\A\\B\\C", "Vacio", ""));
+        QCOMPARE(kelRegistry::GetAppString("\\A\\B\\C", "Vacio"), QString());
         QVERIFY(kelRegistry::SaveAppString("\\A\\B\\C", "Nombre", "Señor; \"x\" = y"));
         QCOMPARE(kelRegistry::GetAppString("\\A\\B\\C", "Nombre"), QString("Señor; \"x\" = y"));
-        kelRegistry::UsaArchivoIni(QString()); // flush and close
         QSettings ini(env.ArchivoAjustes(), QSettings::IniFormat);
         QCOMPARE(ini.value("A/B/C/Nombre").toString(), QString("Señor; \"x\" = y"));
     }
@@ -136,35 +130,39 @@ private slots:
         kelRegistry::RestoreFormPosition(&otra);
         QCOMPARE(otra.size(), QSize(400, 300));
         QCOMPARE(otra.pos().y() * kelRegistry::TwipsPorPixel, top);
+        // Free per-window values live under "\\Info\\" + the window's name.
+        QCOMPARE(kelRegistry::GetFormInfo(&otra, "ColAlbaranWidth1"), QString());
+        kelRegistry::SaveFormInfo(&otra, "ColAlbaranWidth1", "1200");
+        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmPrueba", "ColAlbaranWidth1"),
+                 QString("1200"));
+        QCOMPARE(kelRegistry::GetFormInfo(&otra, "ColAlbaranWidth1"), QString("1200"));
     }
 
-    void topCeroONegativoNoMueve_data() {
+    // A Top of 0 or less, or none, leaves the designed place; a fixed border never gets a size.
+    void restaurar_data() {
         QTest::addColumn<QString>("top");
-        QTest::newRow("0") << "0";
-        QTest::newRow("negativo") << "-150";
-        QTest::newRow("nada") << "";
+        QTest::addColumn<bool>("fija");
+        QTest::addColumn<QRect>("esperada");
+        QTest::newRow("top 0") << QString("0") << false << QRect(30, 40, 200, 100);
+        QTest::newRow("top negativo") << QString("-150") << false << QRect(30, 40, 200, 100);
+        QTest::newRow("nada guardado") << QString() << false << QRect(30, 40, 200, 100);
+        QTest::newRow("redimensionable") << QString("1500") << false << QRect(200, 100, 600, 600);
+        QTest::newRow("borde fijo") << QString("1500") << true << QRect(200, 100, 200, 100);
     }
-    void topCeroONegativoNoMueve() {
+    void restaurar() {
         QFETCH(QString, top);
+        QFETCH(bool, fija);
+        QFETCH(QRect, esperada);
         EntornoPrueba env;
-        GuardaPosicion("frmPrueba", top, "1500", "9000", "9000");
+        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "WindowState", "0");
+        GuardaPosicion("frmPrueba", top, "3000", "9000", "9000");
         QWidget w;
         w.setObjectName("frmPrueba");
         w.setGeometry(30, 40, 200, 100);
+        if (fija)
+            w.setFixedSize(200, 100);
         kelRegistry::RestoreFormPosition(&w);
-        QCOMPARE(w.geometry(), QRect(30, 40, 200, 100));
-    }
-
-    void ventanaDeTamanoFijoNoRecuperaTamano() {
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Pos\\frmFija", "WindowState", "0");
-        GuardaPosicion("frmFija", "1500", "3000", "9000", "9000");
-        QWidget w;
-        w.setObjectName("frmFija");
-        w.setFixedSize(200, 100);
-        kelRegistry::RestoreFormPosition(&w);
-        QCOMPARE(w.pos(), QPoint(200, 100));
-        QCOMPARE(w.size(), QSize(200, 100));
+        QCOMPARE(w.geometry(), esperada);
     }
 
     void maximizadaVuelveMaximizadaSobreElRectanguloDisenado() {
@@ -206,16 +204,6 @@ private slots:
         kelRegistry::RestoreFormPosition(&w);
         QVERIFY(w.windowState() & Qt::WindowMinimized);
         QCOMPARE(w.size(), QSize(300, 200));
-    }
-
-    void informacionPorVentana() {
-        EntornoPrueba env;
-        QWidget w;
-        w.setObjectName("frmMain");
-        QCOMPARE(kelRegistry::GetFormInfo(&w, "ColAlbaranWidth1"), QString());
-        kelRegistry::SaveFormInfo(&w, "ColAlbaranWidth1", "1200");
-        QCOMPARE(kelRegistry::GetFormInfo(&w, "ColAlbaranWidth1"), QString("1200"));
-        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmMain", "ColAlbaranWidth1"), QString("1200"));
     }
 
 private:
