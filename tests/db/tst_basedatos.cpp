@@ -122,19 +122,6 @@ private slots:
         QVERIFY(!Ejecuta(db, "INSERT INTO Clientes (CodCliente) VALUES ('C1')", {}, &error));
     }
 
-    void segundaAperturaNoCambiaNada() {
-        EntornoPrueba env;
-        {
-            clsDatosApp& d = env.DatosConBase();
-            QVERIFY(Ejecuta(d.Conexion(), "INSERT INTO Taras VALUES (1, 'Caja', 1.5)"));
-        }
-        env.Libera();
-        clsDatosApp& d = env.DatosConBase();
-        QCOMPARE(
-            BaseDatos::BuscaCampo(d.Conexion(), "Peso", "Taras", "CodTara", 1, true).toDouble(),
-            1.5);
-    }
-
     void tamanosYClavesSeImponen_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QVariantList>("valores");
@@ -176,12 +163,15 @@ private slots:
                         {QString(25, QChar(0x00F1))}));
     }
 
+    // Look-ups, after opening the database a second time: a complete schema is left alone.
     void buscaCampo() {
         EntornoPrueba env;
         QSqlDatabase db = env.DatosConBase().Conexion();
         QVERIFY(Ejecuta(db, "INSERT INTO Clientes (CodCliente, NomCliente) VALUES (?, ?)",
                         {"O'BRIEN", "Cliente con comilla"}));
         QVERIFY(Ejecuta(db, "INSERT INTO Taras VALUES (3, 'Palet', 25.0)"));
+        env.Libera();
+        env.DatosConBase();
         QCOMPARE(BaseDatos::BuscaCampo("NomCliente", "Clientes", "CodCliente", "O'BRIEN", false)
                      .toString(),
                  QString("Cliente con comilla"));
@@ -205,32 +195,31 @@ private slots:
         QCOMPARE(BaseDatos::FechaDeSQL("2024-03-07"), QDate(2024, 3, 7));
     }
 
-    void unArchivoQueNoEsBaseDeDatosNoResponde() {
+    // An existing file that is no database does not respond; a file that cannot be created
+    // (its folder would be inside a file) gives the engine's error.
+    void fallosAlAbrir_data() {
+        QTest::addColumn<QString>("ruta");
+        QTest::addColumn<BaseDatos::Resultado>("resultado");
+        QTest::newRow("no es una base") << "fichero" << BaseDatos::Resultado::NoResponde;
+        QTest::newRow("no se puede crear")
+            << "fichero/dentro/pesix.db" << BaseDatos::Resultado::ErrorEsquema;
+    }
+    void fallosAlAbrir() {
+        QFETCH(QString, ruta);
+        QFETCH(BaseDatos::Resultado, resultado);
         EntornoPrueba env;
-        QFile f(env.ArchivoBaseDatos());
+        QFile f(env.Carpeta() + "/fichero");
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
         f.close();
         clsDatosApp& d = env.Datos();
+        d.SetBaseDatos(env.Carpeta() + "/" + ruta);
         QString error;
-        QCOMPARE(BaseDatos::AbreBaseDatos(d, &error), BaseDatos::Resultado::NoResponde);
+        QCOMPARE(BaseDatos::AbreBaseDatos(d, &error), resultado);
         QVERIFY(!error.isEmpty());
         QCOMPARE(
             BaseDatos::MensajeNoResponde(),
             QString("La base de datos no responde.\r\nConsulte al administrador del sistema."));
-    }
-
-    // A database that cannot be created shows the engine's error, not the fixed message.
-    void unaBaseQueNoSePuedeCrearDaElErrorDelMotor() {
-        EntornoPrueba env;
-        QFile f(env.Carpeta() + "/fichero");
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
-        clsDatosApp& d = env.Datos();
-        d.SetBaseDatos(env.Carpeta() + "/fichero/dentro/pesix.db");
-        QString error;
-        QCOMPARE(BaseDatos::AbreBaseDatos(d, &error), BaseDatos::Resultado::ErrorEsquema);
-        QVERIFY(!error.isEmpty());
     }
 };
 
