@@ -126,8 +126,6 @@ private slots:
         QCOMPARE(d.TipoImpresora(), 0);
         d.SetDatosEmpresa(3, "fuera");
         QCOMPARE(d.DatosEmpresa(3), QString());
-        d.SetDatosEmpresa(2, "  con espacios  ");
-        QCOMPARE(d.DatosEmpresa(2), QString("  con espacios  "));
     }
 
     void guardarYCargarDevuelveLoMismo() {
@@ -155,7 +153,7 @@ private slots:
             d.SetTipoBascula(1);
             d.SetTipoImpresora(1);
             d.SetPuertoImpresoraTiquets(3);
-            d.SetUnidadMedida("Kg");
+            d.SetUnidadMedida(" Kg ");
             d.GuardaConfiguracion();
         }
         // Stored as text, under the names of the stored layout.
@@ -191,7 +189,7 @@ private slots:
         QCOMPARE(d.TipoBascula(), 1);
         QCOMPARE(d.TipoImpresora(), 1);
         QCOMPARE(d.PuertoImpresoraTiquets(), 3);
-        QCOMPARE(d.UnidadMedida(), QString("Kg"));
+        QCOMPARE(d.UnidadMedida(), QString(" Kg "));
     }
 
     void empresaYSeparadoresGuardadosMandan() {
