@@ -133,7 +133,8 @@ void clsDatosApp::LeeSeparadores() {
 }
 
 void clsDatosApp::CargaConfiguracion() {
-    if (kelNumerics::EnteroInicial(Leer(kColumnas, "Definido")) == 1) {
+    // The columns count as stored only when the leading number is exactly 1 ("1.4" is not).
+    if (kelNumerics::Val(Leer(kColumnas, "Definido")) == 1.0) {
         for (int i = 1; i <= 9; ++i) {
             m_colPantalla[i - 1] = LeerBooleano(kColumnas, "Pantalla" + QString::number(i));
             m_colImpresas[i - 1] = LeerBooleano(kColumnas, "Impresas" + QString::number(i));

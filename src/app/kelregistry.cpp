@@ -44,8 +44,14 @@ QString kelRegistry::GetAppString(const QString& subclave, const QString& nombre
     s.beginGroup(Grupo(subclave));
     const QVariant v = s.value(nombre);
     s.endGroup();
-    // An INI file edited by hand may hold "a, b" unquoted, which reads back as a list.
-    if (v.typeId() == QMetaType::QStringList && !s_archivoIni.isEmpty())
+    // An INI file edited by hand may hold "a, b" unquoted, which reads back as a list. Outside
+    // Windows and macOS the user's own store is such a file too.
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+    const bool archivoIni = !s_archivoIni.isEmpty();
+#else
+    const bool archivoIni = true;
+#endif
+    if (v.typeId() == QMetaType::QStringList && archivoIni)
         return v.toStringList().join(", ");
     // Only text values count; anything else reads as empty, as a missing value does.
     if (v.typeId() != QMetaType::QString)

@@ -42,16 +42,16 @@ BaseDatos::Resultado BaseDatos::AbreBaseDatos(clsDatosApp& datos, QString* error
     QSqlDatabase db = QSqlDatabase::contains(datos.NombreConexion())
                           ? QSqlDatabase::database(datos.NombreConexion(), false)
                           : QSqlDatabase::addDatabase("QSQLITE", datos.NombreConexion());
-    if (!kelFileIO::ExisteFichero(ruta)) {
-        const QString carpeta = QFileInfo(ruta).absolutePath();
-        QDir().mkpath(carpeta);
-    }
+    const bool nueva = !kelFileIO::ExisteFichero(ruta);
+    if (nueva)
+        QDir().mkpath(QFileInfo(ruta).absolutePath());
     db.setDatabaseName(ruta);
     db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
     if (!db.open()) {
         if (error)
             *error = BaseDatos::TextoError(db.lastError());
-        return Resultado::NoResponde;
+        // A file that could not be created is reported with the engine's own error.
+        return nueva ? Resultado::ErrorEsquema : Resultado::NoResponde;
     }
     // Opening a file that is not a database succeeds; the first read tells.
     QSqlQuery prueba(db);

@@ -15,8 +15,8 @@ class BaseDatos {
 public:
     enum class Resultado {
         Abierta,
-        NoResponde,   // the file cannot be opened or is not a database
-        ErrorEsquema, // a missing table, column or index could not be created
+        NoResponde,   // an existing file cannot be opened or is not a database
+        ErrorEsquema, // a missing file, table, column or index could not be created
     };
 
     // The fixed message shown when the database cannot be opened.

@@ -2,7 +2,10 @@
 #include "app/kelregistry.h"
 #include "support/entornoprueba.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -22,31 +25,43 @@ class TestRegistro : public QObject {
     Q_OBJECT
 
 private slots:
-    void leerLoQueFaltaDaVacio() {
-        EntornoPrueba env;
-        QCOMPARE(kelRegistry::GetAppString("\\NoExiste", "Valor"), QString());
-        QVERIFY(kelRegistry::SaveAppString("\\Configuracion", "Vacio", ""));
-        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "Vacio"), QString());
-        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "Otro"), QString());
+    // The user's own store of this run lives in a temporary folder, never in the real one.
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     }
 
-    void escribirCreaLasClavesYGuardaTexto() {
+    void escribirCreaLasClavesYLeerLoQueFaltaDaVacio() {
         EntornoPrueba env;
+        QCOMPARE(kelRegistry::GetAppString("\\NoExiste", "Valor"), QString());
+        QVERIFY(kelRegistry::SaveAppString("\\A\\B\\C", "Vacio", ""));
+        QCOMPARE(kelRegistry::GetAppString("\\A\\B\\C", "Vacio"), QString());
         QVERIFY(kelRegistry::SaveAppString("\\A\\B\\C", "Nombre", "Señor; \"x\" = y"));
         QCOMPARE(kelRegistry::GetAppString("\\A\\B\\C", "Nombre"), QString("Señor; \"x\" = y"));
-        kelRegistry::UsaArchivoIni(QString()); // flush and close
         QSettings ini(env.ArchivoAjustes(), QSettings::IniFormat);
         QCOMPARE(ini.value("A/B/C/Nombre").toString(), QString("Señor; \"x\" = y"));
     }
 
-    void iniEditadoAMano() {
+    // The company is set by hand: "Cliente=Frutas Martínez, S.L." holds an unquoted comma.
+    void editadoAMano_data() {
+        QTest::addColumn<bool>("delUsuario");
+        QTest::newRow("archivo de --settings") << false;
+#if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
+        QTest::newRow("archivo del usuario") << true;
+#endif
+    }
+    void editadoAMano() {
+        QFETCH(bool, delUsuario);
         EntornoPrueba env;
         kelRegistry::UsaArchivoIni(QString());
-        QFile f(env.ArchivoAjustes());
+        const QString ruta = delUsuario ? m_config.filePath("Kel Software/Software de pesaje.conf")
+                                        : env.ArchivoAjustes();
+        QVERIFY(QDir().mkpath(QFileInfo(ruta).path()));
+        QFile f(ruta);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("[Empresa]\nCliente=Frutas Mart\xc3\xadnez, S.L.\nNIFCliente=B12345678\n");
         f.close();
-        kelRegistry::UsaArchivoIni(env.ArchivoAjustes());
+        kelRegistry::UsaArchivoIni(delUsuario ? QString() : ruta);
         QCOMPARE(kelRegistry::GetAppString("\\Empresa", "Cliente"),
                  QString("Frutas Martínez, S.L."));
         QCOMPARE(kelRegistry::GetAppString("\\Empresa", "NIFCliente"), QString("B12345678"));
@@ -115,35 +130,39 @@ private slots:
         kelRegistry::RestoreFormPosition(&otra);
         QCOMPARE(otra.size(), QSize(400, 300));
         QCOMPARE(otra.pos().y() * kelRegistry::TwipsPorPixel, top);
+        // Free per-window values live under "\\Info\\" + the window's name.
+        QCOMPARE(kelRegistry::GetFormInfo(&otra, "ColAlbaranWidth1"), QString());
+        kelRegistry::SaveFormInfo(&otra, "ColAlbaranWidth1", "1200");
+        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmPrueba", "ColAlbaranWidth1"),
+                 QString("1200"));
+        QCOMPARE(kelRegistry::GetFormInfo(&otra, "ColAlbaranWidth1"), QString("1200"));
     }
 
-    void topCeroONegativoNoMueve_data() {
+    // A Top of 0 or less, or none, leaves the designed place; a fixed border never gets a size.
+    void restaurar_data() {
         QTest::addColumn<QString>("top");
-        QTest::newRow("0") << "0";
-        QTest::newRow("negativo") << "-150";
-        QTest::newRow("nada") << "";
+        QTest::addColumn<bool>("fija");
+        QTest::addColumn<QRect>("esperada");
+        QTest::newRow("top 0") << QString("0") << false << QRect(30, 40, 200, 100);
+        QTest::newRow("top negativo") << QString("-150") << false << QRect(30, 40, 200, 100);
+        QTest::newRow("nada guardado") << QString() << false << QRect(30, 40, 200, 100);
+        QTest::newRow("redimensionable") << QString("1500") << false << QRect(200, 100, 600, 600);
+        QTest::newRow("borde fijo") << QString("1500") << true << QRect(200, 100, 200, 100);
     }
-    void topCeroONegativoNoMueve() {
+    void restaurar() {
         QFETCH(QString, top);
+        QFETCH(bool, fija);
+        QFETCH(QRect, esperada);
         EntornoPrueba env;
-        GuardaPosicion("frmPrueba", top, "1500", "9000", "9000");
+        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "WindowState", "0");
+        GuardaPosicion("frmPrueba", top, "3000", "9000", "9000");
         QWidget w;
         w.setObjectName("frmPrueba");
         w.setGeometry(30, 40, 200, 100);
+        if (fija)
+            w.setFixedSize(200, 100);
         kelRegistry::RestoreFormPosition(&w);
-        QCOMPARE(w.geometry(), QRect(30, 40, 200, 100));
-    }
-
-    void ventanaDeTamanoFijoNoRecuperaTamano() {
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Pos\\frmFija", "WindowState", "0");
-        GuardaPosicion("frmFija", "1500", "3000", "9000", "9000");
-        QWidget w;
-        w.setObjectName("frmFija");
-        w.setFixedSize(200, 100);
-        kelRegistry::RestoreFormPosition(&w);
-        QCOMPARE(w.pos(), QPoint(200, 100));
-        QCOMPARE(w.size(), QSize(200, 100));
+        QCOMPARE(w.geometry(), esperada);
     }
 
     void maximizadaVuelveMaximizadaSobreElRectanguloDisenado() {
@@ -187,15 +206,8 @@ private slots:
         QCOMPARE(w.size(), QSize(300, 200));
     }
 
-    void informacionPorVentana() {
-        EntornoPrueba env;
-        QWidget w;
-        w.setObjectName("frmMain");
-        QCOMPARE(kelRegistry::GetFormInfo(&w, "ColAlbaranWidth1"), QString());
-        kelRegistry::SaveFormInfo(&w, "ColAlbaranWidth1", "1200");
-        QCOMPARE(kelRegistry::GetFormInfo(&w, "ColAlbaranWidth1"), QString("1200"));
-        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmMain", "ColAlbaranWidth1"), QString("1200"));
-    }
+private:
+    QTemporaryDir m_config;
 };
 
 QTEST_MAIN(TestRegistro)
