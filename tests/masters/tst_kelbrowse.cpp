@@ -10,6 +10,8 @@
 #include "masters/kellaunchbrowse.h"
 #include "support/entornoprueba.h"
 
+#include "productosprueba.h"
+
 #include <QFile>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -28,19 +30,6 @@ void Clientes() {
     EntornoPrueba::Ejecuta("INSERT INTO Clientes (CodCliente, NomCliente) VALUES "
                            "('C1', 'Zapatería Sur'), ('C2', 'Almacenes Norte'), "
                            "('C3', 'Bodegas Este')");
-}
-
-void Productos(int n) {
-    QSqlDatabase db = BaseDatos::Conexion();
-    db.transaction();
-    QSqlQuery q(db);
-    q.prepare("INSERT INTO Productos (CodProducto, NomProducto, Precio) VALUES (?, ?, 1)");
-    for (int i = 1; i <= n; ++i) {
-        q.addBindValue(QString("P%1").arg(i, 5, 10, QChar('0')));
-        q.addBindValue(QString("Nombre %1").arg(n - i + 1, 6, 10, QChar('0')));
-        q.exec();
-    }
-    db.commit();
 }
 
 QString PickClientes(const QString& defecto) {
@@ -171,7 +160,7 @@ void tst_kelBrowse::vacioDevuelveDefecto() {
 void tst_kelBrowse::defectoVisible() {
     EntornoPrueba env;
     env.DatosConBase();
-    Productos(5000);
+    LlenaProductos(5000);
     int actual = -1;
     bool visible = false;
     Contestador<kelBrowse> c([&](kelBrowse* b) {
@@ -259,7 +248,7 @@ void tst_kelBrowse::conjuntoGuardado() {
     EntornoPrueba env;
     env.DatosConBase();
     Clientes();
-    Productos(3);
+    LlenaProductos(3);
     QString propuesto;
     QString guardada;
     Contestador<QInputDialog> pregunta([&](QInputDialog* d) {
@@ -330,7 +319,7 @@ void tst_kelBrowse::conjuntoGuardado() {
 void tst_kelBrowse::imprime() {
     EntornoPrueba env;
     env.DatosConBase();
-    Productos(300);
+    LlenaProductos(300);
     const QString pdf = env.Carpeta() + "/lista.pdf";
     Contestador<QPrintDialog> dialogo([&](QPrintDialog* d) { d->accept(); });
     QString boton, documento;
