@@ -45,29 +45,10 @@ template <typename F> void PorCaracter(const QString& t, F f) {
 }
 
 bool EsValorEscribible(const QVariant& v) {
-    if (!v.isValid() || v.isNull())
+    if (!v.isValid() || v.isNull() || Recordset::TipoDeValor(v) != Recordset::Tipo::Texto)
         return true;
-    switch (v.metaType().id()) {
-    case QMetaType::QString:
-    case QMetaType::QChar:
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::QDate:
-    case QMetaType::QDateTime:
-    case QMetaType::QTime:
-        return true;
-    default:
-        return false;
-    }
+    const int id = v.metaType().id();
+    return id == QMetaType::QString || id == QMetaType::QChar || id == QMetaType::QTime;
 }
 } // namespace
 
