@@ -43,7 +43,7 @@ std::vector<TablaEsquema> Declaracion() {
           {"NumLinea", T::Entero, 0, Req},
           {"CodProducto", T::Texto, 15, Req},
           {"NomProducto", T::Texto, 50, Nul},
-          {"CodTara", T::Entero, 0, Req},
+          {"CodTara", T::Entero, 0, Nul}, // a line weighed without a container
           {"PesoBruto", T::Doble, 0, Req},
           {"PesoTara", T::Doble, 0, Req},
           {"PesoNeto", T::Doble, 0, Req},

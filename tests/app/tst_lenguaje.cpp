@@ -29,7 +29,6 @@ class TestLenguaje : public QObject {
 private slots:
     void cadaIdEnLosTresIdiomas() {
         const QList<int> ids = IdsEspanol();
-        QCOMPARE(ids.size(), 141);
         for (int offset : {2000, 4000}) {
             for (int id : ids) {
                 const QString es = cmnLanguaje::TextoSinIdioma(id);

@@ -74,7 +74,7 @@ private slots:
             " Direccion2 VARCHAR(50), FechaModificacion DATETIME!, Impreso BOOLEAN!"
             " | NumAlbaran, Fecha",
             "AlbaranesDetalle: NumAlbaran VARCHAR(20)!, Fecha DATE!, NumLinea INTEGER!,"
-            " CodProducto VARCHAR(15)!, NomProducto VARCHAR(50), CodTara INTEGER!,"
+            " CodProducto VARCHAR(15)!, NomProducto VARCHAR(50), CodTara INTEGER,"
             " PesoBruto DOUBLE!, PesoTara DOUBLE!, PesoNeto DOUBLE!, Precio DOUBLE,"
             " PesoImporte DOUBLE, HoraPesada VARCHAR(19)! | NumAlbaran, Fecha, NumLinea",
             "CodigosDeControl: Macro VARCHAR(25)!, ValorHexPeriferico VARCHAR(20)!,"

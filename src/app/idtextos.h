@@ -1,0 +1,168 @@
+#pragma once
+
+// Names for the ids of textos.tsv that code uses: Texto(IdTexto::Aceptar). The id is the Spanish
+// one; the language offset is added when the text is looked up. New ids go into the range of
+// their area, in textos.tsv (all three blocks) and here.
+namespace IdTexto {
+inline constexpr int NombreIdioma = 0;
+inline constexpr int ProgramaPesaje = 170;
+inline constexpr int Aceptar = 175;
+inline constexpr int Cancelar = 176;
+inline constexpr int Imprimir = 177; // "Im&primir", pick lists and previews
+inline constexpr int Grabar = 178;
+inline constexpr int Borrar = 179;
+inline constexpr int Salir = 180;
+inline constexpr int DiasSemana = 181;
+inline constexpr int Pagina = 182;
+inline constexpr int Imprimiendo = 183;
+inline constexpr int ImprimiendoPagina = 184;
+inline constexpr int EnLaImpresora = 185;
+inline constexpr int CancelarImpresion = 186;
+inline constexpr int ModosVista = 187;
+inline constexpr int Configuracion = 201;
+inline constexpr int Idioma = 202;
+inline constexpr int PuertoComunicaciones = 203;
+inline constexpr int UnidadMedida = 204;
+inline constexpr int Columnas = 205;
+inline constexpr int MenuConfiguraciones = 206;
+inline constexpr int Inicial = 207;
+inline constexpr int Configuraciones = 208;
+inline constexpr int GuardarConfiguracion = 209;
+inline constexpr int NombreConfiguracion = 210;
+inline constexpr int ConfiguracionColumnas = 211;
+inline constexpr int MantenimientoTaras = 212;
+inline constexpr int Nombre = 213;
+inline constexpr int Peso = 214;
+inline constexpr int Codigo = 215;
+inline constexpr int MantenimientoProductos = 216;
+inline constexpr int MantenimientoOperarios = 217;
+inline constexpr int MantenimientoClientes = 218;
+inline constexpr int CodigoCliente = 219; // "Cliente", heading of the customer code
+inline constexpr int Domicilio = 220;
+inline constexpr int Version = 221;
+inline constexpr int Taras = 223;
+inline constexpr int Productos = 224;
+inline constexpr int Interruptor = 225;
+inline constexpr int ReiniciaVentanas = 226;
+inline constexpr int ColCodProducto = 227;
+inline constexpr int ColProducto = 228;
+inline constexpr int ColCodTara = 229;
+inline constexpr int ColPesoTara = 230;
+inline constexpr int ColPesoNeto = 231;
+inline constexpr int Operarios = 232;
+inline constexpr int Clientes = 233;
+inline constexpr int NoHayImpresora = 234;
+inline constexpr int ConfiguracionImpresora = 235;
+inline constexpr int LeerPesada = 236;
+inline constexpr int Albaran = 237;
+inline constexpr int Fecha = 238;
+inline constexpr int Numero = 239;
+inline constexpr int Operario = 240;
+inline constexpr int Cliente = 241;
+inline constexpr int BotonImprimir = 242;
+inline constexpr int NuevoAlbaran = 243;
+inline constexpr int ListadoAlbaran = 244;
+inline constexpr int AlbaranPesaje = 245;
+inline constexpr int NumAlbaran = 246;
+inline constexpr int Totales = 247;
+inline constexpr int DatosEmpresa = 248;
+inline constexpr int Precio = 249;
+inline constexpr int MarcaImpreso = 250; // "IMPRESO"
+inline constexpr int Actualizado = 251;
+inline constexpr int Impreso = 252;
+inline constexpr int NumeracionAutomatica = 253;
+inline constexpr int Abrir = 254;
+inline constexpr int Guardar = 255;
+inline constexpr int ColHoraPesada = 256;
+inline constexpr int PesoContinuo = 257;
+inline constexpr int ColumnasPantalla = 258;
+inline constexpr int ColumnasImpresas = 259;
+inline constexpr int ColPesoBruto = 260;
+inline constexpr int ColPrecio = 261;
+inline constexpr int ColPesoImporte = 262;
+inline constexpr int GuardarAlbaran = 263;
+inline constexpr int AlbaranExistente = 264;
+inline constexpr int Albaranes = 265;
+inline constexpr int DocumentoTexto = 266;
+inline constexpr int Xml = 267;
+inline constexpr int ValoresSeparados = 268;
+inline constexpr int TiquetAlbaran = 269;
+inline constexpr int Paginas = 270;
+inline constexpr int Tiquets = 271;
+inline constexpr int TipoImpresora = 272;
+inline constexpr int DefinicionTiquet = 273;
+inline constexpr int General = 274;
+inline constexpr int Macro = 275;
+inline constexpr int CodigosImpresora = 276;
+inline constexpr int CodigosPantalla = 277;
+inline constexpr int Descripcion = 278;
+inline constexpr int ImpresoraTiquets = 279;
+inline constexpr int NoDefinida = 280;
+inline constexpr int PuertoSerie = 281;
+inline constexpr int PuertoParalelo = 282;
+inline constexpr int ImpresoraSistema = 283;
+inline constexpr int ErrorImpresion = 284;
+inline constexpr int ConfiguracionPuertoSerie = 285;
+inline constexpr int TipoBascula = 286;
+inline constexpr int ExportacionAlbaranes = 287;
+inline constexpr int Destino = 288;
+inline constexpr int Desde = 289;
+inline constexpr int Hasta = 290;
+inline constexpr int ExportacionAcabada = 291;
+
+// 300..319: delivery notes.
+
+// 320..339: database errors.
+
+// 340..349: message boxes and dialogs.
+inline constexpr int Si = 340;
+inline constexpr int No = 341;
+
+// 350..359: scale, tickets, export and pick lists.
+
+// 360..389: configuration, export and splash windows.
+
+// 390..399: printing a delivery note.
+
+// 400..419: shared database.
+
+// Serial line of the ticket printer.
+inline constexpr int ControlFlujo = 501;
+inline constexpr int FlujoXonXoff = 502;
+inline constexpr int FlujoHardware = 503;
+inline constexpr int FlujoNinguno = 504;
+inline constexpr int BitsPorSegundo = 505;
+inline constexpr int BitsDatos = 506;
+inline constexpr int Paridad = 507;
+inline constexpr int BitsParada = 508;
+inline constexpr int ParidadPar = 509;
+inline constexpr int ParidadImpar = 510;
+inline constexpr int ParidadNinguna = 511;
+inline constexpr int ParidadMarca = 512;
+inline constexpr int ParidadEspacio = 513;
+
+// Menus of the main window.
+inline constexpr int MnuArchivo = 1001;
+inline constexpr int MnuConfiguracion = 1002;
+inline constexpr int MnuImpresora = 1003;
+inline constexpr int MnuSalir = 1004;
+inline constexpr int MnuBascula = 1005;
+inline constexpr int MnuInterruptor = 1006;
+inline constexpr int MnuLeerPesada = 1007;
+inline constexpr int MnuAlbaran = 1008;
+inline constexpr int MnuImprimir = 1009;
+inline constexpr int MnuNuevo = 1010;
+inline constexpr int MnuFicheros = 1011;
+inline constexpr int MnuProductos = 1012;
+inline constexpr int MnuTaras = 1013;
+inline constexpr int MnuClientes = 1014;
+inline constexpr int MnuOperarios = 1015;
+inline constexpr int MnuAyuda = 1016;
+inline constexpr int MnuInfoSistema = 1017;
+inline constexpr int MnuAcercaDe = 1018;
+inline constexpr int MnuAbrir = 1019;
+inline constexpr int MnuGuardar = 1020;
+inline constexpr int MnuPrograma = 1021;
+inline constexpr int MnuReajustarColumnas = 1022;
+inline constexpr int MnuExportar = 1023;
+} // namespace IdTexto

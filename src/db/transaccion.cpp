@@ -1,0 +1,47 @@
+#include "db/transaccion.h"
+
+#include "db/basedatos.h"
+
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+Transaccion::Transaccion(QSqlDatabase db) : m_db(std::move(db)) {
+    if (!m_db.isOpen()) {
+        m_inicio = Resultado::Fallo(BaseDatos::TextoError(m_db.lastError()));
+        return;
+    }
+    if (m_db.driverName() == QLatin1String("QSQLITE")) {
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            m_inicio = Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+            return;
+        }
+    } else if (!m_db.transaction()) {
+        m_inicio = Resultado::Fallo(BaseDatos::TextoError(m_db.lastError()));
+        return;
+    }
+    m_abierta = true;
+}
+
+Transaccion::~Transaccion() {
+    Deshace();
+}
+
+Resultado Transaccion::Confirma() {
+    if (!m_abierta)
+        return m_inicio.Ok() ? Resultado::Fallo(QStringLiteral("No transaction is open"))
+                             : m_inicio;
+    m_abierta = false;
+    if (m_db.commit())
+        return {};
+    const QString error = BaseDatos::TextoError(m_db.lastError());
+    m_db.rollback();
+    return Resultado::Fallo(error);
+}
+
+void Transaccion::Deshace() {
+    if (!m_abierta)
+        return;
+    m_abierta = false;
+    m_db.rollback();
+}
