@@ -15,8 +15,13 @@ using C = LineasAlbaran::Columna;
 
 constexpr const char* kClave = " WHERE NumAlbaran = ? AND Fecha = ?";
 
+// Texts are stored as they stand; an empty one is empty text, not a missing value.
+QString NoNulo(const QString& celda) {
+    return celda.isNull() ? QStringLiteral("") : celda;
+}
+
 void BindClave(QSqlQuery& q, const QString& numero, const QDate& fecha) {
-    q.addBindValue(numero);
+    q.addBindValue(NoNulo(numero));
     q.addBindValue(BaseDatos::FechaSQL(fecha));
 }
 
@@ -50,7 +55,8 @@ Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
         m_db, "AlbaranesCabeceras",
         {"NumAlbaran", "Fecha", "NomOperario", "CodCliente", "NomCliente", "Direccion1",
          "Direccion2", "FechaModificacion", "Impreso"},
-        {a.NumAlbaran, fecha, a.NomOperario, a.CodCliente, a.NomCliente, a.Direccion1, a.Direccion2,
+        {NoNulo(a.NumAlbaran), fecha, NoNulo(a.NomOperario), NoNulo(a.CodCliente),
+         NoNulo(a.NomCliente), NoNulo(a.Direccion1), NoNulo(a.Direccion2),
          BaseDatos::FechaHoraSQL(a.FechaModificacion), a.Impreso},
         2);
     if (!r)
@@ -72,15 +78,15 @@ Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
                     Texto(IdTexto::TaraNoEntera).arg(i + 1).arg(f[C::CodTara - 1]));
             tara = *codigo;
         }
-        q.addBindValue(a.NumAlbaran);
+        q.addBindValue(NoNulo(a.NumAlbaran));
         q.addBindValue(fecha);
         q.addBindValue(i + 1);
-        q.addBindValue(f[C::CodProducto - 1]);
-        q.addBindValue(f[C::NomProducto - 1]);
+        q.addBindValue(NoNulo(f[C::CodProducto - 1]));
+        q.addBindValue(NoNulo(f[C::NomProducto - 1]));
         q.addBindValue(tara);
         for (int c = C::PesoBruto; c <= C::PesoImporte; ++c)
             q.addBindValue(ReglasLinea::NumeroCelda(f[c - 1]));
-        q.addBindValue(f[C::HoraPesada - 1]);
+        q.addBindValue(NoNulo(f[C::HoraPesada - 1]));
         if (!q.exec())
             return Error(q);
     }

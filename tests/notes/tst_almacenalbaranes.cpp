@@ -24,7 +24,7 @@ Albaran Nota(const QString& numero, int lineas, const QString& version = "A") {
     a.Impreso = true;
     for (int i = 1; i <= lineas; ++i)
         a.Lineas.Add({version, QString("línea %1").arg(i), i % 2 ? "2" : "", "12,500", "0,250",
-                      "12,250", "1,20", "14,70", "09:00:00-05/03/2026"});
+                      "12,250", "1,20", "14,70", i % 2 ? "09:00:00-05/03/2026" : QString()});
     return a;
 }
 
@@ -67,6 +67,7 @@ private slots:
         QTest::newRow("comilla en el número") << "O'Brien-1" << 3;
         QTest::newRow("número de 20 caracteres") << "ABCDEFGHIJ0123456789" << 1;
         QTest::newRow("sin líneas") << "7" << 0;
+        QTest::newRow("número vacío") << "" << 2;
     }
     void guardaYCarga() {
         QFETCH(QString, numero);
