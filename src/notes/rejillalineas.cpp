@@ -85,6 +85,13 @@ void RejillaLineas::keyPressEvent(QKeyEvent* evento) {
         PideBoton();
         return;
     }
+    // Tab moves between cells; with Ctrl it leaves the grid, forwards or back.
+    if ((evento->key() == Qt::Key_Tab || evento->key() == Qt::Key_Backtab) &&
+        (evento->modifiers() & Qt::ControlModifier)) {
+        QWidget::focusNextPrevChild(evento->key() == Qt::Key_Tab &&
+                                    !(evento->modifiers() & Qt::ShiftModifier));
+        return;
+    }
     if (actual.isValid() && evento->key() == Qt::Key_Delete &&
         (evento->modifiers() & Qt::ControlModifier)) {
         m_modelo->BorraFila(actual.row());
@@ -102,6 +109,13 @@ void RejillaLineas::keyReleaseEvent(QKeyEvent* evento) {
         return;
     }
     QTableView::keyReleaseEvent(evento);
+}
+
+void RejillaLineas::focusInEvent(QFocusEvent* evento) {
+    // Tabbing in from the header is to write the next line.
+    if (evento->reason() == Qt::TabFocusReason || evento->reason() == Qt::BacktabFocusReason)
+        setCurrentIndex(m_modelo->index(m_modelo->FilaNueva(), PrimeraColumnaVisible()));
+    QTableView::focusInEvent(evento);
 }
 
 void RejillaLineas::currentChanged(const QModelIndex& actual, const QModelIndex& anterior) {

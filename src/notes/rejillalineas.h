@@ -8,7 +8,8 @@ class ModeloLineasAlbaran;
 // The grid of the note's lines, kept with the keyboard as a spreadsheet: typing into the current
 // cell starts editing it, Enter moves along the row and from its last column on to the first
 // column of the next row, leaving a row (or the grid) stores it, Ctrl+Delete deletes the current
-// line. "*" in the columns with a button and F12 ask for the column's button.
+// line, Ctrl+Tab and Ctrl+Shift+Tab leave the grid. "*" in the columns with a button and F12 ask
+// for the column's button.
 class RejillaLineas : public QTableView {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* evento) override;
     void keyReleaseEvent(QKeyEvent* evento) override;
+    void focusInEvent(QFocusEvent* evento) override;
     void currentChanged(const QModelIndex& actual, const QModelIndex& anterior) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 

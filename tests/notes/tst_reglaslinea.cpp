@@ -70,6 +70,11 @@ private slots:
         QTest::newRow("precio vacío") << pesada << "7"
                                       << ""
                                       << "P1|Peras|1|12,500|0,250|12,250|||09:00:00-05/03/2026";
+        QTest::newRow("importe redondeado hacia arriba")
+            << "P2|Manzanas|1||20,000||0,95||"
+            << "4"
+            << "250,5"
+            << "P2|Manzanas|1|250,500|20,000|230,500|0,95|218,98|" + ahora;
         QTest::newRow("importe escrito")
             << pesada << "8"
             << "99,5"
