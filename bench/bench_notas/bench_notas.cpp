@@ -19,10 +19,10 @@
 #include <sqlite3.h>
 
 namespace {
+// The middle value (the upper one of an even count).
 double Mediana(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
 }
 
 Albaran Nota(int lineas) {

@@ -1,13 +1,40 @@
 #include "notes/reglaslinea.h"
 
-#include "app/kelnumerics.h"
-#include "db/basedatos.h"
 #include "notes/catalogoalbaran.h"
 
+#include <charconv>
 #include <cmath>
 
 double ReglasLinea::NumeroCelda(const QString& texto) {
-    return kelNumerics::Val(BaseDatos::NumeroSQL(texto));
+    // Leading blanks, then an optional sign, digits and one decimal point or comma; whatever
+    // follows is not part of the number.
+    char numero[64];
+    qsizetype n = 0;
+    qsizetype i = 0;
+    const qsizetype fin = texto.size();
+    while (i < fin && (texto[i] == u' ' || texto[i] == u'\t'))
+        ++i;
+    if (i < fin && (texto[i] == u'-' || texto[i] == u'+'))
+        numero[n++] = char(texto[i++].unicode());
+    bool digitos = false, punto = false;
+    for (; i < fin && n < qsizetype(sizeof numero) - 1; ++i) {
+        const char16_t c = texto[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            numero[n++] = char(c);
+            digitos = true;
+        } else if ((c == u'.' || c == u',') && !punto) {
+            numero[n++] = '.';
+            punto = true;
+        } else {
+            break;
+        }
+    }
+    double valor = 0.0;
+    // from_chars reads the point whatever the process's locale, and takes no sign "+".
+    const char* desde = numero[0] == '+' ? numero + 1 : numero;
+    if (digitos)
+        std::from_chars(desde, numero + n, valor);
+    return valor;
 }
 
 QString ReglasLinea::Formato(double valor, int decimales, const QString& separador) {
@@ -50,6 +77,21 @@ void ReglasLinea::Vacia(FilaAlbaran& fila, std::initializer_list<int> columnas) 
         Celda(fila, c).clear();
 }
 
+void ReglasLinea::PesoEscrito(FilaAlbaran& fila, int columna, const QDateTime& ahora) const {
+    const bool bruto = columna == C::PesoBruto;
+    if (!Reformatea(fila, columna, 3)) {
+        Vacia(fila, {bruto ? C::PesoProducto : C::PesoBruto, C::HoraPesada, C::PesoImporte});
+        return;
+    }
+    if (bruto)
+        Neto(fila);
+    else // a typed net weight gives the gross one
+        Celda(fila, C::PesoBruto) =
+            Formato(Numero(fila, C::PesoProducto) + Numero(fila, C::PesoTara), 3);
+    Celda(fila, C::HoraPesada) = HoraPesada(ahora);
+    Importe(fila);
+}
+
 void ReglasLinea::TrasEditar(FilaAlbaran& fila, int columna, const QDateTime& ahora) const {
     switch (columna) {
     case C::CodProducto: {
@@ -72,28 +114,12 @@ void ReglasLinea::TrasEditar(FilaAlbaran& fila, int columna, const QDateTime& ah
         Importe(fila);
         break;
     case C::PesoBruto:
-        if (!Reformatea(fila, C::PesoBruto, 3)) {
-            Vacia(fila, {C::PesoProducto, C::HoraPesada, C::PesoImporte});
-            break;
-        }
-        Neto(fila);
-        Celda(fila, C::HoraPesada) = HoraPesada(ahora);
-        Importe(fila);
+    case C::PesoProducto:
+        PesoEscrito(fila, columna, ahora);
         break;
     case C::PesoTara:
         Reformatea(fila, C::PesoTara, 3);
         Neto(fila);
-        Importe(fila);
-        break;
-    case C::PesoProducto:
-        // A typed net weight gives the gross one.
-        if (!Reformatea(fila, C::PesoProducto, 3)) {
-            Vacia(fila, {C::PesoBruto, C::HoraPesada, C::PesoImporte});
-            break;
-        }
-        Celda(fila, C::PesoBruto) =
-            Formato(Numero(fila, C::PesoProducto) + Numero(fila, C::PesoTara), 3);
-        Celda(fila, C::HoraPesada) = HoraPesada(ahora);
         Importe(fila);
         break;
     case C::Precio:

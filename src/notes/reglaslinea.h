@@ -20,7 +20,8 @@ public:
     ReglasLinea(const CatalogoAlbaran& catalogo, QString separadorDecimal)
         : m_catalogo(catalogo), m_separador(std::move(separadorDecimal)) {}
 
-    // Leading blanks skipped, "," read as ".", then the leading decimal number; 0 when none.
+    // The cell number: leading blanks skipped, then the leading decimal number, with "," read as
+    // "."; 0 when there is none.
     static double NumeroCelda(const QString& texto);
     // `valor` with `decimales` decimals and `separador` as decimal separator, no thousands
     // separator; what rounds to zero is shown without a sign.
@@ -48,6 +49,9 @@ private:
     }
     // Cells that read as a number other than 0 are re-written formatted; others are emptied.
     bool Reformatea(FilaAlbaran& fila, int columna, int decimales) const;
+    // A gross or net weight typed: the other one follows and the time of weighing is stamped;
+    // 0 empties both, the time and the amount.
+    void PesoEscrito(FilaAlbaran& fila, int columna, const QDateTime& ahora) const;
     void Neto(FilaAlbaran& fila) const;
     void Importe(FilaAlbaran& fila) const;
     void Vacia(FilaAlbaran& fila, std::initializer_list<int> columnas) const;
