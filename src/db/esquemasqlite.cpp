@@ -58,18 +58,34 @@ QString Conservada(const ColumnaGuardada& c) {
     return sql;
 }
 
-// What a required column added to a table with rows holds in them.
-QString ValorInicial(const ColumnaEsquema& c) {
-    switch (c.tipo) {
+// Per column type: its declared type, its CHECK condition and what fills it in rows that
+// predate it; %1 stands for the quoted column name, %2 for a text's size. Dates are text in a
+// fixed form, so that they compare and order as dates; adding no days makes SQLite check the day
+// of the month as well.
+struct ReglaTipo {
+    QString tipo;
+    QString condicion;
+    QString inicial;
+};
+ReglaTipo Regla(TipoColumna tipo) {
+    switch (tipo) {
+    case T::Entero:
+        return {"INTEGER", "typeof(%1) = 'integer' AND %1 BETWEEN -2147483648 AND 2147483647", "0"};
     case T::Texto:
-        return "''";
+        return {"VARCHAR(%2)", "length(%1) <= %2", "''"};
+    case T::Doble:
+        return {"DOUBLE", "typeof(%1) = 'real'", "0"};
     case T::Fecha:
-        return "'1899-12-30'";
+        return {"DATE", "date(%1, '+0 days') IS %1", "'1899-12-30'"};
     case T::FechaHora:
-        return "'1899-12-30 00:00:00'";
-    default:
-        return "0";
+        return {"DATETIME", "datetime(%1, '+0 days') IS %1", "'1899-12-30 00:00:00'"};
+    case T::Booleano:
+        return {"BOOLEAN", "%1 IN (0, 1)", "0"};
     }
+    return {"TEXT", "1", "''"};
+}
+QString Rellena(QString plantilla, const ColumnaEsquema& c) {
+    return plantilla.replace("%1", Id(c.nombre)).replace("%2", QString::number(c.tamano));
 }
 
 class Completado {
@@ -182,7 +198,7 @@ Forma Completado::DaForma(const TablaEsquema& t, const TablaGuardada& g, bool se
         f.definiciones << EsquemaSqlite::Definicion(t, d, EsquemaSqlite::Declaradas(d));
         if (d.requerida) {
             f.destino << Id(d.nombre);
-            f.origen << ValorInicial(d);
+            f.origen << Regla(d.tipo).inicial;
         }
     }
     return f;
@@ -269,50 +285,11 @@ Resultado Completado::Ejecuta() {
 } // namespace
 
 QString EsquemaSqlite::TipoSql(const ColumnaEsquema& c) {
-    switch (c.tipo) {
-    case T::Entero:
-        return "INTEGER";
-    case T::Texto:
-        return QString("VARCHAR(%1)").arg(c.tamano);
-    case T::Doble:
-        return "DOUBLE";
-    case T::Fecha:
-        return "DATE";
-    case T::FechaHora:
-        return "DATETIME";
-    case T::Booleano:
-        return "BOOLEAN";
-    }
-    return "TEXT";
+    return Rellena(Regla(c.tipo).tipo, c);
 }
 
 QString EsquemaSqlite::Comprobacion(const ColumnaEsquema& c) {
-    const QString n = Id(c.nombre);
-    QString condicion;
-    switch (c.tipo) {
-    case T::Entero:
-        condicion =
-            "typeof(" + n + ") = 'integer' AND " + n + " BETWEEN -2147483648 AND 2147483647";
-        break;
-    case T::Texto:
-        condicion = QString("length(%1) <= %2").arg(n).arg(c.tamano);
-        break;
-    case T::Doble:
-        condicion = "typeof(" + n + ") = 'real'";
-        break;
-    // Dates are text in a fixed form, so that they compare and order as dates. Adding no days
-    // makes SQLite check the day of the month as well.
-    case T::Fecha:
-        condicion = "date(" + n + ", '+0 days') IS " + n;
-        break;
-    case T::FechaHora:
-        condicion = "datetime(" + n + ", '+0 days') IS " + n;
-        break;
-    case T::Booleano:
-        condicion = n + " IN (0, 1)";
-        break;
-    }
-    return n + " IS NULL OR (" + condicion + ")";
+    return Id(c.nombre) + " IS NULL OR (" + Rellena(Regla(c.tipo).condicion, c) + ")";
 }
 
 QString EsquemaSqlite::Definicion(const TablaEsquema& t, const ColumnaEsquema& c, Reglas r) {
