@@ -236,14 +236,15 @@ Resultado Completado::Planifica(const TablaEsquema& t) {
         }
     }
     if (reconstruye) {
-        // The rows move to a table of the new form; rowids too, so that they keep their order.
-        const QString anterior = Id(t.nombre + "_anterior");
-        m_pasos << Paso{t.nombre, "ALTER TABLE " + Id(t.nombre) + " RENAME TO " + anterior}
-                << Paso{t.nombre, EsquemaSqlite::CreaTabla(t.nombre, f.definiciones)}
-                << Paso{t.nombre, "INSERT INTO " + Id(t.nombre) + " (rowid, " +
-                                      f.destino.join(", ") + ") SELECT rowid, " +
-                                      f.origen.join(", ") + " FROM " + anterior}
-                << Paso{t.nombre, "DROP TABLE " + anterior};
+        // The rows move to a table of the new form, rowids too, so that they keep their order;
+        // it then takes the old one's name.
+        const QString nueva = t.nombre + "_nueva";
+        m_pasos << Paso{t.nombre, EsquemaSqlite::CreaTabla(nueva, f.definiciones)}
+                << Paso{t.nombre, "INSERT INTO " + Id(nueva) + " (rowid, " + f.destino.join(", ") +
+                                      ") SELECT rowid, " + f.origen.join(", ") + " FROM " +
+                                      Id(t.nombre)}
+                << Paso{t.nombre, "DROP TABLE " + Id(t.nombre)}
+                << Paso{t.nombre, "ALTER TABLE " + Id(nueva) + " RENAME TO " + Id(t.nombre)};
         for (const QString& indice : g.otrosIndices)
             m_pasos << Paso{t.nombre, indice};
     }
@@ -265,21 +266,25 @@ Resultado Completado::Ejecuta() {
     Transaccion transaccion(m_db);
     Resultado r = transaccion.Inicio();
     QString tabla = m_pasos.first().tabla;
+    bool aplazada = false;
+    QSqlQuery q(m_db);
+    // Renaming a table into place leaves the views that name it as they are.
+    q.exec("PRAGMA legacy_alter_table = ON");
     for (const Paso& p : std::as_const(m_pasos)) {
         if (!r)
             break;
-        QSqlQuery q(m_db);
         if (!q.exec(p.sql)) {
             tabla = p.tabla;
-            if (m_soloReglas && BaseDatos::EsSoloLectura(q.lastError()))
-                return {}; // the rules are added when the file can be written
+            // A file that cannot be written gets the rules when it can.
+            aplazada = m_soloReglas && BaseDatos::EsSoloLectura(q.lastError());
             r = Resultado::Fallo(BaseDatos::TextoError(q.lastError(), m_db));
         }
     }
+    q.exec("PRAGMA legacy_alter_table = OFF");
     if (r)
         r = transaccion.Confirma();
-    if (r)
-        return r;
+    if (r || aplazada)
+        return {};
     return Resultado::Fallo(Texto(IdTexto::BdNoSeCompleta).arg(tabla) + "\n" + r.Error());
 }
 } // namespace

@@ -129,6 +129,7 @@ private slots:
              "Direccion1 VARCHAR(50))",
              "CREATE UNIQUE INDEX Clientes_PrimaryKey ON Clientes (CodCliente)",
              "INSERT INTO Clientes VALUES ('C1', 'Uno', 'Calle 1')",
+             "CREATE VIEW Vista AS SELECT CodCliente || NomCliente FROM Clientes",
              // A differently typed column stays, and so do codes that differ only in case.
              "CREATE TABLE Productos (CodProducto VARCHAR(15) NOT NULL, NomProducto VARCHAR(50),"
              " Precio TEXT)",
@@ -145,6 +146,7 @@ private slots:
         QCOMPARE(Columnas(db, "Clientes").size(), 4);
         QCOMPARE(Columnas(db, "AlbaranesDetalle").size(), 12);
         QCOMPARE(Columnas(db, "Productos").at(2).tipo, QString("TEXT"));
+        QCOMPARE(Uno(db, "SELECT * FROM Vista"), QString("C1Uno"));
         QCOMPARE(Uno(db, "SELECT c.CodCliente || c.Direccion1 || (c.Direccion2 IS NULL) ||"
                          " d.CodTara || '[' || d.CodProducto || ']' || a.Impreso ||"
                          " (SELECT group_concat(Precio) FROM Productos)"
