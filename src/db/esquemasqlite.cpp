@@ -31,6 +31,15 @@ struct TablaGuardada {
     QList<ColumnaGuardada> columnas;
     bool conClave = false;
     QStringList otrosIndices; // CREATE INDEX statements of indexes other than the key
+
+    bool Tiene(const QString& columna) const {
+        return std::any_of(columnas.begin(), columnas.end(), [&](const ColumnaGuardada& c) {
+            return c.nombre.compare(columna, Qt::CaseInsensitive) == 0;
+        });
+    }
+    bool TieneClave(const TablaEsquema& t) const {
+        return std::all_of(t.clave.begin(), t.clave.end(), [&](auto& c) { return Tiene(c); });
+    }
 };
 
 // The new form of a table: its column definitions, and what fills them from the stored rows.
@@ -170,7 +179,9 @@ TablaGuardada Completado::Lee(const TablaEsquema& t) {
 // its declared type takes the declared rules; with `segunDatos` only those its rows keep.
 Forma Completado::DaForma(const TablaEsquema& t, const TablaGuardada& g, bool segunDatos) {
     Forma f;
-    const bool claveSinMayusculas = !segunDatos || !Hay(ClavesRepetidas(t, true));
+    // Without its key columns a table has no key values yet to collide.
+    const bool claveSinMayusculas =
+        !segunDatos || !g.TieneClave(t) || !Hay(ClavesRepetidas(t, true));
     for (const ColumnaGuardada& c : g.columnas) {
         f.destino << Id(c.nombre);
         f.origen << Id(c.nombre);
@@ -189,10 +200,7 @@ Forma Completado::DaForma(const TablaEsquema& t, const TablaGuardada& g, bool se
         f.definiciones << EsquemaSqlite::Definicion(t, *d, r);
     }
     for (const ColumnaEsquema& d : t.columnas) {
-        const bool guardada = std::any_of(g.columnas.begin(), g.columnas.end(), [&](auto& c) {
-            return c.nombre.compare(d.nombre, Qt::CaseInsensitive) == 0;
-        });
-        if (guardada)
+        if (g.Tiene(d.nombre))
             continue;
         f.columnasNuevas = true;
         f.definiciones << EsquemaSqlite::Definicion(t, d, EsquemaSqlite::Declaradas(d));
@@ -224,7 +232,7 @@ Resultado Completado::Planifica(const TablaEsquema& t) {
         f = DaForma(t, g, true);
         reconstruye = EsquemaSqlite::CreaTabla(t.nombre, f.definiciones) != g.sql;
     }
-    if (!g.conClave) {
+    if (!g.conClave && g.TieneClave(t)) {
         const auto repetidas = Filas(ClavesRepetidas(t, false) + " LIMIT 1");
         if (!repetidas.isEmpty()) {
             QStringList valores;
