@@ -105,14 +105,13 @@ int main(int argc, char** argv) {
     {
         clsDatosApp otra;
         otra.SetBaseDatos(referencia);
-        if (BaseDatos::AbreBaseDatos(otra) != BaseDatos::Resultado::Abierta)
+        if (!BaseDatos::AbreBaseDatos(otra))
             return 1;
     }
     clsDatosApp datos;
     datos.SetBaseDatos(dir.filePath("pesix.db"));
-    QString error;
-    if (BaseDatos::AbreBaseDatos(datos, &error) != BaseDatos::Resultado::Abierta) {
-        std::fprintf(stderr, "bench_notas: %s\n", qPrintable(error));
+    if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta) {
+        std::fprintf(stderr, "bench_notas: %s\n", qPrintable(abierta.Error()));
         return 1;
     }
     const AlmacenAlbaranes almacen(datos.Conexion(), ",");
