@@ -26,14 +26,14 @@ QStringList Macros(const QString& baseDatos) {
 }
 } // namespace
 
-class TstArranqueCodigos : public QObject {
+class TestArranqueCodigos : public QObject {
     Q_OBJECT
 
 private slots:
     void startUpSeedsControlCodes();
 };
 
-void TstArranqueCodigos::startUpSeedsControlCodes() {
+void TestArranqueCodigos::startUpSeedsControlCodes() {
     const QString programa = qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix";
     QVERIFY2(QFileInfo(programa).isExecutable(),
              qPrintable("build the program first: " + programa));
@@ -63,5 +63,5 @@ void TstArranqueCodigos::startUpSeedsControlCodes() {
                                   "(#INIT)", "(#LF)", "(#RFEED)", "(#UOFF)", "(#UON)"}));
 }
 
-QTEST_GUILESS_MAIN(TstArranqueCodigos)
+QTEST_GUILESS_MAIN(TestArranqueCodigos)
 #include "tst_arranquecodigos.moc"

@@ -41,15 +41,14 @@ private slots:
     void rutaPuerto_data();
     void rutaPuerto();
     void abreYCierra();
-    void lineaSerieInvalida();
-    void abreAlgoQueNoEsTerminal();
-    void escribeBytesExactos();
-    void escribeTextoEnPaginaDeCodigos();
+    void aperturaIncompleta_data();
+    void aperturaIncompleta();
+    void escribe_data();
+    void escribe();
     void despertar_data();
     void despertar();
-    void ctsNuncaActivo();
-    void estadoIlegible_data();
-    void estadoIlegible();
+    void escrituraFallida_data();
+    void escrituraFallida();
     void operacionesConPuertoCerrado();
     void leeCaracter();
     void esperaRealAtiendeEventosYSeCancela_data();
@@ -102,54 +101,66 @@ void TestCommPort::abreYCierra() {
     QVERIFY(b.Abre(error));
 }
 
-void TestCommPort::lineaSerieInvalida() {
-    Banco b;
-    QVERIFY(b.pty.Valido());
-    b.puerto.SetLineaSerie({19200, 'N', 4}); // no port offers 4 data bits
-    QString error;
-    QVERIFY(b.puerto.OpenCommErr(b.pty.Ruta(), error));
-    QCOMPARE(error, QString("OpenComm: Error Setting Com State"));
+void TestCommPort::aperturaIncompleta_data() {
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("4 data bits, which no port offers")
+        << true << "OpenComm: Error Setting Com State";
+    QTest::newRow("a file, not a terminal") << false << "OpenComm: Error Getting %1 parameters";
+}
+
+void TestCommPort::aperturaIncompleta() {
     // A failed set-up leaves the port open for the caller to close.
+    QFETCH(bool, terminal);
+    QFETCH(QString, error);
+    Banco b;
+    QTemporaryDir dir;
+    QString ruta = b.pty.Ruta();
+    if (!terminal) {
+        ruta = dir.filePath("no-terminal");
+        QFile f(ruta);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    b.puerto.SetLineaSerie({19200, 'N', terminal ? 4 : 8});
+    QString texto;
+    QVERIFY(b.puerto.OpenCommErr(ruta, texto));
+    QCOMPARE(texto, error.arg(ruta));
     QVERIFY(b.puerto.EstaAbierto());
-    QVERIFY(!b.puerto.CloseCommErr(error));
+    QVERIFY(!b.puerto.CloseCommErr(texto));
     QVERIFY(!b.puerto.EstaAbierto());
 }
 
-void TestCommPort::abreAlgoQueNoEsTerminal() {
-    QTemporaryDir dir;
-    const QString archivo = dir.filePath("no-terminal");
-    QFile f(archivo);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    CommPort puerto;
-    QString error;
-    QVERIFY(puerto.OpenCommErr(archivo, error));
-    QCOMPARE(error, "OpenComm: Error Getting " + archivo + " parameters");
-    QVERIFY(puerto.EstaAbierto());
+void TestCommPort::escribe_data() {
+    QTest::addColumn<QString>("pagina");
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray todos;
+    for (int i = 0; i < 256; ++i)
+        todos.append(char(i));
+    QTest::newRow("every byte") << "" << QString() << todos;
+    // Text goes out in the channel's code page; a character it lacks goes out as "?".
+    QTest::newRow("IBM850 by default")
+        << "" << QString::fromUtf8("Señor €\n") << QByteArray::fromHex("5365a46f72203f0a");
+    QTest::newRow("Windows-1252") << "windows-1252" << QString::fromUtf8("Señor €\n")
+                                  << QByteArray::fromHex("5365f16f7220800a");
 }
 
-void TestCommPort::escribeBytesExactos() {
-    QByteArray bytes;
-    for (int i = 0; i < 256; ++i)
-        bytes.append(char(i));
+void TestCommPort::escribe() {
+    QFETCH(QString, pagina);
+    QFETCH(QString, texto);
+    QFETCH(QByteArray, bytes);
     Banco b;
+    b.puerto.SetPagina(pagina);
     QString error;
     QVERIFY(b.Abre(error));
-    QVERIFY2(!b.puerto.WriteCommErr(bytes, error), qPrintable(error));
+    const bool fallo =
+        texto.isEmpty() ? b.puerto.WriteCommErr(bytes, error) : b.puerto.WriteCommErr(texto, error);
+    QVERIFY2(!fallo, qPrintable(error));
     QCOMPARE(error, QString());
     QCOMPARE(b.pty.LeeTodo(500), bytes);
     // Set-up read, wake-up read, then one clear-to-send read before each byte; no waits.
     QCOMPARE(b.guion->lecturas, 2 + int(bytes.size()));
     QCOMPARE(b.guion->sucesos.filter("W").size(), 0);
-}
-
-void TestCommPort::escribeTextoEnPaginaDeCodigos() {
-    Banco b;
-    QString error;
-    QVERIFY(b.Abre(error));
-    QVERIFY(!b.puerto.WriteCommErr(QString::fromUtf8("Señor €\n"), error));
-    // IBM850: ñ is A4; the euro sign is not in it and goes out as "?".
-    QCOMPARE(b.pty.LeeTodo(), QByteArray::fromHex("5365a46f72203f0a"));
 }
 
 void TestCommPort::despertar_data() {
@@ -181,44 +192,39 @@ void TestCommPort::despertar() {
     QCOMPARE(b.pty.LeeTodo(fallo ? 50 : 500), fallo ? QByteArray() : QByteArray("A"));
 }
 
-void TestCommPort::ctsNuncaActivo() {
-    Banco b;
-    b.guion->ctsDesdeLectura = -1;
-    b.EsperasAlGuion();
-    QString error;
-    QVERIFY(b.Abre(error));
-    QVERIFY(b.puerto.WriteCommErr(QByteArray("ABC"), error));
-    QCOMPARE(error, QString("Write Comm: CTS Failure"));
-    // 500 waits of 100 ms (about 50 s) between 501 reads of CTS, and nothing sent.
-    QCOMPARE(b.guion->sucesos.count("W100"), 500);
-    QCOMPARE(b.guion->sucesos.filter("W").size(), 500);
-    QCOMPARE(b.guion->lecturas, 2 + 501);
-    QCOMPARE(b.pty.LeeTodo(50), QByteArray());
-}
-
-void TestCommPort::estadoIlegible_data() {
+void TestCommPort::escrituraFallida_data() {
+    QTest::addColumn<int>("ctsDesde");
     QTest::addColumn<int>("fallaDesde");
     QTest::addColumn<QString>("error");
     QTest::addColumn<QByteArray>("enviado");
-    QTest::newRow("at the set-up") << 1 << "OpenComm: Failed GetCommModemStatus()" << QByteArray();
-    QTest::newRow("during the wake-up")
-        << 2 << "WriteComm: Failed GetCommModemStatus()" << QByteArray();
+    QTest::addColumn<int>("esperas");
+    // 500 waits of 100 ms (about 50 s) between 501 reads of CTS, and nothing sent.
+    QTest::newRow("CTS never on") << -1 << -1 << "Write Comm: CTS Failure" << QByteArray() << 500;
+    QTest::newRow("status unreadable at the set-up")
+        << 1 << 1 << "OpenComm: Failed GetCommModemStatus()" << QByteArray() << 0;
+    QTest::newRow("status unreadable during the wake-up")
+        << 1 << 2 << "WriteComm: Failed GetCommModemStatus()" << QByteArray() << 0;
     // Reads 1 (set-up), 2 (wake-up) and 3 (first byte) pass; the second byte's read fails.
-    QTest::newRow("during the clear-to-send wait")
-        << 4 << "Failed GetCommModemStatus" << QByteArray("X");
+    QTest::newRow("status unreadable during the clear-to-send wait")
+        << 1 << 4 << "Failed GetCommModemStatus" << QByteArray("X") << 0;
 }
 
-void TestCommPort::estadoIlegible() {
+void TestCommPort::escrituraFallida() {
+    QFETCH(int, ctsDesde);
     QFETCH(int, fallaDesde);
     QFETCH(QString, error);
     QFETCH(QByteArray, enviado);
+    QFETCH(int, esperas);
     Banco b;
+    b.guion->ctsDesdeLectura = ctsDesde;
     b.guion->fallaDesdeLectura = fallaDesde;
     b.EsperasAlGuion();
     QString texto;
     if (b.Abre(texto))
         QVERIFY(b.puerto.WriteCommErr(QByteArray("XYZ"), texto));
     QCOMPARE(texto, error);
+    QCOMPARE(b.guion->sucesos.count("W100"), esperas);
+    QCOMPARE(b.guion->sucesos.filter("W").size(), esperas);
     QCOMPARE(b.pty.LeeTodo(enviado.isEmpty() ? 50 : 500), enviado);
 }
 
@@ -251,7 +257,7 @@ void TestCommPort::leeCaracter() {
     error = "left over";
     QCOMPARE(b.puerto.ReadCommChar(error), QString());
     QCOMPARE(error, QString());
-    // The printer answers: one character per read, in the ticket code page.
+    // The printer answers: one character per read, in the channel's code page.
     QVERIFY(b.pty.Escribe(QByteArray::fromHex("41a4")));
     QCOMPARE(b.puerto.ReadCommChar(error), QString("A"));
     QCOMPARE(b.puerto.ReadCommChar(error), QString::fromUtf8("ñ"));

@@ -1,6 +1,5 @@
 // Printer control codes: the default table, loading from CodigosDeControl, the keyed collection
 // and the two forms of each expansion.
-#include "app/clsdatosapp.h"
 #include "support/entornoprueba.h"
 #include "ticket/directprinthelper.h"
 #include "ticket/paginacodigos.h"
@@ -22,18 +21,14 @@ QStringList FilasTabla(QSqlDatabase db) {
     return filas;
 }
 
-QStringList Filas(const DirectPrintHelper& h) {
+// The collection in the same form, or only its macros.
+QStringList Filas(const DirectPrintHelper& h, bool soloMacros = false) {
     QStringList m;
     for (const DirectPrintHelp& c : h)
-        m << QStringList{c.Macro(), c.ValorHexPrinter(), c.ValorHexScreen(), c.Descripcion()}.join(
-            '|');
-    return m;
-}
-
-QStringList Macros(const DirectPrintHelper& h) {
-    QStringList m;
-    for (const DirectPrintHelp& c : h)
-        m << c.Macro();
+        m << (soloMacros
+                  ? c.Macro()
+                  : QStringList{c.Macro(), c.ValorHexPrinter(), c.ValorHexScreen(), c.Descripcion()}
+                        .join('|'));
     return m;
 }
 
@@ -45,24 +40,20 @@ QString Codigos(const QString& texto) {
 }
 } // namespace
 
-class TstDirectPrintHelper : public QObject {
+class TestDirectPrintHelper : public QObject {
     Q_OBJECT
 
 private slots:
-    void seedsEmptyTableAgainAndAgain();
-    void filledTableIsNotSeededAndCodesStay();
-    void missingTableIsAnError();
-    void addReplacesWithoutRegardToCaseAndMovesToEnd();
-    void itemAndRemoveByPositionOrMacro();
-    void hexAndCharacters_data();
-    void hexAndCharacters();
-    void charactersInCodePage();
-    void expandsMacros_data();
-    void expandsMacros();
-    void emptyMacroChangesNothing();
+    void siembraLaTablaVacia();
+    void tablaConFilas();
+    void coleccion();
+    void hexYCaracteres_data();
+    void hexYCaracteres();
+    void expande_data();
+    void expande();
 };
 
-void TstDirectPrintHelper::seedsEmptyTableAgainAndAgain() {
+void TestDirectPrintHelper::siembraLaTablaVacia() {
     // The sixteen rows an empty table receives, as the printer manual lists them.
     const QStringList esperadas{
         "(#CBLACK)|1B7200||ESC r - Select Print Color (black)",
@@ -83,31 +74,41 @@ void TstDirectPrintHelper::seedsEmptyTableAgainAndAgain() {
         "(#UON)|1B2D01||ESC -  - Turn underline mode on (at 1-dot width)",
     };
     EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    QCOMPARE(FilasTabla(d.Conexion()), QStringList());
+    QSqlDatabase db = env.DatosConBase().Conexion();
     DirectPrintHelper h;
-    QString error;
-    QVERIFY2(h.CargaRecordset(d.Conexion(), &error), qPrintable(error));
-    QCOMPARE(FilasTabla(d.Conexion()), esperadas);
+    const Resultado cargado = h.CargaRecordset(db);
+    QVERIFY2(cargado, qPrintable(cargado.Error()));
+    QCOMPARE(FilasTabla(db), esperadas);
     QCOMPARE(Filas(h), esperadas);
     for (const DirectPrintHelp& c : h)
-        QCOMPARE(PaginaCodigos::ABytes(c.ValorStrPrinter()),
+        QCOMPARE(PaginaCodigos::ABytes(c.ValorStrPrinter(), h.Pagina()),
                  QByteArray::fromHex(c.ValorHexPrinter().toLatin1()));
-
     // Loading again adds no rows; a table the user emptied is seeded again.
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    QCOMPARE(FilasTabla(d.Conexion()).size(), 16);
+    QVERIFY(h.CargaRecordset(db));
+    QCOMPARE(FilasTabla(db).size(), 16);
     QCOMPARE(h.Count(), 16);
     EntornoPrueba::Ejecuta("DELETE FROM CodigosDeControl");
     DirectPrintHelper otra;
-    QVERIFY(otra.CargaRecordset(d.Conexion()));
-    QCOMPARE(FilasTabla(d.Conexion()), esperadas);
-    QCOMPARE(Filas(otra), esperadas);
+    QVERIFY(otra.CargaRecordset(db));
+    QCOMPARE(FilasTabla(db), esperadas);
+    // Seeding that fails half-way leaves the table as it was, and says why.
+    EntornoPrueba::Ejecuta("DELETE FROM CodigosDeControl");
+    EntornoPrueba::Ejecuta("CREATE TRIGGER no_lf BEFORE INSERT ON CodigosDeControl WHEN "
+                           "NEW.Macro = '(#LF)' BEGIN SELECT RAISE(ABORT, 'sin saltos'); END");
+    const Resultado fallido = DirectPrintHelper().CargaRecordset(db);
+    QVERIFY(!fallido);
+    QVERIFY2(fallido.Error().contains("sin saltos"), qPrintable(fallido.Error()));
+    QCOMPARE(FilasTabla(db), QStringList());
+    // A table that is not there.
+    EntornoPrueba::Ejecuta("DROP TABLE CodigosDeControl");
+    const Resultado sinTabla = DirectPrintHelper().CargaRecordset(db);
+    QVERIFY2(sinTabla.Error().contains("CodigosDeControl"), qPrintable(sinTabla.Error()));
 }
 
-void TstDirectPrintHelper::filledTableIsNotSeededAndCodesStay() {
+void TestDirectPrintHelper::tablaConFilas() {
+    // A table with rows is not seeded; codes already held stay unless a row replaces them.
     EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
+    QSqlDatabase db = env.DatosConBase().Conexion();
     EntornoPrueba::Ejecuta("INSERT INTO CodigosDeControl VALUES (?, ?, ?, ?)",
                            {"(#ZETA)", "5A", "7A", "z"});
     EntornoPrueba::Ejecuta("INSERT INTO CodigosDeControl VALUES (?, ?, ?, ?)",
@@ -115,96 +116,87 @@ void TstDirectPrintHelper::filledTableIsNotSeededAndCodesStay() {
     DirectPrintHelper h;
     h.Add("(#PROPIO)", "41", "", "kept");
     h.Add("(#lf)", "0A", "", "replaced by the table's row");
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-
-    QCOMPARE(FilasTabla(d.Conexion()).size(), 2);
-    QCOMPARE(Macros(h), (QStringList{"(#PROPIO)", "(#ZETA)", "(#LF)"}));
-    QCOMPARE(h.Item("(#LF)")->ValorHexPrinter(), QString("0D0A"));
-    QCOMPARE(h.Item("(#ZETA)")->ValorStrScreen(), QString("z"));
+    QVERIFY(h.CargaRecordset(db));
+    QCOMPARE(FilasTabla(db).size(), 2);
+    QCOMPARE(Filas(h),
+             (QStringList{"(#PROPIO)|41||kept", "(#ZETA)|5A|7A|z", "(#LF)|0D0A|0D0A|CR LF"}));
 }
 
-void TstDirectPrintHelper::missingTableIsAnError() {
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    EntornoPrueba::Ejecuta("DROP TABLE CodigosDeControl");
+void TestDirectPrintHelper::coleccion() {
+    // A macro that differs only in case replaces its entry, which moves to the end.
     DirectPrintHelper h;
-    QString error;
-    QVERIFY(!h.CargaRecordset(d.Conexion(), &error));
-    QVERIFY(error.contains("CodigosDeControl"));
-    QCOMPARE(h.Count(), 0);
-}
-
-void TstDirectPrintHelper::addReplacesWithoutRegardToCaseAndMovesToEnd() {
-    DirectPrintHelper h;
-    h.Add("(#INIT)", "1B40", "", "init");
-    h.Add("(#LF)", "0A", "0D0A", "lf");
-    h.Add("(#EON)", "1B4501", "", "on");
-    const auto nuevo = h.Add("(#init)", "1B4000", "", "again");
-    QCOMPARE(Macros(h), (QStringList{"(#LF)", "(#EON)", "(#init)"}));
-    QCOMPARE(h.Item("(#Init)"), nuevo);
-    QCOMPARE(h.Item(3)->ValorHexPrinter(), QString("1B4000"));
-}
-
-void TstDirectPrintHelper::itemAndRemoveByPositionOrMacro() {
-    DirectPrintHelper h;
-    for (const char* m : {"(#A)", "(#B)", "(#C)"})
+    for (const char* m : {"(#INIT)", "(#LF)", "(#EON)"})
         h.Add(m, "41", "", "");
-    QCOMPARE(h.Item(1)->Macro(), QString("(#A)"));
-    QVERIFY(!h.Item(0));
-    QVERIFY(!h.Item(4));
-    QVERIFY(!h.Item("(#D)"));
-    QVERIFY(h.Remove("(#b)"));
-    QVERIFY(!h.Remove("(#b)"));
+    const auto nuevo = h.Add("(#init)", "1B4000", "", "again");
+    QCOMPARE(Filas(h, true), (QStringList{"(#LF)", "(#EON)", "(#init)"}));
+    QCOMPARE(h.Item("(#Init)"), nuevo);
+    QCOMPARE(h.Item(3), nuevo);
+    QVERIFY(!h.Item(0) && !h.Item(4) && !h.Item("(#D)"));
+    QVERIFY(h.Remove("(#lf)"));
+    QVERIFY(!h.Remove("(#lf)"));
     QVERIFY(!h.Remove(3));
     QVERIFY(h.Remove(1));
-    QCOMPARE(Macros(h), QStringList{"(#C)"});
+    QCOMPARE(Filas(h, true), QStringList{"(#init)"});
 }
 
-void TstDirectPrintHelper::hexAndCharacters_data() {
+void TestDirectPrintHelper::hexYCaracteres_data() {
+    QTest::addColumn<QString>("pagina");
     QTest::addColumn<QString>("hex");
     QTest::addColumn<QString>("codigos");
     // The hexadecimal form the characters give back.
     QTest::addColumn<QString>("hexVuelta");
-    QTest::newRow("lower case") << QString("1b40") << QString("27 64") << QString("1B40");
-    QTest::newRow("odd length") << QString("1B4") << QString("27 4") << QString("1B04");
-    QTest::newRow("empty") << QString() << QString() << QString();
-    QTest::newRow("pair starting with non-digit") << QString("G1") << QString("0") << QString("00");
-    QTest::newRow("pair ending with non-digit")
-        << QString("1G41") << QString("1 65") << QString("0141");
-    // Bytes above 127 are characters of the ticket code page (IBM850: A4 is n with tilde).
-    QTest::newRow("code page byte")
-        << QString("A4") << QString::number(QChar(u'ñ').unicode()) << QString("A4");
+    QTest::newRow("lower case") << ""
+                                << "1b40"
+                                << "27 64"
+                                << "1B40";
+    QTest::newRow("odd length") << ""
+                                << "1B4"
+                                << "27 4"
+                                << "1B04";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << ""
+                           << "";
+    QTest::newRow("pair starting with non-digit") << ""
+                                                  << "G1"
+                                                  << "0"
+                                                  << "00";
+    QTest::newRow("pair ending with non-digit") << ""
+                                                << "1G41"
+                                                << "1 65"
+                                                << "0141";
+    // Bytes above 127 are characters of the code page: A4 is n with tilde in IBM850, currency
+    // sign in Windows-1252, whose n with tilde is F1.
+    QTest::newRow("IBM850 by default") << ""
+                                       << "A4" << QString::number(QChar(u'ñ').unicode()) << "A4";
+    QTest::newRow("another code page")
+        << "windows-1252"
+        << "A4F1"
+        << QString::number(QChar(u'¤').unicode()) + " " + QString::number(QChar(u'ñ').unicode())
+        << "A4F1";
 }
 
-void TstDirectPrintHelper::hexAndCharacters() {
+void TestDirectPrintHelper::hexYCaracteres() {
+    QFETCH(QString, pagina);
     QFETCH(QString, hex);
     QFETCH(QString, codigos);
     QFETCH(QString, hexVuelta);
-    EntornoPrueba env;
-    env.Datos();
-    DirectPrintHelp c;
+    DirectPrintHelp c(pagina);
     c.SetValorHexPrinter(hex);
+    c.SetValorHexScreen(hex);
     QCOMPARE(Codigos(c.ValorStrPrinter()), codigos);
+    QCOMPARE(Codigos(c.ValorStrScreen()), codigos);
     QCOMPARE(c.ValorHexPrinter(), hex);
     c.SetValorStrPrinter(c.ValorStrPrinter());
-    QCOMPARE(c.ValorHexPrinter(), hexVuelta);
-    c.SetValorHexScreen(hex);
-    QCOMPARE(Codigos(c.ValorStrScreen()), codigos);
     c.SetValorStrScreen(c.ValorStrScreen());
+    QCOMPARE(c.ValorHexPrinter(), hexVuelta);
     QCOMPARE(c.ValorHexScreen(), hexVuelta);
+    // Characters the code page lacks are written as "?".
+    c.SetValorStrPrinter(QString::fromUtf8("Señor €"));
+    QCOMPARE(c.ValorHexPrinter(), pagina.isEmpty() ? QString("5365A46F72203F") : "5365F16F722080");
 }
 
-void TstDirectPrintHelper::charactersInCodePage() {
-    EntornoPrueba env;
-    env.Datos();
-    DirectPrintHelp c;
-    c.SetValorStrPrinter("Señor");
-    QCOMPARE(c.ValorHexPrinter(), QString("5365A46F72"));
-    c.SetValorStrScreen("€"); // missing from the code page
-    QCOMPARE(c.ValorHexScreen(), QString("3F"));
-}
-
-void TstDirectPrintHelper::expandsMacros_data() {
+void TestDirectPrintHelper::expande_data() {
     QTest::addColumn<QString>("texto");
     QTest::addColumn<bool>("impresora");
     QTest::addColumn<QString>("esperado");
@@ -214,25 +206,24 @@ void TstDirectPrintHelper::expandsMacros_data() {
     QTest::newRow("every occurrence") << "(#LF)(#Lf)(#lF)" << true << "\n\n\n";
     QTest::newRow("unknown macro stays") << "x(#NADA)y(#LF)" << true << "x(#NADA)y\n";
     QTest::newRow("null byte kept") << "(#CBLACK)" << true << QString::fromLatin1("\x1br\0", 3);
+    QTest::newRow("code page of the collection")
+        << "(#CHARTABLE)(#N)" << true << QString::fromLatin1("\x1bt\x02") + QChar(u'ñ');
 }
 
-void TstDirectPrintHelper::expandsMacros() {
+void TestDirectPrintHelper::expande() {
     QFETCH(QString, texto);
     QFETCH(bool, impresora);
     QFETCH(QString, esperado);
     EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    DirectPrintHelper h;
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    QCOMPARE(Codigos(h.Expande(texto, impresora)), Codigos(esperado));
+    DirectPrintHelper h("windows-1252");
+    QVERIFY(h.CargaRecordset(env.DatosConBase().Conexion()));
+    h.Add("", "41", "41", "a blank row of the code grid, which would match everywhere");
+    h.Add("(#N)", "A4", "", "");
+    // Read with IBM850 from the start, whatever code page the codes were first read with.
+    h.SetPagina("IBM850");
+    QVERIFY(h.Expande(texto, impresora));
+    QCOMPARE(Codigos(texto), Codigos(esperado));
 }
 
-void TstDirectPrintHelper::emptyMacroChangesNothing() {
-    DirectPrintHelper h;
-    h.Add("", "41", "41", "blank row of the code grid");
-    h.Add("(#LF)", "0A", "0D0A", "");
-    QCOMPARE(h.Expande("ab(#LF)", true), QString("ab\n"));
-}
-
-QTEST_GUILESS_MAIN(TstDirectPrintHelper)
+QTEST_GUILESS_MAIN(TestDirectPrintHelper)
 #include "tst_directprinthelper.moc"

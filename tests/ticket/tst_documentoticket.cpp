@@ -62,7 +62,7 @@ const QString kEjemploModelo = "F Empresa|Nombre|32|C|-1\n"
                                "  (#FCUT)(#LF)";
 } // namespace
 
-class TstDocumentoTicket : public QObject {
+class TestDocumentoTicket : public QObject {
     Q_OBJECT
 
 private slots:
@@ -77,7 +77,7 @@ private slots:
     void writeFailures();
 };
 
-void TstDocumentoTicket::classifiesLines_data() {
+void TestDocumentoTicket::classifiesLines_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("modelo");
 
@@ -116,20 +116,20 @@ void TstDocumentoTicket::classifiesLines_data() {
         << QByteArray("(#IniSeccion)\na\nb") << "S\n  a(#LF)\n  b(#LF)";
 }
 
-void TstDocumentoTicket::classifiesLines() {
+void TestDocumentoTicket::classifiesLines() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, modelo);
     QTemporaryDir dir;
     const QString ruta = dir.filePath("t.dti");
     QVERIFY(Escribe(ruta, bytes));
     DocumentoTicket d;
-    QString error;
-    QVERIFY2(d.LeerFichero(ruta, &error), qPrintable(error));
+    const Resultado leido = d.LeerFichero(ruta);
+    QVERIFY2(leido, qPrintable(leido.Error()));
     QCOMPARE(Describe(d), modelo);
     QCOMPARE(d.RutaFichero(), ruta);
 }
 
-void TstDocumentoTicket::malformedFileNamesFileAndLine_data() {
+void TestDocumentoTicket::malformedFileNamesFileAndLine_data() {
     QTest::addColumn<QStringList>("lineas");
     QTest::addColumn<int>("linea");
     QTest::addColumn<QString>("motivo");
@@ -151,7 +151,7 @@ void TstDocumentoTicket::malformedFileNamesFileAndLine_data() {
         << 4 << "DETALLE";
 }
 
-void TstDocumentoTicket::malformedFileNamesFileAndLine() {
+void TestDocumentoTicket::malformedFileNamesFileAndLine() {
     QFETCH(QStringList, lineas);
     QFETCH(int, linea);
     QFETCH(QString, motivo);
@@ -159,20 +159,17 @@ void TstDocumentoTicket::malformedFileNamesFileAndLine() {
     const QString ruta = dir.filePath("mala.dti");
     QVERIFY(Escribe(ruta, Ansi(lineas)));
     DocumentoTicket d;
-    QString error;
-    QVERIFY(!d.LeerFichero(ruta, &error));
+    const QString error = d.LeerFichero(ruta).Error();
     QVERIFY2(error.startsWith(ruta + ", línea " + QString::number(linea) + ":"), qPrintable(error));
     QVERIFY2(error.contains(motivo), qPrintable(error));
     QCOMPARE(d.Campos().Count(), 0);
     QCOMPARE(d.Secciones().Count(), 0);
     QVERIFY(d.RutaFichero().isEmpty());
     // Not remembered as loaded: the next read fails again.
-    error.clear();
-    QVERIFY(!d.LeerFichero(ruta, &error));
-    QVERIFY(!error.isEmpty());
+    QCOMPARE(d.LeerFichero(ruta).Error(), error);
 }
 
-void TstDocumentoTicket::missingFileGivesEmptyDocument() {
+void TestDocumentoTicket::missingFileGivesEmptyDocument() {
     QTemporaryDir dir;
     const QString ruta = dir.filePath("t.dti");
     QVERIFY(Escribe(ruta, Ansi(kEjemplo)));
@@ -182,9 +179,7 @@ void TstDocumentoTicket::missingFileGivesEmptyDocument() {
 
     const QDateTime fecha = QFileInfo(ruta).lastModified();
     QVERIFY(QFile::rename(ruta, ruta + ".bak"));
-    QString error;
-    QVERIFY(d.LeerFichero(ruta, &error));
-    QVERIFY(error.isEmpty());
+    QVERIFY(d.LeerFichero(ruta));
     QCOMPARE(Describe(d), QString());
 
     // The same file back with its old time is read again, not taken for the loaded one.
@@ -194,7 +189,7 @@ void TstDocumentoTicket::missingFileGivesEmptyDocument() {
     QCOMPARE(Describe(d), kEjemploModelo);
 }
 
-void TstDocumentoTicket::unchangedFileIsReadOnce() {
+void TestDocumentoTicket::unchangedFileIsReadOnce() {
     QTemporaryDir dir;
     const QString ruta = dir.filePath("t.dti");
     QVERIFY(Escribe(ruta, Ansi({"(#IniSeccion)", "uno"})));
@@ -228,7 +223,7 @@ void TstDocumentoTicket::unchangedFileIsReadOnce() {
     QCOMPARE(d.RutaFichero(), otra);
 }
 
-void TstDocumentoTicket::writesFileThatReadsBack_data() {
+void TestDocumentoTicket::writesFileThatReadsBack_data() {
     QTest::addColumn<int>("formato");
     QTest::addColumn<QByteArray>("marca");
     QTest::addColumn<QByteArray>("codificacion");
@@ -240,7 +235,7 @@ void TstDocumentoTicket::writesFileThatReadsBack_data() {
                              << QByteArray("\xEF\xBB\xBF") << QByteArray("UTF-8");
 }
 
-void TstDocumentoTicket::writesFileThatReadsBack() {
+void TestDocumentoTicket::writesFileThatReadsBack() {
     QFETCH(int, formato);
     QFETCH(QByteArray, marca);
     QFETCH(QByteArray, codificacion);
@@ -251,9 +246,8 @@ void TstDocumentoTicket::writesFileThatReadsBack() {
     DocumentoTicket d;
     QVERIFY(d.LeerFichero(entrada));
     const QString salida = dir.filePath("out.dti");
-    QString error;
-    QVERIFY2(d.GrabarFichero(salida, DocumentoTicket::FormatoTexto(formato), &error),
-             qPrintable(error));
+    const Resultado grabado = d.GrabarFichero(salida, DocumentoTicket::FormatoTexto(formato));
+    QVERIFY2(grabado, qPrintable(grabado.Error()));
     const QByteArray bytes = Lee(salida);
     QVERIFY(bytes.startsWith(marca));
     QStringDecoder texto(codificacion.constData());
@@ -266,11 +260,11 @@ void TstDocumentoTicket::writesFileThatReadsBack() {
                      "(#IniSeccion)\r\nAlbarán €(#LF)\r\n(#LF)\r\n(#FinSeccion)\r\n"));
     // Every stored line already ends with the line-feed macro: none is added on reading back.
     DocumentoTicket otro;
-    QVERIFY2(otro.LeerFichero(salida, &error), qPrintable(error));
+    QVERIFY(otro.LeerFichero(salida));
     QCOMPARE(Describe(otro), Describe(d));
 }
 
-void TstDocumentoTicket::writeFailures() {
+void TestDocumentoTicket::writeFailures() {
     QTemporaryDir dir;
     const QString entrada = dir.filePath("in.dti");
     QByteArray utf8("\xEF\xBB\xBF(#IniSeccion)\r\nPeso \xCE\xA9\r\n"); // Greek omega
@@ -280,15 +274,13 @@ void TstDocumentoTicket::writeFailures() {
     // The 8-bit format cannot hold the omega: refused, and the old file stays.
     const QString salida = dir.filePath("out.dti");
     QVERIFY(Escribe(salida, "previous"));
-    QString error;
-    QVERIFY(!d.GrabarFichero(salida, DocumentoTicket::FormatoTexto::Ansi, &error));
-    QVERIFY(error.startsWith(salida));
+    QVERIFY(
+        d.GrabarFichero(salida, DocumentoTicket::FormatoTexto::Ansi).Error().startsWith(salida));
     QCOMPARE(Lee(salida), QByteArray("previous"));
     // A folder that does not exist.
     const QString ruta = dir.filePath("no/such/folder/t.dti");
-    QVERIFY(!d.GrabarFichero(ruta, DocumentoTicket::FormatoTexto::Unicode, &error));
-    QVERIFY(error.startsWith(ruta));
+    QVERIFY(d.GrabarFichero(ruta, DocumentoTicket::FormatoTexto::Unicode).Error().startsWith(ruta));
 }
 
-QTEST_GUILESS_MAIN(TstDocumentoTicket)
+QTEST_GUILESS_MAIN(TestDocumentoTicket)
 #include "tst_documentoticket.moc"
