@@ -26,11 +26,11 @@ private slots:
 void TestFrmTest::numeroPuerto_data() {
     QTest::addColumn<QString>("nombre");
     QTest::addColumn<int>("numero");
-    QTest::newRow("COM3") << "COM3" << 3;
-    QTest::newRow("COM12") << "COM12" << 12;
-    QTest::newRow("ttyS0: no number from the fourth character") << "ttyS0" << 0;
-    QTest::newRow("a path") << "/dev/pts/3" << 0;
-    QTest::newRow("beyond 16 bits") << "COM40000" << 0;
+    QTest::newRow("COM3") << QString("COM3") << 3;
+    QTest::newRow("COM12") << QString("COM12") << 12;
+    QTest::newRow("ttyS0: no number from the fourth character") << QString("ttyS0") << 0;
+    QTest::newRow("a path") << QString("/dev/pts/3") << 0;
+    QTest::newRow("beyond 16 bits") << QString("COM40000") << 0;
 }
 
 void TestFrmTest::numeroPuerto() {

@@ -1,9 +1,12 @@
-// The scale controller on real pseudo-terminals: the test plays the scale on the other end.
+// The scale controller on real pseudo-terminals: the test plays the scale on the other end, or
+// the scale simulator does on its own pseudo-terminal.
 #include "scale/veltasc.h"
 #include "support/entornoprueba.h"
 #include "support/pseudoterminal.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -18,47 +21,69 @@ private slots:
     void falloAlAbrir_data();
     void falloAlAbrir();
     void puertoDesaparece();
-    void nombreDelPuerto_data();
-    void nombreDelPuerto();
+    void simuladorTipo0();
+    void simuladorTipo1SinLector();
+    void simuladorEnlace();
 };
 
 namespace {
-// A controller of the given scale type and the scale's end of a real pseudo-terminal; what the
-// controller delivers is kept as "M:text" (Mensaje) and "D:text" (MensajeDebug).
-struct Banco {
-    explicit Banco(int tipo) {
+// A controller on the test's own settings, with what it delivers, and the scale's end of a real
+// pseudo-terminal or the scale simulator.
+struct BancoBascula {
+    explicit BancoBascula(int tipo) {
         v.SetTipoBascula(tipo);
         QObject::connect(&v, &VeltaSC::Mensaje, &v,
                          [this](const QString& t) { salida << "M:" + t; });
         QObject::connect(&v, &VeltaSC::MensajeDebug, &v,
                          [this](const QString& t) { salida << "D:" + t.left(11); });
     }
-    // Opens the controller on the pseudo-terminal (the bench's own unless another is given).
-    bool Abre(PseudoTerminal* otro = nullptr) {
-        v.SetPuertoNombre((otro ? otro : &pty)->Ruta());
+    // Opens the controller on the port (the pseudo-terminal unless another is given).
+    bool Abre(const QString& puerto = {}) {
+        v.SetPuertoNombre(puerto.isEmpty() ? pty.Ruta() : puerto);
         return v.SetPortOpen(true) && v.PortOpen();
+    }
+    // Starts the simulator with these arguments; its device path comes on its first line.
+    bool Arranca(const QStringList& args) {
+        sim.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix-scale-sim", args);
+        if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
+            return false;
+        ruta = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        return ruta.startsWith('/');
+    }
+    // Sends a console order to the simulator and waits until it has taken it.
+    bool Consola(const QByteArray& orden) {
+        sim.write(orden + "\nestado\n");
+        const bool tomada = sim.waitForReadyRead(3000);
+        sim.readAll();
+        return tomada;
+    }
+    bool Termina() {
+        sim.write("salir\n");
+        return sim.waitForFinished(5000) && sim.exitStatus() == QProcess::NormalExit &&
+               sim.exitCode() == 0;
     }
     EntornoPrueba env;
     PseudoTerminal pty{PseudoTerminal::SoloMaestro};
     VeltaSC v;
-    QStringList salida;
+    QStringList salida; // "M:reading" (Mensaje), "D:" and 11 characters (MensajeDebug)
+    QProcess sim;
+    QString ruta;
 };
 } // namespace
 
 void TestVeltaSC::ajustesDeLinea() {
-    // Each opening, also of an open port, sets the line settings of the type now set; an
-    // unknown type leaves them as they were.
-    Banco b(0);
+    // Each opening, also of an open port, sets the line settings of the type now set ("9600,N,8,2"
+    // with XON/XOFF for 0, "9600,N,8,1" without flow control for 1); another type leaves them.
+    BancoBascula b(0);
     for (const int tipo : {0, 2, 1}) {
         b.v.SetTipoBascula(tipo);
         QVERIFY(b.Abre());
         const termios t = b.pty.Ajustes();
         QCOMPARE(cfgetispeed(&t), speed_t(B9600));
         QCOMPARE(cfgetospeed(&t), speed_t(B9600));
-        QCOMPARE(t.c_cflag & (CSIZE | PARENB | CRTSCTS), tcflag_t(CS8));
-        // "9600,N,8,2" with XON/XOFF for type 0, "9600,N,8,1" without flow control for type 1.
-        QCOMPARE(bool(t.c_cflag & CSTOPB), tipo != 1);
-        QCOMPARE(t.c_iflag & (IXON | IXOFF), tipo != 1 ? tcflag_t(IXON | IXOFF) : tcflag_t(0));
+        QCOMPARE(t.c_cflag & (CSIZE | PARENB | CRTSCTS | CSTOPB),
+                 tcflag_t(tipo == 1 ? CS8 : CS8 | CSTOPB));
+        QCOMPARE(t.c_iflag & (IXON | IXOFF), tcflag_t(tipo == 1 ? 0 : IXON | IXOFF));
     }
 }
 
@@ -99,20 +124,19 @@ void TestVeltaSC::lecturas() {
     QFETCH(QList<QByteArray>, trozos);
     QFETCH(QStringList, esperado);
     QFETCH(QByteArray, resto);
-    Banco b(0);
+    BancoBascula b(0);
     QVERIFY(b.Abre());
     for (const QByteArray& t : trozos) {
         const QByteArray antes = b.v.BufferRecepcion();
         const qsizetype entregadas = b.salida.size();
         b.v.SetTipoBascula(t.at(0) - '0');
         QVERIFY(b.pty.Escribe(t.mid(1)));
-        if (b.v.TipoBascula() > 1) {
+        if (b.v.TipoBascula() > 1)
             QTest::qWait(100);
-            QCOMPARE(b.salida.size(), entregadas);
-            QCOMPARE(b.v.BufferRecepcion(), antes);
-        } else {
+        else
             QTRY_VERIFY(b.salida.size() > entregadas || b.v.BufferRecepcion() != antes);
-        }
+        QVERIFY(b.v.TipoBascula() < 2 ||
+                (b.salida.size() == entregadas && b.v.BufferRecepcion() == antes));
     }
     QTRY_COMPARE(b.salida, esperado);
     QCOMPARE(b.v.BufferRecepcion(), resto);
@@ -144,11 +168,10 @@ void TestVeltaSC::ordenes() {
     QFETCH(bool, abierto);
     QFETCH(int, codigo);
     QFETCH(QByteArray, bytes);
-    Banco b(tipo);
+    BancoBascula b(tipo);
     QVERIFY(!abierto || b.Abre());
     b.v.Comando(codigo);
-    // As type 0 on the open port, a known command marks the end, so exactly these bytes and
-    // nothing else came.
+    // As type 0 on the open port, a known command marks the end: exactly these bytes came.
     b.v.SetTipoBascula(0);
     QVERIFY(abierto || b.Abre());
     b.v.Comando(VeltaSC::OrdenNumeroSerie);
@@ -157,50 +180,56 @@ void TestVeltaSC::ordenes() {
 }
 
 void TestVeltaSC::falloAlAbrir_data() {
-    QTest::addColumn<QString>("queEs");
-    QTest::newRow("no existe") << "falta";
-    QTest::newRow("archivo corriente") << "archivo";
-    QTest::newRow("nombre vacío y número 0") << "";
-    QTest::newRow("en uso por otro") << "enUso";
+    // The port by its name, or by its number when the name is blank (1 is /dev/ttyS0).
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<QString>("sistema");
+    QTest::newRow("no existe") << QString("@/falta") << 1 << QString("@/falta");
+    QTest::newRow("archivo corriente") << QString("@/archivo") << 1 << QString("@/archivo");
+    QTest::newRow("en uso por otro") << QString("#") << 1 << QString("#");
+    QTest::newRow("nombre vacío y número 0") << QString("") << 0 << QString("");
+    QTest::newRow("nombre en blanco y número 12") << QString("  ") << 12 << QString("/dev/ttyS11");
 }
 
 void TestVeltaSC::falloAlAbrir() {
-    QFETCH(QString, queEs);
-    Banco b(0);
-    QVERIFY(queEs != "enUso" || b.Abre());
-    const QString ruta = queEs == "enUso"  ? b.pty.Ruta()
-                         : queEs.isEmpty() ? QString()
-                                           : b.env.Carpeta() + "/" + queEs;
-    QFile f(ruta);
-    QVERIFY(queEs != "archivo" || f.open(QIODevice::WriteOnly));
+    QFETCH(QString, nombre);
+    QFETCH(int, numero);
+    QFETCH(QString, sistema);
+    BancoBascula b(0);
+    QVERIFY(b.Abre());
+    for (QString* s : {&nombre, &sistema})
+        s->replace('@', b.env.Carpeta()).replace('#', b.pty.Ruta());
+    QFile archivo(b.env.Carpeta() + "/archivo");
+    QVERIFY(archivo.open(QIODevice::WriteOnly));
     VeltaSC v;
-    v.SetPuertoNombre(ruta);
-    v.SetPuerto(0);
+    QCOMPARE(v.Puerto(), qint16(1));
+    v.SetPuerto(qint16(numero));
+    v.SetPuertoNombre(nombre);
+    QCOMPARE(v.NombreSistema(), sistema);
     const Resultado abierto = v.SetPortOpen(true);
     QVERIFY(!abierto && !v.PortOpen());
-    QVERIFY2(abierto.Error().startsWith("No se puede abrir el puerto " + ruta + ": "),
+    QVERIFY2(abierto.Error().startsWith("No se puede abrir el puerto " + sistema + ": "),
              qPrintable(abierto.Error()));
     // Commands on the failed port are dropped; closing again is harmless; a port already in
     // use stays with its first user.
     v.Comando(VeltaSC::OrdenPesoBruto);
     QVERIFY(v.SetPortOpen(false));
     b.v.Comando(VeltaSC::OrdenTarado);
-    QCOMPARE(b.pty.Lee(3, 200), queEs == "enUso" ? QByteArray("ST\r") : QByteArray());
+    QCOMPARE(b.pty.Lee(3), QByteArray("ST\r"));
 }
 
 void TestVeltaSC::puertoDesaparece() {
     // The other end goes away while open (an adapter pulled out): reported once, controller
     // closed, and it can be opened again on another port.
-    Banco b(0);
+    BancoBascula b(0);
     auto pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
     const QString ruta = pty->Ruta();
     QSignalSpy perdido(&b.v, &VeltaSC::PuertoPerdido);
-    QVERIFY(b.Abre(pty.get()));
+    QVERIFY(b.Abre(ruta));
     pty.reset();
     QTRY_COMPARE(perdido.count(), 1);
     QVERIFY(!b.v.PortOpen());
-    QVERIFY2(perdido.at(0).at(0).toString().contains(ruta),
-             qPrintable(perdido.at(0).at(0).toString()));
+    QVERIFY(perdido.at(0).at(0).toString().contains(ruta));
     QTest::qWait(50);
     QCOMPARE(perdido.count(), 1);
     b.v.Comando(VeltaSC::OrdenPesoBruto); // harmless
@@ -209,31 +238,76 @@ void TestVeltaSC::puertoDesaparece() {
     QCOMPARE(b.pty.Lee(3), QByteArray("SB\r"));
 }
 
-void TestVeltaSC::nombreDelPuerto_data() {
-    QTest::addColumn<int>("numero");
-    QTest::addColumn<QString>("nombre");
-    QTest::addColumn<QString>("sistema");
-    QTest::newRow("1, el primer puerto serie") << 1 << ""
-                                               << "/dev/ttyS0";
-    QTest::newRow("12") << 12 << ""
-                        << "/dev/ttyS11";
-    QTest::newRow("0: ninguno") << 0 << ""
-                                << "";
-    QTest::newRow("nombre en blanco: el número") << 2 << "  "
-                                                 << "/dev/ttyS1";
-    QTest::newRow("el nombre manda") << 3 << "/dev/pts/9"
-                                     << "/dev/pts/9";
+void TestVeltaSC::simuladorTipo0() {
+    // Every command answered with the reading it asks for; continuous readings follow the load.
+    BancoBascula b(0);
+    QVERIFY(b.Arranca({"--peso", "12.5", "--intervalo", "20", "--serie", "VS-TEST-42"}));
+    QVERIFY(b.Abre(b.ruta));
+    b.v.Comando(VeltaSC::OrdenLecturaContinua);
+    QTRY_VERIFY(b.salida.size() >= 3);
+    QVERIFY(b.Consola("peso 13"));
+    QTRY_COMPARE(b.salida.last(), QString("M:13.000"));
+    // On request: the answer, then no more readings.
+    b.v.Comando(VeltaSC::OrdenLecturaPeticion);
+    QTest::qWait(100);
+    const qsizetype cuantas = b.salida.size();
+    QTest::qWait(150);
+    QCOMPARE(b.salida.size(), cuantas);
+    const struct {
+        VeltaSC::Orden orden;
+        const char* lectura;
+        const char* consola; // a new load afterwards
+    } pasos[] = {
+        {VeltaSC::OrdenPesoBruto, "M:13.000", nullptr},
+        {VeltaSC::OrdenTarado, "M:0.000", "peso 15.5"}, // net is zero
+        {VeltaSC::OrdenPesoNeto, "M:2.500", nullptr},
+        {VeltaSC::OrdenDestarado, "M:15.500", nullptr},
+        {VeltaSC::OrdenPuestaCero, "M:0.000", nullptr},
+        {VeltaSC::OrdenNumeroSerie, "M:VS-TEST-42", nullptr},
+    };
+    for (const auto& p : pasos) {
+        b.salida.clear();
+        b.v.Comando(p.orden);
+        QTRY_COMPARE(b.salida, QStringList{p.lectura});
+        QVERIFY(!p.consola || b.Consola(p.consola));
+    }
+    QVERIFY(b.Termina());
 }
 
-void TestVeltaSC::nombreDelPuerto() {
-    QFETCH(int, numero);
-    QFETCH(QString, nombre);
-    QFETCH(QString, sistema);
-    VeltaSC v;
-    QCOMPARE(v.Puerto(), qint16(1));
-    v.SetPuerto(qint16(numero));
-    v.SetPuertoNombre(nombre);
-    QCOMPARE(v.NombreSistema(), sistema);
+void TestVeltaSC::simuladorTipo1SinLector() {
+    // Printing continuously with nobody reading fills the terminal: the simulator still answers
+    // its console, and a program that connects later gets whole blocks.
+    BancoBascula b(1);
+    QVERIFY(b.Arranca({"--tipo", "1", "--peso", "1", "--continua", "--intervalo", "1"}));
+    QTest::qWait(1000); // far more than the terminal holds
+    QVERIFY(b.Consola("peso 2"));
+    QVERIFY(b.Abre(b.ruta));
+    QTRY_VERIFY(b.salida.contains("M:2.000"));
+    for (const QString& l : b.salida)
+        QVERIFY2(l == "M:1.000" || l == "M:2.000" || l.startsWith("D:"), qPrintable(l));
+    QVERIFY(b.salida.contains("D: WT:      2"));
+    QVERIFY(b.Termina());
+}
+
+void TestVeltaSC::simuladorEnlace() {
+    // A fixed path to the simulator's terminal, removed when the simulator ends on a signal.
+    BancoBascula b(0);
+    const QString enlace = b.env.Carpeta() + "/bascula";
+    QVERIFY(b.Arranca({"--enlace", enlace, "--peso", "4"}));
+    QCOMPARE(QFileInfo(enlace).canonicalFilePath(), b.ruta);
+    b.sim.terminate(); // as with Ctrl+C or kill
+    QVERIFY(b.sim.waitForFinished(5000));
+    QCOMPARE(b.sim.exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(enlace));
+    // A link path where a file already is: the simulator refuses and the file is kept.
+    QFile archivo(enlace);
+    QVERIFY(archivo.open(QIODevice::WriteOnly) && archivo.write("datos") == 5);
+    archivo.close();
+    QVERIFY(!b.Arranca({"--enlace", enlace}));
+    QVERIFY(b.sim.state() == QProcess::NotRunning || b.sim.waitForFinished(5000));
+    QCOMPARE(b.sim.exitCode(), 1);
+    QVERIFY(archivo.open(QIODevice::ReadOnly));
+    QCOMPARE(archivo.readAll(), QByteArray("datos"));
 }
 
 QTEST_GUILESS_MAIN(TestVeltaSC)

@@ -5,6 +5,7 @@
 // of the template or of the renderer, run this test once with PESIX_ACTUALIZA_GOLDEN=1 to
 // rewrite them, then review their difference.
 #include "app/kelregistry.h"
+#include "archivosprueba.h"
 #include "db/dataset.h"
 #include "db/recordsetmemoria.h"
 #include "support/entornoprueba.h"
@@ -14,24 +15,15 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QFile>
 #include <QTest>
 
 using T = Recordset::Tipo;
 
 namespace {
-bool Escribe(const QString& ruta, const QStringList& lineas) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    for (const QString& l : lineas)
-        f.write(l.toLatin1() + "\r\n");
-    return true;
-}
-
-QByteArray Lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+// Template lines, given separated by "|", as a template file's CR LF lines.
+bool Escribe(const QString& ruta, const QString& lineas) {
+    return EscribeArchivo(
+        ruta, QString(lineas).replace('|', "\r\n").toUtf8().prepend("\xEF\xBB\xBF") + "\r\n");
 }
 
 // A table of the data set: column names separated by spaces, their types by letter (T text,
@@ -48,18 +40,17 @@ std::shared_ptr<RecordsetMemoria> Tabla(const QString& campos, const QString& ti
     return r;
 }
 
-// The test's settings with these separators, the default control codes and a template file.
+// The test's settings with the comma and the slash as separators, the default control codes and a
+// template file.
 struct Banco {
-    explicit Banco(const QStringList& lineas = {}, const QString& decimal = ",",
-                   const QString& fecha = "/")
-        : d(Ajustes(env, decimal, fecha)) {
+    explicit Banco(const QString& lineas = {}) : d(Ajustes(env)) {
         d.SetDocumento(std::make_shared<DocumentoTicket>());
         if (!h.CargaRecordset(d.Conexion()) || !Escribe(ruta, lineas))
             qFatal("cannot set up the renderer");
     }
-    static clsDatosApp& Ajustes(EntornoPrueba& env, const QString& decimal, const QString& fecha) {
-        kelRegistry::SaveAppString("\\Internacional", "sDecimal", decimal);
-        kelRegistry::SaveAppString("\\Internacional", "sDate", fecha);
+    static clsDatosApp& Ajustes(EntornoPrueba& env) {
+        kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
+        kelRegistry::SaveAppString("\\Internacional", "sDate", "/");
         return env.DatosConBase();
     }
     // The rendered text; a failure fails the test unless the caller takes the result.
@@ -124,8 +115,6 @@ class TestRenderizado : public QObject {
 private slots:
     void formatea_data();
     void formatea();
-    void reemplazaMarcadores_data();
-    void reemplazaMarcadores();
     void detalle();
     void impresoraYPantalla();
     void plantillaQueFaltaOMal();
@@ -186,63 +175,33 @@ void TestRenderizado::formatea() {
     QCOMPARE(r.size(), campo.Longitud());
 }
 
-void TestRenderizado::reemplazaMarcadores_data() {
-    QTest::addColumn<QString>("definicion");
-    QTest::addColumn<QString>("linea");
-    QTest::addColumn<bool>("alFinal");
-    QTest::addColumn<QString>("esperado");
-    auto fila = [](const char* nombre, const char* def, const char* linea, bool alFinal,
-                   const char* esp) {
-        QTest::newRow(nombre) << QString(def) << QString(linea) << alFinal << QString(esp);
-    };
-    fila("every occurrence, any case", "Empresa;Nombre;5;I", "[%Empresa;Nombre%|%EMPRESA;nombre%]",
-         false, "[Kel  |Kel  ]");
-    fila("no placeholder", "Empresa;Nombre;5;I", "sin campos", false, "sin campos");
-    fila("table missing", "Otra;Nombre;5;I", "%Otra;Nombre%", false, "%Otra;Nombre%");
-    fila("column missing", "Empresa;Nada;5;I", "a%Empresa;Nada%b", false, "a%Empresa;Nada%b");
-    fila("no current record", "Empresa;Nombre;5;I", "%Empresa;Nombre%", true, "%Empresa;Nombre%");
-    fila("width 0 removes it", "Empresa;Nombre;0;I", "a%Empresa;Nombre%b", false, "ab");
-    fila("date column holding its stored text", "Empresa;Alta;8;I", "%Empresa;Alta%", false,
-         "05/12/26");
-}
-
-void TestRenderizado::reemplazaMarcadores() {
-    QFETCH(QString, definicion);
-    QFETCH(QString, linea);
-    QFETCH(bool, alFinal);
-    QFETCH(QString, esperado);
-    Dataset datos;
-    auto empresa = Tabla("Nombre Alta", "TF", {{"Kel", "2026-12-05"}});
-    if (alFinal)
-        empresa->MoveNext();
-    // The data set finds its tables without regard to case.
-    datos.Add(empresa, "empresa");
-    QVERIFY(Campo(definicion).Parse(linea, datos, {",", "/"}, 1000));
-    QCOMPARE(linea, esperado);
-}
-
 void TestRenderizado::detalle() {
     // A detail section repeats per record from the first, wherever the table stands, and leaves
     // it on its first record; over an empty table, or one the data set lacks, it gives nothing.
-    Banco b({"(#IniCampos)", "Detalle;NumLinea;2;D", "Detalle;Peso;6;D;1", "Cabecera;Num;4;I",
-             "(#FinCampos)", "(#IniSeccion)", "N %Cabecera;Num%", "(#FinSeccion)",
-             "(#IniDetalle;Detalle)", "%Detalle;NumLinea%:%Detalle;Peso%", "-",
-             "(#FinDetalle;Detalle)", "(#IniDetalle;Vacia)", "nada", "(#FinDetalle;Vacia)",
-             "(#IniDetalle;Falta)", "nada", "(#FinDetalle;Falta)", "fin %Detalle;NumLinea%"});
+    // A placeholder is replaced wherever it stands, in any case; it stays when its table, its
+    // column or a current record is missing; a width of 0 removes it.
+    Banco b("(#IniCampos)|Detalle;NumLinea;2;D|Detalle;Peso;6;D;1|Cabecera;Num;4;I|"
+            "Cabecera;Alta;8;I|Cabecera;Cero;0;I|Cabecera;Nada;3;I|Falta;Num;3;I|Vacia;N;2;I|"
+            "(#FinCampos)|(#IniSeccion)|[%Cabecera;Num%/%CABECERA;num%] %Cabecera;Alta% "
+            "x%Cabecera;Cero%y|%Cabecera;Nada%%Falta;Num%%Vacia;N%|(#FinSeccion)|"
+            "(#IniDetalle;Detalle)|%Detalle;NumLinea%:%Detalle;Peso%|-|(#FinDetalle;Detalle)|"
+            "(#IniDetalle;Vacia)|nada|(#FinDetalle;Vacia)|(#IniDetalle;Falta)|nada|"
+            "(#FinDetalle;Falta)|fin %Detalle;NumLinea%");
     Dataset datos;
     auto detalle = Tabla("NumLinea Peso", "ED", {{1, 1.25}, {2, 20.0}, {3, -3.05}});
-    // A table added again under the same key, in any case, replaces the first.
+    // A table added again under the same key, in any case, replaces the first. A date column
+    // may hold its stored text.
     datos.Add(Tabla("Num", "T", {{"B8"}}), "Cabecera");
-    datos.Add(Tabla("Num", "T", {{"A7"}}), "cabecera");
+    datos.Add(Tabla("Num Alta Cero", "TFT", {{"A7", "2026-12-05", "zz"}}), "cabecera");
     datos.Add(detalle, "DETALLE");
     datos.Add(Tabla("N", "E", {}), "Vacia");
     detalle->MoveNext();
     detalle->MoveNext();
-    QCOMPARE(b.Renderiza(datos, false), QString("N A7  \r\n"
-                                                " 1:   1,3\r\n-\r\n"
-                                                " 2:  20,0\r\n-\r\n"
-                                                " 3:  -3,1\r\n-\r\n"
-                                                "fin  1\r\n"));
+    QCOMPARE(b.Renderiza(datos, false),
+             QString("[A7  /A7  ] 05/12/26 xy\r\n"
+                     "%Cabecera;Nada%%Falta;Num%%Vacia;N%\r\n"
+                     " 1:   1,3\r\n-\r\n 2:  20,0\r\n-\r\n 3:  -3,1\r\n-\r\n"
+                     "fin  1\r\n"));
     QCOMPARE(detalle->Posicion(), 0);
 }
 
@@ -251,25 +210,21 @@ void TestRenderizado::impresoraYPantalla() {
     // were expanded. A data value holding a macro is expanded like template text; the printer
     // bytes go through the ticket code page (IBM850: n with tilde is A4, the euro sign is
     // missing and prints "?"); a placeholder without a field stays as written.
-    const QStringList plantilla{"(#IniCampos)",
-                                "E;Nombre;10;C",
-                                "E;Dato;10;I",
-                                "(#FinCampos)",
-                                "(#INIT)(#eon)%E;Nombre%(#EOFF)",
-                                "%E;Dato%|%E;Sin%",
-                                "(#FCUT)"};
+    // A value that completes the placeholder of a later field is replaced too, as fields apply
+    // one after the other.
+    Banco b("(#IniCampos)|E;Nombre;10;C|E;Marca;5;I|E;Dato;10;I|(#FinCampos)|"
+            "(#INIT)(#eon)%E;Nombre%(#EOFF)|%E;Marca%to%/%E;Sin%|(#FCUT)");
     Dataset datos;
-    datos.Add(Tabla("Nombre Dato", "TT", {{"Kel", "ñ(#LF)€"}}), "E");
-    Banco b(plantilla);
+    datos.Add(Tabla("Nombre Dato Marca", "TTT", {{"Kel", "ñ(#LF)€", "%E;Da"}}), "E");
     QCOMPARE(b.Renderiza(datos, false),
-             QString::fromUtf8("   Kel    \r\nñ\r\n€   |%E;Sin%\r\n\r\n"));
+             QString::fromUtf8("   Kel    \r\nñ\r\n€   /%E;Sin%\r\n\r\n"));
     QCOMPARE(PaginaCodigos::ABytes(b.Renderiza(datos, true), b.d.PaginaCodigosTiquet()),
              QByteArray::fromHex("1b40 1b4501 2020204b656c20202020 1b4500 0a"
-                                 "a4 0a 3f202020 7c25453b53696e25 0a 1d5601 0a"));
+                                 "a4 0a 3f202020 2f25453b53696e25 0a 1d5601 0a"));
 }
 
 void TestRenderizado::plantillaQueFaltaOMal() {
-    Banco b({"texto", "(#IniCampos)", "E;Nombre;x;I"});
+    Banco b("texto|(#IniCampos)|E;Nombre;x;I");
     Dataset datos;
     // A missing template renders as an empty ticket.
     Resultado r = Resultado::Fallo("not rendered");
@@ -279,7 +234,7 @@ void TestRenderizado::plantillaQueFaltaOMal() {
     QVERIFY2(r.Error().startsWith(b.ruta + ", línea 3:"), qPrintable(r.Error()));
     // The template is kept by the settings and read again only once the file changes.
     const auto documento = b.d.Documento();
-    QVERIFY(Escribe(b.ruta, {"hola"}));
+    QVERIFY(Escribe(b.ruta, "hola"));
     QCOMPARE(b.Renderiza(datos, false), QString("hola\r\n"));
     QCOMPARE(documento->RutaFichero(), b.ruta);
     QCOMPARE(b.d.Documento(), documento);
@@ -288,30 +243,24 @@ void TestRenderizado::plantillaQueFaltaOMal() {
 void TestRenderizado::tiquetAcotado_data() {
     // A legal template whose ticket would pass 1 MB (1,048,576 characters) is refused; the
     // limit counts the text before and after the macros are expanded.
-    QTest::addColumn<QStringList>("plantilla");
+    QTest::addColumn<QString>("plantilla");
     QTest::addColumn<int>("registros");
     QTest::addColumn<bool>("cabe");
+    const QString ancho = "(#IniCampos)|D;C;32767;D|(#FinCampos)|";
     const QString anchos = QString("%D;C%").repeated(32); // 32 x 32,767 = 1,048,544
     QTest::newRow("1 MB exactly, before expanding")
-        << QStringList{"(#IniCampos)", "D;C;32767;I", "(#FinCampos)", anchos + QString(27, 'x')}
-        << 1 << true;
-    QTest::newRow("one character more")
-        << QStringList{"(#IniCampos)", "D;C;32767;I", "(#FinCampos)", anchos + QString(28, 'x')}
-        << 1 << false;
+        << ancho + anchos + QString(27, 'x') << 1 << true;
+    QTest::newRow("one character more") << ancho + anchos + QString(28, 'x') << 1 << false;
     QTest::newRow("widest field repeated per record")
-        << QStringList{"(#IniCampos)",    "D;C;32767;D",          "(#FinCampos)",
-                       "(#IniDetalle;D)", "%D;C%%D;C%%D;C%%D;C%", "(#FinDetalle;D)"}
-        << 1000 << false;
+        << ancho + "(#IniDetalle;D)|%D;C%%D;C%%D;C%%D;C%" << 1000 << false;
     QTest::newRow("one line of placeholders")
-        << QStringList{"(#IniCampos)", "D;C;32767;D", "(#FinCampos)",
-                       QString("%D;C%").repeated(40000)}
-        << 1 << false;
+        << ancho + QString("%D;C%").repeated(40000) << 1 << false;
     QTest::newRow("a code that grows ten bytes from four characters")
-        << QStringList{QString("(#X)").repeated(200000)} << 1 << false;
+        << QString("(#X)").repeated(200000) << 1 << false;
 }
 
 void TestRenderizado::tiquetAcotado() {
-    QFETCH(QStringList, plantilla);
+    QFETCH(QString, plantilla);
     QFETCH(int, registros);
     QFETCH(bool, cabe);
     Banco b(plantilla);
@@ -335,8 +284,8 @@ void TestRenderizado::tiquetAcotado() {
 void TestRenderizado::plantillaDeEjemplo_data() {
     QTest::addColumn<bool>("impresora");
     QTest::addColumn<QString>("golden");
-    QTest::newRow("screen") << false << "/tests/ticket/golden/ejemplo-80mm.pantalla.txt";
-    QTest::newRow("printer") << true << "/tests/ticket/golden/ejemplo-80mm.impresora.bin";
+    QTest::newRow("screen") << false << QString("/tests/ticket/golden/ejemplo-80mm.pantalla.txt");
+    QTest::newRow("printer") << true << QString("/tests/ticket/golden/ejemplo-80mm.impresora.bin");
 }
 
 void TestRenderizado::plantillaDeEjemplo() {
@@ -356,7 +305,7 @@ void TestRenderizado::plantillaDeEjemplo() {
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
         QSKIP("golden file rewritten; review it and run again without PESIX_ACTUALIZA_GOLDEN");
     }
-    QCOMPARE(bytes, Lee(fuente + golden));
+    QCOMPARE(bytes, LeeArchivo(fuente + golden));
     QCOMPARE(datos.Item("Detalle")->Valor("NumLinea").toInt(), 1);
 }
 

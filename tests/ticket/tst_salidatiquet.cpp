@@ -1,33 +1,36 @@
 // Sending a rendered ticket by kind of printer: nothing for kinds 0 and unknown, a device file
-// or FIFO for kind 2, a serial printer on a real pseudo-terminal for kind 1 (its modem lines
-// scripted), and the system print queue (kind 3) of a print server the test runs itself, with
-// raw queues whose device is a socket:// listener of the test.
+// or FIFO for kind 2, the serial printer channel on a real pseudo-terminal for kind 1 (its modem
+// lines scripted, as pseudo-terminals have none), and the system print queue (kind 3) of a
+// print server the test runs itself, with raw queues whose device is a socket:// listener.
 #include "archivosprueba.h"
-#include "lineasguionadas.h"
 #include "support/entornoprueba.h"
+#include "support/pseudoterminal.h"
+#include "ticket/commport.h"
+#include "ticket/lineasmodem.h"
 #include "ticket/paginacodigos.h"
 #include "ticket/salidatiquet.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLocalSocket>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <cups/cups.h>
 
-#include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
 #include <grp.h>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -38,54 +41,18 @@ const QByteArray kBytes =
 const char* const kCola = "pesixraw";
 const char* const kColaCompartida = "pesixcompartida";
 
-// Reads a file descriptor from the event loop until its end, or until asked.
-struct Lector {
-    explicit Lector(int descriptor) : fd(descriptor), aviso(fd, QSocketNotifier::Read) {
-        QObject::connect(&aviso, &QSocketNotifier::activated, [this] { Lee(); });
-    }
-    ~Lector() {
-        aviso.setEnabled(false);
-        ::close(fd);
-    }
-    QByteArray Lee() {
-        char trozo[8192];
-        for (ssize_t n; (n = ::read(fd, trozo, sizeof trozo)) > 0;)
-            leido.append(trozo, n);
-        return leido;
-    }
-    int fd;
-    QSocketNotifier aviso;
-    QByteArray leido;
-};
-
 // A printer's network port on 127.0.0.1: keeps the bytes of every connection once it ends.
-struct Receptor {
+struct Receptor : QTcpServer {
     Receptor() {
-        sockaddr_in dir{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t largo = sizeof dir;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&dir), sizeof dir) != 0 ||
-            ::listen(fd, 8) != 0 ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&dir), &largo) != 0)
-            return;
-        puerto = ntohs(dir.sin_port);
-        QObject::connect(&aviso, &QSocketNotifier::activated, [this] {
-            for (int c; (c = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
-                const timeval espera{20, 0};
-                ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &espera, sizeof espera);
-                ::fcntl(c, F_SETFL, 0);
-                QByteArray datos;
-                char trozo[8192];
-                for (ssize_t n; (n = ::read(c, trozo, sizeof trozo)) > 0;)
-                    datos.append(trozo, n);
-                ::close(c);
-                recibidos.append(datos);
-            }
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* s = nextPendingConnection())
+                connect(s, &QTcpSocket::disconnected, [this, s] {
+                    recibidos << s->readAll();
+                    s->deleteLater();
+                });
         });
     }
-    ~Receptor() { ::close(fd); }
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    QSocketNotifier aviso{fd, QSocketNotifier::Read};
-    quint16 puerto = 0;
     QList<QByteArray> recibidos;
 };
 
@@ -141,12 +108,9 @@ struct ServidorCups {
         while (proceso.waitForStarted(5000) && reloj.elapsed() < 10000) {
             if (proceso.state() != QProcess::Running)
                 return "cupsd stopped at once: " + QString::fromLocal8Bit(proceso.readAll());
-            const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_un un{AF_UNIX, {}};
-            qstrncpy(un.sun_path, QFile::encodeName(Socket()).constData(), sizeof un.sun_path);
-            const bool responde = ::connect(s, reinterpret_cast<sockaddr*>(&un), sizeof un) == 0;
-            ::close(s);
-            if (responde)
+            QLocalSocket s;
+            s.connectToServer(Socket());
+            if (s.waitForConnected(100))
                 return {};
             proceso.waitForFinished(100);
         }
@@ -165,24 +129,15 @@ struct ServidorCups {
     QProcess proceso;
 };
 
-struct Trabajo {
-    int id;
-    QString titulo;
-    QString cola;
-    ipp_jstate_t estado;
-};
-
-// Every job the server knows, finished ones included, oldest first.
-QList<Trabajo> Trabajos() {
-    cups_job_t* trabajos = nullptr;
-    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &trabajos, nullptr, 0, CUPS_WHICHJOBS_ALL);
-    QList<Trabajo> lista;
+// Every job the server knows, finished ones included, oldest first: "title@queue:state".
+QStringList Trabajos() {
+    cups_job_t* t = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &t, nullptr, 0, CUPS_WHICHJOBS_ALL);
+    QMap<int, QString> trabajos;
     for (int i = 0; i < n; ++i)
-        lista.append({trabajos[i].id, QString::fromUtf8(trabajos[i].title),
-                      QString::fromUtf8(trabajos[i].dest), trabajos[i].state});
-    cupsFreeJobs(n, trabajos);
-    std::sort(lista.begin(), lista.end(), [](auto& a, auto& b) { return a.id < b.id; });
-    return lista;
+        trabajos[t[i].id] = QString("%1@%2:%3").arg(t[i].title, t[i].dest).arg(t[i].state);
+    cupsFreeJobs(n, t);
+    return trabajos.values();
 }
 
 // The test's settings, sending to the printer of that kind and name; for a serial printer, its
@@ -197,6 +152,57 @@ clsDatosApp& Impresora(EntornoPrueba& env, int tipo, const QString& nombre, int 
     d.SetCommTiquetBitsDatos(datos);
     return d;
 }
+
+// Scripted modem lines: DSR and CTS are on from the given status read (1 is the first; -1
+// never) and reads fail from `falla` on; every step is logged: "S" a status read, "DTR0" and
+// "DTR1" the changes of DTR, "W<ms>" a wait.
+struct Guion {
+    int dsr = 1, cts = 1, falla = -1, lecturas = 0;
+    QStringList sucesos;
+};
+
+struct LineasGuionadas : LineasModem {
+    explicit LineasGuionadas(Guion* guion) : g(guion) {}
+    bool LeeEstado(bool& cts, bool& dsr) override {
+        const int n = ++g->lecturas;
+        g->sucesos << "S";
+        dsr = g->dsr > 0 && n >= g->dsr;
+        cts = g->cts > 0 && n >= g->cts;
+        return g->falla < 0 || n < g->falla;
+    }
+    bool PonDtr(bool activa) override {
+        g->sucesos << (activa ? "DTR1" : "DTR0");
+        return true;
+    }
+    Guion* g;
+};
+
+// A serial printer: a real pseudo-terminal carries the bytes and, while this lives, every port
+// opened gets the scripted lines.
+struct ImpresoraGuionada {
+    ImpresoraGuionada() {
+        CommPort::UsaFabricaLineas(
+            [this](int) { return std::make_unique<LineasGuionadas>(&guion); });
+    }
+    ~ImpresoraGuionada() { CommPort::UsaFabricaLineas({}); }
+    PseudoTerminal pty;
+    Guion guion;
+};
+
+// A channel on a scripted serial printer; unless the waits are real, they are only written to
+// the log ("W<ms>"), so long handshakes run at once.
+struct Banco : ImpresoraGuionada {
+    explicit Banco(bool esperasReales = false) {
+        if (!esperasReales)
+            puerto.SetEspera([this](int ms) {
+                guion.sucesos << QStringLiteral("W%1").arg(ms);
+                return true;
+            });
+    }
+    // Opens the channel on the printer's pseudo-terminal; false if either fails.
+    bool Abre(QString& error) { return pty.Valido() && !puerto.OpenCommErr(pty.Ruta(), error); }
+    CommPort puerto;
+};
 } // namespace
 
 class TestSalidaTiquet : public QObject {
@@ -215,6 +221,14 @@ private slots:
     void nombresDePuertos_data();
     void nombresDePuertos();
     void puertosParalelo();
+    void abreYCierra();
+    void escribe_data();
+    void escribe();
+    void lineasDeModem_data();
+    void lineasDeModem();
+    void puertoCerradoYLectura();
+    void esperaRealAtiendeEventosYSeCancela_data();
+    void esperaRealAtiendeEventosYSeCancela();
 
 private:
     ServidorCups m_servidor;
@@ -234,9 +248,10 @@ void TestSalidaTiquet::initTestCase() {
     qputenv("CUPS_SERVERROOT", QFile::encodeName(m_servidor.dir.filePath("root")));
     cupsSetServer(QFile::encodeName(m_servidor.Socket()).constData());
     m_receptor = std::make_unique<Receptor>();
-    QVERIFY(m_receptor->puerto != 0);
+    QVERIFY(m_receptor->isListening());
     // Queues without a driver: raw, the data goes to the device as it came.
-    const QString dispositivo = QStringLiteral("socket://127.0.0.1:%1").arg(m_receptor->puerto);
+    const QString dispositivo =
+        QStringLiteral("socket://127.0.0.1:%1").arg(m_receptor->serverPort());
     for (const auto& [cola, compartida] : {std::pair{kCola, "false"}, {kColaCompartida, "true"}})
         QCOMPARE(m_servidor.Administra("lpadmin", {"-p", cola, "-E", "-v", dispositivo, "-o",
                                                    QString("printer-is-shared=") + compartida}),
@@ -252,26 +267,34 @@ void TestSalidaTiquet::sinEnvio_data() {
     QTest::addColumn<int>("bps");
     QTest::addColumn<int>("datos");
     QTest::addColumn<QString>("error");
-    QTest::newRow("not defined") << 0 << "@/lp" << 9 << 4 << "No ticket printer is defined";
-    QTest::newRow("kind 4") << 4 << "@/lp" << 9 << 4 << "Unknown kind of ticket printer: 4";
-    QTest::newRow("kind -1") << -1 << "@/lp" << 9 << 4 << "Unknown kind of ticket printer: -1";
-    QTest::newRow("missing device is not created") << 2 << "@/no-lp" << 9 << 4 << "Cannot open";
-    QTest::newRow("a folder") << 2 << "@" << 9 << 4 << "Cannot open";
-    QTest::newRow("FIFO without a reader") << 2 << "@/fifo" << 9 << 4 << "Cannot open";
-    QTest::newRow("LPT0") << 2 << "LPT0" << 9 << 4 << "No device for the port \"LPT0\"";
+    QTest::newRow("not defined") << 0 << QString("@/lp") << 9 << 4
+                                 << QString("No ticket printer is defined");
+    QTest::newRow("kind 4") << 4 << QString("@/lp") << 9 << 4
+                            << QString("Unknown kind of ticket printer: 4");
+    QTest::newRow("kind -1") << -1 << QString("@/lp") << 9 << 4
+                             << QString("Unknown kind of ticket printer: -1");
+    QTest::newRow("missing device is not created")
+        << 2 << QString("@/no-lp") << 9 << 4 << QString("Cannot open");
+    QTest::newRow("a folder") << 2 << QString("@") << 9 << 4 << QString("Cannot open");
+    QTest::newRow("FIFO without a reader")
+        << 2 << QString("@/fifo") << 9 << 4 << QString("Cannot open");
+    QTest::newRow("LPT0") << 2 << QString("LPT0") << 9 << 4
+                          << QString("No device for the port \"LPT0\"");
     // Never configured: every list at its first entry, 4 data bits, which no port offers.
     QTest::newRow("serial, first entries")
-        << 1 << "#" << 0 << 0 << "OpenComm: Error Setting Com State";
+        << 1 << QString("#") << 0 << 0 << QString("OpenComm: Error Setting Com State");
     QTest::newRow("serial, speed out of the list")
-        << 1 << "#" << 10 << 4 << "Serial setting CommTiquetBPS has no entry 10";
-    QTest::newRow("serial, missing port")
-        << 1 << "/dev/no-such-port" << 9 << 4 << "Error opening /dev/no-such-port";
+        << 1 << QString("#") << 10 << 4 << QString("Serial setting CommTiquetBPS has no entry 10");
+    QTest::newRow("serial, missing port") << 1 << QString("/dev/no-such-port") << 9 << 4
+                                          << QString("Error opening /dev/no-such-port");
     // A printer that never wakes: the real 3.3 s wake-up runs, and the user interface cancels.
-    QTest::newRow("serial, cancelled") << 1 << "#" << 9 << 4 << "WriteComm: Cancelled";
+    QTest::newRow("serial, cancelled")
+        << 1 << QString("#") << 9 << 4 << QString("WriteComm: Cancelled");
     QTest::newRow("system queue unknown")
-        << 3 << "no-such-queue" << 9 << 4 << "Unknown printer \"no-such-queue\"";
-    QTest::newRow("system queue taking no jobs") << 3 << kCola << 9 << 4 << "";
-    QTest::newRow("no print server") << 3 << kCola << 9 << 4 << "The print system does not answer";
+        << 3 << QString("no-such-queue") << 9 << 4 << QString("Unknown printer \"no-such-queue\"");
+    QTest::newRow("system queue taking no jobs") << 3 << kCola << 9 << 4 << QString("");
+    QTest::newRow("no print server")
+        << 3 << kCola << 9 << 4 << QString("The print system does not answer");
 }
 
 void TestSalidaTiquet::sinEnvio() {
@@ -285,7 +308,7 @@ void TestSalidaTiquet::sinEnvio() {
         QSKIP(qPrintable("cupsd cannot start here: " + m_sinServidor));
     EntornoPrueba env;
     ImpresoraGuionada impresora;
-    impresora.guion->dsrDesdeLectura = error.endsWith("Cancelled") ? -1 : 1;
+    impresora.guion.dsr = error.endsWith("Cancelled") ? -1 : 1;
     QVERIFY(EscribeArchivo(env.Carpeta() + "/lp", {}));
     QVERIFY(::mkfifo(QFile::encodeName(env.Carpeta() + "/fifo").constData(), 0600) == 0);
     nombre.replace('@', env.Carpeta()).replace('#', impresora.pty.Ruta());
@@ -323,7 +346,15 @@ void TestSalidaTiquet::dispositivo() {
     // wait lets through. The ticket's code page is the settings' one.
     const QString fifo = env.Carpeta() + "/fifo";
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    Lector lector(::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK));
+    const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    QByteArray leido;
+    const auto lee = [&] {
+        char trozo[8192];
+        for (ssize_t n; (n = ::read(fd, trozo, sizeof trozo)) > 0;)
+            leido.append(trozo, n);
+    };
+    QSocketNotifier aviso(fd, QSocketNotifier::Read);
+    QObject::connect(&aviso, &QSocketNotifier::activated, lee);
     QByteArray bytes;
     for (int i = 0; i < 200 * 1024; ++i)
         bytes.append(char((i * 7 + i / 256) & 0xff));
@@ -336,9 +367,10 @@ void TestSalidaTiquet::dispositivo() {
     const Resultado r = envio.EnviarTiquet(PaginaCodigos::DeBytes(bytes, "windows-1252"));
     QVERIFY2(r, qPrintable(r.Error()));
     QCOMPARE(segundo, QString("A ticket is already being sent"));
-    QVERIFY(lector.Lee() == bytes);
+    lee();
+    QVERIFY(leido == bytes);
     // A printer that takes nothing, and the user cancels from the events.
-    lector.aviso.setEnabled(false);
+    aviso.setEnabled(false);
     QTimer::singleShot(200, [&] { envio.Cancela(); });
     QCOMPARE(envio.EnviarTiquet(QString(200 * 1024, 'x')).Error(), QString("Cancelled"));
     QVERIFY(!envio.Enviando());
@@ -387,7 +419,7 @@ void TestSalidaTiquet::serie() {
     QCOMPARE(unsigned(t.c_oflag & OPOST) | unsigned(t.c_lflag & (ICANON | ECHO)), 0u);
     QVERIFY(t.c_cflag & CLOCAL);
     // The channel's own handshake ran: a wake-up check and one clear-to-send check per byte.
-    QCOMPARE(impresora.guion->lecturas, 2 + int(kBytes.size()));
+    QCOMPARE(impresora.guion.lecturas, 2 + int(kBytes.size()));
 }
 
 void TestSalidaTiquet::colaRaw_data() {
@@ -412,25 +444,19 @@ void TestSalidaTiquet::colaRaw() {
     if (!m_sinServidor.isEmpty())
         QSKIP(qPrintable("cupsd cannot start here: " + m_sinServidor));
     EntornoPrueba env;
-    const QList<Trabajo> antes = Trabajos();
-    const qsizetype recibidos = m_receptor->recibidos.size();
+    const QStringList antes = Trabajos();
     const Resultado r = porConfiguracion
                             ? SalidaTiquet(Impresora(env, SalidaTiquet::ImpresoraSistema, kCola))
                                   .EnviarTiquet(texto)
                             : SalidaTiquet::ImprimeDirecto(kCola, texto, "IBM850");
     QVERIFY2(r, qPrintable(r.Error()));
-    QTRY_COMPARE_WITH_TIMEOUT(m_receptor->recibidos.size(), recibidos + 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_receptor->recibidos.size(), 1, 20000);
     QCOMPARE(m_receptor->recibidos.last().size(), esperado.size());
-    QVERIFY(m_receptor->recibidos.last() == esperado);
-    QList<Trabajo> despues;
-    QTRY_VERIFY_WITH_TIMEOUT((despues = Trabajos()).size() == antes.size() + 1 &&
-                                 despues.last().estado == IPP_JSTATE_COMPLETED,
-                             10000);
-    QCOMPARE(despues.last().titulo, QString("RAWPRN"));
-    QCOMPARE(despues.last().cola, QString(kCola));
-    QVERIFY(antes.isEmpty() || despues.last().id > antes.last().id);
-    QCOMPARE(m_receptor->recibidos.size(), recibidos + 1);
-    m_receptor->recibidos.clear();
+    QVERIFY(m_receptor->recibidos.takeLast() == esperado);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Trabajos(),
+        antes + QStringList{QString("RAWPRN@%1:%2").arg(kCola).arg(IPP_JSTATE_COMPLETED)}, 10000);
+    QCOMPARE(m_receptor->recibidos.size(), 0);
 }
 
 void TestSalidaTiquet::enumerarImpresoras() {
@@ -448,24 +474,28 @@ void TestSalidaTiquet::enumerarImpresoras() {
 }
 
 void TestSalidaTiquet::nombresDePuertos_data() {
+    // The device of a port name: of the parallel kind (LPTn is /dev/lp<n-1>) or of the serial
+    // channel (COMn is /dev/ttyS<n-1>, another name is looked up in /dev without regard to case).
+    QTest::addColumn<bool>("serie");
     QTest::addColumn<QString>("nombre");
     QTest::addColumn<QString>("ruta");
-    QTest::newRow("LPT1") << "LPT1"
-                          << "/dev/lp0";
-    QTest::newRow("lower case with colon") << "lpt3:"
-                                           << "/dev/lp2";
-    QTest::newRow("USB printer path") << "/dev/usb/lp0"
-                                      << "/dev/usb/lp0";
-    QTest::newRow("LPT0") << "LPT0"
-                          << "";
-    QTest::newRow("serial name") << "COM1"
-                                 << "";
+    QTest::newRow("LPT1") << false << QString("LPT1") << QString("/dev/lp0");
+    QTest::newRow("lower case with colon") << false << QString("lpt3:") << QString("/dev/lp2");
+    QTest::newRow("USB printer path")
+        << false << QString("/dev/usb/lp0") << QString("/dev/usb/lp0");
+    QTest::newRow("LPT0") << false << QString("LPT0") << QString("");
+    QTest::newRow("serial name, parallel kind") << false << QString("COM1") << QString("");
+    QTest::newRow("com12 lower case") << true << QString("com12") << QString("/dev/ttyS11");
+    QTest::newRow("COM0 has no port") << true << QString("COM0") << QString("");
+    QTest::newRow("device name without regard to case")
+        << true << QString("NULL") << QString("/dev/null");
 }
 
 void TestSalidaTiquet::nombresDePuertos() {
+    QFETCH(bool, serie);
     QFETCH(QString, nombre);
     QFETCH(QString, ruta);
-    QCOMPARE(SalidaTiquet::RutaDispositivo(nombre), ruta);
+    QCOMPARE(serie ? CommPort::RutaPuerto(nombre) : SalidaTiquet::RutaDispositivo(nombre), ruta);
 }
 
 void TestSalidaTiquet::puertosParalelo() {
@@ -476,6 +506,189 @@ void TestSalidaTiquet::puertosParalelo() {
     QCOMPARE(
         SalidaTiquet::PuertosParalelo(dev.path()),
         (QStringList{"LPT1", "LPT3", "LPT11", dev.filePath("usb/lp0"), dev.filePath("usb/lp1")}));
+}
+
+void TestSalidaTiquet::abreYCierra() {
+    Banco b;
+    QString error = "left over";
+    QVERIFY(b.puerto.OpenCommErr("/dev/pesix-no-such-port", error));
+    QCOMPARE(error, QString("Error opening /dev/pesix-no-such-port"));
+    QVERIFY(!b.puerto.EstaAbierto());
+    QVERIFY(b.Abre(error));
+    QCOMPARE(error, QString());
+    // Opening while open fails and closes; the caller opens again.
+    QVERIFY(b.puerto.OpenCommErr(b.pty.Ruta(), error));
+    QCOMPARE(error, b.pty.Ruta() + " is Already Open - Closing it");
+    QVERIFY(!b.puerto.EstaAbierto());
+    QVERIFY(b.Abre(error));
+    CommPort otro; // the port is exclusive
+    QVERIFY(otro.OpenCommErr(b.pty.Ruta(), error));
+    QCOMPARE(error, "Error opening " + b.pty.Ruta());
+    // Closing with no port open does nothing, and leaves the caller's text alone.
+    error = "kept";
+    QVERIFY(!b.puerto.CloseCommErr(error) && !b.puerto.EstaAbierto());
+    QVERIFY(!b.puerto.CloseCommErr(error));
+    QCOMPARE(error, QString("kept"));
+    {
+        CommPort efimero;
+        QVERIFY(!efimero.OpenCommErr(b.pty.Ruta(), error));
+    } // destruction closes
+    QVERIFY(b.Abre(error));
+    // A failed set-up (a file is no terminal) leaves the port open for the caller to close.
+    QTemporaryDir dir;
+    const QString archivo = dir.filePath("no-terminal");
+    QVERIFY(EscribeArchivo(archivo, {}));
+    QVERIFY(otro.OpenCommErr(archivo, error));
+    QCOMPARE(error, "OpenComm: Error Getting " + archivo + " parameters");
+    QVERIFY(otro.EstaAbierto());
+}
+
+void TestSalidaTiquet::escribe_data() {
+    QTest::addColumn<QString>("pagina");
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray todos;
+    for (int i = 0; i < 256; ++i)
+        todos.append(char(i));
+    QTest::newRow("every byte") << QString("") << QString() << todos;
+    // Text goes out in the channel's code page; a character it lacks goes out as "?".
+    QTest::newRow("text, IBM850 by default")
+        << QString("") << QString::fromUtf8("Señor €\n") << QByteArray::fromHex("5365a46f72203f0a");
+    QTest::newRow("text, Windows-1252") << QString("windows-1252") << QString::fromUtf8("Señor €\n")
+                                        << QByteArray::fromHex("5365f16f7220800a");
+}
+
+void TestSalidaTiquet::escribe() {
+    QFETCH(QString, pagina);
+    QFETCH(QString, texto);
+    QFETCH(QByteArray, bytes);
+    Banco b;
+    b.puerto.SetPagina(pagina);
+    QString error;
+    QVERIFY(b.Abre(error));
+    const bool fallo =
+        texto.isEmpty() ? b.puerto.WriteCommErr(bytes, error) : b.puerto.WriteCommErr(texto, error);
+    QVERIFY2(!fallo && error.isEmpty(), qPrintable(error));
+    QCOMPARE(b.pty.LeeTodo(500), bytes);
+    // Set-up read, wake-up read, then one clear-to-send read before each byte; no waits.
+    QCOMPARE(b.guion.lecturas, 2 + int(bytes.size()));
+    QCOMPARE(b.guion.sucesos.filter("W").size(), 0);
+}
+
+void TestSalidaTiquet::lineasDeModem_data() {
+    // Status read 1 is the set-up's; then the wake-up checks DSR up to four times, pulsing DTR
+    // (100 ms low, 1000 ms high) after each of the first three that fail; then CTS is checked
+    // before each byte, every 100 ms up to 500 times.
+    QTest::addColumn<int>("dsrDesde");
+    QTest::addColumn<int>("ctsDesde");
+    QTest::addColumn<int>("fallaDesde");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("lecturas");
+    QTest::addColumn<QString>("pasos"); // DTR changes and waits, in order
+    QTest::addColumn<QByteArray>("enviado");
+    const QString pulsos = QString("DTR0 W100 DTR1 W1000 ").repeated(3);
+    QTest::newRow("DSR on at once")
+        << 1 << 1 << -1 << QString("") << 5 << QString("") << QByteArray("XYZ");
+    QTest::newRow("DSR after three pulses")
+        << 5 << 1 << -1 << QString("") << 8 << pulsos << QByteArray("XYZ");
+    // About 3.3 s.
+    QTest::newRow("DSR never on") << -1 << 1 << -1 << QString("WriteComm: Failed To Wake Printer")
+                                  << 5 << pulsos << QByteArray();
+    // About 50 s, and nothing sent.
+    QTest::newRow("CTS never on") << 1 << -1 << -1 << QString("Write Comm: CTS Failure") << 503
+                                  << QString("W100 ").repeated(500) << QByteArray();
+    QTest::newRow("status unreadable at the set-up")
+        << 1 << 1 << 1 << QString("OpenComm: Failed GetCommModemStatus()") << 1 << QString("")
+        << QByteArray();
+    QTest::newRow("status unreadable during the wake-up")
+        << 1 << 1 << 2 << QString("WriteComm: Failed GetCommModemStatus()") << 2 << QString("")
+        << QByteArray();
+    QTest::newRow("status unreadable before the second byte")
+        << 1 << 1 << 4 << QString("Failed GetCommModemStatus") << 4 << QString("")
+        << QByteArray("X");
+}
+
+void TestSalidaTiquet::lineasDeModem() {
+    QFETCH(int, dsrDesde);
+    QFETCH(int, ctsDesde);
+    QFETCH(int, fallaDesde);
+    QFETCH(QString, error);
+    QFETCH(int, lecturas);
+    QFETCH(QString, pasos);
+    QFETCH(QByteArray, enviado);
+    Banco b;
+    b.guion.dsr = dsrDesde;
+    b.guion.cts = ctsDesde;
+    b.guion.falla = fallaDesde;
+    QString texto;
+    if (b.Abre(texto))
+        QCOMPARE(b.puerto.WriteCommErr(QByteArray("XYZ"), texto), !error.isEmpty());
+    QCOMPARE(texto, error);
+    QCOMPARE(b.guion.lecturas, lecturas);
+    QCOMPARE(b.guion.sucesos.filter(QRegularExpression("^[DW]")).join(' '), pasos.trimmed());
+    QCOMPARE(b.pty.LeeTodo(enviado.isEmpty() ? 50 : 500), enviado);
+}
+
+void TestSalidaTiquet::puertoCerradoYLectura() {
+    CommPort puerto;
+    QString error = "left over";
+    QVERIFY(puerto.WriteCommErr(QByteArray("A"), error));
+    QCOMPARE(error, QString("WriteComm: Printer is NOT Open"));
+    QCOMPARE(puerto.ReadCommChar(error), QString());
+    QCOMPARE(error, QString("Read Comm: Printer is NOT Open"));
+    puerto.DtrOn(error);
+    QCOMPARE(error, QString("Failed EscapeCommFunction() SETDTR"));
+    puerto.DtrOff(error);
+    QCOMPARE(error, QString("Failed EscapeCommFunction() CLRDTR"));
+    Banco b;
+    QVERIFY(b.Abre(error));
+    b.puerto.DtrOff(error);
+    QCOMPARE(error, QString());
+    b.puerto.DtrOn(error);
+    QCOMPARE(error, QString());
+    // Nothing arrives: empty, and no error; then one character per read, in the code page.
+    error = "left over";
+    QCOMPARE(b.puerto.ReadCommChar(error), QString());
+    QVERIFY(b.pty.Escribe(QByteArray::fromHex("41a4")));
+    QCOMPARE(b.puerto.ReadCommChar(error), QString("A"));
+    QCOMPARE(b.puerto.ReadCommChar(error), QString::fromUtf8("ñ"));
+    QCOMPARE(b.puerto.ReadCommChar(error), QString());
+    QCOMPARE(error, QString());
+    QCOMPARE(b.guion.sucesos.filter("DTR").join(' '), QString("DTR0 DTR1"));
+}
+
+void TestSalidaTiquet::esperaRealAtiendeEventosYSeCancela_data() {
+    QTest::addColumn<bool>("sinDsr");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("in the wake-up") << true << QString("WriteComm: Cancelled");
+    QTest::newRow("in the clear-to-send wait") << false << QString("Write Comm: Cancelled");
+}
+
+void TestSalidaTiquet::esperaRealAtiendeEventosYSeCancela() {
+    QFETCH(bool, sinDsr);
+    QFETCH(QString, error);
+    Banco b(true);
+    (sinDsr ? b.guion.dsr : b.guion.cts) = -1;
+    QString texto;
+    QVERIFY(b.Abre(texto));
+    // The user interface keeps running during the wait: its timers fire, and one of them
+    // cancels the write.
+    int pulsaciones = 0;
+    QTimer reloj;
+    QObject::connect(&reloj, &QTimer::timeout, [&] {
+        if (++pulsaciones == 5)
+            b.puerto.Cancela();
+    });
+    reloj.start(30);
+    QVERIFY(b.puerto.WriteCommErr(QByteArray("A"), texto));
+    QCOMPARE(texto, error);
+    QCOMPARE(pulsaciones, 5);
+    QCOMPARE(b.pty.LeeTodo(50), QByteArray());
+    // A new operation starts afresh after a cancel.
+    b.guion.dsr = b.guion.cts = 1;
+    reloj.stop();
+    QVERIFY2(!b.puerto.WriteCommErr(QByteArray("B"), texto), qPrintable(texto));
+    QCOMPARE(b.pty.LeeTodo(), QByteArray("B"));
 }
 
 QTEST_MAIN(TestSalidaTiquet)
