@@ -1,6 +1,8 @@
 // Start-up: the command line, the settings object, the single-instance rule, the database, the
 // printer control codes, and the first window.
 #include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelinstanciaunica.h"
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
@@ -10,6 +12,7 @@
 #include "notes/frmmain.h"
 #include "scale/frmtest.h"
 #include "ticket/directprinthelper.h"
+#include "ticket/documentoticket.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,9 +57,14 @@ int main(int argc, char* argv[]) {
         kelMensaje::Aviso(nullptr, QString(), escritura.Error());
     }
 
-    // The printer control codes; an empty table receives the default codes first.
-    datos.SetPrintHelper(std::make_shared<DirectPrintHelper>());
-    datos.PrintHelper()->CargaRecordset(datos.Conexion());
+    // The printer control codes; an empty table receives the default codes first. Without them
+    // the station still weighs and stores notes, so a failure is told and start-up goes on; the
+    // cached ticket template lives beside them.
+    datos.SetDocumento(std::make_shared<DocumentoTicket>());
+    datos.SetPrintHelper(std::make_shared<DirectPrintHelper>(datos.PaginaCodigosTiquet()));
+    if (const Resultado codigos = datos.PrintHelper()->CargaRecordset(datos.Conexion()); !codigos)
+        kelMensaje::Error(nullptr, datos.Caption(),
+                          Texto(IdTexto::CodigosNoCargados).arg(codigos.Error()));
 
     std::unique_ptr<QWidget> ventana;
     if (ordenes.PideTest()) {

@@ -139,6 +139,11 @@ inline constexpr int Si = 340;
 inline constexpr int No = 341;
 
 // 350..359: scale, tickets, export and pick lists.
+inline constexpr int PuertoNoSeAbre = 350;      // "No se puede abrir el puerto %1: %2"
+inline constexpr int PuertoPerdido = 351;       // "Se ha perdido la comunicación con el puerto..."
+inline constexpr int NingunPuertoElegido = 352; // "no hay ningún puerto elegido"
+inline constexpr int TiquetDemasiadoLargo = 353; // "La plantilla %1 da un tiquet de más de %2..."
+inline constexpr int CodigosNoCargados = 354; // "No se han podido cargar los códigos de control..."
 
 // 360..389: configuration, export and splash windows.
 

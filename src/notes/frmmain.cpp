@@ -552,13 +552,14 @@ void frmMain::Interruptor() {
     } else if (!m_datos.PuertoNombre().trimmed().isEmpty() || m_datos.Puerto() > 0) {
         m_veltaSC.SetPuerto(m_datos.Puerto());
         m_veltaSC.SetPuertoNombre(m_datos.PuertoNombre());
-        if (m_veltaSC.SetPortOpen(true)) {
+        m_veltaSC.SetTipoBascula(m_datos.TipoBascula());
+        if (const Resultado r = m_veltaSC.SetPortOpen(true)) {
             m_veltaSC.Comando(m_datos.PesoContinuo() ? VeltaSC::OrdenLecturaContinua
                                                      : VeltaSC::OrdenLecturaPeticion);
             PonInterruptor(true);
         } else {
             PonInterruptor(false);
-            Error(IdTexto::Bascula, m_veltaSC.UltimoError());
+            Error(IdTexto::Bascula, r.Error());
         }
     }
     lblLectura->setText("0.000");
