@@ -1,9 +1,9 @@
 #include "app/cmnlanguaje.h"
 
-#include "app/clsdatosapp.h"
-
 #include <QFile>
 #include <QStringList>
+
+int cmnLanguaje::s_idioma = 0;
 
 const QHash<int, QString>& cmnLanguaje::Tabla() {
     // Lines "id<TAB>text", UTF-8; lines starting with '#' are comments.
@@ -33,8 +33,7 @@ const QHash<int, QString>& cmnLanguaje::Tabla() {
 }
 
 QString cmnLanguaje::Texto(int id) {
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    return Texto(id, datos ? datos->Idioma() : 0);
+    return Texto(id, s_idioma);
 }
 
 QString cmnLanguaje::Texto(int id, int idioma) {
@@ -59,4 +58,8 @@ QStringList cmnLanguaje::Idiomas() {
         lista << nombre;
     }
     return lista;
+}
+
+void cmnLanguaje::PonIdioma(int idioma) {
+    s_idioma = idioma;
 }
