@@ -1,7 +1,12 @@
 #include "app/cmnlanguaje.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
+#include <QTranslator>
+#include <memory>
 
 int cmnLanguaje::s_idioma = 0;
 
@@ -62,4 +67,32 @@ QStringList cmnLanguaje::Idiomas() {
 
 void cmnLanguaje::PonIdioma(int idioma) {
     s_idioma = idioma;
+    CargaTraduccionesQt(idioma);
+}
+
+void cmnLanguaje::CargaTraduccionesQt(int idioma) {
+    // Qt's catalogue "qt" of a language brings those of its modules. English needs none: it is
+    // the language Qt's texts are written in.
+    static std::unique_ptr<QTranslator> traductor;
+    static int cargado = -1;
+    if (!QCoreApplication::instance() || idioma == cargado)
+        return;
+    cargado = idioma;
+    traductor.reset();
+    const QString codigo = idioma == 0      ? QStringLiteral("es")
+                           : idioma == 2000 ? QStringLiteral("ca")
+                                            : QString();
+    if (codigo.isEmpty())
+        return;
+    // Where the system keeps them, or beside the program as a Windows installation has them.
+    for (const QString& carpeta :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+          QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
+        auto t = std::make_unique<QTranslator>();
+        if (t->load(QLocale(codigo), QStringLiteral("qt"), QStringLiteral("_"), carpeta)) {
+            QCoreApplication::installTranslator(t.get());
+            traductor = std::move(t);
+            return;
+        }
+    }
 }

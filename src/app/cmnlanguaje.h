@@ -18,12 +18,14 @@ public:
     static QStringList Idiomas();
 
     // The interface language of the whole process, as the offset of its block; the registered
-    // settings object sets it from its Idioma.
+    // settings object sets it from its Idioma. Qt's own texts (standard buttons, file and print
+    // dialogs) follow it where the system has Qt's translations for that language.
     static void PonIdioma(int idioma);
     static int IdiomaActual() { return s_idioma; }
 
 private:
     static const QHash<int, QString>& Tabla();
+    static void CargaTraduccionesQt(int idioma);
     static int s_idioma;
 };
 

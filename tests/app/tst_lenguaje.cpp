@@ -1,8 +1,13 @@
 // The interface text table in its three languages.
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/kelregistry.h"
 #include "support/entornoprueba.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -79,10 +84,42 @@ private slots:
         QCOMPARE(Texto(id).isEmpty(), id == 999);
     }
 
+    // Qt's own dialogs speak the interface language of the settings, where the system has Qt's
+    // translations; English is what Qt is written in.
+    void dialogosDeQt_data() {
+        QTest::addColumn<QString>("idioma");
+        QTest::addColumn<QString>("verEn");
+        QTest::addColumn<QString>("cancelar");
+        QTest::newRow("castellano") << "0"
+                                    << "Ver en:"
+                                    << "Cancelar";
+        QTest::newRow("catalán") << "2000"
+                                 << "Cerca a:"
+                                 << "Cancel·la";
+        QTest::newRow("inglés") << "4000"
+                                << "Look in:"
+                                << "Cancel";
+    }
+    void dialogosDeQt() {
+        QFETCH(QString, idioma);
+        QFETCH(QString, verEn);
+        QFETCH(QString, cancelar);
+        EntornoPrueba env;
+        kelRegistry::SaveAppString("\\Configuracion", "Idioma", idioma);
+        env.Datos();
+        QFileDialog dialogo(nullptr, QString(), env.Carpeta());
+        dialogo.setOption(QFileDialog::DontUseNativeDialog);
+        const auto* etiqueta = dialogo.findChild<QLabel*>("lookInLabel");
+        const auto* botones = dialogo.findChild<QDialogButtonBox*>("buttonBox");
+        QVERIFY(etiqueta && botones && botones->button(QDialogButtonBox::Cancel));
+        QCOMPARE(etiqueta->text(), verEn);
+        QCOMPARE(botones->button(QDialogButtonBox::Cancel)->text(), cancelar);
+    }
+
     void listaDeIdiomas() {
         QCOMPARE(cmnLanguaje::Idiomas(), QStringList({"Castellano", "Català", "English"}));
     }
 };
 
-QTEST_GUILESS_MAIN(TestLenguaje)
+QTEST_MAIN(TestLenguaje)
 #include "tst_lenguaje.moc"
