@@ -2,6 +2,7 @@
 // printer control codes, and the first window.
 #include "app/clsdatosapp.h"
 #include "app/kelinstanciaunica.h"
+#include "app/kelmensaje.h"
 #include "app/kelregistry.h"
 #include "app/lineaordenes.h"
 #include "db/basedatos.h"
@@ -11,7 +12,6 @@
 #include "ticket/directprinthelper.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 int main(int argc, char* argv[]) {
     // A scheduled export opens no window: no display is needed and the running copy, if any, is
@@ -42,10 +42,10 @@ int main(int argc, char* argv[]) {
     case BaseDatos::Resultado::Abierta:
         break;
     case BaseDatos::Resultado::NoResponde:
-        QMessageBox::critical(nullptr, QString(), BaseDatos::MensajeNoResponde());
+        kelMensaje::Error(nullptr, QString(), BaseDatos::MensajeNoResponde());
         return 1;
     case BaseDatos::Resultado::ErrorEsquema:
-        QMessageBox::critical(nullptr, QString(), error);
+        kelMensaje::Error(nullptr, QString(), error);
         return 1;
     }
 

@@ -1,12 +1,15 @@
 // The interface text table in its three languages.
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/kelmensaje.h"
 #include "app/kelregistry.h"
+#include "masters/contestador.h"
 #include "support/entornoprueba.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -114,6 +117,34 @@ private slots:
         QVERIFY(etiqueta && botones && botones->button(QDialogButtonBox::Cancel));
         QCOMPARE(etiqueta->text(), verEn);
         QCOMPARE(botones->button(QDialogButtonBox::Cancel)->text(), cancelar);
+    }
+
+    // Message boxes: the program's buttons in the interface language; Escape answers Cancel,
+    // or No where there is no Cancel.
+    void preguntas_data() {
+        QTest::addColumn<bool>("conCancelar");
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("respuesta");
+        using R = kelMensaje::Respuesta;
+        QTest::newRow("Intro") << true << int(Qt::Key_Return) << int(R::Si);
+        QTest::newRow("Escape") << true << int(Qt::Key_Escape) << int(R::Cancelar);
+        QTest::newRow("Escape sin cancelar") << false << int(Qt::Key_Escape) << int(R::No);
+    }
+    void preguntas() {
+        QFETCH(bool, conCancelar);
+        QFETCH(int, tecla);
+        QFETCH(int, respuesta);
+        EntornoPrueba env;
+        env.Datos().SetIdioma(2000);
+        QStringList botones;
+        Contestador<QMessageBox> operador([&](QMessageBox* caja) {
+            for (QAbstractButton* b : caja->buttons())
+                botones << b->text();
+            QTest::keyClick(caja, Qt::Key(tecla));
+        });
+        QCOMPARE(int(kelMensaje::Pregunta(nullptr, "Pesix", "?", conCancelar)), respuesta);
+        botones.sort();
+        QCOMPARE(botones.join('|'), conCancelar ? "&Cancel·la|&No|&Sí" : "&No|&Sí");
     }
 
     void listaDeIdiomas() {
