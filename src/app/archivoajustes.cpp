@@ -61,15 +61,9 @@ QStringView SinBlancos(QStringView t) {
     return t.mid(i, j - i);
 }
 
+// The value of a hexadecimal digit, -1 for any other character.
 int DigitoHex(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
+    return c.unicode() < 0x80 ? int(QStringLiteral("0123456789abcdef").indexOf(c.toLower())) : -1;
 }
 
 // A name or group path as stored: "\" separates groups, %XX and %UXXXX are escapes.
@@ -208,10 +202,13 @@ ArchivoAjustes::Linea ArchivoAjustes::Nueva(const QByteArray& bytes, const QByte
     return l;
 }
 
-std::vector<ArchivoAjustes::Linea> ArchivoAjustes::Lee() const {
+std::vector<ArchivoAjustes::Linea> ArchivoAjustes::Lee(bool* leido) const {
     std::vector<Linea> lineas;
     QFile f(m_ruta);
-    if (!f.open(QIODevice::ReadOnly))
+    const bool abierto = f.open(QIODevice::ReadOnly);
+    if (leido)
+        *leido = abierto || !f.exists(); // a missing file is an empty one
+    if (!abierto)
         return lineas;
     const QByteArray todo = f.readAll();
     QString grupo;
@@ -278,7 +275,10 @@ QString ArchivoAjustes::Valor(const QString& grupo, const QString& nombre) const
 }
 
 bool ArchivoAjustes::Escribe(const QString& grupo, const QString& nombre, const QString& texto) {
-    std::vector<Linea> lineas = Lee();
+    bool leido = false;
+    std::vector<Linea> lineas = Lee(&leido);
+    if (!leido)
+        return false; // a file that cannot be read is never replaced
     bool cp1252 = false;
     for (const Linea& l : lineas)
         cp1252 = cp1252 || !EsUtf8(l.bytes);
@@ -326,7 +326,7 @@ bool ArchivoAjustes::Escribe(const QString& grupo, const QString& nombre, const 
 }
 
 void ArchivoAjustes::Borra(const QString& grupo, const QString& nombre) {
-    std::vector<Linea> lineas = Lee();
+    std::vector<Linea> lineas = Lee(); // nothing to delete in a file that cannot be read
     const auto quedan = std::erase_if(lineas, [&](const Linea& l) {
         return l.tipo == Linea::Valor && Igual(l.grupo, grupo) && Igual(l.nombre, nombre);
     });

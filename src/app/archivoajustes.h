@@ -52,7 +52,8 @@ private:
         QString valor;  // of a value, as read
     };
     static Linea Nueva(const QByteArray& bytes, const QByteArray& fin);
-    std::vector<Linea> Lee() const;
+    // The file's lines; `leido` is false when the file exists but cannot be read.
+    std::vector<Linea> Lee(bool* leido = nullptr) const;
     bool Graba(const std::vector<Linea>& lineas) const;
 
     QString m_ruta;
