@@ -57,14 +57,18 @@ private:
     }
     QSettings m_s{QSettings::NativeFormat, QSettings::UserScope, kOrganizacion, kAplicacion};
 };
+
+AlmacenDelSistema& DelSistema() {
+    static AlmacenDelSistema almacen;
+    return almacen;
+}
 #endif
 
 // Runs `operacion` on the INI file in use, or on the system's store where there is none.
 template <class F> auto EnAlmacen(ArchivoAjustes* archivo, F&& operacion) {
 #ifdef PESIX_ALMACEN_DEL_SISTEMA
-    static AlmacenDelSistema delSistema;
     if (!archivo)
-        return operacion(delSistema);
+        return operacion(DelSistema());
 #endif
     return operacion(*archivo);
 }
