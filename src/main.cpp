@@ -12,6 +12,8 @@
 #include "ticket/directprinthelper.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 int main(int argc, char* argv[]) {
     // A scheduled export opens no window: no display is needed and the running copy, if any, is
@@ -37,16 +39,19 @@ int main(int argc, char* argv[]) {
     if (!instancia.Adquiere())
         return 0; // the running copy has been brought to the front
 
-    QString error;
-    switch (BaseDatos::AbreBaseDatos(datos, &error)) {
-    case BaseDatos::Resultado::Abierta:
-        break;
-    case BaseDatos::Resultado::NoResponde:
-        kelMensaje::Error(nullptr, QString(), BaseDatos::MensajeNoResponde());
+    // The default place makes its own folder; a path given on the command line must exist, so
+    // that a mistyped one leaves nothing behind.
+    if (ordenes.BaseDatos().isEmpty())
+        QDir().mkpath(QFileInfo(datos.BaseDatos()).absolutePath());
+    if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta) {
+        qCritical().noquote() << abierta.Error();
+        kelMensaje::Error(nullptr, QString(), abierta.Error());
         return 1;
-    case BaseDatos::Resultado::ErrorEsquema:
-        kelMensaje::Error(nullptr, QString(), error);
-        return 1;
+    }
+    // A database that takes no writes is announced now, not at the first "Grabar".
+    if (const Resultado escritura = BaseDatos::CompruebaEscritura(datos.Conexion()); !escritura) {
+        qWarning().noquote() << escritura.Error();
+        kelMensaje::Aviso(nullptr, QString(), escritura.Error());
     }
 
     // The printer control codes; an empty table receives the default codes first.

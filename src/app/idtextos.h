@@ -113,6 +113,23 @@ inline constexpr int ExportacionAcabada = 291;
 // 300..319: delivery notes.
 
 // 320..339: database errors.
+inline constexpr int BdNoSeAbre = 320;
+inline constexpr int BdSinCarpeta = 321;
+inline constexpr int BdSoloLectura = 322;
+inline constexpr int BdCarpetaSoloLectura = 323;
+inline constexpr int BdBloqueada = 324;
+inline constexpr int BdNoEsBaseDatos = 325;
+inline constexpr int BdClaveExiste = 326;
+inline constexpr int BdTextoLargo = 327;
+inline constexpr int BdSoloEnteros = 328;
+inline constexpr int BdSoloNumeros = 329;
+inline constexpr int BdSoloSiNo = 330;
+inline constexpr int BdSoloFechas = 331;
+inline constexpr int BdSoloFechasHora = 332;
+inline constexpr int BdObligatorio = 333;
+inline constexpr int BdClaveRepetida = 334;
+inline constexpr int BdNoSeCompleta = 335;
+inline constexpr int BdError = 336;
 
 // 340..349: message boxes and dialogs.
 inline constexpr int Si = 340;

@@ -124,11 +124,10 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
     // An export never creates a database: a mistyped path must fail, not export nothing.
     if (!kelFileIO::ExisteFichero(datos.BaseDatos()))
         return Falla(errores, ErrorBaseDatos, "database not found: " + datos.BaseDatos());
-    QString error;
-    if (BaseDatos::AbreBaseDatos(datos, &error) != BaseDatos::Resultado::Abierta)
+    if (const ::Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta)
         return Falla(errores, ErrorBaseDatos,
-                     "the database cannot be opened: " + datos.BaseDatos() +
-                         (error.isEmpty() ? QString() : ": " + error));
+                     "the database cannot be opened: " + datos.BaseDatos() + ": " +
+                         abierta.Error());
 
     ExportaAlbaranes exporta(datos.Conexion());
     exporta.SetCodificacion(codificacion);
