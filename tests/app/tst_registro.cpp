@@ -188,33 +188,6 @@ private slots:
         QCOMPARE(kelRegistry::GetAppKeyInfo("\\NoExiste", falta), 42);
     }
 
-    void posicionGuardadaYRecuperada() {
-        EntornoPrueba env;
-        {
-            QWidget w;
-            w.setObjectName("frmPrueba");
-            w.setGeometry(120, 80, 400, 300);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
-            kelRegistry::SaveFormPosition(&w);
-        }
-        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmPrueba", "WindowState"), QString("0"));
-        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmPrueba", "Width"), QString("6000"));
-        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmPrueba", "Height"), QString("4500"));
-        const int top = kelRegistry::GetAppString("\\Pos\\frmPrueba", "Top").toInt();
-        QVERIFY(top > 0);
-
-        QWidget otra;
-        otra.setObjectName("frmPrueba");
-        otra.setGeometry(10, 10, 100, 100);
-        kelRegistry::RestoreFormPosition(&otra);
-        QCOMPARE(otra.size(), QSize(400, 300));
-        QCOMPARE(otra.pos().y() * kelRegistry::TwipsPorPixel, top);
-        // Free per-window values live under "\\Info\\" + the window's name.
-        kelRegistry::SaveFormInfo(&otra, "ColAlbaranWidth1", "1200");
-        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmPrueba", "ColAlbaranWidth1"), "1200");
-    }
-
     // A Top of 0 or less, or none, leaves the designed place; a fixed border never gets a size.
     void restaurar_data() {
         QTest::addColumn<QString>("top");
@@ -240,31 +213,38 @@ private slots:
             w.setFixedSize(200, 100);
         kelRegistry::RestoreFormPosition(&w);
         QCOMPARE(w.geometry(), esperada);
+        // Free per-window values live under "\\Info\\" + the window's name.
+        kelRegistry::SaveFormInfo(&w, "ColAlbaranWidth1", "1200");
+        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmPrueba", "ColAlbaranWidth1"), "1200");
     }
 
-    // Closed maximised: state 2, and back maximised over its designed rectangle. Closed
-    // minimised: only state 1 is stored, and it comes back minimised over the older rectangle.
+    // Closed normal: state 0 and its rectangle, in twips. Closed maximised: state 2, and back
+    // maximised over its designed rectangle. Closed minimised: only state 1 is stored, and it
+    // comes back minimised over the older rectangle.
     void estadoGuardado_data() {
         QTest::addColumn<int>("estado");
         QTest::addColumn<QSize>("disenado");
-        QTest::newRow("maximizada") << 2 << QSize(300, 200);
-        QTest::newRow("minimizada") << 1 << QSize(100, 100);
+        QTest::addColumn<QSize>("esperado");
+        QTest::newRow("normal") << 0 << QSize(100, 100) << QSize(400, 300);
+        QTest::newRow("maximizada") << 2 << QSize(300, 200) << QSize(300, 200);
+        QTest::newRow("minimizada") << 1 << QSize(100, 100) << QSize(300, 200);
     }
     void estadoGuardado() {
         QFETCH(int, estado);
         QFETCH(QSize, disenado);
+        QFETCH(QSize, esperado);
         EntornoPrueba env;
         GuardaPosicion("frmX", "1500", "1500", "4500", "3000");
         {
             QWidget w;
             w.setObjectName("frmX");
-            w.setGeometry(50, 60, 600, 600);
-            if (estado == 2) {
-                w.showMaximized();
-                QVERIFY(QTest::qWaitForWindowExposed(&w));
-                QTRY_VERIFY(w.isMaximized());
-            } else {
+            w.setGeometry(120, 80, 400, 300);
+            if (estado == 1) {
                 w.setWindowState(Qt::WindowMinimized);
+            } else {
+                estado == 2 ? w.showMaximized() : w.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&w));
+                QTRY_COMPARE(w.isMaximized(), estado == 2);
             }
             kelRegistry::SaveFormPosition(&w);
         }
@@ -273,9 +253,9 @@ private slots:
         w.setObjectName("frmX");
         w.setGeometry(QRect(QPoint(50, 60), disenado));
         kelRegistry::RestoreFormPosition(&w);
-        QVERIFY(w.windowState() & (estado == 2 ? Qt::WindowMaximized : Qt::WindowMinimized));
-        QCOMPARE(w.normalGeometry().isValid() ? w.normalGeometry().size() : w.size(),
-                 QSize(300, 200));
+        const Qt::WindowStates estados[] = {{}, Qt::WindowMinimized, Qt::WindowMaximized};
+        QCOMPARE(w.windowState(), estados[estado]);
+        QCOMPARE(w.normalGeometry().isValid() ? w.normalGeometry().size() : w.size(), esperado);
     }
 
 private:
