@@ -111,6 +111,9 @@ inline constexpr int Hasta = 290;
 inline constexpr int ExportacionAcabada = 291;
 
 // 300..319: delivery notes.
+inline constexpr int GuardarCambios = 300; // save a changed note before going on?
+inline constexpr int TaraNoEntera = 301;   // "%1" line number, "%2" the tare code
+inline constexpr int Bascula = 302;
 
 // 320..339: database errors.
 inline constexpr int BdNoSeAbre = 320;
