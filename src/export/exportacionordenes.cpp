@@ -1,7 +1,6 @@
 #include "export/exportacionordenes.h"
 
 #include "app/clsdatosapp.h"
-#include "app/kelfileio.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "export/codificacionexportacion.h"
@@ -122,7 +121,7 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
     if (!o.baseDatos.isEmpty())
         datos.SetBaseDatos(o.baseDatos);
     // An export never creates a database: a mistyped path must fail, not export nothing.
-    if (!kelFileIO::ExisteFichero(datos.BaseDatos()))
+    if (!BaseDatos::Existe(datos.BaseDatos()))
         return Falla(errores, ErrorBaseDatos, "database not found: " + datos.BaseDatos());
     if (const ::Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta)
         return Falla(errores, ErrorBaseDatos,
