@@ -43,7 +43,8 @@ QString kelBrowseModel::ConsultaOrdenada(const QString& sql) const {
         orden += " DESC";
     if (m_columnaOrden != 0)
         orden += ", 1";
-    return "SELECT * FROM (" + SinTerminador(sql) + ") ORDER BY " + orden;
+    // Every engine takes a subquery that has a name.
+    return "SELECT * FROM (" + SinTerminador(sql) + ") AS lista ORDER BY " + orden;
 }
 
 bool kelBrowseModel::Abre(QSqlDatabase db, const QString& sql, QString* error) {

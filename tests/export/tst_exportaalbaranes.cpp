@@ -40,7 +40,9 @@ QStringList Filas(const QByteArray& xml) {
 struct Mundo {
     EntornoPrueba env;
     clsDatosApp* datos = nullptr;
-    explicit Mundo(const QString& lista = ";", const QString& decimal = ",") {
+    explicit Mundo(const QString& lista = ";", const QString& decimal = ",",
+                   Motor motor = Motor::Sqlite)
+        : env(motor) {
         kelRegistry::SaveAppString("\\Internacional", "sList", lista);
         kelRegistry::SaveAppString("\\Internacional", "sDecimal", decimal);
         datos = &env.DatosConBase();
@@ -60,24 +62,32 @@ private slots:
         QTest::addColumn<QDate>("hasta");
         QTest::addColumn<QString>("archivo");
         QTest::addColumn<QString>("golden");
+        QTest::addColumn<Motor>("motor");
         const QDate d1(2026, 3, 1), d31(2026, 3, 31), e1(2025, 1, 1), e2(2025, 12, 31);
-        for (const QString f : {"txt", "csv", "xml"}) {
-            const QString marzo = "marzo." + f, vacio = "vacio." + f;
-            QTest::addRow("%s", qPrintable(f)) << d1 << d31 << marzo << marzo;
-            QTest::addRow("%s swapped dates", qPrintable(f)) << d31 << d1 << marzo << marzo;
-            QTest::addRow("%s empty range", qPrintable(f)) << e1 << e2 << vacio << vacio;
+        for (Motor m : EntornoPrueba::kMotores) {
+            const char* e = m == Motor::Sqlite ? "sqlite" : "postgres";
+            for (const QString f : {"txt", "csv", "xml"}) {
+                const QString marzo = "marzo." + f, vacio = "vacio." + f;
+                QTest::addRow("%s: %s", e, qPrintable(f)) << d1 << d31 << marzo << marzo << m;
+                QTest::addRow("%s: %s swapped dates", e, qPrintable(f))
+                    << d31 << d1 << marzo << marzo << m;
+                QTest::addRow("%s: %s empty range", e, qPrintable(f))
+                    << e1 << e2 << vacio << vacio << m;
+            }
+            QTest::addRow("%s: upper-case CSV", e)
+                << d1 << d31 << QString("MARZO.CSV") << QString("marzo.csv") << m;
+            QTest::addRow("%s: mixed-case XmL", e)
+                << d1 << d31 << QString("marzo.XmL") << QString("marzo.xml") << m;
         }
-        QTest::newRow("upper-case CSV")
-            << d1 << d31 << QString("MARZO.CSV") << QString("marzo.csv");
-        QTest::newRow("mixed-case XmL")
-            << d1 << d31 << QString("marzo.XmL") << QString("marzo.xml");
     }
     void golden() {
         QFETCH(QDate, desde);
         QFETCH(QDate, hasta);
         QFETCH(QString, archivo);
         QFETCH(QString, golden);
-        Mundo m;
+        QFETCH(Motor, motor);
+        PESIX_REQUIERE(motor);
+        Mundo m(";", ",", motor);
         QVERIFY(m.ConAlbaranes());
         ExportaAlbaranes exporta(m.datos->Conexion());
         QCOMPARE(exporta.Exporta(desde, hasta, m.Ruta(archivo)), Resultado::Escrito);

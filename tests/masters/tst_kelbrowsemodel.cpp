@@ -12,16 +12,35 @@
 class tst_kelBrowseModel : public QObject {
     Q_OBJECT
 private slots:
+    void leePorLotesOrdenado_data() { Motores(); }
     void leePorLotesOrdenado();
+    void unaSolaColumna_data() { Motores(); }
     void unaSolaColumna();
+    void consultaErronea_data() { Motores(); }
     void consultaErronea();
+    void tamanoDefinido_data() { Motores(); }
     void tamanoDefinido();
+    void idDeAlbaranes_data() { Motores(); }
     void idDeAlbaranes();
+
+private:
+    // The same bodies on both engines.
+    static void Motores() {
+        QTest::addColumn<Motor>("motor");
+        for (Motor m : EntornoPrueba::kMotores)
+            QTest::newRow(qPrintable(EntornoPrueba::Nombre(m))) << m;
+    }
 };
 
+// The test's world on the row's engine.
+#define ENTORNO                                                                                    \
+    QFETCH(Motor, motor);                                                                          \
+    PESIX_REQUIERE(motor);                                                                         \
+    EntornoPrueba env(motor);                                                                      \
+    env.DatosConBase()
+
 void tst_kelBrowseModel::leePorLotesOrdenado() {
-    EntornoPrueba env;
-    env.DatosConBase();
+    ENTORNO;
     LlenaProductos(1000);
     kelBrowseModel m;
     QVERIFY(m.Abre(BaseDatos::Conexion(), ConsultaBrowse::Productos().Sql));
@@ -42,8 +61,7 @@ void tst_kelBrowseModel::leePorLotesOrdenado() {
 }
 
 void tst_kelBrowseModel::unaSolaColumna() {
-    EntornoPrueba env;
-    env.DatosConBase();
+    ENTORNO;
     for (const char* c : {"B", "C", "A"})
         EntornoPrueba::Ejecuta("INSERT INTO Clientes (CodCliente) VALUES (?)", {c});
     kelBrowseModel m;
@@ -54,19 +72,17 @@ void tst_kelBrowseModel::unaSolaColumna() {
 }
 
 void tst_kelBrowseModel::consultaErronea() {
-    EntornoPrueba env;
-    env.DatosConBase();
+    ENTORNO;
     kelBrowseModel m;
     QString error;
     QVERIFY(!m.Abre(BaseDatos::Conexion(), "SELECT Nada FROM NoExiste", &error));
-    QVERIFY2(error.contains("NoExiste"), qPrintable(error));
+    QVERIFY2(error.contains("NoExiste", Qt::CaseInsensitive), qPrintable(error));
     QCOMPARE(m.rowCount(), 0);
     QCOMPARE(m.columnCount(), 0);
 }
 
 void tst_kelBrowseModel::tamanoDefinido() {
-    EntornoPrueba env;
-    env.DatosConBase();
+    ENTORNO;
     kelBrowseModel m;
     QVERIFY(m.Abre(BaseDatos::Conexion(), ConsultaBrowse::Taras().Sql));
     // Whole number, text of 25, double; a computed column has none.
@@ -77,11 +93,10 @@ void tst_kelBrowseModel::tamanoDefinido() {
 }
 
 void tst_kelBrowseModel::idDeAlbaranes() {
-    EntornoPrueba env;
-    env.DatosConBase();
+    ENTORNO;
     const QString sql =
         "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
-        "FechaModificacion, Impreso) VALUES (?, ?, 'C', ?, '2026-01-01 10:00:00', 0)";
+        "FechaModificacion, Impreso) VALUES (?, ?, 'C', ?, '2026-01-01 10:00:00', false)";
     EntornoPrueba::Ejecuta(sql, {"17", "2026-03-09", "Cliente A"});
     EntornoPrueba::Ejecuta(sql, {"ABCDEFGHIJKLMNOPQRST", "2025-12-31", "Cliente B"});
     kelBrowseModel m;

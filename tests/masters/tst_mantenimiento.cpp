@@ -189,10 +189,13 @@ void tst_Mantenimiento::creaCambiaBorra_data() {
     QTest::addColumn<QStringList>("segundo");
     QTest::addColumn<QString>("fila1");
     QTest::addColumn<QString>("fila2");
+    QTest::addColumn<Motor>("motor");
     const auto fila = [](const char* n, const char* tipo, const char* codigo, QStringList primero,
                          QStringList segundo, const char* fila1, const char* fila2) {
-        QTest::newRow(n) << QString(tipo) << QString(codigo) << primero << segundo << QString(fila1)
-                         << QString(fila2);
+        for (Motor m : EntornoPrueba::kMotores)
+            QTest::addRow("%s: %s", qPrintable(EntornoPrueba::Nombre(m)), n)
+                << QString(tipo) << QString(codigo) << primero << segundo << QString(fila1)
+                << QString(fila2) << m;
     };
     // A text code is kept as typed, spaces and all.
     fila("customer", "clientes", " C9", {"Frutas Sol", "Huerta 4", "Murcia"},
@@ -212,7 +215,9 @@ void tst_Mantenimiento::creaCambiaBorra() {
     QFETCH(QStringList, segundo);
     QFETCH(QString, fila1);
     QFETCH(QString, fila2);
-    EntornoPrueba env;
+    QFETCH(Motor, motor);
+    PESIX_REQUIERE(motor);
+    EntornoPrueba env(motor);
     env.DatosConBase();
     Datos();
     const Caso c = CasoDe(tipo);
@@ -247,7 +252,8 @@ void tst_Mantenimiento::creaCambiaBorra() {
     // Deleted at once, even a customer that delivery notes name.
     EntornoPrueba::Ejecuta(
         "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, NomCliente, "
-        "FechaModificacion, Impreso) VALUES ('1', '2026-05-04', ?, 'X', '2026-05-04 10:00:00', 0)",
+        "FechaModificacion, Impreso) VALUES ('1', '2026-05-04', ?, 'X', '2026-05-04 10:00:00', "
+        "false)",
         {codigo});
     Escribe(w.get(), c.codigo, codigo);
     Pulsa(w.get(), 1);
