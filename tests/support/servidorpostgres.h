@@ -20,8 +20,10 @@ public:
     // A new, empty database of the server (its connection URI), and dropping it.
     QString NuevaBase();
     void BorraBase(const QString& direccion);
-    // Stops the server at once, as a crash would (no checkpoint), or starts it again.
+    // Stops the server at once, as a crash would (no checkpoint), or starts it again. The
+    // signal may also come from another thread, to the server's process number.
     bool Mata();
+    qint64 Pid() const { return m_postgres.processId(); }
     bool Arranca();
     // Runs one statement as the server's superuser; empty when it worked, else the error.
     QString Ejecuta(const QString& base, const QString& sql);
