@@ -4,11 +4,13 @@
 #include "app/kelfileio.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
+#include "db/esquema.h"
 #include "export/codificacionexportacion.h"
 #include "export/exportaalbaranes.h"
 
 #include <QDate>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <cstring>
 
 namespace {
@@ -77,6 +79,34 @@ int Falla(QTextStream& errores, int codigo, const QString& mensaje) {
     errores << "pesix: " << UnaLinea(mensaje) << Qt::endl;
     return codigo;
 }
+
+// Opens the database for reading only, so that the export never changes it: an older file is
+// not completed (it is refused when it lacks what the export reads), a read-only file or folder
+// is no obstacle, and a file that is empty or not a database stays as it is.
+Resultado AbreParaLeer(QSqlDatabase& db, const QString& ruta) {
+    db.setDatabaseName(ruta);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return Resultado::Fallo("the database cannot be opened: " +
+                                BaseDatos::TextoError(db.lastError()));
+    for (const QString tabla : {"AlbaranesCabeceras", "AlbaranesDetalle"}) {
+        QSqlQuery q(db);
+        if (!q.exec("SELECT name FROM pragma_table_info('" + tabla + "')"))
+            return Resultado::Fallo("the database cannot be read: " +
+                                    BaseDatos::TextoError(q.lastError()));
+        QStringList columnas;
+        while (q.next())
+            columnas << q.value(0).toString();
+        if (columnas.isEmpty())
+            return Resultado::Fallo("not a database of the program (no table " + tabla + ")");
+        for (const ColumnaEsquema& c : Esquema::Tabla(tabla)->columnas)
+            if (!columnas.contains(c.nombre, Qt::CaseInsensitive))
+                return Resultado::Fallo("a database of an older version (" + tabla +
+                                        " has no column " + c.nombre +
+                                        "): open it once with the program, then export");
+    }
+    return Resultado::Exito();
+}
 } // namespace
 
 bool ExportacionOrdenes::Pedida(int argc, char** argv) {
@@ -124,28 +154,26 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
     // An export never creates a database: a mistyped path must fail, not export nothing.
     if (!kelFileIO::ExisteFichero(datos.BaseDatos()))
         return Falla(errores, ErrorBaseDatos, "database not found: " + datos.BaseDatos());
-    QString error;
-    if (BaseDatos::AbreBaseDatos(datos, &error) != BaseDatos::Resultado::Abierta)
-        return Falla(errores, ErrorBaseDatos,
-                     "the database cannot be opened: " + datos.BaseDatos() +
-                         (error.isEmpty() ? QString() : ": " + error));
-
-    ExportaAlbaranes exporta(datos.Conexion());
-    exporta.SetCodificacion(codificacion);
-    exporta.SetSeparadorListas(datos.SeparadorListas());
-    exporta.SetFormatoDeValores(FormatoValores(datos.SeparadorDecimal(), QLocale()));
-    switch (exporta.Exporta(desde, hasta, archivo)) {
-    case ExportaAlbaranes::Resultado::Escrito:
-        return Correcto;
-    case ExportaAlbaranes::Resultado::FechaNoValida:
-    case ExportaAlbaranes::Resultado::ExtensionDesconocida:
-        return Falla(errores, ErrorOrdenes, exporta.Error());
-    case ExportaAlbaranes::Resultado::ErrorBaseDatos:
-        return Falla(errores, ErrorBaseDatos, "the database cannot be read: " + exporta.Error());
-    case ExportaAlbaranes::Resultado::ErrorArchivo:
-        break;
+    const QString conexion = QStringLiteral("pesix-exportacion");
+    int codigo = Correcto;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conexion);
+        const Resultado abierta = AbreParaLeer(db, datos.BaseDatos());
+        if (!abierta) {
+            codigo = Falla(errores, ErrorBaseDatos, abierta.Error() + ": " + datos.BaseDatos());
+        } else {
+            ExportaAlbaranes exporta(db, datos.SeparadorListas(),
+                                     FormatoValores(datos.SeparadorDecimal(), QLocale()));
+            exporta.SetCodificacion(codificacion);
+            const Resultado r = exporta.Exporta(desde, hasta, archivo);
+            if (!r && exporta.LecturaFallida())
+                codigo =
+                    Falla(errores, ErrorBaseDatos, "the database cannot be read: " + r.Error());
+            else if (!r)
+                codigo = Falla(errores, ErrorArchivo, "cannot write " + archivo + ": " + r.Error());
+        }
+        db.close();
     }
-    return Falla(errores, ErrorArchivo,
-                 "cannot write " + archivo +
-                     (exporta.Error().isEmpty() ? QString() : ": " + exporta.Error()));
+    QSqlDatabase::removeDatabase(conexion);
+    return codigo;
 }

@@ -7,8 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
+#include <unistd.h>
 
 namespace {
 using albaranesprueba::Golden;
@@ -51,24 +55,29 @@ struct Mundo {
     QString Ruta(const QString& nombre) const { return env.Carpeta() + "/" + nombre; }
 
     // Runs pesix with --database and --settings of this test (which later options override),
-    // Spanish locale, no display.
-    Salida Pesix(const QStringList& argumentos) const {
+    // Spanish locale, no display; `sinPrivilegios` runs it as user "nobody" when the test runs
+    // as the superuser, to whom no file is read-only.
+    Salida Pesix(const QStringList& argumentos, bool sinPrivilegios = false) const {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert("LC_ALL", "es_ES.UTF-8");
         e.insert("LANG", "es_ES.UTF-8");
         for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             e.remove(v);
-        return Corre(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
-                     QStringList{"--database", env.ArchivoBaseDatos(),
-                                 "--settings=" + env.ArchivoAjustes()} +
-                         argumentos,
+        const QString pesix = qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix";
+        QStringList todos = QStringList{"--database", env.ArchivoBaseDatos(),
+                                        "--settings=" + env.ArchivoAjustes()} +
+                            argumentos;
+        if (!sinPrivilegios || ::geteuid() != 0)
+            return Corre(pesix, todos, e);
+        return Corre("setpriv",
+                     QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", pesix} + todos,
                      e);
     }
     bool creada = false;
 };
 } // namespace
 
-class tst_ExportacionOrdenes : public QObject {
+class TestExportacionOrdenes : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
@@ -79,15 +88,11 @@ private slots:
     void escribe_data() {
         QTest::addColumn<QStringList>("argumentos");
         QTest::addColumn<QString>("golden");
-        const auto fila = [](const char* nombre, QStringList argumentos, const char* golden) {
-            QTest::newRow(nombre) << argumentos << QString(golden);
-        };
-        fila("txt", {"2026-03-01", "2026-03-31", "m.txt"}, "marzo.txt");
-        fila("csv", {"2026-03-01", "2026-03-31", "m.csv"}, "marzo.csv");
-        fila("xml", {"2026-03-01", "2026-03-31", "m.xml"}, "marzo.xml");
-        fila("swapped, upper-case CSV", {"2026-03-31", "2026-03-01", "m.CSV"}, "marzo.csv");
-        fila("empty range csv", {"2025-01-01", "2025-01-31", "v.csv"}, "vacio.csv");
-        fila("empty range xml", {"2025-01-01", "2025-01-31", "v.xml"}, "vacio.xml");
+        QTest::newRow("swapped, upper-case CSV")
+            << QStringList{"2026-03-31", "2026-03-01", "m.CSV"} << "marzo.csv";
+        QTest::newRow("xml") << QStringList{"2026-03-01", "2026-03-31", "m.xml"} << "marzo.xml";
+        QTest::newRow("empty range xml")
+            << QStringList{"2025-01-01", "2025-01-31", "v.xml"} << "vacio.xml";
     }
     void escribe() {
         QFETCH(QStringList, argumentos);
@@ -159,9 +164,15 @@ print(vacio.tag, len(vacio))
         fila("missing folder", {d1, d2, "@/no/such/folder/a.csv"}, 4, "cannot write");
         fila("missing folder, xml", {d1, d2, "@/no/such/folder/a.xml"}, 4, "cannot write");
         fila("a folder in the way", {d1, d2, "@/carpeta.txt"}, 4, "cannot write");
-        // A wrong database path fails and creates nothing; a file that is no database fails too.
+        fila("the database itself", {d1, d2, "@/misma.csv", "--database", "@/misma.csv"}, 4,
+             "is the database");
+        // A wrong database path fails and creates nothing; a file that is no database, or an
+        // older one, fails and stays as it is.
         fila("missing database", {d1, d2, "@/a.csv", "--database", "@/otra.db"}, 3, "/otra.db");
         fila("not a database", {d1, d2, "@/a.csv", "--database", "@/basura.db"}, 3, "/basura.db");
+        fila("empty file", {d1, d2, "@/a.csv", "--database", "@/vacia.db"}, 3, "/vacia.db");
+        fila("older database", {d1, d2, "@/a.csv", "--database", "@/antigua.db"}, 3,
+             "has no column Direccion2");
     }
     void fallos() {
         QFETCH(QStringList, argumentos);
@@ -170,19 +181,67 @@ print(vacio.tag, len(vacio))
         Mundo m;
         QVERIFY(m.creada);
         QVERIFY(QDir(m.env.Carpeta()).mkdir("carpeta.txt"));
-        QFile basura(m.Ruta("basura.db"));
-        QVERIFY(basura.open(QIODevice::WriteOnly) && basura.write(QByteArray(4096, 'x')) == 4096);
-        basura.close();
+        QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), m.Ruta("misma.csv")));
+        QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), m.Ruta("antigua.db")));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "antigua");
+            db.setDatabaseName(m.Ruta("antigua.db"));
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("ALTER TABLE AlbaranesCabeceras DROP COLUMN Direccion2"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("antigua");
+        for (const auto& [nombre, bytes] :
+             {std::pair{"basura.db", QByteArray(4096, 'x')}, std::pair{"vacia.db", QByteArray()}}) {
+            QFile f(m.Ruta(nombre));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        }
         for (QString& a : argumentos)
             a.replace("@", m.env.Carpeta());
-        const QStringList antes = QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs);
+        const auto archivos = [&] {
+            QStringList t;
+            for (const QString& n : QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs))
+                t << n + ":" + QString::number(qHash(Lee(m.Ruta(n))));
+            return t;
+        };
+        const QStringList antes = archivos();
         const Salida s = m.Pesix(argumentos);
         QCOMPARE(s.codigo, codigo);
         QVERIFY2(s.errores.startsWith("pesix: ") && s.errores.endsWith("\n") &&
                      s.errores.count('\n') == 1,
                  s.errores.constData());
         QVERIFY2(s.errores.contains(mensaje.toUtf8()), s.errores.constData());
-        QCOMPARE(QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs), antes);
+        // Nothing was written, created or changed.
+        QCOMPARE(archivos(), antes);
+    }
+
+    // A database the user cannot write, in a folder the user cannot write, exports as well.
+    void soloLectura() {
+        Mundo m;
+        QVERIFY(m.creada);
+        const QString carpeta = m.Ruta("copia");
+        QVERIFY(QDir().mkdir(carpeta) && QDir().mkdir(m.Ruta("salida")));
+        const QString base = carpeta + "/pesix.db";
+        QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), base));
+        // Writable again at the end, so that the test's folder can be removed.
+        const auto restaura = qScopeGuard([&] {
+            for (const QString& r : {m.env.Carpeta(), carpeta, base})
+                QFile::setPermissions(r, QFile::Permissions(0x7700));
+        });
+        const QByteArray antes = Lee(base);
+        const auto lectura = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(base, lectura));
+        QVERIFY(QFile::setPermissions(carpeta, lectura | QFile::ExeOwner | QFile::ExeGroup |
+                                                   QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(m.env.Carpeta(), lectura | QFile::ExeOwner | QFile::ExeGroup |
+                                                           QFile::ExeOther | QFile::WriteOwner));
+        QVERIFY(QFile::setPermissions(m.Ruta("salida"), QFile::Permissions(0x7777)));
+        const Salida s = m.Pesix(
+            {"--export", "2026-03-01", "2026-03-31", m.Ruta("salida/m.csv"), "--database", base},
+            true);
+        QVERIFY2(s.codigo == 0, s.errores.constData());
+        QCOMPARE(Lee(m.Ruta("salida/m.csv")), Golden("marzo.csv"));
+        QCOMPARE(Lee(base), antes);
     }
 
     // A copy of the program already open on the same settings and database (holding the
@@ -216,5 +275,5 @@ print(vacio.tag, len(vacio))
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ExportacionOrdenes)
+QTEST_GUILESS_MAIN(TestExportacionOrdenes)
 #include "tst_exportacionordenes.moc"

@@ -10,7 +10,7 @@
 using T = Recordset::Tipo;
 using C = CodificacionExportacion::Tipo;
 
-class tst_FormatoValores : public QObject {
+class TestFormatoValores : public QObject {
     Q_OBJECT
 private slots:
     void fechas_data() {
@@ -134,5 +134,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FormatoValores)
+QTEST_GUILESS_MAIN(TestFormatoValores)
 #include "tst_formatovalores.moc"
