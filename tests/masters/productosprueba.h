@@ -1,12 +1,10 @@
 #pragma once
 
-#include "db/basedatos.h"
-
+#include <QSqlDatabase>
 #include <QSqlQuery>
 
 // `n` products "P00001".. whose names run backwards, so that name order is not code order.
-inline void LlenaProductos(int n) {
-    QSqlDatabase db = BaseDatos::Conexion();
+inline void LlenaProductos(QSqlDatabase db, int n) {
     db.transaction();
     QSqlQuery q(db);
     q.prepare("INSERT INTO Productos (CodProducto, NomProducto, Precio) VALUES (?, ?, 1)");
