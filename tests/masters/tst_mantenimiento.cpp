@@ -1,7 +1,6 @@
 // The four maintenance windows driven as an operator would; their rules are tested on clsMaestro.
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
-#include "app/kelnumerics.h"
 #include "app/kelregistry.h"
 #include "contestador.h"
 #include "masters/frmmtclientes.h"
@@ -10,43 +9,17 @@
 #include "masters/frmmttaras.h"
 #include "masters/kelbrowse.h"
 #include "masters/kelcajanumerica.h"
-#include "support/entornoprueba.h"
+
+#include "datosprueba.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTableView>
 #include <QTest>
 #include <memory>
 
 namespace {
-// The rows of a table as "value;value;..." texts, ordered by key.
-QStringList Filas(QSqlDatabase db, const QString& tabla) {
-    QSqlQuery q(db);
-    q.exec("SELECT * FROM " + tabla + " ORDER BY 1");
-    QStringList filas;
-    while (q.next()) {
-        QStringList campos;
-        for (int i = 0; i < q.record().count(); ++i)
-            campos << q.value(i).toString();
-        filas << campos.join(';');
-    }
-    return filas;
-}
-
-void Datos() {
-    EntornoPrueba::Ejecuta(
-        "INSERT INTO Clientes VALUES ('C1', 'Zapatería Sur', 'Mayor 1', 'Sevilla'), "
-        "('C2', 'Almacenes Norte', 'Real 2', 'León'), ('C3', 'Bodegas Este', 'Mar 3', 'Valencia')");
-    EntornoPrueba::Ejecuta("INSERT INTO Productos VALUES ('P1', 'Peras', 1.5), "
-                           "('P2', 'Aceitunas', 3.25), ('P3', 'Berenjenas', 2)");
-    EntornoPrueba::Ejecuta(
-        "INSERT INTO Taras VALUES (1, 'Palé', 20), (2, 'Caja', 0.5), (3, 'Bolsa', 0.01)");
-    EntornoPrueba::Ejecuta("INSERT INTO Operarios VALUES (1, 'Pedro'), (2, 'Ana'), (3, 'Berta')");
-}
-
 std::unique_ptr<frmMantenimiento> Abre(const QString& tipo) {
     std::unique_ptr<frmMantenimiento> w;
     if (tipo == "Clientes")
@@ -64,10 +37,7 @@ std::unique_ptr<frmMantenimiento> Abre(const QString& tipo) {
 }
 
 QLineEdit* Caja(QWidget* w, const QString& nombre) {
-    auto* c = w->findChild<QLineEdit*>(nombre);
-    if (!c)
-        qFatal("no box %s", qPrintable(nombre));
-    return c;
+    return w->findChild<QLineEdit*>(nombre);
 }
 
 // Types into a box as an operator: click, select what is there, type over it.
@@ -104,53 +74,47 @@ class TestMantenimiento : public QObject {
 private slots:
     void ventana_data();
     void ventana();
-    void rechazoConMensaje();
-    void escapeYCerrar();
     void cajaNumerica_data();
     void cajaNumerica();
 };
 
 void TestMantenimiento::ventana_data() {
     QTest::addColumn<int>("titulo");
-    QTest::addColumn<QString>("codigo"); // its box, then the other boxes
-    QTest::addColumn<QStringList>("otras");
-    QTest::addColumn<QString>("boton");
+    QTest::addColumn<QStringList>("cajas");    // the code's box first, then the search button
     QTest::addColumn<QStringList>("elegido");  // the second by name in the pick list, its values
     QTest::addColumn<QStringList>("tecleado"); // another code typed over it, its values
     QTest::addColumn<QStringList>("nuevo");    // a new code and the values typed for it
-    QTest::newRow("Clientes") << int(IdTexto::MantenimientoClientes) << "txtCampo0"
-                              << QStringList{"txtCampo1", "txtCampo2", "txtCampo3"}
-                              << "cmdBuscaCliente"
-                              << QStringList{"C3", "Bodegas Este", "Mar 3", "Valencia"}
-                              << QStringList{"C2", "Almacenes Norte", "Real 2", "León"}
-                              << QStringList{"C9", "Frutas Sol", "Huerta 4", "Murcia"};
-    QTest::newRow("Productos") << int(IdTexto::MantenimientoProductos) << "txtCampo0"
-                               << QStringList{"txtCampo1", "txtPrecio"} << "cmdBuscaProducto"
-                               << QStringList{"P3", "Berenjenas", "2"}
-                               << QStringList{"P2", "Aceitunas", "3.25"}
-                               << QStringList{"P5", "Uvas", "2.75"};
-    QTest::newRow("Taras") << int(IdTexto::MantenimientoTaras) << "txtCampoNum0"
-                           << QStringList{"txtCampo0", "txtCampoNum1"} << "cmdBuscaTara"
-                           << QStringList{"2", "Caja", "0.5"} << QStringList{"3", "Bolsa", "0.01"}
-                           << QStringList{"9", "Cesta", "1.25"};
-    QTest::newRow("Operarios") << int(IdTexto::MantenimientoOperarios) << "txtCampoNum0"
-                               << QStringList{"txtCampo0"} << "cmdBuscaOperario"
-                               << QStringList{"3", "Berta"} << QStringList{"2", "Ana"}
-                               << QStringList{"9", "Marta"};
+    const auto fila = [](const char* tabla, int titulo, QStringList cajas, QStringList elegido,
+                         QStringList tecleado, QStringList nuevo) {
+        QTest::newRow(tabla) << titulo << cajas << elegido << tecleado << nuevo;
+    };
+    fila("Clientes", IdTexto::MantenimientoClientes,
+         {"txtCampo0", "txtCampo1", "txtCampo2", "txtCampo3", "cmdBuscaCliente"},
+         {"C3", "Bodegas Este", "Mar 3", "Valencia"}, {"C2", "Almacenes Norte", "Real 2", "León"},
+         {"C9", "Frutas Sol", "Huerta 4", "Murcia"});
+    fila("Productos", IdTexto::MantenimientoProductos,
+         {"txtCampo0", "txtCampo1", "txtPrecio", "cmdBuscaProducto"}, {"P3", "Berenjenas", "2"},
+         {"P2", "Aceitunas", "3.25"}, {"P5", "Uvas", "2.75"});
+    fila("Taras", IdTexto::MantenimientoTaras,
+         {"txtCampoNum0", "txtCampo0", "txtCampoNum1", "cmdBuscaTara"}, {"2", "Caja", "0.5"},
+         {"3", "Bolsa", "0.01"}, {"9", "Cesta", "1.25"});
+    fila("Operarios", IdTexto::MantenimientoOperarios,
+         {"txtCampoNum0", "txtCampo0", "cmdBuscaOperario"}, {"3", "Berta"}, {"2", "Ana"},
+         {"9", "Marta"});
 }
 
 void TestMantenimiento::ventana() {
     QFETCH(int, titulo);
-    QFETCH(QString, codigo);
-    QFETCH(QStringList, otras);
-    QFETCH(QString, boton);
+    QFETCH(QStringList, cajas);
     QFETCH(QStringList, elegido);
     QFETCH(QStringList, tecleado);
     QFETCH(QStringList, nuevo);
     const QString tabla = QTest::currentDataTag();
+    const QString codigo = cajas.takeFirst(), boton = cajas.takeLast();
+    const QStringList& otras = cajas;
     EntornoPrueba env;
     QSqlDatabase db = env.DatosConBase().Conexion();
-    Datos();
+    LlenaMaestros();
     const QStringList antes = Filas(db, tabla);
     auto w = Abre(tabla);
     QCOMPARE(w->windowTitle(), Texto(titulo));
@@ -195,93 +159,62 @@ void TestMantenimiento::ventana() {
     Escribe(w.get(), codigo, nuevo[0]);
     QTest::mouseClick(w->cmdOpcion[1], Qt::LeftButton);
     QCOMPARE(Filas(db, tabla), antes);
-}
 
-// A save the database refuses is told in a message box with the program's own button; the
-// operator's typing stays.
-void TestMantenimiento::rechazoConMensaje() {
-    EntornoPrueba env;
-    env.DatosConBase().SetIdioma(0);
-    Datos();
-    EntornoPrueba::Ejecuta("CREATE TRIGGER no BEFORE UPDATE ON Clientes BEGIN "
-                           "SELECT RAISE(ABORT, 'tabla bloqueada'); END");
-    auto w = Abre("Clientes");
-    Escribe(w.get(), "txtCampo0", "C2");
-    Escribe(w.get(), "txtCampo1", "Lo que tecleo");
-    QString mensaje, titulo;
-    QStringList botones;
-    Contestador<QMessageBox> aviso([&](QMessageBox* m) {
+    // A save the database refuses is told in a box with the program's own button, and the
+    // typing stays; Escape does not close the window, its close button does.
+    EntornoPrueba::Ejecuta("CREATE TRIGGER no BEFORE INSERT ON " + tabla +
+                           " BEGIN SELECT RAISE(ABORT, 'tabla bloqueada'); END");
+    Escribe(w.get(), codigo, nuevo[0]);
+    Escribe(w.get(), otras[0], nuevo[1]);
+    QStringList aviso;
+    QString mensaje;
+    Contestador<QMessageBox> caja([&](QMessageBox* m) {
         mensaje = m->text();
-        titulo = m->windowTitle();
+        aviso << m->windowTitle();
         for (QAbstractButton* b : m->buttons())
-            botones << b->text();
+            aviso << b->text();
         QTest::keyClick(m, Qt::Key_Enter);
     });
     QTest::mouseClick(w->cmdOpcion[0], Qt::LeftButton);
-    QCOMPARE(aviso.Veces(), 1);
+    QCOMPARE(aviso, QStringList({Texto(titulo), "&Aceptar"}));
     QVERIFY2(mensaje.contains("tabla bloqueada"), qPrintable(mensaje));
-    QCOMPARE(titulo, w->windowTitle());
-    QCOMPARE(botones, QStringList{"&Aceptar"});
-    QCOMPARE(Caja(w.get(), "txtCampo1")->text(), QString("Lo que tecleo"));
-}
-
-void TestMantenimiento::escapeYCerrar() {
-    EntornoPrueba env;
-    env.DatosConBase();
-    {
-        auto w = Abre("Operarios");
-        w->move(200, 150);
-        // Escape does not close the window nor lose what was typed; the close button does.
-        Escribe(w.get(), "txtCampo0", "a medias");
-        QTest::keyClick(Caja(w.get(), "txtCampo0"), Qt::Key_Escape);
-        QVERIFY(w->isVisible());
-        QCOMPARE(Caja(w.get(), "txtCampo0")->text(), QString("a medias"));
-        QTest::mouseClick(w->cmdOpcion[2], Qt::LeftButton);
-        QVERIFY(!w->isVisible());
-    }
-    QVERIFY(kelNumerics::Val(kelRegistry::GetAppString("\\Pos\\frmMTOperarios", "Top")) > 0);
-    auto w = Abre("Operarios");
-    QCOMPARE(w->pos(), QPoint(200, 150));
+    QCOMPARE(Caja(w.get(), otras[0])->text(), nuevo[1]);
+    QTest::keyClick(Caja(w.get(), otras[0]), Qt::Key_Escape);
+    QVERIFY(w->isVisible());
+    QTest::mouseClick(w->cmdOpcion[2], Qt::LeftButton);
+    QVERIFY(!w->isVisible());
+    QVERIFY(!kelRegistry::GetAppString("\\Pos\\" + w->objectName(), "Top").isEmpty());
 }
 
 // Numeric boxes take what a number holds; what they show reads back as the same number.
 void TestMantenimiento::cajaNumerica_data() {
     QTest::addColumn<bool>("entera");
-    QTest::addColumn<QString>("separador");
     QTest::addColumn<QString>("tecleado");
     QTest::addColumn<QString>("visto");
     QTest::addColumn<double>("valor");
-    QTest::newRow("letters refused") << true << ","
-                                     << "1a2"
-                                     << "12" << 12.0;
-    QTest::newRow("32 bits at most") << true << ","
-                                     << "99999999999"
-                                     << "999999999" << 999999999.0;
-    QTest::newRow("decimal comma") << false << ","
-                                   << "x3,5kg"
-                                   << "3,5" << 3.5;
-    QTest::newRow("decimal point") << false << ","
-                                   << "-0.25"
-                                   << "-0.25" << -0.25;
-    QTest::newRow("empty is 0") << false << "."
-                                << ""
-                                << "" << 0.0;
+    const auto fila = [](const char* n, bool entera, const char* tecleado, const char* visto) {
+        QTest::newRow(n) << entera << QString(tecleado) << QString(visto)
+                         << QString(visto).replace(',', '.').toDouble();
+    };
+    fila("letters refused", true, "1a2", "12");
+    fila("32 bits at most", true, "99999999999", "999999999");
+    fila("decimal comma", false, "x3,5kg", "3,5");
+    fila("sign and decimal point", false, "-0.25", "-0.25");
 }
 
 void TestMantenimiento::cajaNumerica() {
     QFETCH(bool, entera);
-    QFETCH(QString, separador);
     QFETCH(QString, tecleado);
     QFETCH(QString, visto);
     QFETCH(double, valor);
-    kelCajaNumerica caja(entera, separador);
+    kelCajaNumerica caja(entera, ",");
     QCOMPARE(caja.text(), QString("0"));
     caja.clear();
     QTest::keyClicks(&caja, tecleado);
     QCOMPARE(caja.text(), visto);
     QCOMPARE(caja.Valor(), valor);
     // Shown with the separator when it is "," or ".", and read back as the same number.
-    for (const QString& s : {separador, QString(", ")}) {
+    for (const QString& s : {QString(","), QString(", ")}) {
         kelCajaNumerica otra(false, s);
         otra.SetValor(1.5);
         QCOMPARE(otra.text(), QString(s == "," ? "1,5" : "1.5"));
