@@ -42,12 +42,8 @@ QLineEdit* Caja(QWidget* w, const QString& nombre) {
 
 // Types into a box as an operator: click, select what is there, type over it.
 void Escribe(QWidget* w, const QString& nombre, const QString& texto) {
-    // Back from a pick list, the window is brought to the front, as the operator's click does.
-    if (!w->isActiveWindow()) {
-        w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w))
-            qWarning("the window did not become active");
-    }
+    if (!QTest::qWaitForWindowActive(w)) // given back by a pick list that closed
+        qWarning("the window does not have the keyboard");
     QLineEdit* c = Caja(w, nombre);
     QTest::mouseClick(c, Qt::LeftButton);
     QTest::keyClick(c, Qt::Key_A, Qt::ControlModifier);
