@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
 
@@ -37,6 +38,8 @@ Salida Corre(const QString& programa, const QStringList& argumentos,
             p.readAllStandardOutput()};
 }
 
+QTemporaryDir g_programa;
+
 // A test's settings (list separator ";", decimal ",") and database with the fixed notes, made
 // by the program's own database code; then released so that only the child process uses them.
 struct Mundo {
@@ -59,7 +62,7 @@ struct Mundo {
         e.insert("LANG", "es_ES.UTF-8");
         for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             e.remove(v);
-        const QString pesix = qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix";
+        const QString pesix = g_programa.filePath("pesix");
         QStringList todos = QStringList{"--database", env.ArchivoBaseDatos(),
                                         "--settings=" + env.ArchivoAjustes()} +
                             argumentos;
@@ -76,9 +79,12 @@ struct Mundo {
 class TestExportacionOrdenes : public QObject {
     Q_OBJECT
 private slots:
+    // A copy of the program in a folder every user may enter: the build folder may not be.
     void initTestCase() {
-        QVERIFY2(QFile::exists(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix"),
+        QVERIFY2(QFile::copy(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
+                             g_programa.filePath("pesix")),
                  "the program must be built");
+        QVERIFY(QFile::setPermissions(g_programa.path(), QFile::Permissions(0x7755)));
     }
 
     // Exports, and failures that write, create and change nothing. The program is open on the
