@@ -4,6 +4,7 @@ set -euo pipefail
 paquetes=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev libgl-dev
+    qt6-translations-l10n
     libcups2-dev cups cups-client cups-bsd
     socat sqlite3 libsqlite3-dev clang-format fonts-dejavu-core python3
 )

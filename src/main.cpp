@@ -1,7 +1,10 @@
 // Start-up: the command line, the settings object, the single-instance rule, the database, the
 // printer control codes, and the first window.
 #include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelinstanciaunica.h"
+#include "app/kelmensaje.h"
 #include "app/kelregistry.h"
 #include "app/lineaordenes.h"
 #include "db/basedatos.h"
@@ -9,9 +12,11 @@
 #include "notes/frmmain.h"
 #include "scale/frmtest.h"
 #include "ticket/directprinthelper.h"
+#include "ticket/documentoticket.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QDir>
+#include <QFileInfo>
 
 int main(int argc, char* argv[]) {
     // A scheduled export opens no window: no display is needed and the running copy, if any, is
@@ -37,21 +42,29 @@ int main(int argc, char* argv[]) {
     if (!instancia.Adquiere())
         return 0; // the running copy has been brought to the front
 
-    QString error;
-    switch (BaseDatos::AbreBaseDatos(datos, &error)) {
-    case BaseDatos::Resultado::Abierta:
-        break;
-    case BaseDatos::Resultado::NoResponde:
-        QMessageBox::critical(nullptr, QString(), BaseDatos::MensajeNoResponde());
-        return 1;
-    case BaseDatos::Resultado::ErrorEsquema:
-        QMessageBox::critical(nullptr, QString(), error);
+    // The default place makes its own folder; a path given on the command line must exist, so
+    // that a mistyped one leaves nothing behind.
+    if (ordenes.BaseDatos().isEmpty())
+        QDir().mkpath(QFileInfo(datos.BaseDatos()).absolutePath());
+    if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta) {
+        qCritical().noquote() << abierta.Error();
+        kelMensaje::Error(nullptr, QString(), abierta.Error());
         return 1;
     }
+    // A database that takes no writes is announced now, not at the first "Grabar".
+    if (const Resultado escritura = BaseDatos::CompruebaEscritura(datos.Conexion()); !escritura) {
+        qWarning().noquote() << escritura.Error();
+        kelMensaje::Aviso(nullptr, QString(), escritura.Error());
+    }
 
-    // The printer control codes; an empty table receives the default codes first.
-    datos.SetPrintHelper(std::make_shared<DirectPrintHelper>());
-    datos.PrintHelper()->CargaRecordset(datos.Conexion());
+    // The printer control codes; an empty table receives the default codes first. Without them
+    // the station still weighs and stores notes, so a failure is told and start-up goes on; the
+    // cached ticket template lives beside them.
+    datos.SetDocumento(std::make_shared<DocumentoTicket>());
+    datos.SetPrintHelper(std::make_shared<DirectPrintHelper>(datos.PaginaCodigosTiquet()));
+    if (const Resultado codigos = datos.PrintHelper()->CargaRecordset(datos.Conexion()); !codigos)
+        kelMensaje::Error(nullptr, datos.Caption(),
+                          Texto(IdTexto::CodigosNoCargados).arg(codigos.Error()));
 
     std::unique_ptr<QWidget> ventana;
     if (ordenes.PideTest()) {

@@ -90,9 +90,8 @@ int main(int argc, char** argv) {
     kelRegistry::UsaArchivoIni(dir.filePath("ajustes.ini"));
     clsDatosApp datos;
     datos.SetBaseDatos(dir.filePath("bench.db"));
-    QString error;
-    if (BaseDatos::AbreBaseDatos(datos, &error) != BaseDatos::Resultado::Abierta) {
-        std::fprintf(stderr, "database: %s\n", qPrintable(error));
+    if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta) {
+        std::fprintf(stderr, "database: %s\n", qPrintable(abierta.Error()));
         return 2;
     }
     Llena(datos.Conexion(), filas);

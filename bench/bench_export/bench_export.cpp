@@ -128,15 +128,13 @@ int main(int argc, char* argv[]) {
     kelRegistry::UsaArchivoIni(dir.filePath("ajustes.ini"));
     kelRegistry::SaveAppString("\\Internacional", "sList", ",");
     kelRegistry::SaveAppString("\\Internacional", "sDecimal", ".");
-    kelRegistry::Almacen().sync(); // read by the program run below
     clsDatosApp datos;
     // BENCH_EXPORT_DB keeps the database at that path between runs (built when missing).
     const QString guardada = qEnvironmentVariable("BENCH_EXPORT_DB");
     const bool reutiliza = !guardada.isEmpty() && QFile::exists(guardada);
     datos.SetBaseDatos(guardada.isEmpty() ? dir.filePath("bench.db") : guardada);
-    QString error;
-    if (BaseDatos::AbreBaseDatos(datos, &error) != BaseDatos::Resultado::Abierta) {
-        std::fprintf(stderr, "database: %s\n", qPrintable(error));
+    if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta) {
+        std::fprintf(stderr, "database: %s\n", qPrintable(abierta.Error()));
         return 1;
     }
     QElapsedTimer reloj;

@@ -8,14 +8,11 @@
 // stream. Several rounds are run (5 by default) and the median round is taken, so a moment of
 // load from other programs does not decide the figure; every round is printed. The last line is
 // "delivered=<ratio> p99_ms=<value>" for the controller (median p99 of the rounds).
-#include "app/clsdatosapp.h"
-#include "app/kelregistry.h"
 #include "scale/veltasc.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -189,9 +186,10 @@ Medida Controlador(const QString& programa, int n) {
     if (!sim.Inicia(programa))
         return m;
     VeltaSC v;
+    v.SetTipoBascula(0);
     v.SetPuertoNombre(sim.Ruta());
-    if (!v.SetPortOpen(true)) {
-        std::fprintf(stderr, "%s\n", qPrintable(v.UltimoError()));
+    if (const Resultado abierto = v.SetPortOpen(true); !abierto) {
+        std::fprintf(stderr, "%s\n", qPrintable(abierto.Error()));
         return m;
     }
     QList<qint64> envio(n, 0), llegada(n, 0);
@@ -219,7 +217,7 @@ Medida Controlador(const QString& programa, int n) {
             limite.setRemainingTime(1000);
     }
     m.caracteresSobrantes = v.BufferRecepcion().size();
-    v.SetPortOpen(false);
+    (void)v.SetPortOpen(false);
     QObject::disconnect(&sim.Proceso(), nullptr, nullptr, nullptr);
     sim.LeeTiempos(envio);
     for (int k = 0; k < qMin(recibidas, int(textos.size())); ++k) {
@@ -252,12 +250,6 @@ int main(int argc, char* argv[]) {
     const int n = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 10000;
     const int rondas = argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 5;
     const QString programa = QCoreApplication::applicationDirPath() + "/pesix-scale-sim";
-
-    // Own settings: scale type 0.
-    QTemporaryDir dir;
-    kelRegistry::UsaArchivoIni(dir.filePath("bench.ini"));
-    clsDatosApp datos;
-    datos.SetTipoBascula(0);
 
     std::printf("bench_scale: %d type-0 readings streamed by pesix-scale-sim over a "
                 "pseudo-terminal, %d rounds\n",

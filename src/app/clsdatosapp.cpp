@@ -1,5 +1,6 @@
 #include "app/clsdatosapp.h"
 
+#include "app/cmnlanguaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
 
@@ -19,16 +20,103 @@ const QString kConfiguracion = QStringLiteral("\\Configuracion");
 const QString kEmpresa = QStringLiteral("\\Empresa");
 // Separators stored here take precedence over the user's locale.
 const QString kInternacional = QStringLiteral("\\Internacional");
-const QString kPaginaCodigosPorDefecto = QStringLiteral("IBM850");
 
 QString Leer(const QString& clave, const QString& nombre) {
     return kelRegistry::GetAppString(clave, nombre);
 }
-bool LeerBooleano(const QString& clave, const QString& nombre) {
-    return kelNumerics::BooleanoSeguro(Leer(clave, nombre));
+
+// How a setting's stored text is read, and the form in which it is kept and stored.
+enum class Tipo {
+    Texto,     // as it stands
+    Booleano,  // "1" or "0": any non-zero number is true, anything else false
+    Entero,    // the whole text as a 32-bit integer, 0 when it is not one
+    Inicial,   // the leading number, rounded; 0 when there is none
+    Inicial16, // the same within 16 bits
+    Impresion, // the leading number when it is 0 or 1, otherwise 0
+    Marca,     // always its default: says that the group above it has been stored
+};
+
+struct Ajuste {
+    QString grupo;
+    QString nombre;
+    Tipo tipo;
+    QString porDefecto; // what a value that is missing or empty stands for
+    bool seGuarda = true;
+};
+
+// Every stored setting, once, in the order they are stored. The columns are read only when
+// Definido is exactly 1; then a missing one is false.
+const std::vector<Ajuste>& Declaracion() {
+    static const std::vector<Ajuste> ajustes = [] {
+        using T = Tipo;
+        std::vector<Ajuste> a;
+        for (int i = 1; i <= 9; ++i) {
+            const QString n = QString::number(i);
+            const bool impresa = i == 1 || i == 2 || i == 5 || i == 6;
+            a.push_back({kColumnas, "Pantalla" + n, T::Booleano, "1"});
+            a.push_back({kColumnas, "Impresas" + n, T::Booleano, impresa ? "1" : "0"});
+        }
+        a.push_back({kColumnas, "Definido", T::Marca, "1"});
+        // A station that never stored its ticket printer's serial line gets the line the
+        // serial channel always uses: no flow control, 19200 bps, no parity, 8 data bits and
+        // 1 stop bit, as positions of the configuration window's lists.
+        a.push_back({kTiquet, "CommTiquetFlujo", T::Entero, "0"});
+        a.push_back({kTiquet, "CommTiquetBPS", T::Entero, "6"});
+        a.push_back({kTiquet, "CommTiquetParidad", T::Entero, "2"});
+        a.push_back({kTiquet, "CommTiquetBitsDatos", T::Entero, "4"});
+        a.push_back({kTiquet, "CommTiquetBitsParada", T::Entero, "0"});
+        for (int i = 0; i < 3; ++i)
+            a.push_back({kConfiguracion, "DatosEmpresa" + QString::number(i), T::Texto, ""});
+        a.push_back({kConfiguracion, "Idioma", T::Inicial, "0"});
+        a.push_back({kConfiguracion, "ModeloTicket", T::Texto, ""});
+        a.push_back({kConfiguracion, "NombreImpresoraTiquets", T::Texto, ""});
+        a.push_back({kConfiguracion, "NumeracionAutomatica", T::Booleano, "0"});
+        a.push_back({kConfiguracion, "PesoContinuo", T::Booleano, "0"});
+        a.push_back({kConfiguracion, "Puerto", T::Inicial16, "0"});
+        a.push_back({kConfiguracion, "TipoBascula", T::Inicial, "0"});
+        a.push_back({kConfiguracion, "TipoImpresora", T::Impresion, "0"});
+        a.push_back({kConfiguracion, "TipoPuertoImpresoraTiquets", T::Inicial, "0"});
+        a.push_back({kConfiguracion, "UnidadMedida", T::Texto, ""});
+        a.push_back({kConfiguracion, "PuertoNombre", T::Texto, ""});
+        a.push_back({kConfiguracion, "PaginaCodigosTiquet", T::Texto, "IBM850"});
+        a.push_back({kEmpresa, "Cliente", T::Texto, "", false});
+        a.push_back({kEmpresa, "NIFCliente", T::Texto, "", false});
+        return a;
+    }();
+    return ajustes;
 }
-QString Booleano(bool v) {
-    return v ? QStringLiteral("1") : QStringLiteral("0");
+
+const Ajuste* Declarado(QStringView nombre) {
+    static const QHash<QString, const Ajuste*> porNombre = [] {
+        QHash<QString, const Ajuste*> h;
+        for (const Ajuste& a : Declaracion())
+            h.insert(a.nombre, &a);
+        return h;
+    }();
+    return porNombre.value(nombre.toString());
+}
+
+// The text a setting keeps for `texto`.
+QString Normaliza(const Ajuste& a, const QString& texto) {
+    switch (a.tipo) {
+    case Tipo::Texto:
+        return texto;
+    case Tipo::Booleano:
+        return kelNumerics::BooleanoSeguro(texto) ? QStringLiteral("1") : QStringLiteral("0");
+    case Tipo::Entero:
+        return QString::number(kelNumerics::EnteroSeguro(texto));
+    case Tipo::Inicial:
+        return QString::number(kelNumerics::EnteroInicial(texto));
+    case Tipo::Inicial16:
+        return QString::number(kelNumerics::EnteroInicial(texto, 16));
+    case Tipo::Impresion: {
+        const qint32 v = kelNumerics::EnteroInicial(texto);
+        return QString::number(v == 0 || v == 1 ? v : 0);
+    }
+    case Tipo::Marca:
+        break;
+    }
+    return a.porDefecto;
 }
 } // namespace
 
@@ -37,16 +125,16 @@ clsDatosApp::clsDatosApp() {
     m_nombreConexion = QStringLiteral("pesix_%1").arg(++contador);
     m_baseDatos = BaseDatosPorDefecto();
     LeeSeparadores();
-    m_cliente = Leer(kEmpresa, "Cliente");
-    m_nifCliente = Leer(kEmpresa, "NIFCliente");
-    CargaConfiguracion();
     if (!s_instancia)
         s_instancia = this;
+    CargaConfiguracion();
 }
 
 clsDatosApp::~clsDatosApp() {
-    if (s_instancia == this)
+    if (s_instancia == this) {
         s_instancia = nullptr;
+        cmnLanguaje::PonIdioma(0);
+    }
     m_printHelper.reset();
     m_documentoTicket.reset();
     if (QSqlDatabase::contains(m_nombreConexion)) {
@@ -78,17 +166,29 @@ QString clsDatosApp::BaseDatosPorDefecto() {
 }
 
 QString clsDatosApp::Caption() const {
-    return QStringLiteral("Pesix v.1.0.6 - ") + m_cliente;
+    const QString programa = QStringLiteral("Pesix v.1.0.6");
+    return Cliente().isEmpty() ? programa : programa + " - " + Cliente();
 }
 
 void clsDatosApp::SetColPantalla(int i, bool v) {
     if (EnRango(i))
-        m_colPantalla[i - 1] = v;
+        Pon(QString("Pantalla" + QString::number(i)), v);
 }
 
 void clsDatosApp::SetColImpresas(int i, bool v) {
     if (EnRango(i))
-        m_colImpresas[i - 1] = v;
+        Pon(QString("Impresas" + QString::number(i)), v);
+}
+
+void clsDatosApp::SetIdioma(qint32 v) {
+    Pon(u"Idioma", v);
+    if (s_instancia == this)
+        cmnLanguaje::PonIdioma(Idioma());
+}
+
+void clsDatosApp::Pon(QStringView nombre, const QString& texto) {
+    if (const Ajuste* a = Declarado(nombre))
+        m_valores.insert(a->nombre, Normaliza(*a, texto));
 }
 
 QSqlDatabase clsDatosApp::Conexion() const {
@@ -96,12 +196,12 @@ QSqlDatabase clsDatosApp::Conexion() const {
 }
 
 QString clsDatosApp::DatosEmpresa(int i) const {
-    return (i >= 0 && i <= 2) ? m_datosEmpresa[i] : QString();
+    return (i >= 0 && i <= 2) ? Texto(QString("DatosEmpresa" + QString::number(i))) : QString();
 }
 
 void clsDatosApp::SetDatosEmpresa(int i, const QString& v) {
     if (i >= 0 && i <= 2)
-        m_datosEmpresa[i] = v;
+        Pon(QString("DatosEmpresa" + QString::number(i)), v);
 }
 
 void clsDatosApp::LeeSeparadores() {
@@ -117,7 +217,8 @@ void clsDatosApp::LeeSeparadores() {
     // The locale offers no separate monetary separators: money uses the number's.
     m_sepMonedaDecimal = elige("sMonDecimalSep", decimal);
     m_sepMonedaMiles = elige("sMonThousandSep", miles);
-    m_sepListas = elige("sList", decimal == "," ? QStringLiteral(";") : QStringLiteral(","));
+    // Where "," is the decimal separator in effect, lists are separated by ";".
+    m_sepListas = elige("sList", m_sepDecimal == "," ? QStringLiteral(";") : QStringLiteral(","));
     // The first mark between the parts of the locale's short date, outside quoted text.
     QString fecha;
     bool citado = false;
@@ -134,72 +235,21 @@ void clsDatosApp::LeeSeparadores() {
 
 void clsDatosApp::CargaConfiguracion() {
     // The columns count as stored only when the leading number is exactly 1 ("1.4" is not).
-    if (kelNumerics::Val(Leer(kColumnas, "Definido")) == 1.0) {
-        for (int i = 1; i <= 9; ++i) {
-            m_colPantalla[i - 1] = LeerBooleano(kColumnas, "Pantalla" + QString::number(i));
-            m_colImpresas[i - 1] = LeerBooleano(kColumnas, "Impresas" + QString::number(i));
-        }
-    } else {
-        m_colPantalla.fill(true);
-        for (int i : {1, 2, 5, 6})
-            m_colImpresas[i - 1] = true;
+    const bool columnas = kelNumerics::Val(Leer(kColumnas, "Definido")) == 1.0;
+    for (const Ajuste& a : Declaracion()) {
+        const bool columna = a.grupo == kColumnas;
+        QString texto = columna && !columnas ? a.porDefecto : Leer(a.grupo, a.nombre);
+        // A missing value takes its default; a missing column is false once they are stored.
+        if (texto.isEmpty() && !columna)
+            texto = a.porDefecto;
+        m_valores.insert(a.nombre, Normaliza(a, texto));
     }
-
-    m_commFlujo = kelNumerics::EnteroSeguro(Leer(kTiquet, "CommTiquetFlujo"));
-    m_commBPS = kelNumerics::EnteroSeguro(Leer(kTiquet, "CommTiquetBPS"));
-    m_commParidad = kelNumerics::EnteroSeguro(Leer(kTiquet, "CommTiquetParidad"));
-    m_commBitsDatos = kelNumerics::EnteroSeguro(Leer(kTiquet, "CommTiquetBitsDatos"));
-    m_commBitsParada = kelNumerics::EnteroSeguro(Leer(kTiquet, "CommTiquetBitsParada"));
-
-    for (int i = 0; i < 3; ++i)
-        m_datosEmpresa[i] = Leer(kConfiguracion, "DatosEmpresa" + QString::number(i));
-    m_idioma = kelNumerics::EnteroInicial(Leer(kConfiguracion, "Idioma"));
-    m_modeloTicket = Leer(kConfiguracion, "ModeloTicket");
-    m_nombreImpresoraTiquets = Leer(kConfiguracion, "NombreImpresoraTiquets");
-    m_numeracionAutomatica = LeerBooleano(kConfiguracion, "NumeracionAutomatica");
-    m_pesoContinuo = LeerBooleano(kConfiguracion, "PesoContinuo");
-    m_puerto = qint16(kelNumerics::EnteroInicial(Leer(kConfiguracion, "Puerto"), 16));
-    m_puertoImpresoraTiquets =
-        kelNumerics::EnteroInicial(Leer(kConfiguracion, "TipoPuertoImpresoraTiquets"));
-    m_tipoBascula = kelNumerics::EnteroInicial(Leer(kConfiguracion, "TipoBascula"));
-    SetTipoImpresora(kelNumerics::EnteroInicial(Leer(kConfiguracion, "TipoImpresora")));
-    m_unidadMedida = Leer(kConfiguracion, "UnidadMedida");
-    m_puertoNombre = Leer(kConfiguracion, "PuertoNombre");
-    m_paginaCodigosTiquet = Leer(kConfiguracion, "PaginaCodigosTiquet");
-    if (m_paginaCodigosTiquet.isEmpty())
-        m_paginaCodigosTiquet = kPaginaCodigosPorDefecto;
+    if (s_instancia == this)
+        cmnLanguaje::PonIdioma(Idioma());
 }
 
 void clsDatosApp::GuardaConfiguracion() const {
-    for (int i = 1; i <= 9; ++i) {
-        kelRegistry::SaveAppString(kColumnas, "Pantalla" + QString::number(i),
-                                   Booleano(m_colPantalla[i - 1]));
-        kelRegistry::SaveAppString(kColumnas, "Impresas" + QString::number(i),
-                                   Booleano(m_colImpresas[i - 1]));
-    }
-    kelRegistry::SaveAppString(kColumnas, "Definido", "1");
-
-    kelRegistry::SaveAppString(kTiquet, "CommTiquetFlujo", QString::number(m_commFlujo));
-    kelRegistry::SaveAppString(kTiquet, "CommTiquetBPS", QString::number(m_commBPS));
-    kelRegistry::SaveAppString(kTiquet, "CommTiquetParidad", QString::number(m_commParidad));
-    kelRegistry::SaveAppString(kTiquet, "CommTiquetBitsDatos", QString::number(m_commBitsDatos));
-    kelRegistry::SaveAppString(kTiquet, "CommTiquetBitsParada", QString::number(m_commBitsParada));
-
-    for (int i = 0; i < 3; ++i)
-        kelRegistry::SaveAppString(kConfiguracion, "DatosEmpresa" + QString::number(i),
-                                   m_datosEmpresa[i]);
-    kelRegistry::SaveAppString(kConfiguracion, "Idioma", QString::number(m_idioma));
-    kelRegistry::SaveAppString(kConfiguracion, "ModeloTicket", m_modeloTicket);
-    kelRegistry::SaveAppString(kConfiguracion, "NombreImpresoraTiquets", m_nombreImpresoraTiquets);
-    kelRegistry::SaveAppString(kConfiguracion, "NumeracionAutomatica",
-                               Booleano(m_numeracionAutomatica));
-    kelRegistry::SaveAppString(kConfiguracion, "PesoContinuo", Booleano(m_pesoContinuo));
-    kelRegistry::SaveAppString(kConfiguracion, "Puerto", QString::number(m_puerto));
-    kelRegistry::SaveAppString(kConfiguracion, "TipoBascula", QString::number(m_tipoBascula));
-    kelRegistry::SaveAppString(kConfiguracion, "TipoImpresora", QString::number(m_tipoImpresora));
-    kelRegistry::SaveAppString(kConfiguracion, "TipoPuertoImpresoraTiquets",
-                               QString::number(m_puertoImpresoraTiquets));
-    kelRegistry::SaveAppString(kConfiguracion, "UnidadMedida", m_unidadMedida);
-    kelRegistry::SaveAppString(kConfiguracion, "PuertoNombre", m_puertoNombre);
-    kelRegistry::SaveAppString(kConfiguracion, "PaginaCodigosTiquet", m_paginaCodigosTiquet);
+    for (const Ajuste& a : Declaracion())
+        if (a.seGuarda)
+            kelRegistry::SaveAppString(a.grupo, a.nombre, m_valores.value(a.nombre));
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
-#include <array>
 #include <memory>
 
 class DirectPrintHelper;
@@ -27,25 +27,27 @@ public:
     QString BaseDatos() const { return m_baseDatos; }
     void SetBaseDatos(const QString& ruta) { m_baseDatos = ruta; }
     QString Caption() const;
-    QString Cliente() const { return m_cliente; }
-    QString NIFCliente() const { return m_nifCliente; }
+    // The company running the station, set by the installer; no window changes it.
+    QString Cliente() const { return Texto(u"Cliente"); }
+    QString NIFCliente() const { return Texto(u"NIFCliente"); }
 
     // Columns 1..9 of the delivery-note lines.
-    bool ColPantalla(int i) const { return EnRango(i) ? m_colPantalla[i - 1] : false; }
+    bool ColPantalla(int i) const { return EnRango(i) && Booleano(u"Pantalla", i); }
     void SetColPantalla(int i, bool v);
-    bool ColImpresas(int i) const { return EnRango(i) ? m_colImpresas[i - 1] : false; }
+    bool ColImpresas(int i) const { return EnRango(i) && Booleano(u"Impresas", i); }
     void SetColImpresas(int i, bool v);
 
-    qint32 CommTiquetFlujo() const { return m_commFlujo; }
-    void SetCommTiquetFlujo(qint32 v) { m_commFlujo = v; }
-    qint32 CommTiquetBPS() const { return m_commBPS; }
-    void SetCommTiquetBPS(qint32 v) { m_commBPS = v; }
-    qint32 CommTiquetParidad() const { return m_commParidad; }
-    void SetCommTiquetParidad(qint32 v) { m_commParidad = v; }
-    qint32 CommTiquetBitsDatos() const { return m_commBitsDatos; }
-    void SetCommTiquetBitsDatos(qint32 v) { m_commBitsDatos = v; }
-    qint32 CommTiquetBitsParada() const { return m_commBitsParada; }
-    void SetCommTiquetBitsParada(qint32 v) { m_commBitsParada = v; }
+    // The serial line of the ticket printer, as positions of the configuration window's lists.
+    qint32 CommTiquetFlujo() const { return Entero(u"CommTiquetFlujo"); }
+    void SetCommTiquetFlujo(qint32 v) { Pon(u"CommTiquetFlujo", v); }
+    qint32 CommTiquetBPS() const { return Entero(u"CommTiquetBPS"); }
+    void SetCommTiquetBPS(qint32 v) { Pon(u"CommTiquetBPS", v); }
+    qint32 CommTiquetParidad() const { return Entero(u"CommTiquetParidad"); }
+    void SetCommTiquetParidad(qint32 v) { Pon(u"CommTiquetParidad", v); }
+    qint32 CommTiquetBitsDatos() const { return Entero(u"CommTiquetBitsDatos"); }
+    void SetCommTiquetBitsDatos(qint32 v) { Pon(u"CommTiquetBitsDatos", v); }
+    qint32 CommTiquetBitsParada() const { return Entero(u"CommTiquetBitsParada"); }
+    void SetCommTiquetBitsParada(qint32 v) { Pon(u"CommTiquetBitsParada", v); }
 
     // The one shared connection, opened by BaseDatos::AbreBaseDatos.
     QSqlDatabase Conexion() const;
@@ -60,27 +62,29 @@ public:
     std::shared_ptr<DirectPrintHelper> PrintHelper() const { return m_printHelper; }
     void SetPrintHelper(std::shared_ptr<DirectPrintHelper> p) { m_printHelper = std::move(p); }
 
-    qint32 Idioma() const { return m_idioma; }
-    void SetIdioma(qint32 v) { m_idioma = v; }
-    QString ModeloTicket() const { return m_modeloTicket; }
-    void SetModeloTicket(const QString& v) { m_modeloTicket = v; }
-    QString NombreImpresoraTiquets() const { return m_nombreImpresoraTiquets; }
-    void SetNombreImpresoraTiquets(const QString& v) { m_nombreImpresoraTiquets = v; }
-    bool NumeracionAutomatica() const { return m_numeracionAutomatica; }
-    void SetNumeracionAutomatica(bool v) { m_numeracionAutomatica = v; }
-    bool PesoContinuo() const { return m_pesoContinuo; }
-    void SetPesoContinuo(bool v) { m_pesoContinuo = v; }
-    qint16 Puerto() const { return m_puerto; }
-    void SetPuerto(qint16 v) { m_puerto = v; }
+    // The interface language, as the offset of its block of texts; the registered instance's
+    // is the one every window shows.
+    qint32 Idioma() const { return Entero(u"Idioma"); }
+    void SetIdioma(qint32 v);
+    QString ModeloTicket() const { return Texto(u"ModeloTicket"); }
+    void SetModeloTicket(const QString& v) { Pon(u"ModeloTicket", v); }
+    QString NombreImpresoraTiquets() const { return Texto(u"NombreImpresoraTiquets"); }
+    void SetNombreImpresoraTiquets(const QString& v) { Pon(u"NombreImpresoraTiquets", v); }
+    bool NumeracionAutomatica() const { return Booleano(u"NumeracionAutomatica"); }
+    void SetNumeracionAutomatica(bool v) { Pon(u"NumeracionAutomatica", v); }
+    bool PesoContinuo() const { return Booleano(u"PesoContinuo"); }
+    void SetPesoContinuo(bool v) { Pon(u"PesoContinuo", v); }
+    qint16 Puerto() const { return qint16(Entero(u"Puerto")); }
+    void SetPuerto(qint16 v) { Pon(u"Puerto", v); }
     // System name or path of the scale's port; when not empty it is used instead of Puerto.
-    QString PuertoNombre() const { return m_puertoNombre; }
-    void SetPuertoNombre(const QString& v) { m_puertoNombre = v; }
+    QString PuertoNombre() const { return Texto(u"PuertoNombre"); }
+    void SetPuertoNombre(const QString& v) { Pon(u"PuertoNombre", v); }
     // Kind of connection of the ticket printer, stored as TipoPuertoImpresoraTiquets.
-    qint32 PuertoImpresoraTiquets() const { return m_puertoImpresoraTiquets; }
-    void SetPuertoImpresoraTiquets(qint32 v) { m_puertoImpresoraTiquets = v; }
+    qint32 PuertoImpresoraTiquets() const { return Entero(u"TipoPuertoImpresoraTiquets"); }
+    void SetPuertoImpresoraTiquets(qint32 v) { Pon(u"TipoPuertoImpresoraTiquets", v); }
     // The 8-bit code page of the ticket printer's bytes.
-    QString PaginaCodigosTiquet() const { return m_paginaCodigosTiquet; }
-    void SetPaginaCodigosTiquet(const QString& v) { m_paginaCodigosTiquet = v; }
+    QString PaginaCodigosTiquet() const { return Texto(u"PaginaCodigosTiquet"); }
+    void SetPaginaCodigosTiquet(const QString& v) { Pon(u"PaginaCodigosTiquet", v); }
 
     QString SeparadorDecimal() const { return m_sepDecimal; }
     QString SeparadorMiles() const { return m_sepMiles; }
@@ -90,13 +94,13 @@ public:
     // Separator between day, month and year in short dates ("/" when the locale shows none).
     QString SeparadorFecha() const { return m_sepFecha; }
 
-    qint32 TipoBascula() const { return m_tipoBascula; }
-    void SetTipoBascula(qint32 v) { m_tipoBascula = v; }
+    qint32 TipoBascula() const { return Entero(u"TipoBascula"); }
+    void SetTipoBascula(qint32 v) { Pon(u"TipoBascula", v); }
     // 0 pages, 1 tickets; any other value is stored as 0.
-    qint32 TipoImpresora() const { return m_tipoImpresora; }
-    void SetTipoImpresora(qint32 v) { m_tipoImpresora = (v == 0 || v == 1) ? v : 0; }
-    QString UnidadMedida() const { return m_unidadMedida; }
-    void SetUnidadMedida(const QString& v) { m_unidadMedida = v; }
+    qint32 TipoImpresora() const { return Entero(u"TipoImpresora"); }
+    void SetTipoImpresora(qint32 v) { Pon(u"TipoImpresora", v); }
+    QString UnidadMedida() const { return Texto(u"UnidadMedida"); }
+    void SetUnidadMedida(const QString& v) { Pon(u"UnidadMedida", v); }
 
     // Default database file: beside the program when its folder is writable, otherwise the
     // same name in the user's data folder.
@@ -106,38 +110,30 @@ private:
     static bool EnRango(int i) { return i >= 1 && i <= 9; }
     void LeeSeparadores();
 
+    // The stored settings, as the text they are stored as, by value name (see the declaration
+    // in clsdatosapp.cpp). Setters keep each in the form its type stores.
+    QString Texto(QStringView nombre) const { return m_valores.value(nombre.toString()); }
+    qint32 Entero(QStringView nombre) const { return Texto(nombre).toInt(); }
+    bool Booleano(QStringView nombre) const { return Texto(nombre) == u"1"; }
+    bool Booleano(QStringView nombre, int i) const {
+        return Booleano(nombre.toString() + QString::number(i));
+    }
+    void Pon(QStringView nombre, const QString& texto);
+    void Pon(QStringView nombre, qint32 v) { Pon(nombre, QString::number(v)); }
+    void Pon(QStringView nombre, bool v) { Pon(nombre, QString::number(v ? 1 : 0)); }
+    void Pon(QStringView nombre, const char*) = delete;
+
     static clsDatosApp* s_instancia;
 
     QString m_nombreConexion;
     QString m_baseDatos;
-    QString m_cliente;
-    QString m_nifCliente;
-    std::array<bool, 9> m_colPantalla{};
-    std::array<bool, 9> m_colImpresas{};
-    qint32 m_commFlujo = 0;
-    qint32 m_commBPS = 0;
-    qint32 m_commParidad = 0;
-    qint32 m_commBitsDatos = 0;
-    qint32 m_commBitsParada = 0;
-    std::array<QString, 3> m_datosEmpresa;
+    QHash<QString, QString> m_valores;
     std::shared_ptr<DocumentoTicket> m_documentoTicket;
     std::shared_ptr<DirectPrintHelper> m_printHelper;
-    qint32 m_idioma = 0;
-    QString m_modeloTicket;
-    QString m_nombreImpresoraTiquets;
-    bool m_numeracionAutomatica = false;
-    bool m_pesoContinuo = false;
-    qint16 m_puerto = 0;
-    QString m_puertoNombre;
-    qint32 m_puertoImpresoraTiquets = 0;
-    QString m_paginaCodigosTiquet;
     QString m_sepDecimal;
     QString m_sepMiles;
     QString m_sepMonedaDecimal;
     QString m_sepMonedaMiles;
     QString m_sepListas;
     QString m_sepFecha;
-    qint32 m_tipoBascula = 0;
-    qint32 m_tipoImpresora = 0;
-    QString m_unidadMedida;
 };

@@ -1,9 +1,14 @@
 #include "app/cmnlanguaje.h"
 
-#include "app/clsdatosapp.h"
-
+#include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
+#include <QTranslator>
+#include <memory>
+
+int cmnLanguaje::s_idioma = 0;
 
 const QHash<int, QString>& cmnLanguaje::Tabla() {
     // Lines "id<TAB>text", UTF-8; lines starting with '#' are comments.
@@ -33,8 +38,7 @@ const QHash<int, QString>& cmnLanguaje::Tabla() {
 }
 
 QString cmnLanguaje::Texto(int id) {
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    return Texto(id, datos ? datos->Idioma() : 0);
+    return Texto(id, s_idioma);
 }
 
 QString cmnLanguaje::Texto(int id, int idioma) {
@@ -59,4 +63,36 @@ QStringList cmnLanguaje::Idiomas() {
         lista << nombre;
     }
     return lista;
+}
+
+void cmnLanguaje::PonIdioma(int idioma) {
+    s_idioma = idioma;
+    CargaTraduccionesQt(idioma);
+}
+
+void cmnLanguaje::CargaTraduccionesQt(int idioma) {
+    // Qt's catalogue "qt" of a language brings those of its modules. English needs none: it is
+    // the language Qt's texts are written in.
+    static std::unique_ptr<QTranslator> traductor;
+    static int cargado = -1;
+    if (!QCoreApplication::instance() || idioma == cargado)
+        return;
+    cargado = idioma;
+    traductor.reset();
+    const QString codigo = idioma == 0      ? QStringLiteral("es")
+                           : idioma == 2000 ? QStringLiteral("ca")
+                                            : QString();
+    if (codigo.isEmpty())
+        return;
+    // Where the system keeps them, or beside the program as a Windows installation has them.
+    for (const QString& carpeta :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+          QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
+        auto t = std::make_unique<QTranslator>();
+        if (t->load(QLocale(codigo), QStringLiteral("qt"), QStringLiteral("_"), carpeta)) {
+            QCoreApplication::installTranslator(t.get());
+            traductor = std::move(t);
+            return;
+        }
+    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/idtextos.h"
+
 #include <array>
 
 // The nine columns of a delivery-note line: the string id of each title and its default width
@@ -7,7 +9,10 @@
 class ColumnasAlbaran {
 public:
     static constexpr int Numero = 9;
-    static constexpr std::array<int, Numero> Titulos{227, 228, 229, 260, 230, 231, 261, 262, 256};
+    static constexpr std::array<int, Numero> Titulos{
+        IdTexto::ColCodProducto, IdTexto::ColProducto,    IdTexto::ColCodTara,
+        IdTexto::ColPesoBruto,   IdTexto::ColPesoTara,    IdTexto::ColPesoNeto,
+        IdTexto::ColPrecio,      IdTexto::ColPesoImporte, IdTexto::ColHoraPesada};
     static constexpr std::array<int, Numero> Anchos{1200, 3800, 850,  1300, 1300,
                                                     1300, 1300, 1300, 1400};
     static constexpr int TitulosColumna(int columna) { return Titulos[columna - 1]; }

@@ -111,14 +111,39 @@ inline constexpr int Hasta = 290;
 inline constexpr int ExportacionAcabada = 291;
 
 // 300..319: delivery notes.
+inline constexpr int GuardarCambios = 300; // save a changed note before going on?
+inline constexpr int TaraNoEntera = 301;   // "%1" line number, "%2" the tare code
+inline constexpr int Bascula = 302;
 
 // 320..339: database errors.
+inline constexpr int BdNoSeAbre = 320;
+inline constexpr int BdSinCarpeta = 321;
+inline constexpr int BdSoloLectura = 322;
+inline constexpr int BdCarpetaSoloLectura = 323;
+inline constexpr int BdBloqueada = 324;
+inline constexpr int BdNoEsBaseDatos = 325;
+inline constexpr int BdClaveExiste = 326;
+inline constexpr int BdTextoLargo = 327;
+inline constexpr int BdSoloEnteros = 328;
+inline constexpr int BdSoloNumeros = 329;
+inline constexpr int BdSoloSiNo = 330;
+inline constexpr int BdSoloFechas = 331;
+inline constexpr int BdSoloFechasHora = 332;
+inline constexpr int BdObligatorio = 333;
+inline constexpr int BdClaveRepetida = 334;
+inline constexpr int BdNoSeCompleta = 335;
+inline constexpr int BdError = 336;
 
 // 340..349: message boxes and dialogs.
 inline constexpr int Si = 340;
 inline constexpr int No = 341;
 
 // 350..359: scale, tickets, export and pick lists.
+inline constexpr int PuertoNoSeAbre = 350;      // "No se puede abrir el puerto %1: %2"
+inline constexpr int PuertoPerdido = 351;       // "Se ha perdido la comunicación con el puerto..."
+inline constexpr int NingunPuertoElegido = 352; // "no hay ningún puerto elegido"
+inline constexpr int TiquetDemasiadoLargo = 353; // "La plantilla %1 da un tiquet de más de %2..."
+inline constexpr int CodigosNoCargados = 354; // "No se han podido cargar los códigos de control..."
 
 // 360..389: configuration, export and splash windows.
 

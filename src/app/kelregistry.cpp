@@ -1,16 +1,81 @@
 #include "app/kelregistry.h"
 
+#include "app/archivoajustes.h"
 #include "app/kelnumerics.h"
 
+#include <QDir>
+#include <QStandardPaths>
 #include <QWidget>
 
-std::unique_ptr<QSettings> kelRegistry::s_almacen;
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+#define PESIX_ALMACEN_DEL_SISTEMA
+#include <QSettings>
+#endif
+
+std::unique_ptr<ArchivoAjustes> kelRegistry::s_archivo;
 QString kelRegistry::s_archivoIni;
 
+namespace {
+const QString kOrganizacion = QStringLiteral("Kel Software");
+const QString kAplicacion = QStringLiteral("Software de pesaje");
+
+#ifdef PESIX_ALMACEN_DEL_SISTEMA
+// The user's key in the registry (preferences on macOS), with the operations of ArchivoAjustes.
+class AlmacenDelSistema {
+public:
+    QString Valor(const QString& grupo, const QString& nombre) {
+        const QVariant v = m_s.value(grupo + '/' + nombre);
+        // Only text values count; anything else reads as empty, as a missing value does.
+        return v.typeId() == QMetaType::QString ? v.toString() : QString();
+    }
+    bool Escribe(const QString& grupo, const QString& nombre, const QString& texto) {
+        m_s.setValue(grupo + '/' + nombre, texto);
+        m_s.sync();
+        return m_s.status() == QSettings::NoError && m_s.isWritable();
+    }
+    void Borra(const QString& grupo, const QString& nombre) {
+        if (Nombres(grupo).contains(nombre))
+            m_s.remove(grupo + '/' + nombre);
+        m_s.sync();
+    }
+    void BorraGrupo(const QString& grupo) {
+        if (grupo.isEmpty())
+            m_s.clear();
+        else
+            m_s.remove(grupo);
+        m_s.sync();
+    }
+    QStringList Nombres(const QString& grupo) { return Hijos(grupo, &QSettings::childKeys); }
+    QStringList Subgrupos(const QString& grupo) { return Hijos(grupo, &QSettings::childGroups); }
+
+private:
+    QStringList Hijos(const QString& grupo, QStringList (QSettings::*lista)() const) {
+        m_s.beginGroup(grupo);
+        const QStringList hijos = (m_s.*lista)();
+        m_s.endGroup();
+        return hijos;
+    }
+    QSettings m_s{QSettings::NativeFormat, QSettings::UserScope, kOrganizacion, kAplicacion};
+};
+
+AlmacenDelSistema& DelSistema() {
+    static AlmacenDelSistema almacen;
+    return almacen;
+}
+#endif
+
+// Runs `operacion` on the INI file in use, or on the system's store where there is none.
+template <class F> auto EnAlmacen(ArchivoAjustes* archivo, F&& operacion) {
+#ifdef PESIX_ALMACEN_DEL_SISTEMA
+    if (!archivo)
+        return operacion(DelSistema());
+#endif
+    return operacion(*archivo);
+}
+} // namespace
+
 void kelRegistry::UsaArchivoIni(const QString& ruta) {
-    if (s_almacen)
-        s_almacen->sync();
-    s_almacen.reset();
+    s_archivo.reset();
     s_archivoIni = ruta;
 }
 
@@ -18,15 +83,23 @@ QString kelRegistry::ArchivoIni() {
     return s_archivoIni;
 }
 
-QSettings& kelRegistry::Almacen() {
-    if (!s_almacen) {
-        if (s_archivoIni.isEmpty())
-            s_almacen = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                    "Kel Software", "Software de pesaje");
-        else
-            s_almacen = std::make_unique<QSettings>(s_archivoIni, QSettings::IniFormat);
+ArchivoAjustes* kelRegistry::Archivo() {
+    if (!s_archivo) {
+        QString ruta = s_archivoIni;
+#ifdef PESIX_ALMACEN_DEL_SISTEMA
+        if (ruta.isEmpty())
+            return nullptr;
+#endif
+        if (ruta.isEmpty()) {
+            QString carpeta =
+                QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+            if (carpeta.isEmpty())
+                carpeta = QDir::homePath() + "/.config";
+            ruta = carpeta + '/' + kOrganizacion + '/' + kAplicacion + ".conf";
+        }
+        s_archivo = std::make_unique<ArchivoAjustes>(ruta);
     }
-    return *s_almacen;
+    return s_archivo.get();
 }
 
 QString kelRegistry::Grupo(const QString& subclave) {
@@ -40,99 +113,63 @@ QString kelRegistry::Grupo(const QString& subclave) {
 }
 
 QString kelRegistry::GetAppString(const QString& subclave, const QString& nombre) {
-    QSettings& s = Almacen();
-    s.beginGroup(Grupo(subclave));
-    const QVariant v = s.value(nombre);
-    s.endGroup();
-    // An INI file edited by hand may hold "a, b" unquoted, which reads back as a list. Outside
-    // Windows and macOS the user's own store is such a file too.
-#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
-    const bool archivoIni = !s_archivoIni.isEmpty();
-#else
-    const bool archivoIni = true;
-#endif
-    if (v.typeId() == QMetaType::QStringList && archivoIni)
-        return v.toStringList().join(", ");
-    // Only text values count; anything else reads as empty, as a missing value does.
-    if (v.typeId() != QMetaType::QString)
-        return QString();
-    return v.toString();
+    return EnAlmacen(Archivo(), [&](auto& a) { return a.Valor(Grupo(subclave), nombre); });
 }
 
 bool kelRegistry::SaveAppString(const QString& subclave, const QString& nombre,
                                 const QString& texto) {
-    QSettings& s = Almacen();
-    s.beginGroup(Grupo(subclave));
-    s.setValue(nombre, texto);
-    s.endGroup();
-    s.sync();
-    return s.status() == QSettings::NoError && s.isWritable();
+    return EnAlmacen(Archivo(), [&](auto& a) { return a.Escribe(Grupo(subclave), nombre, texto); });
 }
 
 void kelRegistry::DeleteAppSetting(const QString& subclave, const QString& nombre,
                                    bool claveEntera) {
-    QSettings& s = Almacen();
-    if (claveEntera) {
-        const QString g = Grupo(subclave);
-        if (g.isEmpty())
-            s.clear(); // the whole program key
+    EnAlmacen(Archivo(), [&](auto& a) {
+        if (claveEntera)
+            a.BorraGrupo(Grupo(subclave)); // the whole program key when the subkey is empty
         else
-            s.remove(g);
-    } else {
-        s.beginGroup(Grupo(subclave));
-        if (s.childKeys().contains(nombre))
-            s.remove(nombre);
-        s.endGroup();
-    }
-    s.sync();
+            a.Borra(Grupo(subclave), nombre);
+    });
 }
 
 int kelRegistry::GetAppKeyInfo(const QString& subclave, InfoClave& info) {
-    QSettings& s = Almacen();
-    const QString g = Grupo(subclave);
-    if (!g.isEmpty()) {
+    return EnAlmacen(Archivo(), [&](auto& a) {
+        const QString g = Grupo(subclave);
         // A key exists when it holds values or subkeys.
-        const QString padre = g.section('/', 0, -2);
-        const QString hoja = g.section('/', -1);
-        s.beginGroup(padre);
-        const bool existe = s.childGroups().contains(hoja);
-        s.endGroup();
-        if (!existe) {
+        if (!g.isEmpty() &&
+            !a.Subgrupos(g.section('/', 0, -2)).contains(g.section('/', -1), Qt::CaseInsensitive)) {
             info.Resultado = 2;
             return info.NumValores;
         }
-    }
-    s.beginGroup(g);
-    const QStringList valores = s.childKeys();
-    const QStringList grupos = s.childGroups();
-    info.NumValores = int(valores.size());
-    info.NumSubclaves = int(grupos.size());
-    info.LongSubclaveMax = 0;
-    for (const QString& k : grupos)
-        info.LongSubclaveMax = std::max(info.LongSubclaveMax, int(k.size()));
-    info.LongNombreValorMax = 0;
-    info.LongDatosMax = 0;
-    for (const QString& k : valores) {
-        info.LongNombreValorMax = std::max(info.LongNombreValorMax, int(k.size()));
-        info.LongDatosMax = std::max(info.LongDatosMax, int(s.value(k).toString().size()));
-    }
-    s.endGroup();
-    info.Resultado = 0;
-    return info.NumValores;
+        const QStringList valores = a.Nombres(g);
+        const QStringList grupos = a.Subgrupos(g);
+        info.NumValores = int(valores.size());
+        info.NumSubclaves = int(grupos.size());
+        info.LongSubclaveMax = 0;
+        for (const QString& k : grupos)
+            info.LongSubclaveMax = std::max(info.LongSubclaveMax, int(k.size()));
+        info.LongNombreValorMax = 0;
+        info.LongDatosMax = 0;
+        for (const QString& k : valores) {
+            info.LongNombreValorMax = std::max(info.LongNombreValorMax, int(k.size()));
+            info.LongDatosMax = std::max(info.LongDatosMax, int(a.Valor(g, k).size()));
+        }
+        info.Resultado = 0;
+        return info.NumValores;
+    });
 }
 
 bool kelRegistry::EnumAppValue(const QString& subclave, EnumValor& valor) {
-    QSettings& s = Almacen();
-    s.beginGroup(Grupo(subclave));
-    const QStringList valores = s.childKeys();
-    const bool existe = valor.Indice >= 0 && valor.Indice < valores.size();
-    if (existe) {
-        valor.Nombre = valores.at(valor.Indice);
-        valor.Datos = s.value(valor.Nombre).toString();
-    }
-    s.endGroup();
-    valor.Resultado = existe ? 0 : 259; // "no more items"
-    return existe;
+    return EnAlmacen(Archivo(), [&](auto& a) {
+        const QString g = Grupo(subclave);
+        const QStringList valores = a.Nombres(g);
+        const bool existe = valor.Indice >= 0 && valor.Indice < valores.size();
+        if (existe) {
+            valor.Nombre = valores.at(valor.Indice);
+            valor.Datos = a.Valor(g, valor.Nombre);
+        }
+        valor.Resultado = existe ? 0 : 259; // "no more items"
+        return existe;
+    });
 }
 
 void kelRegistry::SaveFormPosition(QWidget* ventana) {

@@ -1,16 +1,17 @@
 #pragma once
 
-#include <QSettings>
 #include <QString>
 #include <memory>
 
+class ArchivoAjustes;
 class QWidget;
 
 // The program's only access to its stored settings. Keys are written as "\Configuracion\Columnas"
-// below the program key "SOFTWARE\Kel Software\Software de pesaje" (the per-user native store of
-// QSettings for organisation "Kel Software", application "Software de pesaje"), or below the root
-// of an INI file chosen with UsaArchivoIni. Every value written is text. No operation reports an
-// error: reads give the empty string, writes false.
+// below the program key "SOFTWARE\Kel Software\Software de pesaje": the registry on Windows, the
+// preferences on macOS, and elsewhere the INI file "Kel Software/Software de pesaje.conf" in the
+// user's configuration folder; or below the root of an INI file chosen with UsaArchivoIni. INI
+// files read every value as typed and keep what was not changed (ArchivoAjustes). Every value
+// written is text. No operation reports an error: reads give the empty string, writes false.
 class kelRegistry {
 public:
     struct InfoClave {
@@ -31,7 +32,6 @@ public:
     // An empty path goes back to the native per-user store.
     static void UsaArchivoIni(const QString& ruta);
     static QString ArchivoIni();
-    static QSettings& Almacen();
 
     static QString GetAppString(const QString& subclave, const QString& nombre);
     static bool SaveAppString(const QString& subclave, const QString& nombre, const QString& texto);
@@ -49,6 +49,8 @@ public:
 
 private:
     static QString Grupo(const QString& subclave);
-    static std::unique_ptr<QSettings> s_almacen;
+    // The INI file in use; none where the user's own store is the system's.
+    static ArchivoAjustes* Archivo();
+    static std::unique_ptr<ArchivoAjustes> s_archivo;
     static QString s_archivoIni;
 };

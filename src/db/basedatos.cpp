@@ -1,25 +1,19 @@
 #include "db/basedatos.h"
 
 #include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelfileio.h"
 #include "db/esquema.h"
+#include "db/esquemasqlite.h"
+#include "db/transaccion.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QSet>
-#include <QSqlError>
 #include <QSqlQuery>
+#include <sqlite3.h>
 
 namespace {
 
-QSet<QString> Nombres(QSqlDatabase db, const QString& sql) {
-    QSet<QString> nombres;
-    QSqlQuery q(db);
-    if (q.exec(sql))
-        while (q.next())
-            nombres.insert(q.value(0).toString().toLower());
-    return nombres;
-}
 // A numeric key as a number; text that is no number stays text and matches no numeric key.
 QVariant ValorNumerico(const QVariant& valor) {
     const QString t = valor.toString().trimmed();
@@ -30,82 +24,146 @@ QVariant ValorNumerico(const QVariant& valor) {
     const double doble = BaseDatos::NumeroSQL(t).toDouble(&ok);
     return ok ? QVariant(doble) : QVariant(t);
 }
-} // namespace
 
-QString BaseDatos::MensajeNoResponde() {
-    return QStringLiteral(
-        "La base de datos no responde.\r\nConsulte al administrador del sistema.");
+// What a window shows: what happened, then the path and the engine's text as detail.
+QString ConDetalle(const QString& texto, const QString& ruta, const QString& motor) {
+    QStringList detalle;
+    if (!ruta.isEmpty())
+        detalle << ruta;
+    if (!motor.isEmpty())
+        detalle << motor;
+    return detalle.isEmpty() ? texto : texto + "\n\n" + detalle.join('\n');
 }
 
-BaseDatos::Resultado BaseDatos::AbreBaseDatos(clsDatosApp& datos, QString* error) {
+// SQLite's extended result code, or -1 for an error of no engine.
+int Codigo(const QSqlError& error) {
+    bool ok = false;
+    const int codigo = error.nativeErrorCode().toInt(&ok);
+    return ok ? codigo : -1;
+}
+
+// The rule or key a constraint error names: "UNIQUE constraint failed: Taras.CodTara".
+QString Restriccion(const QSqlError& error) {
+    const QString t = error.databaseText();
+    const int i = t.indexOf(": ");
+    return i < 0 ? QString() : t.mid(i + 2);
+}
+
+// A column's CHECK is named "Table.Column" and stands for its type, or a text's length.
+QString TextoComprobacion(const QString& nombre) {
+    const int punto = nombre.indexOf('.');
+    const ColumnaEsquema* c =
+        punto < 0 ? nullptr : Esquema::Columna(nombre.left(punto), nombre.mid(punto + 1));
+    if (!c)
+        return QString();
+    switch (c->tipo) {
+    case TipoColumna::Texto:
+        return Texto(IdTexto::BdTextoLargo).arg(nombre).arg(c->tamano);
+    case TipoColumna::Entero:
+        return Texto(IdTexto::BdSoloEnteros).arg(nombre);
+    case TipoColumna::Doble:
+        return Texto(IdTexto::BdSoloNumeros).arg(nombre);
+    case TipoColumna::Booleano:
+        return Texto(IdTexto::BdSoloSiNo).arg(nombre);
+    case TipoColumna::Fecha:
+        return Texto(IdTexto::BdSoloFechas).arg(nombre);
+    case TipoColumna::FechaHora:
+        return Texto(IdTexto::BdSoloFechasHora).arg(nombre);
+    }
+    return QString();
+}
+
+QString TextoDeFallo(const QSqlError& error) {
+    const int codigo = Codigo(error);
+    switch (codigo) {
+    case SQLITE_READONLY_DIRECTORY:
+        return Texto(IdTexto::BdCarpetaSoloLectura);
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+        return Texto(IdTexto::BdClaveExiste).arg(Restriccion(error));
+    case SQLITE_CONSTRAINT_NOTNULL:
+        return Texto(IdTexto::BdObligatorio).arg(Restriccion(error));
+    case SQLITE_CONSTRAINT_CHECK:
+        return TextoComprobacion(Restriccion(error));
+    }
+    switch (codigo & 0xff) {
+    case SQLITE_READONLY:
+        return Texto(IdTexto::BdSoloLectura);
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Texto(IdTexto::BdBloqueada);
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return Texto(IdTexto::BdNoEsBaseDatos);
+    case SQLITE_CANTOPEN:
+        return Texto(IdTexto::BdNoSeAbre);
+    }
+    return QString();
+}
+
+QString TextoConRuta(const QSqlError& error, const QString& ruta) {
+    QString texto = TextoDeFallo(error);
+    if (texto.isEmpty())
+        texto = Texto(IdTexto::BdError);
+    const QString motor = error.databaseText();
+    return ConDetalle(texto, ruta, motor.isEmpty() ? error.text() : motor);
+}
+} // namespace
+
+Resultado BaseDatos::AbreBaseDatos(const clsDatosApp& datos, Apertura apertura) {
     const QString ruta = datos.BaseDatos();
     QSqlDatabase db = QSqlDatabase::contains(datos.NombreConexion())
                           ? QSqlDatabase::database(datos.NombreConexion(), false)
                           : QSqlDatabase::addDatabase("QSQLITE", datos.NombreConexion());
-    const bool nueva = !kelFileIO::ExisteFichero(ruta);
-    if (nueva)
-        QDir().mkpath(QFileInfo(ruta).absolutePath());
+    db.close();
+    // A mistyped path must not leave folders and an empty database behind.
+    if (!kelFileIO::ExisteFichero(ruta) && !QFileInfo(QFileInfo(ruta).absolutePath()).isDir())
+        return Resultado::Fallo(ConDetalle(Texto(IdTexto::BdSinCarpeta), ruta, QString()));
     db.setDatabaseName(ruta);
-    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
-    if (!db.open()) {
-        if (error)
-            *error = BaseDatos::TextoError(db.lastError());
-        // A file that could not be created is reported with the engine's own error.
-        return nueva ? Resultado::ErrorEsquema : Resultado::NoResponde;
-    }
+    db.setConnectOptions(apertura == Apertura::SoloLectura
+                             ? "QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"
+                             : "QSQLITE_BUSY_TIMEOUT=5000");
+    if (!db.open())
+        return Resultado::Fallo(TextoError(db.lastError(), db));
     // Opening a file that is not a database succeeds; the first read tells.
-    QSqlQuery prueba(db);
-    if (!prueba.exec("PRAGMA schema_version")) {
-        if (error)
-            *error = BaseDatos::TextoError(prueba.lastError());
-        db.close();
-        return Resultado::NoResponde;
+    Resultado r;
+    {
+        QSqlQuery prueba(db);
+        if (!prueba.exec("PRAGMA schema_version"))
+            r = Resultado::Fallo(TextoError(prueba.lastError(), db));
     }
-    prueba.finish();
-    if (!CompletaEsquema(db, error)) {
+    if (r && apertura == Apertura::Completa)
+        r = EsquemaSqlite::Completa(db);
+    if (!r)
         db.close();
-        return Resultado::ErrorEsquema;
-    }
-    return Resultado::Abierta;
+    return r;
 }
 
-bool BaseDatos::CompletaEsquema(QSqlDatabase db, QString* error) {
+Resultado BaseDatos::CompruebaEscritura(QSqlDatabase db) {
     QSqlQuery q(db);
-    auto ejecuta = [&](const QString& sql) {
-        if (q.exec(sql))
-            return true;
-        if (error)
-            *error = BaseDatos::TextoError(q.lastError()) + "\n" + sql;
-        return false;
-    };
-    const QSet<QString> tablas = Nombres(db, "SELECT name FROM sqlite_master WHERE type = 'table'");
-    for (const TablaEsquema& t : Esquema::Tablas()) {
-        if (!tablas.contains(t.nombre.toLower())) {
-            if (!ejecuta(Esquema::SqlCrearTabla(t)))
-                return false;
-        } else {
-            const QSet<QString> columnas =
-                Nombres(db, QString("SELECT name FROM pragma_table_info('%1')").arg(t.nombre));
-            for (const ColumnaEsquema& c : t.columnas) {
-                if (columnas.contains(c.nombre.toLower()))
-                    continue; // an existing column stays as it is, whatever its type
-                if (!ejecuta("ALTER TABLE \"" + t.nombre + "\" ADD COLUMN " +
-                             Esquema::DefinicionColumna(c, true)))
-                    return false;
-            }
-        }
-        const QSet<QString> indices =
-            Nombres(db, QString("SELECT name FROM pragma_index_list('%1')").arg(t.nombre));
-        if (!indices.contains(t.NombreIndiceClave().toLower()) &&
-            !ejecuta(Esquema::SqlCrearIndiceClave(t)))
-            return false;
-    }
-    return true;
+    if (!q.exec("PRAGMA user_version") || !q.next())
+        return Resultado::Fallo(TextoError(q.lastError(), db));
+    const QString version = q.value(0).toString();
+    q.finish();
+    Transaccion t(db);
+    if (!t.Inicio())
+        return t.Inicio();
+    // Writes the header page with what it holds; the guard undoes it.
+    if (!q.exec("PRAGMA user_version = " + version))
+        return Resultado::Fallo(TextoError(q.lastError(), db));
+    return {};
 }
 
 QString BaseDatos::TextoError(const QSqlError& error) {
-    const QString t = error.databaseText();
-    return t.isEmpty() ? error.text() : t;
+    return TextoConRuta(error, QString());
+}
+
+QString BaseDatos::TextoError(const QSqlError& error, const QSqlDatabase& db) {
+    return TextoConRuta(error, db.databaseName());
+}
+
+bool BaseDatos::EsSoloLectura(const QSqlError& error) {
+    return (Codigo(error) & 0xff) == SQLITE_READONLY;
 }
 
 QSqlDatabase BaseDatos::Conexion() {

@@ -26,11 +26,15 @@ struct TablaEsquema {
     QStringList clave; // columns of the table's key, in order
 
     const ColumnaEsquema* Columna(const QString& nombreColumna) const;
+    bool EsClave(const QString& nombreColumna) const {
+        return clave.contains(nombreColumna, Qt::CaseInsensitive);
+    }
     // The name of the unique index that enforces the key.
     QString NombreIndiceClave() const { return nombre + "_PrimaryKey"; }
 };
 
-// The database schema, declared once: it drives creation, completion and column types.
+// The database schema, declared once: it drives creation, completion and column types. Text
+// compares without regard to letter case, in keys, look-ups and ordering alike.
 class Esquema {
 public:
     // The seven tables, in creation order, with their columns in order.
@@ -40,12 +44,4 @@ public:
 
     // A table or column name quoted for SQL.
     static QString Identificador(const QString& nombre) { return '"' + nombre + '"'; }
-
-    // SQL pieces derived from the declaration.
-    static QString TipoSql(const ColumnaEsquema& c);
-    // Column definition for CREATE TABLE; `completando` adds the default that a required column
-    // needs when it is added to a table that already has rows.
-    static QString DefinicionColumna(const ColumnaEsquema& c, bool completando);
-    static QString SqlCrearTabla(const TablaEsquema& t);
-    static QString SqlCrearIndiceClave(const TablaEsquema& t);
 };

@@ -24,7 +24,7 @@ Recordset::Tipo TipoDeEsquema(TipoColumna t) {
     return Recordset::Tipo::Texto;
 }
 
-// The declared types the schema writes (Esquema::TipoSql).
+// The declared types the schema writes (EsquemaSqlite::TipoSql).
 bool TipoDeclarado(const char* declarado, Recordset::Tipo& tipo) {
     if (!declarado)
         return false;

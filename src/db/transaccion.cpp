@@ -7,17 +7,17 @@
 
 Transaccion::Transaccion(QSqlDatabase db) : m_db(std::move(db)) {
     if (!m_db.isOpen()) {
-        m_inicio = Resultado::Fallo(BaseDatos::TextoError(m_db.lastError()));
+        m_inicio = Resultado::Fallo(BaseDatos::TextoError(m_db.lastError(), m_db));
         return;
     }
     if (m_db.driverName() == QLatin1String("QSQLITE")) {
         QSqlQuery q(m_db);
         if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-            m_inicio = Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+            m_inicio = Resultado::Fallo(BaseDatos::TextoError(q.lastError(), m_db));
             return;
         }
     } else if (!m_db.transaction()) {
-        m_inicio = Resultado::Fallo(BaseDatos::TextoError(m_db.lastError()));
+        m_inicio = Resultado::Fallo(BaseDatos::TextoError(m_db.lastError(), m_db));
         return;
     }
     m_abierta = true;
@@ -34,7 +34,7 @@ Resultado Transaccion::Confirma() {
     m_abierta = false;
     if (m_db.commit())
         return {};
-    const QString error = BaseDatos::TextoError(m_db.lastError());
+    const QString error = BaseDatos::TextoError(m_db.lastError(), m_db);
     m_db.rollback();
     return Resultado::Fallo(error);
 }

@@ -80,15 +80,10 @@ int Falla(QTextStream& errores, int codigo, const QString& mensaje) {
     return codigo;
 }
 
-// Opens the database for reading only, so that the export never changes it: an older file is
-// not completed (it is refused when it lacks what the export reads), a read-only file or folder
-// is no obstacle, and a file that is empty or not a database stays as it is.
-Resultado AbreParaLeer(QSqlDatabase& db, const QString& ruta) {
-    db.setDatabaseName(ruta);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open())
-        return Resultado::Fallo("the database cannot be opened: " +
-                                BaseDatos::TextoError(db.lastError()));
+// The export reads the database read-only and never changes it, so an older file is not
+// completed: it is refused when it lacks a table or column the export reads. An empty file opens
+// as a database without tables.
+Resultado CompruebaTablas(QSqlDatabase db) {
     for (const QString tabla : {"AlbaranesCabeceras", "AlbaranesDetalle"}) {
         QSqlQuery q(db);
         if (!q.exec("SELECT name FROM pragma_table_info('" + tabla + "')"))
@@ -154,26 +149,18 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
     // An export never creates a database: a mistyped path must fail, not export nothing.
     if (!kelFileIO::ExisteFichero(datos.BaseDatos()))
         return Falla(errores, ErrorBaseDatos, "database not found: " + datos.BaseDatos());
-    const QString conexion = QStringLiteral("pesix-exportacion");
-    int codigo = Correcto;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conexion);
-        const Resultado abierta = AbreParaLeer(db, datos.BaseDatos());
-        if (!abierta) {
-            codigo = Falla(errores, ErrorBaseDatos, abierta.Error() + ": " + datos.BaseDatos());
-        } else {
-            ExportaAlbaranes exporta(db, datos.SeparadorListas(),
-                                     FormatoValores(datos.SeparadorDecimal(), QLocale()));
-            exporta.SetCodificacion(codificacion);
-            const Resultado r = exporta.Exporta(desde, hasta, archivo);
-            if (!r && exporta.LecturaFallida())
-                codigo =
-                    Falla(errores, ErrorBaseDatos, "the database cannot be read: " + r.Error());
-            else if (!r)
-                codigo = Falla(errores, ErrorArchivo, "cannot write " + archivo + ": " + r.Error());
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(conexion);
-    return codigo;
+    if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos, BaseDatos::Apertura::SoloLectura);
+        !abierta)
+        return Falla(errores, ErrorBaseDatos, abierta.Error());
+    if (const Resultado completa = CompruebaTablas(datos.Conexion()); !completa)
+        return Falla(errores, ErrorBaseDatos, completa.Error() + ": " + datos.BaseDatos());
+    ExportaAlbaranes exporta(datos.Conexion(), datos.SeparadorListas(),
+                             FormatoValores(datos.SeparadorDecimal(), QLocale()));
+    exporta.SetCodificacion(codificacion);
+    const Resultado r = exporta.Exporta(desde, hasta, archivo);
+    if (!r && exporta.LecturaFallida())
+        return Falla(errores, ErrorBaseDatos, "the database cannot be read: " + r.Error());
+    if (!r)
+        return Falla(errores, ErrorArchivo, "cannot write " + archivo + ": " + r.Error());
+    return Correcto;
 }

@@ -2,74 +2,741 @@
 
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/columnasalbaran.h"
+#include "app/idtextos.h"
+#include "app/kelmensaje.h"
+#include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "masters/consultabrowse.h"
 #include "masters/frmmtclientes.h"
 #include "masters/frmmtoperarios.h"
 #include "masters/frmmtproductos.h"
 #include "masters/frmmttaras.h"
+#include "notes/cajafecha.h"
+#include "notes/modelolineasalbaran.h"
+#include "notes/rejillalineas.h"
 
+#include <QCalendarWidget>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
-    setObjectName("frmMain");
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    setWindowTitle(datos ? datos->Caption() : QString());
-    resize(800, 600);
+namespace {
+constexpr int kTwips = kelRegistry::TwipsPorPixel;
+constexpr int kLongitudNumero = 20; // the size of NumAlbaran
 
-    m_mnuArchivo = menuBar()->addMenu(Texto(1001));
-    m_mnuArchivo->setObjectName("mnuArchivo");
-    // The desktop offers no system-menu hook here: the reset is an entry of the window's menu.
-    QAction* reinicia = m_mnuArchivo->addAction(Texto(226));
-    reinicia->setObjectName("mnuReiniciaVentanas");
-    connect(reinicia, &QAction::triggered, this, [this] { DespachaMenu("BorraPosiciones"); });
-    m_mnuArchivo->addSeparator();
-    QAction* salir = m_mnuArchivo->addAction(Texto(1004));
-    salir->setObjectName("mnuSalir");
-    connect(salir, &QAction::triggered, this, [this] { DespachaMenu("Salir"); });
-
-    m_mnuFicheros = menuBar()->addMenu(Texto(1011));
-    m_mnuFicheros->setObjectName("mnuFicheros");
-    const struct {
-        int texto;
-        const char* nombre;
-        const char* comando;
-    } ficheros[] = {{1012, "mnuFicherosProductos", "FicheroProductos"},
-                    {1013, "mnuFicherosTaras", "FicheroTaras"},
-                    {1014, "mnuFicherosClientes", "FicheroClientes"},
-                    {1015, "mnuFicherosOperarios", "FicheroOperarios"}};
-    for (const auto& f : ficheros) {
-        QAction* a = m_mnuFicheros->addAction(Texto(f.texto));
-        a->setObjectName(f.nombre);
-        const QString comando = f.comando;
-        connect(a, &QAction::triggered, this, [this, comando] { DespachaMenu(comando); });
-    }
-
-    kelRegistry::RestoreFormPosition(this);
+const clsDatosApp& Ajustes() {
+    Q_ASSERT(clsDatosApp::Instancia());
+    return *clsDatosApp::Instancia();
 }
 
-void frmMain::DespachaMenu(const QString& comando) {
-    if (comando == "BorraPosiciones") {
-        kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
-        kelRegistry::DeleteAppSetting("\\Info\\", QString(), true);
-    } else if (comando == "FicheroClientes") {
-        frmMTClientes ventana(this);
-        ventana.exec();
-    } else if (comando == "FicheroProductos") {
-        frmMTProductos ventana(this);
-        ventana.exec();
-    } else if (comando == "FicheroTaras") {
-        frmMTTaras ventana(this);
-        ventana.exec();
-    } else if (comando == "FicheroOperarios") {
-        frmMTOperarios ventana(this);
-        ventana.exec();
-    } else if (comando == "Salir") {
-        close();
+// The switch's two pictures: a lever to the left on grey, or to the right on green.
+QIcon DibujoInterruptor(bool encendido) {
+    QPixmap p(64, 36);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(QPen(QColor(60, 60, 60), 2));
+    g.setBrush(encendido ? QColor(40, 170, 60) : QColor(150, 150, 150));
+    g.drawRoundedRect(QRectF(2, 2, 60, 32), 16, 16);
+    g.setBrush(Qt::white);
+    g.drawEllipse(QRectF(encendido ? 32 : 6, 6, 24, 24));
+    return QIcon(p);
+}
+
+QLocale LocaleIdioma(int idioma) {
+    if (idioma == 2000)
+        return QLocale(QLocale::Catalan, QLocale::Spain);
+    if (idioma == 4000)
+        return QLocale(QLocale::English, QLocale::UnitedKingdom);
+    return QLocale(QLocale::Spanish, QLocale::Spain);
+}
+} // namespace
+
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent), m_datos(Ajustes()), m_catalogo(m_datos.Conexion()),
+      m_reglas(m_catalogo, m_datos.SeparadorDecimal()),
+      m_almacen(m_datos.Conexion(), m_datos.SeparadorDecimal()) {
+    setObjectName("frmMain");
+    setWindowTitle(m_datos.Caption());
+    m_anchos = ColumnasAlbaran::Anchos;
+    for (int& a : m_anchos)
+        a /= kTwips;
+    CreaControles();
+    CreaMenus();
+    RegistraOrdenes();
+    resize(1000, 660);
+
+    ColocaColumnas();
+    Vacia();
+    txtFechaAlbaran->setDate(QDate::currentDate());
+    kelRegistry::RestoreFormPosition(this);
+    AplicaIdioma();
+    AplicaColumnasVisibles();
+    PonInterruptor(false);
+    txtNumAlbaran->setFocus();
+}
+
+frmMain::~frmMain() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Controls
+
+QPushButton* frmMain::Boton(const char* nombre, const QString& orden) {
+    auto* b = new QPushButton(this);
+    b->setObjectName(nombre);
+    b->setFocusPolicy(Qt::NoFocus);
+    if (!orden.isEmpty())
+        connect(b, &QPushButton::clicked, this, [this, orden] { DespachaMenu(orden); });
+    return b;
+}
+
+void frmMain::CreaControles() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    // Below 10485 x 7140 twips the window's content stops shrinking.
+    central->setMinimumSize(10485 / kTwips - 8, 7140 / kTwips - 60);
+    auto* raiz = new QVBoxLayout(central);
+
+    // The scale: switch, reading and the button that asks for a weighing, at the right.
+    imgLstOnOff = {{"Encendido", DibujoInterruptor(true)}, {"Apagado", DibujoInterruptor(false)}};
+    imgOnOff = new QToolButton(this);
+    imgOnOff->setObjectName("imgOnOff");
+    imgOnOff->setAutoRaise(true);
+    imgOnOff->setFocusPolicy(Qt::NoFocus);
+    imgOnOff->setIconSize(QSize(64, 36));
+    connect(imgOnOff, &QToolButton::clicked, this, [this] { DespachaMenu("Interruptor"); });
+    lblLectura = new QLabel("0.000", this);
+    lblLectura->setObjectName("lblLectura");
+    QFont arial("Arial", 26, QFont::Bold);
+    lblLectura->setFont(arial);
+    lblLectura->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblLectura->setFrameShape(QFrame::Panel);
+    lblLectura->setFrameShadow(QFrame::Sunken);
+    cmdPesar = Boton("cmdPesar", "LeerPeso");
+    cmdPesar->setMinimumHeight(40);
+    auto* bascula = new QHBoxLayout;
+    bascula->addStretch();
+    bascula->addWidget(imgOnOff);
+    bascula->addWidget(lblLectura);
+    bascula->addWidget(cmdPesar);
+    raiz->addLayout(bascula);
+
+    fraAlbaran = new QGroupBox(this);
+    fraAlbaran->setObjectName("fraAlbaran");
+    raiz->addWidget(fraAlbaran, 1);
+    auto* marco = new QVBoxLayout(fraAlbaran);
+    auto* cabecera = new QGridLayout;
+    for (int i = 0; i < 4; ++i) {
+        lbl[i] = new QLabel(this);
+        lbl[i]->setObjectName(QStringLiteral("lbl%1").arg(i));
     }
+    auto caja = [this](const QString& nombre, int longitud) {
+        auto* c = new QLineEdit(this);
+        c->setObjectName(nombre);
+        c->setMaxLength(longitud);
+        c->installEventFilter(this);
+        return c;
+    };
+    txtNumAlbaran = caja("txtNumAlbaran", kLongitudNumero);
+    txtFechaAlbaran = new CajaFecha(this);
+    txtFechaAlbaran->setObjectName("txtFechaAlbaran");
+    txtFechaAlbaran->setDisplayFormat("dd/MM/yyyy");
+    txtFechaAlbaran->setCalendarPopup(true);
+    txtFechaAlbaran->installEventFilter(this);
+    txtOperario = caja("txtOperario", 50);
+    const int longitudes[] = {15, 50, 50, 50};
+    for (int i = 0; i < 4; ++i)
+        txtCliente[i] = caja(QStringLiteral("txtCliente%1").arg(i), longitudes[i]);
+    cmdBuscaOperario = Boton("cmdBuscaOperario", {});
+    cmdAddOperario = Boton("cmdAddOperario", {});
+    cmdBuscaCliente = Boton("cmdBuscaCliente", {});
+    cmdAddCliente = Boton("cmdAddCliente", {});
+    for (QPushButton* b : {cmdBuscaOperario, cmdBuscaCliente}) {
+        b->setText("...");
+        b->setToolTip("F4");
+    }
+    for (QPushButton* b : {cmdAddOperario, cmdAddCliente}) {
+        b->setText("+");
+        b->setToolTip("Alt +");
+    }
+    for (QPushButton* b : {cmdBuscaOperario, cmdAddOperario, cmdBuscaCliente, cmdAddCliente})
+        b->setFixedWidth(32);
+    connect(cmdBuscaOperario, &QPushButton::clicked, this, &frmMain::BuscaOperario);
+    connect(cmdAddOperario, &QPushButton::clicked, this, &frmMain::AddOperario);
+    connect(cmdBuscaCliente, &QPushButton::clicked, this, &frmMain::BuscaCliente);
+    connect(cmdAddCliente, &QPushButton::clicked, this, &frmMain::AddCliente);
+    // Typing into the operator and customer fields changes the note.
+    for (QLineEdit* c : {txtOperario, txtCliente[0], txtCliente[1], txtCliente[2], txtCliente[3]})
+        connect(c, &QLineEdit::textEdited, this, &frmMain::Cambia);
+
+    cabecera->addWidget(lbl[2], 0, 0);
+    cabecera->addWidget(txtNumAlbaran, 0, 1);
+    cabecera->addWidget(lbl[1], 0, 2, Qt::AlignRight);
+    cabecera->addWidget(txtFechaAlbaran, 0, 3);
+    cabecera->addWidget(lbl[3], 1, 0);
+    cabecera->addWidget(txtOperario, 1, 1, 1, 3);
+    cabecera->addWidget(cmdBuscaOperario, 1, 4);
+    cabecera->addWidget(cmdAddOperario, 1, 5);
+    cabecera->addWidget(lbl[0], 2, 0);
+    cabecera->addWidget(txtCliente[0], 2, 1);
+    cabecera->addWidget(txtCliente[1], 2, 2, 1, 2);
+    cabecera->addWidget(cmdBuscaCliente, 2, 4);
+    cabecera->addWidget(cmdAddCliente, 2, 5);
+    cabecera->addWidget(txtCliente[2], 3, 1, 1, 3);
+    cabecera->addWidget(txtCliente[3], 4, 1, 1, 3);
+    cabecera->setColumnMinimumWidth(1, 130);
+    cabecera->setColumnMinimumWidth(3, 220);
+
+    lblImpreso = new QLabel(this);
+    lblImpreso->setObjectName("lblImpreso");
+    QFont negrita = lblImpreso->font();
+    negrita.setBold(true);
+    negrita.setPointSize(negrita.pointSize() + 4);
+    lblImpreso->setFont(negrita);
+    lblImpreso->setStyleSheet("color: #b00000");
+    cmdNuevoAlbaran = Boton("cmdNuevoAlbaran", "NuevoAlbaran");
+    cmdAbrir = Boton("cmdAbrir", "AbrirAlbaran");
+    cmdGuardar = Boton("cmdGuardar", "GuardarAlbaran");
+    cmdImprimir = Boton("cmdImprimir", "Imprimir");
+    cmdNuevoAlbaran->setToolTip("Ctrl+N");
+    cmdAbrir->setToolTip("Ctrl+O");
+    cmdGuardar->setToolTip("Ctrl+S");
+    cmdImprimir->setToolTip("Ctrl+P");
+    auto* botones = new QGridLayout;
+    botones->addWidget(cmdImprimir, 0, 0);
+    botones->addWidget(cmdNuevoAlbaran, 0, 1);
+    botones->addWidget(cmdAbrir, 1, 0);
+    botones->addWidget(cmdGuardar, 1, 1);
+    for (QPushButton* b : {cmdImprimir, cmdNuevoAlbaran, cmdAbrir, cmdGuardar})
+        b->setMinimumSize(130, 34);
+
+    auto* arriba = new QHBoxLayout;
+    arriba->addLayout(cabecera);
+    arriba->addStretch();
+    arriba->addWidget(lblImpreso, 0, Qt::AlignTop);
+    arriba->addSpacing(12);
+    arriba->addLayout(botones);
+    marco->addLayout(arriba);
+
+    m_modelo = new ModeloLineasAlbaran(m_reglas, this);
+    gridAlbaran = new RejillaLineas(m_modelo, this);
+    gridAlbaran->setObjectName("gridAlbaran");
+    marco->addWidget(gridAlbaran, 1);
+    connect(m_modelo, &ModeloLineasAlbaran::LineasCambiadas, this, [this] {
+        m_ultimaModificacion = QDateTime::currentDateTime();
+        Cambia();
+    });
+    connect(gridAlbaran, &RejillaLineas::BotonColumna, this, &frmMain::BotonColumna);
+    connect(gridAlbaran->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int columna, int, int ancho) {
+                if (ancho > 0 && columna >= 0 && columna < 9)
+                    m_anchos[columna] = ancho;
+            });
+
+    setTabOrder(txtNumAlbaran, txtFechaAlbaran);
+    setTabOrder(txtFechaAlbaran, txtOperario);
+    setTabOrder(txtOperario, txtCliente[0]);
+    for (int i = 0; i < 3; ++i)
+        setTabOrder(txtCliente[i], txtCliente[i + 1]);
+    setTabOrder(txtCliente[3], gridAlbaran);
+
+    connect(&m_veltaSC, &VeltaSC::Mensaje, lblLectura, &QLabel::setText);
+    connect(&m_veltaSC, &VeltaSC::PuertoPerdido, this, [this](const QString& error) {
+        PonInterruptor(false);
+        Error(IdTexto::Bascula, error);
+    });
+}
+
+QAction* frmMain::Entrada(QMenu* menu, const char* nombre, int texto, const QString& orden,
+                          const QKeySequence& atajo) {
+    QAction* a = menu->addAction(QString());
+    a->setObjectName(nombre);
+    a->setShortcut(atajo);
+    m_textosMenu.append({a, texto});
+    if (!orden.isEmpty())
+        connect(a, &QAction::triggered, this, [this, orden] { DespachaMenu(orden); });
+    return a;
+}
+
+void frmMain::CreaMenus() {
+    namespace T = IdTexto;
+    auto menu = [this](QWidget* padre, const char* nombre, int texto) {
+        auto* m = new QMenu(padre);
+        m->setObjectName(nombre);
+        m_textosMenu.append({m->menuAction(), texto});
+        return m;
+    };
+    QMenu* archivo = menu(this, "mnuArchivo", T::MnuArchivo);
+    QMenu* configuracion = menu(archivo, "mnuArchivoConfiguracion", T::MnuConfiguracion);
+    Entrada(configuracion, "mnuArchivoConfiguracionPrograma", T::MnuPrograma, "Configuracion");
+    Entrada(configuracion, "mnuArchivoConfiguracionColumnas", T::MnuReajustarColumnas,
+            "ReiniciarColumnas");
+    archivo->addMenu(configuracion);
+    Entrada(archivo, "mnuArchivoImpresora", T::MnuImpresora, "ConfImpresora");
+    // The desktop offers no system-menu hook here: the reset is an entry of this menu.
+    Entrada(archivo, "mnuReiniciaVentanas", T::ReiniciaVentanas, "BorraPosiciones");
+    archivo->addSeparator();
+    Entrada(archivo, "mnuArchivoSalir", T::MnuSalir, "Salir");
+
+    QMenu* bascula = menu(this, "mnuBascula", T::MnuBascula);
+    Entrada(bascula, "mnuBasculaInterruptor", T::MnuInterruptor, "Interruptor", Qt::Key_F5);
+    mnuBasculaLeerPesada =
+        Entrada(bascula, "mnuBasculaLeerPesada", T::MnuLeerPesada, "LeerPeso", Qt::Key_F6);
+
+    QMenu* albaran = menu(this, "mnuAlbaran", T::MnuAlbaran);
+    Entrada(albaran, "mnuAlbaranImprimir", T::MnuImprimir, "Imprimir", QKeySequence::Print);
+    Entrada(albaran, "mnuAlbaranNuevo", T::MnuNuevo, "NuevoAlbaran", QKeySequence::New);
+    Entrada(albaran, "mnuAlbaranAbrir", T::MnuAbrir, "AbrirAlbaran", QKeySequence::Open);
+    Entrada(albaran, "mnuAlbaranGuardar", T::MnuGuardar, "GuardarAlbaran", QKeySequence::Save);
+
+    QMenu* ficheros = menu(this, "mnuFicheros", T::MnuFicheros);
+    Entrada(ficheros, "mnuFicherosProductos", T::MnuProductos, "FicheroProductos");
+    Entrada(ficheros, "mnuFicherosTaras", T::MnuTaras, "FicheroTaras");
+    Entrada(ficheros, "mnuFicherosClientes", T::MnuClientes, "FicheroClientes");
+    Entrada(ficheros, "mnuFicherosOperarios", T::MnuOperarios, "FicheroOperarios");
+    ficheros->addSeparator();
+    Entrada(ficheros, "mnuFicherosExportar", T::MnuExportar, "ExportarAlbaranes");
+
+    QMenu* ayuda = menu(this, "mnuAyuda", T::MnuAyuda);
+    Entrada(ayuda, "mnuAyudaInfoSistema", T::MnuInfoSistema, "AyudaInfoSistema");
+    ayuda->addSeparator();
+    Entrada(ayuda, "mnuAyudaAcerca", T::MnuAcercaDe, "AyudaAcerca");
+
+    for (QMenu* m : {archivo, bascula, albaran, ficheros, ayuda})
+        menuBar()->addMenu(m);
+}
+
+void frmMain::RegistraOrdenes() {
+    Despachador& d = m_despachador;
+    d.Registra("NuevoAlbaran", [this] {
+        if (PuedeDejarAlbaran())
+            Vacia();
+        gridAlbaran->IrAFilaNueva();
+    });
+    d.Registra("AbrirAlbaran", [this] { AbrirAlbaran(); });
+    d.Registra("GuardarAlbaran", [this] {
+        GuardarAlbaran();
+        gridAlbaran->setFocus();
+    });
+    d.Registra("Imprimir", [this] {
+        gridAlbaran->Confirma(); // the note is printed as shown
+        gridAlbaran->setFocus();
+    });
+    d.Registra("LeerPeso", [this] { LeerPeso(); });
+    d.Registra("Interruptor", [this] { Interruptor(); });
+    d.Registra("Configuracion", [] {});
+    d.Registra("ConfImpresora", [this] { ConfImpresora(); });
+    d.Registra("ReiniciarColumnas", [this] { ReiniciarColumnas(); });
+    d.Registra("BorraPosiciones", [this] { BorraPosiciones(); });
+    d.Registra("Salir", [this] { close(); });
+    d.Registra("AyudaAcerca", [] {});
+    d.Registra("AyudaInfoSistema", [] {});
+    d.Registra("FicheroClientes", [this] { AbreFichero<frmMTClientes>(); });
+    d.Registra("FicheroProductos", [this] { AbreFichero<frmMTProductos>(); });
+    d.Registra("FicheroTaras", [this] { AbreFichero<frmMTTaras>(); });
+    d.Registra("FicheroOperarios", [this] { AbreFichero<frmMTOperarios>(); });
+    d.Registra("ExportarAlbaranes", [] {});
+}
+
+void frmMain::AplicaIdioma() {
+    namespace T = IdTexto;
+    for (const auto& [accion, texto] : m_textosMenu)
+        accion->setText(Texto(texto));
+    imgOnOff->setToolTip(Texto(T::Interruptor) + " - F5");
+    m_modelo->SetUnidad(m_datos.UnidadMedida());
+    cmdPesar->setText(Texto(T::LeerPesada));
+    fraAlbaran->setTitle(Texto(T::Albaran));
+    const int etiquetas[] = {T::Cliente, T::Fecha, T::Numero, T::Operario};
+    for (int i = 0; i < 4; ++i)
+        lbl[i]->setText(Texto(etiquetas[i]));
+    cmdImprimir->setText(Texto(T::BotonImprimir));
+    cmdNuevoAlbaran->setText(Texto(T::NuevoAlbaran));
+    cmdAbrir->setText(Texto(T::Abrir));
+    cmdGuardar->setText(Texto(T::Guardar));
+    txtFechaAlbaran->calendarWidget()->setLocale(LocaleIdioma(m_datos.Idioma()));
+    lblImpreso->setText(Texto(T::MarcaImpreso));
+    const bool continuo = m_datos.PesoContinuo();
+    lblLectura->setFixedWidth((continuo ? 9000 : 5000) / kTwips);
+    cmdPesar->setVisible(!continuo);
+    mnuBasculaLeerPesada->setVisible(!continuo);
+}
+
+void frmMain::AplicaColumnasVisibles() {
+    for (int i = 1; i <= 9; ++i)
+        gridAlbaran->setColumnHidden(i - 1, !m_datos.ColPantalla(i));
+}
+
+// Stored widths (twips) and positions of the columns; missing or zero values keep the
+// designed ones.
+void frmMain::ColocaColumnas() {
+    QHeaderView* h = gridAlbaran->horizontalHeader();
+    QList<std::pair<int, int>> posiciones;
+    for (int i = 1; i <= 9; ++i) {
+        const int ancho = int(
+            kelNumerics::Val(kelRegistry::GetFormInfo(this, QString("ColAlbaranWidth%1").arg(i))));
+        m_anchos[i - 1] = ancho > 0 ? ancho / kTwips : ColumnasAlbaran::AnchosColumna(i) / kTwips;
+        h->resizeSection(i - 1, m_anchos[i - 1]);
+        const int posicion = int(kelNumerics::Val(
+            kelRegistry::GetFormInfo(this, QString("ColAlbaranPosition%1").arg(i))));
+        if (posicion > 0)
+            posiciones.append({posicion, i - 1});
+    }
+    std::sort(posiciones.begin(), posiciones.end());
+    for (const auto& [posicion, columna] : posiciones)
+        h->moveSection(h->visualIndex(columna), std::clamp(posicion - 1, 0, 8));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void frmMain::DespachaMenu(const QString& comando) {
+    m_despachador.Despacha(comando);
+}
+
+void frmMain::Vacia() {
+    m_modelo->SetLineas({});
+    txtNumAlbaran->setText(
+        m_datos.NumeracionAutomatica()
+            ? kelNumerics::SiguienteNumero(txtNumAlbaran->text(), kLongitudNumero)
+            : QString());
+    m_impreso = false;
+    lblImpreso->setVisible(false);
+    m_ultimaModificacion = QDateTime::currentDateTime();
+    m_modificado = false;
+    m_clave = {};
+}
+
+Albaran frmMain::AlbaranActual() const {
+    Albaran a;
+    a.NumAlbaran = txtNumAlbaran->text();
+    a.Fecha = txtFechaAlbaran->date();
+    a.NomOperario = txtOperario->text();
+    a.CodCliente = txtCliente[0]->text();
+    a.NomCliente = txtCliente[1]->text();
+    a.Direccion1 = txtCliente[2]->text();
+    a.Direccion2 = txtCliente[3]->text();
+    a.FechaModificacion = m_ultimaModificacion;
+    a.Impreso = m_impreso;
+    a.Lineas = m_modelo->Lineas();
+    return a;
+}
+
+void frmMain::Muestra(const Albaran& a) {
+    txtNumAlbaran->setText(a.NumAlbaran);
+    txtFechaAlbaran->setDate(a.Fecha);
+    txtOperario->setText(a.NomOperario);
+    const QString cliente[] = {a.CodCliente, a.NomCliente, a.Direccion1, a.Direccion2};
+    for (int i = 0; i < 4; ++i)
+        txtCliente[i]->setText(cliente[i]);
+    m_ultimaModificacion = a.FechaModificacion;
+    m_impreso = a.Impreso;
+    lblImpreso->setVisible(a.Impreso);
+    m_modelo->SetLineas(a.Lineas);
+    m_modificado = false;
+    m_clave = {a.NumAlbaran, a.Fecha};
+}
+
+void frmMain::CargaAlbaran(const QString& numero, const QDate& fecha) {
+    std::optional<Albaran> albaran;
+    const Resultado r = m_almacen.Carga(numero, fecha, albaran);
+    if (!r)
+        return Error(IdTexto::Albaranes, r.Error());
+    if (!albaran)
+        return;
+    Muestra(*albaran);
+    gridAlbaran->IrAFilaNueva();
+}
+
+bool frmMain::PuedeDejarAlbaran() {
+    gridAlbaran->Confirma();
+    if (!m_modificado)
+        return true;
+    switch (kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran),
+                                 Texto(IdTexto::GuardarCambios), true)) {
+    case kelMensaje::Respuesta::Si:
+        return GuardarAlbaran();
+    case kelMensaje::Respuesta::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void frmMain::AbrirAlbaran() {
+    gridAlbaran->Confirma();
+    ConsultaBrowse selector = ConsultaBrowse::Albaranes();
+    selector.Sql = AlmacenAlbaranes::ConsultaSelector();
+    QString numero;
+    QDate fecha;
+    if (AlmacenAlbaranes::LeeIdSelector(selector.Lanza(QString()), numero, fecha) &&
+        PuedeDejarAlbaran())
+        CargaAlbaran(numero, fecha);
+    gridAlbaran->setFocus();
+}
+
+bool frmMain::GuardarAlbaran() {
+    gridAlbaran->Confirma(); // what is shown is what is saved
+    const Albaran a = AlbaranActual();
+    bool existe = false;
+    Resultado r = m_almacen.Existe(a.NumAlbaran, a.Fecha, existe);
+    if (!r) {
+        Error(IdTexto::GuardarAlbaran, r.Error());
+        return false;
+    }
+    if (existe &&
+        kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran),
+                             Texto(IdTexto::AlbaranExistente)) != kelMensaje::Respuesta::Si)
+        return false;
+    r = m_almacen.Guarda(a);
+    if (!r) {
+        Error(IdTexto::GuardarAlbaran, r.Error());
+        return false;
+    }
+    m_modificado = false;
+    m_clave = {a.NumAlbaran, a.Fecha};
+    return true;
+}
+
+void frmMain::AlDejarClave(const Clave& antes) {
+    const Clave nueva{txtNumAlbaran->text(), txtFechaAlbaran->date()};
+    if (nueva.numero.isEmpty() || nueva == m_clave)
+        return;
+    bool existe = false;
+    const Resultado r = m_almacen.Existe(nueva.numero, nueva.fecha, existe);
+    if (!r)
+        return Error(IdTexto::Albaranes, r.Error());
+    if (!existe)
+        return;
+    // The note shown keeps its own number and date while it is saved first.
+    txtNumAlbaran->setText(antes.numero);
+    txtFechaAlbaran->setDate(antes.fecha);
+    if (PuedeDejarAlbaran())
+        CargaAlbaran(nueva.numero, nueva.fecha);
+}
+
+void frmMain::PonInterruptor(bool encendida) {
+    m_basculaEncendida = encendida;
+    cmdPesar->setEnabled(encendida);
+    mnuBasculaLeerPesada->setEnabled(encendida);
+    QPalette p = lblLectura->palette();
+    p.setColor(QPalette::WindowText, encendida ? QColor(0xff, 0, 0) : QColor(0x80, 0, 0));
+    lblLectura->setPalette(p);
+    imgOnOff->setIcon(imgLstOnOff.value(encendida ? "Encendido" : "Apagado"));
+}
+
+void frmMain::Interruptor() {
+    if (m_basculaEncendida) {
+        cmdPesar->setEnabled(false);
+        mnuBasculaLeerPesada->setEnabled(false);
+        if (m_veltaSC.PortOpen()) {
+            m_veltaSC.Comando(VeltaSC::OrdenLecturaPeticion);
+            QCoreApplication::processEvents();
+            (void)m_veltaSC.SetPortOpen(false);
+        }
+        PonInterruptor(false);
+    } else if (!m_datos.PuertoNombre().trimmed().isEmpty() || m_datos.Puerto() > 0) {
+        m_veltaSC.SetPuerto(m_datos.Puerto());
+        m_veltaSC.SetPuertoNombre(m_datos.PuertoNombre());
+        m_veltaSC.SetTipoBascula(m_datos.TipoBascula());
+        if (const Resultado r = m_veltaSC.SetPortOpen(true)) {
+            m_veltaSC.Comando(m_datos.PesoContinuo() ? VeltaSC::OrdenLecturaContinua
+                                                     : VeltaSC::OrdenLecturaPeticion);
+            PonInterruptor(true);
+        } else {
+            PonInterruptor(false);
+            Error(IdTexto::Bascula, r.Error());
+        }
+    }
+    lblLectura->setText("0.000");
+}
+
+void frmMain::LeerPeso() {
+    if (!cmdPesar->isEnabled())
+        return;
+    m_veltaSC.Comando(VeltaSC::OrdenPesoBruto);
+    gridAlbaran->setFocus();
+}
+
+void frmMain::ReiniciarColumnas() {
+    QHeaderView* h = gridAlbaran->horizontalHeader();
+    for (int i = 0; i < 9; ++i) {
+        h->moveSection(h->visualIndex(i), i);
+        m_anchos[i] = ColumnasAlbaran::Anchos[i] / kTwips;
+        h->resizeSection(i, m_anchos[i]);
+    }
+}
+
+void frmMain::BorraPosiciones() {
+    kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
+    kelRegistry::DeleteAppSetting("\\Info\\", QString(), true);
+    for (int i = 0; i < 9; ++i) {
+        m_anchos[i] = ColumnasAlbaran::Anchos[i] / kTwips;
+        gridAlbaran->horizontalHeader()->resizeSection(i, m_anchos[i]);
+    }
+    move(0, 0);
+}
+
+void frmMain::ConfImpresora() {
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        return kelMensaje::Error(this, Texto(IdTexto::ConfiguracionImpresora),
+                                 Texto(IdTexto::NoHayImpresora));
+    QPrintDialog dialogo(&m_impresora, this);
+    dialogo.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialogo.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialogo.exec();
+}
+
+template <class Ventana> void frmMain::AbreFichero() {
+    Ventana ventana(this);
+    ventana.exec();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Look-ups
+
+void frmMain::BotonColumna(int fila, int columna) {
+    switch (columna) {
+    case LineasAlbaran::CodProducto:
+        m_modelo->EligeProducto(
+            fila, ConsultaBrowse::ProductosLineas().Lanza(m_modelo->Celda(fila, columna)));
+        break;
+    case LineasAlbaran::CodTara:
+        m_modelo->EligeTara(fila,
+                            ConsultaBrowse::TarasLineas().Lanza(m_modelo->Celda(fila, columna)));
+        break;
+    case LineasAlbaran::PesoBruto:
+    case LineasAlbaran::PesoProducto:
+        m_modelo->TomaLectura(fila, lblLectura->text());
+        break;
+    default:
+        return;
+    }
+    gridAlbaran->setFocus();
+}
+
+void frmMain::BuscaCliente() {
+    const QString codigo = ConsultaBrowse::Clientes().Lanza(txtCliente[0]->text());
+    const std::array<QString, 3> datos = m_catalogo.DatosCliente(codigo);
+    const QString antes = txtCliente[0]->text() + txtCliente[1]->text() + txtCliente[2]->text() +
+                          txtCliente[3]->text();
+    txtCliente[0]->setText(codigo);
+    for (int i = 0; i < 3; ++i)
+        txtCliente[i + 1]->setText(datos[i]);
+    if (antes != codigo + datos[0] + datos[1] + datos[2])
+        Cambia();
+    txtCliente[0]->setFocus();
+}
+
+void frmMain::AddCliente() {
+    if (!txtCliente[0]->text().isEmpty()) {
+        const Resultado r = m_catalogo.GuardaCliente(
+            txtCliente[0]->text(),
+            {txtCliente[1]->text(), txtCliente[2]->text(), txtCliente[3]->text()});
+        if (!r)
+            Error(IdTexto::Clientes, r.Error());
+    }
+    txtCliente[0]->setFocus();
+}
+
+void frmMain::BuscaOperario() {
+    const QString codigo = ConsultaBrowse::Operarios().Lanza(QString());
+    if (!codigo.isEmpty()) {
+        const QString nombre = m_catalogo.NombreOperario(codigo);
+        if (nombre != txtOperario->text())
+            Cambia();
+        txtOperario->setText(nombre);
+    }
+    txtOperario->setFocus();
+}
+
+void frmMain::AddOperario() {
+    if (!txtOperario->text().isEmpty()) {
+        const Resultado r = m_catalogo.AnadeOperario(txtOperario->text());
+        if (!r)
+            Error(IdTexto::Operarios, r.Error());
+    }
+    txtOperario->setFocus();
+}
+
+void frmMain::Error(int titulo, const QString& texto) {
+    kelMensaje::Error(this, Texto(titulo), texto);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys, focus and closing
+
+bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
+    const bool esCliente =
+        std::find(txtCliente.begin(), txtCliente.end(), objeto) != txtCliente.end();
+    switch (evento->type()) {
+    case QEvent::KeyRelease: {
+        if (!esCliente && objeto != txtOperario)
+            break;
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        const Qt::KeyboardModifiers mods =
+            tecla->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        if (tecla->key() == Qt::Key_F4 && mods == Qt::NoModifier) {
+            esCliente ? BuscaCliente() : BuscaOperario();
+            return true;
+        }
+        if (tecla->key() == Qt::Key_Plus && mods == Qt::AltModifier &&
+            (tecla->modifiers() & Qt::KeypadModifier)) {
+            esCliente ? AddCliente() : AddOperario();
+            return true;
+        }
+        break;
+    }
+    case QEvent::FocusIn: {
+        if (objeto == txtNumAlbaran || objeto == txtFechaAlbaran)
+            m_claveAlEntrar = {txtNumAlbaran->text(), txtFechaAlbaran->date()};
+        if (auto* caja = qobject_cast<QLineEdit*>(objeto))
+            QTimer::singleShot(0, caja, &QLineEdit::selectAll); // typing replaces the text
+        break;
+    }
+    case QEvent::FocusOut: {
+        const Qt::FocusReason motivo = static_cast<QFocusEvent*>(evento)->reason();
+        // Opening a menu, a pick list or the calendar is no leaving of the field.
+        const bool deja = motivo != Qt::PopupFocusReason && motivo != Qt::MenuBarFocusReason &&
+                          motivo != Qt::ActiveWindowFocusReason;
+        if (deja && (objeto == txtNumAlbaran || objeto == txtFechaAlbaran))
+            QTimer::singleShot(0, this, [this, antes = m_claveAlEntrar] { AlDejarClave(antes); });
+        break;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(objeto, evento);
 }
 
 void frmMain::closeEvent(QCloseEvent* evento) {
+    if (!PuedeDejarAlbaran()) {
+        evento->ignore();
+        return;
+    }
+    if (m_basculaEncendida)
+        DespachaMenu("Interruptor");
     kelRegistry::SaveFormPosition(this);
+    const QHeaderView* h = gridAlbaran->horizontalHeader();
+    for (int i = 1; i <= 9; ++i) {
+        kelRegistry::SaveFormInfo(this, QString("ColAlbaranWidth%1").arg(i),
+                                  QString::number(m_anchos[i - 1] * kTwips));
+        kelRegistry::SaveFormInfo(this, QString("ColAlbaranPosition%1").arg(i),
+                                  QString::number(h->visualIndex(i - 1) + 1));
+    }
     evento->accept();
 }

@@ -1,21 +1,148 @@
 #pragma once
 
-#include <QMainWindow>
+#include "notes/albaran.h"
+#include "notes/almacenalbaranes.h"
+#include "notes/catalogoalbaran.h"
+#include "notes/despachador.h"
+#include "notes/reglaslinea.h"
+#include "scale/veltasc.h"
 
-// The main window. For now it carries its caption, its position and the menu entry that resets
-// the stored window positions; the delivery-note editor fills it later.
+#include <QHash>
+#include <QIcon>
+#include <QMainWindow>
+#include <QPrinter>
+#include <array>
+
+class QAction;
+class clsDatosApp;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QToolButton;
+class ModeloLineasAlbaran;
+class RejillaLineas;
+
+// The main window: the note's header, the grid of its lines, the scale switch and reading, the
+// note's buttons and the menus. Every command, from a menu, a button, a key or the closing of
+// the window, is a command word passed to DespachaMenu. The lines' rules, the store and the
+// look-ups live in their own classes; this window builds the controls and connects them.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
 
-    // Every command of the window goes through here as a command word.
+    // Runs the command of a word ("NuevoAlbaran", "GuardarAlbaran", "Interruptor"...); a word
+    // written otherwise does nothing.
     void DespachaMenu(const QString& comando);
+    // Shows the stored note of that number and date; nothing changes when there is none.
+    void CargaAlbaran(const QString& numero, const QDate& fecha);
+    // Every text of the window in the interface language, and the reading mode of the scale.
+    void AplicaIdioma();
+    // The grid's columns shown as the settings say.
+    void AplicaColumnasVisibles();
+
+    // The note as the window shows it.
+    Albaran AlbaranActual() const;
+    bool BasculaEncendida() const { return m_basculaEncendida; }
+    // Whether the note changed since it was started, loaded or saved.
+    bool Modificado() const { return m_modificado; }
+    VeltaSC& Bascula() { return m_veltaSC; }
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
-    QMenu* m_mnuArchivo = nullptr;
-    QMenu* m_mnuFicheros = nullptr;
+    struct Clave {
+        QString numero;
+        QDate fecha;
+        bool operator==(const Clave&) const = default;
+    };
+
+    void CreaControles();
+    void CreaMenus();
+    void RegistraOrdenes();
+    QAction* Entrada(QMenu* menu, const char* nombre, int texto, const QString& orden = {},
+                     const QKeySequence& atajo = {});
+    QPushButton* Boton(const char* nombre, const QString& orden);
+
+    // Commands.
+    void NuevoAlbaran();
+    void AbrirAlbaran();
+    bool GuardarAlbaran();
+    void Interruptor();
+    void LeerPeso();
+    void ReiniciarColumnas();
+    void BorraPosiciones();
+    void ConfImpresora();
+    template <class Ventana> void AbreFichero();
+
+    // The column buttons of the grid and the header's look-ups and quick adds.
+    void BotonColumna(int fila, int columna);
+    void BuscaCliente();
+    void AddCliente();
+    void BuscaOperario();
+    void AddOperario();
+
+    // Starts an empty note (the number follows the shown one when numbering is automatic).
+    void Vacia();
+    void Muestra(const Albaran& albaran);
+    // The number or date field was left: shows the stored note of the new number and date.
+    void AlDejarClave(const Clave& antes);
+    // A changed note asks whether to save it first; false when the operator cancels or the
+    // save did not happen.
+    bool PuedeDejarAlbaran();
+    void PonInterruptor(bool encendida);
+    void ColocaColumnas();
+    void Error(int titulo, const QString& texto);
+    void Cambia() { m_modificado = true; }
+
+    const clsDatosApp& m_datos;
+    CatalogoAlbaran m_catalogo;
+    ReglasLinea m_reglas;
+    AlmacenAlbaranes m_almacen;
+    Despachador m_despachador;
+    VeltaSC m_veltaSC;
+    QPrinter m_impresora;
+
+    ModeloLineasAlbaran* m_modelo = nullptr;
+    RejillaLineas* gridAlbaran = nullptr;
+    QGroupBox* fraAlbaran = nullptr;
+    std::array<QLabel*, 4> lbl{};
+    QLineEdit* txtNumAlbaran = nullptr;
+    QDateEdit* txtFechaAlbaran = nullptr;
+    QLineEdit* txtOperario = nullptr;
+    std::array<QLineEdit*, 4> txtCliente{};
+    QPushButton* cmdBuscaCliente = nullptr;
+    QPushButton* cmdAddCliente = nullptr;
+    QPushButton* cmdBuscaOperario = nullptr;
+    QPushButton* cmdAddOperario = nullptr;
+    QPushButton* cmdNuevoAlbaran = nullptr;
+    QPushButton* cmdAbrir = nullptr;
+    QPushButton* cmdGuardar = nullptr;
+    QPushButton* cmdImprimir = nullptr;
+    QPushButton* cmdPesar = nullptr;
+    QLabel* lblImpreso = nullptr;
+    QLabel* lblLectura = nullptr;
+    QToolButton* imgOnOff = nullptr;
+    QAction* mnuBasculaLeerPesada = nullptr;
+    QHash<QString, QIcon> imgLstOnOff;
+    // Each menu entry with its text id, for AplicaIdioma.
+    QList<std::pair<QAction*, int>> m_textosMenu;
+
+    bool m_basculaEncendida = false;
+    bool m_impreso = false;
+    bool m_modificado = false;
+    QDateTime m_ultimaModificacion;
+    // The note the window holds as stored (none for a new note), and the number and date as
+    // they were when one of their fields took the focus: the note shown keeps them when another
+    // note is loaded by leaving the field.
+    Clave m_clave;
+    Clave m_claveAlEntrar;
+    // Column widths in pixels, hidden columns included.
+    std::array<int, 9> m_anchos{};
 };

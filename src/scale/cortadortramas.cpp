@@ -26,6 +26,19 @@ qsizetype BuscaKg(QByteArrayView linea) {
     }
     return -1;
 }
+
+// The figure of a type-1 weight line: the line begins " WT" and holds " Kg"; the figure starts
+// at the sixth character. A unit that begins before it leaves no figure and the line is not
+// taken as a reading.
+bool LineaPeso(QByteArrayView linea, QByteArrayView& lectura) {
+    if (!linea.startsWith(" WT"))
+        return false;
+    const qsizetype k = BuscaKg(linea);
+    if (k < 5)
+        return false;
+    lectura = SinEspacios(linea.sliced(5, k - 5));
+    return true;
+}
 } // namespace
 
 QList<CortadorTramas::Salida> CortadorTramas::Procesa(qint32 tipoBascula, const QByteArray& datos) {
@@ -41,30 +54,30 @@ QList<CortadorTramas::Salida> CortadorTramas::Procesa(qint32 tipoBascula, const 
     return salida;
 }
 
+void CortadorTramas::Entrega(QList<Salida>& salida, QByteArrayView lectura, qint64 longitud) {
+    if (longitud <= LecturaMaxima) {
+        salida.append({Salida::Clase::Mensaje, ComoTexto(lectura)});
+        return;
+    }
+    salida.append({Salida::Clase::MensajeDebug,
+                   QStringLiteral("Lectura de %1 caracteres descartada (más de %2): %3...")
+                       .arg(longitud)
+                       .arg(LecturaMaxima)
+                       .arg(ComoTexto(lectura.first(qMin<qsizetype>(lectura.size(), 20))))});
+}
+
 void CortadorTramas::CortaTipo0(QList<Salida>& salida) {
     qsizetype inicio = 0;
     for (;;) {
         const qsizetype cr = m_buffer.indexOf('\r', inicio);
         if (cr < 0)
             break;
-        salida.append({Salida::Clase::Mensaje,
-                       ComoTexto(QByteArrayView(m_buffer).sliced(inicio, cr - inicio))});
+        Entrega(salida, QByteArrayView(m_buffer).sliced(inicio, cr - inicio),
+                cr - inicio + m_descartadosTrama);
+        m_descartadosTrama = 0;
         inicio = cr + 1;
     }
     m_buffer.remove(0, inicio);
-}
-
-bool CortadorTramas::LeeLineaPeso(const QByteArray& linea, QString* lectura) {
-    if (!linea.startsWith(" WT"))
-        return false;
-    const qsizetype k = BuscaKg(linea);
-    // The figure starts at the sixth character; a unit that begins before it leaves no figure
-    // and the line is not taken as a reading.
-    if (k < 5)
-        return false;
-    if (lectura)
-        *lectura = ComoTexto(SinEspacios(QByteArrayView(linea).sliced(5, k - 5)));
-    return true;
 }
 
 void CortadorTramas::CortaTipo1(QList<Salida>& salida) {
@@ -81,12 +94,13 @@ void CortadorTramas::CortaTipo1(QList<Salida>& salida) {
             const QByteArray linea =
                 bloque.sliced(desde, (crlf < 0 ? bloque.size() : crlf) - desde);
             salida.append({Salida::Clase::MensajeDebug, ComoTexto(linea)});
-            QString lectura;
-            if (LeeLineaPeso(linea, &lectura))
-                salida.append({Salida::Clase::Mensaje, lectura});
+            QByteArrayView lectura;
+            if (LineaPeso(linea, lectura))
+                Entrega(salida, lectura, lectura.size());
             hay = crlf >= 0;
             desde = crlf + 2;
         }
+        m_descartadosTrama = 0;
         inicio = fin + 3;
     }
     m_buffer.remove(0, inicio);
@@ -97,5 +111,6 @@ void CortadorTramas::Limita() {
     if (sobra > 0) {
         m_buffer.remove(0, sobra);
         m_descartados += sobra;
+        m_descartadosTrama += sobra;
     }
 }

@@ -11,10 +11,12 @@
 // Every complete frame or block in the buffer is cut at once, in order, so a scale in continuous
 // mode never gets ahead of the readings shown. What is left over (an incomplete frame) waits for
 // more characters; it is bounded to LimiteBuffer characters, the oldest dropped first, so a line
-// that never sends its terminator cannot grow without limit.
+// that never sends its terminator cannot grow without limit. A reading longer than any scale
+// sends (LecturaMaxima) is not delivered: a MensajeDebug tells of it instead.
 class CortadorTramas {
 public:
     static constexpr qsizetype LimiteBuffer = 64 * 1024;
+    static constexpr qsizetype LecturaMaxima = 256;
 
     struct Salida {
         enum class Clase { Mensaje, MensajeDebug };
@@ -31,14 +33,16 @@ public:
     // Characters dropped from the front because the buffer went over its limit.
     qint64 Descartados() const { return m_descartados; }
 
-    // The reading of a type-1 weight line, or false when the line is not one.
-    static bool LeeLineaPeso(const QByteArray& linea, QString* lectura);
-
 private:
     void CortaTipo0(QList<Salida>& salida);
     void CortaTipo1(QList<Salida>& salida);
+    // A reading, or the report of one too long to be a reading (`longitud` counts characters
+    // dropped from its front while it was incomplete).
+    static void Entrega(QList<Salida>& salida, QByteArrayView lectura, qint64 longitud);
     void Limita();
 
     QByteArray m_buffer;
     qint64 m_descartados = 0;
+    // Characters dropped from the front of the frame now incomplete.
+    qint64 m_descartadosTrama = 0;
 };

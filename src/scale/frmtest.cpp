@@ -1,13 +1,13 @@
 #include "scale/frmtest.h"
 
 #include "app/clsdatosapp.h"
+#include "app/kelmensaje.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
@@ -28,7 +28,10 @@ frmTest::frmTest(QWidget* parent) : QDialog(parent) {
     // A device path can also be typed by hand (a pseudo-terminal, an adapter not yet listed).
     m_cboPuertos->setEditable(true);
     m_cboPuertos->setInsertPolicy(QComboBox::NoInsert);
-    m_cboPuertos->setMinimumContentsLength(16);
+    // Wide enough for a device path such as the adapters' names under /dev/serial/by-id, and
+    // never wider because of a longer entry.
+    m_cboPuertos->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cboPuertos->setMinimumContentsLength(48);
 
     const char* const captionsConectar[2] = {"Conectar", "Desonectar"};
     auto* filaPuerto = new QHBoxLayout;
@@ -56,6 +59,11 @@ frmTest::frmTest(QWidget* parent) : QDialog(parent) {
     letra.setPointSize(24);
     m_label1->setFont(letra);
     m_label1->setAlignment(Qt::AlignCenter);
+    // Readings are shown as they come, never read as markup, and whatever their length they
+    // never resize the window: the label keeps the height of one line and the window's width.
+    m_label1->setTextFormat(Qt::PlainText);
+    m_label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_label1->setFixedHeight(m_label1->sizeHint().height());
 
     auto* principal = new QVBoxLayout(this);
     principal->addLayout(filaPuerto);
@@ -111,9 +119,11 @@ void frmTest::Conecta() {
     const int i = m_cboPuertos->findText(nombre);
     m_veltaSC1.SetPuerto(i >= 0 ? qint16(m_cboPuertos->itemData(i).toInt()) : NumeroPuerto(nombre));
     m_veltaSC1.SetPuertoNombre(nombre);
-    if (!m_veltaSC1.SetPortOpen(true)) {
+    const clsDatosApp* datos = clsDatosApp::Instancia();
+    m_veltaSC1.SetTipoBascula(datos ? datos->TipoBascula() : 0);
+    if (const Resultado abierto = m_veltaSC1.SetPortOpen(true); !abierto) {
         PonEstado(false);
-        QMessageBox::critical(this, windowTitle(), m_veltaSC1.UltimoError());
+        kelMensaje::Error(this, windowTitle(), abierto.Error());
         return;
     }
     PonEstado(true);
@@ -122,14 +132,14 @@ void frmTest::Conecta() {
 void frmTest::Desconecta() {
     if (m_veltaSC1.PortOpen()) {
         m_veltaSC1.Comando(VeltaSC::OrdenLecturaPeticion);
-        m_veltaSC1.SetPortOpen(false);
+        (void)m_veltaSC1.SetPortOpen(false); // closing cannot fail
     }
     PonEstado(false);
 }
 
 void frmTest::AlPerderPuerto(const QString& error) {
     PonEstado(false);
-    QMessageBox::critical(this, windowTitle(), error);
+    kelMensaje::Error(this, windowTitle(), error);
 }
 
 void frmTest::PonEstado(bool conectado) {

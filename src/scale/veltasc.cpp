@@ -1,18 +1,13 @@
 #include "scale/veltasc.h"
 
-#include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 
 #include <QPointer>
 
 namespace {
 // The port's input buffer, in characters.
 constexpr qint64 kBufferEntrada = 2048;
-
-// Any other value means "a type whose line settings are left as they are".
-qint32 TipoActual() {
-    const clsDatosApp* d = clsDatosApp::Instancia();
-    return d ? d->TipoBascula() : -1;
-}
 
 constexpr char kLetras[] = {'0', 'N', 'B', 'F', 'C', 'T', 'D', 'S'};
 } // namespace
@@ -49,16 +44,15 @@ bool VeltaSC::PortOpen() const {
     return m_poComm.isOpen();
 }
 
-bool VeltaSC::SetPortOpen(bool abrir) {
+Resultado VeltaSC::SetPortOpen(bool abrir) {
     if (m_poComm.isOpen())
         CierraPuerto();
     ++m_apertura;
     m_perdiendo = false;
-    m_ultimoError.clear();
     if (!abrir)
-        return true;
+        return Resultado::Exito();
 
-    switch (TipoActual()) {
+    switch (m_tipoBascula) {
     case 0:
         m_poComm.setBaudRate(QSerialPort::Baud9600);
         m_poComm.setParity(QSerialPort::NoParity);
@@ -80,16 +74,15 @@ bool VeltaSC::SetPortOpen(bool abrir) {
     const QString nombre = NombreSistema();
     m_poComm.setPortName(nombre);
     if (nombre.isEmpty() || !m_poComm.open(QIODevice::ReadWrite)) {
-        const QString motivo = nombre.isEmpty() ? QStringLiteral("no hay ningún puerto elegido")
-                                                : m_poComm.errorString();
-        m_ultimoError = QStringLiteral("No se puede abrir el puerto %1: %2").arg(nombre, motivo);
+        const QString motivo =
+            nombre.isEmpty() ? Texto(IdTexto::NingunPuertoElegido) : m_poComm.errorString();
         if (m_poComm.isOpen())
             m_poComm.close();
         m_poComm.clearError();
-        return false;
+        return Resultado::Fallo(Texto(IdTexto::PuertoNoSeAbre).arg(nombre, motivo));
     }
     m_poComm.clearError();
-    return true;
+    return Resultado::Exito();
 }
 
 void VeltaSC::CierraPuerto() {
@@ -103,13 +96,13 @@ void VeltaSC::CierraPuerto() {
 void VeltaSC::Comando(qint32 codigo) {
     if (codigo < 0 || codigo > 7)
         return;
-    if (TipoActual() != 0)
+    if (m_tipoBascula != 0)
         return;
     EnviaOrden(kLetras[codigo]);
 }
 
 void VeltaSC::EnviaOrden(char letra) {
-    if (!m_poComm.isOpen() || TipoActual() != 0)
+    if (!m_poComm.isOpen() || m_tipoBascula != 0)
         return;
     const char orden[] = {'S', letra, '\r'};
     m_poComm.write(orden, sizeof orden);
@@ -122,7 +115,7 @@ void VeltaSC::Recibe() {
     m_procesando = true;
     QPointer<VeltaSC> vivo(this);
     for (;;) {
-        const qint32 tipo = TipoActual();
+        const qint32 tipo = m_tipoBascula;
         if (!m_poComm.isOpen() || m_poComm.bytesAvailable() <= 0)
             break;
         if (tipo != 0 && tipo != 1) {
@@ -152,8 +145,8 @@ void VeltaSC::AlError(QSerialPort::SerialPortError error) {
     if (!m_poComm.isOpen() || m_perdiendo)
         return; // failures while opening are reported by SetPortOpen
     m_perdiendo = true;
-    const QString texto = QStringLiteral("Se ha perdido la comunicación con el puerto %1: %2")
-                              .arg(NombreSistema(), m_poComm.errorString());
+    const QString texto =
+        Texto(IdTexto::PuertoPerdido).arg(NombreSistema(), m_poComm.errorString());
     const quint64 apertura = m_apertura;
     // Closed from the event loop, not from inside the port's own notification.
     QMetaObject::invokeMethod(
@@ -165,7 +158,6 @@ void VeltaSC::AlError(QSerialPort::SerialPortError error) {
             if (m_poComm.isOpen())
                 m_poComm.close();
             m_poComm.clearError();
-            m_ultimoError = texto;
             emit PuertoPerdido(texto);
         },
         Qt::QueuedConnection);

@@ -319,7 +319,7 @@ bool CommPort::WaitCtsOk(QString& error) {
 }
 
 bool CommPort::WriteCommErr(const QString& datos, QString& error) {
-    return WriteCommErr(PaginaCodigos::ABytes(datos), error);
+    return WriteCommErr(PaginaCodigos::ABytes(datos, m_pagina), error);
 }
 
 bool CommPort::WriteCommErr(const QByteArray& datos, QString& error) {
@@ -393,7 +393,7 @@ QString CommPort::ReadCommChar(QString& error) {
     } while (leidos < 0 && errno == EINTR);
     if (leidos != 1)
         return {};
-    return PaginaCodigos::DeBytes(QByteArray(1, c));
+    return PaginaCodigos::DeBytes(QByteArray(1, c), m_pagina);
 #else
     return {};
 #endif

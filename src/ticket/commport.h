@@ -61,6 +61,9 @@ public:
     QString Puerto() const { return m_puerto; }
     Ajustes LineaSerie() const { return m_ajustes; }
     void SetLineaSerie(const Ajustes& ajustes) { m_ajustes = ajustes; }
+    // The code page of the characters written and read as text (the default one unless set).
+    QString Pagina() const { return m_pagina; }
+    void SetPagina(const QString& pagina) { m_pagina = pagina; }
 
     // Ends the wait in progress (and any later one of the same operation) as a failure.
     void Cancela();
@@ -86,6 +89,7 @@ private:
     QString m_puerto;
     int m_fd = -1;
     Ajustes m_ajustes;
+    QString m_pagina;
     std::unique_ptr<LineasModem> m_lineas;
     FuncionEspera m_espera;
     bool m_cancelado = false;

@@ -8,6 +8,13 @@
 // setting either form sets the other.
 class DirectPrintHelp {
 public:
+    explicit DirectPrintHelp(const QString& paginaCodigos = QString());
+
+    // The code page between the two forms; changing it reads the characters again from the
+    // hexadecimal digits.
+    QString Pagina() const { return m_pagina; }
+    void SetPagina(const QString& pagina);
+
     QString Macro() const { return m_macro; }
     void SetMacro(const QString& v) { m_macro = v; }
     QString Descripcion() const { return m_descripcion; }
@@ -25,11 +32,12 @@ public:
 
     // Hexadecimal digits to characters: two digits per character (one for a last odd digit);
     // reading a pair stops at its first non-hexadecimal character, so "G1" gives code 0.
-    static QString HexATexto(const QString& hex);
+    static QString HexATexto(const QString& hex, const QString& pagina);
     // Characters to two upper-case hexadecimal digits each, by their byte in the code page.
-    static QString TextoAHex(const QString& texto);
+    static QString TextoAHex(const QString& texto, const QString& pagina);
 
 private:
+    QString m_pagina;
     QString m_macro;
     QString m_descripcion;
     QString m_hexPrinter;

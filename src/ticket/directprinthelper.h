@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/resultado.h"
 #include "ticket/coleccionclaves.h"
 #include "ticket/directprinthelp.h"
+#include "ticket/documentocampo.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -10,6 +12,7 @@
 class Dataset;
 class DocumentoTicket;
 class Recordset;
+class clsDatosApp;
 
 // The printer control codes, in order and keyed by macro without regard to case, and the
 // ticket renderer that ends by expanding them. Loaded from the table CodigosDeControl.
@@ -24,10 +27,20 @@ public:
     // The sixteen codes an empty CodigosDeControl table receives, in their order (ESC/POS).
     static const std::array<CodigoPorDefecto, 16>& CodigosPorDefecto();
 
+    // Longest ticket a render gives, in characters (each one printer byte): a template whose
+    // ticket would be longer is refused rather than rendered.
+    static constexpr qsizetype LongitudMaximaTiquet = 1024 * 1024;
+
+    // The codes' characters stand for bytes of this code page (PaginaCodigosTiquet).
+    explicit DirectPrintHelper(const QString& paginaCodigos = QString());
+    QString Pagina() const { return m_pagina; }
+    // Another code page: every code's characters are read again from its hexadecimal digits.
+    void SetPagina(const QString& pagina);
+
     // Seeds an empty CodigosDeControl table with the default codes, then adds every row of the
     // table in its order. Codes already held stay until a row with the same macro replaces them.
-    // False, with the database's text in `error`, when the table cannot be read or seeded.
-    bool CargaRecordset(QSqlDatabase db, QString* error = nullptr);
+    // Fails with the database's text when the table cannot be read or seeded.
+    Resultado CargaRecordset(QSqlDatabase db);
     // Adds every record of a set with the columns Macro, ValorHexPeriferico, ValorStringPantalla
     // and Descripcion, from the first to the last.
     void CargaRegistros(Recordset& registros);
@@ -38,15 +51,21 @@ public:
                 const QString& descripcion);
 
     // Replaces every macro in the text, code after code in collection order, by its printer or
-    // screen expansion. Text that looks like a macro but has no code is left alone.
-    QString Expande(const QString& texto, bool impresora) const;
+    // screen expansion. Text that looks like a macro but has no code is left alone. False, the
+    // text part-expanded, when it would grow beyond LongitudMaximaTiquet.
+    bool Expande(QString& texto, bool impresora) const;
 
     // Renders one ticket from the template file and the data set, as printer text (to be turned
-    // into bytes through the ticket code page) or as screen text. Uses the template cached by
-    // the settings object. On a malformed template returns empty text with the reason in
-    // `error`; a missing template renders as empty text.
-    QString Parse(const QString& rutaPlantilla, const Dataset& datos, bool impresora,
-                  QString* error = nullptr) const;
+    // into bytes through the ticket code page) or as screen text, with the separators of the
+    // settings. The template is kept in the settings' DocumentoTicket while the file is unchanged
+    // (read afresh each time when the settings hold none). A missing template renders as empty
+    // text; a malformed one, or one whose ticket is too long, fails with the reason.
+    Resultado Parse(const QString& rutaPlantilla, const Dataset& datos, bool impresora,
+                    const clsDatosApp& ajustes, QString& texto) const;
     // The same with a template already read.
-    QString Renderiza(const DocumentoTicket& documento, const Dataset& datos, bool impresora) const;
+    Resultado Renderiza(const DocumentoTicket& documento, const Dataset& datos, bool impresora,
+                        const DocumentoCampo::Separadores& separadores, QString& texto) const;
+
+private:
+    QString m_pagina;
 };

@@ -11,16 +11,6 @@
 #include <cmath>
 
 namespace {
-QString SeparadorDecimal() {
-    const clsDatosApp* d = clsDatosApp::Instancia();
-    return (d && !d->SeparadorDecimal().isEmpty()) ? d->SeparadorDecimal() : QStringLiteral(".");
-}
-
-QString SeparadorFecha() {
-    const clsDatosApp* d = clsDatosApp::Instancia();
-    return (d && !d->SeparadorFecha().isEmpty()) ? d->SeparadorFecha() : QStringLiteral("/");
-}
-
 bool EnteroEstricto(const QString& texto, int& valor) {
     bool ok = false;
     const int v = texto.trimmed().toInt(&ok);
@@ -55,62 +45,96 @@ QString TextoEntero(const QVariant& v) {
     return QString::number(v.toLongLong());
 }
 
-// Shortest text that reads back as the same double, in "." notation without an exponent for
-// ordinary magnitudes.
-QString TextoReal(double d, bool permiteExponente) {
+// A number's ordinary text, in "." notation: at most 15 significant digits, so that the
+// binary error of a computed value (0.3 - 0.1) does not show, with an exponent only for very
+// large or very small magnitudes.
+QString TextoReal(double d) {
+    if (d == 0)
+        return QStringLiteral("0"); // never "-0"
+    return QString::number(d, 'g', 15);
+}
+
+// The exact decimal text of the double, without an exponent, for rounding to a given count of
+// decimals: the shortest that reads back as the same double.
+QString TextoRealExacto(double d) {
     if (d == 0)
         return QStringLiteral("0");
-    const double a = std::fabs(d);
-    if (permiteExponente && (a >= 1e15 || a < 1e-5))
-        return QString::number(d, 'g', QLocale::FloatingPointShortest);
     return QString::number(d, 'f', QLocale::FloatingPointShortest);
 }
 } // namespace
 
-bool DocumentoCampo::SetStrValores(const QString& definicion, QString* error) {
+DocumentoCampo::Separadores DocumentoCampo::SeparadoresDe(const clsDatosApp& ajustes) {
+    Separadores s;
+    if (!ajustes.SeparadorDecimal().isEmpty())
+        s.decimal = ajustes.SeparadorDecimal();
+    if (!ajustes.SeparadorFecha().isEmpty())
+        s.fecha = ajustes.SeparadorFecha();
+    return s;
+}
+
+Resultado DocumentoCampo::SetStrValores(const QString& definicion) {
     const QStringList partes = definicion.split(';');
-    auto falla = [&](const QString& motivo) {
-        if (error)
-            *error = motivo;
-        return false;
-    };
     if (partes.size() < 4)
-        return falla(QStringLiteral("la definición de campo \"%1\" no tiene las cuatro partes "
-                                    "Tabla;Campo;Longitud;Alineacion")
-                         .arg(definicion));
+        return Resultado::Fallo(
+            QStringLiteral("la definición de campo \"%1\" no tiene las cuatro partes "
+                           "Tabla;Campo;Longitud;Alineacion")
+                .arg(definicion));
     int longitud = 0;
     if (!EnteroEstricto(partes.at(2), longitud))
-        return falla(QStringLiteral("la longitud \"%1\" no es un número entero").arg(partes.at(2)));
+        return Resultado::Fallo(
+            QStringLiteral("la longitud \"%1\" no es un número entero").arg(partes.at(2)));
     if (longitud < 0 || longitud > LongitudMaxima)
-        return falla(QStringLiteral("la longitud %1 no está entre 0 y %2")
-                         .arg(longitud)
-                         .arg(LongitudMaxima));
+        return Resultado::Fallo(QStringLiteral("la longitud %1 no está entre 0 y %2")
+                                    .arg(longitud)
+                                    .arg(LongitudMaxima));
     int formato = -1;
     if (partes.size() == 5 && !EnteroEstricto(partes.at(4), formato))
-        return falla(
+        return Resultado::Fallo(
             QStringLiteral("los decimales \"%1\" no son un número entero").arg(partes.at(4)));
     if (formato > LongitudMaxima)
-        return falla(QStringLiteral("los decimales %1 no están entre 0 y %2")
-                         .arg(formato)
-                         .arg(LongitudMaxima));
+        return Resultado::Fallo(QStringLiteral("los decimales %1 no están entre 0 y %2")
+                                    .arg(formato)
+                                    .arg(LongitudMaxima));
     m_tabla = partes.at(0);
     m_campo = partes.at(1);
+    m_codigo = "%" + m_tabla + ";" + m_campo + "%";
     m_longitud = longitud;
     m_alineacion = partes.at(3);
     m_formatoNumerico = formato;
+    return Resultado::Exito();
+}
+
+bool DocumentoCampo::ReemplazaAcotado(QString& texto, const QString& buscado, const QString& nuevo,
+                                      qsizetype limite) {
+    if (buscado.isEmpty())
+        return true;
+    qsizetype veces = 0;
+    for (qsizetype i = texto.indexOf(buscado, 0, Qt::CaseInsensitive); i >= 0;
+         i = texto.indexOf(buscado, i + buscado.size(), Qt::CaseInsensitive))
+        ++veces;
+    if (veces == 0)
+        return true;
+    // In 64 bits: a width of 32767 times a long line is far beyond any limit, never negative.
+    if (qint64(texto.size()) + veces * (qint64(nuevo.size()) - buscado.size()) > limite)
+        return false;
+    texto.replace(buscado, nuevo, Qt::CaseInsensitive);
     return true;
 }
 
-QString DocumentoCampo::Parse(const QString& linea, const Dataset& datos) const {
-    const QString codigo = Codigo();
-    if (!linea.contains(codigo, Qt::CaseInsensitive))
-        return linea;
+bool DocumentoCampo::Parse(QString& linea, const Dataset& datos, const Separadores& separadores,
+                           qsizetype limite) const {
+    if (!linea.contains(m_codigo, Qt::CaseInsensitive))
+        return true;
     const Recordset* registros = datos.Item(m_tabla);
-    if (!registros)
-        return linea;
-    const int columna = registros->IndiceCampo(m_campo);
-    if (columna < 0 || !registros->EnRegistro())
-        return linea;
+    return Parse(linea, registros, registros ? registros->IndiceCampo(m_campo) : -1, separadores,
+                 limite);
+}
+
+bool DocumentoCampo::Parse(QString& linea, const Recordset* registros, int columna,
+                           const Separadores& separadores, qsizetype limite) const {
+    if (!registros || columna < 0 || !registros->EnRegistro() ||
+        !linea.contains(m_codigo, Qt::CaseInsensitive))
+        return true;
     QVariant valor = registros->Valor(columna);
     // A date column may hold its stored text form.
     if (!valor.isNull() && valor.metaType().id() == QMetaType::QString) {
@@ -119,16 +143,16 @@ QString DocumentoCampo::Parse(const QString& linea, const Dataset& datos) const 
         else if (registros->TipoCampo(columna) == Recordset::Tipo::FechaHora)
             valor = BaseDatos::FechaHoraDeSQL(valor);
     }
-    QString resultado = linea;
-    resultado.replace(codigo, ValorFormateado(valor), Qt::CaseInsensitive);
-    return resultado;
+    return ReemplazaAcotado(linea, m_codigo, ValorFormateado(valor, separadores), limite);
 }
 
-QString DocumentoCampo::ValorFormateado(const QVariant& valor) const {
-    return Alinea(TextoValor(valor, m_formatoNumerico), m_longitud, m_alineacion);
+QString DocumentoCampo::ValorFormateado(const QVariant& valor,
+                                        const Separadores& separadores) const {
+    return Alinea(TextoValor(valor, m_formatoNumerico, separadores), m_longitud, m_alineacion);
 }
 
-QString DocumentoCampo::TextoValor(const QVariant& valor, int decimales) {
+QString DocumentoCampo::TextoValor(const QVariant& valor, int decimales,
+                                   const Separadores& separadores) {
     if (!valor.isValid() || valor.isNull())
         return QString();
     const int id = valor.metaType().id();
@@ -140,18 +164,18 @@ QString DocumentoCampo::TextoValor(const QVariant& valor, int decimales) {
             const double d = valor.toDouble();
             if (!std::isfinite(d))
                 return QString::number(d);
-            numero = TextoReal(d, decimales < 0);
+            numero = decimales < 0 ? TextoReal(d) : TextoRealExacto(d);
         }
         if (decimales >= 0)
             numero = RedondeaDecimal(numero, decimales);
-        numero.replace('.', SeparadorDecimal());
+        numero.replace('.', separadores.decimal);
         return numero;
     }
     if (id == QMetaType::QDate || id == QMetaType::QDateTime) {
         const QDate fecha = id == QMetaType::QDate ? valor.toDate() : valor.toDateTime().date();
         if (!fecha.isValid())
             return QString();
-        const QString sep = SeparadorFecha();
+        const QString& sep = separadores.fecha;
         return fecha.toString(QStringLiteral("dd")) + sep + fecha.toString(QStringLiteral("MM")) +
                sep + QStringLiteral("%1").arg(fecha.year() % 100, 2, 10, QChar('0'));
     }

@@ -1,15 +1,9 @@
 #include "ticket/documentocampos.h"
 
-DocumentoCampos::Puntero DocumentoCampos::Add(const QString& definicion, const QString& clave,
-                                              QString* error) {
+DocumentoCampos::Puntero DocumentoCampos::Add(const QString& definicion, const QString& clave) {
     auto campo = std::make_shared<DocumentoCampo>();
-    if (!campo->SetStrValores(definicion, error))
+    if (!campo->SetStrValores(definicion))
         return nullptr;
     campo->SetKey(clave);
-    if (!Agrega(campo, clave)) {
-        if (error)
-            *error = QStringLiteral("ya hay un campo con la clave \"%1\"").arg(clave);
-        return nullptr;
-    }
-    return campo;
+    return Agrega(campo, clave) ? campo : nullptr;
 }

@@ -66,11 +66,11 @@ QString DocumentoTicket::DecodificaFichero(const QByteArray& bytes) {
     return d(bytes);
 }
 
-bool DocumentoTicket::LeerFichero(const QString& ruta, QString* error) {
+Resultado DocumentoTicket::LeerFichero(const QString& ruta) {
     const QFileInfo info(ruta);
     if (!m_rutaFichero.isEmpty() && ruta.compare(m_rutaFichero, kMayusculasRuta) == 0 &&
         info.exists() && info.lastModified() == m_fechaFichero && info.size() == m_tamanoFichero)
-        return true;
+        return Resultado::Exito();
 
     Vacia();
     // Whatever happens below, this document no longer matches any file until the read succeeds.
@@ -78,34 +78,30 @@ bool DocumentoTicket::LeerFichero(const QString& ruta, QString* error) {
     m_fechaFichero = QDateTime();
     m_tamanoFichero = -1;
     if (!info.exists())
-        return true;
+        return Resultado::Exito();
 
     QFile fichero(ruta);
-    if (!fichero.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: no se puede leer la plantilla (%2)")
-                         .arg(ruta, fichero.errorString());
-        return false;
-    }
+    if (!fichero.open(QIODevice::ReadOnly))
+        return Resultado::Fallo(QStringLiteral("%1: no se puede leer la plantilla (%2)")
+                                    .arg(ruta, fichero.errorString()));
     const QByteArray bytes = fichero.readAll();
     fichero.close();
-    if (!LeeLineas(PartirLineas(DecodificaFichero(bytes)), ruta, error))
-        return false;
+    if (Resultado leido = LeeLineas(PartirLineas(DecodificaFichero(bytes)), ruta); !leido)
+        return leido;
     m_rutaFichero = ruta;
     m_fechaFichero = info.lastModified();
     m_tamanoFichero = info.size();
-    return true;
+    return Resultado::Exito();
 }
 
-bool DocumentoTicket::LeeLineas(const QStringList& lineas, const QString& nombre, QString* error) {
+Resultado DocumentoTicket::LeeLineas(const QStringList& lineas, const QString& nombre) {
     Vacia();
     bool enCampos = false;
     DocumentoSecciones::Puntero abierta;
     auto falla = [&](int numero, const QString& motivo) {
-        if (error)
-            *error = QStringLiteral("%1, línea %2: %3").arg(nombre).arg(numero).arg(motivo);
         Vacia();
-        return false;
+        return Resultado::Fallo(
+            QStringLiteral("%1, línea %2: %3").arg(nombre).arg(numero).arg(motivo));
     };
     auto conSalto = [](const QString& linea) {
         return linea.endsWith(QLatin1String(MacroSaltoLinea), Qt::CaseInsensitive)
@@ -141,16 +137,17 @@ bool DocumentoTicket::LeeLineas(const QStringList& lineas, const QString& nombre
                              QStringLiteral("ya hay una sección de detalle sobre la tabla \"%1\"")
                                  .arg(tabla));
         } else if (enCampos) {
-            QString motivo;
-            if (!m_campos.Add(linea, QString(), &motivo))
-                return falla(numero, motivo);
+            auto campo = std::make_shared<DocumentoCampo>();
+            if (const Resultado leido = campo->SetStrValores(linea); !leido)
+                return falla(numero, leido.Error());
+            m_campos.Agrega(campo, QString());
         } else {
             if (!abierta)
                 abierta = m_secciones.Add(false);
             abierta->AddLinea(conSalto(linea));
         }
     }
-    return true;
+    return Resultado::Exito();
 }
 
 QStringList DocumentoTicket::Lineas() const {
@@ -172,12 +169,9 @@ QStringList DocumentoTicket::Lineas() const {
     return lineas;
 }
 
-bool DocumentoTicket::GrabarFichero(const QString& ruta, FormatoTexto formato,
-                                    QString* error) const {
+Resultado DocumentoTicket::GrabarFichero(const QString& ruta, FormatoTexto formato) const {
     auto falla = [&](const QString& motivo) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(ruta, motivo);
-        return false;
+        return Resultado::Fallo(QStringLiteral("%1: %2").arg(ruta, motivo));
     };
     const QString texto = Lineas().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     QByteArray bytes;
@@ -213,5 +207,5 @@ bool DocumentoTicket::GrabarFichero(const QString& ruta, FormatoTexto formato,
     }
     if (!fichero.commit())
         return falla(fichero.errorString());
-    return true;
+    return Resultado::Exito();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/resultado.h"
 #include "ticket/documentocampos.h"
 #include "ticket/documentosecciones.h"
 
@@ -25,12 +26,12 @@ public:
     };
 
     // Loads the template unless this very file (same path, same modification time and size) is the
-    // one already loaded. A missing file leaves an empty document and true. A malformed file leaves
-    // an empty document and false, with the file name and line number in `error`.
-    bool LeerFichero(const QString& ruta, QString* error = nullptr);
-    // Writes the template; true when the whole file was written. An existing file is replaced
+    // one already loaded. A missing file leaves an empty document and succeeds. A malformed file
+    // leaves an empty document and fails with the file name and line number.
+    Resultado LeerFichero(const QString& ruta);
+    // Writes the template; succeeds when the whole file was written. An existing file is replaced
     // only once the new one is complete. The 8-bit format refuses characters it cannot hold.
-    bool GrabarFichero(const QString& ruta, FormatoTexto formato, QString* error = nullptr) const;
+    Resultado GrabarFichero(const QString& ruta, FormatoTexto formato) const;
 
     DocumentoCampos& Campos() { return m_campos; }
     const DocumentoCampos& Campos() const { return m_campos; }
@@ -42,7 +43,7 @@ public:
     // The file's lines as written by GrabarFichero, without line ends.
     QStringList Lineas() const;
     // Reads template lines into this (emptied) document; `nombre` names the source in errors.
-    bool LeeLineas(const QStringList& lineas, const QString& nombre, QString* error = nullptr);
+    Resultado LeeLineas(const QStringList& lineas, const QString& nombre);
     // Decodes a template file's bytes as the reader does.
     static QString DecodificaFichero(const QByteArray& bytes);
 

@@ -1,24 +1,23 @@
 #include "ticket/paginacodigos.h"
 
-#include "app/clsdatosapp.h"
-
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-QString PaginaCodigos::Actual() {
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    const QString pagina = datos ? datos->PaginaCodigosTiquet() : QString();
-    return pagina.isEmpty() ? QString::fromLatin1(PorDefecto) : pagina;
+namespace {
+// The name to convert with: the code page asked for, or the default one.
+QByteArray Nombre(const QString& pagina) {
+    return PaginaCodigos::Existe(pagina) ? pagina.toLatin1()
+                                         : QByteArray(PaginaCodigos::PorDefecto);
 }
+} // namespace
 
 bool PaginaCodigos::Existe(const QString& nombre) {
-    return QStringEncoder(nombre.toLatin1().constData()).isValid();
+    return !nombre.isEmpty() && QStringEncoder(nombre.toLatin1().constData()).isValid();
 }
 
 QByteArray PaginaCodigos::ABytes(const QString& texto, const QString& pagina) {
-    QStringEncoder codificador(pagina.toLatin1().constData(), QStringConverter::Flag::Stateless);
-    if (!codificador.isValid())
-        codificador = QStringEncoder(PorDefecto, QStringConverter::Flag::Stateless);
+    const QByteArray nombre = Nombre(pagina);
+    QStringEncoder codificador(nombre.constData(), QStringConverter::Flag::Stateless);
     QByteArray todo = codificador(texto);
     if (!codificador.hasError())
         return todo;
@@ -26,10 +25,8 @@ QByteArray PaginaCodigos::ABytes(const QString& texto, const QString& pagina) {
     QByteArray bytes;
     bytes.reserve(texto.size());
     for (qsizetype i = 0; i < texto.size(); ++i) {
-        qsizetype n = (texto.at(i).isHighSurrogate() && i + 1 < texto.size()) ? 2 : 1;
-        QStringEncoder uno(pagina.toLatin1().constData(), QStringConverter::Flag::Stateless);
-        if (!uno.isValid())
-            uno = QStringEncoder(PorDefecto, QStringConverter::Flag::Stateless);
+        const qsizetype n = (texto.at(i).isHighSurrogate() && i + 1 < texto.size()) ? 2 : 1;
+        QStringEncoder uno(nombre.constData(), QStringConverter::Flag::Stateless);
         const QByteArray b = uno(QStringView(texto).mid(i, n));
         bytes += uno.hasError() || b.isEmpty() ? QByteArray("?") : b;
         i += n - 1;
@@ -38,8 +35,6 @@ QByteArray PaginaCodigos::ABytes(const QString& texto, const QString& pagina) {
 }
 
 QString PaginaCodigos::DeBytes(const QByteArray& bytes, const QString& pagina) {
-    QStringDecoder decodificador(pagina.toLatin1().constData(), QStringConverter::Flag::Stateless);
-    if (!decodificador.isValid())
-        decodificador = QStringDecoder(PorDefecto, QStringConverter::Flag::Stateless);
+    QStringDecoder decodificador(Nombre(pagina).constData(), QStringConverter::Flag::Stateless);
     return decodificador(bytes);
 }

@@ -30,55 +30,9 @@
 
 namespace {
 
-QString& UltimoErrorGuardado() {
-    static QString texto;
-    return texto;
-}
-
-// The send in progress, so that it is not re-entered from the events its waits let through
-// and can be cancelled from them.
-struct EnvioEnCurso {
-    bool activo = false;
-    bool cancelado = false;
-    CommPort* puerto = nullptr;
-    QEventLoop* bucle = nullptr;
-};
-
-EnvioEnCurso& Envio() {
-    static EnvioEnCurso envio;
-    return envio;
-}
-
-void Falla(const QString& texto) {
-    UltimoErrorGuardado() = texto;
-}
-
 #ifdef Q_OS_UNIX
 QString ErrorSistema() {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Waits until the device takes more bytes or the time is up, letting events through; false
-// when the send was cancelled.
-bool EsperaDispositivo(int fd, int ms) {
-    if (!QCoreApplication::instance()) {
-        pollfd p{fd, POLLOUT, 0};
-        ::poll(&p, 1, ms);
-        return !Envio().cancelado;
-    }
-    QEventLoop bucle;
-    QTimer reloj;
-    reloj.setSingleShot(true);
-    QObject::connect(&reloj, &QTimer::timeout, &bucle, &QEventLoop::quit);
-    QSocketNotifier aviso(static_cast<qintptr>(fd), QSocketNotifier::Write);
-    QObject::connect(&aviso, &QSocketNotifier::activated, &bucle, &QEventLoop::quit);
-    QEventLoop* anterior = Envio().bucle;
-    Envio().bucle = &bucle;
-    reloj.start(ms);
-    if (!Envio().cancelado)
-        bucle.exec();
-    Envio().bucle = anterior;
-    return !Envio().cancelado;
 }
 #endif
 
@@ -96,67 +50,47 @@ QString ErrorCups() {
 
 } // namespace
 
-QString SalidaTiquet::UltimoError() {
-    return UltimoErrorGuardado();
+SalidaTiquet::SalidaTiquet(const clsDatosApp& ajustes)
+    : m_tipo(ajustes.PuertoImpresoraTiquets()), m_nombre(ajustes.NombreImpresoraTiquets()),
+      m_pagina(ajustes.PaginaCodigosTiquet()) {
+    if (m_tipo == PuertoSerie)
+        m_lineaSerieValida = LineaSerieConfigurada(ajustes, m_lineaSerie);
 }
 
-void SalidaTiquet::CancelaEnvio() {
-    EnvioEnCurso& e = Envio();
-    if (!e.activo)
+SalidaTiquet::~SalidaTiquet() = default;
+
+void SalidaTiquet::Cancela() {
+    if (!m_enviando)
         return;
-    e.cancelado = true;
-    if (e.puerto)
-        e.puerto->Cancela();
-    if (e.bucle)
-        e.bucle->quit();
+    m_cancelado = true;
+    if (m_puerto)
+        m_puerto->Cancela();
+    if (m_bucle)
+        m_bucle->quit();
 }
 
-bool SalidaTiquet::EnviarTiquet(const QString& texto) {
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    if (!datos) {
-        Falla(QStringLiteral("No settings to find the ticket printer"));
-        return false;
-    }
-    return EnviarTiquet(texto, *datos);
-}
-
-bool SalidaTiquet::EnviarTiquet(const QString& texto, const clsDatosApp& datos) {
-    EnvioEnCurso& envio = Envio();
-    if (envio.activo) {
-        Falla(QStringLiteral("A ticket is already being sent"));
-        return false;
-    }
-    UltimoErrorGuardado().clear();
-    envio = EnvioEnCurso{};
-    envio.activo = true;
+Resultado SalidaTiquet::EnviarTiquet(const QString& texto) {
+    if (m_enviando)
+        return Resultado::Fallo(QStringLiteral("A ticket is already being sent"));
+    m_enviando = true;
+    m_cancelado = false;
     struct Fin {
-        ~Fin() { Envio() = EnvioEnCurso{}; }
-    } fin;
+        SalidaTiquet& s;
+        ~Fin() { s.m_enviando = false; }
+    } fin{*this};
 
-    const QString nombre = datos.NombreImpresoraTiquets();
-    bool enviado = false;
-    switch (datos.PuertoImpresoraTiquets()) {
+    switch (m_tipo) {
     case PuertoParalelo:
-        enviado = EscribeDispositivo(nombre, PaginaCodigos::ABytes(texto));
-        break;
+        return EscribeDispositivo(PaginaCodigos::ABytes(texto, m_pagina));
     case ImpresoraSistema:
-        enviado = ImprimeDirecto(nombre, texto);
-        break;
+        return ImprimeDirecto(m_nombre, texto, m_pagina);
     case PuertoSerie:
-        enviado = EnviaSerie(nombre, PaginaCodigos::ABytes(texto), datos);
-        break;
+        return EnviaSerie(PaginaCodigos::ABytes(texto, m_pagina));
     case NoDefinida:
-        Falla(QStringLiteral("No ticket printer is defined"));
-        break;
+        return Resultado::Fallo(QStringLiteral("No ticket printer is defined"));
     default:
-        Falla(QStringLiteral("Unknown kind of ticket printer: %1")
-                  .arg(datos.PuertoImpresoraTiquets()));
-        break;
+        return Resultado::Fallo(QStringLiteral("Unknown kind of ticket printer: %1").arg(m_tipo));
     }
-    // A refused call from the events of this send may have left its own reason meanwhile.
-    if (enviado)
-        UltimoErrorGuardado().clear();
-    return enviado;
 }
 
 QString SalidaTiquet::RutaDispositivo(const QString& nombre) {
@@ -197,24 +131,20 @@ QStringList SalidaTiquet::PuertosParalelo(const QString& carpeta) {
     return puertos;
 }
 
-bool SalidaTiquet::EscribeDispositivo(const QString& nombre, const QByteArray& bytes) {
-    const QString ruta = RutaDispositivo(nombre);
-    if (ruta.isEmpty()) {
-        Falla(QStringLiteral("No device for the port \"%1\"").arg(nombre));
-        return false;
-    }
+Resultado SalidaTiquet::EscribeDispositivo(const QByteArray& bytes) {
+    const QString ruta = RutaDispositivo(m_nombre);
+    if (ruta.isEmpty())
+        return Resultado::Fallo(QStringLiteral("No device for the port \"%1\"").arg(m_nombre));
 #ifdef Q_OS_UNIX
     // An existing device only: a missing one is never created as a plain file.
     const int fd = ::open(QFile::encodeName(ruta).constData(),
                           O_WRONLY | O_NOCTTY | O_NONBLOCK | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) {
-        Falla(QStringLiteral("Cannot open %1: %2").arg(ruta, ErrorSistema()));
-        return false;
-    }
+    if (fd < 0)
+        return Resultado::Fallo(QStringLiteral("Cannot open %1: %2").arg(ruta, ErrorSistema()));
     qsizetype hecho = 0;
     QElapsedTimer sinProgreso;
     sinProgreso.start();
-    bool bien = true;
+    Resultado resultado;
     while (hecho < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + hecho, size_t(bytes.size() - hecho));
         if (n > 0) {
@@ -225,39 +155,60 @@ bool SalidaTiquet::EscribeDispositivo(const QString& nombre, const QByteArray& b
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            Falla(QStringLiteral("Cannot write to %1: %2").arg(ruta, ErrorSistema()));
-            bien = false;
+            resultado = Resultado::Fallo(
+                QStringLiteral("Cannot write to %1: %2").arg(ruta, ErrorSistema()));
             break;
         }
         // The device takes no more for now.
         const qint64 resta = EsperaDispositivoMs - sinProgreso.elapsed();
         if (resta <= 0) {
-            Falla(QStringLiteral("%1 took no bytes for %2 seconds")
-                      .arg(ruta)
-                      .arg(EsperaDispositivoMs / 1000));
-            bien = false;
+            resultado = Resultado::Fallo(QStringLiteral("%1 took no bytes for %2 seconds")
+                                             .arg(ruta)
+                                             .arg(EsperaDispositivoMs / 1000));
             break;
         }
         if (!EsperaDispositivo(fd, int(qMin<qint64>(resta, 100)))) {
-            Falla(QStringLiteral("Cancelled"));
-            bien = false;
+            resultado = Resultado::Fallo(QStringLiteral("Cancelled"));
             break;
         }
     }
-    if (::close(fd) != 0 && bien) {
-        Falla(QStringLiteral("Cannot write to %1: %2").arg(ruta, ErrorSistema()));
-        bien = false;
-    }
-    return bien;
+    if (::close(fd) != 0 && resultado)
+        resultado =
+            Resultado::Fallo(QStringLiteral("Cannot write to %1: %2").arg(ruta, ErrorSistema()));
+    return resultado;
 #else
     QFile dispositivo(ruta);
     if (!dispositivo.open(QIODevice::WriteOnly | QIODevice::ExistingOnly) ||
-        dispositivo.write(bytes) != bytes.size() || !dispositivo.flush()) {
-        Falla(dispositivo.errorString());
-        return false;
-    }
-    return true;
+        dispositivo.write(bytes) != bytes.size() || !dispositivo.flush())
+        return Resultado::Fallo(dispositivo.errorString());
+    return Resultado::Exito();
 #endif
+}
+
+bool SalidaTiquet::EsperaDispositivo(int fd, int ms) {
+#ifdef Q_OS_UNIX
+    if (!QCoreApplication::instance()) {
+        pollfd p{fd, POLLOUT, 0};
+        ::poll(&p, 1, ms);
+        return !m_cancelado;
+    }
+    QEventLoop bucle;
+    QTimer reloj;
+    reloj.setSingleShot(true);
+    QObject::connect(&reloj, &QTimer::timeout, &bucle, &QEventLoop::quit);
+    QSocketNotifier aviso(static_cast<qintptr>(fd), QSocketNotifier::Write);
+    QObject::connect(&aviso, &QSocketNotifier::activated, &bucle, &QEventLoop::quit);
+    QEventLoop* anterior = m_bucle;
+    m_bucle = &bucle;
+    reloj.start(ms);
+    if (!m_cancelado)
+        bucle.exec();
+    m_bucle = anterior;
+#else
+    Q_UNUSED(fd);
+    Q_UNUSED(ms);
+#endif
+    return !m_cancelado;
 }
 
 const QList<qint32>& SalidaTiquet::VelocidadesSerie() {
@@ -266,14 +217,12 @@ const QList<qint32>& SalidaTiquet::VelocidadesSerie() {
     return velocidades;
 }
 
-bool SalidaTiquet::LineaSerieConfigurada(const clsDatosApp& datos, CommPort::Ajustes& ajustes,
-                                         QString* error) {
-    const auto fuera = [&](const char* ajuste, qint32 valor) {
-        if (error)
-            *error = QStringLiteral("Serial setting %1 has no entry %2")
-                         .arg(QLatin1String(ajuste))
-                         .arg(valor);
-        return false;
+Resultado SalidaTiquet::LineaSerieConfigurada(const clsDatosApp& datos,
+                                              CommPort::Ajustes& ajustes) {
+    const auto fuera = [](const char* ajuste, qint32 valor) {
+        return Resultado::Fallo(QStringLiteral("Serial setting %1 has no entry %2")
+                                    .arg(QLatin1String(ajuste))
+                                    .arg(valor));
     };
     // Positions of the configuration window's lists.
     static const char paridades[] = {'E', 'O', 'N', 'M', 'S'};
@@ -304,73 +253,62 @@ bool SalidaTiquet::LineaSerieConfigurada(const clsDatosApp& datos, CommPort::Aju
     ajustes.bitsDatos = bitsDatos[datosBits];
     ajustes.bitsParada = paradas[parada];
     ajustes.flujo = flujos[flujo];
-    return true;
+    return Resultado::Exito();
 }
 
-bool SalidaTiquet::EnviaSerie(const QString& nombre, const QByteArray& bytes,
-                              const clsDatosApp& datos) {
-    CommPort::Ajustes ajustes;
-    QString error;
-    if (!LineaSerieConfigurada(datos, ajustes, &error)) {
-        Falla(error);
-        return false;
-    }
+Resultado SalidaTiquet::EnviaSerie(const QByteArray& bytes) {
+    if (!m_lineaSerieValida)
+        return m_lineaSerieValida;
     CommPort puerto;
-    puerto.SetLineaSerie(ajustes);
-    Envio().puerto = &puerto;
-    bool bien = !puerto.OpenCommErr(nombre, error) && !puerto.WriteCommErr(bytes, error);
+    puerto.SetLineaSerie(m_lineaSerie);
+    m_puerto = &puerto;
+    QString error;
+    bool bien = !puerto.OpenCommErr(m_nombre, error) && !puerto.WriteCommErr(bytes, error);
     QString errorCierre;
     if (puerto.CloseCommErr(errorCierre) && bien) {
         error = errorCierre;
         bien = false;
     }
-    Envio().puerto = nullptr;
-    if (!bien)
-        Falla(error);
-    return bien;
+    m_puerto = nullptr;
+    return bien ? Resultado::Exito() : Resultado::Fallo(error);
 }
 
 #ifndef Q_OS_WIN
 
-bool SalidaTiquet::ImprimeDirecto(const QString& impresora, const QString& texto) {
-    UltimoErrorGuardado().clear();
-    if (impresora.trimmed().isEmpty()) {
-        Falla(QStringLiteral("No printer name"));
-        return false;
-    }
-    const QByteArray bytes = PaginaCodigos::ABytes(texto);
+Resultado SalidaTiquet::ImprimeDirecto(const QString& impresora, const QString& texto,
+                                       const QString& paginaCodigos) {
+    if (impresora.trimmed().isEmpty())
+        return Resultado::Fallo(QStringLiteral("No printer name"));
+    const QByteArray bytes = PaginaCodigos::ABytes(texto, paginaCodigos);
     http_t* http = ConectaSistemaImpresion();
-    if (!http) {
-        Falla(QStringLiteral("The print system does not answer"));
-        return false;
-    }
-    bool bien = false;
+    if (!http)
+        return Resultado::Fallo(QStringLiteral("The print system does not answer"));
+    Resultado resultado;
     cups_dest_t* destino = cupsGetNamedDest(http, impresora.toUtf8().constData(), nullptr);
     if (!destino) {
-        Falla(QStringLiteral("Unknown printer \"%1\"").arg(impresora));
+        resultado = Resultado::Fallo(QStringLiteral("Unknown printer \"%1\"").arg(impresora));
     } else {
         const QByteArray cola(destino->name);
         const int trabajo = cupsCreateJob(http, cola.constData(), NombreTrabajo, 0, nullptr);
         if (trabajo <= 0) {
-            Falla(ErrorCups());
+            resultado = Resultado::Fallo(ErrorCups());
         } else if (cupsStartDocument(http, cola.constData(), trabajo, NombreTrabajo,
                                      CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
-            Falla(ErrorCups());
+            resultado = Resultado::Fallo(ErrorCups());
             cupsCancelJob2(http, cola.constData(), trabajo, 0);
         } else {
             const bool escrito = cupsWriteRequestData(http, bytes.constData(),
                                                       size_t(bytes.size())) == HTTP_STATUS_CONTINUE;
             const bool cerrado = cupsFinishDocument(http, cola.constData()) == IPP_STATUS_OK;
-            bien = escrito && cerrado;
-            if (!bien) {
-                Falla(ErrorCups());
+            if (!escrito || !cerrado) {
+                resultado = Resultado::Fallo(ErrorCups());
                 cupsCancelJob2(http, cola.constData(), trabajo, 0);
             }
         }
         cupsFreeDests(1, destino);
     }
     httpClose(http);
-    return bien;
+    return resultado;
 }
 
 int SalidaTiquet::EnumerarImpresoras(QList<QStringList>& impresoras) {
@@ -413,15 +351,13 @@ int SalidaTiquet::EnumerarImpresoras(QList<QStringList>& impresoras) {
 
 #else
 
-bool SalidaTiquet::ImprimeDirecto(const QString& impresora, const QString& texto) {
-    UltimoErrorGuardado().clear();
+Resultado SalidaTiquet::ImprimeDirecto(const QString& impresora, const QString& texto,
+                                       const QString& paginaCodigos) {
     HANDLE h = nullptr;
     std::wstring nombre = impresora.toStdWString();
-    if (!OpenPrinterW(nombre.data(), &h, nullptr)) {
-        Falla(QStringLiteral("Unknown printer \"%1\"").arg(impresora));
-        return false;
-    }
-    const QByteArray bytes = PaginaCodigos::ABytes(texto);
+    if (!OpenPrinterW(nombre.data(), &h, nullptr))
+        return Resultado::Fallo(QStringLiteral("Unknown printer \"%1\"").arg(impresora));
+    const QByteArray bytes = PaginaCodigos::ABytes(texto, paginaCodigos);
     wchar_t documento[] = L"RAWPRN";
     DOC_INFO_1W info{documento, nullptr, nullptr};
     DWORD escritos = 0;
@@ -431,8 +367,8 @@ bool SalidaTiquet::ImprimeDirecto(const QString& impresora, const QString& texto
         escritos == DWORD(bytes.size()) && EndPagePrinter(h) && EndDocPrinter(h);
     ClosePrinter(h);
     if (!bien)
-        Falla(QStringLiteral("The spooler did not take the job"));
-    return bien;
+        return Resultado::Fallo(QStringLiteral("The spooler did not take the job"));
+    return Resultado::Exito();
 }
 
 int SalidaTiquet::EnumerarImpresoras(QList<QStringList>& impresoras) {

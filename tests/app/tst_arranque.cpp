@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -108,6 +109,38 @@ private slots:
                                      "'%Direccion2%' AND (SELECT COUNT(*) FROM Clientes "
                                      "WHERE CodCliente = 'C1' AND Direccion2 IS NULL) = 1"),
                  1);
+    }
+
+    // A database that cannot be opened stops the program with a message naming the file and
+    // the reason (also on standard error, for logs); a mistyped folder is not created.
+    void laBaseQueNoSeAbreSeExplica_data() {
+        QTest::addColumn<QString>("ruta");
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("carpeta que no existe") << "no/existe/x.db"
+                                               << "su carpeta no existe";
+        QTest::newRow("archivo que no es una base") << "basura.db"
+                                                    << "file is not a database";
+    }
+    void laBaseQueNoSeAbreSeExplica() {
+        QFETCH(QString, ruta);
+        QFETCH(QString, motivo);
+        QTemporaryDir dir;
+        QFile basura(dir.filePath("basura.db"));
+        QVERIFY(basura.open(QIODevice::WriteOnly) && basura.write(QByteArray(4096, 'x')) == 4096);
+        basura.close();
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(Programa(),
+                {"--database", dir.filePath(ruta), "--settings", dir.filePath("s.ini")});
+        QVERIFY(p.waitForStarted(5000));
+        QString error;
+        QTRY_VERIFY_WITH_TIMEOUT((error += p.readAllStandardError()).contains(motivo), 10000);
+        QVERIFY2(error.contains(dir.filePath(ruta)), qPrintable(error));
+        Termina(p);
+        QVERIFY(!QFileInfo::exists(dir.filePath("no")));
+        QCOMPARE(QFileInfo(dir.filePath("basura.db")).size(), 4096);
     }
 
     void laCopiaEnMarchaRecibeLaPeticion() {

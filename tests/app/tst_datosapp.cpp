@@ -3,7 +3,7 @@
 #include "app/kelregistry.h"
 #include "support/entornoprueba.h"
 
-#include <QSettings>
+#include <QFile>
 #include <QTest>
 
 class TestDatosApp : public QObject {
@@ -22,14 +22,21 @@ private slots:
         QCOMPARE(d.TipoBascula(), 0);
         QCOMPARE(d.TipoImpresora(), 0);
         QCOMPARE(d.PuertoImpresoraTiquets(), 0);
-        QCOMPARE(d.CommTiquetBPS(), 0);
+        // The serial ticket line: no flow control, 19200 bps, no parity, 8 data bits, 1 stop bit.
+        const QList<qint32> linea{d.CommTiquetFlujo(), d.CommTiquetBPS(), d.CommTiquetParidad(),
+                                  d.CommTiquetBitsDatos(), d.CommTiquetBitsParada()};
+        QCOMPARE(linea, QList<qint32>({0, 6, 2, 4, 0}));
         QCOMPARE(d.ModeloTicket(), QString());
         QCOMPARE(d.UnidadMedida(), QString());
         QCOMPARE(d.DatosEmpresa(0), QString());
         QVERIFY(!d.NumeracionAutomatica());
         QVERIFY(!d.PesoContinuo());
         QCOMPARE(d.PaginaCodigosTiquet(), QString("IBM850"));
-        QCOMPARE(d.Caption(), QString("Pesix v.1.0.6 - "));
+        QCOMPARE(d.Caption(), QString("Pesix v.1.0.6"));
+        d.SetDatosEmpresa(3, "fuera");
+        QCOMPARE(d.DatosEmpresa(3), QString());
+        d.SetTipoImpresora(5);
+        QCOMPARE(d.TipoImpresora(), 0);
     }
 
     // Once Definido is exactly 1 the columns are read, and a missing one is hidden and not
@@ -57,28 +64,9 @@ private slots:
         }
     }
 
-    void booleanos_data() {
-        QTest::addColumn<QString>("guardado");
-        QTest::addColumn<bool>("esperado");
-        QTest::newRow("1") << "1" << true;
-        QTest::newRow("-1") << "-1" << true;
-        QTest::newRow("0") << "0" << false;
-        QTest::newRow("palabra") << "Verdadero" << false;
-        QTest::newRow("vacío") << "" << false;
-    }
-    void booleanos() {
-        QFETCH(QString, guardado);
-        QFETCH(bool, esperado);
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Configuracion", "PesoContinuo", guardado);
-        kelRegistry::SaveAppString("\\Configuracion", "NumeracionAutomatica", guardado);
-        clsDatosApp& d = env.Datos();
-        QCOMPARE(d.PesoContinuo(), esperado);
-        QCOMPARE(d.NumeracionAutomatica(), esperado);
-    }
-
-    // Numbers: the leading number, rounded, for the settings of "\\Configuracion"; the whole
-    // text or 0 for the ticket-line settings.
+    // Booleans: any non-zero number. Numbers: the leading number, rounded, for the settings of
+    // "\\Configuracion"; the whole text or 0 for the ticket-line settings, where a stored 0 stays
+    // and only a missing or empty value takes the serial channel's line.
     void numeros_data() {
         QTest::addColumn<QString>("clave");
         QTest::addColumn<QString>("nombre");
@@ -98,6 +86,13 @@ private slots:
         fila("TipoPuertoImpresoraTiquets", conf, "TipoPuertoImpresoraTiquets", "3", 3);
         fila("CommTiquetBPS", tiquet, "CommTiquetBPS", "9", 9);
         fila("CommTiquetParidad no numérico", tiquet, "CommTiquetParidad", "x", 0);
+        fila("CommTiquetBitsDatos 0 guardado", tiquet, "CommTiquetBitsDatos", "0", 0);
+        fila("CommTiquetParidad vacío", tiquet, "CommTiquetParidad", "", 2);
+        fila("booleano 1", conf, "PesoContinuo", "1", 1);
+        fila("booleano -1", conf, "PesoContinuo", "-1", 1);
+        fila("booleano 0", conf, "NumeracionAutomatica", "0", 0);
+        fila("booleano palabra", conf, "PesoContinuo", "Verdadero", 0);
+        fila("booleano vacío", conf, "NumeracionAutomatica", "", 0);
     }
     void numeros() {
         QFETCH(QString, clave);
@@ -115,17 +110,11 @@ private slots:
             {"TipoPuertoImpresoraTiquets", d.PuertoImpresoraTiquets()},
             {"CommTiquetBPS", d.CommTiquetBPS()},
             {"CommTiquetParidad", d.CommTiquetParidad()},
+            {"CommTiquetBitsDatos", d.CommTiquetBitsDatos()},
+            {"PesoContinuo", d.PesoContinuo()},
+            {"NumeracionAutomatica", d.NumeracionAutomatica()},
         };
         QCOMPARE(leido.value(nombre, -1), esperado);
-    }
-
-    void invariantesDeLosSetters() {
-        EntornoPrueba env;
-        clsDatosApp& d = env.Datos();
-        d.SetTipoImpresora(5);
-        QCOMPARE(d.TipoImpresora(), 0);
-        d.SetDatosEmpresa(3, "fuera");
-        QCOMPARE(d.DatosEmpresa(3), QString());
     }
 
     void guardarYCargarDevuelveLoMismo() {
@@ -138,96 +127,94 @@ private slots:
             }
             d.SetCommTiquetFlujo(1);
             d.SetCommTiquetBPS(9);
-            d.SetCommTiquetParidad(2);
+            d.SetCommTiquetParidad(3);
             d.SetCommTiquetBitsDatos(3);
             d.SetCommTiquetBitsParada(1);
-            for (int i = 0; i < 3; ++i)
-                d.SetDatosEmpresa(i, QString("Calle Mayor, %1").arg(i));
             d.SetIdioma(2000);
-            d.SetModeloTicket("/tmp/ticket.dti");
-            d.SetNombreImpresoraTiquets("Tiquets");
-            d.SetNumeracionAutomatica(true);
-            d.SetPesoContinuo(true);
             d.SetPuerto(4);
-            d.SetPuertoNombre("/dev/ttyUSB0");
             d.SetTipoBascula(1);
             d.SetTipoImpresora(1);
             d.SetPuertoImpresoraTiquets(3);
+            d.SetNumeracionAutomatica(true);
+            d.SetPesoContinuo(true);
+            for (int i = 0; i < 3; ++i)
+                d.SetDatosEmpresa(i, QString("Calle Mayor, %1").arg(i));
+            d.SetModeloTicket("/tmp/ticket.dti");
+            d.SetNombreImpresoraTiquets("Tiquets");
+            d.SetPuertoNombre("/dev/ttyUSB0");
             d.SetUnidadMedida(" Kg ");
+            d.SetPaginaCodigosTiquet("CP437");
             d.GuardaConfiguracion();
         }
-        // Stored as text, under the names of the stored layout.
-        QSettings ini(env.ArchivoAjustes(), QSettings::IniFormat);
-        QCOMPARE(ini.value("Configuracion/TipoPuertoImpresoraTiquets").toString(), QString("3"));
-        QVERIFY(!ini.contains("Configuracion/PuertoImpresoraTiquets"));
-        QCOMPARE(ini.value("Configuracion/PesoContinuo").toString(), QString("1"));
-        QCOMPARE(ini.value("Configuracion/Columnas/Definido").toString(), QString("1"));
-        QCOMPARE(ini.value("Configuracion/Columnas/Pantalla3").toString(), QString("0"));
-        QCOMPARE(ini.value("Configuracion/Columnas/Impresas3").toString(), QString("1"));
-        QCOMPARE(ini.value("Configuracion/Tiquet/CommTiquetBPS").toString(), QString("9"));
-        QCOMPARE(ini.value("Configuracion/Idioma").typeId(), int(QMetaType::QString));
+        // Stored under the names of the stored layout; the company is never written.
+        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "TipoPuertoImpresoraTiquets"), "3");
+        QCOMPARE(kelRegistry::GetAppString("\\Configuracion\\Columnas", "Definido"), "1");
+        QCOMPARE(kelRegistry::GetAppString("\\Configuracion\\Tiquet", "CommTiquetBPS"), "9");
+        QCOMPARE(kelRegistry::GetAppString("\\Empresa", "Cliente"), QString());
 
-        clsDatosApp& d = env.Datos();
-        for (int i = 1; i <= 9; ++i) {
-            QCOMPARE(d.ColPantalla(i), i % 2 == 0);
-            QCOMPARE(d.ColImpresas(i), i % 3 == 0);
-        }
-        QCOMPARE(d.CommTiquetFlujo(), 1);
-        QCOMPARE(d.CommTiquetBPS(), 9);
-        QCOMPARE(d.CommTiquetParidad(), 2);
-        QCOMPARE(d.CommTiquetBitsDatos(), 3);
-        QCOMPARE(d.CommTiquetBitsParada(), 1);
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(d.DatosEmpresa(i), QString("Calle Mayor, %1").arg(i));
-        QCOMPARE(d.Idioma(), 2000);
-        QCOMPARE(d.ModeloTicket(), QString("/tmp/ticket.dti"));
-        QCOMPARE(d.NombreImpresoraTiquets(), QString("Tiquets"));
-        QVERIFY(d.NumeracionAutomatica());
-        QVERIFY(d.PesoContinuo());
-        QCOMPARE(d.Puerto(), qint16(4));
-        QCOMPARE(d.PuertoNombre(), QString("/dev/ttyUSB0"));
-        QCOMPARE(d.TipoBascula(), 1);
-        QCOMPARE(d.TipoImpresora(), 1);
-        QCOMPARE(d.PuertoImpresoraTiquets(), 3);
-        QCOMPARE(d.UnidadMedida(), QString(" Kg "));
+        const clsDatosApp& d = env.Datos();
+        QStringList leido;
+        for (int i = 1; i <= 9; ++i)
+            leido << QString::number(d.ColPantalla(i)) + QString::number(d.ColImpresas(i));
+        for (qint32 n :
+             {d.CommTiquetFlujo(), d.CommTiquetBPS(), d.CommTiquetParidad(),
+              d.CommTiquetBitsDatos(), d.CommTiquetBitsParada(), d.Idioma(), qint32(d.Puerto()),
+              d.TipoBascula(), d.TipoImpresora(), d.PuertoImpresoraTiquets(),
+              qint32(d.NumeracionAutomatica()), qint32(d.PesoContinuo())})
+            leido << QString::number(n);
+        leido << d.DatosEmpresa(0) << d.DatosEmpresa(1) << d.DatosEmpresa(2) << d.ModeloTicket()
+              << d.NombreImpresoraTiquets() << d.PuertoNombre() << d.UnidadMedida()
+              << d.PaginaCodigosTiquet();
+        QCOMPARE(leido.join('|'), QString("00|10|01|10|00|11|00|10|01|1|9|3|3|1|2000|4|1|1|3|1|1|"
+                                          "Calle Mayor, 0|Calle Mayor, 1|Calle Mayor, 2|"
+                                          "/tmp/ticket.dti|Tiquets|/dev/ttyUSB0| Kg |CP437"));
     }
 
-    void empresaYSeparadoresGuardadosMandan() {
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Empresa", "Cliente", "Frutas Martínez S.L.");
-        kelRegistry::SaveAppString("\\Empresa", "NIFCliente", "B12345678");
-        kelRegistry::SaveAppString("\\Internacional", "sList", "|");
-        kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
-        clsDatosApp& d = env.Datos();
-        QCOMPARE(d.Cliente(), QString("Frutas Martínez S.L."));
-        QCOMPARE(d.NIFCliente(), QString("B12345678"));
-        QCOMPARE(d.Caption(), QString("Pesix v.1.0.6 - Frutas Martínez S.L."));
-        QCOMPARE(d.SeparadorListas(), QString("|"));
-        QCOMPARE(d.SeparadorDecimal(), QString(","));
-    }
-
-    void separadoresDelLocal_data() {
+    // The company and the separators as typed by hand in the settings file; a separator not
+    // stored comes from the locale, and the list separator follows the decimal one in effect.
+    void empresaYSeparadores_data() {
         QTest::addColumn<QString>("local");
+        QTest::addColumn<QByteArray>("archivo");
         QTest::addColumn<QString>("decimal");
         QTest::addColumn<QString>("listas");
-        QTest::newRow("es_ES") << QString("es_ES") << QString(",") << QString(";");
-        QTest::newRow("en_US") << QString("en_US") << QString(".") << QString(",");
+        QTest::addColumn<QString>("caption");
+        const QString programa = "Pesix v.1.0.6";
+        QTest::newRow("es_ES sin nada") << "es_ES" << QByteArray() << ","
+                                        << ";" << programa;
+        QTest::newRow("en_US sin nada") << "en_US" << QByteArray() << "."
+                                        << "," << programa;
+        QTest::newRow("coma guardada en en_US")
+            << "en_US" << QByteArray("[Internacional]\nsDecimal=,\n") << ","
+            << ";" << programa;
+        QTest::newRow("punto guardado en es_ES")
+            << "es_ES" << QByteArray("[Internacional]\nsDecimal=.\n") << "."
+            << "," << programa;
+        QTest::newRow("lista guardada")
+            << "en_US" << QByteArray("[Internacional]\nsList=;\nsDecimal=.\n") << "."
+            << ";" << programa;
+        QTest::newRow("empresa") << "es_ES"
+                                 << QByteArray("[Empresa]\nCliente=Frutas Mart\xednez,S.L.;2\n")
+                                 << ","
+                                 << ";" << programa + " - Frutas Martínez,S.L.;2";
     }
-    void separadoresDelLocal() {
+    void empresaYSeparadores() {
         QFETCH(QString, local);
+        QFETCH(QByteArray, archivo);
         QFETCH(QString, decimal);
         QFETCH(QString, listas);
+        QFETCH(QString, caption);
+        EntornoPrueba env;
+        QFile f(env.ArchivoAjustes());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(archivo) == archivo.size());
+        f.close();
         const QLocale antes;
         QLocale::setDefault(QLocale(local));
-        EntornoPrueba env;
         clsDatosApp& d = env.Datos();
-        const QString dec = d.SeparadorDecimal();
-        const QString lis = d.SeparadorListas();
-        const QString mon = d.SeparadorMonedaDecimal();
         QLocale::setDefault(antes);
-        QCOMPARE(dec, decimal);
-        QCOMPARE(lis, listas);
-        QCOMPARE(mon, decimal);
+        QCOMPARE(d.SeparadorDecimal(), decimal);
+        QCOMPARE(d.SeparadorMonedaDecimal(), QLocale(local).decimalPoint());
+        QCOMPARE(d.SeparadorListas(), listas);
+        QCOMPARE(d.Caption(), caption);
     }
 };
 

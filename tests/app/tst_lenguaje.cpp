@@ -1,8 +1,16 @@
 // The interface text table in its three languages.
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/kelmensaje.h"
+#include "app/kelregistry.h"
+#include "masters/contestador.h"
 #include "support/entornoprueba.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -47,9 +55,7 @@ private slots:
     }
 
     void textosFijos() {
-        QCOMPARE(cmnLanguaje::TextoSinIdioma(180), QString("&Salir"));
         QCOMPARE(cmnLanguaje::TextoSinIdioma(264), QString("Albarán existente, ¿sobreescribir?"));
-        QCOMPARE(cmnLanguaje::TextoSinIdioma(181), QString("dom,lun,mar,mié,jue,vie,sáb"));
         for (int offset : {0, 2000, 4000}) {
             QCOMPARE(cmnLanguaje::TextoSinIdioma(offset + 181).split(',').size(), 7);
             const QStringList zoom = cmnLanguaje::TextoSinIdioma(offset + 187).split('|');
@@ -81,10 +87,70 @@ private slots:
         QCOMPARE(Texto(id).isEmpty(), id == 999);
     }
 
+    // Qt's own dialogs speak the interface language of the settings, where the system has Qt's
+    // translations; English is what Qt is written in.
+    void dialogosDeQt_data() {
+        QTest::addColumn<QString>("idioma");
+        QTest::addColumn<QString>("verEn");
+        QTest::addColumn<QString>("cancelar");
+        QTest::newRow("castellano") << "0"
+                                    << "Ver en:"
+                                    << "Cancelar";
+        QTest::newRow("catalán") << "2000"
+                                 << "Cerca a:"
+                                 << "Cancel·la";
+        QTest::newRow("inglés") << "4000"
+                                << "Look in:"
+                                << "Cancel";
+    }
+    void dialogosDeQt() {
+        QFETCH(QString, idioma);
+        QFETCH(QString, verEn);
+        QFETCH(QString, cancelar);
+        EntornoPrueba env;
+        kelRegistry::SaveAppString("\\Configuracion", "Idioma", idioma);
+        env.Datos();
+        QFileDialog dialogo(nullptr, QString(), env.Carpeta());
+        dialogo.setOption(QFileDialog::DontUseNativeDialog);
+        const auto* etiqueta = dialogo.findChild<QLabel*>("lookInLabel");
+        const auto* botones = dialogo.findChild<QDialogButtonBox*>("buttonBox");
+        QVERIFY(etiqueta && botones && botones->button(QDialogButtonBox::Cancel));
+        QCOMPARE(etiqueta->text(), verEn);
+        QCOMPARE(botones->button(QDialogButtonBox::Cancel)->text(), cancelar);
+    }
+
+    // Message boxes: the program's buttons in the interface language; Escape answers Cancel,
+    // or No where there is no Cancel.
+    void preguntas_data() {
+        QTest::addColumn<bool>("conCancelar");
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("respuesta");
+        using R = kelMensaje::Respuesta;
+        QTest::newRow("Intro") << true << int(Qt::Key_Return) << int(R::Si);
+        QTest::newRow("Escape") << true << int(Qt::Key_Escape) << int(R::Cancelar);
+        QTest::newRow("Escape sin cancelar") << false << int(Qt::Key_Escape) << int(R::No);
+    }
+    void preguntas() {
+        QFETCH(bool, conCancelar);
+        QFETCH(int, tecla);
+        QFETCH(int, respuesta);
+        EntornoPrueba env;
+        env.Datos().SetIdioma(2000);
+        QStringList botones;
+        Contestador<QMessageBox> operador([&](QMessageBox* caja) {
+            for (QAbstractButton* b : caja->buttons())
+                botones << b->text();
+            QTest::keyClick(caja, Qt::Key(tecla));
+        });
+        QCOMPARE(int(kelMensaje::Pregunta(nullptr, "Pesix", "?", conCancelar)), respuesta);
+        botones.sort();
+        QCOMPARE(botones.join('|'), conCancelar ? "&Cancel·la|&No|&Sí" : "&No|&Sí");
+    }
+
     void listaDeIdiomas() {
         QCOMPARE(cmnLanguaje::Idiomas(), QStringList({"Castellano", "Català", "English"}));
     }
 };
 
-QTEST_GUILESS_MAIN(TestLenguaje)
+QTEST_MAIN(TestLenguaje)
 #include "tst_lenguaje.moc"

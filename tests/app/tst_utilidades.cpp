@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(kelNumerics::Val(texto), valor);
     }
 
-    void conversionesSeguras() {
+    void conversionesTextosYFicheros() {
         QVERIFY(!kelNumerics::BooleanoSeguro(QString()));
         QVERIFY(!kelNumerics::BooleanoSeguro(QString("sí")));
         QVERIFY(kelNumerics::BooleanoSeguro(QString("-1")));
@@ -62,16 +62,10 @@ private slots:
         QCOMPARE(kelNumerics::EnteroSeguro(QString("99999999999")), 0);
         QCOMPARE(kelNumerics::Mayor(3, 7).toInt(), 7);
         QCOMPARE(kelNumerics::Mayor(9, 7).toInt(), 9);
-    }
-
-    void textos() {
         QCOMPARE(kelStrings::HastaNulo(QString("COM1") + QChar(0) + "basura"), QString("COM1"));
         QCOMPARE(kelStrings::HastaNulo("sin cero"), QString("sin cero"));
         QCOMPARE(kelStrings::LongitudRecortada("  abc  "), 3);
         QCOMPARE(kelStrings::LongitudRecortada("   "), 0);
-    }
-
-    void existeFichero() {
         QTemporaryDir dir;
         QVERIFY(!kelFileIO::ExisteFichero(dir.filePath("no.db")));
         QVERIFY(!kelFileIO::ExisteFichero(dir.path()));

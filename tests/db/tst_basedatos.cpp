@@ -1,13 +1,15 @@
-// The database file: creation and completion of the schema, enforcement of sizes and keys, and
-// the one-field look-up.
+// The database file: creation and completion of the schema, the rules its columns keep, the
+// errors it reports, and the one-field look-up.
 #include "app/clsdatosapp.h"
 #include "db/basedatos.h"
 #include "support/entornoprueba.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+#include <unistd.h>
 
 namespace {
 struct InfoColumna {
@@ -23,6 +25,7 @@ QList<InfoColumna> Columnas(QSqlDatabase db, const QString& tabla) {
         r.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toBool()});
     return r;
 }
+// Runs one statement; `error` receives the text a window would show.
 bool Ejecuta(QSqlDatabase db, const QString& sql, const QVariantList& valores = {},
              QString* error = nullptr) {
     QSqlQuery q(db);
@@ -31,9 +34,45 @@ bool Ejecuta(QSqlDatabase db, const QString& sql, const QVariantList& valores = 
         q.addBindValue(v);
     const bool ok = q.exec();
     if (error)
-        *error = q.lastError().databaseText();
+        *error = BaseDatos::TextoError(q.lastError(), db);
     return ok;
 }
+QString Uno(QSqlDatabase db, const QString& sql) {
+    QSqlQuery q(db);
+    return q.exec(sql) && q.next() ? q.value(0).toString() : QString("(error)");
+}
+// A file left by an earlier version of the program, made of these statements.
+void CreaAntigua(const QString& ruta, const QStringList& sentencias) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "antigua");
+        db.setDatabaseName(ruta);
+        QVERIFY(db.open());
+        for (const QString& sql : sentencias)
+            QVERIFY2(Ejecuta(db, sql), qPrintable(sql));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("antigua");
+}
+QByteArray Contenido(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+const QString kCabecera = "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, "
+                          "FechaModificacion, Impreso) VALUES ";
+
+// Root reads and writes any file: a read-only file or folder binds another user only, so the
+// test takes the identity of "nobody" meanwhile.
+class ComoOtroUsuario {
+public:
+    ComoOtroUsuario() : m_cambiado(geteuid() == 0 && seteuid(65534) == 0) {}
+    ~ComoOtroUsuario() {
+        if (m_cambiado && seteuid(0) != 0)
+            qFatal("cannot become root again");
+    }
+
+private:
+    bool m_cambiado;
+};
 } // namespace
 
 class TestBaseDatos : public QObject {
@@ -57,9 +96,7 @@ private slots:
             QVERIFY(k.exec(QString("SELECT name FROM pragma_index_info('%1_PrimaryKey')").arg(t)));
             while (k.next())
                 clave << k.value(0).toString();
-            QSqlQuery filas(db);
-            QVERIFY(filas.exec("SELECT COUNT(*) FROM " + t) && filas.next());
-            QCOMPARE(filas.value(0).toInt(), 0);
+            QCOMPARE(Uno(db, "SELECT COUNT(*) FROM " + t), QString("0"));
             tablas << t + ": " + cols.join(", ") + " | " + clave.join(", ");
         }
         const QStringList esperadas{
@@ -82,145 +119,292 @@ private slots:
         QCOMPARE(tablas, esperadas);
     }
 
+    // A file of an earlier version: columns are added, required tare codes relaxed, keys made
+    // blind to letter case where no rows collide, and every row stays.
     void completaUnaBaseAntigua() {
         EntornoPrueba env;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "antigua");
-            db.setDatabaseName(env.ArchivoBaseDatos());
-            QVERIFY(db.open());
-            QVERIFY(Ejecuta(db, "CREATE TABLE Clientes (CodCliente VARCHAR(15) NOT NULL, "
-                                "NomCliente VARCHAR(50), Direccion1 VARCHAR(50))"));
-            QVERIFY(Ejecuta(db, "INSERT INTO Clientes VALUES ('C1', 'Uno', 'Calle 1')"));
-            QVERIFY(Ejecuta(db, "CREATE TABLE Productos (CodProducto VARCHAR(15) NOT NULL, "
-                                "NomProducto VARCHAR(50), Precio TEXT)"));
-            QVERIFY(Ejecuta(db, "INSERT INTO Productos VALUES ('P1', 'Pera', 'caro')"));
-            QVERIFY(Ejecuta(db, "CREATE TABLE AlbaranesDetalle (NumAlbaran VARCHAR(20) NOT NULL,"
-                                " Fecha DATE NOT NULL, NumLinea INTEGER NOT NULL)"));
-            QVERIFY(Ejecuta(db, "INSERT INTO AlbaranesDetalle VALUES ('1', '2024-01-05', 1)"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("antigua");
+        CreaAntigua(
+            env.ArchivoBaseDatos(),
+            {"CREATE TABLE Clientes (CodCliente VARCHAR(15) NOT NULL, NomCliente VARCHAR(50), "
+             "Direccion1 VARCHAR(50))",
+             "CREATE UNIQUE INDEX Clientes_PrimaryKey ON Clientes (CodCliente)",
+             "INSERT INTO Clientes VALUES ('C1', 'Uno', 'Calle 1')",
+             "CREATE VIEW Vista AS SELECT CodCliente || NomCliente FROM Clientes",
+             // A differently typed column stays, and so do codes that differ only in case.
+             "CREATE TABLE Productos (CodProducto VARCHAR(15) NOT NULL, NomProducto VARCHAR(50),"
+             " Precio TEXT)",
+             "INSERT INTO Productos VALUES ('P1', 'Pera', 'caro'), ('p1', 'pomelo', NULL)",
+             "CREATE TABLE AlbaranesCabeceras (NumAlbaran VARCHAR(20) NOT NULL, Fecha DATE NOT "
+             "NULL, CodCliente VARCHAR(15) NOT NULL, FechaModificacion DATETIME NOT NULL)",
+             "INSERT INTO AlbaranesCabeceras VALUES ('A1', '2024-01-05', 'C1', "
+             "'2024-01-05 10:00:00')",
+             "CREATE TABLE AlbaranesDetalle (NumAlbaran VARCHAR(20) NOT NULL, Fecha DATE NOT "
+             "NULL, NumLinea INTEGER NOT NULL, CodTara INTEGER NOT NULL)",
+             "INSERT INTO AlbaranesDetalle VALUES ('A1', '2024-01-05', 1, 3)"});
 
         QSqlDatabase db = env.DatosConBase().Conexion();
         QCOMPARE(Columnas(db, "Clientes").size(), 4);
-        QCOMPARE(Columnas(db, "Clientes").at(3).nombre, QString("Direccion2"));
         QCOMPARE(Columnas(db, "AlbaranesDetalle").size(), 12);
-        // A differently typed column stays as it was.
         QCOMPARE(Columnas(db, "Productos").at(2).tipo, QString("TEXT"));
-        // The rows stay; required columns added to a table with rows get a value for them.
-        QSqlQuery q(db);
-        QVERIFY(q.exec("SELECT c.CodCliente, c.Direccion1, c.Direccion2 IS NULL, p.Precio,"
-                       " d.CodProducto, (SELECT COUNT(*) FROM Clientes)"
-                       " FROM Clientes c, Productos p, AlbaranesDetalle d"));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QString("C1"));
-        QCOMPARE(q.value(1).toString(), QString("Calle 1"));
-        QCOMPARE(q.value(2).toInt(), 1);
-        QCOMPARE(q.value(3).toString(), QString("caro"));
-        QCOMPARE(q.value(4).toString(), QString(""));
-        QCOMPARE(q.value(5).toInt(), 1);
-        // The key of the completed table is enforced too.
-        QVERIFY(!Ejecuta(db, "INSERT INTO Clientes (CodCliente) VALUES ('C1')"));
+        QCOMPARE(Uno(db, "SELECT * FROM Vista"), QString("C1Uno"));
+        QCOMPARE(Uno(db, "SELECT c.CodCliente || c.Direccion1 || (c.Direccion2 IS NULL) ||"
+                         " d.CodTara || '[' || d.CodProducto || ']' || a.Impreso ||"
+                         " (SELECT group_concat(Precio) FROM Productos)"
+                         " FROM Clientes c, AlbaranesDetalle d, AlbaranesCabeceras a"),
+                 QString("C1Calle 113[]0caro"));
+        QVERIFY(Ejecuta(db, "INSERT INTO AlbaranesDetalle (NumAlbaran, Fecha, NumLinea,"
+                            " CodProducto, PesoBruto, PesoTara, PesoNeto, HoraPesada)"
+                            " VALUES ('A1', '2024-01-05', 2, 'P1', 1, 0, 1, '')"));
+        QString error;
+        QVERIFY(!Ejecuta(db, "INSERT INTO Clientes (CodCliente) VALUES ('c1')", {}, &error));
+        QVERIFY2(error.startsWith("Ya existe un registro con esa clave"), qPrintable(error));
+        QVERIFY(!Ejecuta(db, "UPDATE AlbaranesCabeceras SET Impreso = 7", {}, &error));
+        QVERIFY2(error.startsWith("AlbaranesCabeceras.Impreso admite solo 0 o 1."),
+                 qPrintable(error));
+        QCOMPARE(BaseDatos::BuscaCampo(db, "NomCliente", "Clientes", "CodCliente", "c1", false),
+                 QVariant("Uno"));
+        QCOMPARE(BaseDatos::BuscaCampo(db, "NomProducto", "Productos", "CodProducto", "p1", false),
+                 QVariant("pomelo"));
+        QVERIFY(!Ejecuta(db, "INSERT INTO Productos (CodProducto) VALUES ('P1')"));
+
+        // A second start finds nothing to change.
+        const QString version = Uno(db, "PRAGMA schema_version");
+        db = QSqlDatabase();
+        env.Libera();
+        QCOMPARE(Uno(env.DatosConBase().Conexion(), "PRAGMA schema_version"), version);
     }
 
-    void tamanosYClavesSeImponen_data() {
+    // Completion that fails leaves the file exactly as it was, and says where.
+    void completarFallaSinTocarElArchivo_data() {
+        QTest::addColumn<QStringList>("sentencias");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("códigos repetidos")
+            << QStringList{"CREATE TABLE Productos (CodProducto VARCHAR(15), NomProducto "
+                           "VARCHAR(50))",
+                           "INSERT INTO Productos VALUES ('P1', 'a'), ('P2', 'b'), ('P1', 'c')"}
+            << "No se puede completar la base de datos: en la tabla Productos se repite la "
+               "clave CodProducto (P1).";
+        // Found only half-way: the tables before it are already done when the index fails.
+        QTest::newRow("índice propio que deja de valer")
+            << QStringList{"CREATE TABLE Productos (CodProducto VARCHAR(15), NomProducto "
+                           "VARCHAR(50))",
+                           "CREATE UNIQUE INDEX Nombres ON Productos (NomProducto)",
+                           "INSERT INTO Productos VALUES ('P1', 'Pera'), ('P2', 'pera')"}
+            << "No se puede completar la base de datos (tabla Productos).\nYa existe un registro"
+               " con esa clave (Productos.NomProducto).";
+    }
+    void completarFallaSinTocarElArchivo() {
+        QFETCH(QStringList, sentencias);
+        QFETCH(QString, error);
+        EntornoPrueba env;
+        CreaAntigua(env.ArchivoBaseDatos(), sentencias);
+        const QByteArray antes = Contenido(env.ArchivoBaseDatos());
+        const Resultado r = BaseDatos::AbreBaseDatos(env.Datos());
+        QVERIFY(!r);
+        QVERIFY2(r.Error().startsWith(error), qPrintable(r.Error()));
+        QVERIFY(r.Error().contains(env.ArchivoBaseDatos()));
+        env.Libera();
+        QCOMPARE(Contenido(env.ArchivoBaseDatos()), antes);
+    }
+
+    // Values a column refuses, and the text a window shows for them.
+    void reglasDeLasColumnas_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QVariantList>("valores");
         QTest::addColumn<QString>("error");
+        const QString tara = "INSERT INTO Taras (CodTara, NomTara, Peso) VALUES (?, ?, ?)";
+        QTest::newRow("código de tara no entero")
+            << tara << QVariantList{"abc", "", 1} << "Taras.CodTara admite solo números enteros.";
+        QTest::newRow("código de tara de más de 32 bits")
+            << tara << QVariantList{2147483648LL, "", 1}
+            << "Taras.CodTara admite solo números enteros.";
+        QTest::newRow("peso de texto")
+            << tara << QVariantList{2, "", "x"} << "Taras.Peso admite solo números.";
         QTest::newRow("nombre de tara de 26")
-            << "INSERT INTO Taras (CodTara, NomTara) VALUES (?, ?)"
-            << QVariantList{2, QString(26, 'x')} << "NomTara admite 25 caracteres";
-        QTest::newRow("código de cliente de 16")
-            << "INSERT INTO Clientes (CodCliente) VALUES (?)" << QVariantList{QString(16, 'C')}
-            << "CodCliente admite 15 caracteres";
-        QTest::newRow("tara repetida")
-            << "INSERT INTO Taras (CodTara) VALUES (?)" << QVariantList{1} << "UNIQUE";
+            << tara << QVariantList{2, QString(26, 'x'), 1}
+            << "El texto de Taras.NomTara es demasiado largo: admite 25 caracteres como máximo.";
+        const QString cabecera = kCabecera + "('A2', ?, 'C', ?, ?)";
+        QTest::newRow("impreso 7")
+            << cabecera << QVariantList{"2024-01-05", "2024-01-05 10:00:00", 7}
+            << "AlbaranesCabeceras.Impreso admite solo 0 o 1.";
+        QTest::newRow("fecha que no es fecha")
+            << cabecera << QVariantList{"not a date", "2024-01-05 10:00:00", 0}
+            << "AlbaranesCabeceras.Fecha admite solo fechas (aaaa-mm-dd).";
+        QTest::newRow("30 de febrero")
+            << cabecera << QVariantList{"2024-02-30", "2024-01-05 10:00:00", 0}
+            << "AlbaranesCabeceras.Fecha admite solo fechas (aaaa-mm-dd).";
+        QTest::newRow("fecha y hora sin hora")
+            << cabecera << QVariantList{"2024-01-05", "2024-01-05", 0}
+            << "AlbaranesCabeceras.FechaModificacion admite solo fechas con hora "
+               "(aaaa-mm-dd hh:mm:ss).";
         QTest::newRow("albarán repetido")
-            << "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, "
-               "FechaModificacion, Impreso) VALUES (?, ?, 'C', '2024-01-01 10:00:00', 0)"
-            << QVariantList{"A1", "2024-01-05"} << "UNIQUE";
+            << QString(cabecera).replace("'A2'", "'a1'")
+            << QVariantList{"2024-01-05", "2024-01-05 10:00:00", 0}
+            << "Ya existe un registro con esa clave (AlbaranesCabeceras.NumAlbaran, "
+               "AlbaranesCabeceras.Fecha).";
+        QTest::newRow("producto en minúsculas")
+            << "INSERT INTO Productos (CodProducto) VALUES (?)" << QVariantList{"p001"}
+            << "Ya existe un registro con esa clave (Productos.CodProducto).";
         QTest::newRow("código requerido nulo")
-            << "INSERT INTO Productos (NomProducto) VALUES (?)" << QVariantList{"x"} << "NOT NULL";
+            << "INSERT INTO Productos (NomProducto) VALUES (?)" << QVariantList{"x"}
+            << "Productos.CodProducto es obligatorio.";
     }
-    void tamanosYClavesSeImponen() {
+    void reglasDeLasColumnas() {
         QFETCH(QString, sql);
         QFETCH(QVariantList, valores);
         QFETCH(QString, error);
         EntornoPrueba env;
         QSqlDatabase db = env.DatosConBase().Conexion();
-        QVERIFY(Ejecuta(db, "INSERT INTO Taras VALUES (1, 'Caja', 1.5)"));
-        QVERIFY(Ejecuta(db, "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, "
-                            "FechaModificacion, Impreso) VALUES ('A1', '2024-01-05', 'C', "
-                            "'2024-01-01 10:00:00', 0)"));
+        QVERIFY(Ejecuta(db, "INSERT INTO Productos (CodProducto) VALUES ('P001')"));
+        QVERIFY(Ejecuta(db, kCabecera + "('A1', '2024-01-05', 'C', '2024-01-01 10:00:00', 0)"));
         QString texto;
         QVERIFY(!Ejecuta(db, sql, valores, &texto));
-        QVERIFY2(texto.contains(error), qPrintable(texto));
-        // The same number on another date is another note.
-        QVERIFY(Ejecuta(db, "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, "
-                            "FechaModificacion, Impreso) VALUES ('A1', '2024-01-06', 'C', "
-                            "'2024-01-01 10:00:00', 0)"));
-        // Exactly at the limit is accepted.
-        QVERIFY(Ejecuta(db, "INSERT INTO Taras (CodTara, NomTara) VALUES (9, ?)",
-                        {QString(25, QChar(0x00F1))}));
+        QVERIFY2(texto.startsWith(error + "\n\n" + env.ArchivoBaseDatos() + "\n"),
+                 qPrintable(texto));
+        // What the columns do take: the same number on another date, a leap day, text that
+        // is a whole number, exactly the longest text, a line without a tare.
+        QVERIFY(Ejecuta(db, kCabecera + "('A1', '2024-02-29', 'C', '2024-02-29 23:59:59', 1)"));
+        QVERIFY(Ejecuta(db, "INSERT INTO Taras VALUES ('12', ?, 0.5)", {QString(25, u'ñ')}));
+        QVERIFY(Ejecuta(db, "INSERT INTO AlbaranesDetalle VALUES ('A1', '2024-01-05', 1, 'P1',"
+                            " NULL, NULL, 2, 0, 2, NULL, NULL, '10:00:00-05/01/2024')"));
     }
 
     // Look-ups, after opening the database a second time: a complete schema is left alone.
     void buscaCampo() {
         EntornoPrueba env;
         QSqlDatabase db = env.DatosConBase().Conexion();
-        QVERIFY(Ejecuta(db, "INSERT INTO Clientes (CodCliente, NomCliente) VALUES (?, ?)",
+        QVERIFY(Ejecuta(db,
+                        "INSERT INTO Clientes (CodCliente, NomCliente) VALUES (?, ?),"
+                        " ('b', 'Be'), ('A', 'A mayúscula')",
                         {"O'BRIEN", "Cliente con comilla"}));
         QVERIFY(Ejecuta(db, "INSERT INTO Taras VALUES (3, 'Palet', 25.0)"));
+        db = QSqlDatabase();
         env.Libera();
-        env.DatosConBase();
-        QCOMPARE(BaseDatos::BuscaCampo("NomCliente", "Clientes", "CodCliente", "O'BRIEN", false)
-                     .toString(),
-                 QString("Cliente con comilla"));
-        const QVariant falta =
-            BaseDatos::BuscaCampo("NomCliente", "Clientes", "CodCliente", "X' OR '1'='1", false);
+        db = env.DatosConBase().Conexion();
+        QCOMPARE(
+            BaseDatos::BuscaCampo(db, "NomCliente", "Clientes", "CodCliente", "o'brien", false),
+            QVariant("Cliente con comilla"));
+        const QVariant falta = BaseDatos::BuscaCampo(db, "NomCliente", "Clientes", "CodCliente",
+                                                     "X' OR '1'='1", false);
         QCOMPARE(falta.typeId(), int(QMetaType::QString));
         QCOMPARE(falta.toString(), QString());
-        QCOMPARE(BaseDatos::BuscaCampo("Peso", "Taras", "CodTara", "3", true).toDouble(), 25.0);
-        const QVariant sinTara = BaseDatos::BuscaCampo("Peso", "Taras", "CodTara", 4, true);
+        QCOMPARE(BaseDatos::BuscaCampo(db, "Peso", "Taras", "CodTara", "3", true).toDouble(), 25.0);
+        const QVariant sinTara = BaseDatos::BuscaCampo(db, "Peso", "Taras", "CodTara", 4, true);
         QCOMPARE(sinTara.typeId(), int(QMetaType::Int));
         QCOMPARE(sinTara.toInt(), 0);
-        QCOMPARE(BaseDatos::BuscaCampo("Peso", "Taras", "CodTara", "3 OR 1=1", true).toInt(), 0);
-    }
-
-    void numeroSQL() {
+        QCOMPARE(BaseDatos::BuscaCampo(db, "Peso", "Taras", "CodTara", "3 OR 1=1", true).toInt(),
+                 0);
+        // Text orders without regard to letter case.
+        QCOMPARE(Uno(db, "SELECT group_concat(CodCliente, ' ') FROM (SELECT CodCliente FROM "
+                         "Clientes ORDER BY CodCliente)"),
+                 QString("A b O'BRIEN"));
         QCOMPARE(BaseDatos::NumeroSQL(QString("1,5")), QString("1.5"));
-        QCOMPARE(BaseDatos::NumeroSQL(1.5), QString("1.5"));
-        QCOMPARE(BaseDatos::FechaSQL(QDate(2024, 3, 7)), QString("2024-03-07"));
-        QCOMPARE(BaseDatos::FechaHoraSQL(QDateTime(QDate(2024, 3, 7), QTime(9, 5, 3))),
-                 QString("2024-03-07 09:05:03"));
-        QCOMPARE(BaseDatos::FechaDeSQL("2024-03-07"), QDate(2024, 3, 7));
     }
 
-    // An existing file that is no database does not respond; a file that cannot be created
-    // (its folder would be inside a file) gives the engine's error.
+    // A database that cannot be opened says which file and why, and leaves nothing behind.
     void fallosAlAbrir_data() {
         QTest::addColumn<QString>("ruta");
-        QTest::addColumn<BaseDatos::Resultado>("resultado");
-        QTest::newRow("no es una base") << "fichero" << BaseDatos::Resultado::NoResponde;
-        QTest::newRow("no se puede crear")
-            << "fichero/dentro/pesix.db" << BaseDatos::Resultado::ErrorEsquema;
+        QTest::addColumn<bool>("soloLectura");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no es una base")
+            << "basura" << false << "El archivo no es una base de datos o está dañado.";
+        QTest::newRow("carpeta que no existe")
+            << "no/existe/pesix.db" << false
+            << "No se puede crear la base de datos: su carpeta no existe.";
+        QTest::newRow("dentro de un archivo")
+            << "basura/pesix.db" << false
+            << "No se puede crear la base de datos: su carpeta no existe.";
+        QTest::newRow("para leer, sin archivo")
+            << "pesix.db" << true << "No se puede abrir ni crear la base de datos.";
     }
     void fallosAlAbrir() {
         QFETCH(QString, ruta);
-        QFETCH(BaseDatos::Resultado, resultado);
+        QFETCH(bool, soloLectura);
+        QFETCH(QString, error);
         EntornoPrueba env;
-        QFile f(env.Carpeta() + "/fichero");
+        QFile f(env.Carpeta() + "/basura");
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
         f.close();
         clsDatosApp& d = env.Datos();
         d.SetBaseDatos(env.Carpeta() + "/" + ruta);
-        QString error;
-        QCOMPARE(BaseDatos::AbreBaseDatos(d, &error), resultado);
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(
-            BaseDatos::MensajeNoResponde(),
-            QString("La base de datos no responde.\r\nConsulte al administrador del sistema."));
+        const Resultado r = BaseDatos::AbreBaseDatos(
+            d, soloLectura ? BaseDatos::Apertura::SoloLectura : BaseDatos::Apertura::Completa);
+        QVERIFY(!r);
+        QVERIFY2(r.Error().startsWith(error + "\n\n" + d.BaseDatos()), qPrintable(r.Error()));
+        QStringList hay = QDir(env.Carpeta()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        hay.removeAll("ajustes.ini");
+        QCOMPARE(hay, QStringList{"basura"});
+        QCOMPARE(Contenido(env.Carpeta() + "/basura"), QByteArray(4096, 'x'));
+    }
+
+    // A database that takes no writes opens, and says why at once. A file that only lacks the
+    // rules of a table opens as it is; one that lacks a column cannot.
+    void escrituraImposible_data() {
+        QTest::addColumn<QString>("como");
+        QTest::addColumn<QString>("operarios"); // an older form of the table, if any
+        QTest::addColumn<QString>("error");
+        const QString antigua =
+            "CREATE TABLE Operarios (CodOperario INTEGER NOT NULL, NomOperario VARCHAR(50))";
+        const QString archivo = "La base de datos es de solo lectura: se puede consultar, pero no "
+                                "grabar en ella.";
+        QTest::newRow("archivo de solo lectura") << "archivo" << antigua << archivo;
+        QTest::newRow("carpeta de solo lectura")
+            << "carpeta" << antigua
+            << "La carpeta de la base de datos es de solo lectura: se puede consultar, pero no "
+               "grabar en ella.";
+        QTest::newRow("abierta para leer") << "apertura" << antigua << archivo;
+        QTest::newRow("bloqueada por otro programa")
+            << "bloqueo" << QString()
+            << "La base de datos está bloqueada por otro programa. Inténtelo de nuevo cuando "
+               "acabe.";
+        QTest::newRow("archivo de solo lectura incompleto")
+            << "archivo"
+            << "CREATE TABLE Operarios (CodOperario INTEGER)"
+            << "No se puede completar la base de datos (tabla Operarios).\n" + archivo;
+    }
+    void escrituraImposible() {
+        QFETCH(QString, como);
+        QFETCH(QString, operarios);
+        QFETCH(QString, error);
+        EntornoPrueba env;
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        if (!operarios.isEmpty()) {
+            QVERIFY(Ejecuta(db, "DROP TABLE Operarios") && Ejecuta(db, operarios));
+            QVERIFY(Ejecuta(db, "CREATE UNIQUE INDEX Operarios_PrimaryKey ON Operarios "
+                                "(CodOperario)"));
+        }
+        db = QSqlDatabase();
+        env.Libera();
+        const QString ruta = env.ArchivoBaseDatos();
+        const QByteArray antes = Contenido(ruta);
+        using P = QFileDevice;
+        const auto leer = P::ReadOwner | P::ReadGroup | P::ReadOther;
+        const auto entrar = leer | P::ExeOwner | P::ExeGroup | P::ExeOther;
+        const auto escribir = P::WriteOwner | P::WriteGroup | P::WriteOther;
+        QFile::setPermissions(env.Carpeta(), como == "carpeta" ? entrar : entrar | escribir);
+        QFile::setPermissions(ruta, como == "archivo" ? leer : leer | escribir);
+        QSqlDatabase otra = QSqlDatabase::addDatabase("QSQLITE", "otra");
+        otra.setDatabaseName(ruta);
+        if (como == "bloqueo")
+            QVERIFY(otra.open() && Ejecuta(otra, "BEGIN IMMEDIATE") &&
+                    Ejecuta(otra, "INSERT INTO Taras (CodTara) VALUES (1)"));
+        clsDatosApp& d = env.Datos();
+        {
+            ComoOtroUsuario nadie;
+            const Resultado r =
+                BaseDatos::AbreBaseDatos(d, como == "apertura" ? BaseDatos::Apertura::SoloLectura
+                                                               : BaseDatos::Apertura::Completa);
+            const QString texto =
+                r ? BaseDatos::CompruebaEscritura(d.Conexion()).Error() : r.Error();
+            QVERIFY2(texto.startsWith(error + "\n\n" + ruta + "\n"), qPrintable(texto));
+        }
+        otra.close();
+        otra = QSqlDatabase();
+        QSqlDatabase::removeDatabase("otra");
+        env.Libera();
+        QCOMPARE(Contenido(ruta), antes);
+        QFile::setPermissions(env.Carpeta(), entrar | escribir);
     }
 };
 

@@ -8,7 +8,7 @@
 using T = Recordset::Tipo;
 using A = RecordsetConsulta::Almacenado;
 
-class tst_RecordsetConsulta : public QObject {
+class TestRecordsetConsulta : public QObject {
     Q_OBJECT
 private slots:
     void lecturaHaciaDelante() {
@@ -143,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_RecordsetConsulta)
+QTEST_GUILESS_MAIN(TestRecordsetConsulta)
 #include "tst_recordsetconsulta.moc"

@@ -47,7 +47,6 @@ struct Mundo {
     Mundo() {
         kelRegistry::SaveAppString("\\Internacional", "sList", ";");
         kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
-        kelRegistry::Almacen().sync();
         creada = albaranesprueba::Crea(env.DatosConBase().Conexion());
         env.Libera();
     }

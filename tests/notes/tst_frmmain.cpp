@@ -1,50 +1,170 @@
-// The main window's caption and its entry that resets every stored window position.
+// The main window's wiring, driven with the keyboard as an operator would, against the scale
+// simulator on a pseudo-terminal: weigh a note, save it, read it back with another connection,
+// reopen it through the pick list, and the question about unsaved changes.
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelregistry.h"
+#include "masters/contestador.h"
+#include "masters/kelbrowse.h"
 #include "notes/frmmain.h"
+#include "notes/modelolineasalbaran.h"
+#include "notes/rejillalineas.h"
 #include "support/entornoprueba.h"
 
-#include <QAction>
-#include <QMenuBar>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
+
+namespace {
+// Keys go where the focus is, and the window gets its turn after each. The offscreen platform has
+// no window manager to give the activation back to the window when a dialog closes.
+QPointer<QWidget> s_ventana;
+QWidget* Foco() {
+    if (!QApplication::activeWindow() && s_ventana) {
+        s_ventana->activateWindow();
+        QTest::qWaitForWindowActive(s_ventana);
+    }
+    return QApplication::focusWidget();
+}
+void Tecla(int tecla, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QTest::keyClick(Foco(), Qt::Key(tecla), mods);
+    QTest::qWait(20);
+}
+void Teclea(const QString& texto) {
+    for (QChar c : texto) {
+        QTest::keyClick(Foco(), c.toLatin1());
+        QTest::qWait(5);
+    }
+}
+void Intro(int veces = 1) {
+    for (int i = 0; i < veces; ++i)
+        Tecla(Qt::Key_Return);
+}
+
+// Answers the question about unsaved changes with the button of that text.
+void Responde(QMessageBox* caja, int boton) {
+    for (QAbstractButton* b : caja->buttons())
+        if (b->text() == Texto(boton))
+            return b->click();
+}
+
+QStringList Lineas(const QString& ruta, const QString& numero) {
+    QStringList filas;
+    {
+        QSqlDatabase otra = QSqlDatabase::addDatabase("QSQLITE", "lector");
+        otra.setDatabaseName(ruta);
+        otra.open();
+        QSqlQuery q(otra);
+        q.prepare("SELECT NumLinea || '|' || CodProducto || '|' || NomProducto || '|' || "
+                  "ifnull(CodTara, '') || '|' || PesoBruto || '|' || PesoTara || '|' || PesoNeto "
+                  "|| '|' || Precio || '|' || PesoImporte FROM AlbaranesDetalle "
+                  "WHERE NumAlbaran = ? ORDER BY NumLinea");
+        q.addBindValue(numero);
+        q.exec();
+        while (q.next())
+            filas << q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase("lector");
+    return filas;
+}
+} // namespace
 
 class TestFrmMain : public QObject {
     Q_OBJECT
 
 private slots:
-    void reiniciaVentanasBorraPosicionesEInformacion() {
+    void pesaGuardaYReabre() {
+        QProcess sim;
+        QByteArray ordenes; // the commands the simulator received
+        connect(&sim, &QProcess::readyReadStandardError, this,
+                [&] { ordenes += sim.readAllStandardError(); });
+        sim.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix-scale-sim", {"--peso", "12.5"});
+        QVERIFY(sim.waitForStarted() && sim.waitForReadyRead(5000));
         EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Empresa", "Cliente", "Báscula Norte");
-        env.DatosConBase();
-        kelRegistry::SaveAppString("\\Pos\\frmMTClientes", "Top", "1500");
-        kelRegistry::SaveAppString("\\Info\\frmMain", "ColAlbaranWidth1", "1200");
-        kelRegistry::SaveAppString("\\Configuracion", "Idioma", "0");
+        kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
+        clsDatosApp& datos = env.DatosConBase();
+        datos.SetPuertoNombre(QString::fromLocal8Bit(sim.readLine()).trimmed());
+        datos.SetNumeracionAutomatica(true);
+        datos.SetUnidadMedida("Kg");
+        EntornoPrueba::Ejecuta("INSERT INTO Productos VALUES ('P1', 'Peras', 1.2)");
+        EntornoPrueba::Ejecuta("INSERT INTO Taras VALUES (1, 'Caja', 0.25)");
 
-        frmMain w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.windowTitle(), QString("Pesix v.1.0.6 - Báscula Norte"));
-        auto* entrada = w.findChild<QAction*>("mnuReiniciaVentanas");
-        QVERIFY(entrada);
-        QCOMPARE(entrada->text(), QString("Reinicia ventanas"));
-        entrada->trigger();
-        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmMTClientes", "Top"), QString());
-        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmMain", "ColAlbaranWidth1"), QString());
-        QCOMPARE(kelRegistry::GetAppString("\\Configuracion", "Idioma"), QString("0"));
-    }
+        auto w = std::make_unique<frmMain>();
+        w->show();
+        s_ventana = w.get();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto* grid = w->findChild<RejillaLineas*>("gridAlbaran");
+        auto* modelo = grid->Modelo();
+        auto* numero = w->findChild<QLineEdit*>("txtNumAlbaran");
+        QCOMPARE(modelo->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString("Peso bruto Kg"));
 
-    void cerrarGuardaLaPosicion() {
-        EntornoPrueba env;
-        env.DatosConBase();
-        {
-            frmMain w;
-            w.setGeometry(100, 120, 640, 480);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
-            w.close();
-        }
-        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmMain", "Width"), QString("9600"));
-        frmMain otra;
-        QCOMPARE(otra.size(), QSize(640, 480));
+        // The switch on, a weighing asked for.
+        Tecla(Qt::Key_F5);
+        QVERIFY(w->BasculaEncendida());
+        Tecla(Qt::Key_F6);
+        QTRY_COMPARE(w->findChild<QLabel*>("lblLectura")->text(), QString("12.500"));
+        QTRY_VERIFY(ordenes.contains("orden S0\n") && ordenes.contains("orden SB\n"));
+
+        // A line: product, tare, the reading with "*", Enter on to the next row.
+        Tecla(Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(numero->text(), QString("2"));
+        QCOMPARE(grid->currentIndex(), modelo->index(0, 0));
+        Teclea("P1");
+        Intro(2);
+        Teclea("1");
+        Intro();
+        Teclea("*");
+        Intro(6);
+        QCOMPARE(grid->currentIndex(), modelo->index(1, 0));
+        QCOMPARE(modelo->Lineas().Count(), 1);
+        QCOMPARE(modelo->Celda(0, 8), QString("14,70"));
+        // A second line still being typed is saved as shown.
+        Teclea("P1");
+        Tecla(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(Lineas(env.ArchivoBaseDatos(), "2"),
+                 QStringList(
+                     {"1|P1|Peras|1|12.5|0.25|12.25|1.2|14.7", "2|P1|Peras||0.0|0.0|0.0|1.2|0.0"}));
+
+        // Saved: a new note asks nothing; the pick list brings the note back whole.
+        Contestador<QMessageBox> pregunta([](QMessageBox* c) { Responde(c, IdTexto::Cancelar); });
+        Tecla(Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(modelo->Lineas().Count(), 0);
+        QCOMPARE(numero->text(), QString("3"));
+        Contestador<kelBrowse> lista(
+            [](kelBrowse* b) { QTest::keyClick(b->Grid(), Qt::Key_Return); });
+        Tecla(Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(numero->text(), QString("2"));
+        QCOMPARE(modelo->Lineas().Count(), 2);
+        QCOMPARE(modelo->Celda(0, 4), QString("12,500"));
+        QCOMPARE(pregunta.Veces(), 0);
+
+        // A change asks before a new note: Cancel keeps it, No drops it.
+        Teclea("P1");
+        Tecla(Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(pregunta.Veces(), 1);
+        QCOMPARE(modelo->Lineas().Count(), 3);
+        pregunta.Responde([](QMessageBox* c) { Responde(c, IdTexto::No); });
+        Tecla(Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(pregunta.Veces(), 2);
+        QCOMPARE(modelo->Lineas().Count(), 0);
+        QCOMPARE(Lineas(env.ArchivoBaseDatos(), "2").size(), 2);
+
+        // Closing asks too, and with the switch on tells the scale to stop reading.
+        Teclea("P1");
+        ordenes.clear();
+        QVERIFY(w->close());
+        QCOMPARE(pregunta.Veces(), 3);
+        QVERIFY(!w->Bascula().PortOpen());
+        QTRY_COMPARE(ordenes, QByteArray("pesix-scale-sim: orden S0\n"));
+        w.reset();
+        sim.write("salir\n");
+        QVERIFY(sim.waitForFinished(5000));
     }
 };
 

@@ -1,284 +1,159 @@
-// The scale test window, driven with the mouse and keyboard like an operator, against a real
-// pseudo-terminal and against the scale simulator.
+// The scale test window, driven with the mouse and keyboard like an operator against a real
+// pseudo-terminal.
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+#include "masters/contestador.h"
 #include "scale/frmtest.h"
 #include "support/entornoprueba.h"
 #include "support/pseudoterminal.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
-#include <QSerialPortInfo>
+#include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
-class tst_frmTest : public QObject {
+class TestFrmTest : public QObject {
     Q_OBJECT
 private slots:
-    void controlesYCaptions();
+    void numeroPuerto_data();
     void numeroPuerto();
-    void conectaYDesconecta();
-    void escritoAMano();
-    void cerrarConectadoPideLecturaAPeticion_data();
-    void cerrarConectadoPideLecturaAPeticion();
-    void errorEnCajaDeMensaje_data();
-    void errorEnCajaDeMensaje();
-    void botonesConElSimulador();
+    void cableado();
 };
 
-namespace {
-QComboBox* Combo(QWidget& w) {
-    return w.findChild<QComboBox*>("cboPuertos");
-}
-QPushButton* Boton(QWidget& w, const QString& nombre) {
-    return w.findChild<QPushButton*>(nombre);
-}
-void Pulsa(QWidget& w, const QString& nombre) {
-    QTest::mouseClick(Boton(w, nombre), Qt::LeftButton);
-}
-QLabel* Lectura(QWidget& w) {
-    return w.findChild<QLabel*>("Label1");
+void TestFrmTest::numeroPuerto_data() {
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<int>("numero");
+    QTest::newRow("COM3") << QString("COM3") << 3;
+    QTest::newRow("COM12") << QString("COM12") << 12;
+    QTest::newRow("ttyS0: no number from the fourth character") << QString("ttyS0") << 0;
+    QTest::newRow("a path") << QString("/dev/pts/3") << 0;
+    QTest::newRow("beyond 16 bits") << QString("COM40000") << 0;
 }
 
-// Checks the two states: port list and connect against disconnect and the command buttons.
-bool EstadoConectado(QWidget& w, bool conectado) {
-    bool ok = Combo(w)->isEnabled() == !conectado &&
-              Boton(w, "cmdConectar0")->isEnabled() == !conectado &&
-              Boton(w, "cmdConectar1")->isEnabled() == conectado;
-    for (int k = 0; k < 8; ++k)
-        ok = ok && Boton(w, QStringLiteral("cmdComando%1").arg(k))->isEnabled() == conectado;
-    return ok;
+void TestFrmTest::numeroPuerto() {
+    QFETCH(QString, nombre);
+    QFETCH(int, numero);
+    QCOMPARE(frmTest::NumeroPuerto(nombre), qint16(numero));
 }
 
-// Replaces the port box's text by typing, as an operator would.
-void EscribePuerto(QWidget& w, const QString& texto) {
-    QLineEdit* linea = Combo(w)->lineEdit();
-    QVERIFY(linea);
-    linea->setFocus();
-    QTest::keyClick(linea, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(linea, Qt::Key_Delete);
-    QTest::keyClicks(linea, texto);
-    QCOMPARE(Combo(w)->currentText(), texto);
-}
-
-// Answers the next message box and hands back its text.
-class CajaMensaje : public QObject {
-public:
-    CajaMensaje() {
-        connect(&m_reloj, &QTimer::timeout, this, [this] {
-            if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                m_texto = caja->text();
-                m_reloj.stop();
-                caja->accept();
-            }
-        });
-        m_reloj.start(20);
-    }
-    QString Texto() const { return m_texto; }
-
-private:
-    QTimer m_reloj;
-    QString m_texto;
-};
-
-void Conecta(frmTest& w) {
-    Pulsa(w, "cmdConectar0");
-    QVERIFY2(w.VeltaSC1().PortOpen(), qPrintable(w.VeltaSC1().UltimoError()));
-    QVERIFY(EstadoConectado(w, true));
-}
-
-// The window on its own settings and database, shown, with the scale of the given type on a
-// real pseudo-terminal (or at the given path) as the port in the settings.
-struct Banco {
-    explicit Banco(int tipo, const QString& puerto = {}) : d(Ajusta(tipo, puerto)) {
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-    }
-    clsDatosApp& Ajusta(int tipo, const QString& puerto) {
-        clsDatosApp& datos = env.DatosConBase();
-        datos.SetTipoBascula(tipo);
-        datos.SetPuertoNombre(puerto.isNull() ? pty->Ruta() : puerto);
-        return datos;
-    }
+void TestFrmTest::cableado() {
     EntornoPrueba env;
-    std::unique_ptr<PseudoTerminal> pty =
-        std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
-    clsDatosApp& d;
+    auto pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
+    clsDatosApp& d = env.DatosConBase();
+    d.SetTipoBascula(0);
+    d.SetPuertoNombre(pty->Ruta());
     frmTest w;
-};
-} // namespace
-
-void tst_frmTest::controlesYCaptions() {
-    // Without a port in the settings the list is the system's own; an empty list selects
-    // nothing and leaves nothing to connect to.
-    const QList<QSerialPortInfo> sistema = QSerialPortInfo::availablePorts();
-    Banco b(0, "");
-    QCOMPARE(b.w.windowTitle(), QString("Form1"));
-    QCOMPARE(Boton(b.w, "cmdConectar0")->text(), QString("Conectar"));
-    QCOMPARE(Boton(b.w, "cmdConectar1")->text(), QString("Desonectar"));
-    const QStringList captions = {"Lectura contínua", "Lectura a petición", "Peso neto",
-                                  "Peso bruto",       "Puesta a cero",      "Tarado",
-                                  "Destarado",        "Número de serie"};
-    for (int k = 0; k < 8; ++k)
-        QCOMPARE(Boton(b.w, QStringLiteral("cmdComando%1").arg(k))->text(), captions.at(k));
-    QCOMPARE(Lectura(b.w)->text(), QString("0.000"));
-    QCOMPARE(Lectura(b.w)->font().family(), QString("Arial"));
-    QCOMPARE(Combo(b.w)->count(), sistema.size());
-    for (int i = 0; i < sistema.size(); ++i)
-        QCOMPARE(Combo(b.w)->itemText(i).toLower(), sistema.at(i).portName().toLower());
-    QCOMPARE(Combo(b.w)->currentIndex(), sistema.isEmpty() ? -1 : 0);
-    QVERIFY(Combo(b.w)->isEnabled());
-    QCOMPARE(Boton(b.w, "cmdConectar0")->isEnabled(), !sistema.isEmpty());
-    QVERIFY(!Boton(b.w, "cmdConectar1")->isEnabled());
-    QVERIFY(!Boton(b.w, "cmdComando0")->isEnabled());
-    QVERIFY(!b.w.VeltaSC1().PortOpen());
-}
-
-void tst_frmTest::numeroPuerto() {
-    // The number from the name's fourth character on.
-    QCOMPARE(frmTest::NumeroPuerto("COM3"), qint16(3));
-    QCOMPARE(frmTest::NumeroPuerto("COM12"), qint16(12));
-    QCOMPARE(frmTest::NumeroPuerto("ttyS0"), qint16(0));
-    QCOMPARE(frmTest::NumeroPuerto("/dev/pts/3"), qint16(0));
-}
-
-void tst_frmTest::conectaYDesconecta() {
-    // The port given in the settings is listed first, chosen, and connected to.
-    Banco b(0);
-    QCOMPARE(Combo(b.w)->itemText(0), b.pty->Ruta());
-    QCOMPARE(Combo(b.w)->currentText(), b.pty->Ruta());
-    Conecta(b.w);
-    QCOMPARE(b.w.VeltaSC1().NombreSistema(), b.pty->Ruta());
-    Pulsa(b.w, "cmdComando3");
-    QCOMPARE(b.pty->Lee(3), QByteArray("SB\r"));
-    // Every reading becomes Label1's text unchanged, whichever the scale type.
-    QVERIFY(b.pty->Escribe("  +0012.50 kg \r"));
-    QTRY_COMPARE(Lectura(b.w)->text(), QString("  +0012.50 kg "));
-    b.d.SetTipoBascula(1);
-    QVERIFY(b.pty->Escribe(" CABECERA\r\n WT:    3.75 Kg\r\n\n\n"));
-    QTRY_COMPARE(Lectura(b.w)->text(), QString("3.75"));
-    b.d.SetTipoBascula(0);
-    // Disconnecting tells the scale to stop continuous readings, then closes the port.
-    Pulsa(b.w, "cmdConectar1");
-    QCOMPARE(b.pty->Lee(3), QByteArray("S0\r"));
-    QVERIFY(!b.w.VeltaSC1().PortOpen());
-    QVERIFY(EstadoConectado(b.w, false));
-    Conecta(b.w);
-}
-
-void tst_frmTest::escritoAMano() {
-    // With nothing in the port box there is nothing to connect to; a device path typed into it
-    // by hand is connected to.
-    Banco b(0, "");
-    EscribePuerto(b.w, "");
-    QVERIFY(!Boton(b.w, "cmdConectar0")->isEnabled());
-    Pulsa(b.w, "cmdConectar0");
-    QVERIFY(!b.w.VeltaSC1().PortOpen());
-    EscribePuerto(b.w, b.pty->Ruta());
-    Conecta(b.w);
-    Pulsa(b.w, "cmdComando7");
-    QCOMPARE(b.pty->Lee(3), QByteArray("SS\r"));
-}
-
-void tst_frmTest::cerrarConectadoPideLecturaAPeticion_data() {
-    QTest::addColumn<bool>("conectado");
-    QTest::addColumn<bool>("conEscape");
-    QTest::newRow("conectado, cerrar") << true << false;
-    QTest::newRow("conectado, Escape") << true << true;
-    QTest::newRow("desconectado, cerrar") << false << false;
-}
-
-void tst_frmTest::cerrarConectadoPideLecturaAPeticion() {
-    QFETCH(bool, conectado);
-    QFETCH(bool, conEscape);
-    Banco b(0);
-    if (conectado)
-        Conecta(b.w);
-    if (conEscape)
-        QTest::keyClick(&b.w, Qt::Key_Escape);
-    else
-        QVERIFY(b.w.close());
-    QVERIFY(!b.w.isVisible());
-    QVERIFY(!b.w.VeltaSC1().PortOpen());
-    QCOMPARE(b.pty->Lee(3, conectado ? 3000 : 100), conectado ? QByteArray("S0\r") : QByteArray());
-}
-
-void tst_frmTest::errorEnCajaDeMensaje_data() {
-    QTest::addColumn<bool>("conectado");
-    QTest::newRow("el puerto no se abre") << false;
-    QTest::newRow("el puerto se pierde conectado") << true;
-}
-
-void tst_frmTest::errorEnCajaDeMensaje() {
-    // Both end in a message box naming the port and the window disconnected.
-    QFETCH(bool, conectado);
-    Banco b(0);
-    QString ruta = b.pty->Ruta();
-    if (conectado) {
-        Conecta(b.w);
-    } else {
-        ruta = b.env.Carpeta() + "/no-hay-bascula";
-        EscribePuerto(b.w, ruta);
-    }
-    CajaMensaje caja;
-    if (conectado)
-        b.pty.reset(); // the scale's cable is pulled out
-    else
-        Pulsa(b.w, "cmdConectar0");
-    QTRY_VERIFY(!caja.Texto().isEmpty());
-    QVERIFY2(caja.Texto().contains(ruta), qPrintable(caja.Texto()));
-    QVERIFY(!b.w.VeltaSC1().PortOpen());
-    QVERIFY(EstadoConectado(b.w, false));
-}
-
-void tst_frmTest::botonesConElSimulador() {
-    // The whole road: the window connects to the scale simulator and every command button
-    // makes the simulator answer with the reading that command asks for.
-    QProcess sim;
-    QByteArray registro; // the simulator's log of the commands it received
-    connect(&sim, &QProcess::readyReadStandardError, this,
-            [&] { registro += sim.readAllStandardError(); });
-    sim.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix-scale-sim",
-              {"--peso", "12.5", "--intervalo", "50", "--serie", "VS-TEST-42"});
-    QVERIFY(sim.waitForStarted() && sim.waitForReadyRead(5000));
-    const QString ruta = QString::fromLocal8Bit(sim.readLine()).trimmed();
-    Banco b(0, ruta);
-    Conecta(b.w);
-    struct Paso {
-        int boton;
-        const char* lectura;
-        const char* orden;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* combo = w.findChild<QComboBox*>("cboPuertos");
+    auto* lectura = w.findChild<QLabel*>("Label1");
+    const auto boton = [&w](const QString& nombre) { return w.findChild<QPushButton*>(nombre); };
+    const auto pulsa = [&](const QString& nombre) {
+        QTest::mouseClick(boton(nombre), Qt::LeftButton);
     };
-    const Paso pasos[] = {
-        {0, "12.500", "SF"},     // continuous readings
-        {1, "12.500", "S0"},     // back to on request: one reading
-        {3, "12.500", "SB"},     // gross
-        {5, "0.000", "ST"},      // tare: net is zero; then 15 kg on the platform
-        {2, "2.500", "SN"},      // net after the tare
-        {6, "15.000", "SD"},     // tare cleared
-        {4, "0.000", "SC"},      // zero
-        {7, "VS-TEST-42", "SS"}, // serial number
+    const auto conectado = [&](bool si) {
+        bool ok = combo->isEnabled() == !si && boton("cmdConectar0")->isEnabled() == !si &&
+                  boton("cmdConectar1")->isEnabled() == si && w.VeltaSC1().PortOpen() == si;
+        for (int k = 0; k < 8; ++k)
+            ok = ok && boton(QStringLiteral("cmdComando%1").arg(k))->isEnabled() == si;
+        return ok;
     };
-    for (const Paso& p : pasos) {
-        Lectura(b.w)->setText("-");
-        Pulsa(b.w, QStringLiteral("cmdComando%1").arg(p.boton));
-        QTRY_COMPARE(Lectura(b.w)->text(), QString(p.lectura));
-        QTRY_VERIFY2(registro.endsWith(QByteArray("orden ") + p.orden + "\n"), p.orden);
-        registro.clear();
-        if (p.boton == 5) {
-            sim.write("peso 15\nestado\n");
-            QVERIFY(sim.waitForReadyRead(3000)); // the simulator took it
-        }
+    const auto escribePuerto = [&](const QString& texto) {
+        QLineEdit* linea = combo->lineEdit();
+        linea->setFocus();
+        QTest::keyClick(linea, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(linea, Qt::Key_Delete);
+        QTest::keyClicks(linea, texto);
+    };
+    QStringList cajas; // text and buttons of every message box
+    Contestador<QMessageBox> contestador([&](QMessageBox* caja) {
+        QStringList botones;
+        for (QAbstractButton* b : caja->buttons())
+            botones << b->text();
+        cajas << caja->text() + " [" + botones.join(',') + "]";
+        caja->accept();
+    });
+
+    QCOMPARE(w.windowTitle(), QString("Form1"));
+    QCOMPARE(lectura->text(), QString("0.000"));
+    QVERIFY(conectado(false));
+    // The port of the settings is listed first and chosen; the box shows a device path whole.
+    QCOMPARE(combo->itemText(0), pty->Ruta());
+    QCOMPARE(combo->currentText(), pty->Ruta());
+    const QString rutaLarga = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
+    QVERIFY(combo->lineEdit()->width() > combo->fontMetrics().horizontalAdvance(rutaLarga));
+
+    // A port that cannot be opened: the message box in the interface language, still
+    // disconnected. Nothing typed, nothing to connect to.
+    const QString falta = env.Carpeta() + "/no-hay-bascula";
+    escribePuerto(falta);
+    pulsa("cmdConectar0");
+    QTRY_COMPARE(cajas.size(), 1);
+    QVERIFY2(cajas.at(0).contains(falta) &&
+                 cajas.at(0).endsWith("[" + Texto(IdTexto::Aceptar) + "]"),
+             qPrintable(cajas.at(0)));
+    QVERIFY(conectado(false));
+    escribePuerto("");
+    QVERIFY(!boton("cmdConectar0")->isEnabled());
+    escribePuerto(pty->Ruta());
+    pulsa("cmdConectar0");
+    QVERIFY(conectado(true));
+
+    // Each command button sends its command; every reading is shown unchanged, as plain text,
+    // and never resizes the window: not even the longest reading, and not one too long to be
+    // a reading, which is not shown at all.
+    const int codigos[] = {3, 0, 1, 2, 4, 5, 6, 7};
+    for (int k = 0; k < 8; ++k) {
+        pulsa(QStringLiteral("cmdComando%1").arg(k));
+        QCOMPARE(pty->Lee(3), QByteArray("S") + "0NBFCTDS"[codigos[k]] + '\r');
     }
-    Pulsa(b.w, "cmdConectar1");
-    QTRY_COMPARE(registro, QByteArray("pesix-scale-sim: orden S0\n"));
-    sim.write("salir\n");
-    QVERIFY(sim.waitForFinished(5000));
-    QCOMPARE(sim.exitCode(), 0);
+    const QSize tamano = w.size();
+    const QByteArray larga(256, 'B');
+    QSignalSpy descartadas(&w.VeltaSC1(), &VeltaSC::MensajeDebug);
+    for (const QByteArray& t : {QByteArray("  +0012.50 kg "), larga, QByteArray(130000, 'C')}) {
+        QVERIFY(pty->Escribe(t + "\r"));
+        QTRY_COMPARE(descartadas.count(), t.size() > 256 ? 1 : 0);
+        QTRY_COMPARE(lectura->text(), QString(t.size() > 256 ? larga : t));
+        QCOMPARE(w.size(), tamano);
+        QVERIFY(w.minimumSizeHint().width() <= tamano.width());
+    }
+    lectura->setText("<span>W</span>");
+    const QImage marcado = lectura->grab().toImage();
+    lectura->setText("W");
+    QVERIFY(marcado != lectura->grab().toImage());
+
+    // Disconnecting asks for readings on request, then closes the port.
+    pulsa("cmdConectar1");
+    QCOMPARE(pty->Lee(3), QByteArray("S0\r"));
+    QVERIFY(conectado(false));
+    // The scale type comes from the settings at every connection. The scale's cable pulled out
+    // while connected: a message box naming the port.
+    d.SetTipoBascula(1);
+    pulsa("cmdConectar0");
+    QVERIFY(conectado(true));
+    QVERIFY(pty->Escribe(" WT:  3.75 Kg\r\n\n\n"));
+    QTRY_COMPARE(lectura->text(), QString("3.75"));
+    const QString ruta = pty->Ruta();
+    pty.reset();
+    QTRY_COMPARE(cajas.size(), 2);
+    QVERIFY2(cajas.at(1).contains(ruta), qPrintable(cajas.at(1)));
+    QVERIFY(conectado(false));
+
+    // Escape while connected disconnects first (the on-request command), then closes.
+    d.SetTipoBascula(0);
+    pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
+    escribePuerto(pty->Ruta());
+    pulsa("cmdConectar0");
+    QVERIFY(conectado(true));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
+    QVERIFY(!w.VeltaSC1().PortOpen());
+    QCOMPARE(pty->Lee(3), QByteArray("S0\r"));
+    QCOMPARE(cajas.size(), 2);
 }
 
-QTEST_MAIN(tst_frmTest)
+QTEST_MAIN(TestFrmTest)
 #include "tst_frmtest.moc"

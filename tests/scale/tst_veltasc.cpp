@@ -1,174 +1,161 @@
-// The scale controller on real pseudo-terminals: the test plays the scale on the other end.
+// The scale controller on real pseudo-terminals: the test plays the scale on the other end, or
+// the scale simulator does on its own pseudo-terminal.
 #include "scale/veltasc.h"
 #include "support/entornoprueba.h"
 #include "support/pseudoterminal.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
-class tst_VeltaSC : public QObject {
+class TestVeltaSC : public QObject {
     Q_OBJECT
 private slots:
     void ajustesDeLinea();
-    void lecturasTipo0_data();
-    void lecturasTipo0();
-    void lecturasTipo1();
-    void otroTipoNoLee_data();
-    void otroTipoNoLee();
+    void lecturas_data();
+    void lecturas();
     void ordenes_data();
     void ordenes();
-    void cerrarConservaElBuffer();
     void falloAlAbrir_data();
     void falloAlAbrir();
     void puertoDesaparece();
-    void puertoPorNumero();
+    void simuladorTipo0();
+    void simuladorTipo1SinLector();
+    void simuladorEnlace();
 };
 
 namespace {
-bool TieneBandera(tcflag_t campo, tcflag_t bandera) {
-    return (campo & bandera) == bandera;
-}
-
-// A controller and the scale's end of a real pseudo-terminal, on its own settings and database
-// with the scale type set.
-struct Banco {
-    explicit Banco(int tipo) {
-        d.SetTipoBascula(tipo);
-        QObject::connect(&v, &VeltaSC::Mensaje, &v, [this](const QString& t) { mensajes << t; });
+// A controller on the test's own settings, with what it delivers, and the scale's end of a real
+// pseudo-terminal or the scale simulator.
+struct BancoBascula {
+    explicit BancoBascula(int tipo) {
+        v.SetTipoBascula(tipo);
+        QObject::connect(&v, &VeltaSC::Mensaje, &v,
+                         [this](const QString& t) { salida << "M:" + t; });
+        QObject::connect(&v, &VeltaSC::MensajeDebug, &v,
+                         [this](const QString& t) { salida << "D:" + t.left(11); });
+    }
+    // Opens the controller on the port (the pseudo-terminal unless another is given).
+    bool Abre(const QString& puerto = {}) {
+        v.SetPuertoNombre(puerto.isEmpty() ? pty.Ruta() : puerto);
+        return v.SetPortOpen(true) && v.PortOpen();
+    }
+    // Starts the simulator with these arguments; its device path comes on its first line.
+    bool Arranca(const QStringList& args) {
+        sim.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix-scale-sim", args);
+        if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
+            return false;
+        ruta = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        return ruta.startsWith('/');
+    }
+    // Sends a console order to the simulator and waits until it has taken it.
+    bool Consola(const QByteArray& orden) {
+        sim.write(orden + "\nestado\n");
+        const bool tomada = sim.waitForReadyRead(3000);
+        sim.readAll();
+        return tomada;
+    }
+    bool Termina() {
+        sim.write("salir\n");
+        return sim.waitForFinished(5000) && sim.exitStatus() == QProcess::NormalExit &&
+               sim.exitCode() == 0;
     }
     EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
     PseudoTerminal pty{PseudoTerminal::SoloMaestro};
     VeltaSC v;
-    QStringList mensajes;
+    QStringList salida; // "M:reading" (Mensaje), "D:" and 11 characters (MensajeDebug)
+    QProcess sim;
+    QString ruta;
 };
-
-// Opens the controller on the pseudo-terminal (the bench's own unless another is given); fails
-// the test if it cannot.
-void Abre(Banco& b, PseudoTerminal* pty = nullptr) {
-    b.v.SetPuertoNombre((pty ? pty : &b.pty)->Ruta());
-    QVERIFY2(b.v.SetPortOpen(true), qPrintable(b.v.UltimoError()));
-    QVERIFY(b.v.PortOpen());
-}
 } // namespace
 
-void tst_VeltaSC::ajustesDeLinea() {
-    // Each opening, also of an open port, sets the line settings of the type now set; an
-    // unknown type leaves them as they were.
-    Banco b(0);
-    const auto comprueba = [&b](bool dosBitsParada, bool xonXoff) {
+void TestVeltaSC::ajustesDeLinea() {
+    // Each opening, also of an open port, sets the line settings of the type now set ("9600,N,8,2"
+    // with XON/XOFF for 0, "9600,N,8,1" without flow control for 1); another type leaves them.
+    BancoBascula b(0);
+    for (const int tipo : {0, 2, 1}) {
+        b.v.SetTipoBascula(tipo);
+        QVERIFY(b.Abre());
         const termios t = b.pty.Ajustes();
         QCOMPARE(cfgetispeed(&t), speed_t(B9600));
         QCOMPARE(cfgetospeed(&t), speed_t(B9600));
-        QCOMPARE(t.c_cflag & CSIZE, tcflag_t(CS8));
-        QVERIFY(!TieneBandera(t.c_cflag, PARENB));
-        QCOMPARE(TieneBandera(t.c_cflag, CSTOPB), dosBitsParada);
-        QCOMPARE(TieneBandera(t.c_iflag, IXON), xonXoff);
-        QCOMPARE(TieneBandera(t.c_iflag, IXOFF), xonXoff);
-        QVERIFY(!TieneBandera(t.c_cflag, CRTSCTS));
-    };
-    Abre(b);
-    comprueba(true, true); // "9600,N,8,2" with XON/XOFF
-    b.d.SetTipoBascula(2);
-    Abre(b);
-    comprueba(true, true);
-    b.d.SetTipoBascula(1);
-    Abre(b);
-    comprueba(false, false); // "9600,N,8,1" without flow control
-    QVERIFY(b.pty.Escribe(" WT:  4.5 Kg\r\n\n\n"));
-    QTRY_COMPARE(b.mensajes, QStringList{"4.5"});
+        QCOMPARE(t.c_cflag & (CSIZE | PARENB | CRTSCTS | CSTOPB),
+                 tcflag_t(tipo == 1 ? CS8 : CS8 | CSTOPB));
+        QCOMPARE(t.c_iflag & (IXON | IXOFF), tcflag_t(tipo == 1 ? 0 : IXON | IXOFF));
+    }
 }
 
-void tst_VeltaSC::lecturasTipo0_data() {
+void TestVeltaSC::lecturas_data() {
+    // Pieces written one after the other, each read before the next is written; the first
+    // character of a piece is the scale type set before it is written.
     QTest::addColumn<QList<QByteArray>>("trozos");
     QTest::addColumn<QStringList>("esperado");
     QTest::addColumn<QByteArray>("resto");
     QTest::newRow("tal como llega")
-        << QList<QByteArray>{"-  0.120 kg\r"} << QStringList{"-  0.120 kg"} << QByteArray();
+        << QList<QByteArray>{"0-  0.120 kg\r"} << QStringList{"M:-  0.120 kg"} << QByteArray();
     QTest::newRow("sin retorno: se completa después")
-        << QList<QByteArray>{"  3", ".25", "0\r4.0"} << QStringList{"  3.250"} << QByteArray("4.0");
+        << QList<QByteArray>{"0  3", "0.25", "00\r4.0"} << QStringList{"M:  3.250"}
+        << QByteArray("4.0");
+    QTest::newRow("tipo 1: dos saltos no cierran el bloque")
+        << QList<QByteArray>{"1 WT: 12.340 KG\r\n\n\n WT: 1 Kg\n\n", "1\n"}
+        << QStringList{"D: WT: 12.340", "M:12.340", "D: WT: 1 Kg", "M:1"} << QByteArray();
+    // Another type reads nothing: the characters wait in the port until the type is known.
+    QTest::newRow("otro tipo no lee") << QList<QByteArray>{"31.000\r", "02.000\r"}
+                                      << QStringList{"M:1.000", "M:2.000"} << QByteArray();
+    // More than the port's input buffer holds: the oldest are dropped, later ones still noticed;
+    // what is left of the long line is reported, not read.
+    QTest::newRow("otro tipo, más de lo que cabe")
+        << QList<QByteArray>{"3" + QByteArray(5000, 'x') + "1.000\r", "02.000\r"}
+        << QStringList{"D:Lectura de ", "M:2.000"} << QByteArray();
     // A scale in continuous mode: every reading that came is shown, in order, none left behind.
     QStringList muchas;
-    QByteArray seguidas;
+    QByteArray seguidas = "0";
     for (int i = 0; i < 2000; ++i) {
-        muchas << QString::number(i * 0.005, 'f', 3);
-        seguidas += muchas.last().toLatin1() + '\r';
+        muchas << "M:" + QString::number(i * 0.005, 'f', 3);
+        seguidas += muchas.last().mid(2).toLatin1() + '\r';
     }
     QTest::newRow("2000 lecturas de una vez")
         << QList<QByteArray>{seguidas} << muchas << QByteArray();
 }
 
-void tst_VeltaSC::lecturasTipo0() {
+void TestVeltaSC::lecturas() {
     QFETCH(QList<QByteArray>, trozos);
     QFETCH(QStringList, esperado);
     QFETCH(QByteArray, resto);
-    Banco b(0);
-    Abre(b);
-    qsizetype escrito = 0;
+    BancoBascula b(0);
+    QVERIFY(b.Abre());
     for (const QByteArray& t : trozos) {
-        QVERIFY(b.pty.Escribe(t));
-        escrito += t.size();
-        // Each piece is read before the next one is written.
-        QTRY_COMPARE(b.mensajes.join(QString()).size() + b.mensajes.size() +
-                         b.v.BufferRecepcion().size(),
-                     escrito);
+        const QByteArray antes = b.v.BufferRecepcion();
+        const qsizetype entregadas = b.salida.size();
+        b.v.SetTipoBascula(t.at(0) - '0');
+        QVERIFY(b.pty.Escribe(t.mid(1)));
+        if (b.v.TipoBascula() > 1)
+            QTest::qWait(100);
+        else
+            QTRY_VERIFY(b.salida.size() > entregadas || b.v.BufferRecepcion() != antes);
+        QVERIFY(b.v.TipoBascula() < 2 ||
+                (b.salida.size() == entregadas && b.v.BufferRecepcion() == antes));
     }
-    QCOMPARE(b.mensajes, esperado);
+    QTRY_COMPARE(b.salida, esperado);
     QCOMPARE(b.v.BufferRecepcion(), resto);
+    // Closing keeps what never ended a frame; it is completed after reopening.
+    QVERIFY(b.v.SetPortOpen(false));
+    QCOMPARE(b.v.BufferRecepcion(), resto);
+    b.v.SetTipoBascula(0);
+    QVERIFY(b.Abre());
+    QVERIFY(b.pty.Escribe("5\r"));
+    QTRY_COMPARE(b.salida.last(), "M:" + QString(resto) + "5");
 }
 
-void tst_VeltaSC::lecturasTipo1() {
-    Banco b(1);
-    QStringList depuracion;
-    connect(&b.v, &VeltaSC::MensajeDebug, this, [&](const QString& t) { depuracion << t; });
-    Abre(b);
-    const QByteArray bloque = "   BASCULA\r\n WT:    12.340 KG\r\n TARA  0 Kg";
-    QVERIFY(b.pty.Escribe(bloque + "\n\n"));
-    QTRY_COMPARE(b.v.BufferRecepcion().size(), bloque.size() + 2);
-    QVERIFY(b.mensajes.isEmpty()); // two line feeds do not end a block
-    QVERIFY(depuracion.isEmpty());
-    QVERIFY(b.pty.Escribe("\n"));
-    QTRY_COMPARE(b.mensajes, QStringList{"12.340"});
-    QCOMPARE(depuracion, (QStringList{"   BASCULA", " WT:    12.340 KG", " TARA  0 Kg"}));
-    QVERIFY(b.v.BufferRecepcion().isEmpty());
-}
-
-void tst_VeltaSC::otroTipoNoLee_data() {
-    QTest::addColumn<int>("relleno");
-    QTest::newRow("unos caracteres") << 0;
-    // More than the port's input buffer holds: the oldest are dropped, later ones still noticed.
-    QTest::newRow("más de lo que cabe") << 5000;
-}
-
-void tst_VeltaSC::otroTipoNoLee() {
-    // With an unknown type nothing is read or shown; the characters wait in the port and are
-    // read once the type is one the controller knows.
-    QFETCH(int, relleno);
-    Banco b(0);
-    Abre(b);
-    b.d.SetTipoBascula(3);
-    QVERIFY(b.pty.Escribe(QByteArray(relleno, 'x') + "1.000\r"));
-    QTest::qWait(100);
-    QVERIFY(b.mensajes.isEmpty());
-    QVERIFY(b.v.BufferRecepcion().isEmpty());
-    b.d.SetTipoBascula(0);
-    QVERIFY(b.pty.Escribe("2.000\r"));
-    QTRY_COMPARE(b.mensajes.size(), 2);
-    QVERIFY2(b.mensajes.at(0).endsWith("1.000") && b.mensajes.at(0).size() <= 2048,
-             qPrintable(QString::number(b.mensajes.at(0).size())));
-    QCOMPARE(b.mensajes.at(0).size() == 5, relleno == 0);
-    QCOMPARE(b.mensajes.at(1), QString("2.000"));
-}
-
-void tst_VeltaSC::ordenes_data() {
+void TestVeltaSC::ordenes_data() {
     QTest::addColumn<int>("tipo");
     QTest::addColumn<bool>("abierto");
     QTest::addColumn<int>("codigo");
     QTest::addColumn<QByteArray>("bytes");
-    const char* const letras = "0NBFCTDS";
     for (int c = 0; c <= 7; ++c)
-        QTest::addRow("orden %d", c) << 0 << true << c << (QByteArray("S") + letras[c] + '\r');
+        QTest::addRow("orden %d", c) << 0 << true << c << (QByteArray("S") + "0NBFCTDS"[c] + '\r');
     QTest::newRow("8: nada") << 0 << true << 8 << QByteArray();
     QTest::newRow("-1: nada") << 0 << true << -1 << QByteArray();
     QTest::newRow("cerrado: nada") << 0 << false << 2 << QByteArray();
@@ -176,107 +163,152 @@ void tst_VeltaSC::ordenes_data() {
     QTest::newRow("tipo 2: nada") << 2 << true << 2 << QByteArray();
 }
 
-void tst_VeltaSC::ordenes() {
+void TestVeltaSC::ordenes() {
     QFETCH(int, tipo);
     QFETCH(bool, abierto);
     QFETCH(int, codigo);
     QFETCH(QByteArray, bytes);
-    Banco b(tipo);
-    if (abierto)
-        Abre(b);
+    BancoBascula b(tipo);
+    QVERIFY(!abierto || b.Abre());
     b.v.Comando(codigo);
-    // The type is read at every command: as type 0 on the open port, a known command marks the
-    // end, so exactly these bytes and nothing else came.
-    b.d.SetTipoBascula(0);
-    if (!abierto)
-        Abre(b);
+    // As type 0 on the open port, a known command marks the end: exactly these bytes came.
+    b.v.SetTipoBascula(0);
+    QVERIFY(abierto || b.Abre());
     b.v.Comando(VeltaSC::OrdenNumeroSerie);
-    const QByteArray esperado = bytes + "SS\r";
-    QCOMPARE(b.pty.Lee(esperado.size()), esperado);
+    QCOMPARE(b.pty.Lee(bytes.size() + 3), bytes + "SS\r");
     QCOMPARE(b.pty.Lee(1, 50), QByteArray());
 }
 
-void tst_VeltaSC::cerrarConservaElBuffer() {
-    Banco b(0);
-    Abre(b);
-    QVERIFY(b.pty.Escribe("12."));
-    QTRY_COMPARE(b.v.BufferRecepcion(), QByteArray("12."));
-    QVERIFY(b.v.SetPortOpen(false));
-    QVERIFY(!b.v.PortOpen());
-    QCOMPARE(b.v.BufferRecepcion(), QByteArray("12."));
-    Abre(b);
-    QVERIFY(b.pty.Escribe("5\r"));
-    QTRY_COMPARE(b.mensajes, QStringList{"12.5"});
+void TestVeltaSC::falloAlAbrir_data() {
+    // The port by its name, or by its number when the name is blank (1 is /dev/ttyS0).
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<QString>("sistema");
+    QTest::newRow("no existe") << QString("@/falta") << 1 << QString("@/falta");
+    QTest::newRow("archivo corriente") << QString("@/archivo") << 1 << QString("@/archivo");
+    QTest::newRow("en uso por otro") << QString("#") << 1 << QString("#");
+    QTest::newRow("nombre vacío y número 0") << QString("") << 0 << QString("");
+    QTest::newRow("nombre en blanco y número 12") << QString("  ") << 12 << QString("/dev/ttyS11");
 }
 
-void tst_VeltaSC::falloAlAbrir_data() {
-    QTest::addColumn<QString>("queEs");
-    QTest::newRow("no existe") << "falta";
-    QTest::newRow("archivo corriente") << "archivo";
-    QTest::newRow("nombre vacío y número 0") << "vacio";
-    QTest::newRow("en uso por otro") << "enUso";
-}
-
-void tst_VeltaSC::falloAlAbrir() {
-    QFETCH(QString, queEs);
-    Banco b(0);
-    if (queEs == "enUso")
-        Abre(b);
-    QString ruta = queEs == "enUso" ? b.pty.Ruta() : b.env.Carpeta() + "/" + queEs;
-    if (queEs == "vacio")
-        ruta.clear();
-    if (queEs == "archivo") {
-        QFile f(ruta);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
+void TestVeltaSC::falloAlAbrir() {
+    QFETCH(QString, nombre);
+    QFETCH(int, numero);
+    QFETCH(QString, sistema);
+    BancoBascula b(0);
+    QVERIFY(b.Abre());
+    for (QString* s : {&nombre, &sistema})
+        s->replace('@', b.env.Carpeta()).replace('#', b.pty.Ruta());
+    QFile archivo(b.env.Carpeta() + "/archivo");
+    QVERIFY(archivo.open(QIODevice::WriteOnly));
     VeltaSC v;
-    v.SetPuertoNombre(ruta);
-    v.SetPuerto(0);
-    QVERIFY(!v.SetPortOpen(true));
-    QVERIFY(!v.PortOpen());
-    QVERIFY(!v.UltimoError().isEmpty());
-    QVERIFY2(v.UltimoError().contains(ruta), qPrintable(v.UltimoError()));
+    QCOMPARE(v.Puerto(), qint16(1));
+    v.SetPuerto(qint16(numero));
+    v.SetPuertoNombre(nombre);
+    QCOMPARE(v.NombreSistema(), sistema);
+    const Resultado abierto = v.SetPortOpen(true);
+    QVERIFY(!abierto && !v.PortOpen());
+    QVERIFY2(abierto.Error().startsWith("No se puede abrir el puerto " + sistema + ": "),
+             qPrintable(abierto.Error()));
     // Commands on the failed port are dropped; closing again is harmless; a port already in
     // use stays with its first user.
     v.Comando(VeltaSC::OrdenPesoBruto);
     QVERIFY(v.SetPortOpen(false));
     b.v.Comando(VeltaSC::OrdenTarado);
-    QCOMPARE(b.pty.Lee(3, 200), queEs == "enUso" ? QByteArray("ST\r") : QByteArray());
+    QCOMPARE(b.pty.Lee(3), QByteArray("ST\r"));
 }
 
-void tst_VeltaSC::puertoDesaparece() {
+void TestVeltaSC::puertoDesaparece() {
     // The other end goes away while open (an adapter pulled out): reported once, controller
     // closed, and it can be opened again on another port.
-    Banco b(0);
+    BancoBascula b(0);
     auto pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
     const QString ruta = pty->Ruta();
     QSignalSpy perdido(&b.v, &VeltaSC::PuertoPerdido);
-    Abre(b, pty.get());
+    QVERIFY(b.Abre(ruta));
     pty.reset();
     QTRY_COMPARE(perdido.count(), 1);
     QVERIFY(!b.v.PortOpen());
-    const QString texto = perdido.at(0).at(0).toString();
-    QVERIFY2(texto.contains(ruta), qPrintable(texto));
-    QCOMPARE(b.v.UltimoError(), texto);
+    QVERIFY(perdido.at(0).at(0).toString().contains(ruta));
     QTest::qWait(50);
     QCOMPARE(perdido.count(), 1);
     b.v.Comando(VeltaSC::OrdenPesoBruto); // harmless
-    Abre(b);
+    QVERIFY(b.Abre());
     b.v.Comando(VeltaSC::OrdenPesoBruto);
     QCOMPARE(b.pty.Lee(3), QByteArray("SB\r"));
 }
 
-void tst_VeltaSC::puertoPorNumero() {
-    // Without a port name the number is used, 1 when the controller is created.
-    VeltaSC v;
-#ifdef Q_OS_WIN
-    QCOMPARE(v.NombreSistema(), QString("COM1"));
-#else
-    QCOMPARE(v.NombreSistema(), QString("/dev/ttyS0"));
-#endif
-    v.SetPuertoNombre("/dev/pts/9");
-    QCOMPARE(v.NombreSistema(), QString("/dev/pts/9"));
+void TestVeltaSC::simuladorTipo0() {
+    // Every command answered with the reading it asks for; continuous readings follow the load.
+    BancoBascula b(0);
+    QVERIFY(b.Arranca({"--peso", "12.5", "--intervalo", "20", "--serie", "VS-TEST-42"}));
+    QVERIFY(b.Abre(b.ruta));
+    b.v.Comando(VeltaSC::OrdenLecturaContinua);
+    QTRY_VERIFY(b.salida.size() >= 3);
+    QVERIFY(b.Consola("peso 13"));
+    QTRY_COMPARE(b.salida.last(), QString("M:13.000"));
+    // On request: the answer, then no more readings.
+    b.v.Comando(VeltaSC::OrdenLecturaPeticion);
+    QTest::qWait(100);
+    const qsizetype cuantas = b.salida.size();
+    QTest::qWait(150);
+    QCOMPARE(b.salida.size(), cuantas);
+    const struct {
+        VeltaSC::Orden orden;
+        const char* lectura;
+        const char* consola; // a new load afterwards
+    } pasos[] = {
+        {VeltaSC::OrdenPesoBruto, "M:13.000", nullptr},
+        {VeltaSC::OrdenTarado, "M:0.000", "peso 15.5"}, // net is zero
+        {VeltaSC::OrdenPesoNeto, "M:2.500", nullptr},
+        {VeltaSC::OrdenDestarado, "M:15.500", nullptr},
+        {VeltaSC::OrdenPuestaCero, "M:0.000", nullptr},
+        {VeltaSC::OrdenNumeroSerie, "M:VS-TEST-42", nullptr},
+    };
+    for (const auto& p : pasos) {
+        b.salida.clear();
+        b.v.Comando(p.orden);
+        QTRY_COMPARE(b.salida, QStringList{p.lectura});
+        QVERIFY(!p.consola || b.Consola(p.consola));
+    }
+    QVERIFY(b.Termina());
 }
 
-QTEST_GUILESS_MAIN(tst_VeltaSC)
+void TestVeltaSC::simuladorTipo1SinLector() {
+    // Printing continuously with nobody reading fills the terminal: the simulator still answers
+    // its console, and a program that connects later gets whole blocks.
+    BancoBascula b(1);
+    QVERIFY(b.Arranca({"--tipo", "1", "--peso", "1", "--continua", "--intervalo", "1"}));
+    QTest::qWait(1000); // far more than the terminal holds
+    QVERIFY(b.Consola("peso 2"));
+    QVERIFY(b.Abre(b.ruta));
+    QTRY_VERIFY(b.salida.contains("M:2.000"));
+    for (const QString& l : b.salida)
+        QVERIFY2(l == "M:1.000" || l == "M:2.000" || l.startsWith("D:"), qPrintable(l));
+    QVERIFY(b.salida.contains("D: WT:      2"));
+    QVERIFY(b.Termina());
+}
+
+void TestVeltaSC::simuladorEnlace() {
+    // A fixed path to the simulator's terminal, removed when the simulator ends on a signal.
+    BancoBascula b(0);
+    const QString enlace = b.env.Carpeta() + "/bascula";
+    QVERIFY(b.Arranca({"--enlace", enlace, "--peso", "4"}));
+    QCOMPARE(QFileInfo(enlace).canonicalFilePath(), b.ruta);
+    b.sim.terminate(); // as with Ctrl+C or kill
+    QVERIFY(b.sim.waitForFinished(5000));
+    QCOMPARE(b.sim.exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(enlace));
+    // A link path where a file already is: the simulator refuses and the file is kept.
+    QFile archivo(enlace);
+    QVERIFY(archivo.open(QIODevice::WriteOnly) && archivo.write("datos") == 5);
+    archivo.close();
+    QVERIFY(!b.Arranca({"--enlace", enlace}));
+    QVERIFY(b.sim.state() == QProcess::NotRunning || b.sim.waitForFinished(5000));
+    QCOMPARE(b.sim.exitCode(), 1);
+    QVERIFY(archivo.open(QIODevice::ReadOnly));
+    QCOMPARE(archivo.readAll(), QByteArray("datos"));
+}
+
+QTEST_GUILESS_MAIN(TestVeltaSC)
 #include "tst_veltasc.moc"

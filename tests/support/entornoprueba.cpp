@@ -30,15 +30,14 @@ clsDatosApp& EntornoPrueba::Datos() {
 
 clsDatosApp& EntornoPrueba::DatosConBase() {
     clsDatosApp& d = Datos();
-    QString error;
-    const auto r = BaseDatos::AbreBaseDatos(d, &error);
-    if (r != BaseDatos::Resultado::Abierta)
-        qFatal("the test database could not be opened: %s", qPrintable(error));
+    if (const Resultado r = BaseDatos::AbreBaseDatos(d); !r)
+        qFatal("the test database could not be opened: %s", qPrintable(r.Error()));
     return d;
 }
 
 void EntornoPrueba::Ejecuta(const QString& sql, const QVariantList& valores) {
-    QSqlQuery q(BaseDatos::Conexion());
+    const clsDatosApp* datos = clsDatosApp::Instancia();
+    QSqlQuery q(datos ? datos->Conexion() : QSqlDatabase());
     q.prepare(sql);
     for (const QVariant& v : valores)
         q.addBindValue(v);

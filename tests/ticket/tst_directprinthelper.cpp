@@ -1,40 +1,28 @@
 // Printer control codes: the default table, loading from CodigosDeControl, the keyed collection
 // and the two forms of each expansion.
-#include "app/clsdatosapp.h"
 #include "support/entornoprueba.h"
 #include "ticket/directprinthelper.h"
-#include "ticket/paginacodigos.h"
 
 #include <QSqlQuery>
 #include <QTest>
 
 namespace {
-// The table's rows, "Macro|ValorHexPeriferico|ValorStringPantalla|Descripcion", in order.
-QStringList FilasTabla(QSqlDatabase db) {
+// "Macro|printer hex|screen hex|Descripcion" of every code, in order: of the collection, or of
+// the table's rows when a connection is given.
+QStringList Filas(const DirectPrintHelper& h, QSqlDatabase db = {}) {
     QStringList filas;
     QSqlQuery q(db);
-    q.exec("SELECT Macro, ValorHexPeriferico, ValorStringPantalla, Descripcion FROM "
-           "CodigosDeControl ORDER BY rowid");
-    while (q.next())
-        filas << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                             q.value(3).toString()}
-                     .join('|');
+    if (db.isValid() && q.exec("SELECT * FROM CodigosDeControl ORDER BY rowid"))
+        while (q.next())
+            filas << QStringList{q.value(0).toString(), q.value(1).toString(),
+                                 q.value(2).toString(), q.value(3).toString()}
+                         .join('|');
+    if (!db.isValid())
+        for (const DirectPrintHelp& c : h)
+            filas << QStringList{c.Macro(), c.ValorHexPrinter(), c.ValorHexScreen(),
+                                 c.Descripcion()}
+                         .join('|');
     return filas;
-}
-
-QStringList Filas(const DirectPrintHelper& h) {
-    QStringList m;
-    for (const DirectPrintHelp& c : h)
-        m << QStringList{c.Macro(), c.ValorHexPrinter(), c.ValorHexScreen(), c.Descripcion()}.join(
-            '|');
-    return m;
-}
-
-QStringList Macros(const DirectPrintHelper& h) {
-    QStringList m;
-    for (const DirectPrintHelp& c : h)
-        m << c.Macro();
-    return m;
 }
 
 QString Codigos(const QString& texto) {
@@ -45,24 +33,19 @@ QString Codigos(const QString& texto) {
 }
 } // namespace
 
-class TstDirectPrintHelper : public QObject {
+class TestDirectPrintHelper : public QObject {
     Q_OBJECT
 
 private slots:
-    void seedsEmptyTableAgainAndAgain();
-    void filledTableIsNotSeededAndCodesStay();
-    void missingTableIsAnError();
-    void addReplacesWithoutRegardToCaseAndMovesToEnd();
-    void itemAndRemoveByPositionOrMacro();
-    void hexAndCharacters_data();
-    void hexAndCharacters();
-    void charactersInCodePage();
-    void expandsMacros_data();
-    void expandsMacros();
-    void emptyMacroChangesNothing();
+    void siembraLaTablaVacia();
+    void tablaConFilasYColeccion();
+    void hexYCaracteres_data();
+    void hexYCaracteres();
+    void expande_data();
+    void expande();
 };
 
-void TstDirectPrintHelper::seedsEmptyTableAgainAndAgain() {
+void TestDirectPrintHelper::siembraLaTablaVacia() {
     // The sixteen rows an empty table receives, as the printer manual lists them.
     const QStringList esperadas{
         "(#CBLACK)|1B7200||ESC r - Select Print Color (black)",
@@ -83,156 +66,124 @@ void TstDirectPrintHelper::seedsEmptyTableAgainAndAgain() {
         "(#UON)|1B2D01||ESC -  - Turn underline mode on (at 1-dot width)",
     };
     EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    QCOMPARE(FilasTabla(d.Conexion()), QStringList());
+    QSqlDatabase db = env.DatosConBase().Conexion();
     DirectPrintHelper h;
-    QString error;
-    QVERIFY2(h.CargaRecordset(d.Conexion(), &error), qPrintable(error));
-    QCOMPARE(FilasTabla(d.Conexion()), esperadas);
+    const Resultado cargado = h.CargaRecordset(db);
+    QVERIFY2(cargado, qPrintable(cargado.Error()));
+    QCOMPARE(Filas(h, db), esperadas);
     QCOMPARE(Filas(h), esperadas);
-    for (const DirectPrintHelp& c : h)
-        QCOMPARE(PaginaCodigos::ABytes(c.ValorStrPrinter()),
-                 QByteArray::fromHex(c.ValorHexPrinter().toLatin1()));
-
+    QCOMPARE(Codigos(h.Item("(#cdrawer)")->ValorStrPrinter()), QString("27 112 0 2 2"));
     // Loading again adds no rows; a table the user emptied is seeded again.
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    QCOMPARE(FilasTabla(d.Conexion()).size(), 16);
+    QVERIFY(h.CargaRecordset(db));
+    QCOMPARE(Filas(h, db).size(), 16);
     QCOMPARE(h.Count(), 16);
     EntornoPrueba::Ejecuta("DELETE FROM CodigosDeControl");
-    DirectPrintHelper otra;
-    QVERIFY(otra.CargaRecordset(d.Conexion()));
-    QCOMPARE(FilasTabla(d.Conexion()), esperadas);
-    QCOMPARE(Filas(otra), esperadas);
+    QVERIFY(DirectPrintHelper().CargaRecordset(db));
+    QCOMPARE(Filas(h, db), esperadas);
+    // Seeding that fails half-way leaves the table as it was, and says why.
+    EntornoPrueba::Ejecuta("DELETE FROM CodigosDeControl");
+    EntornoPrueba::Ejecuta("CREATE TRIGGER no_lf BEFORE INSERT ON CodigosDeControl WHEN "
+                           "NEW.Macro = '(#LF)' BEGIN SELECT RAISE(ABORT, 'sin saltos'); END");
+    const Resultado fallido = DirectPrintHelper().CargaRecordset(db);
+    QVERIFY2(!fallido && fallido.Error().contains("sin saltos"), qPrintable(fallido.Error()));
+    QCOMPARE(Filas(h, db), QStringList());
+    EntornoPrueba::Ejecuta("DROP TABLE CodigosDeControl");
+    const Resultado sinTabla = DirectPrintHelper().CargaRecordset(db);
+    QVERIFY2(sinTabla.Error().contains("CodigosDeControl"), qPrintable(sinTabla.Error()));
 }
 
-void TstDirectPrintHelper::filledTableIsNotSeededAndCodesStay() {
+void TestDirectPrintHelper::tablaConFilasYColeccion() {
+    // A table with rows is not seeded; codes already held stay unless a row replaces them. A
+    // macro that differs only in case replaces its entry, which moves to the end.
     EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    EntornoPrueba::Ejecuta("INSERT INTO CodigosDeControl VALUES (?, ?, ?, ?)",
-                           {"(#ZETA)", "5A", "7A", "z"});
-    EntornoPrueba::Ejecuta("INSERT INTO CodigosDeControl VALUES (?, ?, ?, ?)",
-                           {"(#LF)", "0D0A", "0D0A", "CR LF"});
+    QSqlDatabase db = env.DatosConBase().Conexion();
+    EntornoPrueba::Ejecuta("INSERT INTO CodigosDeControl VALUES ('(#ZETA)', '5A', '7A', 'z')");
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO CodigosDeControl VALUES ('(#LF)', '0D0A', '0D0A', 'CR LF')");
     DirectPrintHelper h;
     h.Add("(#PROPIO)", "41", "", "kept");
     h.Add("(#lf)", "0A", "", "replaced by the table's row");
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-
-    QCOMPARE(FilasTabla(d.Conexion()).size(), 2);
-    QCOMPARE(Macros(h), (QStringList{"(#PROPIO)", "(#ZETA)", "(#LF)"}));
-    QCOMPARE(h.Item("(#LF)")->ValorHexPrinter(), QString("0D0A"));
-    QCOMPARE(h.Item("(#ZETA)")->ValorStrScreen(), QString("z"));
+    QVERIFY(h.CargaRecordset(db));
+    QCOMPARE(Filas(h, db).size(), 2);
+    QCOMPARE(Filas(h),
+             (QStringList{"(#PROPIO)|41||kept", "(#ZETA)|5A|7A|z", "(#LF)|0D0A|0D0A|CR LF"}));
+    const auto nuevo = h.Add("(#propio)", "1B40", "", "again");
+    QCOMPARE(h.Item("(#Propio)"), nuevo);
+    QCOMPARE(h.Item(3), nuevo);
+    QVERIFY(!h.Item(0) && !h.Item(4) && !h.Item("(#D)"));
+    QVERIFY(h.Remove("(#zeta)") && !h.Remove("(#zeta)") && !h.Remove(3) && h.Remove(1));
+    QCOMPARE(Filas(h), QStringList{"(#propio)|1B40||again"});
 }
 
-void TstDirectPrintHelper::missingTableIsAnError() {
-    EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    EntornoPrueba::Ejecuta("DROP TABLE CodigosDeControl");
-    DirectPrintHelper h;
-    QString error;
-    QVERIFY(!h.CargaRecordset(d.Conexion(), &error));
-    QVERIFY(error.contains("CodigosDeControl"));
-    QCOMPARE(h.Count(), 0);
-}
-
-void TstDirectPrintHelper::addReplacesWithoutRegardToCaseAndMovesToEnd() {
-    DirectPrintHelper h;
-    h.Add("(#INIT)", "1B40", "", "init");
-    h.Add("(#LF)", "0A", "0D0A", "lf");
-    h.Add("(#EON)", "1B4501", "", "on");
-    const auto nuevo = h.Add("(#init)", "1B4000", "", "again");
-    QCOMPARE(Macros(h), (QStringList{"(#LF)", "(#EON)", "(#init)"}));
-    QCOMPARE(h.Item("(#Init)"), nuevo);
-    QCOMPARE(h.Item(3)->ValorHexPrinter(), QString("1B4000"));
-}
-
-void TstDirectPrintHelper::itemAndRemoveByPositionOrMacro() {
-    DirectPrintHelper h;
-    for (const char* m : {"(#A)", "(#B)", "(#C)"})
-        h.Add(m, "41", "", "");
-    QCOMPARE(h.Item(1)->Macro(), QString("(#A)"));
-    QVERIFY(!h.Item(0));
-    QVERIFY(!h.Item(4));
-    QVERIFY(!h.Item("(#D)"));
-    QVERIFY(h.Remove("(#b)"));
-    QVERIFY(!h.Remove("(#b)"));
-    QVERIFY(!h.Remove(3));
-    QVERIFY(h.Remove(1));
-    QCOMPARE(Macros(h), QStringList{"(#C)"});
-}
-
-void TstDirectPrintHelper::hexAndCharacters_data() {
+void TestDirectPrintHelper::hexYCaracteres_data() {
+    QTest::addColumn<QString>("pagina");
     QTest::addColumn<QString>("hex");
     QTest::addColumn<QString>("codigos");
-    // The hexadecimal form the characters give back.
-    QTest::addColumn<QString>("hexVuelta");
-    QTest::newRow("lower case") << QString("1b40") << QString("27 64") << QString("1B40");
-    QTest::newRow("odd length") << QString("1B4") << QString("27 4") << QString("1B04");
-    QTest::newRow("empty") << QString() << QString() << QString();
-    QTest::newRow("pair starting with non-digit") << QString("G1") << QString("0") << QString("00");
+    QTest::addColumn<QString>("hexVuelta"); // the hexadecimal form the characters give back
+    QTest::newRow("lower case") << QString("") << QString("1b40") << QString("27 64")
+                                << QString("1B40");
+    QTest::newRow("odd length") << QString("") << QString("1B4") << QString("27 4")
+                                << QString("1B04");
+    QTest::newRow("empty") << QString("") << QString("") << QString("") << QString("");
+    QTest::newRow("pair starting with non-digit")
+        << QString("") << QString("G1") << QString("0") << QString("00");
     QTest::newRow("pair ending with non-digit")
-        << QString("1G41") << QString("1 65") << QString("0141");
-    // Bytes above 127 are characters of the ticket code page (IBM850: A4 is n with tilde).
-    QTest::newRow("code page byte")
-        << QString("A4") << QString::number(QChar(u'ñ').unicode()) << QString("A4");
+        << QString("") << QString("1G41") << QString("1 65") << QString("0141");
+    // Bytes above 127 are characters of the code page: A4 is n with tilde in IBM850, the
+    // currency sign in Windows-1252, whose n with tilde is F1.
+    QTest::newRow("IBM850 by default")
+        << QString("") << QString("A4") << QString("241") << QString("A4");
+    QTest::newRow("another code page")
+        << QString("windows-1252") << QString("A4F1") << QString("164 241") << QString("A4F1");
 }
 
-void TstDirectPrintHelper::hexAndCharacters() {
+void TestDirectPrintHelper::hexYCaracteres() {
+    QFETCH(QString, pagina);
     QFETCH(QString, hex);
     QFETCH(QString, codigos);
     QFETCH(QString, hexVuelta);
-    EntornoPrueba env;
-    env.Datos();
-    DirectPrintHelp c;
+    DirectPrintHelp c(pagina);
     c.SetValorHexPrinter(hex);
+    c.SetValorHexScreen(hex);
     QCOMPARE(Codigos(c.ValorStrPrinter()), codigos);
+    QCOMPARE(Codigos(c.ValorStrScreen()), codigos);
     QCOMPARE(c.ValorHexPrinter(), hex);
     c.SetValorStrPrinter(c.ValorStrPrinter());
-    QCOMPARE(c.ValorHexPrinter(), hexVuelta);
-    c.SetValorHexScreen(hex);
-    QCOMPARE(Codigos(c.ValorStrScreen()), codigos);
     c.SetValorStrScreen(c.ValorStrScreen());
-    QCOMPARE(c.ValorHexScreen(), hexVuelta);
+    QCOMPARE(c.ValorHexPrinter() + c.ValorHexScreen(), hexVuelta + hexVuelta);
+    // Characters the code page lacks are written as "?".
+    c.SetValorStrPrinter(QString::fromUtf8("Señor €"));
+    QCOMPARE(c.ValorHexPrinter(), pagina.isEmpty() ? QString("5365A46F72203F") : "5365F16F722080");
 }
 
-void TstDirectPrintHelper::charactersInCodePage() {
-    EntornoPrueba env;
-    env.Datos();
-    DirectPrintHelp c;
-    c.SetValorStrPrinter("Señor");
-    QCOMPARE(c.ValorHexPrinter(), QString("5365A46F72"));
-    c.SetValorStrScreen("€"); // missing from the code page
-    QCOMPARE(c.ValorHexScreen(), QString("3F"));
-}
-
-void TstDirectPrintHelper::expandsMacros_data() {
+void TestDirectPrintHelper::expande_data() {
     QTest::addColumn<QString>("texto");
     QTest::addColumn<bool>("impresora");
     QTest::addColumn<QString>("esperado");
-    QTest::newRow("lf screen") << "A(#lf)B" << false << "A\r\nB";
-    QTest::newRow("lf printer") << "A(#lf)B" << true << "A\nB";
-    QTest::newRow("emphasis screen") << "(#EON)" << false << "";
-    QTest::newRow("every occurrence") << "(#LF)(#Lf)(#lF)" << true << "\n\n\n";
-    QTest::newRow("unknown macro stays") << "x(#NADA)y(#LF)" << true << "x(#NADA)y\n";
-    QTest::newRow("null byte kept") << "(#CBLACK)" << true << QString::fromLatin1("\x1br\0", 3);
+    QTest::newRow("lf screen") << QString("A(#lf)B") << false << QString("A\r\nB");
+    QTest::newRow("lf printer") << QString("A(#lf)B") << true << QString("A\nB");
+    QTest::newRow("emphasis screen") << QString("(#EON)") << false << QString("");
+    QTest::newRow("every occurrence") << QString("(#LF)(#Lf)(#lF)") << true << QString("\n\n\n");
+    QTest::newRow("unknown macro stays")
+        << QString("x(#NADA)y(#LF)") << true << QString("x(#NADA)y\n");
+    QTest::newRow("null byte kept")
+        << QString("(#CBLACK)") << true << QString::fromLatin1("\x1br\0", 3);
+    QTest::newRow("code page of the collection") << QString("(#N)") << true << QString(QChar(u'ñ'));
 }
 
-void TstDirectPrintHelper::expandsMacros() {
+void TestDirectPrintHelper::expande() {
     QFETCH(QString, texto);
     QFETCH(bool, impresora);
     QFETCH(QString, esperado);
     EntornoPrueba env;
-    clsDatosApp& d = env.DatosConBase();
-    DirectPrintHelper h;
-    QVERIFY(h.CargaRecordset(d.Conexion()));
-    QCOMPARE(Codigos(h.Expande(texto, impresora)), Codigos(esperado));
+    DirectPrintHelper h("windows-1252");
+    QVERIFY(h.CargaRecordset(env.DatosConBase().Conexion()));
+    h.Add("", "41", "41", "a blank row of the code grid, which would match everywhere");
+    h.Add("(#N)", "A4", "", "");
+    h.SetPagina("IBM850"); // every code read again with this one
+    QVERIFY(h.Expande(texto, impresora));
+    QCOMPARE(Codigos(texto), Codigos(esperado));
 }
 
-void TstDirectPrintHelper::emptyMacroChangesNothing() {
-    DirectPrintHelper h;
-    h.Add("", "41", "41", "blank row of the code grid");
-    h.Add("(#LF)", "0A", "0D0A", "");
-    QCOMPARE(h.Expande("ab(#LF)", true), QString("ab\n"));
-}
-
-QTEST_GUILESS_MAIN(TstDirectPrintHelper)
+QTEST_GUILESS_MAIN(TestDirectPrintHelper)
 #include "tst_directprinthelper.moc"

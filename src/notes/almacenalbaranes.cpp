@@ -1,0 +1,161 @@
+#include "notes/almacenalbaranes.h"
+
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+#include "db/basedatos.h"
+#include "db/transaccion.h"
+#include "notes/catalogoalbaran.h"
+#include "notes/registrosql.h"
+#include "notes/reglaslinea.h"
+
+#include <QSqlQuery>
+
+namespace {
+using C = LineasAlbaran::Columna;
+
+constexpr const char* kClave = " WHERE NumAlbaran = ? AND Fecha = ?";
+
+// Texts are stored as they stand; an empty one is empty text, not a missing value.
+QString NoNulo(const QString& celda) {
+    return celda.isNull() ? QStringLiteral("") : celda;
+}
+
+void BindClave(QSqlQuery& q, const QString& numero, const QDate& fecha) {
+    q.addBindValue(NoNulo(numero));
+    q.addBindValue(BaseDatos::FechaSQL(fecha));
+}
+
+Resultado Error(const QSqlQuery& q) {
+    return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+}
+
+// The columns of a line after its key, in the order of the cells.
+constexpr const char* kCamposLinea =
+    "CodProducto, NomProducto, CodTara, PesoBruto, PesoTara, PesoNeto, Precio, PesoImporte, "
+    "HoraPesada";
+} // namespace
+
+Resultado AlmacenAlbaranes::Existe(const QString& numero, const QDate& fecha, bool& existe) const {
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM AlbaranesCabeceras") + kClave);
+    BindClave(q, numero, fecha);
+    if (!q.exec() || !q.next())
+        return Error(q);
+    existe = q.value(0).toLongLong() > 0;
+    return {};
+}
+
+Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
+    Transaccion t(m_db);
+    if (!t.Inicio())
+        return t.Inicio();
+    const QString fecha = BaseDatos::FechaSQL(a.Fecha);
+    Resultado r = RegistroSql::Guarda(
+        m_db, "AlbaranesCabeceras",
+        {"NumAlbaran", "Fecha", "NomOperario", "CodCliente", "NomCliente", "Direccion1",
+         "Direccion2", "FechaModificacion", "Impreso"},
+        {NoNulo(a.NumAlbaran), fecha, NoNulo(a.NomOperario), NoNulo(a.CodCliente),
+         NoNulo(a.NomCliente), NoNulo(a.Direccion1), NoNulo(a.Direccion2),
+         BaseDatos::FechaHoraSQL(a.FechaModificacion), a.Impreso},
+        2);
+    if (!r)
+        return r;
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("DELETE FROM AlbaranesDetalle") + kClave);
+    BindClave(q, a.NumAlbaran, a.Fecha);
+    if (!q.exec())
+        return Error(q);
+    q.prepare(QStringLiteral("INSERT INTO AlbaranesDetalle (NumAlbaran, Fecha, NumLinea, ") +
+              kCamposLinea + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    for (int i = 0; i < a.Lineas.Count(); ++i) {
+        const FilaAlbaran& f = a.Lineas.Item(i);
+        QVariant tara(QMetaType::fromType<int>()); // no container
+        if (!f[C::CodTara - 1].trimmed().isEmpty()) {
+            const std::optional<qint32> codigo = CatalogoAlbaran::CodigoEntero(f[C::CodTara - 1]);
+            if (!codigo)
+                return Resultado::Fallo(
+                    Texto(IdTexto::TaraNoEntera).arg(i + 1).arg(f[C::CodTara - 1]));
+            tara = *codigo;
+        }
+        q.addBindValue(NoNulo(a.NumAlbaran));
+        q.addBindValue(fecha);
+        q.addBindValue(i + 1);
+        q.addBindValue(NoNulo(f[C::CodProducto - 1]));
+        q.addBindValue(NoNulo(f[C::NomProducto - 1]));
+        q.addBindValue(tara);
+        for (int c = C::PesoBruto; c <= C::PesoImporte; ++c)
+            q.addBindValue(ReglasLinea::NumeroCelda(f[c - 1]));
+        q.addBindValue(NoNulo(f[C::HoraPesada - 1]));
+        if (!q.exec())
+            return Error(q);
+    }
+    return t.Confirma();
+}
+
+Resultado AlmacenAlbaranes::Carga(const QString& numero, const QDate& fecha,
+                                  std::optional<Albaran>& albaran) const {
+    albaran.reset();
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, "
+                             "Direccion1, Direccion2, FechaModificacion, Impreso "
+                             "FROM AlbaranesCabeceras") +
+              kClave);
+    BindClave(q, numero, fecha);
+    if (!q.exec())
+        return Error(q);
+    if (!q.next())
+        return {};
+    Albaran a;
+    a.NumAlbaran = q.value(0).toString();
+    a.Fecha = BaseDatos::FechaDeSQL(q.value(1));
+    a.NomOperario = q.value(2).toString();
+    a.CodCliente = q.value(3).toString();
+    a.NomCliente = q.value(4).toString();
+    a.Direccion1 = q.value(5).toString();
+    a.Direccion2 = q.value(6).toString();
+    a.FechaModificacion = BaseDatos::FechaHoraDeSQL(q.value(7));
+    a.Impreso = q.value(8).toBool();
+
+    q.prepare(QStringLiteral("SELECT ") + kCamposLinea + " FROM AlbaranesDetalle" + kClave +
+              " ORDER BY NumLinea");
+    BindClave(q, numero, fecha);
+    if (!q.exec())
+        return Error(q);
+    while (q.next()) {
+        FilaAlbaran f;
+        for (int c = 1; c <= LineasAlbaran::Columnas; ++c) {
+            const QVariant v = q.value(c - 1);
+            if (v.isNull())
+                continue;
+            if (c >= C::PesoBruto && c <= C::PesoImporte)
+                f[c - 1] = ReglasLinea::Formato(v.toDouble(), c < C::Precio ? 3 : 2, m_separador);
+            else
+                f[c - 1] = v.toString();
+        }
+        a.Lineas.Add(f);
+    }
+    if (q.lastError().isValid())
+        return Error(q);
+    albaran = std::move(a);
+    return {};
+}
+
+QString AlmacenAlbaranes::ConsultaSelector() {
+    // The date is read as its ISO text, which every engine gives for a date cast to text.
+    const QString dia = "substr(CAST(Fecha AS VARCHAR(10)), 9, 2)";
+    const QString mes = "substr(CAST(Fecha AS VARCHAR(10)), 6, 2)";
+    const QString anyo = "substr(CAST(Fecha AS VARCHAR(10)), 1, 4)";
+    return "SELECT substr(" + dia + " || '/' || " + mes + " || '/' || " + anyo +
+           " || ' - ' || NumAlbaran, 1, 33) AS ID, NomCliente FROM AlbaranesCabeceras";
+}
+
+bool AlmacenAlbaranes::LeeIdSelector(const QString& id, QString& numero, QDate& fecha) {
+    const QDate d = QDate::fromString(id.left(10), "dd/MM/yyyy");
+    if (!d.isValid() || id.mid(10, 3) != " - ")
+        return false;
+    fecha = d;
+    numero = id.mid(13);
+    return true;
+}

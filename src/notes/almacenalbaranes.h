@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/resultado.h"
+#include "notes/albaran.h"
+
+#include <QSqlDatabase>
+#include <optional>
+
+// Stores and reads delivery notes: the header in AlbaranesCabeceras and the lines, numbered
+// 1..n in their order, in AlbaranesDetalle. Every value is bound and the SQL is plain enough for
+// any engine. A save is one transaction: it leaves either the old note or the new one, whole.
+class AlmacenAlbaranes {
+public:
+    // Numbers read from the database are shown with `separadorDecimal`.
+    AlmacenAlbaranes(QSqlDatabase db, QString separadorDecimal)
+        : m_db(std::move(db)), m_separador(std::move(separadorDecimal)) {}
+
+    // Whether a note with that number and date is stored.
+    Resultado Existe(const QString& numero, const QDate& fecha, bool& existe) const;
+    // Writes the header and replaces every stored line of the note. A weight, price or amount
+    // cell is stored as its cell number; an empty tare code as no value. On any failure nothing
+    // is changed.
+    Resultado Guarda(const Albaran& albaran) const;
+    // Reads the note into `albaran`, which stays empty when there is none. Fields without a
+    // value read as empty cells and texts.
+    Resultado Carga(const QString& numero, const QDate& fecha,
+                    std::optional<Albaran>& albaran) const;
+
+    // The pick list of stored notes: an ID made of the date as "dd/MM/yyyy", " - " and the
+    // number, cut to 33 characters so that a number of 20 fits whole; then the customer.
+    static QString ConsultaSelector();
+    // The number and date of an ID of that list; false when the text is no such ID.
+    static bool LeeIdSelector(const QString& id, QString& numero, QDate& fecha);
+
+private:
+    QSqlDatabase m_db;
+    QString m_separador;
+};

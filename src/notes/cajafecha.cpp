@@ -1,0 +1,5 @@
+#include "notes/cajafecha.h"
+
+bool CajaFecha::focusNextPrevChild(bool siguiente) {
+    return QWidget::focusNextPrevChild(siguiente);
+}

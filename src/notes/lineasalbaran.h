@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <array>
+
+// One line of a delivery note: nine cell texts, as shown in the grid.
+using FilaAlbaran = std::array<QString, 9>;
+
+// The lines of the note being edited: n rows (n may be 0) of nine cells each, held as display
+// texts. Columns are numbered 1..9 as on screen; rows are counted from 0.
+class LineasAlbaran {
+public:
+    enum Columna {
+        CodProducto = 1,
+        NomProducto,
+        CodTara,
+        PesoBruto,
+        PesoTara,
+        PesoProducto, // the net weight
+        Precio,
+        PesoImporte,
+        HoraPesada,
+    };
+    static constexpr int Columnas = 9;
+
+    int Count() const { return int(m_filas.size()); }
+    const FilaAlbaran& Item(int fila) const { return m_filas.at(fila); }
+    const QString& Celda(int fila, int columna) const { return m_filas.at(fila)[columna - 1]; }
+
+    // Adds a row at the end.
+    void Add(const FilaAlbaran& fila) { m_filas.append(fila); }
+    // Replaces the cells of row `fila`.
+    void Reemplaza(int fila, const FilaAlbaran& valores) { m_filas[fila] = valores; }
+    // Removes row `fila`; the rows after it move up.
+    void Remove(int fila) { m_filas.removeAt(fila); }
+    void Vacia() { m_filas.clear(); }
+
+    // Whether every cell of a row is blank: such a row is never stored.
+    static bool EnBlanco(const FilaAlbaran& fila);
+
+    bool operator==(const LineasAlbaran&) const = default;
+
+private:
+    QList<FilaAlbaran> m_filas;
+};

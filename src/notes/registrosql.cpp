@@ -1,0 +1,40 @@
+#include "notes/registrosql.h"
+
+#include "db/basedatos.h"
+#include "db/esquema.h"
+
+#include <QSqlQuery>
+
+Resultado RegistroSql::Guarda(QSqlDatabase db, const QString& tabla, const QStringList& campos,
+                              const QVariantList& valores, int columnasClave) {
+    QStringList asignaciones, condiciones, marcas, nombres;
+    for (int i = 0; i < campos.size(); ++i) {
+        const QString c = Esquema::Identificador(campos.at(i));
+        if (i < columnasClave)
+            condiciones << c + " = ?";
+        asignaciones << c + " = ?";
+        nombres << c;
+        marcas << "?";
+    }
+    const QString t = Esquema::Identificador(tabla);
+    QSqlQuery q(db);
+    // Changing first and adding only when nothing changed works the same on every engine. The
+    // key is written too, as typed.
+    q.prepare("UPDATE " + t + " SET " + asignaciones.join(", ") + " WHERE " +
+              condiciones.join(" AND "));
+    for (const QVariant& v : valores)
+        q.addBindValue(v);
+    for (int i = 0; i < columnasClave; ++i)
+        q.addBindValue(valores.at(i));
+    if (!q.exec())
+        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    if (q.numRowsAffected() > 0)
+        return {};
+    q.prepare("INSERT INTO " + t + " (" + nombres.join(", ") + ") VALUES (" + marcas.join(", ") +
+              ")");
+    for (const QVariant& v : valores)
+        q.addBindValue(v);
+    if (!q.exec())
+        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    return {};
+}

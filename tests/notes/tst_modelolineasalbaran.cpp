@@ -1,0 +1,103 @@
+// The grid's rows without a window: which edits become lines, deleting lines, and the command
+// words of the dispatcher.
+#include "notes/catalogoalbaran.h"
+#include "notes/despachador.h"
+#include "notes/modelolineasalbaran.h"
+#include "notes/reglaslinea.h"
+#include "support/entornoprueba.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestModeloLineasAlbaran : public QObject {
+    Q_OBJECT
+
+    static LineasAlbaran Lineas(const QStringList& filas) {
+        LineasAlbaran l;
+        for (const QString& f : filas) {
+            FilaAlbaran celdas;
+            const QStringList partes = f.split('|');
+            for (int i = 0; i < partes.size(); ++i)
+                celdas[i] = partes[i];
+            l.Add(celdas);
+        }
+        return l;
+    }
+    static QStringList Codigos(const ModeloLineasAlbaran& m) {
+        QStringList c;
+        for (int i = 0; i < m.Lineas().Count(); ++i)
+            c << m.Lineas().Celda(i, 1) + '/' + m.Lineas().Celda(i, 2);
+        return c;
+    }
+
+private slots:
+    void filas_data() {
+        QTest::addColumn<int>("fila");
+        QTest::addColumn<int>("columna");
+        QTest::addColumn<QString>("texto"); // empty: the row is deleted instead
+        QTest::addColumn<QStringList>("despues");
+        QTest::addColumn<int>("cambios"); // reports of a line stored or deleted
+        const QStringList tres{"A/a", "B/b", "C/c"};
+        QTest::newRow("en la fila nueva")
+            << 3 << 2 << "d" << QStringList{"A/a", "B/b", "C/c", "/d"} << 1;
+        QTest::newRow("fila nueva en blanco") << 3 << 2 << "   " << tres << 0;
+        // Clearing the code clears the name the code had brought: the row is blank and stays as it
+        // was.
+        QTest::newRow("línea dejada en blanco vuelve") << 1 << 1 << " " << tres << 0;
+        QTest::newRow("línea cambiada") << 1 << 2 << "x" << QStringList{"A/a", "B/x", "C/c"} << 1;
+        QTest::newRow("borrar la 2 de 3") << 1 << 0 << "" << QStringList{"A/a", "C/c"} << 1;
+        QTest::newRow("borrar la fila nueva") << 3 << 0 << "" << tres << 0;
+    }
+    void filas() {
+        QFETCH(int, fila);
+        QFETCH(int, columna);
+        QFETCH(QString, texto);
+        QFETCH(QStringList, despues);
+        QFETCH(int, cambios);
+        EntornoPrueba env;
+        const CatalogoAlbaran catalogo(env.DatosConBase().Conexion());
+        const ReglasLinea reglas(catalogo, ",");
+        ModeloLineasAlbaran m(reglas);
+        m.SetLineas(Lineas({"A|a", "B|b", "C|c"}));
+        QSignalSpy cambiadas(&m, &ModeloLineasAlbaran::LineasCambiadas);
+        if (columna == 0) {
+            m.BorraFila(fila);
+        } else {
+            QVERIFY(m.setData(m.index(fila, columna - 1), texto, Qt::EditRole));
+            QCOMPARE(m.Celda(fila, columna), texto);
+            m.ConfirmaFila();
+        }
+        QCOMPARE(Codigos(m), despues);
+        QCOMPARE(m.rowCount(), despues.size() + 1);
+        QCOMPARE(cambiadas.size(), cambios);
+    }
+
+    void columnas() {
+        EntornoPrueba env;
+        const CatalogoAlbaran catalogo(env.DatosConBase().Conexion());
+        const ReglasLinea reglas(catalogo, ",");
+        ModeloLineasAlbaran m(reglas);
+        m.SetUnidad("Kg");
+        QCOMPARE(m.headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString("Peso neto producto Kg"));
+        QCOMPARE(m.headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Precio"));
+        QCOMPARE(m.headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), QString("*"));
+        QVERIFY(!m.setData(m.index(0, 8), "10:00:00-01/01/2026", Qt::EditRole));
+        QCOMPARE(m.data(m.index(0, 7), Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+                 int(Qt::AlignRight));
+        QCOMPARE(m.data(m.index(0, 1), Qt::TextAlignmentRole).toInt() & Qt::AlignRight, 0);
+    }
+
+    void palabrasExactas() {
+        Despachador d;
+        int veces = 0;
+        d.Registra("NuevoAlbaran", [&] { ++veces; });
+        for (const char* otra : {"nuevoalbaran", "NuevoAlbaran ", "Nuevo", ""})
+            QVERIFY(!d.Despacha(otra));
+        QVERIFY(d.Despacha("NuevoAlbaran"));
+        QCOMPARE(veces, 1);
+    }
+};
+
+QTEST_MAIN(TestModeloLineasAlbaran)
+#include "tst_modelolineasalbaran.moc"
