@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QUrl>
 #include <sqlite3.h>
 
 namespace {
@@ -169,6 +170,17 @@ QString TextoConRuta(const QSqlError& error, const QString& ruta) {
     return ConDetalle(texto, ruta, motor);
 }
 
+// Opens the connection. Opening a file that is not a database succeeds; the first read tells.
+Resultado Prueba(QSqlDatabase db) {
+    db.close();
+    if (!db.open())
+        return Resultado::Fallo(BaseDatos::TextoError(db.lastError(), db));
+    QSqlQuery prueba(db);
+    if (!prueba.exec("PRAGMA schema_version"))
+        return Resultado::Fallo(BaseDatos::TextoError(prueba.lastError(), db));
+    return {};
+}
+
 // The named connection of the settings object, of the driver the database needs.
 QSqlDatabase ConexionDe(const QString& nombre, const QString& driver) {
     if (QSqlDatabase::contains(nombre)) {
@@ -207,19 +219,26 @@ Resultado BaseDatos::AbreBaseDatos(const clsDatosApp& datos, Apertura apertura) 
     // A mistyped path must not leave folders and an empty database behind.
     if (!kelFileIO::ExisteFichero(ruta) && !QFileInfo(QFileInfo(ruta).absolutePath()).isDir())
         return Resultado::Fallo(ConDetalle(Texto(IdTexto::BdSinCarpeta), ruta, QString()));
-    db.setDatabaseName(ruta);
-    db.setConnectOptions(apertura == Apertura::SoloLectura
-                             ? "QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"
-                             : "QSQLITE_BUSY_TIMEOUT=5000");
-    if (!db.open())
-        return Resultado::Fallo(TextoError(db.lastError(), db));
-    // Opening a file that is not a database succeeds; the first read tells.
-    Resultado r;
-    {
-        QSqlQuery prueba(db);
-        if (!prueba.exec("PRAGMA schema_version"))
-            r = Resultado::Fallo(TextoError(prueba.lastError(), db));
+    const bool soloLectura = apertura == Apertura::SoloLectura;
+    if (soloLectura && !kelFileIO::ExisteFichero(ruta))
+        return Resultado::Fallo(ConDetalle(Texto(IdTexto::BdNoSeAbre), ruta, QString()));
+    // Readers open the file for writing too when they may, only to share the write-ahead log
+    // of the programs that write it and to remove the log when they are the last to close;
+    // query_only keeps them from changing anything. A file this user cannot write, or in a
+    // folder it cannot write, that no program has open (it has no log) is read as it stands,
+    // creating nothing beside it.
+    const QFileInfo archivo(ruta);
+    if (soloLectura && !kelFileIO::ExisteFichero(ruta + "-wal") &&
+        (!archivo.isWritable() || !QFileInfo(archivo.absolutePath()).isWritable())) {
+        db.setDatabaseName(QUrl::fromLocalFile(ruta).toString(QUrl::FullyEncoded) + "?immutable=1");
+        db.setConnectOptions("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+    } else {
+        db.setDatabaseName(ruta);
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
     }
+    Resultado r = Prueba(db);
+    if (r && soloLectura)
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA query_only = ON"));
     if (r && apertura == Apertura::Completa) {
         r = EsquemaSqlite::Completa(db);
         // Write-ahead logging lets readers go on while another program writes. A file that
@@ -245,12 +264,25 @@ Resultado BaseDatos::Conecta(QSqlDatabase db) {
     return ConexionPostgres::EsPostgres(db) ? ConexionPostgres::Conecta(db) : Resultado();
 }
 
+QString BaseDatos::Archivo(const QSqlDatabase& db) {
+    if (ConexionPostgres::EsPostgres(db))
+        return QString();
+    const QString nombre = db.databaseName();
+    return nombre.startsWith(QLatin1String("file:")) ? QUrl(nombre).toLocalFile() : nombre;
+}
+
 QString BaseDatos::Descripcion(const QSqlDatabase& db) {
     return ConexionPostgres::EsPostgres(db) ? ConexionPostgres::Descripcion(db) : db.databaseName();
 }
 
 QString BaseDatos::OrdenDeAlta(const QSqlDatabase& db) {
     return ConexionPostgres::EsPostgres(db) ? QStringLiteral("ctid") : QStringLiteral("rowid");
+}
+
+QString BaseDatos::OrdenSinMayusculas(const QSqlDatabase& db, int columna) {
+    // A server's text, computed text too, takes the collation of the columns it comes from.
+    return QString::number(columna) +
+           (ConexionPostgres::EsPostgres(db) ? QString() : QStringLiteral(" COLLATE NOCASE"));
 }
 
 Resultado BaseDatos::CompruebaEscritura(QSqlDatabase db) {
@@ -302,16 +334,6 @@ bool BaseDatos::EsSoloLectura(const QSqlError& error) {
 
 bool BaseDatos::EsConexionPerdida(const QSqlError& error) {
     return ConexionPostgres::Perdida(error);
-}
-
-QSqlDatabase BaseDatos::Conexion() {
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    return datos ? datos->Conexion() : QSqlDatabase();
-}
-
-QVariant BaseDatos::BuscaCampo(const QString& campo, const QString& tabla,
-                               const QString& campoClave, const QVariant& valor, bool numerica) {
-    return BuscaCampo(Conexion(), campo, tabla, campoClave, valor, numerica);
 }
 
 QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QString& tabla,

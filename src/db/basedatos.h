@@ -37,11 +37,16 @@ public:
     // Makes sure the connection is up: a server connection that was lost (the server restarted,
     // the network was cut) is opened again. A file's is always up.
     static Resultado Conecta(QSqlDatabase db);
+    // The path of a file database, whatever form it was opened in; empty for a server.
+    static QString Archivo(const QSqlDatabase& db);
     // The database's path, or its server and name, for messages.
     static QString Descripcion(const QSqlDatabase& db);
     // An ORDER BY term for the order in which rows were added, as far as the engine keeps it
     // (on a server, until a row is changed).
     static QString OrdenDeAlta(const QSqlDatabase& db);
+    // An ORDER BY term for result column `columna` (from 1) that orders text without regard to
+    // letter case, as keys compare; numbers keep their order.
+    static QString OrdenSinMayusculas(const QSqlDatabase& db, int columna);
     // Whether the open database takes writes: a write is tried and undone. Fails with the text
     // that tells why (a read-only file or folder, another program holding the file).
     static Resultado CompruebaEscritura(QSqlDatabase db);
@@ -50,9 +55,6 @@ public:
     // keys match without regard to letter case. No row: "" for a text field, 0 otherwise. The
     // key is always passed as a bound parameter; `numerica` binds it as a number.
     static QVariant BuscaCampo(QSqlDatabase db, const QString& campo, const QString& tabla,
-                               const QString& campoClave, const QVariant& valor, bool numerica);
-    // Going away: on the connection of the settings object in use. Pass the connection instead.
-    static QVariant BuscaCampo(const QString& campo, const QString& tabla,
                                const QString& campoClave, const QVariant& valor, bool numerica);
 
     // A number as SQL text whatever the user's decimal separator: "," becomes ".".
@@ -79,7 +81,4 @@ public:
     static bool EsSoloLectura(const QSqlError& error);
     // Whether the error says that the connection to the server was lost.
     static bool EsConexionPerdida(const QSqlError& error);
-
-    // Going away: the connection of the settings object in use. Pass the connection instead.
-    static QSqlDatabase Conexion();
 };

@@ -3,11 +3,13 @@
 #include "app/clsdatosapp.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
+#include "db/esquema.h"
 #include "export/codificacionexportacion.h"
 #include "export/exportaalbaranes.h"
 
 #include <QDate>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <cstring>
 
 namespace {
@@ -76,6 +78,29 @@ int Falla(QTextStream& errores, int codigo, const QString& mensaje) {
     errores << "pesix: " << UnaLinea(mensaje) << Qt::endl;
     return codigo;
 }
+
+// The export reads the database read-only and never changes it, so an older file is not
+// completed: it is refused when it lacks a table or column the export reads. An empty file opens
+// as a database without tables.
+Resultado CompruebaTablas(QSqlDatabase db) {
+    for (const QString tabla : {"AlbaranesCabeceras", "AlbaranesDetalle"}) {
+        QSqlQuery q(db);
+        if (!q.exec("SELECT name FROM pragma_table_info('" + tabla + "')"))
+            return Resultado::Fallo("the database cannot be read: " +
+                                    BaseDatos::TextoError(q.lastError()));
+        QStringList columnas;
+        while (q.next())
+            columnas << q.value(0).toString();
+        if (columnas.isEmpty())
+            return Resultado::Fallo("not a database of the program (no table " + tabla + ")");
+        for (const ColumnaEsquema& c : Esquema::Tabla(tabla)->columnas)
+            if (!columnas.contains(c.nombre, Qt::CaseInsensitive))
+                return Resultado::Fallo("a database of an older version (" + tabla +
+                                        " has no column " + c.nombre +
+                                        "): open it once with the program, then export");
+    }
+    return Resultado::Exito();
+}
 } // namespace
 
 bool ExportacionOrdenes::Pedida(int argc, char** argv) {
@@ -123,27 +148,18 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
     // An export never creates a database: a mistyped path must fail, not export nothing.
     if (!BaseDatos::Existe(datos.BaseDatos()))
         return Falla(errores, ErrorBaseDatos, "database not found: " + datos.BaseDatos());
-    if (const ::Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta)
-        return Falla(errores, ErrorBaseDatos,
-                     "the database cannot be opened: " + datos.BaseDatos() + ": " +
-                         abierta.Error());
-
-    ExportaAlbaranes exporta(datos.Conexion());
+    if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos, BaseDatos::Apertura::SoloLectura);
+        !abierta)
+        return Falla(errores, ErrorBaseDatos, abierta.Error());
+    if (const Resultado completa = CompruebaTablas(datos.Conexion()); !completa)
+        return Falla(errores, ErrorBaseDatos, completa.Error() + ": " + datos.BaseDatos());
+    ExportaAlbaranes exporta(datos.Conexion(), datos.SeparadorListas(),
+                             FormatoValores(datos.SeparadorDecimal(), QLocale()));
     exporta.SetCodificacion(codificacion);
-    exporta.SetSeparadorListas(datos.SeparadorListas());
-    exporta.SetFormatoDeValores(FormatoValores(datos.SeparadorDecimal(), QLocale()));
-    switch (exporta.Exporta(desde, hasta, archivo)) {
-    case ExportaAlbaranes::Resultado::Escrito:
-        return Correcto;
-    case ExportaAlbaranes::Resultado::FechaNoValida:
-    case ExportaAlbaranes::Resultado::ExtensionDesconocida:
-        return Falla(errores, ErrorOrdenes, exporta.Error());
-    case ExportaAlbaranes::Resultado::ErrorBaseDatos:
-        return Falla(errores, ErrorBaseDatos, "the database cannot be read: " + exporta.Error());
-    case ExportaAlbaranes::Resultado::ErrorArchivo:
-        break;
-    }
-    return Falla(errores, ErrorArchivo,
-                 "cannot write " + archivo +
-                     (exporta.Error().isEmpty() ? QString() : ": " + exporta.Error()));
+    const Resultado r = exporta.Exporta(desde, hasta, archivo);
+    if (!r && exporta.LecturaFallida())
+        return Falla(errores, ErrorBaseDatos, "the database cannot be read: " + r.Error());
+    if (!r)
+        return Falla(errores, ErrorArchivo, "cannot write " + archivo + ": " + r.Error());
+    return Correcto;
 }
