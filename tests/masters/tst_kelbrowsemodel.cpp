@@ -14,16 +14,9 @@
 
 class TestKelBrowseModel : public QObject {
     Q_OBJECT
-    // The same bodies on both engines.
-    static void Motores() {
-        QTest::addColumn<Motor>("motor");
-        for (Motor m : EntornoPrueba::kMotores)
-            QTest::newRow(qPrintable(EntornoPrueba::Nombre(m))) << m;
-    }
-
 private slots:
     // Rows come in batches of 256 as the grid asks for them, ordered by the second column.
-    void leePorLotesOrdenado_data() { Motores(); }
+    void leePorLotesOrdenado_data() { EntornoPrueba::FilasPorMotor(); }
     void leePorLotesOrdenado() {
         ENTORNO;
         QSqlDatabase db = env.DatosConBase().Conexion();
@@ -45,7 +38,7 @@ private slots:
     }
 
     // Text is ordered without regard to letter case, by either column and either way.
-    void ordenSinMayusculas_data() { Motores(); }
+    void ordenSinMayusculas_data() { EntornoPrueba::FilasPorMotor(); }
     void ordenSinMayusculas() {
         ENTORNO;
         QSqlDatabase db = env.DatosConBase().Conexion();
@@ -68,7 +61,7 @@ private slots:
                  QStringList({"a1", "b2", "C3"}));
     }
 
-    void consultaErronea_data() { Motores(); }
+    void consultaErronea_data() { EntornoPrueba::FilasPorMotor(); }
     void consultaErronea() {
         ENTORNO;
         kelBrowseModel m;
@@ -81,7 +74,7 @@ private slots:
     // Sizes: a whole number takes up to 11 characters, text its declared size, a double the
     // engine's 8; a computed column has none. Numbers are right-aligned, with the decimal
     // separator given.
-    void columnas_data() { Motores(); }
+    void columnas_data() { EntornoPrueba::FilasPorMotor(); }
     void columnas() {
         ENTORNO;
         QSqlDatabase db = env.DatosConBase().Conexion();
@@ -100,7 +93,7 @@ private slots:
                  QList<Qt::Alignment>({Qt::AlignRight, Qt::AlignLeft, Qt::AlignRight}));
     }
 
-    void idDeAlbaranes_data() { Motores(); }
+    void idDeAlbaranes_data() { EntornoPrueba::FilasPorMotor(); }
     void idDeAlbaranes() {
         ENTORNO;
         QSqlDatabase db = env.DatosConBase().Conexion();

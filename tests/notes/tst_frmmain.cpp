@@ -84,11 +84,7 @@ class TestFrmMain : public QObject {
     Q_OBJECT
 
 private slots:
-    void guardaSobreOtraEstacion_data() {
-        QTest::addColumn<Motor>("motor");
-        for (Motor m : EntornoPrueba::kMotores)
-            QTest::newRow(qPrintable(EntornoPrueba::Nombre(m))) << m;
-    }
+    void guardaSobreOtraEstacion_data() { EntornoPrueba::FilasPorMotor(); }
     // Another station saves the note while the overwrite question is open: the save asks
     // again. On a server killed during a save, the window keeps the note, which saves whole
     // once the server is back.

@@ -10,6 +10,12 @@
 
 const Motor EntornoPrueba::kMotores[2] = {Motor::Sqlite, Motor::Postgres};
 
+void EntornoPrueba::FilasPorMotor() {
+    QTest::addColumn<Motor>("motor");
+    for (Motor m : kMotores)
+        QTest::newRow(qPrintable(Nombre(m))) << m;
+}
+
 bool EntornoPrueba::Disponible(Motor motor, QString* falta) {
     if (motor == Motor::Sqlite || ServidorPostgres::Comun())
         return true;

@@ -19,6 +19,8 @@ public:
 
     static const Motor kMotores[2];
     static QString Nombre(Motor motor) { return motor == Motor::Sqlite ? "sqlite" : "postgres"; }
+    // A data function's "motor" column, with one row per engine.
+    static void FilasPorMotor();
     // Whether the engine can run here; the one-line reason why not otherwise.
     static bool Disponible(Motor motor, QString* falta = nullptr);
 

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -15,27 +14,13 @@
 #include <unistd.h>
 
 namespace {
-// The folder of Debian's server binaries of the newest version, else those on the PATH.
-QString Binarios() {
-    QDir raiz("/usr/lib/postgresql");
-    QStringList versiones = raiz.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::sort(versiones.begin(), versiones.end(),
-              [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
-    for (const QString& v : versiones)
-        if (QFileInfo(raiz.filePath(v + "/bin/initdb")).isExecutable())
-            return raiz.filePath(v + "/bin");
-    const QString initdb = QStandardPaths::findExecutable("initdb");
-    return initdb.isEmpty() ? QString() : QFileInfo(initdb).absolutePath();
-}
-
 QString s_falta;
 std::unique_ptr<ServidorPostgres> s_comun;
 bool s_probado = false;
 } // namespace
 
 ServidorPostgres* ServidorPostgres::Comun() {
-    if (!s_probado) {
-        s_probado = true;
+    if (!std::exchange(s_probado, true)) {
         std::unique_ptr<ServidorPostgres> s(new ServidorPostgres);
         if (s->Inicia(s_falta)) {
             s_comun = std::move(s);
@@ -50,8 +35,8 @@ QString ServidorPostgres::Falta() {
 }
 
 void ServidorPostgres::ComoServidor(QProcess& p) const {
-    const int uid = m_uid, gid = m_gid;
-    p.setChildProcessModifier([uid, gid] {
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setChildProcessModifier([uid = m_uid, gid = m_gid] {
         if (uid >= 0 && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
             _exit(126);
         // The server goes with the test program, however that ends.
@@ -59,70 +44,52 @@ void ServidorPostgres::ComoServidor(QProcess& p) const {
     });
 }
 
-bool ServidorPostgres::EjecutaPrograma(const QString& programa, const QStringList& argumentos,
-                                       QString& error) {
-    QProcess p;
-    ComoServidor(p);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(m_bin + "/" + programa, argumentos);
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode()) {
-        error = programa + " failed: " + QString::fromLocal8Bit(p.readAll()).trimmed();
-        return false;
-    }
-    return true;
-}
-
 bool ServidorPostgres::Inicia(QString& falta) {
-    m_bin = Binarios();
-    if (m_bin.isEmpty()) {
-        falta = "PostgreSQL tests skipped: no server binaries (initdb) on this machine";
-        return false;
-    }
+    // Debian's server programs of the newest version, else those on the PATH.
+    const QStringList versiones =
+        QDir("/usr/lib/postgresql").entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& v : versiones)
+        if (QFile::exists("/usr/lib/postgresql/" + v + "/bin/initdb"))
+            m_bin = "/usr/lib/postgresql/" + v + "/bin";
+    if (m_bin.isEmpty() && !QStandardPaths::findExecutable("initdb").isEmpty())
+        m_bin = QFileInfo(QStandardPaths::findExecutable("initdb")).absolutePath();
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/pesix-pg-XXXXXX");
-    if (!m_dir->isValid()) {
-        falta = "PostgreSQL tests cannot run: no temporary folder";
-        return false;
-    }
-    if (geteuid() == 0) {
-        const passwd* pw = getpwnam("postgres");
-        if (!pw) {
-            falta = "PostgreSQL tests cannot run as root without a \"postgres\" user";
-            return false;
-        }
+    const passwd* pw = geteuid() == 0 ? getpwnam("postgres") : nullptr;
+    if (pw) {
         m_uid = int(pw->pw_uid);
         m_gid = int(pw->pw_gid);
-        if (chown(QFile::encodeName(m_dir->path()).constData(), pw->pw_uid, pw->pw_gid) != 0) {
-            falta = "PostgreSQL tests cannot run: the temporary folder cannot be handed over";
-            return false;
-        }
     }
-    if (!EjecutaPrograma("initdb",
-                         {"-D", m_dir->filePath("datos"), "-U", "postgres", "-A", "trust", "-E",
-                          "UTF8", "--locale=C.UTF-8", "--no-sync"},
-                         falta))
+    if (m_bin.isEmpty())
+        falta = "PostgreSQL tests skipped: no server programs (initdb) on this machine";
+    else if (geteuid() == 0 && (!pw || chown(QFile::encodeName(m_dir->path()).constData(),
+                                             pw->pw_uid, pw->pw_gid) != 0))
+        falta = "PostgreSQL tests cannot run as root without a \"postgres\" user";
+    if (!falta.isEmpty())
         return false;
-    if (!Arranca()) {
+    QProcess initdb;
+    ComoServidor(initdb);
+    initdb.start(m_bin + "/initdb", {"-D", m_dir->filePath("datos"), "-U", "postgres", "-A",
+                                     "trust", "-E", "UTF8", "--locale=C.UTF-8", "--no-sync"});
+    if (!initdb.waitForFinished(120000) || initdb.exitCode() != 0)
+        falta = "initdb failed: " + QString::fromLocal8Bit(initdb.readAll()).trimmed();
+    else if (!Arranca())
         falta = "the PostgreSQL server of the tests did not start: " +
                 QString::fromLocal8Bit(m_postgres.readAll()).trimmed();
-        return false;
-    }
-    return true;
+    return falta.isEmpty();
 }
 
 bool ServidorPostgres::Arranca() {
     ComoServidor(m_postgres);
-    m_postgres.setProcessChannelMode(QProcess::MergedChannels);
-    // Durability is the system's business here: a stopped server keeps what it committed.
+    // Durability is the system's business here: a killed server keeps what it committed.
     m_postgres.start(m_bin + "/postgres",
                      {"-D", m_dir->filePath("datos"), "-k", m_dir->path(), "-c",
                       "listen_addresses=", "-c", "fsync=off", "-c", "max_connections=60"});
-    if (!m_postgres.waitForStarted())
-        return false;
     const QByteArray conexion =
         "host=" + QFile::encodeName(m_dir->path()) + " dbname=postgres user=postgres";
     QElapsedTimer reloj;
     reloj.start();
-    while (reloj.elapsed() < 60000 && m_postgres.state() == QProcess::Running) {
+    while (m_postgres.waitForStarted() && reloj.elapsed() < 60000 &&
+           m_postgres.state() == QProcess::Running) {
         if (PQping(conexion.constData()) == PQPING_OK)
             return true;
         QThread::msleep(20);
@@ -131,10 +98,9 @@ bool ServidorPostgres::Arranca() {
 }
 
 bool ServidorPostgres::Mata() {
-    if (m_postgres.state() != QProcess::Running)
-        return true;
-    ::kill(pid_t(m_postgres.processId()), SIGQUIT);
-    return m_postgres.waitForFinished(60000);
+    if (m_postgres.state() == QProcess::Running)
+        ::kill(pid_t(m_postgres.processId()), SIGQUIT);
+    return m_postgres.state() == QProcess::NotRunning || m_postgres.waitForFinished(60000);
 }
 
 ServidorPostgres::~ServidorPostgres() {
@@ -145,15 +111,10 @@ QString ServidorPostgres::Ejecuta(const QString& base, const QString& sql) {
     const QByteArray conexion =
         "host=" + QFile::encodeName(m_dir->path()) + " dbname=" + base.toUtf8() + " user=postgres";
     PGconn* c = PQconnectdb(conexion.constData());
-    QString error;
-    if (PQstatus(c) != CONNECTION_OK) {
-        error = QString::fromUtf8(PQerrorMessage(c));
-    } else {
-        PGresult* r = PQexec(c, sql.toUtf8().constData());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
-            error = QString::fromUtf8(PQresultErrorMessage(r));
-        PQclear(r);
-    }
+    PGresult* r = PQexec(c, sql.toUtf8().constData());
+    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+    const QString error = ok ? QString() : QString::fromUtf8(PQerrorMessage(c));
+    PQclear(r);
     PQfinish(c);
     return error;
 }
@@ -161,14 +122,13 @@ QString ServidorPostgres::Ejecuta(const QString& base, const QString& sql) {
 QString ServidorPostgres::NuevaBase() {
     const QString nombre =
         QString("prueba_%1_%2").arg(QCoreApplication::applicationPid()).arg(++m_bases);
-    const QString error = Ejecuta("postgres", "CREATE DATABASE " + nombre);
-    if (!error.isEmpty())
+    if (const QString error = Ejecuta("postgres", "CREATE DATABASE " + nombre); !error.isEmpty())
         qFatal("cannot create the test database: %s", qPrintable(error));
-    return "postgresql:///" + nombre +
-           "?host=" + QString::fromUtf8(QUrl::toPercentEncoding(m_dir->path())) + "&user=postgres";
+    return "postgresql:///" + nombre + "?host=" + QUrl::toPercentEncoding(m_dir->path()) +
+           "&user=postgres";
 }
 
 void ServidorPostgres::BorraBase(const QString& direccion) {
-    const QString nombre = QUrl(direccion).path().mid(1);
-    Ejecuta("postgres", "DROP DATABASE IF EXISTS " + nombre + " WITH (FORCE)");
+    Ejecuta("postgres",
+            "DROP DATABASE IF EXISTS " + QUrl(direccion).path().mid(1) + " WITH (FORCE)");
 }

@@ -31,7 +31,6 @@ public:
 private:
     ServidorPostgres() = default;
     bool Inicia(QString& falta);
-    bool EjecutaPrograma(const QString& programa, const QStringList& argumentos, QString& error);
     void ComoServidor(QProcess& p) const;
 
     QString m_bin;
