@@ -264,6 +264,21 @@ Resultado BaseDatos::Conecta(QSqlDatabase db) {
     return ConexionPostgres::EsPostgres(db) ? ConexionPostgres::Conecta(db) : Resultado();
 }
 
+Resultado BaseDatos::Columnas(QSqlDatabase db, const QString& tabla, QStringList& columnas) {
+    columnas.clear();
+    QSqlQuery q(db);
+    q.prepare(ConexionPostgres::EsPostgres(db)
+                  ? "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                    "current_schema() AND table_name = lower(?)"
+                  : "SELECT name FROM pragma_table_info(?)");
+    q.addBindValue(tabla);
+    if (!q.exec())
+        return Resultado::Fallo(TextoError(q.lastError(), db));
+    while (q.next())
+        columnas << q.value(0).toString();
+    return {};
+}
+
 QString BaseDatos::Archivo(const QSqlDatabase& db) {
     if (ConexionPostgres::EsPostgres(db))
         return QString();

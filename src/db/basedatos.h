@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class clsDatosApp;
@@ -37,6 +38,8 @@ public:
     // Makes sure the connection is up: a server connection that was lost (the server restarted,
     // the network was cut) is opened again. A file's is always up.
     static Resultado Conecta(QSqlDatabase db);
+    // The columns a table of the database has; none when there is no such table.
+    static Resultado Columnas(QSqlDatabase db, const QString& tabla, QStringList& columnas);
     // The path of a file database, whatever form it was opened in; empty for a server.
     static QString Archivo(const QSqlDatabase& db);
     // The database's path, or its server and name, for messages.

@@ -39,7 +39,6 @@ public:
 
 private:
     bool Hay(const QString& sql, const QVariantList& valores = {});
-    QStringList Columnas(const QString& tabla);
     bool Paso(const QString& sql);
     Resultado Tabla(const TablaEsquema& t);
 
@@ -56,26 +55,15 @@ bool Completado::Hay(const QString& sql, const QVariantList& valores) {
     return m_q.exec() && m_q.next();
 }
 
-QStringList Completado::Columnas(const QString& tabla) {
-    QStringList columnas;
-    m_q.prepare("SELECT column_name FROM information_schema.columns WHERE table_schema = "
-                "current_schema() AND table_name = ?");
-    m_q.addBindValue(tabla.toLower());
-    if (m_q.exec())
-        while (m_q.next())
-            columnas << m_q.value(0).toString();
-    return columnas;
-}
-
 bool Completado::Paso(const QString& sql) {
     return m_q.exec(sql);
 }
 
 Resultado Completado::Tabla(const TablaEsquema& t) {
     m_tabla = t.nombre;
-    const QStringList columnas = Columnas(t.nombre);
-    if (m_q.lastError().isValid())
-        return Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    QStringList columnas;
+    if (const Resultado r = BaseDatos::Columnas(m_db, t.nombre, columnas); !r)
+        return r;
     QStringList definiciones;
     for (const ColumnaEsquema& c : t.columnas)
         definiciones << EsquemaPostgres::Definicion(c);

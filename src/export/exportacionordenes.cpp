@@ -84,13 +84,9 @@ int Falla(QTextStream& errores, int codigo, const QString& mensaje) {
 // as a database without tables.
 Resultado CompruebaTablas(QSqlDatabase db) {
     for (const QString tabla : {"AlbaranesCabeceras", "AlbaranesDetalle"}) {
-        QSqlQuery q(db);
-        if (!q.exec("SELECT name FROM pragma_table_info('" + tabla + "')"))
-            return Resultado::Fallo("the database cannot be read: " +
-                                    BaseDatos::TextoError(q.lastError()));
         QStringList columnas;
-        while (q.next())
-            columnas << q.value(0).toString();
+        if (const Resultado r = BaseDatos::Columnas(db, tabla, columnas); !r)
+            return Resultado::Fallo("the database cannot be read: " + r.Error());
         if (columnas.isEmpty())
             return Resultado::Fallo("not a database of the program (no table " + tabla + ")");
         for (const ColumnaEsquema& c : Esquema::Tabla(tabla)->columnas)
