@@ -219,6 +219,7 @@ QWidget* frmEDConfiguracion::CreaTiquet() {
                                       QAbstractItemView::EditKeyPressed);
     gridControlCodes->setSelectionMode(QAbstractItemView::SingleSelection);
     gridControlCodes->horizontalHeader()->setStretchLastSection(true);
+    gridControlCodes->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     gridControlCodes->installEventFilter(this);
     connect(gridControlCodes->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex&, const QModelIndex& anterior) {
@@ -301,6 +302,7 @@ void frmEDConfiguracion::Carga() {
     txtModeloTicket->setText(m_datos.ModeloTicket());
     if (const Resultado r = m_codigos->Carga(); !r)
         kelMensaje::Error(this, Texto(IdTexto::Configuracion), r.Error());
+    gridControlCodes->resizeColumnsToContents();
     CargaImpresoras();
     cboCommFlujo->setCurrentIndex(m_datos.CommTiquetFlujo());
     cboCommBPS->setCurrentIndex(m_datos.CommTiquetBPS());
