@@ -39,7 +39,7 @@ frmInfoSistema::frmInfoSistema(const Datos& datos, QWidget* parent) : QDialog(pa
     auto* principal = new QVBoxLayout(this);
     principal->addWidget(txtInfo);
     principal->addLayout(botones);
-    resize(640, 360);
+    resize(640, 240);
     kelRegistry::RestoreFormPosition(this);
     cmdAceptar->setFocus();
 }
