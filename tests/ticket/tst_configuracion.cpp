@@ -205,6 +205,7 @@ void TestConfiguracion::ventana() {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(celda).center());
     QTest::keyClicks(grid, "1G40");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents(); // an accepted edit would close now
     QVERIFY(grid->indexWidget(celda));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(QApplication::focusWidget(), "1b40");
