@@ -26,7 +26,6 @@ void TestFrmMDSplash::cierra_data() {
     QTest::newRow("clic en la ventana") << "frmMDSplash" << true;
     QTest::newRow("clic en el marco") << "Frame1" << false;
     QTest::newRow("clic en el logo") << "imgLogo" << false;
-    QTest::newRow("clic en el nombre") << "lblProductName" << true;
     QTest::newRow("tecla") << "tecla" << true;
     QTest::newRow("tecla de la ventana de debajo") << "tecla" << false;
 }

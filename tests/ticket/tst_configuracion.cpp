@@ -82,7 +82,6 @@ void TestConfiguracion::columnas_data() {
     QTest::addColumn<int>("desmarcada");
     QTest::addColumn<bool>("aceptado");
     QTest::newRow("la única en pantalla") << 1 << QList<int>{3} << 3 << false;
-    QTest::newRow("una de dos en pantalla") << 1 << QList<int>{3, 9} << 9 << true;
     QTest::newRow("una de las dos impresas") << 2 << QList<int>{1, 2} << 1 << false;
     QTest::newRow("una de tres impresas") << 2 << QList<int>{1, 2, 6} << 2 << true;
 }
@@ -148,7 +147,6 @@ void TestConfiguracion::puertos_data() {
     QTest::newRow("minúsculas") << "com12" << 12;
     QTest::newRow("primer dispositivo serie") << "/dev/ttyS0" << 1;
     QTest::newRow("sin carpeta") << "ttyS1" << 2;
-    QTest::newRow("adaptador USB") << "/dev/ttyUSB0" << 0;
     QTest::newRow("pseudoterminal") << "/dev/pts/4" << 0;
     QTest::newRow("fuera de 16 bits") << "COM40000" << 0;
 }
