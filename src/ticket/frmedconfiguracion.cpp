@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -76,6 +77,24 @@ QStringList Textos(std::initializer_list<int> ids) {
 // the list).
 qint32 Posicion(const QComboBox* lista, qint32 guardada) {
     return lista->currentIndex() >= 0 ? lista->currentIndex() : guardada;
+}
+
+// The device ports of a kind 2 printer: as the system lists them on Windows (LPT1...), and
+// /dev/lp* (as LPTn) and /dev/usb/lp* elsewhere.
+QStringList PuertosDispositivo() {
+#ifdef Q_OS_WIN
+    QStringList puertos;
+    QSettings lista(QStringLiteral("HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\PARALLEL PORTS"),
+                    QSettings::NativeFormat);
+    for (const QString& valor : lista.childKeys()) {
+        const QString nombre = lista.value(valor).toString().toUpper().section('\\', -1);
+        if (!nombre.isEmpty() && !nombre.contains('.'))
+            puertos << nombre;
+    }
+    return puertos;
+#else
+    return SalidaTiquet::PuertosParalelo();
+#endif
 }
 
 clsDatosApp& Ajustes() {
@@ -320,7 +339,7 @@ void frmEDConfiguracion::CargaImpresoras() {
     m_impresoras = std::make_unique<ArbolImpresoras>(
         Textos({IdTexto::NoDefinida, IdTexto::PuertoSerie, IdTexto::PuertoParalelo,
                 IdTexto::ImpresoraSistema}),
-        PuertosSerie::Lista(), SalidaTiquet::PuertosParalelo(), sistema);
+        PuertosSerie::Lista(), PuertosDispositivo(), sistema);
     m_impresoras->Elige(m_datos.PuertoImpresoraTiquets(), m_datos.NombreImpresoraTiquets());
 
     tvImpresora->clear();
