@@ -1,89 +1,18 @@
 #include "export/exportacionordenes.h"
 
 #include "app/clsdatosapp.h"
-#include "app/kelfileio.h"
-#include "app/kelregistry.h"
-#include "db/basedatos.h"
 #include "export/codificacionexportacion.h"
 #include "export/exportaalbaranes.h"
-
-#include <QDate>
-#include <QRegularExpression>
-#include <cstring>
+#include "export/ordenesconsola.h"
 
 namespace {
 const QString kOpcion = QStringLiteral("--export");
 const QString kUso = QStringLiteral(
     "usage: pesix --export FROM TO FILE [--database PATH] [--settings PATH] [--encoding NAME]");
-
-struct Ordenes {
-    QStringList posicionales;
-    QString baseDatos;
-    QString ajustes;
-    QString codificacion;
-    QString error;
-};
-
-Ordenes Lee(const QStringList& args) {
-    Ordenes o;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (a == kOpcion)
-            continue;
-        bool tomada = false;
-        for (auto [opcion, destino] : {std::pair{QStringLiteral("--database"), &o.baseDatos},
-                                       std::pair{QStringLiteral("--settings"), &o.ajustes},
-                                       std::pair{QStringLiteral("--encoding"), &o.codificacion}}) {
-            if (a == opcion) {
-                if (i + 1 >= args.size()) {
-                    o.error = opcion + " needs a value";
-                    return o;
-                }
-                *destino = args.at(++i);
-                tomada = true;
-            } else if (a.startsWith(opcion + "=")) {
-                *destino = a.mid(opcion.size() + 1);
-                tomada = true;
-            }
-            if (tomada)
-                break;
-        }
-        if (tomada)
-            continue;
-        if (a.startsWith("--") && a.size() > 2) {
-            o.error = "unknown option " + a;
-            return o;
-        }
-        o.posicionales << a;
-    }
-    return o;
-}
-
-// yyyy-mm-dd, a real date.
-QDate Fecha(const QString& texto) {
-    static const QRegularExpression forma(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    if (!forma.match(texto).hasMatch())
-        return {};
-    return QDate::fromString(texto, QStringLiteral("yyyy-MM-dd"));
-}
-
-// One line, whatever the engine's text held.
-QString UnaLinea(QString t) {
-    t.replace(QRegularExpression(QStringLiteral("[\\r\\n]+")), QStringLiteral(" "));
-    return t.trimmed();
-}
-
-int Falla(QTextStream& errores, int codigo, const QString& mensaje) {
-    errores << "pesix: " << UnaLinea(mensaje) << Qt::endl;
-    return codigo;
-}
 } // namespace
 
 bool ExportacionOrdenes::Pedida(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--export") == 0)
-            return true;
-    return false;
+    return OrdenesConsola::Pedida(argc, argv, "--export");
 }
 
 bool ExportacionOrdenes::Pedida(const QStringList& argumentos) {
@@ -96,38 +25,32 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos) {
 }
 
 int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
-    const Ordenes o = Lee(argumentos);
-    if (!o.error.isEmpty())
-        return Falla(errores, ErrorOrdenes, o.error + "; " + kUso);
-    if (o.posicionales.size() != 3)
-        return Falla(errores, ErrorOrdenes, kUso);
-    const QDate desde = Fecha(o.posicionales.at(0));
-    const QDate hasta = Fecha(o.posicionales.at(1));
+    using O = OrdenesConsola;
+    const OrdenesConsola o(argumentos, kOpcion, {"--encoding"});
+    if (!o.Error().isEmpty())
+        return O::Falla(errores, ErrorOrdenes, o.Error() + "; " + kUso);
+    if (o.Valores().size() != 3)
+        return O::Falla(errores, ErrorOrdenes, kUso);
+    const QDate desde = O::Fecha(o.Valores().at(0));
+    const QDate hasta = O::Fecha(o.Valores().at(1));
     for (int i = 0; i < 2; ++i)
         if (!(i == 0 ? desde : hasta).isValid())
-            return Falla(errores, ErrorOrdenes,
-                         "not a date (yyyy-mm-dd): \"" + o.posicionales.at(i) + "\"");
-    const QString archivo = o.posicionales.at(2);
+            return O::Falla(errores, ErrorOrdenes,
+                            "not a date (yyyy-mm-dd): \"" + o.Valores().at(i) + "\"");
+    const QString archivo = o.Valores().at(2);
     if (ExportaAlbaranes::FormatoDeRuta(archivo) == ExportaAlbaranes::Formato::Ninguno)
-        return Falla(errores, ErrorOrdenes,
-                     "the file name must end in .txt, .csv or .xml: \"" + archivo + "\"");
+        return O::Falla(errores, ErrorOrdenes,
+                        "the file name must end in .txt, .csv or .xml: \"" + archivo + "\"");
     CodificacionExportacion::Tipo codificacion = CodificacionExportacion::Tipo::Windows1252;
-    if (!o.codificacion.isEmpty() &&
-        !CodificacionExportacion::DeNombre(o.codificacion, codificacion))
-        return Falla(errores, ErrorOrdenes,
-                     "unknown encoding \"" + o.codificacion + "\" (windows-1252 or utf-8)");
+    if (const QString nombre = o.Opcion("--encoding");
+        !nombre.isEmpty() && !CodificacionExportacion::DeNombre(nombre, codificacion))
+        return O::Falla(errores, ErrorOrdenes,
+                        "unknown encoding \"" + nombre + "\" (windows-1252 or utf-8)");
 
-    kelRegistry::UsaArchivoIni(o.ajustes);
-    clsDatosApp datos;
-    if (!o.baseDatos.isEmpty())
-        datos.SetBaseDatos(o.baseDatos);
-    // An export never creates a database: a mistyped path must fail, not export nothing.
-    if (!kelFileIO::ExisteFichero(datos.BaseDatos()))
-        return Falla(errores, ErrorBaseDatos, "database not found: " + datos.BaseDatos());
-    if (const ::Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta)
-        return Falla(errores, ErrorBaseDatos,
-                     "the database cannot be opened: " + datos.BaseDatos() + ": " +
-                         abierta.Error());
+    std::unique_ptr<clsDatosApp> ajustes;
+    if (const ::Resultado abierta = o.AbreDatos(ajustes); !abierta)
+        return O::Falla(errores, ErrorBaseDatos, abierta.Error());
+    const clsDatosApp& datos = *ajustes;
 
     ExportaAlbaranes exporta(datos.Conexion());
     exporta.SetCodificacion(codificacion);
@@ -138,13 +61,13 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
         return Correcto;
     case ExportaAlbaranes::Resultado::FechaNoValida:
     case ExportaAlbaranes::Resultado::ExtensionDesconocida:
-        return Falla(errores, ErrorOrdenes, exporta.Error());
+        return O::Falla(errores, ErrorOrdenes, exporta.Error());
     case ExportaAlbaranes::Resultado::ErrorBaseDatos:
-        return Falla(errores, ErrorBaseDatos, "the database cannot be read: " + exporta.Error());
+        return O::Falla(errores, ErrorBaseDatos, "the database cannot be read: " + exporta.Error());
     case ExportaAlbaranes::Resultado::ErrorArchivo:
         break;
     }
-    return Falla(errores, ErrorArchivo,
-                 "cannot write " + archivo +
-                     (exporta.Error().isEmpty() ? QString() : ": " + exporta.Error()));
+    return O::Falla(errores, ErrorArchivo,
+                    "cannot write " + archivo +
+                        (exporta.Error().isEmpty() ? QString() : ": " + exporta.Error()));
 }
