@@ -1,0 +1,159 @@
+#include "export/frmlstalbaran.h"
+
+#include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+#include "app/kelmensaje.h"
+#include "app/kelregistry.h"
+#include "app/kelteclasimprimir.h"
+#include "export/listadoalbaran.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinterInfo>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+const QString kZoom = QStringLiteral("vpZoom");
+} // namespace
+
+frmLSTAlbaran::frmLSTAlbaran(QWidget* parent)
+    : QDialog(parent), m_impresora(QPrinter::HighResolution) {
+    setObjectName("frmLSTAlbaran");
+    setWindowTitle(Texto(IdTexto::ListadoAlbaran));
+    m_impresora.setDocName(QString::fromLatin1(ListadoAlbaran::NombreDocumento));
+    vspListado = new QPrintPreviewWidget(&m_impresora, this);
+    vspListado->setObjectName("vspListado");
+    connect(vspListado, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* impresora) {
+        if (m_listado)
+            (void)m_listado->Dibuja(*impresora);
+    });
+
+    auto* barra = new QToolBar(this);
+    barra->setObjectName("tbrListado");
+    barra->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // One page, the page's width, two pages side by side, every page.
+    const QStringList vistas = Texto(IdTexto::ModosVista).split('|');
+    const std::function<void()> modos[] = {
+        [this] {
+            vspListado->setViewMode(QPrintPreviewWidget::SinglePageView);
+            vspListado->fitInView();
+        },
+        [this] {
+            vspListado->setViewMode(QPrintPreviewWidget::SinglePageView);
+            vspListado->fitToWidth();
+        },
+        [this] {
+            vspListado->setViewMode(QPrintPreviewWidget::FacingPagesView);
+            vspListado->fitInView();
+        },
+        [this] { vspListado->setViewMode(QPrintPreviewWidget::AllPagesView); }};
+    for (int i = 0; i < 4; ++i)
+        connect(barra->addAction(vistas.value(i)), &QAction::triggered, this, modos[i]);
+    barra->addSeparator();
+    QAction* reduce =
+        barra->addAction(QStringLiteral("-"), vspListado, [this] { vspListado->zoomOut(); });
+    reduce->setShortcut(QKeySequence::ZoomOut);
+    QAction* amplia =
+        barra->addAction(QStringLiteral("+"), vspListado, [this] { vspListado->zoomIn(); });
+    amplia->setShortcut(QKeySequence::ZoomIn);
+    barra->addSeparator();
+    barra->addAction(Texto(IdTexto::Imprimir), this, &frmLSTAlbaran::Imprime)
+        ->setObjectName("cmdImprimir");
+    barra->addAction(Texto(IdTexto::GuardarPdf), this, &frmLSTAlbaran::GuardaPdf)
+        ->setObjectName("cmdGuardarPdf");
+    barra->addAction(Texto(IdTexto::Salir), this, &QDialog::reject)->setObjectName("cmdSalir");
+    new kelTeclasImprimir(this, [this] { Imprime(); });
+
+    auto* raiz = new QVBoxLayout(this);
+    raiz->setContentsMargins(4, 4, 4, 4);
+    raiz->addWidget(barra);
+    raiz->addWidget(vspListado, 1);
+    resize(820, 900);
+
+    const double zoom = kelRegistry::GetFormInfo(this, kZoom).toDouble();
+    if (zoom > 0) {
+        vspListado->setZoomMode(QPrintPreviewWidget::CustomZoom);
+        vspListado->setZoomFactor(zoom / 100);
+    } else {
+        vspListado->fitInView();
+    }
+    kelRegistry::RestoreFormPosition(this);
+}
+
+frmLSTAlbaran::~frmLSTAlbaran() = default;
+
+void frmLSTAlbaran::Display(const Dataset& datos) {
+    m_listado = std::make_unique<ListadoAlbaran>(
+        datos, ListadoAlbaran::Opciones::De(*clsDatosApp::Instancia(),
+                                            QCoreApplication::applicationDirPath()));
+    vspListado->updatePreview();
+    vspListado->setFocus();
+    exec();
+    m_listado.reset();
+}
+
+void frmLSTAlbaran::Imprime() {
+    if (!m_listado)
+        return;
+    QPrintDialog dialogo(&m_impresora, this);
+    dialogo.setObjectName("dlgImprimir");
+    if (dialogo.exec() != QDialog::Accepted)
+        return;
+    // The progress of a long document, which the operator may cancel.
+    QProgressDialog progreso(this);
+    progreso.setWindowTitle(Texto(IdTexto::Imprimiendo));
+    progreso.setCancelButtonText(Texto(IdTexto::CancelarImpresion));
+    progreso.setWindowModality(Qt::WindowModal);
+    const QString destino = m_impresora.outputFileName().isEmpty()
+                                ? QPrinterInfo(m_impresora).location()
+                                : m_impresora.outputFileName();
+    const QString donde = Texto(IdTexto::EnLaImpresora)
+                              .replace(QLatin1String("%s"), QLatin1String("%1"))
+                              .arg(m_impresora.printerName(), destino);
+    const Resultado r = m_listado->Dibuja(m_impresora, [&](int pagina, int paginas) {
+        progreso.setMaximum(paginas);
+        progreso.setValue(pagina - 1);
+        progreso.setLabelText(Texto(IdTexto::ImprimiendoPagina)
+                                  .replace(QLatin1String("%d"), QString::number(pagina)) +
+                              " " + QString::number(paginas) + "\n" + donde);
+        QCoreApplication::processEvents();
+        return !progreso.wasCanceled();
+    });
+    const bool cancelado = progreso.wasCanceled();
+    progreso.reset();
+    vspListado->updatePreview();
+    if (r)
+        emit Impreso();
+    else if (!cancelado)
+        kelMensaje::Error(this, windowTitle(),
+                          Texto(IdTexto::ErrorImpresion) + QLatin1String("\n\n") + r.Error());
+}
+
+void frmLSTAlbaran::GuardaPdf() {
+    if (!m_listado)
+        return;
+    const QDir carpeta(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    QString ruta = QFileDialog::getSaveFileName(this, Texto(IdTexto::GuardarPdf).remove('&'),
+                                                carpeta.filePath(m_listado->NombrePdf()),
+                                                Texto(IdTexto::ArchivosPdf));
+    if (ruta.isEmpty())
+        return;
+    if (QFileInfo(ruta).suffix().isEmpty())
+        ruta += QLatin1String(".pdf");
+    if (const Resultado r = m_listado->GuardaPdf(ruta); !r)
+        kelMensaje::Error(this, windowTitle(), Texto(IdTexto::PdfNoGuardado).arg(ruta, r.Error()));
+}
+
+void frmLSTAlbaran::done(int resultado) {
+    kelRegistry::SaveFormInfo(this, kZoom, QString::number(qRound(vspListado->zoomFactor() * 100)));
+    kelRegistry::SaveFormPosition(this);
+    QDialog::done(resultado);
+}
