@@ -5,7 +5,6 @@
 #include "app/idtextos.h"
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
-#include "app/kelteclasimprimir.h"
 #include "export/listadoalbaran.h"
 
 #include <QCoreApplication>
@@ -25,9 +24,8 @@ const QString kZoom = QStringLiteral("vpZoom");
 } // namespace
 
 frmLSTAlbaran::frmLSTAlbaran(QWidget* parent)
-    : QDialog(parent), m_impresora(QPrinter::HighResolution) {
-    setObjectName("frmLSTAlbaran");
-    setWindowTitle(Texto(IdTexto::ListadoAlbaran));
+    : kelVistaPrevia("frmLSTAlbaran", Texto(IdTexto::ListadoAlbaran), parent),
+      m_impresora(QPrinter::HighResolution) {
     m_impresora.setDocName(QString::fromLatin1(ListadoAlbaran::NombreDocumento));
     vspListado = new QPrintPreviewWidget(&m_impresora, this);
     vspListado->setObjectName("vspListado");
@@ -70,7 +68,6 @@ frmLSTAlbaran::frmLSTAlbaran(QWidget* parent)
     barra->addAction(Texto(IdTexto::GuardarPdf), this, &frmLSTAlbaran::GuardaPdf)
         ->setObjectName("cmdGuardarPdf");
     barra->addAction(Texto(IdTexto::Salir), this, &QDialog::reject)->setObjectName("cmdSalir");
-    new kelTeclasImprimir(this, [this] { Imprime(); });
 
     auto* raiz = new QVBoxLayout(this);
     raiz->setContentsMargins(4, 4, 4, 4);
@@ -127,14 +124,10 @@ void frmLSTAlbaran::Imprime() {
         QCoreApplication::processEvents();
         return !progreso.wasCanceled();
     });
-    const bool cancelado = progreso.wasCanceled();
+    const bool cancelada = progreso.wasCanceled();
     progreso.reset();
     vspListado->updatePreview();
-    if (r)
-        emit Impreso();
-    else if (!cancelado)
-        kelMensaje::Error(this, windowTitle(),
-                          Texto(IdTexto::ErrorImpresion) + QLatin1String("\n\n") + r.Error());
+    Impresion(r, cancelada);
 }
 
 void frmLSTAlbaran::GuardaPdf() {
@@ -152,8 +145,6 @@ void frmLSTAlbaran::GuardaPdf() {
         kelMensaje::Error(this, windowTitle(), Texto(IdTexto::PdfNoGuardado).arg(ruta, r.Error()));
 }
 
-void frmLSTAlbaran::done(int resultado) {
+void frmLSTAlbaran::AlCerrar() {
     kelRegistry::SaveFormInfo(this, kZoom, QString::number(qRound(vspListado->zoomFactor() * 100)));
-    kelRegistry::SaveFormPosition(this);
-    QDialog::done(resultado);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "app/kelvistaprevia.h"
+
 #include <QPrinter>
 #include <memory>
 
@@ -12,7 +13,7 @@ class QPrintPreviewWidget;
 // two pages and every page; printing through the system's print dialog (also Ctrl+P, and the
 // Print and Print Screen keys); and saving the document as a PDF file. The zoom is kept as the
 // window's "vpZoom" from one opening to the next.
-class frmLSTAlbaran : public QDialog {
+class frmLSTAlbaran : public kelVistaPrevia {
     Q_OBJECT
 public:
     explicit frmLSTAlbaran(QWidget* parent = nullptr);
@@ -21,15 +22,10 @@ public:
     // Lays out the note of the data set, shows the preview and waits until the window is closed.
     void Display(const Dataset& datos);
 
-signals:
-    // The document went to the printer whole; a cancelled or failed print says nothing.
-    void Impreso();
-
-public slots:
-    void done(int resultado) override;
-
 private:
-    void Imprime();
+    // Impreso follows a document that went to the printer whole, never a cancelled print.
+    void Imprime() override;
+    void AlCerrar() override;
     void GuardaPdf();
 
     QPrintPreviewWidget* vspListado = nullptr;

@@ -3,9 +3,7 @@
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
-#include "app/kelmensaje.h"
 #include "app/kelregistry.h"
-#include "app/kelteclasimprimir.h"
 #include "ticket/impresiontiquet.h"
 
 #include <QHBoxLayout>
@@ -13,9 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmLstTicket::frmLstTicket(QWidget* parent) : QDialog(parent) {
-    setObjectName("frmLstTicket");
-    setWindowTitle(Texto(IdTexto::TiquetAlbaran));
+frmLstTicket::frmLstTicket(QWidget* parent)
+    : kelVistaPrevia("frmLstTicket", Texto(IdTexto::TiquetAlbaran), parent) {
     txtLstTicket = new QPlainTextEdit(this);
     txtLstTicket->setObjectName("txtLstTicket");
     // What is printed is rendered afresh from the template: edits would never reach the paper.
@@ -33,7 +30,6 @@ frmLstTicket::frmLstTicket(QWidget* parent) : QDialog(parent) {
     cmdSalir->setAutoDefault(false);
     connect(cmdImprimir, &QPushButton::clicked, this, &frmLstTicket::Imprime);
     connect(cmdSalir, &QPushButton::clicked, this, &QDialog::reject);
-    new kelTeclasImprimir(this, [this] { Imprime(); });
 
     auto* botones = new QHBoxLayout;
     botones->addStretch();
@@ -63,18 +59,11 @@ void frmLstTicket::Display(const Dataset& datos, const QString& plantilla) {
 void frmLstTicket::Imprime() {
     if (!m_impresion)
         return;
-    if (const Resultado r = m_impresion->Imprime(); !r) {
-        kelMensaje::Error(this, windowTitle(),
-                          Texto(IdTexto::ErrorImpresion) + QLatin1String("\n\n") + r.Error());
-        return;
-    }
-    emit Impreso();
+    Impresion(m_impresion->Imprime());
 }
 
-void frmLstTicket::done(int resultado) {
+void frmLstTicket::AlCerrar() {
     // A serial printer that keeps the send waiting is given up with the window.
     if (m_impresion)
         m_impresion->Cancela();
-    kelRegistry::SaveFormPosition(this);
-    QDialog::done(resultado);
 }

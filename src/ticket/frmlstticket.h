@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "app/kelvistaprevia.h"
+
 #include <memory>
 
 class Dataset;
@@ -10,9 +11,9 @@ class QPushButton;
 
 // The ticket preview: the ticket of a delivery note as it will look on paper, without printer
 // commands, in a fixed-pitch font. "Imprimir", Ctrl+P, or the Print or Print Screen key prints
-// it, as many times as asked; each success is announced with Impreso, each failure shown with
-// "Error de impresión". The preview stays open until "Salir".
-class frmLstTicket : public QDialog {
+// it, as many times as asked; a ticket handed over to the printer is announced with Impreso, a
+// failure shown with "Error de impresión". The preview stays open until "Salir".
+class frmLstTicket : public kelVistaPrevia {
     Q_OBJECT
 public:
     explicit frmLstTicket(QWidget* parent = nullptr);
@@ -22,15 +23,9 @@ public:
     // closed. The data set must outlive the call.
     void Display(const Dataset& datos, const QString& plantilla);
 
-signals:
-    // A ticket was handed over to the printer.
-    void Impreso();
-
-public slots:
-    void done(int resultado) override;
-
 private:
-    void Imprime();
+    void Imprime() override;
+    void AlCerrar() override;
 
     QPlainTextEdit* txtLstTicket = nullptr;
     QPushButton* cmdImprimir = nullptr;

@@ -37,21 +37,22 @@ const char* const kPlantilla =
 const QByteArray kBytes = QByteArray::fromHex("1b40 4ea7 20 412d37202020 0a 50312020 0a "
                                               "20202031322c3530 1d5601 0a");
 
+// Keys to the window's focused control, as the keyboard sends them to the active window.
 void Teclas(QWidget* ventana, const QList<QKeyCombination>& teclas) {
     for (const QKeyCombination t : teclas) {
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : ventana,
-                        t.key(), t.keyboardModifiers());
+        QWidget* destino = ventana->focusWidget() ? ventana->focusWidget() : ventana;
+        QTest::keyClick(destino, t.key(), t.keyboardModifiers());
         QTest::qWait(20);
     }
 }
-void Teclea(const QString& texto) {
+void Teclea(QWidget* ventana, const QString& texto) {
     for (QChar c : texto)
-        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        QTest::keyClick(ventana->focusWidget(), c.toLatin1());
 }
 // Activates a window that has just opened, as the window manager would.
 void Activa(QWidget* w) {
     w->activateWindow();
-    (void)QTest::qWaitForWindowActive(w);
+    (void)QTest::qWaitFor([w] { return QApplication::activeWindow() == w; });
 }
 } // namespace
 
@@ -87,12 +88,12 @@ private slots:
         Activa(&w);
         auto* impreso = w.findChild<QLabel*>("lblImpreso");
         // Number, then Tab on to the grid: a line of P1 with 12,5 kg typed as gross weight.
-        Teclea("A-7");
-        for (int i = 0; i < 12 && QApplication::focusWidget()->objectName() != "gridAlbaran"; ++i)
+        Teclea(&w, "A-7");
+        for (int i = 0; i < 12 && w.focusWidget()->objectName() != "gridAlbaran"; ++i)
             Teclas(&w, {Qt::Key_Tab});
-        Teclea("P1");
+        Teclea(&w, "P1");
         Teclas(&w, {Qt::Key_Return, Qt::Key_Return, Qt::Key_Return});
-        Teclea("12,5");
+        Teclea(&w, "12,5");
         Teclas(&w, {Qt::Key_Return});
 
         // No ticket printer: the error, and no mark.
