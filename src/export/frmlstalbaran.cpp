@@ -11,12 +11,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStandardPaths>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -34,44 +35,46 @@ frmLSTAlbaran::frmLSTAlbaran(QWidget* parent)
             (void)m_listado->Dibuja(*impresora);
     });
 
-    auto* barra = new QToolBar(this);
-    barra->setObjectName("tbrListado");
-    barra->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // The bar: buttons with their keys (Alt and the underlined letter).
+    auto* barra = new QHBoxLayout;
+    auto boton = [this, barra](const QString& texto, const char* nombre, auto accion) {
+        auto* b = new QPushButton(texto, this);
+        b->setObjectName(nombre);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, accion);
+        barra->addWidget(b);
+        return b;
+    };
     // One page, the page's width, two pages side by side, every page.
     const QStringList vistas = Texto(IdTexto::ModosVista).split('|');
-    const std::function<void()> modos[] = {
-        [this] {
-            vspListado->setViewMode(QPrintPreviewWidget::SinglePageView);
-            vspListado->fitInView();
-        },
-        [this] {
-            vspListado->setViewMode(QPrintPreviewWidget::SinglePageView);
-            vspListado->fitToWidth();
-        },
-        [this] {
-            vspListado->setViewMode(QPrintPreviewWidget::FacingPagesView);
-            vspListado->fitInView();
-        },
-        [this] { vspListado->setViewMode(QPrintPreviewWidget::AllPagesView); }};
-    for (int i = 0; i < 4; ++i)
-        connect(barra->addAction(vistas.value(i)), &QAction::triggered, this, modos[i]);
-    barra->addSeparator();
-    QAction* reduce =
-        barra->addAction(QStringLiteral("-"), vspListado, [this] { vspListado->zoomOut(); });
-    reduce->setShortcut(QKeySequence::ZoomOut);
-    QAction* amplia =
-        barra->addAction(QStringLiteral("+"), vspListado, [this] { vspListado->zoomIn(); });
-    amplia->setShortcut(QKeySequence::ZoomIn);
-    barra->addSeparator();
-    barra->addAction(Texto(IdTexto::Imprimir), this, &frmLSTAlbaran::Imprime)
-        ->setObjectName("cmdImprimir");
-    barra->addAction(Texto(IdTexto::GuardarPdf), this, &frmLSTAlbaran::GuardaPdf)
-        ->setObjectName("cmdGuardarPdf");
-    barra->addAction(Texto(IdTexto::Salir), this, &QDialog::reject)->setObjectName("cmdSalir");
+    boton(vistas.value(0), "cmdPagina", [this] {
+        vspListado->setViewMode(QPrintPreviewWidget::SinglePageView);
+        vspListado->fitInView();
+    });
+    boton(vistas.value(1), "cmdAnchura", [this] {
+        vspListado->setViewMode(QPrintPreviewWidget::SinglePageView);
+        vspListado->fitToWidth();
+    });
+    boton(vistas.value(2), "cmdDosPaginas", [this] {
+        vspListado->setViewMode(QPrintPreviewWidget::FacingPagesView);
+        vspListado->fitInView();
+    });
+    boton(vistas.value(3), "cmdIconos",
+          [this] { vspListado->setViewMode(QPrintPreviewWidget::AllPagesView); });
+    boton(QStringLiteral("-"), "cmdReduce", [this] {
+        vspListado->zoomOut();
+    })->setShortcut(QKeySequence::ZoomOut);
+    boton(QStringLiteral("+"), "cmdAmplia", [this] {
+        vspListado->zoomIn();
+    })->setShortcut(QKeySequence::ZoomIn);
+    barra->addStretch();
+    boton(Texto(IdTexto::Imprimir), "cmdImprimir", [this] { Imprime(); });
+    boton(Texto(IdTexto::GuardarPdf), "cmdGuardarPdf", [this] { GuardaPdf(); });
+    boton(Texto(IdTexto::Salir), "cmdSalir", [this] { reject(); });
 
     auto* raiz = new QVBoxLayout(this);
     raiz->setContentsMargins(4, 4, 4, 4);
-    raiz->addWidget(barra);
+    raiz->addLayout(barra);
     raiz->addWidget(vspListado, 1);
     resize(820, 900);
 

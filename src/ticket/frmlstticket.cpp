@@ -49,6 +49,8 @@ void frmLstTicket::Display(const Dataset& datos, const QString& plantilla) {
     QString texto;
     const Resultado r = m_impresion->Pantalla(texto);
     // A template that cannot be read shows why instead of an empty ticket.
+    if (!r)
+        txtLstTicket->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtLstTicket->setPlainText(r ? texto.replace(QLatin1String("\r\n"), QLatin1String("\n"))
                                  : r.Error());
     txtLstTicket->setFocus();
