@@ -31,8 +31,7 @@ double Mediana(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-void Llena(int filas) {
-    QSqlDatabase db = BaseDatos::Conexion();
+void Llena(QSqlDatabase db, int filas) {
     db.transaction();
     QSqlQuery q(db);
     q.prepare("INSERT INTO Productos (CodProducto, NomProducto, Precio) VALUES (?, ?, ?)");
@@ -95,7 +94,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "database: %s\n", qPrintable(abierta.Error()));
         return 2;
     }
-    Llena(filas);
+    Llena(datos.Conexion(), filas);
 
     const ConsultaBrowse consulta = ConsultaBrowse::Productos();
     // The statement the pick list runs, ordered as it shows it.
@@ -133,7 +132,7 @@ int main(int argc, char** argv) {
     // The same pick list opened on the code of its last row (every row read before showing).
     vigia.ms = -1;
     app.installEventFilter(&vigia);
-    QSqlQuery ultima(BaseDatos::Conexion());
+    QSqlQuery ultima(datos.Conexion());
     ultima.exec("SELECT CodProducto FROM (" + ordenada + ") LIMIT 1 OFFSET " +
                 QString::number(filas - 1));
     ultima.next();

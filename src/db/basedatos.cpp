@@ -166,16 +166,6 @@ bool BaseDatos::EsSoloLectura(const QSqlError& error) {
     return (Codigo(error) & 0xff) == SQLITE_READONLY;
 }
 
-QSqlDatabase BaseDatos::Conexion() {
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    return datos ? datos->Conexion() : QSqlDatabase();
-}
-
-QVariant BaseDatos::BuscaCampo(const QString& campo, const QString& tabla,
-                               const QString& campoClave, const QVariant& valor, bool numerica) {
-    return BuscaCampo(Conexion(), campo, tabla, campoClave, valor, numerica);
-}
-
 QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QString& tabla,
                                const QString& campoClave, const QVariant& valor, bool numerica) {
     const ColumnaEsquema* columna = Esquema::Columna(tabla, campo);

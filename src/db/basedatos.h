@@ -33,9 +33,6 @@ public:
     // key is always passed as a bound parameter; `numerica` binds it as a number.
     static QVariant BuscaCampo(QSqlDatabase db, const QString& campo, const QString& tabla,
                                const QString& campoClave, const QVariant& valor, bool numerica);
-    // Going away: on the connection of the settings object in use. Pass the connection instead.
-    static QVariant BuscaCampo(const QString& campo, const QString& tabla,
-                               const QString& campoClave, const QVariant& valor, bool numerica);
 
     // A number as SQL text whatever the user's decimal separator: "," becomes ".".
     static QString NumeroSQL(double numero);
@@ -57,7 +54,4 @@ public:
     static QString TextoError(const QSqlError& error, const QSqlDatabase& db);
     // Whether the error says that the file, or its folder, cannot be written.
     static bool EsSoloLectura(const QSqlError& error);
-
-    // Going away: the connection of the settings object in use. Pass the connection instead.
-    static QSqlDatabase Conexion();
 };

@@ -7,6 +7,7 @@
 namespace {
 const QString kDeclaracion = QStringLiteral("<?xml version=\"1.0\"?>");
 const QString kFinLinea = QStringLiteral("\r\n");
+constexpr qsizetype kBloque = 1 << 20; // bytes gathered before each write to the file
 
 // Leading and trailing characters of code 32 or less removed.
 QString Recortado(const QString& t) {
@@ -169,6 +170,31 @@ QString clsXMLExport::OutputFile() const {
 
 void clsXMLExport::Anexa(const QString& texto) {
     m_cuerpo += texto.toUtf8();
+    if (m_salida && m_cuerpo.size() >= kBloque)
+        Vuelca();
+}
+
+void clsXMLExport::Vuelca() {
+    if (!m_salidaFallida && m_salida->write(m_cuerpo) != m_cuerpo.size())
+        m_salidaFallida = true;
+    m_cuerpo.truncate(0); // keeps its room for the next block
+}
+
+bool clsXMLExport::AbreSalida() {
+    LimpiaError();
+    const QString ruta = OutputFile();
+    if (ruta.isEmpty())
+        return Error(ErrSinArchivo);
+    auto salida = std::make_unique<QSaveFile>(ruta);
+    if (!salida->open(QIODevice::WriteOnly))
+        return Error(ErrArchivoInvalido);
+    m_salida = std::move(salida);
+    m_salidaFallida = false;
+    const QByteArray inicio = (kDeclaracion + kFinLinea).toUtf8();
+    if (m_salida->write(inicio) != inicio.size())
+        m_salidaFallida = true;
+    Vuelca();
+    return true;
 }
 
 void clsXMLExport::Clear() {
@@ -194,7 +220,6 @@ void clsXMLExport::TagStart(const QString& nombre) {
         t += " " + nombreAtributo + "=" + valor;
     t += ">" + kFinLinea;
     Anexa(t);
-    m_atributos.clear();
 }
 
 void clsXMLExport::TagEnd() {
@@ -301,6 +326,15 @@ QString clsXMLExport::XML() const {
 
 bool clsXMLExport::PersistXML() {
     LimpiaError();
+    if (m_salida) {
+        while (ElementosAbiertos() > 0)
+            TagEnd();
+        m_cuerpo += kFinLinea.toUtf8();
+        Vuelca();
+        const bool escrito = !m_salidaFallida && m_salida->commit();
+        m_salida.reset(); // an uncommitted file is discarded: the older one stays
+        return escrito || Error(ErrArchivoInvalido);
+    }
     const QString ruta = OutputFile();
     if (ruta.isEmpty())
         return Error(ErrSinArchivo);

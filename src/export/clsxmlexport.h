@@ -6,13 +6,16 @@
 #include <QByteArray>
 #include <QList>
 #include <QPair>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 
 // Turns the records of a record set into a simple XML document: one element per record, one
 // child element per field, optional wrapping elements with attributes. The document grows in
-// memory and is written out in one piece by PersistXML.
+// memory and is written out in one piece by PersistXML; after AbreSalida it goes to the file as
+// it grows instead, so that a document of any size takes little memory.
 //
 // Form: the declaration line <?xml version="1.0"?>, then every start tag, end tag and field
 // element on its own line ending in CR LF, without indentation. Field values are written with
@@ -56,8 +59,8 @@ public:
     bool AddRecordset(const QString& etiquetaConjunto, const QString& etiquetaFila,
                       bool numerandoFilas);
     void Clear();
-    // Opens an element (spaces removed from its name) with the attributes added since the last
-    // start tag; they are then forgotten. An empty name opens nothing.
+    // Opens an element (spaces removed from its name) with the attributes added so far; they stay
+    // for the following start tags until ClearAttributes. An empty name opens nothing.
     void TagStart(const QString& nombre);
     // Closes the last open element; nothing when none is open.
     void TagEnd();
@@ -78,7 +81,13 @@ public:
     QString XML() const;
     // Writes XML() and one more CR LF to OutputFile, closing any element still open first. The
     // file is replaced only when it was written whole. Errors 30030, 30040.
+    // After AbreSalida: closes the open elements and completes the file that is being written.
     bool PersistXML();
+    // Writes the document to OutputFile as it grows, from now on: the declaration and the body so
+    // far at once, then the body in blocks, of which only the last is held (and returned by
+    // XML()). PersistXML completes the file; the older file is replaced only then, and only when
+    // every block was written; a writer destroyed before leaves it as it was. Errors 30030, 30040.
+    bool AbreSalida();
 
     // An attribute for the next TagStart, in insertion order; a name already present is ignored.
     void AddAttribute(const QString& nombre, const QString& valor);
@@ -102,11 +111,15 @@ private:
     bool AnexaCampo(int indice);
     void AnexaElemento(const QString& nombre, const QString& valor);
     void Anexa(const QString& texto);
+    // Sends the body gathered so far to the file being written.
+    void Vuelca();
 
     Recordset* m_registros = nullptr;
     QString m_directorio;
     QString m_archivo;
-    QByteArray m_cuerpo; // UTF-8
+    QByteArray m_cuerpo; // UTF-8; while writing to a file, the part not yet written
+    std::unique_ptr<QSaveFile> m_salida;
+    bool m_salidaFallida = false;
     bool m_cdata = false;
     QStringList m_pila{QString()};
     QList<QPair<QString, QString>> m_atributos;

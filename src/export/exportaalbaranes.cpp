@@ -1,10 +1,10 @@
 #include "export/exportaalbaranes.h"
 
-#include "app/clsdatosapp.h"
 #include "db/basedatos.h"
 #include "db/recordsetconsulta.h"
 #include "export/clsxmlexport.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -46,10 +46,9 @@ bool NecesitaComillas(QByteArrayView v, QByteArrayView separador) {
 }
 } // namespace
 
-ExportaAlbaranes::ExportaAlbaranes(QSqlDatabase db) : m_db(db) {
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    m_separadorListas = datos ? datos->SeparadorListas() : QString();
-}
+ExportaAlbaranes::ExportaAlbaranes(QSqlDatabase db, const QString& separadorListas,
+                                   const FormatoValores& formato)
+    : m_db(db), m_separadorListas(separadorListas), m_formato(formato) {}
 
 ExportaAlbaranes::Formato ExportaAlbaranes::FormatoDeRuta(const QString& ruta) {
     const QString extension = ruta.right(4).toLower();
@@ -71,21 +70,36 @@ QString ExportaAlbaranes::ConsultaLiteral(const QDate& desde, const QDate& hasta
            kRango.arg("'" + BaseDatos::FechaSQL(desde) + "'", "'" + FinRango(hasta) + "'") + kOrden;
 }
 
-ExportaAlbaranes::Resultado ExportaAlbaranes::Falla(Resultado r, const QString& error) {
-    m_error = error;
-    return r;
+bool ExportaAlbaranes::EsLaBaseDatos(const QString& ruta, const QString& baseDatos) {
+    // A file that does not exist yet is not the database; an existing one is compared by the
+    // path its name leads to, links and folders followed.
+    const QFileInfo archivo(ruta), base(baseDatos);
+    if (!archivo.exists() || !base.exists())
+        return false;
+#ifdef Q_OS_WIN
+    constexpr auto mayusculas = Qt::CaseInsensitive;
+#else
+    constexpr auto mayusculas = Qt::CaseSensitive;
+#endif
+    return archivo.canonicalFilePath().compare(base.canonicalFilePath(), mayusculas) == 0;
 }
 
-ExportaAlbaranes::Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta,
-                                                      const QString& ruta) {
+Resultado ExportaAlbaranes::FalloLectura(const QString& error) {
+    m_lecturaFallida = true;
+    return Resultado::Fallo(error);
+}
+
+Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& ruta) {
     m_filas = 0;
-    m_error.clear();
+    m_lecturaFallida = false;
     if (!desde.isValid() || !hasta.isValid())
-        return Falla(Resultado::FechaNoValida, QStringLiteral("not a valid date"));
+        return Resultado::Fallo(QStringLiteral("not a valid date"));
     const Formato formato = FormatoDeRuta(ruta);
     if (formato == Formato::Ninguno)
-        return Falla(Resultado::ExtensionDesconocida,
-                     QStringLiteral("the file name must end in .txt, .csv or .xml"));
+        return Resultado::Fallo(QStringLiteral("the file name must end in .txt, .csv or .xml"));
+    // The file is replaced whole once written: over the database, that would destroy it.
+    if (EsLaBaseDatos(ruta, m_db.databaseName()))
+        return Resultado::Fallo(QStringLiteral("it is the database being exported"));
     if (desde > hasta)
         std::swap(desde, hasta);
 
@@ -93,7 +107,7 @@ ExportaAlbaranes::Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta,
     registros.SetTablasEsquema(
         {QStringLiteral("AlbaranesCabeceras"), QStringLiteral("AlbaranesDetalle")});
     if (!registros.Abre())
-        return Falla(Resultado::ErrorBaseDatos, registros.Error());
+        return FalloLectura(registros.Error());
 
     Resultado r;
     if (formato == Formato::Xml) {
@@ -108,12 +122,11 @@ ExportaAlbaranes::Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta,
     return r;
 }
 
-ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros,
-                                                           const QString& ruta,
-                                                           const QString& separador) {
+Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QString& ruta,
+                                         const QString& separador) {
     QSaveFile archivo(ruta);
     if (!archivo.open(QIODevice::WriteOnly))
-        return Falla(Resultado::ErrorArchivo, archivo.errorString());
+        return Resultado::Fallo(archivo.errorString());
 
     const int n = registros.NumCampos();
     QList<Recordset::Tipo> tipos;
@@ -175,11 +188,11 @@ ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& re
     }
     if (!registros.Error().isEmpty()) {
         archivo.cancelWriting();
-        return Falla(Resultado::ErrorBaseDatos, registros.Error());
+        return FalloLectura(registros.Error());
     }
     if (!escrito || archivo.write(bytes) != bytes.size() || !archivo.commit())
-        return Falla(Resultado::ErrorArchivo, archivo.errorString());
-    return Resultado::Escrito;
+        return Resultado::Fallo(archivo.errorString());
+    return Resultado::Exito();
 }
 
 void ExportaAlbaranes::AnexaValor(QByteArray& d, const RecordsetConsulta& registros, int i,
@@ -221,16 +234,18 @@ void ExportaAlbaranes::AnexaValor(QByteArray& d, const RecordsetConsulta& regist
     d += m_formato.Texto(registros.Valor(i), tipo).toUtf8();
 }
 
-ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros,
-                                                         const QString& ruta) {
+Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros, const QString& ruta) {
     clsXMLExport xml;
     xml.SetFormato(m_formato);
     xml.SetOutputFile(ruta);
+    // Written as it grows: a million rows would not fit in memory as one text.
+    if (!xml.AbreSalida())
+        return Resultado::Fallo(xml.DescripcionError());
     xml.SetCurrentRecordset(&registros);
     const bool conFilas = xml.AddRecordset(QStringLiteral("Items"), QStringLiteral("Item"), false);
     m_filas = registros.RegistrosLeidos();
     if (!registros.Error().isEmpty())
-        return Falla(Resultado::ErrorBaseDatos, registros.Error());
+        return FalloLectura(registros.Error()); // the half-written file is discarded
     // The writer adds nothing for an empty record set; a declaration alone is no XML document,
     // so a range without notes gets an empty root element that every reader opens.
     if (!conFilas && m_filas == 0) {
@@ -238,6 +253,6 @@ ExportaAlbaranes::Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& regi
         xml.TagEnd();
     }
     if (!xml.PersistXML())
-        return Falla(Resultado::ErrorArchivo, xml.DescripcionError());
-    return Resultado::Escrito;
+        return Resultado::Fallo(xml.DescripcionError());
+    return Resultado::Exito();
 }

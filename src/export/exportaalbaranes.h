@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/resultado.h"
 #include "db/recordset.h"
 #include "export/codificacionexportacion.h"
 #include "export/formatovalores.h"
@@ -23,15 +24,11 @@ class RecordsetConsulta;
 class ExportaAlbaranes {
 public:
     enum class Formato { Ninguno, Texto, Csv, Xml };
-    enum class Resultado {
-        Escrito,
-        FechaNoValida,
-        ExtensionDesconocida,
-        ErrorBaseDatos, // the query failed
-        ErrorArchivo,   // the file could not be written
-    };
 
-    explicit ExportaAlbaranes(QSqlDatabase db);
+    // Reads `db`; ".csv" fields are separated by `separadorListas` ("," when empty), and values
+    // take the forms of `formato`.
+    ExportaAlbaranes(QSqlDatabase db, const QString& separadorListas,
+                     const FormatoValores& formato);
 
     static Formato FormatoDeRuta(const QString& ruta);
     // The query, with two bound parameters: the first date as "yyyy-MM-dd", and the last date
@@ -39,25 +36,27 @@ public:
     static QString Consulta();
     // The query with both bounds written in (for tools that cannot bind).
     static QString ConsultaLiteral(const QDate& desde, const QDate& hasta);
+    // Whether writing `ruta` would replace the database file `baseDatos`, by any name that
+    // leads to it (links and folders followed).
+    static bool EsLaBaseDatos(const QString& ruta, const QString& baseDatos);
 
-    // Field separator of ".csv" files; by default SeparadorListas of the settings object.
-    QString SeparadorListas() const { return m_separadorListas; }
-    void SetSeparadorListas(const QString& separador) { m_separadorListas = separador; }
     CodificacionExportacion::Tipo Codificacion() const { return m_codificacion; }
     void SetCodificacion(CodificacionExportacion::Tipo c) { m_codificacion = c; }
-    const FormatoValores& FormatoDeValores() const { return m_formato; }
-    void SetFormatoDeValores(const FormatoValores& f) { m_formato = f; }
 
+    // Writes the file. Refused, with nothing written: an invalid date, an unknown extension, a
+    // path that is the database being read.
     Resultado Exporta(QDate desde, QDate hasta, const QString& ruta);
-    // Rows written by the last export, and the reason of its failure.
+    // Rows written by the last export.
     qint64 Filas() const { return m_filas; }
-    QString Error() const { return m_error; }
+    // Whether the last export failed reading the database, rather than on its arguments or
+    // writing the file.
+    bool LecturaFallida() const { return m_lecturaFallida; }
 
 private:
     Resultado EscribeTexto(RecordsetConsulta& registros, const QString& ruta,
                            const QString& separador);
     Resultado EscribeXml(RecordsetConsulta& registros, const QString& ruta);
-    Resultado Falla(Resultado r, const QString& error);
+    Resultado FalloLectura(const QString& error);
     void AnexaValor(QByteArray& destino, const RecordsetConsulta& registros, int i,
                     Recordset::Tipo tipo) const;
 
@@ -66,5 +65,5 @@ private:
     CodificacionExportacion::Tipo m_codificacion = CodificacionExportacion::Tipo::Windows1252;
     FormatoValores m_formato;
     qint64 m_filas = 0;
-    QString m_error;
+    bool m_lecturaFallida = false;
 };

@@ -48,26 +48,16 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
                         "unknown encoding \"" + nombre + "\" (windows-1252 or utf-8)");
 
     std::unique_ptr<clsDatosApp> ajustes;
-    if (const ::Resultado abierta = o.AbreDatos(ajustes); !abierta)
+    if (const Resultado abierta = o.AbreDatos(ajustes); !abierta)
         return O::Falla(errores, ErrorBaseDatos, abierta.Error());
     const clsDatosApp& datos = *ajustes;
-
-    ExportaAlbaranes exporta(datos.Conexion());
+    ExportaAlbaranes exporta(datos.Conexion(), datos.SeparadorListas(),
+                             FormatoValores(datos.SeparadorDecimal(), QLocale()));
     exporta.SetCodificacion(codificacion);
-    exporta.SetSeparadorListas(datos.SeparadorListas());
-    exporta.SetFormatoDeValores(FormatoValores(datos.SeparadorDecimal(), QLocale()));
-    switch (exporta.Exporta(desde, hasta, archivo)) {
-    case ExportaAlbaranes::Resultado::Escrito:
-        return Correcto;
-    case ExportaAlbaranes::Resultado::FechaNoValida:
-    case ExportaAlbaranes::Resultado::ExtensionDesconocida:
-        return O::Falla(errores, ErrorOrdenes, exporta.Error());
-    case ExportaAlbaranes::Resultado::ErrorBaseDatos:
-        return O::Falla(errores, ErrorBaseDatos, "the database cannot be read: " + exporta.Error());
-    case ExportaAlbaranes::Resultado::ErrorArchivo:
-        break;
-    }
-    return O::Falla(errores, ErrorArchivo,
-                    "cannot write " + archivo +
-                        (exporta.Error().isEmpty() ? QString() : ": " + exporta.Error()));
+    const Resultado r = exporta.Exporta(desde, hasta, archivo);
+    if (!r && exporta.LecturaFallida())
+        return O::Falla(errores, ErrorBaseDatos, "the database cannot be read: " + r.Error());
+    if (!r)
+        return O::Falla(errores, ErrorArchivo, "cannot write " + archivo + ": " + r.Error());
+    return Correcto;
 }

@@ -1,7 +1,5 @@
 #include "export/formatovalores.h"
 
-#include "app/clsdatosapp.h"
-
 #include <QDate>
 #include <QDateTime>
 #include <charconv>
@@ -80,10 +78,7 @@ int Doble15(char* buf, std::size_t n, double v) {
 }
 } // namespace
 
-FormatoValores::FormatoValores()
-    : FormatoValores(clsDatosApp::Instancia() ? clsDatosApp::Instancia()->SeparadorDecimal()
-                                              : QString(QLocale().decimalPoint()),
-                     QLocale()) {}
+FormatoValores::FormatoValores() : FormatoValores(QLocale().decimalPoint(), QLocale()) {}
 
 FormatoValores::FormatoValores(const QString& separadorDecimal, const QLocale& local)
     : m_separadorDecimal(separadorDecimal.isEmpty() ? QStringLiteral(".") : separadorDecimal) {

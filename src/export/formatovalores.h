@@ -19,8 +19,7 @@
 // - null: the empty text.
 class FormatoValores {
 public:
-    // Decimal separator of the settings object in use (or of the default locale when there is
-    // none) and the date order of the default locale.
+    // Decimal separator and date order of the default locale.
     FormatoValores();
     FormatoValores(const QString& separadorDecimal, const QLocale& local);
 

@@ -4,9 +4,36 @@
 #include "app/kelfileio.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
+#include "db/esquema.h"
 
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <cstring>
+
+namespace {
+// The commands read the database read-only and never change it, so an older file is not
+// completed: it is refused when it lacks a table or column they read. An empty file opens as a
+// database without tables.
+Resultado CompruebaTablas(QSqlDatabase db) {
+    for (const QString tabla : {"AlbaranesCabeceras", "AlbaranesDetalle"}) {
+        QSqlQuery q(db);
+        if (!q.exec("SELECT name FROM pragma_table_info('" + tabla + "')"))
+            return Resultado::Fallo("the database cannot be read: " +
+                                    BaseDatos::TextoError(q.lastError()));
+        QStringList columnas;
+        while (q.next())
+            columnas << q.value(0).toString();
+        if (columnas.isEmpty())
+            return Resultado::Fallo("not a database of the program (no table " + tabla + ")");
+        for (const ColumnaEsquema& c : Esquema::Tabla(tabla)->columnas)
+            if (!columnas.contains(c.nombre, Qt::CaseInsensitive))
+                return Resultado::Fallo("a database of an older version (" + tabla +
+                                        " has no column " + c.nombre +
+                                        "): open it once with the program, then run the command");
+    }
+    return Resultado::Exito();
+}
+} // namespace
 
 OrdenesConsola::OrdenesConsola(const QStringList& args, const QString& orden,
                                const QStringList& opciones) {
@@ -49,9 +76,12 @@ Resultado OrdenesConsola::AbreDatos(std::unique_ptr<clsDatosApp>& datos) const {
     // A mistyped path must fail, not give an empty database.
     if (!kelFileIO::ExisteFichero(datos->BaseDatos()))
         return Resultado::Fallo("database not found: " + datos->BaseDatos());
-    if (const Resultado abierta = BaseDatos::AbreBaseDatos(*datos); !abierta)
-        return Resultado::Fallo("the database cannot be opened: " + datos->BaseDatos() + ": " +
-                                abierta.Error());
+    if (const Resultado abierta =
+            BaseDatos::AbreBaseDatos(*datos, BaseDatos::Apertura::SoloLectura);
+        !abierta)
+        return abierta;
+    if (const Resultado completa = CompruebaTablas(datos->Conexion()); !completa)
+        return Resultado::Fallo(completa.Error() + ": " + datos->BaseDatos());
     return {};
 }
 

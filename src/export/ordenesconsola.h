@@ -32,7 +32,8 @@ public:
     QString Opcion(const QString& nombre) const { return m_opciones.value(nombre); }
 
     // The settings of --settings and the existing database of --database (or the default one),
-    // opened. A missing database is refused, never created.
+    // opened read-only and left exactly as it is. A missing database is refused, never created;
+    // one that lacks a table or column of the delivery notes is refused too.
     Resultado AbreDatos(std::unique_ptr<clsDatosApp>& datos) const;
 
     // Whether argv holds the command's word.

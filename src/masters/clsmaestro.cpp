@@ -1,30 +1,33 @@
 #include "masters/clsmaestro.h"
 
 #include "app/kelnumerics.h"
+#include "app/kelstrings.h"
 #include "db/basedatos.h"
 #include "db/esquema.h"
+#include "db/transaccion.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-clsMaestro clsMaestro::Clientes() {
-    return {"Clientes", "CodCliente", false, {"NomCliente", "Direccion1", "Direccion2"}};
+clsMaestro::clsMaestro(QSqlDatabase db, QString tabla, QString campoClave, bool claveNumerica,
+                       QStringList campos)
+    : Tabla(std::move(tabla)), CampoClave(std::move(campoClave)), ClaveNumerica(claveNumerica),
+      Campos(std::move(campos)), m_db(db) {}
+
+clsMaestro clsMaestro::Clientes(QSqlDatabase db) {
+    return {db, "Clientes", "CodCliente", false, {"NomCliente", "Direccion1", "Direccion2"}};
 }
 
-clsMaestro clsMaestro::Productos() {
-    return {"Productos", "CodProducto", false, {"NomProducto", "Precio"}};
+clsMaestro clsMaestro::Productos(QSqlDatabase db) {
+    return {db, "Productos", "CodProducto", false, {"NomProducto", "Precio"}};
 }
 
-clsMaestro clsMaestro::Taras() {
-    return {"Taras", "CodTara", true, {"NomTara", "Peso"}};
+clsMaestro clsMaestro::Taras(QSqlDatabase db) {
+    return {db, "Taras", "CodTara", true, {"NomTara", "Peso"}};
 }
 
-clsMaestro clsMaestro::Operarios() {
-    return {"Operarios", "CodOperario", true, {"NomOperario"}};
-}
-
-QSqlDatabase clsMaestro::Conexion() const {
-    return BaseDatos::Conexion();
+clsMaestro clsMaestro::Operarios(QSqlDatabase db) {
+    return {db, "Operarios", "CodOperario", true, {"NomOperario"}};
 }
 
 QVariant clsMaestro::Clave(const QVariant& codigo) const {
@@ -41,8 +44,8 @@ int clsMaestro::Tamano(const QString& campo) const {
 QVariantList clsMaestro::Busca(const QVariant& codigo) const {
     QVariantList valores;
     for (const QString& campo : Campos) {
-        QVariant v = BaseDatos::BuscaCampo(Conexion(), campo, Tabla, CampoClave, Clave(codigo),
-                                           ClaveNumerica);
+        QVariant v =
+            BaseDatos::BuscaCampo(m_db, campo, Tabla, CampoClave, Clave(codigo), ClaveNumerica);
         if (v.isNull())
             v = Tamano(campo) > 0 ? QVariant(QString()) : QVariant(0);
         valores << v;
@@ -50,74 +53,62 @@ QVariantList clsMaestro::Busca(const QVariant& codigo) const {
     return valores;
 }
 
-bool clsMaestro::Existe(const QVariant& codigo, QString* error) const {
-    QSqlQuery q(Conexion());
-    q.setForwardOnly(true);
-    q.prepare("SELECT COUNT(*) FROM " + Esquema::Identificador(Tabla) + " WHERE " +
-              Esquema::Identificador(CampoClave) + " = ?");
-    q.addBindValue(Clave(codigo));
-    if (!q.exec() || !q.next()) {
-        if (error)
-            *error = BaseDatos::TextoError(q.lastError());
-        return false;
-    }
-    return q.value(0).toLongLong() > 0;
+bool clsMaestro::PuedeGuardar(const QVariant& codigo, const QVariantList& valores) const {
+    const QVariant primero = ClaveNumerica ? valores.value(0) : codigo;
+    return kelStrings::LongitudRecortada(primero.toString()) > 0;
 }
 
-bool clsMaestro::Guarda(const QVariant& codigo, const QVariantList& valores, QString* error) const {
-    if (valores.size() != Campos.size()) {
-        if (error)
-            *error =
-                QStringLiteral("%1 values for %2 fields").arg(valores.size()).arg(Campos.size());
-        return false;
-    }
-    QString errorExiste;
-    const bool existe = Existe(codigo, &errorExiste);
-    if (!errorExiste.isEmpty()) {
-        if (error)
-            *error = errorExiste;
-        return false;
-    }
-    QSqlQuery q(Conexion());
+bool clsMaestro::PuedeBorrar(const QVariant& codigo) const {
+    return ClaveNumerica || kelStrings::LongitudRecortada(codigo.toString()) > 0;
+}
+
+Resultado clsMaestro::Guarda(const QVariant& codigo, const QVariantList& valores) const {
+    if (valores.size() != Campos.size())
+        return Resultado::Fallo(
+            QStringLiteral("%1 values for %2 fields").arg(valores.size()).arg(Campos.size()));
+    const QString tabla = Esquema::Identificador(Tabla);
+    const QString clave = Esquema::Identificador(CampoClave);
+    // The look-up and the write as one: nothing can come between them.
+    Transaccion t(m_db);
+    if (!t.Inicio())
+        return t.Inicio();
+    QSqlQuery q(m_db);
+    q.prepare("SELECT COUNT(*) FROM " + tabla + " WHERE " + clave + " = ?");
+    q.addBindValue(Clave(codigo));
+    if (!q.exec() || !q.next())
+        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    const bool existe = q.value(0).toLongLong() > 0;
+    q.finish();
     if (existe) {
         QStringList asignaciones;
         for (const QString& c : Campos)
             asignaciones << Esquema::Identificador(c) + " = ?";
-        q.prepare("UPDATE " + Esquema::Identificador(Tabla) + " SET " + asignaciones.join(", ") +
-                  " WHERE " + Esquema::Identificador(CampoClave) + " = ?");
+        q.prepare("UPDATE " + tabla + " SET " + asignaciones.join(", ") + " WHERE " + clave +
+                  " = ?");
         for (const QVariant& v : valores)
             q.addBindValue(v);
         q.addBindValue(Clave(codigo));
     } else {
-        QStringList columnas{Esquema::Identificador(CampoClave)};
-        QStringList marcas{"?"};
-        for (const QString& c : Campos) {
+        QStringList columnas{clave};
+        for (const QString& c : Campos)
             columnas << Esquema::Identificador(c);
-            marcas << "?";
-        }
-        q.prepare("INSERT INTO " + Esquema::Identificador(Tabla) + " (" + columnas.join(", ") +
-                  ") VALUES (" + marcas.join(", ") + ")");
+        q.prepare("INSERT INTO " + tabla + " (" + columnas.join(", ") + ") VALUES (" +
+                  QStringList(columnas.size(), "?").join(", ") + ")");
         q.addBindValue(Clave(codigo));
         for (const QVariant& v : valores)
             q.addBindValue(v);
     }
-    if (!q.exec()) {
-        if (error)
-            *error = BaseDatos::TextoError(q.lastError());
-        return false;
-    }
-    return true;
+    if (!q.exec())
+        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    return t.Confirma();
 }
 
-bool clsMaestro::Borra(const QVariant& codigo, QString* error) const {
-    QSqlQuery q(Conexion());
+Resultado clsMaestro::Borra(const QVariant& codigo) const {
+    QSqlQuery q(m_db);
     q.prepare("DELETE FROM " + Esquema::Identificador(Tabla) + " WHERE " +
               Esquema::Identificador(CampoClave) + " = ?");
     q.addBindValue(Clave(codigo));
-    if (!q.exec()) {
-        if (error)
-            *error = BaseDatos::TextoError(q.lastError());
-        return false;
-    }
-    return true;
+    if (!q.exec())
+        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    return Resultado::Exito();
 }

@@ -1,6 +1,7 @@
 #include "masters/consultabrowse.h"
 
 #include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "masters/kellaunchbrowse.h"
 
 namespace {
@@ -18,32 +19,39 @@ QString ConsultaBrowse::Lanza(const QString& defecto) const {
 
 ConsultaBrowse ConsultaBrowse::Albaranes() {
     // Dates are stored as "yyyy-MM-dd"; the list shows them day first.
-    return {265, Texto(238) + "-" + Texto(239) + "\t" + Texto(241),
+    return {IdTexto::Albaranes,
+            Texto(IdTexto::Fecha) + "-" + Texto(IdTexto::Numero) + "\t" + Texto(IdTexto::Cliente),
             "SELECT substr(substr(Fecha, 9, 2) || '/' || substr(Fecha, 6, 2) || '/' || "
             "substr(Fecha, 1, 4) || ' - ' || NumAlbaran, 1, 33) AS ID, NomCliente "
             "FROM AlbaranesCabeceras"};
 }
 
 ConsultaBrowse ConsultaBrowse::Clientes() {
-    return {233, Titulos({219, 213}), "Select CodCliente, NomCliente from Clientes"};
+    return {IdTexto::Clientes, Titulos({IdTexto::CodigoCliente, IdTexto::Nombre}),
+            "Select CodCliente, NomCliente from Clientes"};
 }
 
 ConsultaBrowse ConsultaBrowse::Operarios() {
-    return {232, Titulos({215, 213}), "SELECT CodOperario, NomOperario FROM Operarios"};
+    return {IdTexto::Operarios, Titulos({IdTexto::Codigo, IdTexto::Nombre}),
+            "SELECT CodOperario, NomOperario FROM Operarios"};
 }
 
 ConsultaBrowse ConsultaBrowse::ProductosLineas() {
-    return {224, Titulos({215, 213}), "Select CodProducto, NomProducto from Productos"};
+    return {IdTexto::Productos, Titulos({IdTexto::Codigo, IdTexto::Nombre}),
+            "Select CodProducto, NomProducto from Productos"};
 }
 
 ConsultaBrowse ConsultaBrowse::Productos() {
-    return {224, Titulos({215, 213}), "SELECT CodProducto, NomProducto FROM Productos"};
+    return {IdTexto::Productos, Titulos({IdTexto::Codigo, IdTexto::Nombre}),
+            "SELECT CodProducto, NomProducto FROM Productos"};
 }
 
 ConsultaBrowse ConsultaBrowse::TarasLineas() {
-    return {223, Titulos({215, 213, 214}), "Select CodTara, NomTara,Peso from Taras"};
+    return {IdTexto::Taras, Titulos({IdTexto::Codigo, IdTexto::Nombre, IdTexto::Peso}),
+            "Select CodTara, NomTara,Peso from Taras"};
 }
 
 ConsultaBrowse ConsultaBrowse::Taras() {
-    return {223, Titulos({215, 213, 214}), "SELECT CodTara, NomTara, Peso FROM Taras"};
+    return {IdTexto::Taras, Titulos({IdTexto::Codigo, IdTexto::Nombre, IdTexto::Peso}),
+            "SELECT CodTara, NomTara, Peso FROM Taras"};
 }

@@ -1,8 +1,10 @@
 #include "masters/frmmantenimiento.h"
 
+#include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+#include "app/kelmensaje.h"
 #include "app/kelregistry.h"
-#include "app/kelstrings.h"
 #include "masters/kelcajanumerica.h"
 
 #include <QGridLayout>
@@ -10,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -24,6 +25,9 @@ frmMantenimiento::frmMantenimiento(const QString& nombre, clsMaestro maestro,
         b->setObjectName("cmdOpcion" + QString::number(i));
         // Enter in a box must not press a button.
         b->setAutoDefault(false);
+        // A click leaves the focus where it is, so that a code typed and not yet left is seen
+        // by the button rather than looked up on the way.
+        b->setFocusPolicy(Qt::TabFocus);
         cmdOpcion << b;
     }
     connect(cmdOpcion[0], &QPushButton::clicked, this, &frmMantenimiento::Guarda);
@@ -31,10 +35,21 @@ frmMantenimiento::frmMantenimiento(const QString& nombre, clsMaestro maestro,
     connect(cmdOpcion[2], &QPushButton::clicked, this, &frmMantenimiento::close);
     cmdBusca = new QPushButton("...", this);
     cmdBusca->setAutoDefault(false);
+    cmdBusca->setFocusPolicy(Qt::TabFocus);
     connect(cmdBusca, &QPushButton::clicked, this, &frmMantenimiento::Busca);
 }
 
 frmMantenimiento::~frmMantenimiento() = default;
+
+QSqlDatabase frmMantenimiento::Conexion() {
+    const clsDatosApp* datos = clsDatosApp::Instancia();
+    return datos ? datos->Conexion() : QSqlDatabase();
+}
+
+kelCajaNumerica* frmMantenimiento::NuevaCaja(bool entera) {
+    const clsDatosApp* datos = clsDatosApp::Instancia();
+    return new kelCajaNumerica(entera, datos ? datos->SeparadorDecimal() : QString(), this);
+}
 
 QLineEdit* frmMantenimiento::NuevoTexto(int indice, const QString& campo) {
     auto* t = new QLineEdit(this);
@@ -49,7 +64,7 @@ QLineEdit* frmMantenimiento::NuevoTexto(int indice, const QString& campo) {
 }
 
 kelCajaNumerica* frmMantenimiento::NuevoNumero(int indice, bool entera) {
-    auto* n = new kelCajaNumerica(entera, this);
+    kelCajaNumerica* n = NuevaCaja(entera);
     n->setObjectName("txtCampoNum" + QString::number(indice));
     while (txtCampoNum.size() <= indice)
         txtCampoNum << nullptr;
@@ -86,12 +101,25 @@ void frmMantenimiento::Coloca(const QList<Fila>& filas, QSize tamano) {
     principal->addLayout(botones);
     resize(tamano);
 
+    // Tab goes through the boxes in their order, then the buttons.
+    QList<QWidget*> orden(m_cajas.begin(), m_cajas.end());
+    orden << cmdOpcion[0] << cmdOpcion[1] << cmdOpcion[2] << cmdBusca;
+    for (qsizetype i = 1; i < orden.size(); ++i)
+        setTabOrder(orden[i - 1], orden[i]);
+
     m_cajaCodigo = filas.value(0).caja;
     m_cajaCodigo->installEventFilter(this);
+    // A code typed over another record's must not take that record's values along: leaving
+    // the box looks the typed code up, as picking it would.
+    connect(m_cajaCodigo, &QLineEdit::textEdited, this, [this] { m_codigoTecleado = true; });
+    connect(m_cajaCodigo, &QLineEdit::editingFinished, this, [this] {
+        if (m_codigoTecleado)
+            Rellena();
+    });
     kelRegistry::RestoreFormPosition(this);
-    cmdOpcion[0]->setText(Texto(178));
-    cmdOpcion[1]->setText(Texto(179));
-    cmdOpcion[2]->setText(Texto(180));
+    cmdOpcion[0]->setText(Texto(IdTexto::Grabar));
+    cmdOpcion[1]->setText(Texto(IdTexto::Borrar));
+    cmdOpcion[2]->setText(Texto(IdTexto::Salir));
     PonTextos();
     m_cajaCodigo->setFocus();
 }
@@ -102,14 +130,6 @@ QVariant frmMantenimiento::Codigo() const {
     return m_cajaCodigo->text();
 }
 
-bool frmMantenimiento::PuedeGuardar() const {
-    return kelStrings::LongitudRecortada(txtCampo[0]->text()) > 0;
-}
-
-bool frmMantenimiento::PuedeBorrar() const {
-    return qobject_cast<const kelCajaNumerica*>(m_cajaCodigo) || PuedeGuardar();
-}
-
 void frmMantenimiento::Limpia() {
     for (QLineEdit* caja : m_cajas) {
         if (auto* numero = qobject_cast<kelCajaNumerica*>(caja))
@@ -117,38 +137,47 @@ void frmMantenimiento::Limpia() {
         else
             caja->clear();
     }
+    m_codigoTecleado = false;
     m_cajaCodigo->setFocus();
 }
 
-void frmMantenimiento::Busca() {
-    m_cajaCodigo->setText(m_busqueda.Lanza(m_cajaCodigo->text()));
+void frmMantenimiento::Rellena() {
+    m_codigoTecleado = false;
     // A code that is not in the table gives empty boxes, ready for a new record.
     PonValores(m_maestro.Busca(Codigo()));
+}
+
+void frmMantenimiento::Busca() {
+    m_codigoTecleado = false;
+    m_cajaCodigo->setText(m_busqueda.Lanza(m_cajaCodigo->text()));
+    Rellena();
     // On to the first text box: the name beside a number code, or the text code itself.
     txtCampo[0]->setFocus();
 }
 
 void frmMantenimiento::Guarda() {
-    if (!PuedeGuardar())
-        return;
-    QString error;
-    if (!m_maestro.Guarda(Codigo(), Valores(), &error)) {
-        // The operator's typing stays in the boxes.
-        QMessageBox::critical(this, windowTitle(), error);
+    // A code typed and not yet looked up: the boxes still hold another record's values. They
+    // are filled for this code first, for the operator to see before saving.
+    if (m_codigoTecleado) {
+        Rellena();
         return;
     }
-    Limpia();
+    if (!m_maestro.PuedeGuardar(Codigo(), Valores()))
+        return;
+    // On failure the operator's typing stays in the boxes.
+    if (const Resultado r = m_maestro.Guarda(Codigo(), Valores()); !r)
+        kelMensaje::Error(this, windowTitle(), r.Error());
+    else
+        Limpia();
 }
 
 void frmMantenimiento::Borra() {
-    if (!PuedeBorrar())
+    if (!m_maestro.PuedeBorrar(Codigo()))
         return;
-    QString error;
-    if (!m_maestro.Borra(Codigo(), &error)) {
-        QMessageBox::critical(this, windowTitle(), error);
-        return;
-    }
-    Limpia();
+    if (const Resultado r = m_maestro.Borra(Codigo()); !r)
+        kelMensaje::Error(this, windowTitle(), r.Error());
+    else
+        Limpia();
 }
 
 void frmMantenimiento::done(int resultado) {

@@ -39,9 +39,14 @@ protected:
     frmMantenimiento(const QString& nombre, clsMaestro maestro, ConsultaBrowse busqueda,
                      QWidget* parent);
 
+    // The program's database connection, for the window's table.
+    static QSqlDatabase Conexion();
+
     // Builds the common controls; each window then places them.
     QLineEdit* NuevoTexto(int indice, const QString& campo);
     kelCajaNumerica* NuevoNumero(int indice, bool entera);
+    // A numeric box outside txtCampoNum, with the decimal separator of the settings.
+    kelCajaNumerica* NuevaCaja(bool entera);
     QLabel* NuevaEtiqueta(int indice);
 
     // One row of the window: its label (none on a field's second line) and its box. A number
@@ -67,10 +72,8 @@ protected:
 private:
     // The code as it goes into the table.
     QVariant Codigo() const;
-    // The first text box (the code, or the name beside a number code) must not be blank to
-    // save; a number code can always be deleted, a text code only when it is not blank.
-    bool PuedeGuardar() const;
-    bool PuedeBorrar() const;
+    // Fills the other boxes from the record of the code in the code box.
+    void Rellena();
     // Empties the boxes and puts the focus on the code, where the next record starts.
     void Limpia();
 
@@ -78,4 +81,5 @@ private:
     ConsultaBrowse m_busqueda;
     QLineEdit* m_cajaCodigo = nullptr;
     QList<QLineEdit*> m_cajas;
+    bool m_codigoTecleado = false; // the code box was typed in since its record was looked up
 };

@@ -1,14 +1,15 @@
 #include "masters/frmmtclientes.h"
 
 #include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 frmMTClientes::frmMTClientes(QWidget* parent)
-    : frmMantenimiento("frmMTClientes", clsMaestro::Clientes(), ConsultaBrowse::Clientes(),
-                       parent) {
+    : frmMantenimiento("frmMTClientes", clsMaestro::Clientes(Conexion()),
+                       ConsultaBrowse::Clientes(), parent) {
     cmdBusca->setObjectName("cmdBuscaCliente");
     Coloca({{NuevaEtiqueta(0), NuevoTexto(0, "CodCliente")},
             {NuevaEtiqueta(1), NuevoTexto(1, "NomCliente")},
@@ -27,8 +28,8 @@ void frmMTClientes::PonValores(const QVariantList& valores) {
 }
 
 void frmMTClientes::PonTextos() {
-    setWindowTitle(Texto(218));
-    lbl[0]->setText(Texto(219));
-    lbl[1]->setText(Texto(213));
-    lbl[2]->setText(Texto(220));
+    setWindowTitle(Texto(IdTexto::MantenimientoClientes));
+    lbl[0]->setText(Texto(IdTexto::CodigoCliente));
+    lbl[1]->setText(Texto(IdTexto::Nombre));
+    lbl[2]->setText(Texto(IdTexto::Domicilio));
 }

@@ -1,6 +1,7 @@
 #include "masters/frmmtoperarios.h"
 
 #include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "masters/kelcajanumerica.h"
 
 #include <QLabel>
@@ -8,8 +9,8 @@
 #include <QPushButton>
 
 frmMTOperarios::frmMTOperarios(QWidget* parent)
-    : frmMantenimiento("frmMTOperarios", clsMaestro::Operarios(), ConsultaBrowse::Operarios(),
-                       parent) {
+    : frmMantenimiento("frmMTOperarios", clsMaestro::Operarios(Conexion()),
+                       ConsultaBrowse::Operarios(), parent) {
     cmdBusca->setObjectName("cmdBuscaOperario");
     Coloca({{NuevaEtiqueta(0), NuevoNumero(0, true)},
             {NuevaEtiqueta(1), NuevoTexto(0, "NomOperario")}},
@@ -25,7 +26,7 @@ void frmMTOperarios::PonValores(const QVariantList& valores) {
 }
 
 void frmMTOperarios::PonTextos() {
-    setWindowTitle(Texto(217));
-    lbl[0]->setText(Texto(215));
-    lbl[1]->setText(Texto(213));
+    setWindowTitle(Texto(IdTexto::MantenimientoOperarios));
+    lbl[0]->setText(Texto(IdTexto::Codigo));
+    lbl[1]->setText(Texto(IdTexto::Nombre));
 }

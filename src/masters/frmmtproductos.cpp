@@ -1,6 +1,7 @@
 #include "masters/frmmtproductos.h"
 
 #include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "masters/kelcajanumerica.h"
 
 #include <QLabel>
@@ -8,10 +9,10 @@
 #include <QPushButton>
 
 frmMTProductos::frmMTProductos(QWidget* parent)
-    : frmMantenimiento("frmMTProductos", clsMaestro::Productos(), ConsultaBrowse::Productos(),
-                       parent) {
+    : frmMantenimiento("frmMTProductos", clsMaestro::Productos(Conexion()),
+                       ConsultaBrowse::Productos(), parent) {
     cmdBusca->setObjectName("cmdBuscaProducto");
-    txtPrecio = new kelCajaNumerica(false, this);
+    txtPrecio = NuevaCaja(false);
     txtPrecio->setObjectName("txtPrecio");
     Coloca({{NuevaEtiqueta(0), NuevoTexto(0, "CodProducto")},
             {NuevaEtiqueta(1), NuevoTexto(1, "NomProducto")},
@@ -29,8 +30,8 @@ void frmMTProductos::PonValores(const QVariantList& valores) {
 }
 
 void frmMTProductos::PonTextos() {
-    setWindowTitle(Texto(216));
-    lbl[0]->setText(Texto(215));
-    lbl[1]->setText(Texto(213));
-    lbl[2]->setText(Texto(249));
+    setWindowTitle(Texto(IdTexto::MantenimientoProductos));
+    lbl[0]->setText(Texto(IdTexto::Codigo));
+    lbl[1]->setText(Texto(IdTexto::Nombre));
+    lbl[2]->setText(Texto(IdTexto::Precio));
 }

@@ -1,6 +1,7 @@
 #include "masters/frmmttaras.h"
 
 #include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "masters/kelcajanumerica.h"
 
 #include <QLabel>
@@ -8,7 +9,8 @@
 #include <QPushButton>
 
 frmMTTaras::frmMTTaras(QWidget* parent)
-    : frmMantenimiento("frmMTTaras", clsMaestro::Taras(), ConsultaBrowse::Taras(), parent) {
+    : frmMantenimiento("frmMTTaras", clsMaestro::Taras(Conexion()), ConsultaBrowse::Taras(),
+                       parent) {
     cmdBusca->setObjectName("cmdBuscaTara");
     Coloca({{NuevaEtiqueta(2), NuevoNumero(0, true)},
             {NuevaEtiqueta(0), NuevoTexto(0, "NomTara")},
@@ -26,8 +28,8 @@ void frmMTTaras::PonValores(const QVariantList& valores) {
 }
 
 void frmMTTaras::PonTextos() {
-    setWindowTitle(Texto(212));
-    lbl[0]->setText(Texto(213));
-    lbl[1]->setText(Texto(214));
-    lbl[2]->setText(Texto(215));
+    setWindowTitle(Texto(IdTexto::MantenimientoTaras));
+    lbl[0]->setText(Texto(IdTexto::Nombre));
+    lbl[1]->setText(Texto(IdTexto::Peso));
+    lbl[2]->setText(Texto(IdTexto::Codigo));
 }

@@ -1,12 +1,15 @@
 #include "masters/kelbrowse.h"
 
+#include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+#include "app/kelmensaje.h"
 #include "app/kelregistry.h"
-#include "db/basedatos.h"
 #include "masters/kelbrowsemodel.h"
 #include "masters/kelcolumnasbrowse.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,10 +17,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -90,13 +93,13 @@ kelBrowse::kelBrowse(QWidget* parent) : QDialog(parent) {
     principal->addLayout(botones);
 
     // Loading: texts, stored position, stored width sets.
-    m_cmdOk->setText(Texto(175));
-    m_cmdCancel->setText(Texto(176));
-    m_cmdPrint->setText(Texto(177));
-    m_mnuColumnas->setTitle(Texto(205));
-    m_mnuColumnasRecuperar->setTitle(Texto(206));
-    m_mnuColumnasRecuperarInicial->setText(Texto(207));
-    m_mnuColumnasGuardar->setText(Texto(209));
+    m_cmdOk->setText(Texto(IdTexto::Aceptar));
+    m_cmdCancel->setText(Texto(IdTexto::Cancelar));
+    m_cmdPrint->setText(Texto(IdTexto::Imprimir));
+    m_mnuColumnas->setTitle(Texto(IdTexto::Columnas));
+    m_mnuColumnasRecuperar->setTitle(Texto(IdTexto::MenuConfiguraciones));
+    m_mnuColumnasRecuperarInicial->setText(Texto(IdTexto::Inicial));
+    m_mnuColumnasGuardar->setText(Texto(IdTexto::GuardarConfiguracion));
     kelRegistry::RestoreFormPosition(this);
     CargaConjuntos();
 }
@@ -121,7 +124,7 @@ void kelBrowse::CargaConjuntos() {
     }
     if (m_mnuColumnasRecuperarNombre.isEmpty()) {
         // Item 0 stays as the list's title while no set is stored.
-        QAction* a = m_mnuColumnasRecuperar->addAction(Texto(208));
+        QAction* a = m_mnuColumnasRecuperar->addAction(Texto(IdTexto::Configuraciones));
         a->setObjectName("mnuColumnasRecuperarNombre0");
         a->setEnabled(false);
         m_mnuColumnasRecuperarNombre.append(a);
@@ -150,8 +153,10 @@ void kelBrowse::SelectRecord(const QString& defecto, const QString& consulta) {
 
 void kelBrowse::Carga() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    QString error;
-    const bool ok = m_modelo->Abre(BaseDatos::Conexion(), m_consulta, &error);
+    const clsDatosApp* datos = clsDatosApp::Instancia();
+    m_modelo->SetSeparadorDecimal(datos ? datos->SeparadorDecimal() : QStringLiteral("."));
+    const Resultado abierta =
+        m_modelo->Abre(datos ? datos->Conexion() : QSqlDatabase(), m_consulta);
     SortGrid();
     if (!m_gridHeader.isEmpty())
         m_modelo->SetTitulos(m_gridHeader.split('\t'));
@@ -173,8 +178,8 @@ void kelBrowse::Carga() {
     AplicaLista(m_listaInicial);
     AplicaConjunto(windowTitle());
     QGuiApplication::restoreOverrideCursor();
-    if (!ok)
-        QMessageBox::warning(this, windowTitle(), error);
+    if (!abierta)
+        kelMensaje::Aviso(this, windowTitle(), abierta.Error());
 }
 
 void kelBrowse::SortGrid() {
@@ -225,15 +230,16 @@ void kelBrowse::AplicaConjunto(const QString& nombre) {
 }
 
 void kelBrowse::GuardaConjunto() {
-    const QString propuesto = m_tagColumnas.isEmpty() ? windowTitle() : m_tagColumnas;
-    bool ok = false;
-    const QString nombre =
-        QInputDialog::getText(this, Texto(211), Texto(210), QLineEdit::Normal, propuesto, &ok)
-            .trimmed();
-    if (!ok || nombre.isEmpty())
+    QInputDialog pregunta(this);
+    pregunta.setWindowTitle(Texto(IdTexto::ConfiguracionColumnas));
+    pregunta.setLabelText(Texto(IdTexto::NombreConfiguracion));
+    pregunta.setTextValue(m_tagColumnas.isEmpty() ? windowTitle() : m_tagColumnas);
+    pregunta.setOkButtonText(Texto(IdTexto::Aceptar));
+    pregunta.setCancelButtonText(Texto(IdTexto::Cancelar));
+    if (pregunta.exec() != QDialog::Accepted)
         return;
-    kelColumnasBrowse::GuardaConjunto(nombre, ListaActual());
-    CargaConjuntos();
+    if (kelColumnasBrowse::GuardaConjunto(pregunta.textValue(), ListaActual()))
+        CargaConjuntos();
 }
 
 void kelBrowse::Elige() {
@@ -272,8 +278,25 @@ QString kelBrowse::NombreDocumento() const {
     return windowTitle() + " - " + QDateTime::currentDateTime().toString("dd/MM/yyyy hh.mm");
 }
 
+QString kelBrowse::ArchivoPdf(const QString& documento) {
+    QString nombre = documento;
+    for (const QChar c : {u'/', u'\\', u':'})
+        nombre.replace(c, u'-');
+    QString carpeta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (carpeta.isEmpty() || !QDir(carpeta).exists())
+        carpeta = QDir::homePath();
+    return QDir(carpeta).filePath(nombre + QStringLiteral(".pdf"));
+}
+
 void kelBrowse::Imprime() {
     m_impresora.setDocName(NombreDocumento());
+    // Printing to a file proposes the document's name, which holds "/" and ":" that no file
+    // name can; the printer chosen so far stays chosen.
+    const QString impresora = m_impresora.printerName();
+    const bool nativa = m_impresora.outputFormat() == QPrinter::NativeFormat;
+    m_impresora.setOutputFileName(ArchivoPdf(m_impresora.docName()));
+    if (nativa)
+        m_impresora.setPrinterName(impresora);
     QPrintDialog dialogo(&m_impresora, this);
     dialogo.setObjectName("dlgImprimir");
     if (dialogo.exec() == QDialog::Accepted)
@@ -304,9 +327,11 @@ int kelBrowse::ImprimeGrid(QPrinter& impresora) {
     for (int c = 0; c < columnas; ++c)
         anchos << int(kelColumnasBrowse::Twips(m_grid->columnWidth(c)) * escala);
 
-    auto fila = [&](int y, auto texto, bool negrita) {
+    // A row of cells: row r of the model, or the header in bold when r < 0.
+    auto fila = [&](int y, int r) {
+        const bool cabecera = r < 0;
         QFont f = fuente;
-        f.setBold(negrita);
+        f.setBold(cabecera);
         p.setFont(f);
         int x = 0;
         for (int c = 0; c < columnas && x < area.width(); ++c) {
@@ -315,13 +340,13 @@ int kelBrowse::ImprimeGrid(QPrinter& impresora) {
             const QRect celda(x, y, std::min(anchos.at(c), area.width() - x), alto);
             p.drawRect(celda);
             p.drawText(celda.adjusted(int(45 * escala), 0, -int(45 * escala), 0),
-                       Qt::AlignVCenter | Qt::AlignLeft, texto(c));
+                       cabecera ? Qt::AlignVCenter | Qt::AlignLeft : m_modelo->Alineacion(r, c),
+                       cabecera ? m_modelo->Titulo(c) : m_modelo->Texto(r, c));
             x += anchos.at(c);
         }
     };
-    auto cabecera = [&](int c) { return m_modelo->Titulo(c); };
     int y = 0;
-    fila(y, cabecera, true);
+    fila(y, -1);
     y += alto;
     for (int r = 0; r < m_modelo->rowCount(); ++r) {
         if (y + alto > area.height()) {
@@ -329,11 +354,10 @@ int kelBrowse::ImprimeGrid(QPrinter& impresora) {
             ++pagina;
             m_cmdPrint->setText("P. " + QString::number(pagina));
             y = 0;
-            fila(y, cabecera, true);
+            fila(y, -1);
             y += alto;
         }
-        fila(
-            y, [&](int c) { return m_modelo->Texto(r, c); }, false);
+        fila(y, r);
         y += alto;
     }
     p.end();

@@ -46,6 +46,9 @@ public:
     // The printer the print button offers in its dialog.
     QPrinter& Impresora() { return m_impresora; }
     QString NombreDocumento() const;
+    // The file a print to PDF proposes for `documento`: its name with "/", "\" and ":" made
+    // "-", in the user's documents folder (the home folder when there is none).
+    static QString ArchivoPdf(const QString& documento);
 
     QTableView* Grid() const { return m_grid; }
     kelBrowseModel* Modelo() const { return m_modelo; }

@@ -1,9 +1,7 @@
 #include "masters/kelbrowsemodel.h"
 
-#include "app/clsdatosapp.h"
-#include "db/esquema.h"
-
 #include "db/basedatos.h"
+#include "db/esquema.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -37,27 +35,28 @@ kelBrowseModel::~kelBrowseModel() {
 }
 
 QString kelBrowseModel::ConsultaOrdenada(const QString& sql) const {
-    // Ties are broken by the first column, so that a row's position is always the same.
-    QString orden = QString::number(m_columnaOrden + 1);
+    // Ties are broken by the first column, so that a row's position is always the same. Text
+    // is ordered without regard to letter case, as keys are compared; numbers keep their order.
+    QString orden = QString::number(m_columnaOrden + 1) + " COLLATE NOCASE";
     if (m_orden == Qt::DescendingOrder)
         orden += " DESC";
     if (m_columnaOrden != 0)
-        orden += ", 1";
+        orden += ", 1 COLLATE NOCASE";
     return "SELECT * FROM (" + SinTerminador(sql) + ") ORDER BY " + orden;
 }
 
-bool kelBrowseModel::Abre(QSqlDatabase db, const QString& sql, QString* error) {
+Resultado kelBrowseModel::Abre(QSqlDatabase db, const QString& sql) {
     beginResetModel();
     m_consulta.finish();
     m_db = db;
     m_sql = sql;
     m_tablas = TablasDe(sql);
-    const bool ok = Ejecuta(error);
+    Resultado r = Ejecuta();
     endResetModel();
-    return ok;
+    return r;
 }
 
-bool kelBrowseModel::Ejecuta(QString* error) {
+Resultado kelBrowseModel::Ejecuta() {
     m_filas.clear();
     m_pendiente = false;
     m_consulta = QSqlQuery(m_db);
@@ -73,16 +72,14 @@ bool kelBrowseModel::Ejecuta(QString* error) {
             m_columnaOrden = antes;
     }
     if (!ok) {
-        if (error)
-            *error = textoError;
         m_registro = QSqlRecord();
         m_consulta.finish();
-        return false;
+        return Resultado::Fallo(textoError);
     }
     m_registro = m_consulta.record();
     m_pendiente = true;
     m_filas = LeeLote(FilasPorLote); // inside the caller's reset
-    return true;
+    return Resultado::Exito();
 }
 
 void kelBrowseModel::Cierra() {
@@ -139,7 +136,7 @@ int kelBrowseModel::TamanoDefinido(int columna) const {
         case TipoColumna::Texto:
             return c->tamano;
         case TipoColumna::Entero:
-            return 4;
+            return 11; // "-2147483648"
         case TipoColumna::Doble:
         case TipoColumna::Fecha:
         case TipoColumna::FechaHora:
@@ -157,14 +154,22 @@ QString kelBrowseModel::Texto(int fila, int columna) const {
     const QVariant& v = m_filas[size_t(fila)][columna];
     if (v.isNull())
         return QString();
-    if (v.typeId() == QMetaType::Double) {
-        QString t = QString::number(v.toDouble(), 'g', 15);
-        const clsDatosApp* datos = clsDatosApp::Instancia();
-        if (datos && !datos->SeparadorDecimal().isEmpty())
-            t.replace('.', datos->SeparadorDecimal());
-        return t;
-    }
+    if (v.typeId() == QMetaType::Double)
+        return QString::number(v.toDouble(), 'g', 15).replace('.', m_separadorDecimal);
     return v.toString();
+}
+
+Qt::Alignment kelBrowseModel::Alineacion(int fila, int columna) const {
+    const QVariant v =
+        fila >= 0 && fila < int(m_filas.size()) ? m_filas[size_t(fila)].value(columna) : QVariant();
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
 }
 
 int kelBrowseModel::BuscaFila(const QString& texto) {
@@ -197,6 +202,8 @@ QVariant kelBrowseModel::data(const QModelIndex& index, int role) const {
         return QVariant();
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return Texto(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole)
+        return int(Alineacion(index.row(), index.column()));
     return QVariant();
 }
 
@@ -232,6 +239,6 @@ void kelBrowseModel::sort(int column, Qt::SortOrder order) {
     m_consulta.finish();
     m_columnaOrden = column;
     m_orden = order;
-    Ejecuta(nullptr);
+    static_cast<void>(Ejecuta()); // a failure leaves the list empty
     endResetModel();
 }

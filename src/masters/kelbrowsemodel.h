@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/resultado.h"
+
 #include <QAbstractTableModel>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -19,8 +21,8 @@ public:
     ~kelBrowseModel() override;
 
     // Runs `sql` on `db`, ordered by the current sort column, and reads the first batch.
-    // On failure the model is empty and `error` holds the engine's text.
-    bool Abre(QSqlDatabase db, const QString& sql, QString* error = nullptr);
+    // On failure the model is empty and the result holds the engine's text.
+    Resultado Abre(QSqlDatabase db, const QString& sql);
     // Ends the query and empties the model.
     void Cierra();
     QString Consulta() const { return m_sql; }
@@ -30,7 +32,8 @@ public:
     QStringList Titulos() const { return m_titulos; }
     QString Titulo(int columna) const;
 
-    // Sorting: by default ascending by the second column (the first when there is only one).
+    // Sorting: by default ascending by the second column (the first when there is only one),
+    // text without regard to letter case.
     int ColumnaOrden() const { return m_columnaOrden; }
     Qt::SortOrder Orden() const { return m_orden; }
     // The statement actually run for `sql` with the current ordering.
@@ -39,12 +42,16 @@ public:
     // The fields of the result: names and, for columns of a known table, their defined size.
     QSqlRecord Registro() const { return m_registro; }
     // The characters a column is declared to hold: the text size of a known text column, the
-    // engine's size of a number, date or boolean; -1 for computed and unknown columns, which
-    // are measured by their content.
+    // digits and sign of a whole number, the engine's size of a double, date or boolean; -1 for
+    // computed and unknown columns, which are measured by their content.
     int TamanoDefinido(int columna) const;
 
-    // The display text of a cell.
+    // The display text of a cell: decimals with up to 15 significant digits and the decimal
+    // separator given here ("." until then).
     QString Texto(int fila, int columna) const;
+    void SetSeparadorDecimal(const QString& separador) { m_separadorDecimal = separador; }
+    // Numbers are right-aligned, anything else left-aligned.
+    Qt::Alignment Alineacion(int fila, int columna) const;
     // The first row whose first column equals `texto`, ignoring letter case, reading further
     // batches while needed; -1 when there is none.
     int BuscaFila(const QString& texto);
@@ -62,7 +69,7 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
-    bool Ejecuta(QString* error);
+    Resultado Ejecuta();
     std::vector<QVector<QVariant>> LeeLote(int maximo);
 
     QSqlDatabase m_db;
@@ -73,6 +80,7 @@ private:
     QStringList m_titulos;
     std::vector<QVector<QVariant>> m_filas;
     bool m_pendiente = false;
+    QString m_separadorDecimal = QStringLiteral(".");
     int m_columnaOrden = 1;
     Qt::SortOrder m_orden = Qt::AscendingOrder;
 };

@@ -1,6 +1,5 @@
 #include "masters/kelcajanumerica.h"
 
-#include "app/clsdatosapp.h"
 #include "app/kelnumerics.h"
 
 #include <QRegularExpression>
@@ -8,12 +7,6 @@
 #include <limits>
 
 namespace {
-QString Separador() {
-    const clsDatosApp* datos = clsDatosApp::Instancia();
-    const QString s = datos ? datos->SeparadorDecimal() : QString();
-    return s.isEmpty() ? QStringLiteral(".") : s;
-}
-
 // Digits with an optional sign and, for decimal boxes, one "." or ","; whole numbers must fit
 // in 32 bits.
 class ValidadorNumero : public QValidator {
@@ -37,8 +30,9 @@ private:
 };
 } // namespace
 
-kelCajaNumerica::kelCajaNumerica(bool entera, QWidget* parent)
-    : QLineEdit(parent), m_entera(entera) {
+kelCajaNumerica::kelCajaNumerica(bool entera, const QString& separadorDecimal, QWidget* parent)
+    : QLineEdit(parent), m_entera(entera),
+      m_separador(separadorDecimal == u"," ? QStringLiteral(",") : QStringLiteral(".")) {
     setValidator(new ValidadorNumero(entera, this));
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     SetValor(0);
@@ -60,6 +54,6 @@ void kelCajaNumerica::SetValor(double valor) {
         return;
     }
     QString t = QString::number(valor, 'g', 15);
-    t.replace('.', Separador());
+    t.replace('.', m_separador);
     setText(t);
 }

@@ -4,10 +4,12 @@
 
 // A box that holds a number: it accepts only digits, one decimal separator and a leading sign,
 // reads 0 when empty, and shows 0 when cleared. Whole-number boxes hold a 32-bit integer.
+// Decimals are shown with "," when that is the given separator, else with "."; both are read, so
+// whatever the box shows is read back as the same number.
 class kelCajaNumerica : public QLineEdit {
     Q_OBJECT
 public:
-    explicit kelCajaNumerica(bool entera, QWidget* parent = nullptr);
+    kelCajaNumerica(bool entera, const QString& separadorDecimal, QWidget* parent = nullptr);
 
     bool Entera() const { return m_entera; }
     double Valor() const;
@@ -18,4 +20,5 @@ public:
 
 private:
     bool m_entera;
+    QString m_separador;
 };

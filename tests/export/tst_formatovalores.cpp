@@ -3,84 +3,59 @@
 #include "export/formatovalores.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QStringDecoder>
 #include <QTest>
 
 using T = Recordset::Tipo;
 using C = CodificacionExportacion::Tipo;
 
-class tst_FormatoValores : public QObject {
+class TestFormatoValores : public QObject {
     Q_OBJECT
 private slots:
-    void fechas_data() {
+    // Decimal separator ",", dates in the order of the locale.
+    void textos_data() {
         QTest::addColumn<QString>("local");
         QTest::addColumn<QVariant>("valor");
         QTest::addColumn<int>("tipo");
         QTest::addColumn<QString>("texto");
-        const QVariant f("2026-12-06");
-        QTest::newRow("Spain") << "es_ES" << f << int(T::Fecha) << "06/12/2026";
-        QTest::newRow("United States") << "en_US" << f << int(T::Fecha) << "12/06/2026";
-        QTest::newRow("Germany") << "de_DE" << f << int(T::Fecha) << "06.12.2026";
-        QTest::newRow("C: month by name, so ISO") << "C" << f << int(T::Fecha) << "2026-12-06";
-        QTest::newRow("date-time") << "es_ES" << QVariant("2026-12-06 07:08:09")
-                                   << int(T::FechaHora) << "06/12/2026 07:08:09";
-        QTest::newRow("date column with a time")
-            << "es_ES" << QVariant("2026-12-06 07:08:09") << int(T::Fecha) << "06/12/2026";
-        QTest::newRow("impossible day: as it stands")
-            << "es_ES" << QVariant("2026-02-30") << int(T::Fecha) << "2026-02-30";
-        QTest::newRow("null") << "es_ES" << QVariant(QMetaType::fromType<QString>())
-                              << int(T::Fecha) << "";
+        const auto fila = [](const char* n, const char* local, QVariant v, T tipo, const char* t) {
+            QTest::newRow(n) << QString(local) << v << int(tipo) << QString(t);
+        };
+        const QVariant f("2026-12-06"), fh("2026-12-06 07:08:09");
+        fila("Spain", "es_ES", f, T::Fecha, "06/12/2026");
+        fila("United States", "en_US", f, T::Fecha, "12/06/2026");
+        fila("Germany", "de_DE", f, T::Fecha, "06.12.2026");
+        fila("C: month by name, so ISO", "C", f, T::Fecha, "2026-12-06");
+        fila("date-time", "es_ES", fh, T::FechaHora, "06/12/2026 07:08:09");
+        fila("date column with a time", "es_ES", fh, T::Fecha, "06/12/2026");
+        fila("impossible day: as it stands", "es_ES", "2026-02-30", T::Fecha, "2026-02-30");
+        fila("null date", "es_ES", QVariant(QMetaType::fromType<QString>()), T::Fecha, "");
+        fila("comma", "es_ES", 1248.25, T::Doble, "1248,25");
+        fila("15 digits", "es_ES", 0.1 + 0.2, T::Doble, "0,3");
+        fila("no thousands", "es_ES", 1234567.891, T::Doble, "1234567,891");
+        fila("minus zero", "es_ES", -0.0, T::Doble, "0");
+        fila("number text in double column", "es_ES", "3.25", T::Doble, "3,25");
+        fila("other text in double column", "es_ES", "n/a", T::Doble, "n/a");
+        fila("stored -1 is true", "es_ES", qlonglong(-1), T::Booleano, "1");
+        fila("null double", "es_ES", QVariant(QMetaType::fromType<double>()), T::Doble, "");
     }
-    void fechas() {
+    void textos() {
         QFETCH(QString, local);
         QFETCH(QVariant, valor);
         QFETCH(int, tipo);
         QFETCH(QString, texto);
         const FormatoValores f(",", QLocale(local));
         QCOMPARE(f.Texto(valor, T(tipo)), texto);
-        // The bulk form agrees for stored text.
-        if (valor.metaType().id() == QMetaType::QString && !valor.isNull()) {
-            QByteArray b;
+        // The bulk forms agree: doubles, and dates stored as text.
+        QByteArray b;
+        if (valor.typeId() == QMetaType::Double && !valor.isNull()) {
+            f.AnexaDobleUtf8(b, valor.toDouble());
+            QCOMPARE(QString::fromUtf8(b), texto);
+        } else if (T(tipo) != T::Doble && valor.typeId() == QMetaType::QString && !valor.isNull()) {
             const bool leida =
                 f.AnexaFechaUtf8(b, valor.toString().toUtf8(), T(tipo) == T::FechaHora);
             QCOMPARE(leida ? QString::fromUtf8(b) : valor.toString(), texto);
             QCOMPARE(leida, texto != valor.toString() || local == "C");
-        }
-    }
-
-    void numeros_data() {
-        QTest::addColumn<QString>("decimal");
-        QTest::addColumn<QVariant>("valor");
-        QTest::addColumn<int>("tipo");
-        QTest::addColumn<QString>("texto");
-        QTest::newRow("comma") << "," << QVariant(1248.25) << int(T::Doble) << "1248,25";
-        QTest::newRow("15 digits") << "," << QVariant(0.1 + 0.2) << int(T::Doble) << "0,3";
-        QTest::newRow("no thousands")
-            << "," << QVariant(1234567.891) << int(T::Doble) << "1234567,891";
-        QTest::newRow("minus zero") << "," << QVariant(-0.0) << int(T::Doble) << "0";
-        QTest::newRow("integer") << "," << QVariant(qlonglong(-42)) << int(T::Entero) << "-42";
-        QTest::newRow("number text in double column")
-            << "," << QVariant("3.25") << int(T::Doble) << "3,25";
-        QTest::newRow("other text in double column")
-            << "," << QVariant("n/a") << int(T::Doble) << "n/a";
-        QTest::newRow("stored -1") << "," << QVariant(qlonglong(-1)) << int(T::Booleano) << "1";
-        QTest::newRow("false") << "," << QVariant(false) << int(T::Booleano) << "0";
-        QTest::newRow("null double")
-            << "," << QVariant(QMetaType::fromType<double>()) << int(T::Doble) << "";
-    }
-    void numeros() {
-        QFETCH(QString, decimal);
-        QFETCH(QVariant, valor);
-        QFETCH(int, tipo);
-        QFETCH(QString, texto);
-        const FormatoValores f(decimal, QLocale(QLocale::Spanish, QLocale::Spain));
-        QCOMPARE(f.SeparadorDecimal(), decimal);
-        QCOMPARE(f.Texto(valor, T(tipo)), texto);
-        if (valor.metaType().id() == QMetaType::Double && !valor.isNull() && T(tipo) == T::Doble) {
-            QByteArray b;
-            f.AnexaDobleUtf8(b, valor.toDouble());
-            QCOMPARE(QString::fromUtf8(b), texto);
         }
     }
 
@@ -134,5 +109,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FormatoValores)
+QTEST_GUILESS_MAIN(TestFormatoValores)
 #include "tst_formatovalores.moc"

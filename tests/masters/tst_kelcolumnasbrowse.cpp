@@ -2,21 +2,18 @@
 #include "masters/kelcolumnasbrowse.h"
 #include "support/entornoprueba.h"
 
-#include <QFontMetrics>
-#include <QGuiApplication>
 #include <QTest>
 #include <algorithm>
 
-class tst_kelColumnasBrowse : public QObject {
+class TestKelColumnasBrowse : public QObject {
     Q_OBJECT
 private slots:
     void anchos_data();
     void anchos();
     void conjuntos();
-    void anchoInicial();
 };
 
-void tst_kelColumnasBrowse::anchos_data() {
+void TestKelColumnasBrowse::anchos_data() {
     QTest::addColumn<QString>("lista");
     QTest::addColumn<int>("columnas");
     QTest::addColumn<QList<int>>("anchos");
@@ -27,14 +24,14 @@ void tst_kelColumnasBrowse::anchos_data() {
     QTest::newRow("empty list") << "" << 2 << QList<int>{};
 }
 
-void tst_kelColumnasBrowse::anchos() {
+void TestKelColumnasBrowse::anchos() {
     QFETCH(QString, lista);
     QFETCH(int, columnas);
     QFETCH(QList<int>, anchos);
     QCOMPARE(kelColumnasBrowse::Anchos(lista, columnas), anchos);
 }
 
-void tst_kelColumnasBrowse::conjuntos() {
+void TestKelColumnasBrowse::conjuntos() {
     EntornoPrueba env;
     env.Datos();
     QCOMPARE(kelColumnasBrowse::Lista({1515, 300, 0}), QString("1515|300|0"));
@@ -54,15 +51,5 @@ void tst_kelColumnasBrowse::conjuntos() {
              QString("5000|5000|5000"));
 }
 
-void tst_kelColumnasBrowse::anchoInicial() {
-    const QFontMetrics fm(QGuiApplication::font());
-    const QString largo = "Un título de columna bastante largo";
-    QCOMPARE(kelColumnasBrowse::AnchoInicial(fm, largo, 1),
-             kelColumnasBrowse::Twips(fm.horizontalAdvance(largo)) + 300);
-    QCOMPARE(kelColumnasBrowse::AnchoInicial(fm, "X", 60),
-             kelColumnasBrowse::Twips(fm.horizontalAdvance(QString(60, 'A'))) + 300);
-    QCOMPARE(kelColumnasBrowse::AnchoInicial(fm, "", 0), 300);
-}
-
-QTEST_MAIN(tst_kelColumnasBrowse)
+QTEST_GUILESS_MAIN(TestKelColumnasBrowse)
 #include "tst_kelcolumnasbrowse.moc"
