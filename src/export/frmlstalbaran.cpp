@@ -3,12 +3,12 @@
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
+#include "app/kelfileio.h"
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
 #include "export/listadoalbaran.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -17,7 +17,6 @@
 #include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {
@@ -103,6 +102,12 @@ void frmLSTAlbaran::Display(const Dataset& datos) {
 void frmLSTAlbaran::Imprime() {
     if (!m_listado)
         return;
+    // Printing to a file proposes the note's own name; the printer chosen so far stays chosen.
+    const QString impresora = m_impresora.printerName();
+    const bool nativa = m_impresora.outputFormat() == QPrinter::NativeFormat;
+    m_impresora.setOutputFileName(kelFileIO::EnDocumentos(m_listado->NombrePdf()));
+    if (nativa)
+        m_impresora.setPrinterName(impresora);
     QPrintDialog dialogo(&m_impresora, this);
     dialogo.setObjectName("dlgImprimir");
     if (dialogo.exec() != QDialog::Accepted)
@@ -136,9 +141,8 @@ void frmLSTAlbaran::Imprime() {
 void frmLSTAlbaran::GuardaPdf() {
     if (!m_listado)
         return;
-    const QDir carpeta(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     QString ruta = QFileDialog::getSaveFileName(this, Texto(IdTexto::GuardarPdf).remove('&'),
-                                                carpeta.filePath(m_listado->NombrePdf()),
+                                                kelFileIO::EnDocumentos(m_listado->NombrePdf()),
                                                 Texto(IdTexto::ArchivosPdf));
     if (ruta.isEmpty())
         return;

@@ -187,8 +187,6 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
 
     m_nombrePdf = ::Texto(IdTexto::Albaran) + " " + Texto(Valor(datos, "Cabecera", "NumAlbaran")) +
                   " " + Valor(datos, "Cabecera", "Fecha").toDate().toString("yyyy-MM-dd") + ".pdf";
-    for (const QChar c : {u'/', u'\\', u':'})
-        m_nombrePdf.replace(c, u'-');
 
     for (const char* nombre : {"Logo.jpg", "Logo.gif"}) {
         const QString ruta = QDir(o.carpetaLogo).filePath(QString::fromLatin1(nombre));

@@ -57,8 +57,8 @@ public:
                      const std::function<bool(int, int)>& antesDePagina = {}) const;
     // The document as an A4 PDF file; the file is replaced only once the document is complete.
     Resultado GuardaPdf(const QString& ruta) const;
-    // A file name for the PDF of the note, from its number and date, with no "/", "\" or ":"
-    // whatever the number holds.
+    // The name proposed for the PDF of the note: "Albarán", its number and date (the number as
+    // it stands: kelFileIO::EnDocumentos makes a file name of it).
     QString NombrePdf() const { return m_nombrePdf; }
 
 private:
