@@ -28,36 +28,36 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
     using O = OrdenesConsola;
     const OrdenesConsola o(argumentos, kOpcion, {"--encoding"});
     if (!o.Error().isEmpty())
-        return O::Falla(errores, ErrorOrdenes, o.Error() + "; " + kUso);
+        return O::Falla(errores, O::ErrorOrdenes, o.Error() + "; " + kUso);
     if (o.Valores().size() != 3)
-        return O::Falla(errores, ErrorOrdenes, kUso);
+        return O::Falla(errores, O::ErrorOrdenes, kUso);
     const QDate desde = O::Fecha(o.Valores().at(0));
     const QDate hasta = O::Fecha(o.Valores().at(1));
     for (int i = 0; i < 2; ++i)
         if (!(i == 0 ? desde : hasta).isValid())
-            return O::Falla(errores, ErrorOrdenes,
+            return O::Falla(errores, O::ErrorOrdenes,
                             "not a date (yyyy-mm-dd): \"" + o.Valores().at(i) + "\"");
     const QString archivo = o.Valores().at(2);
     if (ExportaAlbaranes::FormatoDeRuta(archivo) == ExportaAlbaranes::Formato::Ninguno)
-        return O::Falla(errores, ErrorOrdenes,
+        return O::Falla(errores, O::ErrorOrdenes,
                         "the file name must end in .txt, .csv or .xml: \"" + archivo + "\"");
     CodificacionExportacion::Tipo codificacion = CodificacionExportacion::Tipo::Windows1252;
     if (const QString nombre = o.Opcion("--encoding");
         !nombre.isEmpty() && !CodificacionExportacion::DeNombre(nombre, codificacion))
-        return O::Falla(errores, ErrorOrdenes,
+        return O::Falla(errores, O::ErrorOrdenes,
                         "unknown encoding \"" + nombre + "\" (windows-1252 or utf-8)");
 
     std::unique_ptr<clsDatosApp> ajustes;
     if (const Resultado abierta = o.AbreDatos(ajustes); !abierta)
-        return O::Falla(errores, ErrorBaseDatos, abierta.Error());
+        return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
     const clsDatosApp& datos = *ajustes;
     ExportaAlbaranes exporta(datos.Conexion(), datos.SeparadorListas(),
                              FormatoValores(datos.SeparadorDecimal(), QLocale()));
     exporta.SetCodificacion(codificacion);
     const Resultado r = exporta.Exporta(desde, hasta, archivo);
     if (!r && exporta.LecturaFallida())
-        return O::Falla(errores, ErrorBaseDatos, "the database cannot be read: " + r.Error());
+        return O::Falla(errores, O::ErrorBaseDatos, "the database cannot be read: " + r.Error());
     if (!r)
-        return O::Falla(errores, ErrorArchivo, "cannot write " + archivo + ": " + r.Error());
-    return Correcto;
+        return O::Falla(errores, O::ErrorArchivo, "cannot write " + archivo + ": " + r.Error());
+    return O::Correcto;
 }
