@@ -98,7 +98,7 @@ public:
     QPainter& p;
     const double mm; // device units per millimetre
     const double ancho, alto;
-    const QFont normal = Letra(10), negrita = Letra(10, true), titulo = Letra(13, true);
+    const QFont normal = Letra(10), titulo = Letra(13, true);
     const QFont tabla = Letra(8), tablaNegrita = Letra(8, true), pequena = Letra(8);
     const QFont& Tabla(Estilo estilo) const { return estilo == Linea ? tabla : tablaNegrita; }
 };
