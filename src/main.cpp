@@ -11,6 +11,7 @@
 #include "db/basedatos.h"
 #include "export/exportacionordenes.h"
 #include "notes/frmmain.h"
+#include "notes/listadoordenes.h"
 #include "scale/frmtest.h"
 #include "ticket/directprinthelper.h"
 #include "ticket/documentoticket.h"
@@ -28,6 +29,9 @@ int main(int argc, char* argv[]) {
         QCoreApplication::setApplicationName("Software de pesaje");
         return ExportacionOrdenes::Ejecuta(QCoreApplication::arguments());
     }
+    // The listing of a stored note as a PDF file, likewise without a window.
+    if (ListadoOrdenes::Pedido(argc, argv))
+        return ListadoOrdenes::Ejecuta(argc, argv);
 
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Kel Software");

@@ -163,6 +163,10 @@ inline constexpr int Ninguno = 373;
 inline constexpr int BorrarCodigo = 374;
 
 // 390..399: printing a delivery note.
+inline constexpr int PlantillaNoEncontrada = 390; // "%1" the template's path
+inline constexpr int GuardarPdf = 391;
+inline constexpr int ArchivosPdf = 392;   // the file dialog's filter
+inline constexpr int PdfNoGuardado = 393; // "%1" the file, "%2" the reason
 
 // 400..419: shared database.
 

@@ -10,15 +10,18 @@
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
 #include "export/frmexpalbaranes.h"
+#include "export/frmlstalbaran.h"
 #include "masters/consultabrowse.h"
 #include "masters/frmmtclientes.h"
 #include "masters/frmmtoperarios.h"
 #include "masters/frmmtproductos.h"
 #include "masters/frmmttaras.h"
 #include "notes/cajafecha.h"
+#include "notes/datasetalbaran.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
 #include "ticket/frmedconfiguracion.h"
+#include "ticket/frmlstticket.h"
 #include "ticket/puertosserie.h"
 #include "ticket/salidatiquet.h"
 
@@ -340,7 +343,7 @@ void frmMain::RegistraOrdenes() {
         gridAlbaran->setFocus();
     });
     d.Registra("Imprimir", [this] {
-        gridAlbaran->Confirma(); // the note is printed as shown
+        Imprimir();
         gridAlbaran->setFocus();
     });
     d.Registra("LeerPeso", [this] { LeerPeso(); });
@@ -569,6 +572,29 @@ void frmMain::Interruptor() {
         }
     }
     lblLectura->setText("0.000");
+}
+
+void frmMain::Imprimir() {
+    gridAlbaran->Confirma(); // the note is printed as shown, saved or not
+    const Dataset datos =
+        DatasetAlbaran::Crea(AlbaranActual(), m_datos, QDateTime::currentDateTime());
+    if (m_datos.TipoImpresora() == 0) {
+        frmLSTAlbaran listado(this);
+        connect(&listado, &frmLSTAlbaran::Impreso, this, &frmMain::MarcaImpreso);
+        listado.Display(datos);
+    } else {
+        frmLstTicket tiquet(this);
+        connect(&tiquet, &frmLstTicket::Impreso, this, &frmMain::MarcaImpreso);
+        tiquet.Display(datos, m_datos.ModeloTicket());
+    }
+}
+
+void frmMain::MarcaImpreso() {
+    // The mark belongs to the note: it is stored with the next save.
+    if (!m_impreso)
+        Cambia();
+    m_impreso = true;
+    lblImpreso->setVisible(true);
 }
 
 void frmMain::LeerPeso() {

@@ -76,6 +76,9 @@ private:
     bool GuardarAlbaran();
     void Interruptor();
     void LeerPeso();
+    void Imprimir();
+    // A print went out: the note is marked printed.
+    void MarcaImpreso();
     void ReiniciarColumnas();
     void BorraPosiciones();
     void ConfImpresora();
