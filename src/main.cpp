@@ -1,7 +1,8 @@
 // Start-up: the command line, the settings object, the single-instance rule, the database, the
-// printer control codes, and the first window.
+// printer control codes, and the first window with the splash above it.
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/frmmdsplash.h"
 #include "app/idtextos.h"
 #include "app/kelinstanciaunica.h"
 #include "app/kelmensaje.h"
@@ -85,5 +86,7 @@ int main(int argc, char* argv[]) {
         ventana = std::move(principal);
     }
     ventana->show();
+    // The splash above it for 3 seconds; the window beneath is ready to type in meanwhile.
+    frmMDSplash::Muestra(3, false);
     return app.exec();
 }

@@ -82,6 +82,9 @@ private:
     void ReiniciarColumnas();
     void BorraPosiciones();
     void ConfImpresora();
+    // The configuration window, then its settings applied to this window and the scale.
+    void Configuracion();
+    void InfoSistema();
     template <class Ventana> void AbreFichero();
 
     // The column buttons of the grid and the header's look-ups and quick adds.
