@@ -1,7 +1,8 @@
 // Start-up: the command line, the settings object, the single-instance rule, the database, the
-// printer control codes, and the first window.
+// printer control codes, and the first window with the splash above it.
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/frmmdsplash.h"
 #include "app/idtextos.h"
 #include "app/kelinstanciaunica.h"
 #include "app/kelmensaje.h"
@@ -10,6 +11,7 @@
 #include "db/basedatos.h"
 #include "export/exportacionordenes.h"
 #include "notes/frmmain.h"
+#include "notes/listadoordenes.h"
 #include "scale/frmtest.h"
 #include "ticket/directprinthelper.h"
 #include "ticket/documentoticket.h"
@@ -27,6 +29,9 @@ int main(int argc, char* argv[]) {
         QCoreApplication::setApplicationName("Software de pesaje");
         return ExportacionOrdenes::Ejecuta(QCoreApplication::arguments());
     }
+    // The listing of a stored note as a PDF file, likewise without a window.
+    if (ListadoOrdenes::Pedido(argc, argv))
+        return ListadoOrdenes::Ejecuta(argc, argv);
 
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Kel Software");
@@ -81,5 +86,7 @@ int main(int argc, char* argv[]) {
         ventana = std::move(principal);
     }
     ventana->show();
+    // The splash above it for 3 seconds; the window beneath is ready to type in meanwhile.
+    frmMDSplash::Muestra(3, false);
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "app/cmnlanguaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "app/kelversion.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -170,7 +171,7 @@ QString clsDatosApp::BaseDatosPorDefecto() {
 }
 
 QString clsDatosApp::Caption() const {
-    const QString programa = QStringLiteral("Pesix v.1.0.6");
+    const QString programa = "Pesix v." + kelVersion::Texto();
     return Cliente().isEmpty() ? programa : programa + " - " + Cliente();
 }
 

@@ -146,8 +146,27 @@ inline constexpr int TiquetDemasiadoLargo = 353; // "La plantilla %1 da un tique
 inline constexpr int CodigosNoCargados = 354; // "No se han podido cargar los códigos de control..."
 
 // 360..389: configuration, export and splash windows.
+inline constexpr int CodigoNoGuardado = 360; // "%1" the macro, "%2" why
+inline constexpr int NadaEscrito = 361;      // "%1" why
+inline constexpr int ExportacionCancelada = 362;
+inline constexpr int LineasExportadas = 363; // "%1" how many
+inline constexpr int InfoSistema = 364;
+inline constexpr int InfoVersionPrograma = 365;
+inline constexpr int InfoVersionQt = 366;
+inline constexpr int InfoSistemaOperativo = 367;
+inline constexpr int InfoBaseDatos = 368;
+inline constexpr int InfoArchivoAjustes = 369;
+inline constexpr int InfoPuertosSerie = 370;
+inline constexpr int InfoColasImpresion = 371;
+inline constexpr int Copiar = 372;
+inline constexpr int Ninguno = 373;
+inline constexpr int BorrarCodigo = 374;
 
 // 390..399: printing a delivery note.
+inline constexpr int PlantillaNoEncontrada = 390; // "%1" the template's path
+inline constexpr int GuardarPdf = 391;
+inline constexpr int ArchivosPdf = 392;   // the file dialog's filter
+inline constexpr int PdfNoGuardado = 393; // "%1" the file, "%2" the reason
 
 // 400..419: shared database.
 inline constexpr int BdConexionPerdida = 400;

@@ -83,6 +83,17 @@ QString kelRegistry::ArchivoIni() {
     return s_archivoIni;
 }
 
+QString kelRegistry::Ubicacion() {
+    if (ArchivoAjustes* archivo = Archivo())
+        return archivo->Ruta();
+#ifdef PESIX_ALMACEN_DEL_SISTEMA
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, kOrganizacion, kAplicacion)
+        .fileName();
+#else
+    return QString();
+#endif
+}
+
 ArchivoAjustes* kelRegistry::Archivo() {
     if (!s_archivo) {
         QString ruta = s_archivoIni;

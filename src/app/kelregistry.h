@@ -32,6 +32,8 @@ public:
     // An empty path goes back to the native per-user store.
     static void UsaArchivoIni(const QString& ruta);
     static QString ArchivoIni();
+    // Where the settings are kept: the INI file in use, or the system store's key.
+    static QString Ubicacion();
 
     static QString GetAppString(const QString& subclave, const QString& nombre);
     static bool SaveAppString(const QString& subclave, const QString& nombre, const QString& texto);

@@ -68,6 +68,8 @@ QString clsXMLExport::TextoError(int numero) {
         return QStringLiteral("Invalid file name");
     case ErrValorNoEscribible:
         return QStringLiteral("Value cannot be written to an XML file");
+    case ErrCancelado:
+        return QStringLiteral("Cancelled");
     default:
         return QString();
     }
@@ -282,11 +284,15 @@ bool clsXMLExport::AddRecordset(const QString& etiquetaConjunto, const QString& 
         TagStart(etiquetaConjunto);
     const auto apartados = m_atributos;
     m_atributos.clear();
-    for (qint64 n = 1; !m_registros->AlFinal(); ++n) {
+    bool seguir = true;
+    for (qint64 n = 1; seguir && !m_registros->AlFinal(); ++n) {
         AddRow(numerandoFilas ? etiquetaFila + QString::number(n) : etiquetaFila);
+        seguir = !m_avance || m_avance(n);
         m_registros->MoveNext();
     }
     m_atributos = apartados;
+    if (!seguir)
+        return Error(ErrCancelado);
     if (conConjunto)
         TagEnd();
     return true;

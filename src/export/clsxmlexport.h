@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 // Turns the records of a record set into a simple XML document: one element per record, one
@@ -35,6 +36,7 @@ public:
     static constexpr int ErrSinArchivo = 30030;
     static constexpr int ErrArchivoInvalido = 30040;
     static constexpr int ErrValorNoEscribible = 30050;
+    static constexpr int ErrCancelado = 30060;
     static QString TextoError(int numero);
 
     clsXMLExport();
@@ -58,6 +60,9 @@ public:
     // carry no attributes. An empty record set appends nothing and gives false.
     bool AddRecordset(const QString& etiquetaConjunto, const QString& etiquetaFila,
                       bool numerandoFilas);
+    // Told by AddRecordset of each row written, with the count so far, while the record set
+    // still stands on it; returning false stops AddRecordset there with error 30060.
+    void SetAvance(std::function<bool(qint64)> avance) { m_avance = std::move(avance); }
     void Clear();
     // Opens an element (spaces removed from its name) with the attributes added so far; they stay
     // for the following start tags until ClearAttributes. An empty name opens nothing.
@@ -124,6 +129,7 @@ private:
     QStringList m_pila{QString()};
     QList<QPair<QString, QString>> m_atributos;
     FormatoValores m_formato;
+    std::function<bool(qint64)> m_avance;
     int m_numeroError = 0;
     QString m_descripcionError;
 };

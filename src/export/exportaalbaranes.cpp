@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSqlQuery>
 
 namespace {
 const QString kColumnas = QStringLiteral(
@@ -19,7 +20,8 @@ const QString kColumnas = QStringLiteral(
     "AlbaranesDetalle.CodTara AS CodTara, AlbaranesDetalle.PesoBruto AS PesoBruto, "
     "AlbaranesDetalle.PesoTara AS PesoTara, AlbaranesDetalle.PesoNeto AS PesoNeto, "
     "AlbaranesDetalle.Precio AS Precio, AlbaranesDetalle.PesoImporte AS PesoImporte, "
-    "AlbaranesDetalle.HoraPesada AS HoraPesada"
+    "AlbaranesDetalle.HoraPesada AS HoraPesada");
+const QString kOrigen = QStringLiteral(
     " FROM AlbaranesCabeceras LEFT JOIN AlbaranesDetalle ON (AlbaranesCabeceras.Fecha = "
     "AlbaranesDetalle.Fecha) AND (AlbaranesCabeceras.NumAlbaran = AlbaranesDetalle.NumAlbaran)");
 // The range ends at the last moment of the last day: a date column takes it as that day, and a
@@ -63,11 +65,11 @@ ExportaAlbaranes::Formato ExportaAlbaranes::FormatoDeRuta(const QString& ruta) {
 }
 
 QString ExportaAlbaranes::Consulta() {
-    return kColumnas + kRango.arg("?", "?") + kOrden;
+    return kColumnas + kOrigen + kRango.arg("?", "?") + kOrden;
 }
 
 QString ExportaAlbaranes::ConsultaLiteral(const QDate& desde, const QDate& hasta) {
-    return kColumnas +
+    return kColumnas + kOrigen +
            kRango.arg("'" + BaseDatos::FechaSQL(desde) + "'", "'" + FinRango(hasta) + "'") + kOrden;
 }
 
@@ -93,6 +95,7 @@ Resultado ExportaAlbaranes::FalloLectura(const QString& error) {
 Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& ruta) {
     m_filas = 0;
     m_lecturaFallida = false;
+    m_cancelada = false;
     if (!desde.isValid() || !hasta.isValid())
         return Resultado::Fallo(QStringLiteral("not a valid date"));
     const Formato formato = FormatoDeRuta(ruta);
@@ -103,6 +106,8 @@ Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& rut
         return Resultado::Fallo(QStringLiteral("it is the database being exported"));
     if (desde > hasta)
         std::swap(desde, hasta);
+    if (m_avance)
+        CuentaFilas(desde, hasta);
 
     RecordsetConsulta registros(m_db, Consulta(), {BaseDatos::FechaSQL(desde), FinRango(hasta)});
     registros.SetTablasEsquema(
@@ -180,12 +185,18 @@ Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QSt
         fila += "\r\n";
         CodificacionExportacion::AnexaDesdeUtf8(bytes, fila, m_codificacion);
         ++m_filas;
+        if (m_avance && m_filas % FilasPorAviso == 0 && !Avisa())
+            break;
         if (bytes.size() >= kBloque) {
             escrito = archivo.write(bytes) == bytes.size();
             bytes.truncate(0);
             if (!escrito)
                 break;
         }
+    }
+    if (m_cancelada) {
+        archivo.cancelWriting();
+        return Resultado::Fallo(QStringLiteral("cancelled"));
     }
     if (!registros.Error().isEmpty()) {
         archivo.cancelWriting();
@@ -194,6 +205,22 @@ Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QSt
     if (!escrito || archivo.write(bytes) != bytes.size() || !archivo.commit())
         return Resultado::Fallo(archivo.errorString());
     return Resultado::Exito();
+}
+
+void ExportaAlbaranes::CuentaFilas(const QDate& desde, const QDate& hasta) {
+    QSqlQuery q(m_db);
+    q.prepare("SELECT COUNT(*)" + kOrigen + kRango.arg("?", "?"));
+    q.addBindValue(BaseDatos::FechaSQL(desde));
+    q.addBindValue(FinRango(hasta));
+    m_total = q.exec() && q.next() ? q.value(0).toLongLong() : 0;
+}
+
+bool ExportaAlbaranes::Avisa() {
+    const qint64 milesimas = m_total > 0 ? std::min<qint64>(1000, m_filas * 1000 / m_total) : 0;
+    if (m_avance(m_filas, int(milesimas)))
+        return true;
+    m_cancelada = true;
+    return false;
 }
 
 void ExportaAlbaranes::AnexaValor(QByteArray& d, const RecordsetConsulta& registros, int i,
@@ -243,7 +270,14 @@ Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros, const QStri
     if (!xml.AbreSalida())
         return Resultado::Fallo(xml.DescripcionError());
     xml.SetCurrentRecordset(&registros);
+    if (m_avance)
+        xml.SetAvance([this](qint64 filas) {
+            m_filas = filas;
+            return filas % FilasPorAviso != 0 || Avisa();
+        });
     const bool conFilas = xml.AddRecordset(QStringLiteral("Items"), QStringLiteral("Item"), false);
+    if (m_cancelada)
+        return Resultado::Fallo(QStringLiteral("cancelled")); // the file is left as it was
     m_filas = registros.RegistrosLeidos();
     if (!registros.Error().isEmpty())
         return FalloLectura(registros.Error()); // the half-written file is discarded

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 
 class RecordsetConsulta;
 
@@ -21,6 +22,9 @@ class RecordsetConsulta;
 // Any other extension writes nothing. One row per line; a note without lines gives one row with
 // empty line columns. Both dates are included and may come in either order. The file is
 // replaced only when it was written whole.
+//
+// A caller that shows the progress is told of it every FilasPorAviso rows, and may cancel: a
+// cancelled export leaves no new file and the old one as it was.
 class ExportaAlbaranes {
 public:
     enum class Formato { Ninguno, Texto, Csv, Xml };
@@ -40,6 +44,12 @@ public:
     // leads to it (links and folders followed).
     static bool EsLaBaseDatos(const QString& ruta, const QString& baseDatos);
 
+    static constexpr qint64 FilasPorAviso = 4096;
+    // Rows written so far, and the part of the rows of the range they are, in thousandths.
+    // Returning false cancels the export.
+    using Avance = std::function<bool(qint64 filas, int milesimas)>;
+    void SetAvance(Avance avance) { m_avance = std::move(avance); }
+
     CodificacionExportacion::Tipo Codificacion() const { return m_codificacion; }
     void SetCodificacion(CodificacionExportacion::Tipo c) { m_codificacion = c; }
 
@@ -51,12 +61,18 @@ public:
     // Whether the last export failed reading the database, rather than on its arguments or
     // writing the file.
     bool LecturaFallida() const { return m_lecturaFallida; }
+    // Whether the last export was cancelled through the progress callback.
+    bool Cancelada() const { return m_cancelada; }
 
 private:
     Resultado EscribeTexto(RecordsetConsulta& registros, const QString& ruta,
                            const QString& separador);
     Resultado EscribeXml(RecordsetConsulta& registros, const QString& ruta);
     Resultado FalloLectura(const QString& error);
+    // The rows the range gives, for the progress.
+    void CuentaFilas(const QDate& desde, const QDate& hasta);
+    // Tells the caller of the progress; false when it cancels.
+    bool Avisa();
     void AnexaValor(QByteArray& destino, const RecordsetConsulta& registros, int i,
                     Recordset::Tipo tipo) const;
 
@@ -66,4 +82,7 @@ private:
     FormatoValores m_formato;
     qint64 m_filas = 0;
     bool m_lecturaFallida = false;
+    bool m_cancelada = false;
+    Avance m_avance;
+    qint64 m_total = 0; // rows of the range
 };

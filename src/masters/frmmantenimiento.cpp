@@ -5,6 +5,7 @@
 #include "app/idtextos.h"
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
+#include "app/kelwindow.h"
 #include "masters/kelcajanumerica.h"
 
 #include <QGridLayout>
@@ -187,14 +188,9 @@ void frmMantenimiento::done(int resultado) {
 
 bool frmMantenimiento::eventFilter(QObject* objeto, QEvent* evento) {
     // The box is kept aside: the filter also sees events while the window is being destroyed.
-    if (objeto == m_cajaCodigo && evento->type() == QEvent::KeyRelease) {
-        const auto* tecla = static_cast<QKeyEvent*>(evento);
-        const auto mayusculas = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
-        if (tecla->key() == Qt::Key_F4 && !(tecla->modifiers() & mayusculas) &&
-            !tecla->isAutoRepeat()) {
-            Busca();
-            return true;
-        }
+    if (objeto == m_cajaCodigo && kelWindow::EsF4(evento)) {
+        Busca();
+        return true;
     }
     return QDialog::eventFilter(objeto, evento);
 }

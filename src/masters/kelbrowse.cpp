@@ -3,6 +3,7 @@
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
+#include "app/kelfileio.h"
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
 #include "masters/kelbrowsemodel.h"
@@ -279,13 +280,7 @@ QString kelBrowse::NombreDocumento() const {
 }
 
 QString kelBrowse::ArchivoPdf(const QString& documento) {
-    QString nombre = documento;
-    for (const QChar c : {u'/', u'\\', u':'})
-        nombre.replace(c, u'-');
-    QString carpeta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (carpeta.isEmpty() || !QDir(carpeta).exists())
-        carpeta = QDir::homePath();
-    return QDir(carpeta).filePath(nombre + QStringLiteral(".pdf"));
+    return kelFileIO::EnDocumentos(documento + QStringLiteral(".pdf"));
 }
 
 void kelBrowse::Imprime() {

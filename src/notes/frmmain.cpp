@@ -3,18 +3,27 @@
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
 #include "app/columnasalbaran.h"
+#include "app/frminfosistema.h"
+#include "app/frmmdsplash.h"
 #include "app/idtextos.h"
 #include "app/kelmensaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "export/frmexpalbaranes.h"
+#include "export/frmlstalbaran.h"
 #include "masters/consultabrowse.h"
 #include "masters/frmmtclientes.h"
 #include "masters/frmmtoperarios.h"
 #include "masters/frmmtproductos.h"
 #include "masters/frmmttaras.h"
 #include "notes/cajafecha.h"
+#include "notes/datasetalbaran.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
+#include "ticket/frmedconfiguracion.h"
+#include "ticket/frmlstticket.h"
+#include "ticket/puertosserie.h"
+#include "ticket/salidatiquet.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -334,23 +343,23 @@ void frmMain::RegistraOrdenes() {
         gridAlbaran->setFocus();
     });
     d.Registra("Imprimir", [this] {
-        gridAlbaran->Confirma(); // the note is printed as shown
+        Imprimir();
         gridAlbaran->setFocus();
     });
     d.Registra("LeerPeso", [this] { LeerPeso(); });
     d.Registra("Interruptor", [this] { Interruptor(); });
-    d.Registra("Configuracion", [] {});
+    d.Registra("Configuracion", [this] { Configuracion(); });
     d.Registra("ConfImpresora", [this] { ConfImpresora(); });
     d.Registra("ReiniciarColumnas", [this] { ReiniciarColumnas(); });
     d.Registra("BorraPosiciones", [this] { BorraPosiciones(); });
     d.Registra("Salir", [this] { close(); });
-    d.Registra("AyudaAcerca", [] {});
-    d.Registra("AyudaInfoSistema", [] {});
+    d.Registra("AyudaAcerca", [] { frmMDSplash::Muestra(5); });
+    d.Registra("AyudaInfoSistema", [this] { InfoSistema(); });
     d.Registra("FicheroClientes", [this] { AbreFichero<frmMTClientes>(); });
     d.Registra("FicheroProductos", [this] { AbreFichero<frmMTProductos>(); });
     d.Registra("FicheroTaras", [this] { AbreFichero<frmMTTaras>(); });
     d.Registra("FicheroOperarios", [this] { AbreFichero<frmMTOperarios>(); });
-    d.Registra("ExportarAlbaranes", [] {});
+    d.Registra("ExportarAlbaranes", [this] { AbreFichero<frmExpAlbaranes>(); });
 }
 
 void frmMain::AplicaIdioma() {
@@ -572,6 +581,29 @@ void frmMain::Interruptor() {
     lblLectura->setText("0.000");
 }
 
+void frmMain::Imprimir() {
+    gridAlbaran->Confirma(); // the note is printed as shown, saved or not
+    const Dataset datos =
+        DatasetAlbaran::Crea(AlbaranActual(), m_datos, QDateTime::currentDateTime());
+    if (m_datos.TipoImpresora() == 0) {
+        frmLSTAlbaran listado(this);
+        connect(&listado, &frmLSTAlbaran::Impreso, this, &frmMain::MarcaImpreso);
+        listado.Display(datos);
+    } else {
+        frmLstTicket tiquet(this);
+        connect(&tiquet, &frmLstTicket::Impreso, this, &frmMain::MarcaImpreso);
+        tiquet.Display(datos, m_datos.ModeloTicket());
+    }
+}
+
+void frmMain::MarcaImpreso() {
+    // The mark belongs to the note: it is stored with the next save.
+    if (!m_impreso)
+        Cambia();
+    m_impreso = true;
+    lblImpreso->setVisible(true);
+}
+
 void frmMain::LeerPeso() {
     if (!cmdPesar->isEnabled())
         return;
@@ -606,6 +638,29 @@ void frmMain::ConfImpresora() {
     dialogo.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialogo.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialogo.exec();
+}
+
+void frmMain::Configuracion() {
+    AbreFichero<frmEDConfiguracion>();
+    AplicaIdioma();
+    AplicaColumnasVisibles();
+    // A change of scale or of reading mode takes effect at once.
+    if (m_basculaEncendida) {
+        m_veltaSC.SetTipoBascula(m_datos.TipoBascula());
+        m_veltaSC.Comando(m_datos.PesoContinuo() ? VeltaSC::OrdenLecturaContinua
+                                                 : VeltaSC::OrdenLecturaPeticion);
+    }
+}
+
+void frmMain::InfoSistema() {
+    frmInfoSistema::Datos info;
+    info.baseDatos = m_datos.BaseDatos();
+    info.puertosSerie = PuertosSerie::Lista();
+    QList<QStringList> colas;
+    SalidaTiquet::EnumerarImpresoras(colas);
+    for (const QStringList& cola : colas)
+        info.colasImpresion << cola.value(0);
+    frmInfoSistema::AbreInfoSistema(info, this);
 }
 
 template <class Ventana> void frmMain::AbreFichero() {

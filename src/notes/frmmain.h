@@ -76,9 +76,15 @@ private:
     bool GuardarAlbaran();
     void Interruptor();
     void LeerPeso();
+    void Imprimir();
+    // A print went out: the note is marked printed.
+    void MarcaImpreso();
     void ReiniciarColumnas();
     void BorraPosiciones();
     void ConfImpresora();
+    // The configuration window, then its settings applied to this window and the scale.
+    void Configuracion();
+    void InfoSistema();
     template <class Ventana> void AbreFichero();
 
     // The column buttons of the grid and the header's look-ups and quick adds.

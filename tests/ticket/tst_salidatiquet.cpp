@@ -5,31 +5,22 @@
 #include "archivosprueba.h"
 #include "support/entornoprueba.h"
 #include "support/pseudoterminal.h"
+#include "support/servidorcups.h"
 #include "ticket/commport.h"
 #include "ticket/lineasmodem.h"
 #include "ticket/paginacodigos.h"
 #include "ticket/salidatiquet.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QLocalSocket>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSocketNotifier>
-#include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <cups/cups.h>
 
-#include <csignal>
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,105 +31,6 @@ const QByteArray kBytes =
     QByteArray::fromHex("1b40 5365a46f72 2050 82 72657a 0d0a 31322c3530206b67 0a 1d5601");
 const char* const kCola = "pesixraw";
 const char* const kColaCompartida = "pesixcompartida";
-
-// A printer's network port on 127.0.0.1: keeps the bytes of every connection once it ends.
-struct Receptor : QTcpServer {
-    Receptor() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = nextPendingConnection())
-                connect(s, &QTcpSocket::disconnected, [this, s] {
-                    recibidos << s->readAll();
-                    s->deleteLater();
-                });
-        });
-    }
-    QList<QByteArray> recibidos;
-};
-
-QString Sbin(const QString& programa) {
-    return QStandardPaths::findExecutable(programa, {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
-}
-
-// A print server of the test's own, on a socket in a private folder; stopped with the test.
-struct ServidorCups {
-    ~ServidorCups() {
-        proceso.terminate();
-        proceso.waitForFinished(5000);
-    }
-    QString Socket() const { return dir.filePath("cups.sock"); }
-    // Empty when the server answers, else why it does not.
-    QString Arranca() {
-        const QString cupsd = Sbin("cupsd");
-        if (cupsd.isEmpty())
-            return "cupsd is not installed";
-        // The backends run as the server's user, who must reach the spool.
-        ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-        const QDir base(dir.path());
-        for (const char* sub : {"root", "spool", "cache", "state", "log", "tmp"})
-            base.mkpath(sub);
-        ::chmod(QFile::encodeName(base.filePath("tmp")).constData(), 01777);
-        QString usuario;
-        if (::geteuid() == 0)
-            usuario = ::getpwnam("lp") && ::getgrnam("lp") ? "User lp\nGroup lp\n"
-                                                           : "User nobody\nGroup nogroup\n";
-        if (const group* g = ::geteuid() == 0 ? ::getgrnam("root") : ::getgrgid(::getegid()))
-            usuario += QStringLiteral("SystemGroup %1\n").arg(QString::fromLocal8Bit(g->gr_name));
-        const QString archivos =
-            QStringLiteral("ServerRoot %1/root\nRequestRoot %1/spool\nCacheDir %1/cache\n"
-                           "StateDir %1/state\nTempDir %1/tmp\nAccessLog %1/log/access_log\n"
-                           "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\nFileDevice No\n")
-                .arg(dir.path()) +
-            usuario;
-        const QString conf = "Listen " + Socket() +
-                             "\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
-                             "<Location />\n Order allow,deny\n Allow all\n</Location>\n"
-                             "<Policy default>\n <Limit All>\n  Order deny,allow\n </Limit>\n"
-                             "</Policy>\n";
-        if (!EscribeArchivo(base.filePath("root/cups-files.conf"), archivos.toUtf8()) ||
-            !EscribeArchivo(base.filePath("root/cupsd.conf"), conf.toUtf8()))
-            return "cannot write the cupsd configuration";
-        proceso.setProcessChannelMode(QProcess::MergedChannels);
-        // cupsd ends with the test, however the test ends.
-        proceso.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        proceso.start(cupsd, {"-f", "-c", base.filePath("root/cupsd.conf"), "-s",
-                              base.filePath("root/cups-files.conf")});
-        QElapsedTimer reloj;
-        reloj.start();
-        while (proceso.waitForStarted(5000) && reloj.elapsed() < 10000) {
-            if (proceso.state() != QProcess::Running)
-                return "cupsd stopped at once: " + QString::fromLocal8Bit(proceso.readAll());
-            QLocalSocket s;
-            s.connectToServer(Socket());
-            if (s.waitForConnected(100))
-                return {};
-            proceso.waitForFinished(100);
-        }
-        return "cupsd did not answer within 10 s";
-    }
-    // Runs a CUPS administration program against this server; empty on success, else its output.
-    QString Administra(const QString& programa, const QStringList& argumentos) {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(Sbin(programa), QStringList{"-h", Socket()} + argumentos);
-        const bool bien =
-            p.waitForFinished(15000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-        return bien ? QString() : programa + ": " + QString::fromLocal8Bit(p.readAll());
-    }
-    QTemporaryDir dir;
-    QProcess proceso;
-};
-
-// Every job the server knows, finished ones included, oldest first: "title@queue:state".
-QStringList Trabajos() {
-    cups_job_t* t = nullptr;
-    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &t, nullptr, 0, CUPS_WHICHJOBS_ALL);
-    QMap<int, QString> trabajos;
-    for (int i = 0; i < n; ++i)
-        trabajos[t[i].id] = QString("%1@%2:%3").arg(t[i].title, t[i].dest).arg(t[i].state);
-    cupsFreeJobs(n, t);
-    return trabajos.values();
-}
 
 // The test's settings, sending to the printer of that kind and name; for a serial printer, its
 // line given by positions of the configuration window's lists.
@@ -245,16 +137,13 @@ void TestSalidaTiquet::initTestCase() {
     m_sinServidor = m_servidor.Arranca();
     if (!m_sinServidor.isEmpty())
         return;
-    qputenv("CUPS_SERVERROOT", QFile::encodeName(m_servidor.dir.filePath("root")));
-    cupsSetServer(QFile::encodeName(m_servidor.Socket()).constData());
+    m_servidor.Usa();
     m_receptor = std::make_unique<Receptor>();
     QVERIFY(m_receptor->isListening());
     // Queues without a driver: raw, the data goes to the device as it came.
-    const QString dispositivo =
-        QStringLiteral("socket://127.0.0.1:%1").arg(m_receptor->serverPort());
     for (const auto& [cola, compartida] : {std::pair{kCola, "false"}, {kColaCompartida, "true"}})
-        QCOMPARE(m_servidor.Administra("lpadmin", {"-p", cola, "-E", "-v", dispositivo, "-o",
-                                                   QString("printer-is-shared=") + compartida}),
+        QCOMPARE(m_servidor.ColaRaw(cola, *m_receptor,
+                                    {"-o", QString("printer-is-shared=") + compartida}),
                  QString());
     QCOMPARE(m_servidor.Administra("lpadmin", {"-d", kColaCompartida}), QString());
 }

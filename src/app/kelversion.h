@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// The program's version, as the build gives it (the project version in CMakeLists.txt).
+class kelVersion {
+public:
+    static int Mayor();
+    static int Menor();
+    static int Revision();
+    // "1.0.6".
+    static QString Texto();
+};

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/resultado.h"
+
+#include <QDate>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+class Dataset;
+class QPagedPaintDevice;
+class QPainter;
+class clsDatosApp;
+
+// The page listing of a delivery note, laid out from the note's print data set ("Empresa",
+// "Cabecera", "Detalle") and drawn on any paged device: a printer, the preview, a PDF file.
+//
+// Distances are from the paper's edges. Every page carries its fixed parts in the top 100 mm
+// (the logo, the company lines from 30 mm, the framed box with the note's identification and
+// customer from 50 mm, the company's name and tax number upwards along the left edge) and the
+// footer in the bottom 20 mm (modification and print times, operator, "Página: n"). Between them
+// runs the lines table, about 180 mm wide from 15 mm: the heading row on every page, a row per
+// line, and the totals row once, after the last line.
+class ListadoAlbaran {
+public:
+    struct Opciones {
+        std::array<bool, 9> columnasImpresas{}; // columns 1..9 of the lines
+        QString unidad;                         // written after every weight
+        QString separadorDecimal = QStringLiteral(".");
+        QString separadorFecha = QStringLiteral("/");
+        QString carpetaLogo; // where "Logo.jpg", or else "Logo.gif", is looked for
+
+        static Opciones De(const clsDatosApp& ajustes, const QString& carpetaLogo);
+    };
+    struct Columna {
+        int numero = 0;  // 1..9
+        int anchoMm = 0; // whole millimetres
+    };
+
+    // The document's name in the print queue and the PDF's title.
+    static constexpr const char* NombreDocumento = "AlbPesaje";
+
+    // Reads the data set once; the detail table is left on its first record.
+    ListadoAlbaran(const Dataset& datos, const Opciones& opciones);
+
+    // The printed columns in order, each 180 mm times its default width over the sum of the
+    // printed columns' default widths, the fraction dropped.
+    static QList<Columna> Columnas(const std::array<bool, 9>& impresas);
+
+    // Draws the whole document on the device from its paper's corner (no page margins of the
+    // device's own). `antesDePagina(pagina, paginas)` runs before each page; when it answers
+    // false the document is abandoned and the result is a failure.
+    Resultado Dibuja(QPagedPaintDevice& dispositivo,
+                     const std::function<bool(int, int)>& antesDePagina = {}) const;
+    // The document as an A4 PDF file; the file is replaced only once the document is complete.
+    Resultado GuardaPdf(const QString& ruta) const;
+    // The name proposed for the PDF of the note: "Albarán", its number and date (the number as
+    // it stands: kelFileIO::EnDocumentos makes a file name of it).
+    QString NombrePdf() const { return m_nombrePdf; }
+
+private:
+    struct Pagina {
+        int desde = 0, hasta = 0; // lines of the table on the page
+        bool totales = false;
+    };
+    enum Estilo { Cabecera, Linea, Totales };
+    class Lienzo;
+
+    void Fijas(Lienzo& l) const;
+    void Pie(Lienzo& l, int pagina) const;
+    double AltoFila(const Lienzo& l, const QStringList& celdas, Estilo estilo) const;
+    void Fila(Lienzo& l, double y, double alto, const QStringList& celdas, Estilo estilo) const;
+
+    QList<Columna> m_columnas;
+    QStringList m_titulos;
+    QList<QStringList> m_lineas;
+    QStringList m_totales;
+    QStringList m_empresa;  // the three company lines
+    QString m_lateral;      // name and tax number, along the left edge
+    QStringList m_albaran;  // title, date and number, in the box
+    QStringList m_cliente;  // code, name and address, in the box
+    QString m_pieIzquierda; // modification and print times
+    QString m_pieCentro;    // the operator
+    QImage m_logo;
+    QString m_nombrePdf;
+};

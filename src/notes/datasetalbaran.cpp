@@ -1,0 +1,85 @@
+#include "notes/datasetalbaran.h"
+
+#include "app/clsdatosapp.h"
+#include "db/recordsetmemoria.h"
+#include "notes/catalogoalbaran.h"
+#include "notes/reglaslinea.h"
+
+#include <memory>
+
+namespace {
+using T = Recordset::Tipo;
+using C = LineasAlbaran::Columna;
+
+// An empty table with its fields, in order.
+std::shared_ptr<RecordsetMemoria> Tabla(std::initializer_list<std::pair<const char*, T>> campos) {
+    auto tabla = std::make_shared<RecordsetMemoria>();
+    for (const auto& [nombre, tipo] : campos)
+        tabla->AgregaCampo(QString::fromLatin1(nombre), tipo);
+    return tabla;
+}
+} // namespace
+
+Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const QDateTime& ahora) {
+    auto empresa = Tabla({{"Nombre", T::Texto},
+                          {"NIF", T::Texto},
+                          {"Linea1", T::Texto},
+                          {"Linea2", T::Texto},
+                          {"Linea3", T::Texto}});
+    empresa->AgregaRegistro({ajustes.Cliente(), ajustes.NIFCliente(), ajustes.DatosEmpresa(0),
+                             ajustes.DatosEmpresa(1), ajustes.DatosEmpresa(2)});
+
+    auto detalle = Tabla({{"NumAlbaran", T::Texto},
+                          {"Fecha", T::Fecha},
+                          {"NumLinea", T::Entero},
+                          {"CodProducto", T::Texto},
+                          {"NomProducto", T::Texto},
+                          {"CodTara", T::Entero},
+                          {"PesoBruto", T::Doble},
+                          {"PesoTara", T::Doble},
+                          {"PesoNeto", T::Doble},
+                          {"Precio", T::Doble},
+                          {"PesoImporte", T::Doble},
+                          {"HoraPesada", T::Texto}});
+    double bruto = 0, tara = 0, neto = 0, importe = 0;
+    for (int i = 0; i < a.Lineas.Count(); ++i) {
+        const FilaAlbaran& f = a.Lineas.Item(i);
+        auto numero = [&f](int columna) { return ReglasLinea::NumeroCelda(f[columna - 1]); };
+        const std::optional<qint32> codigoTara = CatalogoAlbaran::CodigoEntero(f[C::CodTara - 1]);
+        detalle->AgregaRegistro(
+            {a.NumAlbaran, a.Fecha, i + 1, f[C::CodProducto - 1], f[C::NomProducto - 1],
+             codigoTara ? QVariant(*codigoTara) : QVariant(QMetaType::fromType<qint32>()),
+             numero(C::PesoBruto), numero(C::PesoTara), numero(C::PesoProducto), numero(C::Precio),
+             numero(C::PesoImporte), f[C::HoraPesada - 1]});
+        bruto += numero(C::PesoBruto);
+        tara += numero(C::PesoTara);
+        neto += numero(C::PesoProducto);
+        importe += numero(C::PesoImporte);
+    }
+
+    auto cabecera = Tabla({{"NumAlbaran", T::Texto},
+                           {"Fecha", T::Fecha},
+                           {"NomOperario", T::Texto},
+                           {"CodCliente", T::Texto},
+                           {"NomCliente", T::Texto},
+                           {"Direccion1", T::Texto},
+                           {"Direccion2", T::Texto},
+                           {"FechaModificacion", T::FechaHora},
+                           {"FechaImpresion", T::FechaHora},
+                           {"Impreso", T::Booleano},
+                           {"TotalBruto", T::Doble},
+                           {"TotalTara", T::Doble},
+                           {"TotalNeto", T::Doble},
+                           {"TotalPrecio", T::Doble}});
+    cabecera->AgregaRegistro({a.NumAlbaran, a.Fecha, a.NomOperario, a.CodCliente, a.NomCliente,
+                              a.Direccion1, a.Direccion2, a.FechaModificacion, ahora, a.Impreso,
+                              bruto, tara, neto, importe});
+
+    Dataset datos;
+    for (const auto& [tabla, clave] : {std::pair{empresa, "Empresa"}, std::pair{detalle, "Detalle"},
+                                       std::pair{cabecera, "Cabecera"}}) {
+        tabla->MoveFirst();
+        datos.Add(tabla, QString::fromLatin1(clave));
+    }
+    return datos;
+}

@@ -1,0 +1,71 @@
+#include "notes/listadoordenes.h"
+
+#include "app/clsdatosapp.h"
+#include "export/listadoalbaran.h"
+#include "export/ordenesconsola.h"
+#include "notes/almacenalbaranes.h"
+#include "notes/datasetalbaran.h"
+
+#include <QGuiApplication>
+
+namespace {
+const char* const kOrden = "--pdf";
+const QString kUso =
+    QStringLiteral("usage: pesix --pdf NUMBER DATE FILE [--database PATH] [--settings PATH]");
+} // namespace
+
+bool ListadoOrdenes::Pedido(int argc, char** argv) {
+    return OrdenesConsola::Pedida(argc, argv, kOrden);
+}
+
+int ListadoOrdenes::Ejecuta(int argc, char** argv) {
+    // Fonts are all it needs of a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A scheduled job's standard error holds its own failure alone, not the notes of the
+    // platform it starts (a missing runtime folder, say).
+    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
+        if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
+            QTextStream(stderr) << texto << Qt::endl;
+    });
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Kel Software");
+    QCoreApplication::setApplicationName("Software de pesaje");
+    QTextStream errores(stderr);
+    return Ejecuta(QCoreApplication::arguments(), errores);
+}
+
+int ListadoOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
+    using O = OrdenesConsola;
+    const OrdenesConsola o(argumentos, QString::fromLatin1(kOrden));
+    if (!o.Error().isEmpty())
+        return O::Falla(errores, O::ErrorOrdenes, o.Error() + "; " + kUso);
+    if (o.Valores().size() != 3)
+        return O::Falla(errores, O::ErrorOrdenes, kUso);
+    const QString numero = o.Valores().at(0);
+    const QDate fecha = O::Fecha(o.Valores().at(1));
+    if (!fecha.isValid())
+        return O::Falla(errores, O::ErrorOrdenes,
+                        "not a date (yyyy-mm-dd): \"" + o.Valores().at(1) + "\"");
+
+    std::unique_ptr<clsDatosApp> datos;
+    if (const Resultado abierta = o.AbreDatos(datos); !abierta)
+        return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
+    std::optional<Albaran> albaran;
+    const AlmacenAlbaranes almacen(datos->Conexion(), datos->SeparadorDecimal());
+    if (const Resultado leido = almacen.Carga(numero, fecha, albaran); !leido)
+        return O::Falla(errores, O::ErrorBaseDatos,
+                        "the database cannot be read: " + leido.Error());
+    if (!albaran)
+        return O::Falla(errores, O::ErrorBaseDatos,
+                        "no delivery note " + numero + " of " + o.Valores().at(1));
+
+    const Dataset impresion = DatasetAlbaran::Crea(*albaran, *datos, QDateTime::currentDateTime());
+    const ListadoAlbaran listado(
+        impresion, ListadoAlbaran::Opciones::De(*datos, QCoreApplication::applicationDirPath()));
+    const QString archivo = o.Valores().at(2);
+    if (const Resultado escrito = listado.GuardaPdf(archivo); !escrito)
+        return O::Falla(errores, O::ErrorArchivo,
+                        "cannot write " + archivo + ": " + escrito.Error());
+    return O::Correcto;
+}

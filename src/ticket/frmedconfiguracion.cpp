@@ -1,0 +1,503 @@
+#include "ticket/frmedconfiguracion.h"
+
+#include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+#include "app/kelmensaje.h"
+#include "app/kelregistry.h"
+#include "app/kelwindow.h"
+#include "ticket/directprinthelper.h"
+#include "ticket/modelocodigoscontrol.h"
+#include "ticket/modelocolumnas.h"
+#include "ticket/puertosserie.h"
+#include "ticket/salidatiquet.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+// A printer or screen code is only taken as pairs of hexadecimal digits: anything else keeps
+// the cell in edit.
+class ValidadorHex : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& texto, int&) const override {
+        return ModeloCodigosControl::Hexadecimal(texto) ? Acceptable : Intermediate;
+    }
+};
+
+class DelegadoCodigos : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* padre, const QStyleOptionViewItem&,
+                          const QModelIndex& indice) const override {
+        auto* caja = new QLineEdit(padre);
+        caja->setFrame(false);
+        caja->setMaxLength(ModeloCodigosControl::Longitud(indice.column()));
+        if (indice.column() == ModeloCodigosControl::Impresora ||
+            indice.column() == ModeloCodigosControl::Pantalla)
+            caja->setValidator(new ValidadorHex(caja));
+        return caja;
+    }
+};
+
+QComboBox* Lista(QWidget* padre, const char* nombre, const QStringList& entradas) {
+    auto* c = new QComboBox(padre);
+    c->setObjectName(nombre);
+    c->addItems(entradas);
+    return c;
+}
+
+QStringList Textos(std::initializer_list<int> ids) {
+    QStringList t;
+    for (int id : ids)
+        t << Texto(id);
+    return t;
+}
+
+// The chosen position, or the stored one when nothing is chosen (a stored position outside
+// the list).
+qint32 Posicion(const QComboBox* lista, qint32 guardada) {
+    return lista->currentIndex() >= 0 ? lista->currentIndex() : guardada;
+}
+
+// The device ports of a kind 2 printer: as the system lists them on Windows (LPT1...), and
+// /dev/lp* (as LPTn) and /dev/usb/lp* elsewhere.
+QStringList PuertosDispositivo() {
+#ifdef Q_OS_WIN
+    QStringList puertos;
+    QSettings lista(QStringLiteral("HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\PARALLEL PORTS"),
+                    QSettings::NativeFormat);
+    for (const QString& valor : lista.childKeys()) {
+        const QString nombre = lista.value(valor).toString().toUpper().section('\\', -1);
+        if (!nombre.isEmpty() && !nombre.contains('.'))
+            puertos << nombre;
+    }
+    return puertos;
+#else
+    return SalidaTiquet::PuertosParalelo();
+#endif
+}
+
+clsDatosApp& Ajustes() {
+    Q_ASSERT(clsDatosApp::Instancia());
+    return *clsDatosApp::Instancia();
+}
+} // namespace
+
+frmEDConfiguracion::frmEDConfiguracion(QWidget* parent) : QDialog(parent), m_datos(Ajustes()) {
+    setObjectName("frmEDConfiguracion");
+    setModal(true);
+    for (int i = 0; i < 5; ++i) {
+        auto* l = new QLabel(this);
+        l->setObjectName("lbl" + QString::number(i));
+        lbl << l;
+    }
+    SSTab = new QTabWidget(this);
+    SSTab->setObjectName("SSTab");
+    SSTab->addTab(CreaGeneral(), QString());
+    SSTab->addTab(CreaAlbaran(), QString());
+    SSTab->addTab(CreaTiquet(), QString());
+    SSTab->addTab(CreaImpresora(), QString());
+
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    for (int i = 0; i < 2; ++i) {
+        auto* b = new QPushButton(this);
+        b->setObjectName("cmdAccion" + QString::number(i));
+        // Enter belongs to the boxes, the code grid and the printer tree.
+        b->setAutoDefault(false);
+        botones->addWidget(b);
+        cmdAccion << b;
+    }
+    connect(cmdAccion[0], &QPushButton::clicked, this, &frmEDConfiguracion::Acepta);
+    connect(cmdAccion[1], &QPushButton::clicked, this, &QDialog::reject);
+    // Ctrl+Tab and Ctrl+Shift+Tab go through the tabs from any control; a list would take them.
+    for (const auto& [tecla, paso] :
+         {std::pair{QKeySequence::NextChild, 1}, std::pair{QKeySequence::PreviousChild, 3}})
+        connect(new QShortcut(tecla, this), &QShortcut::activated, this, [this, paso] {
+            SSTab->setCurrentIndex((SSTab->currentIndex() + paso) % SSTab->count());
+            if (QWidget* primero = SSTab->currentWidget()->nextInFocusChain())
+                primero->setFocus(Qt::TabFocusReason);
+        });
+    auto* principal = new QVBoxLayout(this);
+    principal->addWidget(SSTab);
+    principal->addLayout(botones);
+    resize(700, 520);
+
+    Carga();
+    kelRegistry::RestoreFormPosition(this);
+    PonTextos();
+    SSTab->setCurrentIndex(0);
+    cboIdioma->setFocus();
+}
+
+frmEDConfiguracion::~frmEDConfiguracion() = default;
+
+QWidget* frmEDConfiguracion::CreaGeneral() {
+    auto* pagina = new QWidget;
+    cboIdioma = Lista(pagina, "cboIdioma", cmnLanguaje::Idiomas());
+    // The system's ports, or a device path typed in.
+    cboPuertos = Lista(pagina, "cboPuertos", PuertosSerie::Lista());
+    cboPuertos->setEditable(true);
+    cboPuertos->setInsertPolicy(QComboBox::NoInsert);
+    txtUnidadMedida = new QLineEdit(pagina);
+    txtUnidadMedida->setObjectName("txtUnidadMedida");
+    cboTipoBascula = Lista(pagina, "cboTipoBascula", {"MARVI", "DOR"});
+    chkPesoContinuo = new QCheckBox(pagina);
+    chkPesoContinuo->setObjectName("chkPesoContinuo");
+    fraDatosEmpresa = new QGroupBox(pagina);
+    fraDatosEmpresa->setObjectName("fraDatosEmpresa");
+    auto* empresa = new QVBoxLayout(fraDatosEmpresa);
+    for (int i = 0; i < 3; ++i) {
+        auto* t = new QLineEdit(fraDatosEmpresa);
+        t->setObjectName("txtDatosEmpresa" + QString::number(i));
+        empresa->addWidget(t);
+        txtDatosEmpresa << t;
+    }
+    auto* formulario = new QFormLayout;
+    formulario->addRow(lbl[0], cboIdioma);
+    formulario->addRow(lbl[1], cboPuertos);
+    formulario->addRow(lbl[2], txtUnidadMedida);
+    formulario->addRow(lbl[4], cboTipoBascula);
+    formulario->addRow(QString(), chkPesoContinuo);
+    auto* caja = new QVBoxLayout(pagina);
+    caja->addLayout(formulario);
+    caja->addWidget(fraDatosEmpresa);
+    caja->addStretch(1);
+    return pagina;
+}
+
+QWidget* frmEDConfiguracion::CreaAlbaran() {
+    auto* pagina = new QWidget;
+    cboTipoImpresora =
+        Lista(pagina, "cboTipoImpresora", Textos({IdTexto::Paginas, IdTexto::Tiquets}));
+    chkNumeracionAutomatica = new QCheckBox(pagina);
+    chkNumeracionAutomatica->setObjectName("chkNumeracionAutomatica");
+    // At least one column on screen and two printed.
+    m_pantalla = new ModeloColumnas(1, this);
+    m_impresas = new ModeloColumnas(2, this);
+    const auto columnas = [pagina](const char* marco, const char* lista, ModeloColumnas* modelo,
+                                   QGroupBox*& fra, QListView*& lst) {
+        fra = new QGroupBox(pagina);
+        fra->setObjectName(marco);
+        lst = new QListView(fra);
+        lst->setObjectName(lista);
+        lst->setModel(modelo);
+        (new QVBoxLayout(fra))->addWidget(lst);
+    };
+    columnas("fraPantalla", "lstPantalla", m_pantalla, fraPantalla, lstPantalla);
+    columnas("fraImpresas", "lstImpresas", m_impresas, fraImpresas, lstImpresas);
+    auto* formulario = new QFormLayout;
+    formulario->addRow(lbl[3], cboTipoImpresora);
+    formulario->addRow(QString(), chkNumeracionAutomatica);
+    auto* listas = new QHBoxLayout;
+    listas->addWidget(fraPantalla);
+    listas->addWidget(fraImpresas);
+    auto* caja = new QVBoxLayout(pagina);
+    caja->addLayout(formulario);
+    caja->addLayout(listas, 1);
+    return pagina;
+}
+
+QWidget* frmEDConfiguracion::CreaTiquet() {
+    auto* pagina = new QWidget;
+    txtModeloTicket = new QLineEdit(pagina);
+    txtModeloTicket->setObjectName("txtModeloTicket");
+    txtModeloTicket->installEventFilter(this);
+    cmdModeloTicket = new QPushButton("...", pagina);
+    cmdModeloTicket->setObjectName("cmdModeloTicket");
+    cmdModeloTicket->setAutoDefault(false);
+    connect(cmdModeloTicket, &QPushButton::clicked, this, &frmEDConfiguracion::EligeModelo);
+
+    m_codigos = new ModeloCodigosControl(m_datos.Conexion(), this);
+    gridControlCodes = new QTableView(pagina);
+    gridControlCodes->setObjectName("gridControlCodes");
+    gridControlCodes->setModel(m_codigos);
+    gridControlCodes->setItemDelegate(new DelegadoCodigos(gridControlCodes));
+    gridControlCodes->setEditTriggers(QAbstractItemView::AnyKeyPressed |
+                                      QAbstractItemView::DoubleClicked |
+                                      QAbstractItemView::EditKeyPressed);
+    gridControlCodes->setSelectionMode(QAbstractItemView::SingleSelection);
+    gridControlCodes->horizontalHeader()->setStretchLastSection(true);
+    gridControlCodes->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    gridControlCodes->installEventFilter(this);
+    connect(gridControlCodes->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex&, const QModelIndex& anterior) {
+                if (anterior.isValid())
+                    GuardaCodigo(anterior.row());
+            });
+
+    auto* modelo = new QHBoxLayout;
+    modelo->addWidget(txtModeloTicket, 1);
+    modelo->addWidget(cmdModeloTicket);
+    auto* caja = new QVBoxLayout(pagina);
+    caja->addLayout(modelo);
+    caja->addWidget(gridControlCodes, 1);
+    return pagina;
+}
+
+QWidget* frmEDConfiguracion::CreaImpresora() {
+    auto* pagina = new QWidget;
+    tvImpresora = new QTreeWidget(pagina);
+    tvImpresora->setObjectName("tvImpresora");
+    tvImpresora->setHeaderHidden(true);
+    tvImpresora->installEventFilter(this);
+    connect(tvImpresora, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* nodo) { PulsaImpresora(nodo); });
+
+    fraCommSettings = new QGroupBox(pagina);
+    fraCommSettings->setObjectName("fraCommSettings");
+    QStringList velocidades;
+    for (qint32 v : SalidaTiquet::VelocidadesSerie())
+        velocidades << QString::number(v);
+    cboCommFlujo =
+        Lista(fraCommSettings, "cboCommFlujo",
+              Textos({IdTexto::FlujoNinguno, IdTexto::FlujoHardware, IdTexto::FlujoXonXoff}));
+    cboCommBPS = Lista(fraCommSettings, "cboCommBPS", velocidades);
+    cboCommParidad =
+        Lista(fraCommSettings, "cboCommParidad",
+              Textos({IdTexto::ParidadPar, IdTexto::ParidadImpar, IdTexto::ParidadNinguna,
+                      IdTexto::ParidadMarca, IdTexto::ParidadEspacio}));
+    cboCommBitsDatos = Lista(fraCommSettings, "cboCommBitsDatos", {"4", "5", "6", "7", "8"});
+    cboCommParada = Lista(fraCommSettings, "cboCommParada", {"1", "1.5", "2"});
+    auto* formulario = new QFormLayout(fraCommSettings);
+    for (QComboBox* c :
+         {cboCommFlujo, cboCommBPS, cboCommParidad, cboCommBitsDatos, cboCommParada}) {
+        auto* l = new QLabel(fraCommSettings);
+        l->setObjectName("lblCommSettings" + QString::number(lblCommSettings.size()));
+        lblCommSettings << l;
+        formulario->addRow(l, c);
+    }
+    auto* caja = new QHBoxLayout(pagina);
+    caja->addWidget(tvImpresora, 1);
+    caja->addWidget(fraCommSettings);
+    return pagina;
+}
+
+void frmEDConfiguracion::Carga() {
+    cboIdioma->setCurrentIndex(m_datos.Idioma() / 2000);
+    cboTipoImpresora->setCurrentIndex(m_datos.TipoImpresora());
+
+    // The stored port, listed first when the system does not list it; else the port of the
+    // stored number, else the first.
+    const QString propio = m_datos.PuertoNombre().trimmed();
+    if (!propio.isEmpty() && cboPuertos->findText(propio) < 0)
+        cboPuertos->insertItem(0, propio);
+    int puerto = propio.isEmpty() ? -1 : cboPuertos->findText(propio);
+    for (int i = 0; puerto < 0 && m_datos.Puerto() > 0 && i < cboPuertos->count(); ++i)
+        if (PuertosSerie::Numero(cboPuertos->itemText(i)) == m_datos.Puerto())
+            puerto = i;
+    cboPuertos->setCurrentIndex(puerto < 0 && cboPuertos->count() > 0 ? 0 : puerto);
+
+    cboTipoBascula->setCurrentIndex(m_datos.TipoBascula());
+    for (int i = 1; i <= ModeloColumnas::Numero; ++i) {
+        m_pantalla->SetMarcada(i, m_datos.ColPantalla(i));
+        m_impresas->SetMarcada(i, m_datos.ColImpresas(i));
+    }
+    txtUnidadMedida->setText(m_datos.UnidadMedida());
+    for (int i = 0; i < 3; ++i)
+        txtDatosEmpresa[i]->setText(m_datos.DatosEmpresa(i));
+    chkNumeracionAutomatica->setChecked(m_datos.NumeracionAutomatica());
+    chkPesoContinuo->setChecked(m_datos.PesoContinuo());
+    txtModeloTicket->setText(m_datos.ModeloTicket());
+    if (const Resultado r = m_codigos->Carga(); !r)
+        kelMensaje::Error(this, Texto(IdTexto::Configuracion), r.Error());
+    gridControlCodes->resizeColumnsToContents();
+    CargaImpresoras();
+    cboCommFlujo->setCurrentIndex(m_datos.CommTiquetFlujo());
+    cboCommBPS->setCurrentIndex(m_datos.CommTiquetBPS());
+    cboCommParidad->setCurrentIndex(m_datos.CommTiquetParidad());
+    cboCommBitsDatos->setCurrentIndex(m_datos.CommTiquetBitsDatos());
+    cboCommParada->setCurrentIndex(m_datos.CommTiquetBitsParada());
+}
+
+void frmEDConfiguracion::CargaImpresoras() {
+    QList<QStringList> colas;
+    SalidaTiquet::EnumerarImpresoras(colas);
+    QStringList sistema;
+    for (const QStringList& cola : colas)
+        sistema << cola.value(0);
+    m_impresoras = std::make_unique<ArbolImpresoras>(
+        Textos({IdTexto::NoDefinida, IdTexto::PuertoSerie, IdTexto::PuertoParalelo,
+                IdTexto::ImpresoraSistema}),
+        PuertosSerie::Lista(), PuertosDispositivo(), sistema);
+    m_impresoras->Elige(m_datos.PuertoImpresoraTiquets(), m_datos.NombreImpresoraTiquets());
+
+    tvImpresora->clear();
+    QList<QTreeWidgetItem*> tipos;
+    for (const ArbolImpresoras::Nodo& n : m_impresoras->Nodos()) {
+        auto* nodo =
+            n.padre < 0 ? new QTreeWidgetItem(tvImpresora) : new QTreeWidgetItem(tipos.at(n.padre));
+        nodo->setText(0, n.texto);
+        nodo->setData(0, Qt::UserRole, n.clave);
+        if (n.padre < 0)
+            tipos << nodo;
+    }
+    tvImpresora->expandAll();
+    MarcaImpresoras();
+}
+
+void frmEDConfiguracion::MarcaImpresoras() {
+    for (QTreeWidgetItemIterator i(tvImpresora); *i; ++i) {
+        const bool marcado = m_impresoras->Marcado((*i)->data(0, Qt::UserRole).toString());
+        (*i)->setCheckState(0, marcado ? Qt::Checked : Qt::Unchecked);
+        if (marcado) {
+            tvImpresora->setCurrentItem(*i);
+            tvImpresora->scrollToItem(*i);
+        }
+    }
+}
+
+void frmEDConfiguracion::PulsaImpresora(QTreeWidgetItem* nodo) {
+    if (!nodo)
+        return;
+    m_impresoras->Pulsa(nodo->data(0, Qt::UserRole).toString());
+    MarcaImpresoras();
+}
+
+void frmEDConfiguracion::PonTextos() {
+    namespace T = IdTexto;
+    setWindowTitle(Texto(T::Configuracion));
+    const int pestanas[] = {T::General, T::Albaran, T::DefinicionTiquet, T::ImpresoraTiquets};
+    for (int i = 0; i < 4; ++i)
+        SSTab->setTabText(i, Texto(pestanas[i]));
+    const int etiquetas[] = {T::Idioma, T::PuertoComunicaciones, T::UnidadMedida, T::TipoImpresora,
+                             T::TipoBascula};
+    for (int i = 0; i < 5; ++i)
+        lbl[i]->setText(Texto(etiquetas[i]));
+    chkPesoContinuo->setText(Texto(T::PesoContinuo));
+    fraDatosEmpresa->setTitle(Texto(T::DatosEmpresa));
+    chkNumeracionAutomatica->setText(Texto(T::NumeracionAutomatica));
+    fraPantalla->setTitle(Texto(T::ColumnasPantalla));
+    fraImpresas->setTitle(Texto(T::ColumnasImpresas));
+    gridControlCodes->setToolTip(Texto(T::BorrarCodigo));
+    fraCommSettings->setTitle(Texto(T::ConfiguracionPuertoSerie));
+    const int serie[] = {T::ControlFlujo, T::BitsPorSegundo, T::Paridad, T::BitsDatos,
+                         T::BitsParada};
+    for (int i = 0; i < 5; ++i)
+        lblCommSettings[i]->setText(Texto(serie[i]));
+    cmdAccion[0]->setText(Texto(T::Aceptar));
+    cmdAccion[1]->setText(Texto(T::Cancelar));
+}
+
+void frmEDConfiguracion::EligeModelo() {
+    const QString filtro = Texto(IdTexto::DefinicionTiquet) + " (*.dti)";
+    QFileDialog dialogo(this, Texto(IdTexto::DefinicionTiquet), txtModeloTicket->text(), filtro);
+    dialogo.setObjectName("dlgModeloTicket");
+    dialogo.setFileMode(QFileDialog::ExistingFile);
+    dialogo.setDefaultSuffix("dti");
+    if (dialogo.exec() == QDialog::Accepted && !dialogo.selectedFiles().isEmpty())
+        txtModeloTicket->setText(QDir::toNativeSeparators(dialogo.selectedFiles().first()));
+    txtModeloTicket->setFocus();
+}
+
+void frmEDConfiguracion::GuardaCodigo(int fila) {
+    if (const Resultado r = m_codigos->GuardaFila(fila); !r)
+        kelMensaje::Error(this, windowTitle(),
+                          Texto(IdTexto::CodigoNoGuardado)
+                              .arg(m_codigos->Valor(fila, ModeloCodigosControl::Macro), r.Error()));
+}
+
+void frmEDConfiguracion::GuardaCodigos() {
+    // A cell still being edited is taken first, as when the operator leaves it.
+    const QModelIndex actual = gridControlCodes->currentIndex();
+    if (QWidget* editor = gridControlCodes->indexWidget(actual))
+        gridControlCodes->itemDelegateForIndex(actual)->setModelData(editor, m_codigos, actual);
+    GuardaCodigo(actual.row());
+}
+
+void frmEDConfiguracion::BorraCodigo() {
+    const int fila = gridControlCodes->currentIndex().row();
+    if (fila < 0)
+        return;
+    if (const Resultado r = m_codigos->BorraFila(fila); !r)
+        kelMensaje::Error(this, windowTitle(), r.Error());
+}
+
+void frmEDConfiguracion::Acepta() {
+    GuardaCodigos();
+    clsDatosApp& d = m_datos;
+    d.SetCommTiquetBitsDatos(Posicion(cboCommBitsDatos, d.CommTiquetBitsDatos()));
+    d.SetCommTiquetBitsParada(Posicion(cboCommParada, d.CommTiquetBitsParada()));
+    d.SetCommTiquetBPS(Posicion(cboCommBPS, d.CommTiquetBPS()));
+    d.SetCommTiquetFlujo(Posicion(cboCommFlujo, d.CommTiquetFlujo()));
+    d.SetCommTiquetParidad(Posicion(cboCommParidad, d.CommTiquetParidad()));
+    for (int i = 0; i < 3; ++i)
+        d.SetDatosEmpresa(i, txtDatosEmpresa[i]->text());
+    d.SetModeloTicket(txtModeloTicket->text());
+    d.SetNombreImpresoraTiquets(m_impresoras->Nombre());
+    d.SetPuertoImpresoraTiquets(m_impresoras->Tipo());
+    d.SetNumeracionAutomatica(chkNumeracionAutomatica->isChecked());
+    d.SetPesoContinuo(chkPesoContinuo->isChecked());
+    // With no port on the machine and none typed, the stored one stays.
+    if (const QString puerto = cboPuertos->currentText().trimmed(); !puerto.isEmpty()) {
+        d.SetPuertoNombre(puerto);
+        d.SetPuerto(PuertosSerie::Numero(puerto));
+    }
+    d.SetTipoBascula(Posicion(cboTipoBascula, d.TipoBascula()));
+    d.SetTipoImpresora(Posicion(cboTipoImpresora, d.TipoImpresora()));
+    d.SetUnidadMedida(txtUnidadMedida->text());
+    for (int i = 1; i <= ModeloColumnas::Numero; ++i) {
+        d.SetColPantalla(i, m_pantalla->Marcada(i));
+        d.SetColImpresas(i, m_impresas->Marcada(i));
+    }
+    // Last, as it switches the language of every window.
+    d.SetIdioma(Posicion(cboIdioma, d.Idioma() / 2000) * 2000);
+    d.GuardaConfiguracion();
+
+    // The codes as the table now holds them: a code deleted in the grid is gone from tickets too.
+    auto codigos = std::make_shared<DirectPrintHelper>(d.PaginaCodigosTiquet());
+    if (const Resultado r = codigos->CargaRecordset(d.Conexion()); !r)
+        kelMensaje::Error(this, windowTitle(), Texto(IdTexto::CodigosNoCargados).arg(r.Error()));
+    else
+        d.SetPrintHelper(codigos);
+    accept();
+}
+
+void frmEDConfiguracion::done(int resultado) {
+    GuardaCodigos();
+    kelRegistry::SaveFormPosition(this);
+    QDialog::done(resultado);
+}
+
+bool frmEDConfiguracion::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == txtModeloTicket && kelWindow::EsF4(evento)) {
+        EligeModelo();
+        return true;
+    }
+    if (evento->type() == QEvent::KeyPress) {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        if (objeto == gridControlCodes && tecla->key() == Qt::Key_Delete &&
+            tecla->modifiers() == Qt::ControlModifier) {
+            BorraCodigo();
+            return true;
+        }
+        // Space or Enter on a printer node chooses it, as a click does.
+        const bool elige = tecla->key() == Qt::Key_Space || tecla->key() == Qt::Key_Return ||
+                           tecla->key() == Qt::Key_Enter;
+        if (objeto == tvImpresora && elige) {
+            PulsaImpresora(tvImpresora->currentItem());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(objeto, evento);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "ticket/arbolimpresoras.h"
+
+#include <QDialog>
+#include <QList>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QTreeWidget;
+class QTreeWidgetItem;
+class ModeloCodigosControl;
+class ModeloColumnas;
+class clsDatosApp;
+
+// The configuration window: every setting of the station in four tabs (general, delivery note,
+// ticket definition with the printer control codes, ticket printer with its serial line). It
+// reads the settings when it opens and writes them, and reloads the control codes, only when
+// it is accepted. The control codes are stored in their table as the operator leaves each row,
+// whichever button closes the window.
+class frmEDConfiguracion : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmEDConfiguracion(QWidget* parent = nullptr);
+    ~frmEDConfiguracion() override;
+
+    QTabWidget* SSTab = nullptr;
+    QList<QLabel*> lbl;
+    QComboBox* cboIdioma = nullptr;
+    QComboBox* cboPuertos = nullptr;
+    QLineEdit* txtUnidadMedida = nullptr;
+    QComboBox* cboTipoBascula = nullptr;
+    QCheckBox* chkPesoContinuo = nullptr;
+    QGroupBox* fraDatosEmpresa = nullptr;
+    QList<QLineEdit*> txtDatosEmpresa;
+    QComboBox* cboTipoImpresora = nullptr;
+    QCheckBox* chkNumeracionAutomatica = nullptr;
+    QGroupBox* fraPantalla = nullptr;
+    QListView* lstPantalla = nullptr;
+    QGroupBox* fraImpresas = nullptr;
+    QListView* lstImpresas = nullptr;
+    QLineEdit* txtModeloTicket = nullptr;
+    QPushButton* cmdModeloTicket = nullptr;
+    QTableView* gridControlCodes = nullptr;
+    QTreeWidget* tvImpresora = nullptr;
+    QGroupBox* fraCommSettings = nullptr;
+    QList<QLabel*> lblCommSettings;
+    QComboBox* cboCommFlujo = nullptr;
+    QComboBox* cboCommBPS = nullptr;
+    QComboBox* cboCommParidad = nullptr;
+    QComboBox* cboCommBitsDatos = nullptr;
+    QComboBox* cboCommParada = nullptr;
+    QList<QPushButton*> cmdAccion; // 0 accept, 1 cancel
+
+    const ArbolImpresoras& Impresoras() const { return *m_impresoras; }
+
+public slots:
+    void done(int resultado) override;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    QWidget* CreaGeneral();
+    QWidget* CreaAlbaran();
+    QWidget* CreaTiquet();
+    QWidget* CreaImpresora();
+    void Carga();
+    void PonTextos();
+    void CargaImpresoras();
+    void PulsaImpresora(QTreeWidgetItem* nodo);
+    void MarcaImpresoras();
+    void EligeModelo();
+    // Writes the row left in the code grid; a refusal of the database is shown.
+    void GuardaCodigo(int fila);
+    void GuardaCodigos();
+    void BorraCodigo();
+    void Acepta();
+
+    clsDatosApp& m_datos;
+    ModeloColumnas* m_pantalla = nullptr;
+    ModeloColumnas* m_impresas = nullptr;
+    ModeloCodigosControl* m_codigos = nullptr;
+    std::unique_ptr<ArbolImpresoras> m_impresoras;
+};

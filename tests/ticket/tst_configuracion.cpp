@@ -1,0 +1,256 @@
+// The configuration window's rules (code grid, column lists, printer tree, port numbers) and the
+// window driven as an operator would, on the test's own settings file and database.
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+#include "app/kelregistry.h"
+#include "support/entornoprueba.h"
+#include "ticket/arbolimpresoras.h"
+#include "ticket/directprinthelper.h"
+#include "ticket/frmedconfiguracion.h"
+#include "ticket/modelocodigoscontrol.h"
+#include "ticket/modelocolumnas.h"
+#include "ticket/puertosserie.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+QString CodigoImpresora(const QString& macro) {
+    QSqlQuery q(clsDatosApp::Instancia()->Conexion());
+    q.prepare("SELECT ValorHexPeriferico FROM CodigosDeControl WHERE Macro = ?");
+    q.addBindValue(macro);
+    return q.exec() && q.next() ? q.value(0).toString() : QStringLiteral("<none>");
+}
+
+QByteArray Contenido(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class TestConfiguracion : public QObject {
+    Q_OBJECT
+private slots:
+    void hexadecimal_data();
+    void hexadecimal();
+    void columnas_data();
+    void columnas();
+    void impresoras_data();
+    void impresoras();
+    void puertos_data();
+    void puertos();
+    void ventana_data();
+    void ventana();
+};
+
+void TestConfiguracion::hexadecimal_data() {
+    QTest::addColumn<QString>("tecleado");
+    QTest::addColumn<bool>("aceptado");
+    QTest::addColumn<QString>("guardado"); // "(#CBLACK)" holds 1B7200 until then
+    QTest::newRow("letra no hexadecimal") << "1G40" << false << "1B7200";
+    QTest::newRow("longitud impar") << "1b4" << false << "1B7200";
+    QTest::newRow("minúsculas") << "1b40" << true << "1B40";
+    QTest::newRow("blancos alrededor") << " 0a0d " << true << "0A0D";
+    QTest::newRow("vacío") << "" << true << "";
+}
+
+void TestConfiguracion::hexadecimal() {
+    QFETCH(QString, tecleado);
+    QFETCH(bool, aceptado);
+    QFETCH(QString, guardado);
+    EntornoPrueba env;
+    QSqlDatabase db = env.DatosConBase().Conexion();
+    QVERIFY(DirectPrintHelper().CargaRecordset(db)); // seeds the default codes
+    ModeloCodigosControl modelo(db);
+    QVERIFY(modelo.Carga());
+    QCOMPARE(modelo.Valor(0, ModeloCodigosControl::Macro), QString("(#CBLACK)"));
+    QCOMPARE(modelo.setData(modelo.index(0, ModeloCodigosControl::Impresora), tecleado), aceptado);
+    QVERIFY(modelo.GuardaFila(0));
+    QCOMPARE(CodigoImpresora("(#CBLACK)"), guardado);
+}
+
+void TestConfiguracion::columnas_data() {
+    QTest::addColumn<int>("minimo");
+    QTest::addColumn<QList<int>>("marcadas");
+    QTest::addColumn<int>("desmarcada");
+    QTest::addColumn<bool>("aceptado");
+    QTest::newRow("la única en pantalla") << 1 << QList<int>{3} << 3 << false;
+    QTest::newRow("una de las dos impresas") << 2 << QList<int>{1, 2} << 1 << false;
+    QTest::newRow("una de tres impresas") << 2 << QList<int>{1, 2, 6} << 2 << true;
+}
+
+void TestConfiguracion::columnas() {
+    QFETCH(int, minimo);
+    QFETCH(QList<int>, marcadas);
+    QFETCH(int, desmarcada);
+    QFETCH(bool, aceptado);
+    ModeloColumnas modelo(minimo);
+    for (int c : marcadas)
+        modelo.SetMarcada(c, true);
+    const QModelIndex i = modelo.index(desmarcada - 1);
+    QCOMPARE(modelo.setData(i, Qt::Unchecked, Qt::CheckStateRole), aceptado);
+    QCOMPARE(modelo.data(i, Qt::CheckStateRole).toInt(), aceptado ? Qt::Unchecked : Qt::Checked);
+    QCOMPARE(modelo.Marcadas(), int(marcadas.size()) - (aceptado ? 1 : 0));
+}
+
+void TestConfiguracion::impresoras_data() {
+    QTest::addColumn<int>("tipoGuardado");
+    QTest::addColumn<QString>("nombreGuardado");
+    QTest::addColumn<QStringList>("pulsados");
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<QString>("nombre");
+    QTest::newRow("sin definir") << 0 << "" << QStringList() << 0 << "No definida";
+    QTest::newRow("cola del sistema") << 0 << "" << QStringList{"N32"} << 3 << "Oficina";
+    QTest::newRow("pulsar la marcada")
+        << 3 << "Oficina" << QStringList{"N32"} << 0 << "No definida";
+    QTest::newRow("otra en su lugar") << 3 << "Oficina" << QStringList{"N11"} << 1 << "ttyS0";
+    QTest::newRow("un tipo no cambia nada")
+        << 1 << "ttyS0" << QStringList{"N2", "N3"} << 1 << "ttyS0";
+    QTest::newRow("no definida pulsada")
+        << 1 << "ttyS0" << QStringList{"N0", "N0"} << 0 << "No definida";
+    QTest::newRow("nombre sin nodo") << 2 << "LPT9" << QStringList() << 0 << "No definida";
+    QTest::newRow("ruta con mayúsculas")
+        << 2 << "/dev/usb/LP0" << QStringList() << 2 << "/dev/usb/LP0";
+    QTest::newRow("nombre bajo otro tipo") << 2 << "ttyS0" << QStringList() << 1 << "ttyS0";
+}
+
+void TestConfiguracion::impresoras() {
+    QFETCH(int, tipoGuardado);
+    QFETCH(QString, nombreGuardado);
+    QFETCH(QStringList, pulsados);
+    QFETCH(int, tipo);
+    QFETCH(QString, nombre);
+    ArbolImpresoras arbol({"No definida", "Puerto serie", "Puerto paralelo", "Impresora Windows"},
+                          {"ttyS0"}, {"LPT1", "/dev/usb/LP0"}, {"TICKETS", "Oficina"});
+    arbol.Elige(tipoGuardado, nombreGuardado);
+    for (const QString& clave : pulsados)
+        arbol.Pulsa(clave);
+    QCOMPARE(arbol.Tipo(), tipo);
+    QCOMPARE(arbol.Nombre(), nombre);
+    int marcados = 0;
+    for (const ArbolImpresoras::Nodo& n : arbol.Nodos())
+        marcados += arbol.Marcado(n.clave);
+    QCOMPARE(marcados, 1);
+}
+
+void TestConfiguracion::puertos_data() {
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<int>("numero");
+    QTest::newRow("COM3") << "COM3" << 3;
+    QTest::newRow("minúsculas") << "com12" << 12;
+    QTest::newRow("primer dispositivo serie") << "/dev/ttyS0" << 1;
+    QTest::newRow("sin carpeta") << "ttyS1" << 2;
+    QTest::newRow("pseudoterminal") << "/dev/pts/4" << 0;
+    QTest::newRow("fuera de 16 bits") << "COM40000" << 0;
+}
+
+void TestConfiguracion::puertos() {
+    QFETCH(QString, nombre);
+    QFETCH(int, numero);
+    QCOMPARE(int(PuertosSerie::Numero(nombre)), numero);
+}
+
+void TestConfiguracion::ventana_data() {
+    QTest::addColumn<bool>("acepta");
+    QTest::newRow("aceptar") << true;
+    QTest::newRow("cancelar") << false;
+}
+
+void TestConfiguracion::ventana() {
+    QFETCH(bool, acepta);
+    EntornoPrueba env;
+    kelRegistry::SaveAppString("\\Configuracion", "UnidadMedida", "kg");
+    kelRegistry::SaveAppString("\\Configuracion", "PesoContinuo", "1");
+    kelRegistry::SaveAppString("\\Configuracion", "TipoBascula", "1");
+    kelRegistry::SaveAppString("\\Configuracion", "PuertoNombre", "/dev/pts/99");
+    clsDatosApp& datos = env.DatosConBase();
+    QVERIFY(DirectPrintHelper().CargaRecordset(datos.Conexion()));
+    const QByteArray antes = Contenido(env.ArchivoAjustes());
+
+    frmEDConfiguracion w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // The stored values, and the serial line of a station that never stored one.
+    QCOMPARE(w.txtUnidadMedida->text(), QString("kg"));
+    QVERIFY(w.chkPesoContinuo->isChecked());
+    QCOMPARE(w.cboTipoBascula->currentText(), QString("DOR"));
+    QCOMPARE(w.cboPuertos->currentText(), QString("/dev/pts/99"));
+    const QStringList linea{w.cboCommBPS->currentText(), w.cboCommParidad->currentText(),
+                            w.cboCommBitsDatos->currentText(), w.cboCommParada->currentText(),
+                            w.cboCommFlujo->currentText()};
+    QCOMPARE(linea, QStringList({"19200", Texto(IdTexto::ParidadNinguna), "8", "1",
+                                 Texto(IdTexto::FlujoNinguno)}));
+    QCOMPARE(w.tvImpresora->topLevelItem(0)->checkState(0), Qt::Checked);
+
+    QTest::mouseClick(w.txtUnidadMedida, Qt::LeftButton);
+    QTest::keyClick(w.txtUnidadMedida, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w.txtUnidadMedida, "Kg");
+    QTest::keyClick(w.chkPesoContinuo, Qt::Key_Space);
+
+    // A refused code keeps its cell in edit; a good one is stored when the row is left.
+    QTest::keyClick(w.txtUnidadMedida, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(w.SSTab->currentIndex(), 2);
+    QTableView* grid = w.gridControlCodes;
+    const QModelIndex celda = grid->model()->index(0, ModeloCodigosControl::Impresora);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(celda).center());
+    QTest::keyClicks(grid, "1G40");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents(); // an accepted edit would close now
+    QVERIFY(grid->indexWidget(celda));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "1b40");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!grid->indexWidget(celda));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(CodigoImpresora("(#CBLACK)"), QString("1B40"));
+
+    if (acepta)
+        QTest::mouseClick(w.cmdAccion[0], Qt::LeftButton);
+    else
+        QTest::keyClick(grid, Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(CodigoImpresora("(#CBLACK)"), QString("1B40"));
+    const QByteArray despues = Contenido(env.ArchivoAjustes());
+    if (!acepta) {
+        // Only the window's position is new.
+        QCOMPARE(despues.left(antes.size()), antes);
+        QVERIFY(!despues.contains("UnidadMedida=Kg") && !despues.contains("Definido"));
+        QCOMPARE(datos.UnidadMedida(), QString("kg"));
+        return;
+    }
+    QCOMPARE(datos.UnidadMedida(), QString("Kg"));
+    QVERIFY(!datos.PesoContinuo());
+    QCOMPARE(datos.PrintHelper()->Item("(#CBLACK)")->ValorHexPrinter(), QString("1B40"));
+    for (const char* valor : {"UnidadMedida=Kg",
+                              "PesoContinuo=0",
+                              "TipoBascula=1",
+                              "PuertoNombre=/dev/pts/99",
+                              "Puerto=0",
+                              "Definido=1",
+                              "CommTiquetBPS=6",
+                              "CommTiquetParidad=2",
+                              "CommTiquetBitsDatos=4",
+                              "CommTiquetBitsParada=0",
+                              "CommTiquetFlujo=0",
+                              "TipoPuertoImpresoraTiquets=0",
+                              "NombreImpresoraTiquets=No definida",
+                              "Pantalla9=1",
+                              "Impresas9=0",
+                              "DatosEmpresa2=",
+                              "Idioma=0",
+                              "ModeloTicket=",
+                              "NumeracionAutomatica=0",
+                              "TipoImpresora=0"})
+        QVERIFY2(despues.contains(QByteArray("\n") + valor), valor);
+}
+
+QTEST_MAIN(TestConfiguracion)
+#include "tst_configuracion.moc"
