@@ -9,6 +9,7 @@
 #include "app/kelmensaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "db/basedatos.h"
 #include "export/frmexpalbaranes.h"
 #include "export/frmlstalbaran.h"
 #include "masters/consultabrowse.h"
@@ -29,6 +30,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -654,7 +656,10 @@ void frmMain::Configuracion() {
 
 void frmMain::InfoSistema() {
     frmInfoSistema::Datos info;
-    info.baseDatos = m_datos.BaseDatos();
+    // A server is named without any password its address may carry.
+    info.baseDatos = BaseDatos::EsServidor(m_datos.BaseDatos())
+                         ? BaseDatos::Descripcion(m_datos.Conexion())
+                         : QFileInfo(m_datos.BaseDatos()).absoluteFilePath();
     info.puertosSerie = PuertosSerie::Lista();
     QList<QStringList> colas;
     SalidaTiquet::EnumerarImpresoras(colas);
