@@ -60,7 +60,7 @@ bool ServidorPostgres::Inicia(QString& falta) {
         m_gid = int(pw->pw_gid);
     }
     if (m_bin.isEmpty())
-        falta = "PostgreSQL tests skipped: no server programs (initdb) on this machine";
+        falta = "no PostgreSQL server programs (initdb) on this machine";
     else if (geteuid() == 0 && (!pw || chown(QFile::encodeName(m_dir->path()).constData(),
                                              pw->pw_uid, pw->pw_gid) != 0))
         falta = "PostgreSQL tests cannot run as root without a \"postgres\" user";
