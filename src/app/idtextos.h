@@ -144,6 +144,10 @@ inline constexpr int PuertoPerdido = 351;       // "Se ha perdido la comunicaci�
 inline constexpr int NingunPuertoElegido = 352; // "no hay ningún puerto elegido"
 inline constexpr int TiquetDemasiadoLargo = 353; // "La plantilla %1 da un tiquet de más de %2..."
 inline constexpr int CodigosNoCargados = 354; // "No se han podido cargar los códigos de control..."
+inline constexpr int FechaNoValida = 355;
+inline constexpr int ExtensionExportacion = 356;
+inline constexpr int EsLaBaseExportada = 357;
+inline constexpr int Cancelado = 358;
 
 // 360..389: configuration, export and splash windows.
 inline constexpr int CodigoNoGuardado = 360; // "%1" the macro, "%2" why
@@ -161,12 +165,23 @@ inline constexpr int InfoColasImpresion = 371;
 inline constexpr int Copiar = 372;
 inline constexpr int Ninguno = 373;
 inline constexpr int BorrarCodigo = 374;
+inline constexpr int DispositivoSinBytes = 375;   // "%1" the device, "%2" seconds
+inline constexpr int AjusteSerieSinEntrada = 376; // "%1" the setting, "%2" its value
+inline constexpr int DocumentoNoEmpieza = 377;
+inline constexpr int PaginaNoEmpieza = 378;
+inline constexpr int DocumentoNoAcaba = 379;
 
 // 390..399: printing a delivery note.
 inline constexpr int PlantillaNoEncontrada = 390; // "%1" the template's path
 inline constexpr int GuardarPdf = 391;
 inline constexpr int ArchivosPdf = 392;   // the file dialog's filter
 inline constexpr int PdfNoGuardado = 393; // "%1" the file, "%2" the reason
+inline constexpr int TiquetEnviandose = 394;
+inline constexpr int SinImpresoraTiquets = 395;
+inline constexpr int TipoImpresoraDesconocido = 396; // "%1" the kind
+inline constexpr int PuertoSinDispositivo = 397;     // "%1" the port
+inline constexpr int DispositivoNoSeAbre = 398;      // "%1" the device, "%2" why
+inline constexpr int DispositivoNoSeEscribe = 399;   // "%1" the device, "%2" why
 
 // 400..419: shared database.
 inline constexpr int BdConexionPerdida = 400;

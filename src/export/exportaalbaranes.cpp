@@ -1,5 +1,7 @@
 #include "export/exportaalbaranes.h"
 
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "db/basedatos.h"
 #include "db/recordsetconsulta.h"
 #include "export/clsxmlexport.h"
@@ -97,13 +99,13 @@ Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& rut
     m_lecturaFallida = false;
     m_cancelada = false;
     if (!desde.isValid() || !hasta.isValid())
-        return Resultado::Fallo(QStringLiteral("not a valid date"));
+        return Resultado::Fallo(Texto(IdTexto::FechaNoValida));
     const Formato formato = FormatoDeRuta(ruta);
     if (formato == Formato::Ninguno)
-        return Resultado::Fallo(QStringLiteral("the file name must end in .txt, .csv or .xml"));
+        return Resultado::Fallo(Texto(IdTexto::ExtensionExportacion));
     // The file is replaced whole once written: over the database, that would destroy it.
     if (EsLaBaseDatos(ruta, BaseDatos::Archivo(m_db)))
-        return Resultado::Fallo(QStringLiteral("it is the database being exported"));
+        return Resultado::Fallo(Texto(IdTexto::EsLaBaseExportada));
     if (desde > hasta)
         std::swap(desde, hasta);
     if (m_avance)
@@ -196,7 +198,7 @@ Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QSt
     }
     if (m_cancelada) {
         archivo.cancelWriting();
-        return Resultado::Fallo(QStringLiteral("cancelled"));
+        return Resultado::Fallo(Texto(IdTexto::Cancelado));
     }
     if (!registros.Error().isEmpty()) {
         archivo.cancelWriting();
@@ -277,7 +279,7 @@ Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros, const QStri
         });
     const bool conFilas = xml.AddRecordset(QStringLiteral("Items"), QStringLiteral("Item"), false);
     if (m_cancelada)
-        return Resultado::Fallo(QStringLiteral("cancelled")); // the file is left as it was
+        return Resultado::Fallo(Texto(IdTexto::Cancelado)); // the file is left as it was
     m_filas = registros.RegistrosLeidos();
     if (!registros.Error().isEmpty())
         return FalloLectura(registros.Error()); // the half-written file is discarded

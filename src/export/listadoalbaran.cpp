@@ -282,7 +282,7 @@ Resultado ListadoAlbaran::Dibuja(QPagedPaintDevice& dispositivo,
         dispositivo.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
     QPainter p;
     if (!p.begin(&dispositivo))
-        return Resultado::Fallo(QStringLiteral("the document cannot be started"));
+        return Resultado::Fallo(Texto(IdTexto::DocumentoNoEmpieza));
     Lienzo l(p, dispositivo);
 
     // Lines go down the body while they fit; a page always takes at least one, and the totals
@@ -311,10 +311,10 @@ Resultado ListadoAlbaran::Dibuja(QPagedPaintDevice& dispositivo,
             if (impresora)
                 impresora->abort();
             p.end();
-            return Resultado::Fallo(QStringLiteral("printing was cancelled"));
+            return Resultado::Fallo(Texto(IdTexto::Cancelado));
         }
         if (n > 0 && !dispositivo.newPage())
-            return Resultado::Fallo(QStringLiteral("a new page cannot be started"));
+            return Resultado::Fallo(Texto(IdTexto::PaginaNoEmpieza));
         Fijas(l);
         Pie(l, n + 1);
         const Pagina& pagina = paginas.at(n);
@@ -329,7 +329,7 @@ Resultado ListadoAlbaran::Dibuja(QPagedPaintDevice& dispositivo,
             Fila(l, y, AltoFila(l, m_totales, Totales), m_totales, Totales);
     }
     if (!p.end() || (impresora && impresora->printerState() == QPrinter::Error))
-        return Resultado::Fallo(QStringLiteral("the document could not be finished"));
+        return Resultado::Fallo(Texto(IdTexto::DocumentoNoAcaba));
     return {};
 }
 

@@ -53,7 +53,7 @@ void ModeloLineasAlbaran::EligeTara(int fila, const QString& codigo) {
 }
 
 void ModeloLineasAlbaran::TomaLectura(int fila, const QString& lectura) {
-    m_reglas.TomaLectura(Edita(fila), lectura);
+    m_reglas.TomaLectura(Edita(fila), lectura, m_reloj());
     Cambiada(fila);
 }
 

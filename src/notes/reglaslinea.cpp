@@ -151,8 +151,11 @@ void ReglasLinea::EligeTara(FilaAlbaran& fila, const QString& codigo) const {
     TrasEditar(fila, C::CodTara, {});
 }
 
-void ReglasLinea::TomaLectura(FilaAlbaran& fila, const QString& lectura) const {
-    Celda(fila, C::PesoBruto) = Formato(NumeroCelda(lectura), 3);
+void ReglasLinea::TomaLectura(FilaAlbaran& fila, const QString& lectura,
+                              const QDateTime& ahora) const {
+    const double peso = NumeroCelda(lectura);
+    Celda(fila, C::PesoBruto) = Formato(peso, 3);
+    Celda(fila, C::HoraPesada) = peso != 0 ? HoraPesada(ahora) : QString();
     Neto(fila);
     Importe(fila);
 }

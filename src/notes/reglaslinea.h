@@ -38,8 +38,9 @@ public:
     // there, when the pick list was cancelled) is applied as if typed, without stamping a time.
     void EligeProducto(FilaAlbaran& fila, const QString& codigo) const;
     void EligeTara(FilaAlbaran& fila, const QString& codigo) const;
-    // The scale's reading becomes the gross weight; the time of weighing is left as it is.
-    void TomaLectura(FilaAlbaran& fila, const QString& lectura) const;
+    // The scale's reading, taken at `ahora`, becomes the gross weight and stamps the time of
+    // weighing; a reading of 0 (or no number) leaves the line without a time.
+    void TomaLectura(FilaAlbaran& fila, const QString& lectura, const QDateTime& ahora) const;
 
 private:
     using C = LineasAlbaran::Columna;

@@ -1,6 +1,8 @@
 #include "ticket/salidatiquet.h"
 
 #include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "ticket/paginacodigos.h"
 
 #include <QCoreApplication>
@@ -71,7 +73,7 @@ void SalidaTiquet::Cancela() {
 
 Resultado SalidaTiquet::EnviarTiquet(const QString& texto) {
     if (m_enviando)
-        return Resultado::Fallo(QStringLiteral("A ticket is already being sent"));
+        return Resultado::Fallo(Texto(IdTexto::TiquetEnviandose));
     m_enviando = true;
     m_cancelado = false;
     struct Fin {
@@ -87,9 +89,9 @@ Resultado SalidaTiquet::EnviarTiquet(const QString& texto) {
     case PuertoSerie:
         return EnviaSerie(PaginaCodigos::ABytes(texto, m_pagina));
     case NoDefinida:
-        return Resultado::Fallo(QStringLiteral("No ticket printer is defined"));
+        return Resultado::Fallo(Texto(IdTexto::SinImpresoraTiquets));
     default:
-        return Resultado::Fallo(QStringLiteral("Unknown kind of ticket printer: %1").arg(m_tipo));
+        return Resultado::Fallo(Texto(IdTexto::TipoImpresoraDesconocido).arg(m_tipo));
     }
 }
 
@@ -134,13 +136,13 @@ QStringList SalidaTiquet::PuertosParalelo(const QString& carpeta) {
 Resultado SalidaTiquet::EscribeDispositivo(const QByteArray& bytes) {
     const QString ruta = RutaDispositivo(m_nombre);
     if (ruta.isEmpty())
-        return Resultado::Fallo(QStringLiteral("No device for the port \"%1\"").arg(m_nombre));
+        return Resultado::Fallo(Texto(IdTexto::PuertoSinDispositivo).arg(m_nombre));
 #ifdef Q_OS_UNIX
     // An existing device only: a missing one is never created as a plain file.
     const int fd = ::open(QFile::encodeName(ruta).constData(),
                           O_WRONLY | O_NOCTTY | O_NONBLOCK | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
-        return Resultado::Fallo(QStringLiteral("Cannot open %1: %2").arg(ruta, ErrorSistema()));
+        return Resultado::Fallo(Texto(IdTexto::DispositivoNoSeAbre).arg(ruta, ErrorSistema()));
     qsizetype hecho = 0;
     QElapsedTimer sinProgreso;
     sinProgreso.start();
@@ -155,26 +157,25 @@ Resultado SalidaTiquet::EscribeDispositivo(const QByteArray& bytes) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            resultado = Resultado::Fallo(
-                QStringLiteral("Cannot write to %1: %2").arg(ruta, ErrorSistema()));
+            resultado =
+                Resultado::Fallo(Texto(IdTexto::DispositivoNoSeEscribe).arg(ruta, ErrorSistema()));
             break;
         }
         // The device takes no more for now.
         const qint64 resta = EsperaDispositivoMs - sinProgreso.elapsed();
         if (resta <= 0) {
-            resultado = Resultado::Fallo(QStringLiteral("%1 took no bytes for %2 seconds")
-                                             .arg(ruta)
-                                             .arg(EsperaDispositivoMs / 1000));
+            resultado = Resultado::Fallo(
+                Texto(IdTexto::DispositivoSinBytes).arg(ruta).arg(EsperaDispositivoMs / 1000));
             break;
         }
         if (!EsperaDispositivo(fd, int(qMin<qint64>(resta, 100)))) {
-            resultado = Resultado::Fallo(QStringLiteral("Cancelled"));
+            resultado = Resultado::Fallo(Texto(IdTexto::Cancelado));
             break;
         }
     }
     if (::close(fd) != 0 && resultado)
         resultado =
-            Resultado::Fallo(QStringLiteral("Cannot write to %1: %2").arg(ruta, ErrorSistema()));
+            Resultado::Fallo(Texto(IdTexto::DispositivoNoSeEscribe).arg(ruta, ErrorSistema()));
     return resultado;
 #else
     QFile dispositivo(ruta);
@@ -220,9 +221,8 @@ const QList<qint32>& SalidaTiquet::VelocidadesSerie() {
 Resultado SalidaTiquet::LineaSerieConfigurada(const clsDatosApp& datos,
                                               CommPort::Ajustes& ajustes) {
     const auto fuera = [](const char* ajuste, qint32 valor) {
-        return Resultado::Fallo(QStringLiteral("Serial setting %1 has no entry %2")
-                                    .arg(QLatin1String(ajuste))
-                                    .arg(valor));
+        return Resultado::Fallo(
+            Texto(IdTexto::AjusteSerieSinEntrada).arg(QLatin1String(ajuste)).arg(valor));
     };
     // Positions of the configuration window's lists.
     static const char paridades[] = {'E', 'O', 'N', 'M', 'S'};

@@ -117,11 +117,12 @@ private slots:
         fila("read-only database and folder", {d1, d2, "@/m.csv", "--database", "@/copia/pesix.db"},
              0, "marzo.csv");
         fila("the database itself", {d1, d2, "@/misma.csv", "--database", "@/misma.csv"}, 4,
-             "is the database");
+             "es la base de datos");
         fila("the database by a link", {d1, d2, "@/enlace.xml", "--database", "@/misma.csv"}, 4,
-             "is the database");
+             "es la base de datos");
         fila("the database by a folder",
-             {d1, d2, "@/copia/../misma.csv", "--database", "@/misma.csv"}, 4, "is the database");
+             {d1, d2, "@/copia/../misma.csv", "--database", "@/misma.csv"}, 4,
+             "es la base de datos");
         // A wrong database path fails and creates nothing; a file that is no database, or an
         // older one, fails and stays as it is.
         fila("missing database", {d1, d2, "@/a.csv", "--database", "@/otra.db"}, 3, "/otra.db");

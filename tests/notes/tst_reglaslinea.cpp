@@ -102,11 +102,12 @@ private slots:
             << pesada << "tara"
             << "2"
             << "P1|Peras|2|12,500|0,500|12,000|1,20|14,40|09:00:00-05/03/2026";
-        QTest::newRow("lectura de la báscula sin hora") << "P1|Peras|1||||1,20||"
-                                                        << "lectura"
-                                                        << "  12.500"
-                                                        << "P1|Peras|1|12,500||12,500|1,20|15,00|";
-        QTest::newRow("lectura sin número") << "||||||||"
+        QTest::newRow("lectura de la báscula con hora")
+            << "P1|Peras|1||||1,20||"
+            << "lectura"
+            << "  12.500"
+            << "P1|Peras|1|12,500||12,500|1,20|15,00|10:15:30-05/03/2026";
+        QTest::newRow("lectura sin número") << "||||||||08:00:00-01/03/2026"
                                             << "lectura"
                                             << "ERR"
                                             << "|||0,000||0,000|||";
@@ -124,17 +125,17 @@ private slots:
         EntornoPrueba::Ejecuta("INSERT INTO Taras VALUES (1, 'Caja', 0.25), (2, 'Saco', 0.5)");
         const CatalogoAlbaran catalogo(datos.Conexion());
         const ReglasLinea reglas(catalogo, ",");
+        const QDateTime ahora(QDate(2026, 3, 5), QTime(10, 15, 30));
         FilaAlbaran fila = Fila(antes);
         if (accion == "producto") {
             reglas.EligeProducto(fila, texto);
         } else if (accion == "tara") {
             reglas.EligeTara(fila, texto);
         } else if (accion == "lectura") {
-            reglas.TomaLectura(fila, texto);
+            reglas.TomaLectura(fila, texto, ahora);
         } else {
             fila[accion.toInt() - 1] = texto;
-            reglas.TrasEditar(fila, accion.toInt(),
-                              QDateTime(QDate(2026, 3, 5), QTime(10, 15, 30)));
+            reglas.TrasEditar(fila, accion.toInt(), ahora);
         }
         QCOMPARE(QStringList(fila.begin(), fila.end()).join('|'), despues);
     }

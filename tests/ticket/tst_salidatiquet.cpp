@@ -157,23 +157,24 @@ void TestSalidaTiquet::sinEnvio_data() {
     QTest::addColumn<int>("datos");
     QTest::addColumn<QString>("error");
     QTest::newRow("not defined") << 0 << QString("@/lp") << 9 << 4
-                                 << QString("No ticket printer is defined");
+                                 << QString("No hay ninguna impresora de tiquets definida");
     QTest::newRow("kind 4") << 4 << QString("@/lp") << 9 << 4
-                            << QString("Unknown kind of ticket printer: 4");
+                            << QString("Tipo de impresora de tiquets desconocido: 4");
     QTest::newRow("kind -1") << -1 << QString("@/lp") << 9 << 4
-                             << QString("Unknown kind of ticket printer: -1");
+                             << QString("Tipo de impresora de tiquets desconocido: -1");
     QTest::newRow("missing device is not created")
-        << 2 << QString("@/no-lp") << 9 << 4 << QString("Cannot open");
-    QTest::newRow("a folder") << 2 << QString("@") << 9 << 4 << QString("Cannot open");
+        << 2 << QString("@/no-lp") << 9 << 4 << QString("No se puede abrir");
+    QTest::newRow("a folder") << 2 << QString("@") << 9 << 4 << QString("No se puede abrir");
     QTest::newRow("FIFO without a reader")
-        << 2 << QString("@/fifo") << 9 << 4 << QString("Cannot open");
+        << 2 << QString("@/fifo") << 9 << 4 << QString("No se puede abrir");
     QTest::newRow("LPT0") << 2 << QString("LPT0") << 9 << 4
-                          << QString("No device for the port \"LPT0\"");
+                          << QString("No hay ningún dispositivo para el puerto \"LPT0\"");
     // Never configured: every list at its first entry, 4 data bits, which no port offers.
     QTest::newRow("serial, first entries")
         << 1 << QString("#") << 0 << 0 << QString("OpenComm: Error Setting Com State");
     QTest::newRow("serial, speed out of the list")
-        << 1 << QString("#") << 10 << 4 << QString("Serial setting CommTiquetBPS has no entry 10");
+        << 1 << QString("#") << 10 << 4
+        << QString("El ajuste CommTiquetBPS de la línea serie no tiene la entrada 10");
     QTest::newRow("serial, missing port") << 1 << QString("/dev/no-such-port") << 9 << 4
                                           << QString("Error opening /dev/no-such-port");
     // A printer that never wakes: the real 3.3 s wake-up runs, and the user interface cancels.
@@ -255,13 +256,13 @@ void TestSalidaTiquet::dispositivo() {
     QTimer::singleShot(0, [&] { segundo = envio.EnviarTiquet("x").Error(); });
     const Resultado r = envio.EnviarTiquet(PaginaCodigos::DeBytes(bytes, "windows-1252"));
     QVERIFY2(r, qPrintable(r.Error()));
-    QCOMPARE(segundo, QString("A ticket is already being sent"));
+    QCOMPARE(segundo, QString("Ya se está enviando un tiquet"));
     lee();
     QVERIFY(leido == bytes);
     // A printer that takes nothing, and the user cancels from the events.
     aviso.setEnabled(false);
     QTimer::singleShot(200, [&] { envio.Cancela(); });
-    QCOMPARE(envio.EnviarTiquet(QString(200 * 1024, 'x')).Error(), QString("Cancelled"));
+    QCOMPARE(envio.EnviarTiquet(QString(200 * 1024, 'x')).Error(), QString("Cancelado"));
     QVERIFY(!envio.Enviando());
 }
 
