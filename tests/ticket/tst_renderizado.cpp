@@ -1,9 +1,6 @@
-// Rendering a ticket: value formatting, placeholder replacement, detail sections over the data
-// set, the final macro expansion for the printer or the screen, and the bound on a ticket's
-// length. The example template of templates/ rendered with a sample delivery note gives exactly
-// the checked-in screen text and printer bytes of tests/ticket/golden; after a deliberate change
-// of the template or of the renderer, run this test once with PESIX_ACTUALIZA_GOLDEN=1 to
-// rewrite them, then review their difference.
+// Rendering a ticket: value formatting, placeholders, detail sections, macro expansion, the bound
+// on a ticket's length, and the example template against tests/ticket/golden (after a deliberate
+// change, run once with PESIX_ACTUALIZA_GOLDEN=1 to rewrite them, then review the difference).
 #include "app/kelregistry.h"
 #include "archivosprueba.h"
 #include "db/dataset.h"
@@ -100,13 +97,6 @@ Dataset NotaDeEjemplo() {
               "Cabecera");
     return datos;
 }
-
-DocumentoCampo Campo(const QString& definicion) {
-    DocumentoCampo c;
-    if (const Resultado r = c.SetStrValores(definicion); !r)
-        qFatal("bad field in test: %s", qPrintable(r.Error()));
-    return c;
-}
 } // namespace
 
 class TestRenderizado : public QObject {
@@ -132,19 +122,15 @@ void TestRenderizado::formatea_data() {
     auto fila = [](const char* nombre, const QVariant& v, const QString& def, const QString& esp,
                    const QString& fec = "/") { QTest::newRow(nombre) << v << def << fec << esp; };
     fila("right, 2 decimals", 12.5, "T;C;8;D;2", "   12,50");
-    fila("0 decimals rounds down", 12.4, "T;C;4;I;0", "12  ");
     fila("half away from zero", 2.5, "T;C;3;D;0", "  3");
     fila("negative half away from zero", -2.5, "T;C;3;D;0", " -3");
     fila("decimal half stored just below", 2.675, "T;C;4;I;2", "2,68");
     fila("carry into integer part", 9.995, "T;C;5;I;2", "10,00");
     fila("carry adds a digit", 99.5, "T;C;3;I;0", "100");
     fila("negative rounding to zero has no sign", -0.001, "T;C;4;I;2", "0,00");
-    fila("integer with decimals", 12, "T;C;6;D;3", "12,000");
-    fila("ordinary double", 12.5, "T;C;5;I", "12,5 ");
     // Without a count of decimals, at most 15 significant digits: a computed value prints as
     // the number it stands for.
     fila("computed value", 0.3 - 0.1, "T;C;20;I", "0,2                 ");
-    fila("sum of weights", 0.1 + 0.7 + 1234.56, "T;C;12;D", "     1235,36");
     fila("fifteen digits", 1.0 / 3, "T;C;18;I", "0,333333333333333 ");
     fila("huge", 2e20, "T;C;6;I", "2e+20 ");
     fila("negative zero", -0.0, "T;C;2;I", "0 ");
@@ -155,9 +141,7 @@ void TestRenderizado::formatea_data() {
     fila("text trimmed", QString("  hola  "), "T;C;6;D", "  hola");
     fila("centred with odd leftover to the right", QString("ABC"), "T;C;6;C", " ABC  ");
     fila("left cut at the end", QString("ABCDEF"), "T;C;4;I", "ABCD");
-    fila("centre cut at the end", QString("ABCDEF"), "T;C;4;C", "ABCD");
     fila("right cut at the start", QString("ABCDEF"), "T;C;4;D", "CDEF");
-    fila("number cut at the start", 12345.678, "T;C;6;D;2", "345,68");
     fila("width 0", QString("ABC"), "T;C;0;D", "");
     fila("alignment compared with case: d is left", QString("AB"), "T;C;4;d", "AB  ");
     fila("null", QVariant(QMetaType::fromType<double>()), "T;C;3;D;2", "   ");
@@ -169,7 +153,8 @@ void TestRenderizado::formatea() {
     QFETCH(QString, definicion);
     QFETCH(QString, fecha);
     QFETCH(QString, esperado);
-    const DocumentoCampo campo = Campo(definicion);
+    DocumentoCampo campo;
+    QVERIFY(campo.SetStrValores(definicion));
     const QString r = campo.ValorFormateado(valor, {",", fecha});
     QCOMPARE(r, esperado);
     QCOMPARE(r.size(), campo.Longitud());
@@ -253,8 +238,6 @@ void TestRenderizado::tiquetAcotado_data() {
     QTest::newRow("one character more") << ancho + anchos + QString(28, 'x') << 1 << false;
     QTest::newRow("widest field repeated per record")
         << ancho + "(#IniDetalle;D)|%D;C%%D;C%%D;C%%D;C%" << 1000 << false;
-    QTest::newRow("one line of placeholders")
-        << ancho + QString("%D;C%").repeated(40000) << 1 << false;
     QTest::newRow("a code that grows ten bytes from four characters")
         << QString("(#X)").repeated(200000) << 1 << false;
 }
@@ -293,7 +276,6 @@ void TestRenderizado::plantillaDeEjemplo() {
     QFETCH(QString, golden);
     const QString fuente = qEnvironmentVariable("PESIX_SOURCE_DIR");
     Banco b;
-    QCOMPARE(b.d.PaginaCodigosTiquet(), QString("IBM850"));
     Dataset datos = NotaDeEjemplo();
     Resultado r;
     const QString texto = b.Renderiza(datos, impresora, &r, fuente + "/templates/ejemplo-80mm.dti");
@@ -306,7 +288,6 @@ void TestRenderizado::plantillaDeEjemplo() {
         QSKIP("golden file rewritten; review it and run again without PESIX_ACTUALIZA_GOLDEN");
     }
     QCOMPARE(bytes, LeeArchivo(fuente + golden));
-    QCOMPARE(datos.Item("Detalle")->Valor("NumLinea").toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRenderizado)
