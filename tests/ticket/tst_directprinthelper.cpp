@@ -1,9 +1,11 @@
-// Printer control codes: the default table, loading from CodigosDeControl, the hexadecimal and
-// character forms, and expansion.
+// Printer control codes: the default table, loading from CodigosDeControl (also at the
+// program's start), the hexadecimal and character forms, and expansion.
 #include "support/entornoprueba.h"
 #include "ticket/directprinthelper.h"
 
+#include <QProcess>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -38,6 +40,7 @@ class TestDirectPrintHelper : public QObject {
 
 private slots:
     void siembraLaTablaVacia();
+    void arranqueSiembraLosCodigos();
     void tablaConFilasYColeccion();
     void hexYCaracteres_data();
     void hexYCaracteres();
@@ -90,6 +93,31 @@ void TestDirectPrintHelper::siembraLaTablaVacia() {
     EntornoPrueba::Ejecuta("DROP TABLE CodigosDeControl");
     const Resultado sinTabla = DirectPrintHelper().CargaRecordset(db);
     QVERIFY2(sinTabla.Error().contains("CodigosDeControl"), qPrintable(sinTabla.Error()));
+}
+
+void TestDirectPrintHelper::arranqueSiembraLosCodigos() {
+    // The program, started on a new database, fills the empty table and goes on running.
+    QTemporaryDir dir;
+    QProcess pesix;
+    pesix.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
+                {"--database", dir.filePath("pesix.db"), "--settings", dir.filePath("pesix.ini")});
+    QVERIFY(pesix.waitForStarted());
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "programa");
+    db.setDatabaseName(dir.filePath("pesix.db"));
+    db.setConnectOptions("QSQLITE_OPEN_READONLY");
+    const auto macros = [&] {
+        QStringList m;
+        QSqlQuery q(db);
+        for (db.open() && q.exec("SELECT Macro FROM CodigosDeControl ORDER BY rowid"); q.next();)
+            m << q.value(0).toString();
+        db.close();
+        return m;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(macros().size(), 16, 30000);
+    QCOMPARE(macros().mid(11, 3), (QStringList{"(#INIT)", "(#LF)", "(#RFEED)"}));
+    QCOMPARE(pesix.state(), QProcess::Running);
+    pesix.kill();
+    pesix.waitForFinished(5000);
 }
 
 void TestDirectPrintHelper::tablaConFilasYColeccion() {
