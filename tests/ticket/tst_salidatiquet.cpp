@@ -105,7 +105,6 @@ private slots:
     void abreYCierra();
     void lineasDeModem_data();
     void lineasDeModem();
-    void esperaRealAtiendeEventosYSeCancela();
 
 private:
     ServidorCups m_servidor;
@@ -142,41 +141,28 @@ void TestSalidaTiquet::sinEnvio_data() {
     QTest::addColumn<int>("tipo");
     QTest::addColumn<QString>("nombre");
     QTest::addColumn<int>("bps");
-    QTest::addColumn<int>("datos");
     QTest::addColumn<QString>("error");
-    QTest::newRow("not defined") << 0 << QString("@/lp") << 9 << 4
-                                 << QString("No hay ninguna impresora de tiquets definida");
-    QTest::newRow("kind 4") << 4 << QString("@/lp") << 9 << 4
-                            << QString("Tipo de impresora de tiquets desconocido: 4");
-    QTest::newRow("missing device is not created")
-        << 2 << QString("@/no-lp") << 9 << 4 << QString("No se puede abrir");
-    QTest::newRow("FIFO without a reader")
-        << 2 << QString("@/fifo") << 9 << 4 << QString("No se puede abrir");
-    QTest::newRow("LPT0") << 2 << QString("LPT0") << 9 << 4
-                          << QString("No hay ningún dispositivo para el puerto \"LPT0\"");
-    // Never configured: every list at its first entry, 4 data bits, which no port offers.
-    QTest::newRow("serial, first entries")
-        << 1 << QString("#") << 0 << 0 << QString("OpenComm: Error Setting Com State");
-    QTest::newRow("serial, speed out of the list")
-        << 1 << QString("#") << 10 << 4
-        << QString("El ajuste CommTiquetBPS de la línea serie no tiene la entrada 10");
-    QTest::newRow("serial, missing port") << 1 << QString("/dev/no-such-port") << 9 << 4
-                                          << QString("Error opening /dev/no-such-port");
-    // A printer that never wakes: the real wake-up runs, and the user interface cancels.
-    QTest::newRow("serial, cancelled")
-        << 1 << QString("#") << 9 << 4 << QString("WriteComm: Cancelled");
-    QTest::newRow("system queue unknown")
-        << 3 << QString("no-such-queue") << 9 << 4 << QString("Unknown printer \"no-such-queue\"");
-    QTest::newRow("system queue taking no jobs") << 3 << kCola << 9 << 4 << QString("");
-    QTest::newRow("no print server")
-        << 3 << kCola << 9 << 4 << QString("The print system does not answer");
+    auto fila = [](const char* etiqueta, int tipo, QString nombre, QString error, int bps = 9) {
+        QTest::newRow(etiqueta) << tipo << nombre << bps << error;
+    };
+    fila("not defined", 0, "@/lp", "No hay ninguna impresora de tiquets definida");
+    fila("kind 4", 4, "@/lp", "Tipo de impresora de tiquets desconocido: 4");
+    fila("missing device is not created", 2, "@/no-lp", "No se puede abrir");
+    fila("FIFO without a reader", 2, "@/fifo", "No se puede abrir");
+    fila("serial, speed out of the list", 1, "#",
+         "El ajuste CommTiquetBPS de la línea serie no tiene la entrada 10", 10);
+    fila("serial, missing port", 1, "/dev/no-such-port", "Error opening /dev/no-such-port");
+    // A printer that never wakes: the user interface runs during the real wake-up, and cancels.
+    fila("serial, cancelled", 1, "#", "WriteComm: Cancelled");
+    fila("system queue unknown", 3, "no-such-queue", "Unknown printer \"no-such-queue\"");
+    fila("system queue taking no jobs", 3, kCola, "");
+    fila("no print server", 3, kCola, "The print system does not answer");
 }
 
 void TestSalidaTiquet::sinEnvio() {
     QFETCH(int, tipo);
     QFETCH(QString, nombre);
     QFETCH(int, bps);
-    QFETCH(int, datos);
     QFETCH(QString, error);
     const bool sinServidor = QByteArray(QTest::currentDataTag()) == "no print server";
     if (tipo == 3 && !sinServidor)
@@ -187,7 +173,7 @@ void TestSalidaTiquet::sinEnvio() {
     QVERIFY(EscribeArchivo(env.Carpeta() + "/lp", {}));
     QVERIFY(::mkfifo(QFile::encodeName(env.Carpeta() + "/fifo").constData(), 0600) == 0);
     nombre.replace('@', env.Carpeta()).replace('#', impresora.pty.Ruta());
-    SalidaTiquet envio(Impresora(env, tipo, nombre, bps, datos));
+    SalidaTiquet envio(Impresora(env, tipo, nombre, bps));
     QTimer cancela; // lives no longer than the send
     QObject::connect(&cancela, &QTimer::timeout, [&] { envio.Cancela(); });
     cancela.start(150);
@@ -378,11 +364,6 @@ void TestSalidaTiquet::abreYCierra() {
     Banco b;
     QString error;
     QVERIFY(b.Abre(error));
-    // Opening while open fails and closes; the caller opens again.
-    QVERIFY(b.puerto.OpenCommErr(b.pty.Ruta(), error));
-    QCOMPARE(error, b.pty.Ruta() + " is Already Open - Closing it");
-    QVERIFY(!b.puerto.EstaAbierto());
-    QVERIFY(b.Abre(error));
     CommPort otro; // the port is exclusive
     QVERIFY(otro.OpenCommErr(b.pty.Ruta(), error));
     QCOMPARE(error, "Error opening " + b.pty.Ruta());
@@ -406,26 +387,24 @@ void TestSalidaTiquet::lineasDeModem_data() {
     QTest::addColumn<int>("lecturas");
     QTest::addColumn<QString>("pasos"); // DTR changes and waits, in order
     QTest::addColumn<QByteArray>("enviado");
+    auto fila = [](const char* etiqueta, int dsr, int cts, int falla, QByteArray datos,
+                   QString error, int lecturas, QString pasos, QByteArray enviado) {
+        QTest::newRow(etiqueta) << dsr << cts << falla << datos << error << lecturas << pasos
+                                << enviado;
+    };
     const QString pulsos = QString("DTR0 W100 DTR1 W1000 ").repeated(3);
-    const QByteArray xyz("XYZ");
     QByteArray todos; // sent as they are, one clear-to-send check each, no wait
     for (int i = 0; i < 256; ++i)
         todos.append(char(i));
-    QTest::newRow("every byte, DSR on at once")
-        << 1 << 1 << -1 << todos << QString("") << 258 << QString("") << todos;
-    QTest::newRow("DSR after three pulses")
-        << 5 << 1 << -1 << xyz << QString("") << 8 << pulsos << xyz;
-    QTest::newRow("DSR never on") << -1 << 1 << -1 << xyz
-                                  << QString("WriteComm: Failed To Wake Printer") << 5 << pulsos
-                                  << QByteArray();
-    QTest::newRow("CTS never on") << 1 << -1 << -1 << xyz << QString("Write Comm: CTS Failure")
-                                  << 503 << QString("W100 ").repeated(500) << QByteArray();
-    QTest::newRow("status unreadable at the set-up")
-        << 1 << 1 << 1 << xyz << QString("OpenComm: Failed GetCommModemStatus()") << 1
-        << QString("") << QByteArray();
-    QTest::newRow("status unreadable before the second byte")
-        << 1 << 1 << 4 << xyz << QString("Failed GetCommModemStatus") << 4 << QString("")
-        << QByteArray("X");
+    fila("every byte, DSR on at once", 1, 1, -1, todos, "", 258, "", todos);
+    fila("DSR after three pulses", 5, 1, -1, "XYZ", "", 8, pulsos, "XYZ");
+    fila("DSR never on", -1, 1, -1, "XYZ", "WriteComm: Failed To Wake Printer", 5, pulsos, "");
+    fila("CTS never on", 1, -1, -1, "XYZ", "Write Comm: CTS Failure", 503,
+         QString("W100 ").repeated(500), "");
+    fila("status unreadable at the set-up", 1, 1, 1, "XYZ", "OpenComm: Failed GetCommModemStatus()",
+         1, "", "");
+    fila("status unreadable before the second byte", 1, 1, 4, "XYZ", "Failed GetCommModemStatus", 4,
+         "", "X");
 }
 
 void TestSalidaTiquet::lineasDeModem() {
@@ -448,31 +427,6 @@ void TestSalidaTiquet::lineasDeModem() {
     QCOMPARE(b.guion.lecturas, lecturas);
     QCOMPARE(b.guion.sucesos.filter(QRegularExpression("^[DW]")).join(' '), pasos.trimmed());
     QCOMPARE(b.pty.LeeTodo(enviado.isEmpty() ? 50 : 500), enviado);
-}
-
-void TestSalidaTiquet::esperaRealAtiendeEventosYSeCancela() {
-    // The user interface keeps running during a real clear-to-send wait: its timers fire, and
-    // one of them cancels the write. (The wake-up's cancel is a row of sinEnvio.)
-    Banco b(true);
-    b.guion.cts = -1;
-    QString texto;
-    QVERIFY(b.Abre(texto));
-    int pulsaciones = 0;
-    QTimer reloj;
-    QObject::connect(&reloj, &QTimer::timeout, [&] {
-        if (++pulsaciones == 5)
-            b.puerto.Cancela();
-    });
-    reloj.start(30);
-    QVERIFY(b.puerto.WriteCommErr(QByteArray("A"), texto));
-    QCOMPARE(texto, QString("Write Comm: Cancelled"));
-    QCOMPARE(pulsaciones, 5);
-    QCOMPARE(b.pty.LeeTodo(50), QByteArray());
-    // A new operation starts afresh after a cancel.
-    b.guion.cts = 1;
-    reloj.stop();
-    QVERIFY2(!b.puerto.WriteCommErr(QByteArray("B"), texto), qPrintable(texto));
-    QCOMPARE(b.pty.LeeTodo(), QByteArray("B"));
 }
 
 QTEST_MAIN(TestSalidaTiquet)
