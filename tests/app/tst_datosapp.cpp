@@ -10,110 +10,70 @@ class TestDatosApp : public QObject {
     Q_OBJECT
 
 private slots:
-    void sinNadaGuardadoDaLosValoresIniciales() {
+    // Defaults; the stored columns are read only once Definido is exactly 1 ("1.4" is not),
+    // and then a missing one is hidden and not printed.
+    void valoresInicialesYColumnas() {
         EntornoPrueba env;
+        const QString columnas = "\\Configuracion\\Columnas";
+        kelRegistry::SaveAppString(columnas, "Definido", "1.4");
+        kelRegistry::SaveAppString(columnas, "Pantalla3", "0");
+        kelRegistry::SaveAppString(columnas, "Pantalla4", "1");
+        kelRegistry::SaveAppString(columnas, "Impresas4", "1");
         clsDatosApp& d = env.Datos();
-        for (int i = 1; i <= 9; ++i) {
-            QVERIFY(d.ColPantalla(i));
-            QCOMPARE(d.ColImpresas(i), i == 1 || i == 2 || i == 5 || i == 6);
-        }
-        QCOMPARE(d.Idioma(), 0);
-        QCOMPARE(d.Puerto(), qint16(0));
-        QCOMPARE(d.TipoBascula(), 0);
-        QCOMPARE(d.TipoImpresora(), 0);
-        QCOMPARE(d.PuertoImpresoraTiquets(), 0);
+        for (int i = 1; i <= 9; ++i)
+            QCOMPARE(QList<bool>({d.ColPantalla(i), d.ColImpresas(i)}),
+                     QList<bool>({true, i == 1 || i == 2 || i == 5 || i == 6}));
         // The serial ticket line: no flow control, 19200 bps, no parity, 8 data bits, 1 stop bit.
         const QList<qint32> linea{d.CommTiquetFlujo(), d.CommTiquetBPS(), d.CommTiquetParidad(),
                                   d.CommTiquetBitsDatos(), d.CommTiquetBitsParada()};
         QCOMPARE(linea, QList<qint32>({0, 6, 2, 4, 0}));
-        QCOMPARE(d.ModeloTicket(), QString());
-        QCOMPARE(d.UnidadMedida(), QString());
-        QCOMPARE(d.DatosEmpresa(0), QString());
-        QVERIFY(!d.NumeracionAutomatica());
-        QVERIFY(!d.PesoContinuo());
         QCOMPARE(d.PaginaCodigosTiquet(), QString("IBM850"));
-        QCOMPARE(d.Caption(), QString("Pesix v.1.0.6"));
         d.SetDatosEmpresa(3, "fuera");
         QCOMPARE(d.DatosEmpresa(3), QString());
-        d.SetTipoImpresora(5);
-        QCOMPARE(d.TipoImpresora(), 0);
-    }
 
-    // Once Definido is exactly 1 the columns are read, and a missing one is hidden and not
-    // printed; any other number leaves every column at its default.
-    void definido_data() {
-        QTest::addColumn<QString>("definido");
-        QTest::addColumn<bool>("leidas");
-        QTest::newRow("1") << "1" << true;
-        QTest::newRow("2") << "2" << false;
-        QTest::newRow("1.4 no es 1") << "1.4" << false;
-    }
-    void definido() {
-        QFETCH(QString, definido);
-        QFETCH(bool, leidas);
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Definido", definido);
-        kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Pantalla3", "0");
-        kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Pantalla4", "1");
-        kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Impresas4", "1");
-        clsDatosApp& d = env.Datos();
-        for (int i = 1; i <= 9; ++i) {
-            const bool porDefecto = i == 1 || i == 2 || i == 5 || i == 6;
-            QCOMPARE(d.ColPantalla(i), leidas ? i == 4 : true);
-            QCOMPARE(d.ColImpresas(i), leidas ? i == 4 : porDefecto);
-        }
+        kelRegistry::SaveAppString(columnas, "Definido", "1");
+        const clsDatosApp& leidas = env.Datos();
+        for (int i = 1; i <= 9; ++i)
+            QCOMPARE(QList<bool>({leidas.ColPantalla(i), leidas.ColImpresas(i)}),
+                     QList<bool>(2, i == 4));
     }
 
     // Booleans: any non-zero number. Numbers: the leading number, rounded, for the settings of
     // "\\Configuracion"; the whole text or 0 for the ticket-line settings, where a stored 0 stays
     // and only a missing or empty value takes the serial channel's line.
     void numeros_data() {
-        QTest::addColumn<QString>("clave");
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("guardado");
         QTest::addColumn<int>("esperado");
-        const QString conf = "\\Configuracion", tiquet = "\\Configuracion\\Tiquet";
-        auto fila = [](const char* caso, const QString& clave, const char* nombre,
-                       const char* guardado, int esperado) {
-            QTest::newRow(caso) << clave << QString(nombre) << QString(guardado) << esperado;
+        auto fila = [](const char* caso, const char* nombre, const char* guardado, int esperado) {
+            QTest::newRow(caso) << QString(nombre) << QString(guardado) << esperado;
         };
-        fila("Idioma catalán", conf, "Idioma", "2000", 2000);
-        fila("Idioma con texto detrás", conf, "Idioma", "4000 inglés", 4000);
-        fila("Idioma no numérico", conf, "Idioma", "abc", 0);
-        fila("TipoImpresora 2 pasa a 0", conf, "TipoImpresora", "2", 0);
-        fila("TipoBascula redondea", conf, "TipoBascula", "1.6", 2);
-        fila("Puerto fuera de 16 bits", conf, "Puerto", "70000", 0);
-        fila("TipoPuertoImpresoraTiquets", conf, "TipoPuertoImpresoraTiquets", "3", 3);
-        fila("CommTiquetBPS", tiquet, "CommTiquetBPS", "9", 9);
-        fila("CommTiquetParidad no numérico", tiquet, "CommTiquetParidad", "x", 0);
-        fila("CommTiquetBitsDatos 0 guardado", tiquet, "CommTiquetBitsDatos", "0", 0);
-        fila("CommTiquetParidad vacío", tiquet, "CommTiquetParidad", "", 2);
-        fila("booleano 1", conf, "PesoContinuo", "1", 1);
-        fila("booleano -1", conf, "PesoContinuo", "-1", 1);
-        fila("booleano 0", conf, "NumeracionAutomatica", "0", 0);
-        fila("booleano palabra", conf, "PesoContinuo", "Verdadero", 0);
-        fila("booleano vacío", conf, "NumeracionAutomatica", "", 0);
+        fila("Idioma con texto detrás", "Idioma", "4000 inglés", 4000);
+        fila("TipoImpresora 2 pasa a 0", "TipoImpresora", "2", 0);
+        fila("TipoBascula redondea", "TipoBascula", "1.6", 2);
+        fila("Puerto fuera de 16 bits", "Puerto", "70000", 0);
+        fila("CommTiquetParidad no numérico", "CommTiquetParidad", "x", 0);
+        fila("CommTiquetBitsDatos 0 guardado", "CommTiquetBitsDatos", "0", 0);
+        fila("CommTiquetParidad vacío", "CommTiquetParidad", "", 2);
+        fila("booleano -1", "PesoContinuo", "-1", 1);
+        fila("booleano palabra", "PesoContinuo", "Verdadero", 0);
     }
     void numeros() {
-        QFETCH(QString, clave);
         QFETCH(QString, nombre);
         QFETCH(QString, guardado);
         QFETCH(int, esperado);
         EntornoPrueba env;
-        kelRegistry::SaveAppString(clave, nombre, guardado);
+        const bool linea = nombre.startsWith("CommTiquet");
+        kelRegistry::SaveAppString(linea ? "\\Configuracion\\Tiquet" : "\\Configuracion", nombre,
+                                   guardado);
         clsDatosApp& d = env.Datos();
-        const QHash<QString, int> leido{
-            {"Idioma", d.Idioma()},
-            {"TipoImpresora", d.TipoImpresora()},
-            {"TipoBascula", d.TipoBascula()},
-            {"Puerto", d.Puerto()},
-            {"TipoPuertoImpresoraTiquets", d.PuertoImpresoraTiquets()},
-            {"CommTiquetBPS", d.CommTiquetBPS()},
-            {"CommTiquetParidad", d.CommTiquetParidad()},
-            {"CommTiquetBitsDatos", d.CommTiquetBitsDatos()},
-            {"PesoContinuo", d.PesoContinuo()},
-            {"NumeracionAutomatica", d.NumeracionAutomatica()},
-        };
+        const QHash<QString, int> leido{{"Idioma", d.Idioma()},
+                                        {"TipoImpresora", d.TipoImpresora()},
+                                        {"TipoBascula", d.TipoBascula()},
+                                        {"Puerto", d.Puerto()},
+                                        {"CommTiquetParidad", d.CommTiquetParidad()},
+                                        {"CommTiquetBitsDatos", d.CommTiquetBitsDatos()},
+                                        {"PesoContinuo", d.PesoContinuo()}};
         QCOMPARE(leido.value(nombre, -1), esperado);
     }
 
@@ -178,24 +138,16 @@ private slots:
         QTest::addColumn<QString>("decimal");
         QTest::addColumn<QString>("listas");
         QTest::addColumn<QString>("caption");
-        const QString programa = "Pesix v.1.0.6";
-        QTest::newRow("es_ES sin nada") << "es_ES" << QByteArray() << ","
-                                        << ";" << programa;
-        QTest::newRow("en_US sin nada") << "en_US" << QByteArray() << "."
-                                        << "," << programa;
-        QTest::newRow("coma guardada en en_US")
-            << "en_US" << QByteArray("[Internacional]\nsDecimal=,\n") << ","
-            << ";" << programa;
-        QTest::newRow("punto guardado en es_ES")
-            << "es_ES" << QByteArray("[Internacional]\nsDecimal=.\n") << "."
-            << "," << programa;
-        QTest::newRow("lista guardada")
-            << "en_US" << QByteArray("[Internacional]\nsList=;\nsDecimal=.\n") << "."
-            << ";" << programa;
-        QTest::newRow("empresa") << "es_ES"
-                                 << QByteArray("[Empresa]\nCliente=Frutas Mart\xednez,S.L.;2\n")
-                                 << ","
-                                 << ";" << programa + " - Frutas Martínez,S.L.;2";
+        auto fila = [](const char* caso, const char* local, const QByteArray& archivo,
+                       const char* decimal, const char* listas, const QString& empresa = {}) {
+            QTest::newRow(caso) << local << archivo << decimal << listas
+                                << "Pesix v.1.0.6" + empresa;
+        };
+        fila("es_ES con empresa", "es_ES", "[Empresa]\nCliente=Frutas Mart\xednez,S.L.;2\n", ",",
+             ";", " - Frutas Martínez,S.L.;2");
+        fila("en_US sin nada", "en_US", "", ".", ",");
+        fila("coma guardada en en_US", "en_US", "[Internacional]\nsDecimal=,\n", ",", ";");
+        fila("lista guardada", "en_US", "[Internacional]\nsList=;\nsDecimal=.\n", ".", ";");
     }
     void empresaYSeparadores() {
         QFETCH(QString, local);

@@ -9,16 +9,6 @@
 #include <QWidget>
 
 namespace {
-// Stores a window's position, in twips, as the program would have.
-void GuardaPosicion(const QString& ventana, const QString& top, const QString& left,
-                    const QString& ancho, const QString& alto) {
-    const QString clave = "\\Pos\\" + ventana;
-    kelRegistry::SaveAppString(clave, "Top", top);
-    kelRegistry::SaveAppString(clave, "Left", left);
-    kelRegistry::SaveAppString(clave, "Width", ancho);
-    kelRegistry::SaveAppString(clave, "Height", alto);
-}
-
 bool Escribe(const QString& ruta, const QByteArray& bytes) {
     QFile f(ruta);
     return QDir().mkpath(QFileInfo(ruta).path()) && f.open(QIODevice::WriteOnly) &&
@@ -44,53 +34,38 @@ private slots:
     // Settings typed by an administrator read back exactly as typed.
     void editadoAMano_data() {
         QTest::addColumn<QByteArray>("archivo");
-        QTest::addColumn<QString>("clave");
-        QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("esperado");
         QTest::addColumn<bool>("delUsuario");
-        auto fila = [](const char* caso, const QByteArray& archivo, const char* clave,
-                       const char* nombre, const QString& esperado, bool delUsuario = false) {
-            QTest::newRow(caso) << archivo << QString(clave) << QString(nombre) << esperado
-                                << delUsuario;
+        QTest::addColumn<QString>("clave");
+        auto fila = [](const char* caso, const QByteArray& archivo, const QString& esperado,
+                       bool delUsuario = false, const char* clave = "\\Empresa") {
+            QTest::newRow(caso) << archivo << esperado << delUsuario << QString(clave);
         };
-        const char* intl = "\\Internacional";
-        fila("coma decimal", "[Internacional]\nsDecimal=,\n", intl, "sDecimal", ",");
-        fila("punto y coma", "[Internacional]\nsList=;\n", intl, "sList", ";");
-        fila("comas y punto y coma", "[Empresa]\nCliente=A,B;C\n", "\\Empresa", "Cliente", "A,B;C");
-        fila("coma sin espacio detrás", "[Empresa]\nCliente=Frutas Mart\xc3\xadnez,S.L.\n",
-             "\\Empresa", "Cliente", "Frutas Martínez,S.L.");
-        fila("Windows-1252", "[Empresa]\r\nCliente=Frutas Mart\xednez S.L.\r\n", "\\Empresa",
-             "Cliente", "Frutas Martínez S.L.");
-        fila("blancos alrededor", "[Empresa]\r\n  Cliente =\tFrutas \r\n", "\\Empresa", "Cliente",
-             "Frutas");
-        fila("barras invertidas", "[Configuracion]\nModeloTicket=C:\\tickets\\nuevo.dti\n",
-             "\\Configuracion", "ModeloTicket", "C:\\tickets\\nuevo.dti");
-        fila("entre comillas", "[Configuracion]\nUnidadMedida=\" Kg \\\"x\\\"\"\n",
-             "\\Configuracion", "UnidadMedida", " Kg \"x\"");
-        fila("comillas que no lo envuelven todo", "[Empresa]\nCliente=\"Bar\" Pepe\n", "\\Empresa",
-             "Cliente", "\"Bar\" Pepe");
-        fila("grupo dentro del nombre", "[Configuracion]\nColumnas\\Definido=1\n",
-             "\\Configuracion\\Columnas", "Definido", "1");
+        fila("comas y punto y coma", "[Empresa]\nCliente=Frutas Mart\xc3\xadnez,S.L.;2\n",
+             "Frutas Martínez,S.L.;2");
+        fila("blancos y comillas que no lo envuelven todo",
+             "[Empresa]\r\n  Cliente =\t\"Bar\" Pepe \r\n", "\"Bar\" Pepe");
+        fila("entre comillas", "[Empresa]\nCliente=\" Kg \\\"x\\\"\"\n", " Kg \"x\"");
+        fila("grupo en el nombre, barras en el valor", "[Empresa]\nSub\\Cliente=C:\\t\\n.dti\n",
+             "C:\\t\\n.dti", false, "\\Empresa\\Sub");
         fila("comentarios y otros grupos",
-             "; sList=a\n[Internacional]\n# sList=b\nsList=|\n[Otro]\nsList=c\n", intl, "sList",
-             "|");
-        fila("otra letra mayúscula", "[internacional]\nSDECIMAL=,\n", intl, "sDecimal", ",");
+             "; Cliente=a\n[Empresa]\n# Cliente=b\nCliente=|\n[Otro]\nCliente=c\n", "|");
+        fila("otra letra mayúscula", "[empresa]\nCLIENTE=,\n", ",");
 #if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
-        fila("archivo del usuario", "[Internacional]\nsList=;\n", intl, "sList", ";", true);
+        fila("archivo del usuario", "[Empresa]\nCliente=A,B\n", "A,B", true);
 #endif
     }
     void editadoAMano() {
         QFETCH(QByteArray, archivo);
-        QFETCH(QString, clave);
-        QFETCH(QString, nombre);
         QFETCH(QString, esperado);
         QFETCH(bool, delUsuario);
+        QFETCH(QString, clave);
         EntornoPrueba env;
         const QString ruta = delUsuario ? m_config.filePath("Kel Software/Software de pesaje.conf")
                                         : env.ArchivoAjustes();
         QVERIFY(Escribe(ruta, archivo));
         kelRegistry::UsaArchivoIni(delUsuario ? QString() : ruta);
-        QCOMPARE(kelRegistry::GetAppString(clave, nombre), esperado);
+        QCOMPARE(kelRegistry::GetAppString(clave, "Cliente"), esperado);
         QFile::remove(ruta);
     }
 
@@ -102,11 +77,8 @@ private slots:
                                               "Cliente=Frutas Mart\xednez S.L.\r\n\r\n"
                                               "[Configuracion]\r\nColumnas\\Definido=1\r\n"
                                               "Idioma=0"));
-        const QByteArray antes = Contenido(env.ArchivoAjustes());
         QVERIFY(kelRegistry::SaveAppString("\\Empresa", "Cliente", "Frutas Martínez S.L."));
         QVERIFY(kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Definido", "1"));
-        QCOMPARE(Contenido(env.ArchivoAjustes()), antes);
-
         QVERIFY(kelRegistry::SaveAppString("\\Configuracion", "Idioma", "2000"));
         QVERIFY(kelRegistry::SaveAppString("\\Empresa", "NIFCliente", "B-12 Ñ"));
         QVERIFY(kelRegistry::SaveAppString("\\Pos\\frmMain", "Top", "1500"));
@@ -122,29 +94,19 @@ private slots:
     void escritoYLeido_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("valor");
-        QTest::newRow("vacío") << "Vacio"
-                               << "";
-        QTest::newRow("blancos en los extremos") << "Unidad"
-                                                 << " Kg\t";
-        QTest::newRow("entre comillas") << "Cita"
-                                        << "\"dicho\"";
-        QTest::newRow("separadores") << "Lista"
-                                     << "Señor; \"x\" = y, z";
-        QTest::newRow("saltos y control") << "Lineas" << QString("uno\r\ndos\tb") + QChar(1) + "7";
-        QTest::newRow("barras invertidas") << "Ruta"
-                                           << "C:\\x\\0\\\"";
-        QTest::newRow("comentario al principio") << "Nota"
-                                                 << "; #no";
-        QTest::newRow("nombre con espacios") << " Mi conjunto "
-                                             << "1200|800";
-        QTest::newRow("nombre con signos") << "a=b;[c]%d#"
-                                           << "x";
+        auto fila = [](const char* caso, const char* nombre, const QString& valor) {
+            QTest::newRow(caso) << QString(nombre) << valor;
+        };
+        fila("blancos en los extremos", "Unidad", " Kg\t");
+        fila("entre comillas", "Cita", "\"dicho\"");
+        fila("comentario, separadores y barras", "Nota", "; #Señor \"x\" = y, z C:\\x\\0\\\"");
+        fila("saltos y control", "Lineas", QString("uno\r\ndos\tb") + QChar(1) + "7");
+        fila("nombre con blancos y signos", " a=b;[c]%d# ", "1200|800");
     }
     void escritoYLeido() {
         QFETCH(QString, nombre);
         QFETCH(QString, valor);
         EntornoPrueba env;
-        QCOMPARE(kelRegistry::GetAppString("\\A\\B", nombre), QString());
         QVERIFY(kelRegistry::SaveAppString("\\A\\B", "Antes", "1"));
         QVERIFY(kelRegistry::SaveAppString("\\A\\B", nombre, valor));
         QVERIFY(kelRegistry::SaveAppString("\\A\\B", "Despues", "2"));
@@ -159,103 +121,70 @@ private slots:
     }
 
     // Deleting a key takes its groups with their comments, in either way of writing them.
-    void borrarUnValorOLaClaveEntera() {
+    void borrarLaClaveEntera() {
         EntornoPrueba env;
         QVERIFY(Escribe(env.ArchivoAjustes(), "[Pos]\nfrmUno\\Top=100\nfrmUno\\Left=200\n"
                                               "[Pos\\frmDos]\n; nota\nTop=300\n"
                                               "[Configuracion]\nIdioma=2000\n"));
-        kelRegistry::DeleteAppSetting("\\Pos\\frmUno", "Top");
-        kelRegistry::DeleteAppSetting("\\Pos\\frmUno", "NoExiste"); // ignored
-        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmUno", "Top"), QString());
-        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmUno", "Left"), QString("200"));
         kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
         QCOMPARE(Contenido(env.ArchivoAjustes()), QByteArray("[Configuracion]\nIdioma=2000\n"));
     }
 
-    void informacionDeLaClave() {
-        EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Lista", "Primero", "uno");
-        kelRegistry::SaveAppString("\\Lista", "Segundo", "dos dos");
-        kelRegistry::SaveAppString("\\Lista\\Sub", "x", "y");
-        kelRegistry::InfoClave info;
-        QCOMPARE(kelRegistry::GetAppKeyInfo("\\Lista", info), 2);
-        QCOMPARE(info.NumSubclaves, 1);
-        QCOMPARE(info.LongNombreValorMax, 7);
-        QCOMPARE(info.LongDatosMax, 7);
-
-        kelRegistry::InfoClave falta;
-        falta.NumValores = 42;
-        QCOMPARE(kelRegistry::GetAppKeyInfo("\\NoExiste", falta), 42);
-    }
-
-    // A Top of 0 or less, or none, leaves the designed place; a fixed border never gets a size.
-    void restaurar_data() {
+    // A window's place, stored in twips over an older rectangle at (200, 100) of 300 x 200
+    // pixels. A Top of 0 or less leaves the designed place; a fixed border never gets a size.
+    // Closed normal: state 0 and its rectangle. Closed maximised: state 2, and back maximised
+    // over its designed rectangle. Closed minimised: only state 1 is stored, and it comes back
+    // minimised over the older rectangle.
+    void posicion_data() {
         QTest::addColumn<QString>("top");
+        QTest::addColumn<int>("cerrada"); // the state the window closed in; -1: not shown
         QTest::addColumn<bool>("fija");
         QTest::addColumn<QRect>("esperada");
-        QTest::newRow("top 0") << QString("0") << false << QRect(30, 40, 200, 100);
-        QTest::newRow("top negativo") << QString("-150") << false << QRect(30, 40, 200, 100);
-        QTest::newRow("nada guardado") << QString() << false << QRect(30, 40, 200, 100);
-        QTest::newRow("redimensionable") << QString("1500") << false << QRect(200, 100, 600, 600);
-        QTest::newRow("borde fijo") << QString("1500") << true << QRect(200, 100, 200, 100);
+        QTest::newRow("top 0") << QString("0") << -1 << false << QRect(50, 60, 100, 100);
+        QTest::newRow("borde fijo") << QString("1500") << -1 << true << QRect(200, 100, 100, 100);
+        // Closed normal, it comes back where its frame was.
+        QTest::newRow("normal") << QString("1500") << 0 << false << QRect(0, 0, 400, 300);
+        QTest::newRow("maximizada") << QString("1500") << 2 << false << QRect(50, 60, 100, 100);
+        QTest::newRow("minimizada") << QString("1500") << 1 << false << QRect(200, 100, 300, 200);
     }
-    void restaurar() {
+    void posicion() {
         QFETCH(QString, top);
+        QFETCH(int, cerrada);
         QFETCH(bool, fija);
         QFETCH(QRect, esperada);
         EntornoPrueba env;
-        kelRegistry::SaveAppString("\\Pos\\frmPrueba", "WindowState", "0");
-        GuardaPosicion("frmPrueba", top, "3000", "9000", "9000");
-        QWidget w;
-        w.setObjectName("frmPrueba");
-        w.setGeometry(30, 40, 200, 100);
-        if (fija)
-            w.setFixedSize(200, 100);
-        kelRegistry::RestoreFormPosition(&w);
-        QCOMPARE(w.geometry(), esperada);
-        // Free per-window values live under "\\Info\\" + the window's name.
-        kelRegistry::SaveFormInfo(&w, "ColAlbaranWidth1", "1200");
-        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmPrueba", "ColAlbaranWidth1"), "1200");
-    }
-
-    // Closed normal: state 0 and its rectangle, in twips. Closed maximised: state 2, and back
-    // maximised over its designed rectangle. Closed minimised: only state 1 is stored, and it
-    // comes back minimised over the older rectangle.
-    void estadoGuardado_data() {
-        QTest::addColumn<int>("estado");
-        QTest::addColumn<QSize>("disenado");
-        QTest::addColumn<QSize>("esperado");
-        QTest::newRow("normal") << 0 << QSize(100, 100) << QSize(400, 300);
-        QTest::newRow("maximizada") << 2 << QSize(300, 200) << QSize(300, 200);
-        QTest::newRow("minimizada") << 1 << QSize(100, 100) << QSize(300, 200);
-    }
-    void estadoGuardado() {
-        QFETCH(int, estado);
-        QFETCH(QSize, disenado);
-        QFETCH(QSize, esperado);
-        EntornoPrueba env;
-        GuardaPosicion("frmX", "1500", "1500", "4500", "3000");
-        {
+        const QStringList guardado{"Top", top, "Left", "3000", "Width", "4500", "Height", "3000"};
+        for (int i = 0; i < guardado.size(); i += 2)
+            kelRegistry::SaveAppString("\\Pos\\frmX", guardado[i], guardado[i + 1]);
+        if (cerrada >= 0) {
             QWidget w;
             w.setObjectName("frmX");
             w.setGeometry(120, 80, 400, 300);
-            if (estado == 1) {
+            if (cerrada == 1) {
                 w.setWindowState(Qt::WindowMinimized);
             } else {
-                estado == 2 ? w.showMaximized() : w.show();
+                cerrada == 2 ? w.showMaximized() : w.show();
                 QVERIFY(QTest::qWaitForWindowExposed(&w));
-                QTRY_COMPARE(w.isMaximized(), estado == 2);
+                QTRY_COMPARE(w.isMaximized(), cerrada == 2);
             }
             kelRegistry::SaveFormPosition(&w);
+            if (cerrada == 0)
+                esperada.moveTopLeft(w.frameGeometry().topLeft());
+            QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmX", "WindowState"),
+                     QString::number(cerrada));
         }
-        QCOMPARE(kelRegistry::GetAppString("\\Pos\\frmX", "WindowState"), QString::number(estado));
         QWidget w;
         w.setObjectName("frmX");
-        w.setGeometry(QRect(QPoint(50, 60), disenado));
+        w.setGeometry(50, 60, 100, 100);
+        if (fija)
+            w.setFixedSize(100, 100);
         kelRegistry::RestoreFormPosition(&w);
-        const Qt::WindowStates estados[] = {{}, Qt::WindowMinimized, Qt::WindowMaximized};
-        QCOMPARE(w.windowState(), estados[estado]);
-        QCOMPARE(w.normalGeometry().isValid() ? w.normalGeometry().size() : w.size(), esperado);
+        const Qt::WindowStates estados[] = {{}, {}, Qt::WindowMinimized, Qt::WindowMaximized};
+        QCOMPARE(w.windowState(), estados[cerrada + 1]);
+        QCOMPARE(w.normalGeometry().isValid() ? w.normalGeometry() : w.geometry(), esperada);
+        // Free per-window values live under "\\Info\\" + the window's name.
+        kelRegistry::SaveFormInfo(&w, "ColAlbaranWidth1", "1200");
+        QCOMPARE(kelRegistry::GetAppString("\\Info\\frmX", "ColAlbaranWidth1"), "1200");
     }
 
 private:

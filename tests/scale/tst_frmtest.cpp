@@ -18,142 +18,114 @@
 class TestFrmTest : public QObject {
     Q_OBJECT
 private slots:
-    void numeroPuerto_data();
-    void numeroPuerto();
-    void cableado();
-};
+    // The number from the fourth character of a port's name; none, or beyond 16 bits, is 0.
+    void numeroPuerto() {
+        QCOMPARE(frmTest::NumeroPuerto("COM12"), qint16(12));
+        QCOMPARE(frmTest::NumeroPuerto("ttyS0"), qint16(0));
+        QCOMPARE(frmTest::NumeroPuerto("COM40000"), qint16(0));
+    }
 
-void TestFrmTest::numeroPuerto_data() {
-    QTest::addColumn<QString>("nombre");
-    QTest::addColumn<int>("numero");
-    QTest::newRow("COM3") << QString("COM3") << 3;
-    QTest::newRow("COM12") << QString("COM12") << 12;
-    QTest::newRow("ttyS0: no number from the fourth character") << QString("ttyS0") << 0;
-    QTest::newRow("a path") << QString("/dev/pts/3") << 0;
-    QTest::newRow("beyond 16 bits") << QString("COM40000") << 0;
-}
+    void cableado() {
+        EntornoPrueba env;
+        PseudoTerminal pty(PseudoTerminal::SoloMaestro);
+        clsDatosApp& d = env.DatosConBase();
+        d.SetTipoBascula(1);
+        d.SetPuertoNombre(pty.Ruta());
+        frmTest w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* combo = w.findChild<QComboBox*>("cboPuertos");
+        auto* lectura = w.findChild<QLabel*>("Label1");
+        const auto boton = [&w](const QString& nombre) {
+            return w.findChild<QPushButton*>(nombre);
+        };
+        const auto pulsa = [&](const QString& nombre) {
+            QTest::mouseClick(boton(nombre), Qt::LeftButton);
+        };
+        const auto conectado = [&](bool si) {
+            bool ok = combo->isEnabled() == !si && boton("cmdConectar0")->isEnabled() == !si &&
+                      boton("cmdConectar1")->isEnabled() == si && w.VeltaSC1().PortOpen() == si;
+            for (int k = 0; k < 8; ++k)
+                ok = ok && boton(QStringLiteral("cmdComando%1").arg(k))->isEnabled() == si;
+            return ok;
+        };
+        const auto escribePuerto = [&](const QString& texto) {
+            QLineEdit* linea = combo->lineEdit();
+            linea->setFocus();
+            QTest::keyClick(linea, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(linea, texto); // over the selection
+        };
+        QStringList cajas; // text and buttons of every message box
+        Contestador<QMessageBox> contestador([&](QMessageBox* caja) {
+            QStringList botones;
+            for (QAbstractButton* b : caja->buttons())
+                botones << b->text();
+            cajas << caja->text() + " [" + botones.join(',') + "]";
+            caja->accept();
+        });
 
-void TestFrmTest::numeroPuerto() {
-    QFETCH(QString, nombre);
-    QFETCH(int, numero);
-    QCOMPARE(frmTest::NumeroPuerto(nombre), qint16(numero));
-}
+        QCOMPARE(lectura->text(), QString("0.000"));
+        QVERIFY(conectado(false));
+        // The port of the settings is listed first and chosen.
+        QCOMPARE(combo->itemText(0), pty.Ruta());
+        QCOMPARE(combo->currentText(), pty.Ruta());
 
-void TestFrmTest::cableado() {
-    EntornoPrueba env;
-    auto pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
-    clsDatosApp& d = env.DatosConBase();
-    d.SetTipoBascula(0);
-    d.SetPuertoNombre(pty->Ruta());
-    frmTest w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    auto* combo = w.findChild<QComboBox*>("cboPuertos");
-    auto* lectura = w.findChild<QLabel*>("Label1");
-    const auto boton = [&w](const QString& nombre) { return w.findChild<QPushButton*>(nombre); };
-    const auto pulsa = [&](const QString& nombre) {
-        QTest::mouseClick(boton(nombre), Qt::LeftButton);
-    };
-    const auto conectado = [&](bool si) {
-        bool ok = combo->isEnabled() == !si && boton("cmdConectar0")->isEnabled() == !si &&
-                  boton("cmdConectar1")->isEnabled() == si && w.VeltaSC1().PortOpen() == si;
+        // A port that cannot be opened: the message box in the interface language, still
+        // disconnected.
+        const QString falta = env.Carpeta() + "/no-hay-bascula";
+        escribePuerto(falta);
+        pulsa("cmdConectar0");
+        QTRY_COMPARE(cajas.size(), 1);
+        QVERIFY2(cajas.at(0).contains(falta) &&
+                     cajas.at(0).endsWith("[" + Texto(IdTexto::Aceptar) + "]"),
+                 qPrintable(cajas.at(0)));
+        QVERIFY(conectado(false));
+
+        // The scale type comes from the settings at every connection.
+        escribePuerto(pty.Ruta());
+        pulsa("cmdConectar0");
+        QVERIFY(conectado(true));
+        QVERIFY(pty.Escribe(" WT:  3.75 Kg\r\n\n\n"));
+        QTRY_COMPARE(lectura->text(), QString("3.75"));
+        pulsa("cmdConectar1");
+        d.SetTipoBascula(0);
+        pulsa("cmdConectar0");
+
+        // Each command button sends its command; every reading is shown unchanged, as plain text,
+        // and never resizes the window: not even the longest reading, and not one too long to be
+        // a reading, which is not shown at all.
         for (int k = 0; k < 8; ++k)
-            ok = ok && boton(QStringLiteral("cmdComando%1").arg(k))->isEnabled() == si;
-        return ok;
-    };
-    const auto escribePuerto = [&](const QString& texto) {
-        QLineEdit* linea = combo->lineEdit();
-        linea->setFocus();
-        QTest::keyClick(linea, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(linea, Qt::Key_Delete);
-        QTest::keyClicks(linea, texto);
-    };
-    QStringList cajas; // text and buttons of every message box
-    Contestador<QMessageBox> contestador([&](QMessageBox* caja) {
-        QStringList botones;
-        for (QAbstractButton* b : caja->buttons())
-            botones << b->text();
-        cajas << caja->text() + " [" + botones.join(',') + "]";
-        caja->accept();
-    });
+            pulsa(QStringLiteral("cmdComando%1").arg(k));
+        QCOMPARE(pty.Lee(24), QByteArray("SF\rS0\rSN\rSB\rSC\rST\rSD\rSS\r"));
+        const QSize tamano = w.size();
+        const QByteArray larga(256, 'B');
+        QSignalSpy descartadas(&w.VeltaSC1(), &VeltaSC::MensajeDebug);
+        for (const QByteArray& t : {QByteArray("  +0012.50 kg "), larga, QByteArray(130000, 'C')}) {
+            QVERIFY(pty.Escribe(t + "\r"));
+            QTRY_COMPARE(descartadas.count(), t.size() > 256 ? 1 : 0);
+            QTRY_COMPARE(lectura->text(), QString(t.size() > 256 ? larga : t));
+            QCOMPARE(w.size(), tamano);
+            QVERIFY(w.minimumSizeHint().width() <= tamano.width());
+        }
+        lectura->setText("<span>W</span>");
+        const QImage marcado = lectura->grab().toImage();
+        lectura->setText("W");
+        QVERIFY(marcado != lectura->grab().toImage());
 
-    QCOMPARE(w.windowTitle(), QString("Form1"));
-    QCOMPARE(lectura->text(), QString("0.000"));
-    QVERIFY(conectado(false));
-    // The port of the settings is listed first and chosen; the box shows a device path whole.
-    QCOMPARE(combo->itemText(0), pty->Ruta());
-    QCOMPARE(combo->currentText(), pty->Ruta());
-    const QString rutaLarga = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
-    QVERIFY(combo->lineEdit()->width() > combo->fontMetrics().horizontalAdvance(rutaLarga));
-
-    // A port that cannot be opened: the message box in the interface language, still
-    // disconnected. Nothing typed, nothing to connect to.
-    const QString falta = env.Carpeta() + "/no-hay-bascula";
-    escribePuerto(falta);
-    pulsa("cmdConectar0");
-    QTRY_COMPARE(cajas.size(), 1);
-    QVERIFY2(cajas.at(0).contains(falta) &&
-                 cajas.at(0).endsWith("[" + Texto(IdTexto::Aceptar) + "]"),
-             qPrintable(cajas.at(0)));
-    QVERIFY(conectado(false));
-    escribePuerto("");
-    QVERIFY(!boton("cmdConectar0")->isEnabled());
-    escribePuerto(pty->Ruta());
-    pulsa("cmdConectar0");
-    QVERIFY(conectado(true));
-
-    // Each command button sends its command; every reading is shown unchanged, as plain text,
-    // and never resizes the window: not even the longest reading, and not one too long to be
-    // a reading, which is not shown at all.
-    const int codigos[] = {3, 0, 1, 2, 4, 5, 6, 7};
-    for (int k = 0; k < 8; ++k) {
-        pulsa(QStringLiteral("cmdComando%1").arg(k));
-        QCOMPARE(pty->Lee(3), QByteArray("S") + "0NBFCTDS"[codigos[k]] + '\r');
+        // Disconnecting asks for readings on request, then closes the port; so does Escape while
+        // connected, before it closes the window.
+        pulsa("cmdConectar1");
+        QCOMPARE(pty.Lee(3), QByteArray("S0\r"));
+        QVERIFY(conectado(false));
+        pulsa("cmdConectar0");
+        QVERIFY(conectado(true));
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+        QVERIFY(!w.VeltaSC1().PortOpen());
+        QCOMPARE(pty.Lee(4, 300), QByteArray("S0\r"));
+        QCOMPARE(cajas.size(), 1);
     }
-    const QSize tamano = w.size();
-    const QByteArray larga(256, 'B');
-    QSignalSpy descartadas(&w.VeltaSC1(), &VeltaSC::MensajeDebug);
-    for (const QByteArray& t : {QByteArray("  +0012.50 kg "), larga, QByteArray(130000, 'C')}) {
-        QVERIFY(pty->Escribe(t + "\r"));
-        QTRY_COMPARE(descartadas.count(), t.size() > 256 ? 1 : 0);
-        QTRY_COMPARE(lectura->text(), QString(t.size() > 256 ? larga : t));
-        QCOMPARE(w.size(), tamano);
-        QVERIFY(w.minimumSizeHint().width() <= tamano.width());
-    }
-    lectura->setText("<span>W</span>");
-    const QImage marcado = lectura->grab().toImage();
-    lectura->setText("W");
-    QVERIFY(marcado != lectura->grab().toImage());
-
-    // Disconnecting asks for readings on request, then closes the port.
-    pulsa("cmdConectar1");
-    QCOMPARE(pty->Lee(3), QByteArray("S0\r"));
-    QVERIFY(conectado(false));
-    // The scale type comes from the settings at every connection. The scale's cable pulled out
-    // while connected: a message box naming the port.
-    d.SetTipoBascula(1);
-    pulsa("cmdConectar0");
-    QVERIFY(conectado(true));
-    QVERIFY(pty->Escribe(" WT:  3.75 Kg\r\n\n\n"));
-    QTRY_COMPARE(lectura->text(), QString("3.75"));
-    const QString ruta = pty->Ruta();
-    pty.reset();
-    QTRY_COMPARE(cajas.size(), 2);
-    QVERIFY2(cajas.at(1).contains(ruta), qPrintable(cajas.at(1)));
-    QVERIFY(conectado(false));
-
-    // Escape while connected disconnects first (the on-request command), then closes.
-    d.SetTipoBascula(0);
-    pty = std::make_unique<PseudoTerminal>(PseudoTerminal::SoloMaestro);
-    escribePuerto(pty->Ruta());
-    pulsa("cmdConectar0");
-    QVERIFY(conectado(true));
-    QTest::keyClick(&w, Qt::Key_Escape);
-    QVERIFY(!w.isVisible());
-    QVERIFY(!w.VeltaSC1().PortOpen());
-    QCOMPARE(pty->Lee(3), QByteArray("S0\r"));
-    QCOMPARE(cajas.size(), 2);
-}
+};
 
 QTEST_MAIN(TestFrmTest)
 #include "tst_frmtest.moc"

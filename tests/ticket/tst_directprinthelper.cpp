@@ -1,9 +1,11 @@
-// Printer control codes: the default table, loading from CodigosDeControl, the keyed collection
-// and the two forms of each expansion.
+// Printer control codes: the default table, loading from CodigosDeControl (also at the
+// program's start), the hexadecimal and character forms, and expansion.
 #include "support/entornoprueba.h"
 #include "ticket/directprinthelper.h"
 
+#include <QProcess>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -38,6 +40,7 @@ class TestDirectPrintHelper : public QObject {
 
 private slots:
     void siembraLaTablaVacia();
+    void arranqueSiembraLosCodigos();
     void tablaConFilasYColeccion();
     void hexYCaracteres_data();
     void hexYCaracteres();
@@ -92,9 +95,34 @@ void TestDirectPrintHelper::siembraLaTablaVacia() {
     QVERIFY2(sinTabla.Error().contains("CodigosDeControl"), qPrintable(sinTabla.Error()));
 }
 
+void TestDirectPrintHelper::arranqueSiembraLosCodigos() {
+    // The program, started on a new database, fills the empty table and goes on running.
+    QTemporaryDir dir;
+    QProcess pesix;
+    pesix.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
+                {"--database", dir.filePath("pesix.db"), "--settings", dir.filePath("pesix.ini")});
+    QVERIFY(pesix.waitForStarted());
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "programa");
+    db.setDatabaseName(dir.filePath("pesix.db"));
+    db.setConnectOptions("QSQLITE_OPEN_READONLY");
+    const auto macros = [&] {
+        QStringList m;
+        QSqlQuery q(db);
+        for (db.open() && q.exec("SELECT Macro FROM CodigosDeControl ORDER BY rowid"); q.next();)
+            m << q.value(0).toString();
+        db.close();
+        return m;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(macros().size(), 16, 30000);
+    QCOMPARE(macros().mid(11, 3), (QStringList{"(#INIT)", "(#LF)", "(#RFEED)"}));
+    QCOMPARE(pesix.state(), QProcess::Running);
+    pesix.kill();
+    pesix.waitForFinished(5000);
+}
+
 void TestDirectPrintHelper::tablaConFilasYColeccion() {
-    // A table with rows is not seeded; codes already held stay unless a row replaces them. A
-    // macro that differs only in case replaces its entry, which moves to the end.
+    // A table with rows is not seeded; codes already held stay unless a row replaces them, a
+    // macro that differs only in case too.
     EntornoPrueba env;
     QSqlDatabase db = env.DatosConBase().Conexion();
     EntornoPrueba::Ejecuta("INSERT INTO CodigosDeControl VALUES ('(#ZETA)', '5A', '7A', 'z')");
@@ -107,12 +135,6 @@ void TestDirectPrintHelper::tablaConFilasYColeccion() {
     QCOMPARE(Filas(h, db).size(), 2);
     QCOMPARE(Filas(h),
              (QStringList{"(#PROPIO)|41||kept", "(#ZETA)|5A|7A|z", "(#LF)|0D0A|0D0A|CR LF"}));
-    const auto nuevo = h.Add("(#propio)", "1B40", "", "again");
-    QCOMPARE(h.Item("(#Propio)"), nuevo);
-    QCOMPARE(h.Item(3), nuevo);
-    QVERIFY(!h.Item(0) && !h.Item(4) && !h.Item("(#D)"));
-    QVERIFY(h.Remove("(#zeta)") && !h.Remove("(#zeta)") && !h.Remove(3) && h.Remove(1));
-    QCOMPARE(Filas(h), QStringList{"(#propio)|1B40||again"});
 }
 
 void TestDirectPrintHelper::hexYCaracteres_data() {
@@ -120,21 +142,15 @@ void TestDirectPrintHelper::hexYCaracteres_data() {
     QTest::addColumn<QString>("hex");
     QTest::addColumn<QString>("codigos");
     QTest::addColumn<QString>("hexVuelta"); // the hexadecimal form the characters give back
-    QTest::newRow("lower case") << QString("") << QString("1b40") << QString("27 64")
-                                << QString("1B40");
-    QTest::newRow("odd length") << QString("") << QString("1B4") << QString("27 4")
-                                << QString("1B04");
-    QTest::newRow("empty") << QString("") << QString("") << QString("") << QString("");
-    QTest::newRow("pair starting with non-digit")
-        << QString("") << QString("G1") << QString("0") << QString("00");
-    QTest::newRow("pair ending with non-digit")
-        << QString("") << QString("1G41") << QString("1 65") << QString("0141");
-    // Bytes above 127 are characters of the code page: A4 is n with tilde in IBM850, the
-    // currency sign in Windows-1252, whose n with tilde is F1.
-    QTest::newRow("IBM850 by default")
-        << QString("") << QString("A4") << QString("241") << QString("A4");
-    QTest::newRow("another code page")
-        << QString("windows-1252") << QString("A4F1") << QString("164 241") << QString("A4F1");
+    auto fila = [](const char* nombre, QString pagina, QString hex, QString cod, QString vuelta) {
+        QTest::newRow(nombre) << pagina << hex << cod << vuelta;
+    };
+    fila("lower case", "", "1b40", "27 64", "1B40");
+    fila("odd length", "", "1B4", "27 4", "1B04");
+    fila("pair ending with non-digit", "", "1G41", "1 65", "0141");
+    // Bytes above 127 are characters of the code page: in Windows-1252 A4 is the currency sign
+    // and F1 the n with tilde (which is A4 in IBM850, the default).
+    fila("another code page", "windows-1252", "A4F1", "164 241", "A4F1");
 }
 
 void TestDirectPrintHelper::hexYCaracteres() {
@@ -161,8 +177,6 @@ void TestDirectPrintHelper::expande_data() {
     QTest::addColumn<bool>("impresora");
     QTest::addColumn<QString>("esperado");
     QTest::newRow("lf screen") << QString("A(#lf)B") << false << QString("A\r\nB");
-    QTest::newRow("lf printer") << QString("A(#lf)B") << true << QString("A\nB");
-    QTest::newRow("emphasis screen") << QString("(#EON)") << false << QString("");
     QTest::newRow("every occurrence") << QString("(#LF)(#Lf)(#lF)") << true << QString("\n\n\n");
     QTest::newRow("unknown macro stays")
         << QString("x(#NADA)y(#LF)") << true << QString("x(#NADA)y\n");

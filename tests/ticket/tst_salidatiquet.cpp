@@ -1,7 +1,5 @@
-// Sending a rendered ticket by kind of printer: nothing for kinds 0 and unknown, a device file
-// or FIFO for kind 2, the serial printer channel on a real pseudo-terminal for kind 1 (its modem
-// lines scripted, as pseudo-terminals have none), and the system print queue (kind 3) of a
-// print server the test runs itself, with raw queues whose device is a socket:// listener.
+// Sending a ticket by kind of printer: a device file or FIFO, the serial channel on a real
+// pseudo-terminal (modem lines scripted, as it has none), and raw queues of a private cupsd.
 #include "archivosprueba.h"
 #include "support/entornoprueba.h"
 #include "support/pseudoterminal.h"
@@ -46,8 +44,7 @@ clsDatosApp& Impresora(EntornoPrueba& env, int tipo, const QString& nombre, int 
 }
 
 // Scripted modem lines: DSR and CTS are on from the given status read (1 is the first; -1
-// never) and reads fail from `falla` on; every step is logged: "S" a status read, "DTR0" and
-// "DTR1" the changes of DTR, "W<ms>" a wait.
+// never), reads fail from `falla` on; the log holds "S" reads, "DTR0"/"DTR1" and "W<ms>" waits.
 struct Guion {
     int dsr = 1, cts = 1, falla = -1, lecturas = 0;
     QStringList sucesos;
@@ -69,30 +66,21 @@ struct LineasGuionadas : LineasModem {
     Guion* g;
 };
 
-// A serial printer: a real pseudo-terminal carries the bytes and, while this lives, every port
-// opened gets the scripted lines.
-struct ImpresoraGuionada {
-    ImpresoraGuionada() {
+// A serial printer on a pseudo-terminal: while this lives every port opened gets the scripted
+// lines. Its own channel `puerto` only logs its waits, so long handshakes run at once.
+struct Banco {
+    Banco() {
         CommPort::UsaFabricaLineas(
             [this](int) { return std::make_unique<LineasGuionadas>(&guion); });
+        puerto.SetEspera([this](int ms) {
+            guion.sucesos << QStringLiteral("W%1").arg(ms);
+            return true;
+        });
     }
-    ~ImpresoraGuionada() { CommPort::UsaFabricaLineas({}); }
+    ~Banco() { CommPort::UsaFabricaLineas({}); }
+    bool Abre(QString& error) { return pty.Valido() && !puerto.OpenCommErr(pty.Ruta(), error); }
     PseudoTerminal pty;
     Guion guion;
-};
-
-// A channel on a scripted serial printer; unless the waits are real, they are only written to
-// the log ("W<ms>"), so long handshakes run at once.
-struct Banco : ImpresoraGuionada {
-    explicit Banco(bool esperasReales = false) {
-        if (!esperasReales)
-            puerto.SetEspera([this](int ms) {
-                guion.sucesos << QStringLiteral("W%1").arg(ms);
-                return true;
-            });
-    }
-    // Opens the channel on the printer's pseudo-terminal; false if either fails.
-    bool Abre(QString& error) { return pty.Valido() && !puerto.OpenCommErr(pty.Ruta(), error); }
     CommPort puerto;
 };
 } // namespace
@@ -114,13 +102,8 @@ private slots:
     void nombresDePuertos();
     void puertosParalelo();
     void abreYCierra();
-    void escribe_data();
-    void escribe();
     void lineasDeModem_data();
     void lineasDeModem();
-    void puertoCerradoYLectura();
-    void esperaRealAtiendeEventosYSeCancela_data();
-    void esperaRealAtiendeEventosYSeCancela();
 
 private:
     ServidorCups m_servidor;
@@ -128,6 +111,10 @@ private:
     std::unique_ptr<Receptor> m_receptor;
     QTemporaryDir m_casa;
 };
+
+#define SIN_CUPS_SALTA()                                                                           \
+    if (!m_sinServidor.isEmpty())                                                                  \
+    QSKIP(qPrintable("cupsd cannot start here: " + m_sinServidor))
 
 void TestSalidaTiquet::initTestCase() {
     // The print client reads nothing of this machine's or this user's own printer settings.
@@ -140,7 +127,6 @@ void TestSalidaTiquet::initTestCase() {
     m_servidor.Usa();
     m_receptor = std::make_unique<Receptor>();
     QVERIFY(m_receptor->isListening());
-    // Queues without a driver: raw, the data goes to the device as it came.
     for (const auto& [cola, compartida] : {std::pair{kCola, "false"}, {kColaCompartida, "true"}})
         QCOMPARE(m_servidor.ColaRaw(cola, *m_receptor,
                                     {"-o", QString("printer-is-shared=") + compartida}),
@@ -154,55 +140,39 @@ void TestSalidaTiquet::sinEnvio_data() {
     QTest::addColumn<int>("tipo");
     QTest::addColumn<QString>("nombre");
     QTest::addColumn<int>("bps");
-    QTest::addColumn<int>("datos");
     QTest::addColumn<QString>("error");
-    QTest::newRow("not defined") << 0 << QString("@/lp") << 9 << 4
-                                 << QString("No hay ninguna impresora de tiquets definida");
-    QTest::newRow("kind 4") << 4 << QString("@/lp") << 9 << 4
-                            << QString("Tipo de impresora de tiquets desconocido: 4");
-    QTest::newRow("kind -1") << -1 << QString("@/lp") << 9 << 4
-                             << QString("Tipo de impresora de tiquets desconocido: -1");
-    QTest::newRow("missing device is not created")
-        << 2 << QString("@/no-lp") << 9 << 4 << QString("No se puede abrir");
-    QTest::newRow("a folder") << 2 << QString("@") << 9 << 4 << QString("No se puede abrir");
-    QTest::newRow("FIFO without a reader")
-        << 2 << QString("@/fifo") << 9 << 4 << QString("No se puede abrir");
-    QTest::newRow("LPT0") << 2 << QString("LPT0") << 9 << 4
-                          << QString("No hay ningún dispositivo para el puerto \"LPT0\"");
-    // Never configured: every list at its first entry, 4 data bits, which no port offers.
-    QTest::newRow("serial, first entries")
-        << 1 << QString("#") << 0 << 0 << QString("OpenComm: Error Setting Com State");
-    QTest::newRow("serial, speed out of the list")
-        << 1 << QString("#") << 10 << 4
-        << QString("El ajuste CommTiquetBPS de la línea serie no tiene la entrada 10");
-    QTest::newRow("serial, missing port") << 1 << QString("/dev/no-such-port") << 9 << 4
-                                          << QString("Error opening /dev/no-such-port");
-    // A printer that never wakes: the real 3.3 s wake-up runs, and the user interface cancels.
-    QTest::newRow("serial, cancelled")
-        << 1 << QString("#") << 9 << 4 << QString("WriteComm: Cancelled");
-    QTest::newRow("system queue unknown")
-        << 3 << QString("no-such-queue") << 9 << 4 << QString("Unknown printer \"no-such-queue\"");
-    QTest::newRow("system queue taking no jobs") << 3 << kCola << 9 << 4 << QString("");
-    QTest::newRow("no print server")
-        << 3 << kCola << 9 << 4 << QString("The print system does not answer");
+    auto fila = [](const char* etiqueta, int tipo, QString nombre, QString error, int bps = 9) {
+        QTest::newRow(etiqueta) << tipo << nombre << bps << error;
+    };
+    fila("not defined", 0, "@/lp", "No hay ninguna impresora de tiquets definida");
+    fila("kind 4", 4, "@/lp", "Tipo de impresora de tiquets desconocido: 4");
+    fila("missing device is not created", 2, "@/no-lp", "No se puede abrir");
+    fila("FIFO without a reader", 2, "@/fifo", "No se puede abrir");
+    fila("serial, speed out of the list", 1, "#",
+         "El ajuste CommTiquetBPS de la línea serie no tiene la entrada 10", 10);
+    fila("serial, missing port", 1, "/dev/no-such-port", "Error opening /dev/no-such-port");
+    // A printer that never wakes: the user interface runs during the real wake-up, and cancels.
+    fila("serial, cancelled", 1, "#", "WriteComm: Cancelled");
+    fila("system queue unknown", 3, "no-such-queue", "Unknown printer \"no-such-queue\"");
+    fila("system queue taking no jobs", 3, kCola, "");
+    fila("no print server", 3, kCola, "The print system does not answer");
 }
 
 void TestSalidaTiquet::sinEnvio() {
     QFETCH(int, tipo);
     QFETCH(QString, nombre);
     QFETCH(int, bps);
-    QFETCH(int, datos);
     QFETCH(QString, error);
     const bool sinServidor = QByteArray(QTest::currentDataTag()) == "no print server";
-    if (tipo == 3 && !sinServidor && !m_sinServidor.isEmpty())
-        QSKIP(qPrintable("cupsd cannot start here: " + m_sinServidor));
+    if (tipo == 3 && !sinServidor)
+        SIN_CUPS_SALTA();
     EntornoPrueba env;
-    ImpresoraGuionada impresora;
+    Banco impresora;
     impresora.guion.dsr = error.endsWith("Cancelled") ? -1 : 1;
     QVERIFY(EscribeArchivo(env.Carpeta() + "/lp", {}));
     QVERIFY(::mkfifo(QFile::encodeName(env.Carpeta() + "/fifo").constData(), 0600) == 0);
     nombre.replace('@', env.Carpeta()).replace('#', impresora.pty.Ruta());
-    SalidaTiquet envio(Impresora(env, tipo, nombre, bps, datos));
+    SalidaTiquet envio(Impresora(env, tipo, nombre, bps));
     QTimer cancela; // lives no longer than the send
     QObject::connect(&cancela, &QTimer::timeout, [&] { envio.Cancela(); });
     cancela.start(150);
@@ -214,10 +184,9 @@ void TestSalidaTiquet::sinEnvio() {
     const Resultado r = envio.EnviarTiquet(kTiquet);
     cupsSetServer(QFile::encodeName(m_servidor.Socket()).constData());
     QVERIFY(!rechaza || m_servidor.Administra("cupsaccept", {kCola}).isEmpty());
-    QVERIFY(!r);
-    QVERIFY2(r.Error().startsWith(error) && !r.Error().isEmpty(), qPrintable(r.Error()));
+    QVERIFY2(!r && r.Error().startsWith(error) && !r.Error().isEmpty(), qPrintable(r.Error()));
     QCOMPARE(LeeArchivo(env.Carpeta() + "/lp"), QByteArray());
-    QVERIFY(QFileInfo(env.Carpeta() + "/no-lp").exists() == false);
+    QVERIFY(!QFileInfo::exists(env.Carpeta() + "/no-lp"));
     QCOMPARE(impresora.pty.LeeTodo(50), QByteArray());
     if (m_sinServidor.isEmpty()) {
         QCOMPARE(Trabajos().size(), trabajos);
@@ -232,8 +201,8 @@ void TestSalidaTiquet::dispositivo() {
     QVERIFY(EscribeArchivo(lp, "old contents that are longer than nothing"));
     QVERIFY(SalidaTiquet(Impresora(env, SalidaTiquet::PuertoParalelo, lp)).EnviarTiquet(kTiquet));
     QCOMPARE(LeeArchivo(lp), kBytes);
-    // Far more than a pipe holds: the send waits for the reader, which runs in the events the
-    // wait lets through. The ticket's code page is the settings' one.
+    // Far more than a pipe holds, in the settings' code page: the send waits for the reader,
+    // which runs in the events the wait lets through.
     const QString fifo = env.Carpeta() + "/fifo";
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
@@ -267,18 +236,14 @@ void TestSalidaTiquet::dispositivo() {
 }
 
 void TestSalidaTiquet::serie_data() {
-    // Positions of the configuration window's lists, and the line they give.
     QTest::addColumn<QList<int>>("posiciones"); // speed, parity, data bits, stop bits, flow
     QTest::addColumn<unsigned>("velocidad");
     QTest::addColumn<unsigned>("cflag");
     QTest::addColumn<unsigned>("iflag");
-    QTest::newRow("115200 8 none 1") << QList<int>{9, 2, 4, 0, 0} << 115200u << 0u << 0u;
     QTest::newRow("9600 8 odd 2 hardware")
         << QList<int>{4, 1, 4, 2, 1} << 9600u << unsigned(PARODD | CSTOPB | CRTSCTS) << 0u;
     QTest::newRow("300 8 mark 1.5")
         << QList<int>{0, 3, 4, 1, 0} << 300u << unsigned(PARODD | CMSPAR | CSTOPB) << 0u;
-    QTest::newRow("57600 8 space 1")
-        << QList<int>{8, 4, 4, 0, 0} << 57600u << unsigned(CMSPAR) << 0u;
     QTest::newRow("14400 7 none 1 xon/xoff")
         << QList<int>{5, 2, 3, 0, 2} << 14400u << 0u << unsigned(IXON | IXOFF);
 }
@@ -289,7 +254,7 @@ void TestSalidaTiquet::serie() {
     QFETCH(unsigned, cflag);
     QFETCH(unsigned, iflag);
     EntornoPrueba env;
-    ImpresoraGuionada impresora;
+    Banco impresora;
     clsDatosApp& d = Impresora(env, SalidaTiquet::PuertoSerie, impresora.pty.Ruta(), posiciones[0],
                                posiciones[2]);
     d.SetCommTiquetParidad(posiciones[1]);
@@ -298,9 +263,8 @@ void TestSalidaTiquet::serie() {
     const Resultado r = SalidaTiquet(d).EnviarTiquet(kTiquet);
     QVERIFY2(r, qPrintable(r.Error()));
     QCOMPARE(impresora.pty.LeeTodo(500), kBytes);
-    // The line the configuration asked for, as the port was left. A pseudo-terminal always
-    // keeps 8 data bits without parity (the kernel forces CS8 and clears PARENB), so the word
-    // size and parity enable cannot be seen here; the rest can.
+    // The line as the port was left. A pseudo-terminal forces CS8 and clears PARENB, so the
+    // word size and parity enable cannot be seen here.
     QCOMPARE(impresora.pty.VelocidadSalida(), velocidad);
     const termios t = impresora.pty.Ajustes();
     QCOMPARE(unsigned(t.c_cflag) & unsigned(PARODD | CMSPAR | CSTOPB | CRTSCTS), cflag);
@@ -331,8 +295,7 @@ void TestSalidaTiquet::colaRaw() {
     QFETCH(bool, porConfiguracion);
     QFETCH(QString, texto);
     QFETCH(QByteArray, esperado);
-    if (!m_sinServidor.isEmpty())
-        QSKIP(qPrintable("cupsd cannot start here: " + m_sinServidor));
+    SIN_CUPS_SALTA();
     EntornoPrueba env;
     const QStringList antes = Trabajos();
     const Resultado r = porConfiguracion
@@ -350,8 +313,7 @@ void TestSalidaTiquet::colaRaw() {
 }
 
 void TestSalidaTiquet::enumerarImpresoras() {
-    if (!m_sinServidor.isEmpty())
-        QSKIP(qPrintable("cupsd cannot start here: " + m_sinServidor));
+    SIN_CUPS_SALTA();
     QList<QStringList> impresoras{{"stale", "entry", "words "}};
     QCOMPARE(SalidaTiquet::EnumerarImpresoras(impresoras), 2);
     // Name, server (empty for a local printer), attribute words in their fixed order.
@@ -364,19 +326,16 @@ void TestSalidaTiquet::enumerarImpresoras() {
 }
 
 void TestSalidaTiquet::nombresDePuertos_data() {
-    // The device of a port name: of the parallel kind (LPTn is /dev/lp<n-1>) or of the serial
-    // channel (COMn is /dev/ttyS<n-1>, another name is looked up in /dev without regard to case).
+    // LPTn is /dev/lp<n-1>, COMn /dev/ttyS<n-1>; another serial name is looked up in /dev
+    // without regard to case.
     QTest::addColumn<bool>("serie");
     QTest::addColumn<QString>("nombre");
     QTest::addColumn<QString>("ruta");
     QTest::newRow("LPT1") << false << QString("LPT1") << QString("/dev/lp0");
     QTest::newRow("lower case with colon") << false << QString("lpt3:") << QString("/dev/lp2");
-    QTest::newRow("USB printer path")
-        << false << QString("/dev/usb/lp0") << QString("/dev/usb/lp0");
     QTest::newRow("LPT0") << false << QString("LPT0") << QString("");
     QTest::newRow("serial name, parallel kind") << false << QString("COM1") << QString("");
     QTest::newRow("com12 lower case") << true << QString("com12") << QString("/dev/ttyS11");
-    QTest::newRow("COM0 has no port") << true << QString("COM0") << QString("");
     QTest::newRow("device name without regard to case")
         << true << QString("NULL") << QString("/dev/null");
 }
@@ -400,69 +359,17 @@ void TestSalidaTiquet::puertosParalelo() {
 
 void TestSalidaTiquet::abreYCierra() {
     Banco b;
-    QString error = "left over";
-    QVERIFY(b.puerto.OpenCommErr("/dev/pesix-no-such-port", error));
-    QCOMPARE(error, QString("Error opening /dev/pesix-no-such-port"));
-    QVERIFY(!b.puerto.EstaAbierto());
-    QVERIFY(b.Abre(error));
-    QCOMPARE(error, QString());
-    // Opening while open fails and closes; the caller opens again.
-    QVERIFY(b.puerto.OpenCommErr(b.pty.Ruta(), error));
-    QCOMPARE(error, b.pty.Ruta() + " is Already Open - Closing it");
-    QVERIFY(!b.puerto.EstaAbierto());
+    QString error;
     QVERIFY(b.Abre(error));
     CommPort otro; // the port is exclusive
     QVERIFY(otro.OpenCommErr(b.pty.Ruta(), error));
     QCOMPARE(error, "Error opening " + b.pty.Ruta());
-    // Closing with no port open does nothing, and leaves the caller's text alone.
-    error = "kept";
     QVERIFY(!b.puerto.CloseCommErr(error) && !b.puerto.EstaAbierto());
-    QVERIFY(!b.puerto.CloseCommErr(error));
-    QCOMPARE(error, QString("kept"));
     {
         CommPort efimero;
         QVERIFY(!efimero.OpenCommErr(b.pty.Ruta(), error));
     } // destruction closes
     QVERIFY(b.Abre(error));
-    // A failed set-up (a file is no terminal) leaves the port open for the caller to close.
-    QTemporaryDir dir;
-    const QString archivo = dir.filePath("no-terminal");
-    QVERIFY(EscribeArchivo(archivo, {}));
-    QVERIFY(otro.OpenCommErr(archivo, error));
-    QCOMPARE(error, "OpenComm: Error Getting " + archivo + " parameters");
-    QVERIFY(otro.EstaAbierto());
-}
-
-void TestSalidaTiquet::escribe_data() {
-    QTest::addColumn<QString>("pagina");
-    QTest::addColumn<QString>("texto");
-    QTest::addColumn<QByteArray>("bytes");
-    QByteArray todos;
-    for (int i = 0; i < 256; ++i)
-        todos.append(char(i));
-    QTest::newRow("every byte") << QString("") << QString() << todos;
-    // Text goes out in the channel's code page; a character it lacks goes out as "?".
-    QTest::newRow("text, IBM850 by default")
-        << QString("") << QString::fromUtf8("Señor €\n") << QByteArray::fromHex("5365a46f72203f0a");
-    QTest::newRow("text, Windows-1252") << QString("windows-1252") << QString::fromUtf8("Señor €\n")
-                                        << QByteArray::fromHex("5365f16f7220800a");
-}
-
-void TestSalidaTiquet::escribe() {
-    QFETCH(QString, pagina);
-    QFETCH(QString, texto);
-    QFETCH(QByteArray, bytes);
-    Banco b;
-    b.puerto.SetPagina(pagina);
-    QString error;
-    QVERIFY(b.Abre(error));
-    const bool fallo =
-        texto.isEmpty() ? b.puerto.WriteCommErr(bytes, error) : b.puerto.WriteCommErr(texto, error);
-    QVERIFY2(!fallo && error.isEmpty(), qPrintable(error));
-    QCOMPARE(b.pty.LeeTodo(500), bytes);
-    // Set-up read, wake-up read, then one clear-to-send read before each byte; no waits.
-    QCOMPARE(b.guion.lecturas, 2 + int(bytes.size()));
-    QCOMPARE(b.guion.sucesos.filter("W").size(), 0);
 }
 
 void TestSalidaTiquet::lineasDeModem_data() {
@@ -472,36 +379,36 @@ void TestSalidaTiquet::lineasDeModem_data() {
     QTest::addColumn<int>("dsrDesde");
     QTest::addColumn<int>("ctsDesde");
     QTest::addColumn<int>("fallaDesde");
+    QTest::addColumn<QByteArray>("datos");
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("lecturas");
     QTest::addColumn<QString>("pasos"); // DTR changes and waits, in order
     QTest::addColumn<QByteArray>("enviado");
+    auto fila = [](const char* etiqueta, int dsr, int cts, int falla, QByteArray datos,
+                   QString error, int lecturas, QString pasos, QByteArray enviado) {
+        QTest::newRow(etiqueta) << dsr << cts << falla << datos << error << lecturas << pasos
+                                << enviado;
+    };
     const QString pulsos = QString("DTR0 W100 DTR1 W1000 ").repeated(3);
-    QTest::newRow("DSR on at once")
-        << 1 << 1 << -1 << QString("") << 5 << QString("") << QByteArray("XYZ");
-    QTest::newRow("DSR after three pulses")
-        << 5 << 1 << -1 << QString("") << 8 << pulsos << QByteArray("XYZ");
-    // About 3.3 s.
-    QTest::newRow("DSR never on") << -1 << 1 << -1 << QString("WriteComm: Failed To Wake Printer")
-                                  << 5 << pulsos << QByteArray();
-    // About 50 s, and nothing sent.
-    QTest::newRow("CTS never on") << 1 << -1 << -1 << QString("Write Comm: CTS Failure") << 503
-                                  << QString("W100 ").repeated(500) << QByteArray();
-    QTest::newRow("status unreadable at the set-up")
-        << 1 << 1 << 1 << QString("OpenComm: Failed GetCommModemStatus()") << 1 << QString("")
-        << QByteArray();
-    QTest::newRow("status unreadable during the wake-up")
-        << 1 << 1 << 2 << QString("WriteComm: Failed GetCommModemStatus()") << 2 << QString("")
-        << QByteArray();
-    QTest::newRow("status unreadable before the second byte")
-        << 1 << 1 << 4 << QString("Failed GetCommModemStatus") << 4 << QString("")
-        << QByteArray("X");
+    QByteArray todos; // sent as they are, one clear-to-send check each, no wait
+    for (int i = 0; i < 256; ++i)
+        todos.append(char(i));
+    fila("every byte, DSR on at once", 1, 1, -1, todos, "", 258, "", todos);
+    fila("DSR after three pulses", 5, 1, -1, "XYZ", "", 8, pulsos, "XYZ");
+    fila("DSR never on", -1, 1, -1, "XYZ", "WriteComm: Failed To Wake Printer", 5, pulsos, "");
+    fila("CTS never on", 1, -1, -1, "XYZ", "Write Comm: CTS Failure", 503,
+         QString("W100 ").repeated(500), "");
+    fila("status unreadable at the set-up", 1, 1, 1, "XYZ", "OpenComm: Failed GetCommModemStatus()",
+         1, "", "");
+    fila("status unreadable before the second byte", 1, 1, 4, "XYZ", "Failed GetCommModemStatus", 4,
+         "", "X");
 }
 
 void TestSalidaTiquet::lineasDeModem() {
     QFETCH(int, dsrDesde);
     QFETCH(int, ctsDesde);
     QFETCH(int, fallaDesde);
+    QFETCH(QByteArray, datos);
     QFETCH(QString, error);
     QFETCH(int, lecturas);
     QFETCH(QString, pasos);
@@ -512,73 +419,11 @@ void TestSalidaTiquet::lineasDeModem() {
     b.guion.falla = fallaDesde;
     QString texto;
     if (b.Abre(texto))
-        QCOMPARE(b.puerto.WriteCommErr(QByteArray("XYZ"), texto), !error.isEmpty());
+        QCOMPARE(b.puerto.WriteCommErr(datos, texto), !error.isEmpty());
     QCOMPARE(texto, error);
     QCOMPARE(b.guion.lecturas, lecturas);
     QCOMPARE(b.guion.sucesos.filter(QRegularExpression("^[DW]")).join(' '), pasos.trimmed());
     QCOMPARE(b.pty.LeeTodo(enviado.isEmpty() ? 50 : 500), enviado);
-}
-
-void TestSalidaTiquet::puertoCerradoYLectura() {
-    CommPort puerto;
-    QString error = "left over";
-    QVERIFY(puerto.WriteCommErr(QByteArray("A"), error));
-    QCOMPARE(error, QString("WriteComm: Printer is NOT Open"));
-    QCOMPARE(puerto.ReadCommChar(error), QString());
-    QCOMPARE(error, QString("Read Comm: Printer is NOT Open"));
-    puerto.DtrOn(error);
-    QCOMPARE(error, QString("Failed EscapeCommFunction() SETDTR"));
-    puerto.DtrOff(error);
-    QCOMPARE(error, QString("Failed EscapeCommFunction() CLRDTR"));
-    Banco b;
-    QVERIFY(b.Abre(error));
-    b.puerto.DtrOff(error);
-    QCOMPARE(error, QString());
-    b.puerto.DtrOn(error);
-    QCOMPARE(error, QString());
-    // Nothing arrives: empty, and no error; then one character per read, in the code page.
-    error = "left over";
-    QCOMPARE(b.puerto.ReadCommChar(error), QString());
-    QVERIFY(b.pty.Escribe(QByteArray::fromHex("41a4")));
-    QCOMPARE(b.puerto.ReadCommChar(error), QString("A"));
-    QCOMPARE(b.puerto.ReadCommChar(error), QString::fromUtf8("ñ"));
-    QCOMPARE(b.puerto.ReadCommChar(error), QString());
-    QCOMPARE(error, QString());
-    QCOMPARE(b.guion.sucesos.filter("DTR").join(' '), QString("DTR0 DTR1"));
-}
-
-void TestSalidaTiquet::esperaRealAtiendeEventosYSeCancela_data() {
-    QTest::addColumn<bool>("sinDsr");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("in the wake-up") << true << QString("WriteComm: Cancelled");
-    QTest::newRow("in the clear-to-send wait") << false << QString("Write Comm: Cancelled");
-}
-
-void TestSalidaTiquet::esperaRealAtiendeEventosYSeCancela() {
-    QFETCH(bool, sinDsr);
-    QFETCH(QString, error);
-    Banco b(true);
-    (sinDsr ? b.guion.dsr : b.guion.cts) = -1;
-    QString texto;
-    QVERIFY(b.Abre(texto));
-    // The user interface keeps running during the wait: its timers fire, and one of them
-    // cancels the write.
-    int pulsaciones = 0;
-    QTimer reloj;
-    QObject::connect(&reloj, &QTimer::timeout, [&] {
-        if (++pulsaciones == 5)
-            b.puerto.Cancela();
-    });
-    reloj.start(30);
-    QVERIFY(b.puerto.WriteCommErr(QByteArray("A"), texto));
-    QCOMPARE(texto, error);
-    QCOMPARE(pulsaciones, 5);
-    QCOMPARE(b.pty.LeeTodo(50), QByteArray());
-    // A new operation starts afresh after a cancel.
-    b.guion.dsr = b.guion.cts = 1;
-    reloj.stop();
-    QVERIFY2(!b.puerto.WriteCommErr(QByteArray("B"), texto), qPrintable(texto));
-    QCOMPARE(b.pty.LeeTodo(), QByteArray("B"));
 }
 
 QTEST_MAIN(TestSalidaTiquet)
