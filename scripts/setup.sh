@@ -7,6 +7,7 @@ paquetes=(
     qt6-translations-l10n
     libcups2-dev cups cups-client cups-bsd
     socat sqlite3 libsqlite3-dev clang-format fonts-dejavu-core python3 poppler-utils
+    libqt6sql6-psql libpq-dev postgresql
 )
 faltan=()
 for p in "${paquetes[@]}"; do

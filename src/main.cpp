@@ -47,9 +47,9 @@ int main(int argc, char* argv[]) {
     if (!instancia.Adquiere())
         return 0; // the running copy has been brought to the front
 
-    // The default place makes its own folder; a path given on the command line must exist, so
-    // that a mistyped one leaves nothing behind.
-    if (ordenes.BaseDatos().isEmpty())
+    // The default place makes its own folder; a path given on the command line or in the
+    // settings must exist, so that a mistyped one leaves nothing behind.
+    if (ordenes.BaseDatos().isEmpty() && datos.BaseDatosGuardada().trimmed().isEmpty())
         QDir().mkpath(QFileInfo(datos.BaseDatos()).absolutePath());
     if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta) {
         qCritical().noquote() << abierta.Error();

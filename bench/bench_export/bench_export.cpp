@@ -9,6 +9,7 @@
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "export/exportaalbaranes.h"
+#include "support/servidorpostgres.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,8 +18,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <QUrlQuery>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -109,6 +113,20 @@ double Pico(const QStringList& programa, const QString& salida) {
     return uso.ru_maxrss / 1024.0; // kilobytes on Linux
 }
 
+// The same notes, made by the server itself.
+const char* kCreaPostgres =
+    "INSERT INTO AlbaranesCabeceras SELECT a + 1, DATE '2020-01-01' + a / 50, 'Operario ' || a % 7,"
+    " 'C' || a % 300, 'Cliente ' || a % 300 || ', S.L.', 'Calle ' || a % 97, CASE WHEN a % 3 > 0"
+    " THEN '08' || lpad((a % 1000)::text, 3, '0') || ' Barcelona' END, (DATE '2020-01-01' + a /"
+    " 50) + TIME '18:30', a % 2 = 1 FROM generate_series(0, 49999) a;"
+    "INSERT INTO AlbaranesDetalle SELECT a + 1, DATE '2020-01-01' + a / 50, l, 'P' || l % 40,"
+    " 'Producto número ' || l % 40, l % 5, 100.0 + (a * 7 + l * 13) % 900 + l * 0.125,"
+    " 0.5 * (l % 5), 100.0 + (a * 7 + l * 13) % 900 + l * 0.125 - 0.5 * (l % 5),"
+    " 0.25 + (l % 9) * 0.35, (100.0 + (a * 7 + l * 13) % 900 + l * 0.125 - 0.5 * (l % 5)) *"
+    " (0.25 + (l % 9) * 0.35), '10:' || lpad(l::text, 2, '0') || ':00-' || to_char(DATE"
+    " '2020-01-01' + a / 50, 'DD/MM/YYYY') FROM generate_series(0, 49999) a,"
+    " generate_series(1, 20) l;ANALYZE";
+
 qint64 Lineas(const QString& ruta) {
     QFile f(ruta);
     if (!f.open(QIODevice::ReadOnly))
@@ -146,50 +164,59 @@ int main(int argc, char* argv[]) {
                 reutiliza ? "reused" : "built", reloj.elapsed() / 1000.0);
 
     const QDate desde(2020, 1, 1), hasta(2030, 12, 31);
+    const QString consulta = ExportaAlbaranes::ConsultaLiteral(desde, hasta);
     const QString nuestro = dir.filePath("pesix.csv");
+    // The best of three rounds of each side, alternately, as our time over theirs; 0 when one
+    // failed.
+    const auto mide = [&](const char* nombre, QSqlDatabase db, const QString& suyo,
+                          const std::function<QProcess*()>& referencia) {
+        double mejorNuestro = 1e30, mejorSuyo = 1e30;
+        for (int ronda = 1; ronda <= kRondas; ++ronda) {
+            ExportaAlbaranes exporta(db, datos.SeparadorListas(),
+                                     FormatoValores(datos.SeparadorDecimal(), QLocale()));
+            reloj.restart();
+            const Resultado r = exporta.Exporta(desde, hasta, nuestro);
+            const double t1 = reloj.nsecsElapsed() / 1e9;
+            if (!r || exporta.Filas() != filas) {
+                std::fprintf(stderr, "export failed: %s (%lld rows)\n", qPrintable(r.Error()),
+                             exporta.Filas());
+                return 0.0;
+            }
+            reloj.restart();
+            const std::unique_ptr<QProcess> p(referencia());
+            p->waitForFinished(-1);
+            const double t2 = reloj.nsecsElapsed() / 1e9;
+            if (p->exitCode() != 0 || Lineas(suyo) != filas + 1) {
+                std::fprintf(stderr, "%s failed: %s\n", nombre,
+                             p->readAllStandardError().constData());
+                return 0.0;
+            }
+            std::printf("round %d: pesix %.3f s, %s %.3f s\n", ronda, t1, nombre, t2);
+            mejorNuestro = std::min(mejorNuestro, t1);
+            mejorSuyo = std::min(mejorSuyo, t2);
+        }
+        if (Lineas(nuestro) != filas + 1) {
+            std::fprintf(stderr, "the export has %lld lines\n", Lineas(nuestro));
+            return 0.0;
+        }
+        std::printf("pesix export (CSV): %lld rows in %.3f s, %.0f rows/s, %lld bytes\n", filas,
+                    mejorNuestro, filas / mejorNuestro, qint64(QFile(nuestro).size()));
+        std::printf("%s: %lld rows in %.3f s, %.0f rows/s, %lld bytes\n", nombre, filas, mejorSuyo,
+                    filas / mejorSuyo, qint64(QFile(suyo).size()));
+        return mejorNuestro / mejorSuyo;
+    };
     const QString suyo = dir.filePath("sqlite3.csv");
-    const QByteArray guion = ".headers on\n.mode csv\n.output " + suyo.toUtf8() + "\n" +
-                             ExportaAlbaranes::ConsultaLiteral(desde, hasta).toUtf8() + ";\n";
-    double mejorNuestro = 1e30, mejorSuyo = 1e30;
-    for (int ronda = 1; ronda <= kRondas; ++ronda) {
-        ExportaAlbaranes exporta(datos.Conexion(), datos.SeparadorListas(),
-                                 FormatoValores(datos.SeparadorDecimal(), QLocale()));
-        reloj.restart();
-        const Resultado r = exporta.Exporta(desde, hasta, nuestro);
-        const double t1 = reloj.nsecsElapsed() / 1e9;
-        if (!r || exporta.Filas() != filas) {
-            std::fprintf(stderr, "export failed: %s (%lld rows)\n", qPrintable(r.Error()),
-                         exporta.Filas());
-            return 1;
-        }
-
-        QProcess sqlite;
-        reloj.restart();
-        sqlite.start("sqlite3", {datos.BaseDatos()});
-        if (!sqlite.waitForStarted()) {
-            std::fprintf(stderr, "sqlite3 cannot be started\n");
-            return 1;
-        }
-        sqlite.write(guion);
-        sqlite.closeWriteChannel();
-        sqlite.waitForFinished(-1);
-        const double t2 = reloj.nsecsElapsed() / 1e9;
-        if (sqlite.exitCode() != 0 || Lineas(suyo) != filas + 1) {
-            std::fprintf(stderr, "sqlite3 failed: %s\n", sqlite.readAllStandardError().constData());
-            return 1;
-        }
-        std::printf("round %d: pesix %.3f s, sqlite3 %.3f s\n", ronda, t1, t2);
-        mejorNuestro = std::min(mejorNuestro, t1);
-        mejorSuyo = std::min(mejorSuyo, t2);
-    }
-    if (Lineas(nuestro) != filas + 1) {
-        std::fprintf(stderr, "the export has %lld lines\n", Lineas(nuestro));
+    const QByteArray guion =
+        ".headers on\n.mode csv\n.output " + suyo.toUtf8() + "\n" + consulta.toUtf8() + ";\n";
+    const double ratio = mide("sqlite3 .mode csv", datos.Conexion(), suyo, [&] {
+        auto* p = new QProcess;
+        p->start("sqlite3", {datos.BaseDatos()});
+        p->write(guion);
+        p->closeWriteChannel();
+        return p;
+    });
+    if (ratio == 0)
         return 1;
-    }
-    std::printf("pesix export (CSV): %lld rows in %.3f s, %.0f rows/s, %lld bytes\n", filas,
-                mejorNuestro, filas / mejorNuestro, qint64(QFile(nuestro).size()));
-    std::printf("sqlite3 .mode csv:  %lld rows in %.3f s, %.0f rows/s, %lld bytes\n", filas,
-                mejorSuyo, filas / mejorSuyo, qint64(QFile(suyo).size()));
 
     // Peak memory of the whole range exported to XML, and of the sqlite3 shell reading it.
     const QString xml = dir.filePath("pesix.xml");
@@ -207,7 +234,37 @@ int main(int argc, char* argv[]) {
     std::printf("pesix export (XML): %lld bytes, peak memory %.1f MB (goal: under 100 MB)\n",
                 qint64(QFile(xml).size()), picoNuestro);
     std::printf("sqlite3 -csv, same rows: peak memory %.1f MB\n", picoSuyo);
-    std::printf("ratio=%.3f xml_peak_mb=%.1f mem_ratio=%.2f\n", mejorNuestro / mejorSuyo,
-                picoNuestro, picoNuestro / picoSuyo);
+
+    // The same lines on a server, against psql's \\copy of the same query.
+    QString pg = "none (" + ServidorPostgres::Falta() + ")";
+    if (ServidorPostgres* servidor = ServidorPostgres::Comun()) {
+        const QString direccion = servidor->NuevaBase();
+        clsDatosApp enServidor;
+        enServidor.SetBaseDatos(direccion);
+        const QString base = QUrl(direccion).path().mid(1);
+        reloj.restart();
+        const Resultado abierta = BaseDatos::AbreBaseDatos(enServidor);
+        const QString error = abierta ? servidor->Ejecuta(base, kCreaPostgres) : abierta.Error();
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "server database: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("server database: %lld lines built in %.2f s\n", filas,
+                    reloj.elapsed() / 1000.0);
+        const QString copia = dir.filePath("psql.csv");
+        const QString socket =
+            QUrlQuery(QUrl(direccion)).queryItemValue("host", QUrl::FullyDecoded);
+        const double ratioPg = mide("psql \\copy csv", enServidor.Conexion(), copia, [&] {
+            auto* p = new QProcess;
+            p->start("psql", {"-X", "-q", "-h", socket, "-U", "postgres", "-d", base, "-c",
+                              "\\copy (" + consulta + ") to '" + copia + "' csv header"});
+            return p;
+        });
+        if (ratioPg == 0)
+            return 1;
+        pg = QString::number(ratioPg, 'f', 3);
+    }
+    std::printf("ratio=%.3f xml_peak_mb=%.1f mem_ratio=%.2f pg_ratio=%s\n", ratio, picoNuestro,
+                picoNuestro / picoSuyo, qPrintable(pg));
     return picoNuestro < 100 ? 0 : 1;
 }

@@ -80,6 +80,8 @@ const std::vector<Ajuste>& Declaracion() {
         a.push_back({kConfiguracion, "UnidadMedida", T::Texto, ""});
         a.push_back({kConfiguracion, "PuertoNombre", T::Texto, ""});
         a.push_back({kConfiguracion, "PaginaCodigosTiquet", T::Texto, "IBM850"});
+        // The database: a file path or a server's connection URI; empty for the default file.
+        a.push_back({kConfiguracion, "BaseDatos", T::Texto, ""});
         a.push_back({kEmpresa, "Cliente", T::Texto, "", false});
         a.push_back({kEmpresa, "NIFCliente", T::Texto, "", false});
         return a;
@@ -129,6 +131,8 @@ clsDatosApp::clsDatosApp() {
     if (!s_instancia)
         s_instancia = this;
     CargaConfiguracion();
+    if (!BaseDatosGuardada().trimmed().isEmpty())
+        m_baseDatos = BaseDatosGuardada().trimmed();
 }
 
 clsDatosApp::~clsDatosApp() {

@@ -24,8 +24,14 @@ public:
     void CargaConfiguracion();
     void GuardaConfiguracion() const;
 
+    // The database in use: the stored choice (BaseDatosGuardada) unless the command line gave
+    // another, else the default file.
     QString BaseDatos() const { return m_baseDatos; }
     void SetBaseDatos(const QString& ruta) { m_baseDatos = ruta; }
+    // The stored choice of database: a file path or a server's connection URI
+    // ("postgresql://user@host/pesix"); empty for the default file. Never a password.
+    QString BaseDatosGuardada() const { return Texto(u"BaseDatos"); }
+    void SetBaseDatosGuardada(const QString& v) { Pon(u"BaseDatos", v); }
     QString Caption() const;
     // The company running the station, set by the installer; no window changes it.
     QString Cliente() const { return Texto(u"Cliente"); }

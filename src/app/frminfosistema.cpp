@@ -59,7 +59,7 @@ QString frmInfoSistema::Texto(const Datos& datos) {
         {IdTexto::InfoSistemaOperativo,
          QSysInfo::prettyProductName() + " (" + QSysInfo::kernelType() + " " +
              QSysInfo::kernelVersion() + ", " + QSysInfo::currentCpuArchitecture() + ")"},
-        {IdTexto::InfoBaseDatos, QFileInfo(datos.baseDatos).absoluteFilePath()},
+        {IdTexto::InfoBaseDatos, datos.baseDatos},
         {IdTexto::InfoArchivoAjustes, kelRegistry::Ubicacion()},
         {IdTexto::InfoPuertosSerie, lista(datos.puertosSerie)},
         {IdTexto::InfoColasImpresion, lista(datos.colasImpresion)},

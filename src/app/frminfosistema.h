@@ -12,8 +12,8 @@ class QPushButton;
 class frmInfoSistema : public QDialog {
     Q_OBJECT
 public:
-    // What the caller gathers from the layers above: the database file, the serial ports and
-    // the print queues of the machine.
+    // What the caller gathers from the layers above: the database file's full path or its
+    // server, the serial ports and the print queues of the machine.
     struct Datos {
         QString baseDatos;
         QStringList puertosSerie;

@@ -184,6 +184,14 @@ inline constexpr int DispositivoNoSeAbre = 398;      // "%1" the device, "%2" wh
 inline constexpr int DispositivoNoSeEscribe = 399;   // "%1" the device, "%2" why
 
 // 400..419: shared database.
+inline constexpr int BdConexionPerdida = 400;
+inline constexpr int BdServidorNoResponde = 401;
+inline constexpr int BdDireccionNoValida = 402;
+inline constexpr int BdContrasenaEnDireccion = 403;
+inline constexpr int BdTextoDemasiadoLargo = 404;
+inline constexpr int BdValorNoAdmitido = 405;
+inline constexpr int BdSinPermiso = 406;
+inline constexpr int AlbaranGuardadoEntretanto = 407;
 
 // Serial line of the ticket printer.
 inline constexpr int ControlFlujo = 501;

@@ -4,12 +4,16 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "app/kelfileio.h"
+#include "db/conexionpostgres.h"
 #include "db/esquema.h"
+#include "db/esquemapostgres.h"
 #include "db/esquemasqlite.h"
 #include "db/transaccion.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlQuery>
+#include <QUrl>
 #include <sqlite3.h>
 
 namespace {
@@ -101,45 +105,220 @@ QString TextoDeFallo(const QSqlError& error) {
     return QString();
 }
 
+// Names the server's message quotes ("taras", "codtara"), in the declared spelling.
+QStringList NombresCitados(const QString& mensaje) {
+    static const QRegularExpression citado(QStringLiteral("\"([^\"]+)\""));
+    QStringList nombres;
+    for (auto it = citado.globalMatch(mensaje); it.hasNext();)
+        nombres << it.next().captured(1);
+    return nombres;
+}
+
+// The key a unique error names by its index, as "Table.Column, Table.Column".
+QString ClaveDeIndice(const QString& mensaje) {
+    for (const QString& nombre : NombresCitados(mensaje))
+        for (const TablaEsquema& t : Esquema::Tablas())
+            if (nombre.compare(t.NombreIndiceClave(), Qt::CaseInsensitive) == 0) {
+                QStringList columnas;
+                for (const QString& c : t.clave)
+                    columnas << t.nombre + '.' + c;
+                return columnas.join(", ");
+            }
+    return QString();
+}
+
+// The column a not-null error names, as "Table.Column".
+QString ColumnaCitada(const QString& mensaje) {
+    const QStringList nombres = NombresCitados(mensaje);
+    for (const QString& tabla : nombres)
+        if (const TablaEsquema* t = Esquema::Tabla(tabla))
+            for (const QString& columna : nombres)
+                if (const ColumnaEsquema* c = t->Columna(columna))
+                    return t->nombre + '.' + c->nombre;
+    return nombres.value(0);
+}
+
+QString TextoDeFalloServidor(const QSqlError& error) {
+    if (ConexionPostgres::Perdida(error))
+        return Texto(IdTexto::BdConexionPerdida);
+    const QString codigo = error.nativeErrorCode();
+    const QString mensaje = error.databaseText();
+    if (codigo == u"23505")
+        return Texto(IdTexto::BdClaveExiste).arg(ClaveDeIndice(mensaje));
+    if (codigo == u"23502")
+        return Texto(IdTexto::BdObligatorio).arg(ColumnaCitada(mensaje));
+    if (codigo == u"22001")
+        return Texto(IdTexto::BdTextoDemasiadoLargo);
+    if (codigo == u"25006")
+        return Texto(IdTexto::BdSoloLectura);
+    if (codigo == u"42501")
+        return Texto(IdTexto::BdSinPermiso);
+    // Data exceptions: a value of another type, out of range, not a date.
+    if (codigo.startsWith(QLatin1String("22")))
+        return Texto(IdTexto::BdValorNoAdmitido);
+    return QString();
+}
+
 QString TextoConRuta(const QSqlError& error, const QString& ruta) {
-    QString texto = TextoDeFallo(error);
+    QString texto =
+        ConexionPostgres::EsError(error) ? TextoDeFalloServidor(error) : TextoDeFallo(error);
     if (texto.isEmpty())
         texto = Texto(IdTexto::BdError);
-    const QString motor = error.databaseText();
-    return ConDetalle(texto, ruta, motor.isEmpty() ? error.text() : motor);
+    QString motor = error.databaseText().trimmed();
+    if (motor.isEmpty())
+        motor = error.text();
+    return ConDetalle(texto, ruta, motor);
+}
+
+// Opens the connection. Opening a file that is not a database succeeds; the first read tells.
+Resultado Prueba(QSqlDatabase db) {
+    db.close();
+    if (!db.open())
+        return Resultado::Fallo(BaseDatos::TextoError(db.lastError(), db));
+    QSqlQuery prueba(db);
+    if (!prueba.exec("PRAGMA schema_version"))
+        return Resultado::Fallo(BaseDatos::TextoError(prueba.lastError(), db));
+    return {};
+}
+
+// The named connection of the settings object, of the driver the database needs.
+QSqlDatabase ConexionDe(const QString& nombre, const QString& driver) {
+    if (QSqlDatabase::contains(nombre)) {
+        bool mismo = false;
+        {
+            QSqlDatabase db = QSqlDatabase::database(nombre, false);
+            db.close();
+            mismo = db.driverName() == driver;
+        }
+        if (mismo)
+            return QSqlDatabase::database(nombre, false);
+        QSqlDatabase::removeDatabase(nombre);
+    }
+    return QSqlDatabase::addDatabase(driver, nombre);
+}
+
+Resultado AbreServidor(QSqlDatabase db, const QString& direccion, BaseDatos::Apertura apertura) {
+    const bool soloLectura = apertura == BaseDatos::Apertura::SoloLectura;
+    Resultado r = ConexionPostgres::Prepara(db, direccion, soloLectura);
+    if (r)
+        r = ConexionPostgres::Abre(db);
+    if (r && !soloLectura)
+        r = EsquemaPostgres::Completa(db);
+    if (!r)
+        db.close();
+    return r;
 }
 } // namespace
 
 Resultado BaseDatos::AbreBaseDatos(const clsDatosApp& datos, Apertura apertura) {
     const QString ruta = datos.BaseDatos();
-    QSqlDatabase db = QSqlDatabase::contains(datos.NombreConexion())
-                          ? QSqlDatabase::database(datos.NombreConexion(), false)
-                          : QSqlDatabase::addDatabase("QSQLITE", datos.NombreConexion());
-    db.close();
+    if (EsServidor(ruta))
+        return AbreServidor(ConexionDe(datos.NombreConexion(), QStringLiteral("QPSQL")), ruta,
+                            apertura);
+    QSqlDatabase db = ConexionDe(datos.NombreConexion(), QStringLiteral("QSQLITE"));
     // A mistyped path must not leave folders and an empty database behind.
     if (!kelFileIO::ExisteFichero(ruta) && !QFileInfo(QFileInfo(ruta).absolutePath()).isDir())
         return Resultado::Fallo(ConDetalle(Texto(IdTexto::BdSinCarpeta), ruta, QString()));
-    db.setDatabaseName(ruta);
-    db.setConnectOptions(apertura == Apertura::SoloLectura
-                             ? "QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"
-                             : "QSQLITE_BUSY_TIMEOUT=5000");
-    if (!db.open())
-        return Resultado::Fallo(TextoError(db.lastError(), db));
-    // Opening a file that is not a database succeeds; the first read tells.
-    Resultado r;
-    {
-        QSqlQuery prueba(db);
-        if (!prueba.exec("PRAGMA schema_version"))
-            r = Resultado::Fallo(TextoError(prueba.lastError(), db));
+    const bool soloLectura = apertura == Apertura::SoloLectura;
+    if (soloLectura && !kelFileIO::ExisteFichero(ruta))
+        return Resultado::Fallo(ConDetalle(Texto(IdTexto::BdNoSeAbre), ruta, QString()));
+    // Readers open the file for writing too when they may, only to share the write-ahead log
+    // of the programs that write it and to remove the log when they are the last to close;
+    // query_only keeps them from changing anything. A file this user cannot write, or in a
+    // folder it cannot write, that no program has open (it has no log) is read as it stands,
+    // creating nothing beside it.
+    const QFileInfo archivo(ruta);
+    if (soloLectura && !kelFileIO::ExisteFichero(ruta + "-wal") &&
+        (!archivo.isWritable() || !QFileInfo(archivo.absolutePath()).isWritable())) {
+        db.setDatabaseName(QUrl::fromLocalFile(ruta).toString(QUrl::FullyEncoded) + "?immutable=1");
+        db.setConnectOptions("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+    } else {
+        db.setDatabaseName(ruta);
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
     }
-    if (r && apertura == Apertura::Completa)
+    Resultado r = Prueba(db);
+    if (r && soloLectura)
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA query_only = ON"));
+    if (r && apertura == Apertura::Completa) {
         r = EsquemaSqlite::Completa(db);
+        // Write-ahead logging lets readers go on while another program writes. A file that
+        // cannot be written keeps the journal it has; one that failed to complete is left
+        // exactly as it was.
+        if (r)
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    }
     if (!r)
         db.close();
     return r;
 }
 
+bool BaseDatos::EsServidor(const QString& baseDatos) {
+    return ConexionPostgres::EsDireccion(baseDatos);
+}
+
+bool BaseDatos::Existe(const QString& baseDatos) {
+    return EsServidor(baseDatos) || kelFileIO::ExisteFichero(baseDatos);
+}
+
+Resultado BaseDatos::Conecta(QSqlDatabase db) {
+    return ConexionPostgres::EsPostgres(db) ? ConexionPostgres::Conecta(db) : Resultado();
+}
+
+Resultado BaseDatos::Columnas(QSqlDatabase db, const QString& tabla, QStringList& columnas) {
+    columnas.clear();
+    QSqlQuery q(db);
+    q.prepare(ConexionPostgres::EsPostgres(db)
+                  ? "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                    "current_schema() AND table_name = lower(?)"
+                  : "SELECT name FROM pragma_table_info(?)");
+    q.addBindValue(tabla);
+    if (!q.exec())
+        return Resultado::Fallo(TextoError(q.lastError(), db));
+    while (q.next())
+        columnas << q.value(0).toString();
+    return {};
+}
+
+QString BaseDatos::Archivo(const QSqlDatabase& db) {
+    if (ConexionPostgres::EsPostgres(db))
+        return QString();
+    const QString nombre = db.databaseName();
+    return nombre.startsWith(QLatin1String("file:")) ? QUrl(nombre).toLocalFile() : nombre;
+}
+
+QString BaseDatos::Descripcion(const QSqlDatabase& db) {
+    return ConexionPostgres::EsPostgres(db) ? ConexionPostgres::Descripcion(db) : db.databaseName();
+}
+
+QString BaseDatos::OrdenDeAlta(const QSqlDatabase& db) {
+    return ConexionPostgres::EsPostgres(db) ? QStringLiteral("ctid") : QStringLiteral("rowid");
+}
+
+QString BaseDatos::OrdenSinMayusculas(const QSqlDatabase& db, int columna) {
+    // A server's text, computed text too, takes the collation of the columns it comes from.
+    return QString::number(columna) +
+           (ConexionPostgres::EsPostgres(db) ? QString() : QStringLiteral(" COLLATE NOCASE"));
+}
+
 Resultado BaseDatos::CompruebaEscritura(QSqlDatabase db) {
+    if (ConexionPostgres::EsPostgres(db)) {
+        // Changing no row still needs the right to change each table, and a session that
+        // takes writes.
+        Transaccion t(db);
+        if (!t.Inicio())
+            return t.Inicio();
+        QSqlQuery q(db);
+        for (const TablaEsquema& tabla : Esquema::Tablas()) {
+            const QString columna = tabla.columnas.front().nombre;
+            if (!q.exec("UPDATE " + tabla.nombre + " SET " + columna + " = " + columna +
+                        " WHERE false") ||
+                !q.exec("INSERT INTO " + tabla.nombre + " SELECT * FROM " + tabla.nombre +
+                        " WHERE false") ||
+                !q.exec("DELETE FROM " + tabla.nombre + " WHERE false"))
+                return Resultado::Fallo(TextoError(q.lastError(), db));
+        }
+        return {};
+    }
     QSqlQuery q(db);
     if (!q.exec("PRAGMA user_version") || !q.next())
         return Resultado::Fallo(TextoError(q.lastError(), db));
@@ -159,11 +338,17 @@ QString BaseDatos::TextoError(const QSqlError& error) {
 }
 
 QString BaseDatos::TextoError(const QSqlError& error, const QSqlDatabase& db) {
-    return TextoConRuta(error, db.databaseName());
+    return TextoConRuta(error, Descripcion(db));
 }
 
 bool BaseDatos::EsSoloLectura(const QSqlError& error) {
+    if (ConexionPostgres::EsError(error))
+        return error.nativeErrorCode() == u"25006" || error.nativeErrorCode() == u"42501";
     return (Codigo(error) & 0xff) == SQLITE_READONLY;
+}
+
+bool BaseDatos::EsConexionPerdida(const QSqlError& error) {
+    return ConexionPostgres::Perdida(error);
 }
 
 QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QString& tabla,
@@ -176,7 +361,9 @@ QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QStr
         return vacio;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.prepare(QString("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ?").arg(campo, tabla, campoClave));
+    q.prepare(QString("SELECT %1 FROM %2 WHERE %3 = ?")
+                  .arg(Esquema::Identificador(campo), Esquema::Identificador(tabla),
+                       Esquema::Identificador(campoClave)));
     q.addBindValue(numerica ? ValorNumerico(valor) : valor);
     if (!q.exec() || !q.next())
         return vacio;
@@ -206,6 +393,9 @@ QDate BaseDatos::FechaDeSQL(const QVariant& valor) {
 }
 
 QDateTime BaseDatos::FechaHoraDeSQL(const QVariant& valor) {
+    // A server's timestamp comes as the wall-clock time it holds.
+    if (valor.typeId() == QMetaType::QDateTime)
+        return valor.toDateTime();
     const QString t = valor.toString();
     QDateTime d = QDateTime::fromString(t.left(19), "yyyy-MM-dd HH:mm:ss");
     if (!d.isValid())

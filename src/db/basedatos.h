@@ -7,12 +7,15 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class clsDatosApp;
 
-// Opening the database file, completing its schema, and the small helpers every window uses
-// to read and write it. Nothing here shows a message: errors come back as text a window shows.
+// Opening the database, completing its schema, and the small helpers every window uses to read
+// and write it. The database is a SQLite file, or a database on a PostgreSQL server named by a
+// connection URI; nothing outside this library knows which. Nothing here shows a message: errors
+// come back as text a window shows.
 class BaseDatos {
 public:
     enum class Apertura {
@@ -21,9 +24,32 @@ public:
     };
 
     // Opens datos.Conexion() on datos.BaseDatos(). A missing file is created only in a folder
-    // that exists; no folder is ever created here.
+    // that exists; no folder is ever created here. A file is shared with the other programs
+    // that open it: a writer waits a few seconds for another to finish, and readers never wait
+    // for a writer.
     static Resultado AbreBaseDatos(const clsDatosApp& datos,
                                    Apertura apertura = Apertura::Completa);
+    // Whether `baseDatos` names a database on a server ("postgresql://..." or "postgres://...")
+    // rather than a file.
+    static bool EsServidor(const QString& baseDatos);
+    // Whether the database named exists: a file that exists, or any server address (opening it
+    // tells).
+    static bool Existe(const QString& baseDatos);
+    // Makes sure the connection is up: a server connection that was lost (the server restarted,
+    // the network was cut) is opened again. A file's is always up.
+    static Resultado Conecta(QSqlDatabase db);
+    // The columns a table of the database has; none when there is no such table.
+    static Resultado Columnas(QSqlDatabase db, const QString& tabla, QStringList& columnas);
+    // The path of a file database, whatever form it was opened in; empty for a server.
+    static QString Archivo(const QSqlDatabase& db);
+    // The database's path, or its server and name, for messages.
+    static QString Descripcion(const QSqlDatabase& db);
+    // An ORDER BY term for the order in which rows were added, as far as the engine keeps it
+    // (on a server, until a row is changed).
+    static QString OrdenDeAlta(const QSqlDatabase& db);
+    // An ORDER BY term for result column `columna` (from 1) that orders text without regard to
+    // letter case, as keys compare; numbers keep their order.
+    static QString OrdenSinMayusculas(const QSqlDatabase& db, int columna);
     // Whether the open database takes writes: a write is tried and undone. Fails with the text
     // that tells why (a read-only file or folder, another program holding the file).
     static Resultado CompruebaEscritura(QSqlDatabase db);
@@ -47,11 +73,15 @@ public:
 
     // The text a window shows for a database error, in the interface language: what happened
     // (a read-only file or folder, a file locked by another program or that is no database, one
-    // that cannot be opened or created, a key that exists, a value a column does not take),
-    // then, as detail, the database's path (when the connection is given) and the engine's own
-    // text. Every message about a database error is made here.
+    // that cannot be opened or created, a key that exists, a value a column does not take, a
+    // lost connection to the server), then, as detail, the database's path or server (when the
+    // connection is given) and the engine's own text. Every message about a database error is
+    // made here.
     static QString TextoError(const QSqlError& error);
     static QString TextoError(const QSqlError& error, const QSqlDatabase& db);
-    // Whether the error says that the file, or its folder, cannot be written.
+    // Whether the error says that the file, or its folder, cannot be written, or that the server
+    // takes no writes from this user.
     static bool EsSoloLectura(const QSqlError& error);
+    // Whether the error says that the connection to the server was lost.
+    static bool EsConexionPerdida(const QSqlError& error);
 };

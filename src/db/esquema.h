@@ -42,6 +42,7 @@ public:
     static const TablaEsquema* Tabla(const QString& nombre);
     static const ColumnaEsquema* Columna(const QString& tabla, const QString& columna);
 
-    // A table or column name quoted for SQL.
-    static QString Identificador(const QString& nombre) { return '"' + nombre + '"'; }
+    // A table or column name as SQL writes it. The declared names are plain words, which every
+    // engine takes without quotes and without regard to letter case.
+    static QString Identificador(const QString& nombre) { return nombre; }
 };

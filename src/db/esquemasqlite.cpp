@@ -13,8 +13,9 @@
 namespace {
 using T = TipoColumna;
 
+// Names in quotes, as the stored statements of every existing file write them.
 QString Id(const QString& nombre) {
-    return Esquema::Identificador(nombre);
+    return '"' + nombre + '"';
 }
 
 struct ColumnaGuardada {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/lectorconsulta.h"
 #include "db/recordset.h"
 
 #include <QByteArrayView>
@@ -7,14 +8,14 @@
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVariantList>
-
-struct sqlite3_stmt;
+#include <memory>
 
 // A record set read straight from a query on a database connection, one record at a time: only
-// the current record is in memory, so it reads result sets of any size. Reading goes forward;
-// MoveFirst after the first record runs the query again. It reads through the SQLite statement
-// interface of the connection, without turning every value into a QVariant, so that bulk readers
-// (the export) can take values as they are stored.
+// the current record (on a server, a batch of them) is in memory, so it reads result sets of
+// any size. Reading goes forward; MoveFirst after the first record runs the query again. It
+// reads through the engine's own interface on the connection, without turning every value into
+// a QVariant, so that bulk readers (the export) can take values as they are stored. "?" stands
+// for each parameter, on either engine.
 class RecordsetConsulta : public Recordset {
 public:
     RecordsetConsulta(QSqlDatabase db, const QString& sql, const QVariantList& parametros = {});
@@ -30,7 +31,7 @@ public:
 
     // Runs the query and stands on its first record (at beginning and end when it has none).
     bool Abre();
-    bool Abierto() const { return m_sentencia != nullptr; }
+    bool Abierto() const { return m_abierto; }
     void Cierra();
     // The reason the query failed to run or a record failed to be read; empty when none did.
     QString Error() const { return m_error; }
@@ -47,12 +48,13 @@ public:
     QVariant Valor(int i) const override;
     using Recordset::Valor;
 
-    // The value of the current record as stored, for bulk readers. Valid until the next move.
-    enum class Almacenado { Nulo, Entero, Real, Texto, Binario };
+    // The value of the current record as stored, for bulk readers: numbers as numbers, text
+    // (dates and times in their ISO form) as UTF-8. Valid until the next move.
+    using Almacenado = LectorConsulta::Almacenado;
     Almacenado TipoAlmacenado(int i) const;
     qint64 Entero(int i) const;
     double Real(int i) const;
-    // Text as UTF-8 (numbers in SQLite's text form).
+    // Text as UTF-8 (numbers in the engine's text form).
     QByteArrayView Utf8(int i) const;
 
 private:
@@ -68,7 +70,8 @@ private:
     QStringList m_tablas;
     QStringList m_nombres;
     QList<Tipo> m_tiposEfectivos;
-    sqlite3_stmt* m_sentencia = nullptr;
+    std::unique_ptr<LectorConsulta> m_lector;
+    bool m_abierto = false;
     QString m_error;
     bool m_vacio = true;
     bool m_alFinal = true;

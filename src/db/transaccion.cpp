@@ -6,6 +6,10 @@
 #include <QSqlQuery>
 
 Transaccion::Transaccion(QSqlDatabase db) : m_db(std::move(db)) {
+    // A server connection lost since the last statement is opened again first: nothing of
+    // this transaction has been done yet.
+    if (m_inicio = BaseDatos::Conecta(m_db); !m_inicio)
+        return;
     if (!m_db.isOpen()) {
         m_inicio = Resultado::Fallo(BaseDatos::TextoError(m_db.lastError(), m_db));
         return;

@@ -14,8 +14,9 @@
 //     return t.Confirma();
 class Transaccion {
 public:
-    // Begins at once. On SQLite the write lock is taken at the start (BEGIN IMMEDIATE), so that a
-    // transaction that reads before it writes never fails half-way on another writer.
+    // Begins at once, on a server connection opened again first if it was lost. On SQLite the
+    // write lock is taken at the start (BEGIN IMMEDIATE), so that a transaction that reads
+    // before it writes never fails half-way on another writer.
     explicit Transaccion(QSqlDatabase db);
     ~Transaccion();
     Transaccion(const Transaccion&) = delete;

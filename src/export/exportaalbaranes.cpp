@@ -26,14 +26,15 @@ const QString kColumnas = QStringLiteral(
 const QString kOrigen = QStringLiteral(
     " FROM AlbaranesCabeceras LEFT JOIN AlbaranesDetalle ON (AlbaranesCabeceras.Fecha = "
     "AlbaranesDetalle.Fecha) AND (AlbaranesCabeceras.NumAlbaran = AlbaranesDetalle.NumAlbaran)");
-// Dates are stored as "yyyy-MM-dd" text. The range ends before the last day followed by "~",
-// which sorts after any time a value of that day may carry (" HH:mm:ss"); the day after the
-// last would not do for 9999-12-31, whose next day has a five-digit year and sorts first.
+// The range ends at the last moment of the last day: a date column takes it as that day, and a
+// file's "yyyy-MM-dd" text, with any time a value of that day may carry (" HH:mm:ss"), sorts
+// before it. The day after the last would not do for 9999-12-31, whose next day has a
+// five-digit year and sorts first as text.
 const QString kRango =
-    QStringLiteral(" WHERE AlbaranesCabeceras.Fecha >= %1 AND AlbaranesCabeceras.Fecha < %2");
+    QStringLiteral(" WHERE AlbaranesCabeceras.Fecha >= %1 AND AlbaranesCabeceras.Fecha <= %2");
 
 QString FinRango(const QDate& hasta) {
-    return BaseDatos::FechaSQL(hasta) + u'~';
+    return BaseDatos::FechaSQL(hasta) + QStringLiteral(" 23:59:59.999");
 }
 const QString kOrden =
     QStringLiteral(" ORDER BY AlbaranesCabeceras.Fecha, AlbaranesCabeceras.NumAlbaran, "
@@ -103,7 +104,7 @@ Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& rut
     if (formato == Formato::Ninguno)
         return Resultado::Fallo(Texto(IdTexto::ExtensionExportacion));
     // The file is replaced whole once written: over the database, that would destroy it.
-    if (EsLaBaseDatos(ruta, m_db.databaseName()))
+    if (EsLaBaseDatos(ruta, BaseDatos::Archivo(m_db)))
         return Resultado::Fallo(Texto(IdTexto::EsLaBaseExportada));
     if (desde > hasta)
         std::swap(desde, hasta);

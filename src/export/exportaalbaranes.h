@@ -35,8 +35,8 @@ public:
                      const FormatoValores& formato);
 
     static Formato FormatoDeRuta(const QString& ruta);
-    // The query, with two bound parameters: the first date as "yyyy-MM-dd", and the last date
-    // as "yyyy-MM-dd" followed by "~" (stored values of the last day sort before it).
+    // The query, with two bound parameters: the first date as "yyyy-MM-dd", and the last
+    // moment of the last date as "yyyy-MM-dd 23:59:59.999".
     static QString Consulta();
     // The query with both bounds written in (for tools that cannot bind).
     static QString ConsultaLiteral(const QDate& desde, const QDate& hasta);

@@ -1,13 +1,11 @@
 #include "export/ordenesconsola.h"
 
 #include "app/clsdatosapp.h"
-#include "app/kelfileio.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "db/esquema.h"
 
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <cstring>
 
 namespace {
@@ -16,13 +14,9 @@ namespace {
 // database without tables.
 Resultado CompruebaTablas(QSqlDatabase db) {
     for (const QString tabla : {"AlbaranesCabeceras", "AlbaranesDetalle"}) {
-        QSqlQuery q(db);
-        if (!q.exec("SELECT name FROM pragma_table_info('" + tabla + "')"))
-            return Resultado::Fallo("the database cannot be read: " +
-                                    BaseDatos::TextoError(q.lastError()));
         QStringList columnas;
-        while (q.next())
-            columnas << q.value(0).toString();
+        if (const Resultado r = BaseDatos::Columnas(db, tabla, columnas); !r)
+            return Resultado::Fallo("the database cannot be read: " + r.Error());
         if (columnas.isEmpty())
             return Resultado::Fallo("not a database of the program (no table " + tabla + ")");
         for (const ColumnaEsquema& c : Esquema::Tabla(tabla)->columnas)
@@ -74,7 +68,7 @@ Resultado OrdenesConsola::AbreDatos(std::unique_ptr<clsDatosApp>& datos) const {
     if (!Opcion("--database").isEmpty())
         datos->SetBaseDatos(Opcion("--database"));
     // A mistyped path must fail, not give an empty database.
-    if (!kelFileIO::ExisteFichero(datos->BaseDatos()))
+    if (!BaseDatos::Existe(datos->BaseDatos()))
         return Resultado::Fallo("database not found: " + datos->BaseDatos());
     if (const Resultado abierta =
             BaseDatos::AbreBaseDatos(*datos, BaseDatos::Apertura::SoloLectura);

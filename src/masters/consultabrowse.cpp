@@ -18,12 +18,13 @@ QString ConsultaBrowse::Lanza(const QString& defecto) const {
 }
 
 ConsultaBrowse ConsultaBrowse::Albaranes() {
-    // Dates are stored as "yyyy-MM-dd"; the list shows them day first.
+    // A date cast to text is "yyyy-MM-dd" on every engine; the list shows it day first.
     return {IdTexto::Albaranes,
             Texto(IdTexto::Fecha) + "-" + Texto(IdTexto::Numero) + "\t" + Texto(IdTexto::Cliente),
-            "SELECT substr(substr(Fecha, 9, 2) || '/' || substr(Fecha, 6, 2) || '/' || "
-            "substr(Fecha, 1, 4) || ' - ' || NumAlbaran, 1, 33) AS ID, NomCliente "
-            "FROM AlbaranesCabeceras"};
+            "SELECT substr(substr(CAST(Fecha AS VARCHAR(10)), 9, 2) || '/' || "
+            "substr(CAST(Fecha AS VARCHAR(10)), 6, 2) || '/' || "
+            "substr(CAST(Fecha AS VARCHAR(10)), 1, 4) || ' - ' || NumAlbaran, 1, 33) AS ID, "
+            "NomCliente FROM AlbaranesCabeceras"};
 }
 
 ConsultaBrowse ConsultaBrowse::Clientes() {

@@ -37,12 +37,13 @@ kelBrowseModel::~kelBrowseModel() {
 QString kelBrowseModel::ConsultaOrdenada(const QString& sql) const {
     // Ties are broken by the first column, so that a row's position is always the same. Text
     // is ordered without regard to letter case, as keys are compared; numbers keep their order.
-    QString orden = QString::number(m_columnaOrden + 1) + " COLLATE NOCASE";
+    QString orden = BaseDatos::OrdenSinMayusculas(m_db, m_columnaOrden + 1);
     if (m_orden == Qt::DescendingOrder)
         orden += " DESC";
     if (m_columnaOrden != 0)
-        orden += ", 1 COLLATE NOCASE";
-    return "SELECT * FROM (" + SinTerminador(sql) + ") ORDER BY " + orden;
+        orden += ", " + BaseDatos::OrdenSinMayusculas(m_db, 1);
+    // Every engine takes a subquery that has a name.
+    return "SELECT * FROM (" + SinTerminador(sql) + ") AS lista ORDER BY " + orden;
 }
 
 Resultado kelBrowseModel::Abre(QSqlDatabase db, const QString& sql) {

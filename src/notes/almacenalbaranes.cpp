@@ -8,7 +8,9 @@
 #include "notes/registrosql.h"
 #include "notes/reglaslinea.h"
 
+#include <QCryptographicHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace {
 using C = LineasAlbaran::Columna;
@@ -36,8 +38,9 @@ constexpr const char* kCamposLinea =
 } // namespace
 
 Resultado AlmacenAlbaranes::Existe(const QString& numero, const QDate& fecha, bool& existe) const {
+    if (Resultado r = BaseDatos::Conecta(m_db); !r)
+        return r;
     QSqlQuery q(m_db);
-    q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT COUNT(*) FROM AlbaranesCabeceras") + kClave);
     BindClave(q, numero, fecha);
     if (!q.exec() || !q.next())
@@ -46,11 +49,79 @@ Resultado AlmacenAlbaranes::Existe(const QString& numero, const QDate& fecha, bo
     return {};
 }
 
+Resultado AlmacenAlbaranes::Version(const QString& numero, const QDate& fecha,
+                                    QByteArray& version) const {
+    version.clear();
+    if (Resultado r = BaseDatos::Conecta(m_db); !r)
+        return r;
+    QCryptographicHash huella(QCryptographicHash::Sha1);
+    QSqlQuery q(m_db);
+    const QString consultas[] = {QStringLiteral("SELECT * FROM AlbaranesCabeceras") + kClave,
+                                 QStringLiteral("SELECT * FROM AlbaranesDetalle") + kClave +
+                                     " ORDER BY NumLinea"};
+    for (const QString& sql : consultas) {
+        q.prepare(sql);
+        BindClave(q, numero, fecha);
+        if (!q.exec())
+            return Error(q);
+        int filas = 0;
+        for (; q.next(); ++filas)
+            for (int i = 0; i < q.record().count(); ++i) {
+                const QVariant v = q.value(i);
+                huella.addData(v.isNull() ? QByteArray("\\N") : v.toString().toUtf8());
+                huella.addData(QByteArrayView("\x1f", 1));
+            }
+        if (filas == 0 && &sql == consultas)
+            return {}; // no header: no note
+        huella.addData(QByteArray::number(filas) + '\n');
+    }
+    version = huella.result();
+    return {};
+}
+
 Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
+    bool cambiada = false;
+    return Escribe(a, nullptr, cambiada);
+}
+
+Resultado AlmacenAlbaranes::GuardaSiNoCambia(const Albaran& a, const QByteArray& vista,
+                                             bool& cambiada) const {
+    const Resultado r = Escribe(a, &vista, cambiada);
+    if (r || cambiada)
+        return r;
+    // Two stations adding the same note at once: the second one's key collides with the
+    // first's once that is committed.
+    QByteArray ahora;
+    if (Version(a.NumAlbaran, a.Fecha, ahora) && ahora != vista) {
+        cambiada = true;
+        return {};
+    }
+    return r;
+}
+
+Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
+                                    bool& cambiada) const {
+    cambiada = false;
     Transaccion t(m_db);
     if (!t.Inicio())
         return t.Inicio();
     const QString fecha = BaseDatos::FechaSQL(a.Fecha);
+    if (vista) {
+        // Taking the header's row first makes any other save of this note wait until this one
+        // is done, so that what is read next is what this save replaces.
+        QSqlQuery q(m_db);
+        q.prepare(QStringLiteral("UPDATE AlbaranesCabeceras SET NumAlbaran = NumAlbaran") + kClave);
+        BindClave(q, a.NumAlbaran, a.Fecha);
+        if (!q.exec())
+            return Error(q);
+        QByteArray guardada;
+        if (Resultado r = Version(a.NumAlbaran, a.Fecha, guardada); !r)
+            return r;
+        if (guardada != *vista) {
+            cambiada = true;
+            return {};
+        }
+    }
     Resultado r = RegistroSql::Guarda(
         m_db, "AlbaranesCabeceras",
         {"NumAlbaran", "Fecha", "NomOperario", "CodCliente", "NomCliente", "Direccion1",
@@ -96,8 +167,9 @@ Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
 Resultado AlmacenAlbaranes::Carga(const QString& numero, const QDate& fecha,
                                   std::optional<Albaran>& albaran) const {
     albaran.reset();
+    if (Resultado r = BaseDatos::Conecta(m_db); !r)
+        return r;
     QSqlQuery q(m_db);
-    q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, "
                              "Direccion1, Direccion2, FechaModificacion, Impreso "
                              "FROM AlbaranesCabeceras") +

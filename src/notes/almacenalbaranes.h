@@ -17,10 +17,20 @@ public:
 
     // Whether a note with that number and date is stored.
     Resultado Existe(const QString& numero, const QDate& fecha, bool& existe) const;
+    // What is stored under the number and date, header and lines, as a short fingerprint; empty
+    // when no note is. A station takes it when it decides to save, so that GuardaSiNoCambia
+    // can tell whether another station saved the note meanwhile.
+    Resultado Version(const QString& numero, const QDate& fecha, QByteArray& version) const;
     // Writes the header and replaces every stored line of the note. A weight, price or amount
     // cell is stored as its cell number; an empty tare code as no value. On any failure nothing
     // is changed.
     Resultado Guarda(const Albaran& albaran) const;
+    // The same, only if what is stored under the note's number and date is still `vista` (as
+    // Version gave it) when the save writes: otherwise nothing is written and `cambiada` says
+    // that another station saved that note meanwhile. Stations saving the same note at once
+    // take turns, so that one of them is told and none mixes its lines with another's.
+    Resultado GuardaSiNoCambia(const Albaran& albaran, const QByteArray& vista,
+                               bool& cambiada) const;
     // Reads the note into `albaran`, which stays empty when there is none. Fields without a
     // value read as empty cells and texts.
     Resultado Carga(const QString& numero, const QDate& fecha,
@@ -33,6 +43,8 @@ public:
     static bool LeeIdSelector(const QString& id, QString& numero, QDate& fecha);
 
 private:
+    Resultado Escribe(const Albaran& albaran, const QByteArray* vista, bool& cambiada) const;
+
     QSqlDatabase m_db;
     QString m_separador;
 };

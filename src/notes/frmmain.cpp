@@ -9,6 +9,7 @@
 #include "app/kelmensaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "db/basedatos.h"
 #include "export/frmexpalbaranes.h"
 #include "export/frmlstalbaran.h"
 #include "masters/consultabrowse.h"
@@ -29,6 +30,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -501,20 +503,27 @@ void frmMain::AbrirAlbaran() {
 bool frmMain::GuardarAlbaran() {
     gridAlbaran->Confirma(); // what is shown is what is saved
     const Albaran a = AlbaranActual();
-    bool existe = false;
-    Resultado r = m_almacen.Existe(a.NumAlbaran, a.Fecha, existe);
-    if (!r) {
-        Error(IdTexto::GuardarAlbaran, r.Error());
-        return false;
-    }
-    if (existe &&
-        kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran),
-                             Texto(IdTexto::AlbaranExistente)) != kelMensaje::Respuesta::Si)
-        return false;
-    r = m_almacen.Guarda(a);
-    if (!r) {
-        Error(IdTexto::GuardarAlbaran, r.Error());
-        return false;
+    // What is stored is asked about before saving, and checked again as the save writes: a
+    // note that another station saved meanwhile is asked about again. A failure (a lost
+    // connection too) leaves the note in the window, to be saved again.
+    int pregunta = IdTexto::AlbaranExistente;
+    for (;;) {
+        QByteArray vista;
+        Resultado r = m_almacen.Version(a.NumAlbaran, a.Fecha, vista);
+        if (r && !vista.isEmpty() &&
+            kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran), Texto(pregunta)) !=
+                kelMensaje::Respuesta::Si)
+            return false;
+        bool cambiada = false;
+        if (r)
+            r = m_almacen.GuardaSiNoCambia(a, vista, cambiada);
+        if (!r) {
+            Error(IdTexto::GuardarAlbaran, r.Error());
+            return false;
+        }
+        if (!cambiada)
+            break;
+        pregunta = IdTexto::AlbaranGuardadoEntretanto;
     }
     m_modificado = false;
     m_clave = {a.NumAlbaran, a.Fecha};
@@ -647,7 +656,10 @@ void frmMain::Configuracion() {
 
 void frmMain::InfoSistema() {
     frmInfoSistema::Datos info;
-    info.baseDatos = m_datos.BaseDatos();
+    // A server is named without any password its address may carry.
+    info.baseDatos = BaseDatos::EsServidor(m_datos.BaseDatos())
+                         ? BaseDatos::Descripcion(m_datos.Conexion())
+                         : QFileInfo(m_datos.BaseDatos()).absoluteFilePath();
     info.puertosSerie = PuertosSerie::Lista();
     QList<QStringList> colas;
     SalidaTiquet::EnumerarImpresoras(colas);

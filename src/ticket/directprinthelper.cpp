@@ -130,7 +130,7 @@ Resultado DirectPrintHelper::CargaRecordset(QSqlDatabase db) {
     // Rows in the order they were added.
     QSqlQuery filas(db);
     filas.setForwardOnly(true);
-    if (!filas.exec(QStringLiteral("SELECT * FROM CodigosDeControl ORDER BY rowid")))
+    if (!filas.exec("SELECT * FROM CodigosDeControl ORDER BY " + BaseDatos::OrdenDeAlta(db)))
         return falla(filas);
     RecordsetMemoria registros = RecordsetMemoria::DesdeConsulta(filas);
     CargaRegistros(registros);

@@ -25,7 +25,8 @@ Resultado ModeloCodigosControl::Carga() {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT Macro, ValorHexPeriferico, ValorStringPantalla, "
-                               "Descripcion FROM CodigosDeControl ORDER BY rowid")))
+                               "Descripcion FROM CodigosDeControl ORDER BY ") +
+                BaseDatos::OrdenDeAlta(m_db)))
         return Falla(q);
     QList<Fila> filas;
     while (q.next()) {

@@ -6,8 +6,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTest>
 #include <unistd.h>
 
@@ -405,6 +407,27 @@ private slots:
         env.Libera();
         QCOMPARE(Contenido(ruta), antes);
         QFile::setPermissions(env.Carpeta(), entrar | escribir);
+    }
+
+    // A file shared with another program (the sqlite3 shell here): while it writes, reading
+    // goes on with what was committed, and a write waits for it instead of failing.
+    void archivoCompartido() {
+        if (QStandardPaths::findExecutable("sqlite3").isEmpty())
+            QSKIP("the sqlite3 shell is not installed");
+        EntornoPrueba env;
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        QCOMPARE(Uno(db, "PRAGMA journal_mode"), QString("wal"));
+        QProcess otro;
+        otro.start("sqlite3", {env.ArchivoBaseDatos()});
+        otro.write("BEGIN IMMEDIATE;\nINSERT INTO Taras VALUES (1, 'Caja', 0.5);\n"
+                   ".print escribiendo\n.shell sleep 1\nCOMMIT;\n.quit\n");
+        QVERIFY(otro.waitForReadyRead(10000));
+        QCOMPARE(Uno(db, "SELECT COUNT(*) FROM Taras"), QString("0"));
+        QString error;
+        QVERIFY2(Ejecuta(db, "INSERT INTO Taras VALUES (2, 'Saco', 1)", {}, &error),
+                 qPrintable(error));
+        QVERIFY(otro.waitForFinished(10000));
+        QCOMPARE(Uno(db, "SELECT COUNT(*) FROM Taras"), QString("2"));
     }
 };
 

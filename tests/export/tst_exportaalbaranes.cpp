@@ -30,6 +30,7 @@ QSqlDatabase SinTipos(const QString& ruta) {
 
 // A test's database, with the fixed notes when asked.
 struct Mundo {
+    explicit Mundo(Motor motor = Motor::Sqlite) : env(motor) {}
     EntornoPrueba env;
     QSqlDatabase db = env.DatosConBase().Conexion();
     bool ConAlbaranes() { return albaranesprueba::Crea(db); }
@@ -53,26 +54,32 @@ private slots:
         QTest::addColumn<QDate>("hasta");
         QTest::addColumn<QString>("archivo");
         QTest::addColumn<QString>("separadores"); // list, decimal
+        QTest::addColumn<Motor>("motor");
         const QDate d1(2026, 3, 1), d31(2026, 3, 31), e1(2025, 1, 1), e2(2025, 12, 31);
-        for (const QString f : {"txt", "csv", "xml"}) {
-            QTest::addRow("%s", qPrintable(f)) << d1 << d31 << "marzo." + f << ";,";
-            QTest::addRow("%s empty range", qPrintable(f)) << e1 << e2 << "vacio." + f << ";,";
+        for (Motor m : EntornoPrueba::kMotores) {
+            const auto fila = [&](const QString& n, QDate desde, QDate hasta,
+                                  const QString& archivo, const char* separadores) {
+                QTest::addRow("%s: %s", qPrintable(EntornoPrueba::Nombre(m)), qPrintable(n))
+                    << desde << hasta << archivo << QString(separadores) << m;
+            };
+            for (const QString f : {"txt", "csv", "xml"}) {
+                fila(f, d1, d31, "marzo." + f, ";,");
+                fila(f + " empty range", e1, e2, "vacio." + f, ";,");
+            }
+            fila("swapped, upper-case CSV", d31, d1, "MARZO.CSV", ";,");
+            fila("'|' and '.'", d1, d31, "marzo-barra.csv", "|.");
+            fila("txt: TAB whatever the list", d1, d31, "marzo.txt", "|,");
+            fila("',' twice", d1, d31, "marzo-comas.csv", ",,");
         }
-        const auto fila = [&](const char* n, QDate desde, QDate hasta, const char* archivo,
-                              const char* separadores) {
-            QTest::newRow(n) << desde << hasta << QString(archivo) << QString(separadores);
-        };
-        fila("swapped, upper-case CSV", d31, d1, "MARZO.CSV", ";,");
-        fila("'|' and '.'", d1, d31, "marzo-barra.csv", "|.");
-        fila("txt: TAB whatever the list", d1, d31, "marzo.txt", "|,");
-        fila("',' twice", d1, d31, "marzo-comas.csv", ",,");
     }
     void golden() {
         QFETCH(QDate, desde);
         QFETCH(QDate, hasta);
         QFETCH(QString, archivo);
         QFETCH(QString, separadores);
-        Mundo m;
+        QFETCH(Motor, motor);
+        PESIX_REQUIERE(motor);
+        Mundo m(motor);
         QVERIFY(m.ConAlbaranes());
         ExportaAlbaranes exporta = m.Exporta(separadores.left(1), separadores.mid(1));
         const Resultado r = exporta.Exporta(desde, hasta, m.Ruta(archivo));

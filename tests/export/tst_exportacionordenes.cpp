@@ -44,7 +44,7 @@ QTemporaryDir g_programa;
 // by the program's own database code; then released so that only the child process uses them.
 struct Mundo {
     EntornoPrueba env;
-    Mundo() {
+    explicit Mundo(Motor motor) : env(motor) {
         kelRegistry::SaveAppString("\\Internacional", "sList", ";");
         kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
         creada = albaranesprueba::Crea(env.DatosConBase().Conexion());
@@ -53,8 +53,8 @@ struct Mundo {
     QString Ruta(const QString& nombre) const { return env.Carpeta() + "/" + nombre; }
 
     // Runs pesix with --database and --settings of this test (which later options override),
-    // Spanish locale, no display; as user "nobody" when the test runs as the superuser, to whom
-    // no file is read-only.
+    // Spanish locale, no display; on a file as user "nobody" when the test runs as the
+    // superuser, to whom no file is read-only (the server's socket is its own user's).
     Salida Pesix(const QStringList& argumentos) const {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert("LC_ALL", "es_ES.UTF-8");
@@ -62,10 +62,10 @@ struct Mundo {
         for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             e.remove(v);
         const QString pesix = g_programa.filePath("pesix");
-        QStringList todos = QStringList{"--database", env.ArchivoBaseDatos(),
-                                        "--settings=" + env.ArchivoAjustes()} +
-                            argumentos;
-        if (::geteuid() != 0)
+        QStringList todos =
+            QStringList{"--database", env.BaseDatos(), "--settings=" + env.ArchivoAjustes()} +
+            argumentos;
+        if (::geteuid() != 0 || env.MotorEnUso() == Motor::Postgres)
             return Corre(pesix, todos, e);
         return Corre("setpriv",
                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", pesix} + todos,
@@ -93,13 +93,15 @@ private slots:
         QTest::addColumn<QStringList>("argumentos");
         QTest::addColumn<int>("codigo");
         QTest::addColumn<QString>("esperado"); // the golden file, or words of the error
+        QTest::addColumn<Motor>("motor");
         const auto fila = [](const char* nombre, QStringList argumentos, int codigo,
-                             const char* esperado) {
+                             const char* esperado, Motor motor = Motor::Sqlite) {
             QTest::newRow(nombre) << QStringList{"--export"} + argumentos << codigo
-                                  << QString(esperado);
+                                  << QString(esperado) << motor;
         };
         const QString d1 = "2026-03-01", d2 = "2026-03-31";
         fila("swapped, upper-case CSV", {d2, d1, "@/m.CSV"}, 0, "marzo.csv");
+        fila("on a server", {d1, d2, "@/m.xml"}, 0, "marzo.xml", Motor::Postgres);
         fila("empty range xml", {"2025-01-01", "2025-01-31", "@/v.xml"}, 0, "vacio.xml");
         fila("UTF-8", {d1, d2, "@/u.txt", "--encoding", "UTF-8"}, 0, "marzo-utf8.txt");
         fila("no such day", {"2026-02-30", d2, "@/a.csv"}, 2, "not a date");
@@ -133,32 +135,37 @@ private slots:
         QFETCH(QStringList, argumentos);
         QFETCH(int, codigo);
         QFETCH(QString, esperado);
-        Mundo m;
+        QFETCH(Motor, motor);
+        PESIX_REQUIERE(motor);
+        Mundo m(motor);
         QVERIFY(m.creada);
         QVERIFY(QDir(m.env.Carpeta()).mkdir("carpeta.txt"));
-        QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), m.Ruta("misma.csv")));
-        QVERIFY(QFile::link(m.Ruta("misma.csv"), m.Ruta("enlace.xml")));
-        QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), m.Ruta("antigua.db")));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "antigua");
-            db.setDatabaseName(m.Ruta("antigua.db"));
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec("ALTER TABLE AlbaranesCabeceras DROP COLUMN Direccion2"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("antigua");
-        QVERIFY(albaranesprueba::Escribe(m.Ruta("basura.db"), QByteArray(4096, 'x')));
-        QVERIFY(albaranesprueba::Escribe(m.Ruta("vacia.db"), QByteArray()));
-        // A copy read-only to everyone in a read-only folder; the test's folder open to the
-        // program's user; everything writable again at the end, for the folder to be removed.
-        QVERIFY(QDir(m.env.Carpeta()).mkdir("copia"));
-        QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), m.Ruta("copia/pesix.db")));
         const auto restaura = qScopeGuard([&] {
             for (const char* r : {"copia", "copia/pesix.db"})
                 QFile::setPermissions(m.Ruta(r), QFile::Permissions(0x7700));
         });
-        QVERIFY(QFile::setPermissions(m.Ruta("copia/pesix.db"), QFile::Permissions(0x4444)));
-        QVERIFY(QFile::setPermissions(m.Ruta("copia"), QFile::Permissions(0x5555)));
+        if (motor == Motor::Sqlite) {
+            QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), m.Ruta("misma.csv")));
+            QVERIFY(QFile::link(m.Ruta("misma.csv"), m.Ruta("enlace.xml")));
+            QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), m.Ruta("antigua.db")));
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "antigua");
+                db.setDatabaseName(m.Ruta("antigua.db"));
+                QVERIFY(db.open());
+                QVERIFY(
+                    QSqlQuery(db).exec("ALTER TABLE AlbaranesCabeceras DROP COLUMN Direccion2"));
+                db.close();
+            }
+            QSqlDatabase::removeDatabase("antigua");
+            QVERIFY(albaranesprueba::Escribe(m.Ruta("basura.db"), QByteArray(4096, 'x')));
+            QVERIFY(albaranesprueba::Escribe(m.Ruta("vacia.db"), QByteArray()));
+            // A copy read-only to everyone in a read-only folder; the test's folder open to the
+            // program's user; everything writable again at the end, for the folder to be removed.
+            QVERIFY(QDir(m.env.Carpeta()).mkdir("copia"));
+            QVERIFY(QFile::copy(m.env.ArchivoBaseDatos(), m.Ruta("copia/pesix.db")));
+            QVERIFY(QFile::setPermissions(m.Ruta("copia/pesix.db"), QFile::Permissions(0x4444)));
+            QVERIFY(QFile::setPermissions(m.Ruta("copia"), QFile::Permissions(0x5555)));
+        }
         QVERIFY(QFile::setPermissions(m.env.Carpeta(), QFile::Permissions(0x7777)));
         for (QString& a : argumentos)
             a.replace("@", m.env.Carpeta());

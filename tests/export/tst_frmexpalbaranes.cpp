@@ -22,8 +22,8 @@ namespace {
 // A note of `lineas` lines on that day.
 void Nota(const QString& numero, const QString& fecha, int lineas) {
     EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES (?, ?, 'Ana', 'C1', 'Sol', "
-                           "'', '', ? || ' 10:00:00', 0)",
-                           {numero, fecha, fecha});
+                           "'', '', ?, false)",
+                           {numero, fecha, fecha + " 10:00:00"});
     EntornoPrueba::Ejecuta("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                            "WHERE i < ?) INSERT INTO AlbaranesDetalle SELECT ?, ?, i, 'P1', "
                            "'Peras', 1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00' FROM n",
@@ -44,16 +44,25 @@ void TestFrmExpAlbaranes::avance_data() {
     QTest::addColumn<QString>("archivo");
     QTest::addColumn<int>("cancelaEn"); // the call of the progress that cancels; 0 none
     QTest::addColumn<QList<int>>("milesimas");
-    QTest::newRow("texto sin cancelar") << "salida.txt" << 0 << QList<int>{409, 819};
-    QTest::newRow("texto cancelado") << "salida.txt" << 2 << QList<int>{409, 819};
-    QTest::newRow("XML cancelado") << "salida.xml" << 1 << QList<int>{409};
+    QTest::addColumn<Motor>("motor");
+    const auto fila = [](const char* nombre, const char* archivo, int cancelaEn,
+                         QList<int> milesimas, Motor motor = Motor::Sqlite) {
+        QTest::newRow(nombre) << archivo << cancelaEn << milesimas << motor;
+    };
+    fila("texto sin cancelar", "salida.txt", 0, {409, 819});
+    fila("texto cancelado", "salida.txt", 2, {409, 819});
+    fila("XML cancelado", "salida.xml", 1, {409});
+    // A cancelled read on a server leaves its connection fit for the next export.
+    fila("servidor: texto cancelado", "salida.txt", 2, {409, 819}, Motor::Postgres);
 }
 
 void TestFrmExpAlbaranes::avance() {
     QFETCH(QString, archivo);
     QFETCH(int, cancelaEn);
     QFETCH(QList<int>, milesimas);
-    EntornoPrueba env;
+    QFETCH(Motor, motor);
+    PESIX_REQUIERE(motor);
+    EntornoPrueba env(motor);
     clsDatosApp& datos = env.DatosConBase();
     Nota("1", "2026-03-10", 9999);
     Nota("2", "2026-03-11", 1);
@@ -74,9 +83,14 @@ void TestFrmExpAlbaranes::avance() {
         QCOMPARE(Lee(ruta).count('\n'), 10001);
         return;
     }
-    // Cancelled: the old file as it was, and nothing left beside it.
+    // Cancelled: the old file as it was, nothing left beside it, and the connection fit for the
+    // next export.
     QCOMPARE(Lee(ruta), QByteArray("antiguo\r\n"));
     QCOMPARE(QDir(env.Carpeta()).entryList({"salida*"}, QDir::Files), QStringList{archivo});
+    cancelaEn = 0;
+    vistas.clear();
+    QVERIFY(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31), ruta));
+    QCOMPARE(exporta.Filas(), 10000);
 }
 
 void TestFrmExpAlbaranes::ventana_data() {

@@ -23,27 +23,34 @@ private slots:
         QTest::addColumn<QVariantList>("primero");
         QTest::addColumn<QVariantList>("segundo");
         QTest::addColumn<QStringList>("filas"); // after the first save and after the second
-        // A text code is kept as typed, spaces and quotes included.
-        QTest::newRow("Clientes") << QVariant(" D'AN") << QVariantList{"L'Horta", "H 4", "Murcia"}
-                                  << QVariantList{"Luna", "", "Murcia"}
-                                  << QStringList{" D'AN;L'Horta;H 4;Murcia", " D'AN;Luna;;Murcia"};
-        QTest::newRow("Productos")
-            << QVariant("P9") << QVariantList{"Uvas", 2.75} << QVariantList{"Uvas negras", 3.5}
-            << QStringList{"P9;Uvas;2.75", "P9;Uvas negras;3.5"};
-        QTest::newRow("Taras") << QVariant("9") << QVariantList{"Cesta", 1.25}
-                               << QVariantList{"Cesta grande", 2}
-                               << QStringList{"9;Cesta;1.25", "9;Cesta grande;2"};
-        QTest::newRow("Operarios")
-            << QVariant(0) << QVariantList{"Marta"} << QVariantList{"Marta G."}
-            << QStringList{"0;Marta", "0;Marta G."};
+        QTest::addColumn<Motor>("motor");
+        for (Motor m : EntornoPrueba::kMotores) {
+            const auto fila = [&](const char* tabla) {
+                return &(QTest::addRow("%s: %s", qPrintable(EntornoPrueba::Nombre(m)), tabla));
+            };
+            // A text code is kept as typed, spaces and quotes included.
+            *fila("Clientes") << QVariant(" D'AN") << QVariantList{"L'Horta", "H 4", "Murcia"}
+                              << QVariantList{"Luna", "", "Murcia"}
+                              << QStringList{" D'AN;L'Horta;H 4;Murcia", " D'AN;Luna;;Murcia"} << m;
+            *fila("Productos") << QVariant("P9") << QVariantList{"Uvas", 2.75}
+                               << QVariantList{"Uvas negras", 3.5}
+                               << QStringList{"P9;Uvas;2.75", "P9;Uvas negras;3.5"} << m;
+            *fila("Taras") << QVariant("9") << QVariantList{"Cesta", 1.25}
+                           << QVariantList{"Cesta grande", 2}
+                           << QStringList{"9;Cesta;1.25", "9;Cesta grande;2"} << m;
+            *fila("Operarios") << QVariant(0) << QVariantList{"Marta"} << QVariantList{"Marta G."}
+                               << QStringList{"0;Marta", "0;Marta G."} << m;
+        }
     }
     void guardaCambiaBorra() {
         QFETCH(QVariant, codigo);
         QFETCH(QVariantList, primero);
         QFETCH(QVariantList, segundo);
         QFETCH(QStringList, filas);
-        const QString tabla = QTest::currentDataTag();
-        EntornoPrueba env;
+        QFETCH(Motor, motor);
+        PESIX_REQUIERE(motor);
+        const QString tabla = QString(QTest::currentDataTag()).section(": ", 1);
+        EntornoPrueba env(motor);
         QSqlDatabase db = env.DatosConBase().Conexion();
         const clsMaestro m = Maestro(tabla, db);
         QVariantList vacio; // missing: empty text and 0

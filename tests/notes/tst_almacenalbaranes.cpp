@@ -1,7 +1,11 @@
-// The note store on a real SQLite file: what is saved loads back, a save replaces the note as a
-// whole, and a save cut short (by an error or by killing the process) leaves the old note.
+// The note store on both engines: what is saved loads back, a save replaces the note as a whole,
+// and a save cut short (by an error, by killing the process or the server) leaves the old note.
+// Stations are real processes saving into one database at the same time.
+#include "app/kelregistry.h"
+#include "db/basedatos.h"
 #include "notes/almacenalbaranes.h"
 #include "support/entornoprueba.h"
+#include "support/servidorpostgres.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -28,32 +32,85 @@ Albaran Nota(const QString& numero, int lineas, const QString& version = "A") {
     return a;
 }
 
-QSqlDatabase Abre(const QString& ruta, const QString& nombre) {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", nombre);
-    db.setDatabaseName(ruta);
-    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
-    db.open();
-    return db;
-}
-
 QStringList Filas(QSqlDatabase db, const QString& sql) {
     QSqlQuery q(db);
-    q.exec(sql);
+    if (!q.exec(sql))
+        return {"error: " + q.lastError().text()};
     QStringList filas;
     while (q.next())
         filas << q.value(0).toString();
     return filas;
 }
 
-// The child process: saves two versions of a large note in turn until it is killed.
-int GuardaSinFin(const QString& ruta) {
-    const AlmacenAlbaranes almacen(Abre(ruta, "hijo"), ",");
-    for (int v = 0;; v = 1 - v) {
-        if (!almacen.Guarda(Nota("GRANDE", v ? 1500 : 2500, v ? "B" : "A")))
-            return 1;
-        printf("guardado\n");
-        fflush(stdout);
+// A station in a process of its own: settings file, database, and what it does, as arguments.
+QProcess* Estacion(const EntornoPrueba& env, const QStringList& orden, QObject* padre) {
+    auto* p = new QProcess(padre);
+    p->start(QCoreApplication::applicationFilePath(),
+             QStringList{"--estacion", env.ArchivoAjustes(), env.BaseDatos()} + orden);
+    return p;
+}
+
+// Starts the stations, waits until each has its database open, then lets them all go at once;
+// the output of each when it ends.
+QStringList Ejecuta(const QList<QProcess*>& estaciones) {
+    for (QProcess* p : estaciones)
+        if (!p->waitForReadyRead(60000) || !p->readLine().startsWith("listo"))
+            return {"a station did not start: " + p->readAllStandardError()};
+    for (QProcess* p : estaciones)
+        p->write("ya\n");
+    QStringList salidas;
+    for (QProcess* p : estaciones) {
+        p->waitForFinished(240000);
+        salidas << QString::number(p->exitCode()) + ":" + p->readAllStandardOutput() +
+                       p->readAllStandardError();
     }
+    return salidas;
+}
+
+int EstacionHija(QStringList args) {
+    kelRegistry::UsaArchivoIni(args.at(2));
+    clsDatosApp datos;
+    datos.SetBaseDatos(args.at(3));
+    if (const Resultado r = BaseDatos::AbreBaseDatos(datos); !r) {
+        fprintf(stderr, "%s\n", qPrintable(r.Error()));
+        return 3;
+    }
+    const AlmacenAlbaranes almacen(datos.Conexion(), ",");
+    const QString orden = args.at(4);
+    const int n = args.value(5).toInt();
+    // What this station saw before deciding, for each note it saves.
+    QList<QByteArray> vistas(200);
+    if (orden == "misma")
+        for (int i = 0; i < vistas.size(); ++i)
+            (void)almacen.Version(QString("M%1").arg(i), kDia, vistas[i]);
+    printf("listo\n");
+    fflush(stdout);
+    char linea[8];
+    if (!fgets(linea, sizeof linea, stdin))
+        return 4;
+    int contadas = 0;
+    for (int i = 0; orden == "sinfin" || i < (orden == "misma" ? vistas.size() : 200); ++i) {
+        Resultado r;
+        if (orden == "sinfin") {
+            r = almacen.Guarda(Nota("GRANDE", i % 2 ? 1500 : 2500, i % 2 ? "B" : "A"));
+            printf("guardado\n");
+            fflush(stdout);
+        } else if (orden == "misma") {
+            // The notes of station n have 10 + n lines marked with its number.
+            bool cambiada = false;
+            r = almacen.GuardaSiNoCambia(Nota(QString("M%1").arg(i), 10 + n, QString::number(n)),
+                                         vistas.at(i), cambiada);
+            contadas += cambiada;
+        } else {
+            r = almacen.Guarda(Nota(QString("E%1-%2").arg(n).arg(i), 3, QString::number(n)));
+        }
+        if (!r) {
+            fprintf(stderr, "%s\n", qPrintable(r.Error()));
+            return 1;
+        }
+    }
+    printf("%d", contadas);
+    return 0;
 }
 } // namespace
 
@@ -62,17 +119,24 @@ class TestAlmacenAlbaranes : public QObject {
 
 private slots:
     void guardaYCarga_data() {
+        QTest::addColumn<Motor>("motor");
         QTest::addColumn<QString>("numero");
         QTest::addColumn<int>("lineas");
-        QTest::newRow("comilla en el número") << "O'Brien-1" << 3;
-        QTest::newRow("número de 20 caracteres") << "ABCDEFGHIJ0123456789" << 1;
-        QTest::newRow("sin líneas") << "7" << 0;
-        QTest::newRow("número vacío") << "" << 2;
+        for (Motor m : EntornoPrueba::kMotores) {
+            const QString e = EntornoPrueba::Nombre(m) + ": ";
+            QTest::newRow(qPrintable(e + "comilla en el número")) << m << "O'Brien-1" << 3;
+            QTest::newRow(qPrintable(e + "número de 20 caracteres"))
+                << m << "ABCDEFGHIJ0123456789" << 1;
+            QTest::newRow(qPrintable(e + "sin líneas")) << m << "7" << 0;
+            QTest::newRow(qPrintable(e + "número vacío")) << m << "" << 2;
+        }
     }
     void guardaYCarga() {
+        QFETCH(Motor, motor);
         QFETCH(QString, numero);
         QFETCH(int, lineas);
-        EntornoPrueba env;
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
         const QSqlDatabase db = env.DatosConBase().Conexion();
         const AlmacenAlbaranes almacen(db, ",");
         const Albaran nota = Nota(numero, lineas);
@@ -83,10 +147,11 @@ private slots:
         QCOMPARE(*leida, nota);
         // Numbers stored as numbers, a line without a container without a tare code.
         const QStringList detalle =
-            Filas(db, "SELECT NumLinea || ':' || ifnull(CodTara, 'nulo') || ':' || PesoBruto "
-                      "FROM AlbaranesDetalle ORDER BY NumLinea");
+            Filas(db, "SELECT NumLinea || ':' || CASE WHEN CodTara IS NULL THEN 'nulo' ELSE "
+                      "CAST(CodTara AS VARCHAR(9)) END || ':' || PesoBruto FROM AlbaranesDetalle "
+                      "ORDER BY NumLinea");
         QCOMPARE(detalle, QStringList({"1:2:12.5", "2:nulo:12.5", "3:2:12.5"}).mid(0, lineas));
-        // The pick list gives the number and date back.
+        // The pick list gives the number and date back; the number matches in any letter case.
         QString numeroId;
         QDate fecha;
         const QStringList ids = Filas(db, AlmacenAlbaranes::ConsultaSelector());
@@ -94,27 +159,44 @@ private slots:
         QVERIFY(AlmacenAlbaranes::LeeIdSelector(ids.first(), numeroId, fecha));
         QCOMPARE(numeroId, numero);
         QCOMPARE(fecha, kDia);
+        bool existe = false;
+        QVERIFY(almacen.Existe(numero.toLower(), kDia, existe));
+        QVERIFY(existe);
     }
 
     void sobrescribe_data() {
+        QTest::addColumn<Motor>("motor");
         QTest::addColumn<int>("antes");
         QTest::addColumn<int>("despues");
         QTest::addColumn<int>("dias"); // the second save this many days later
-        QTest::newRow("más corta sobre más larga") << 5 << 2 << 0;
-        QTest::newRow("sin líneas sobre una con líneas") << 3 << 0 << 0;
-        QTest::newRow("mismo número en otra fecha") << 3 << 2 << 1;
+        for (Motor m : EntornoPrueba::kMotores) {
+            const QString e = EntornoPrueba::Nombre(m) + ": ";
+            QTest::newRow(qPrintable(e + "más corta sobre más larga")) << m << 5 << 2 << 0;
+            QTest::newRow(qPrintable(e + "sin líneas sobre una con líneas")) << m << 3 << 0 << 0;
+            QTest::newRow(qPrintable(e + "mismo número en otra fecha")) << m << 3 << 2 << 1;
+        }
     }
     void sobrescribe() {
+        QFETCH(Motor, motor);
         QFETCH(int, antes);
         QFETCH(int, despues);
         QFETCH(int, dias);
-        EntornoPrueba env;
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
         const QSqlDatabase db = env.DatosConBase().Conexion();
         const AlmacenAlbaranes almacen(db, ",");
         QVERIFY(almacen.Guarda(Nota("N1", antes, "A")));
         Albaran nueva = Nota("N1", despues, "B");
         nueva.Fecha = kDia.addDays(dias);
-        QVERIFY(almacen.Guarda(nueva));
+        // Seen before the save, the stored note is what the save replaces.
+        QByteArray vista, despuesDeGuardar;
+        bool cambiada = true;
+        QVERIFY(almacen.Version("n1", nueva.Fecha, vista));
+        QCOMPARE(vista.isEmpty(), dias != 0);
+        QVERIFY(almacen.GuardaSiNoCambia(nueva, vista, cambiada));
+        QVERIFY(!cambiada);
+        QVERIFY(almacen.Version("N1", nueva.Fecha, despuesDeGuardar));
+        QVERIFY(!despuesDeGuardar.isEmpty() && despuesDeGuardar != vista);
         const QString sql = "SELECT Fecha || ':' || NumLinea || ':' || CodProducto FROM "
                             "AlbaranesDetalle ORDER BY Fecha, NumLinea";
         QStringList esperadas;
@@ -125,13 +207,22 @@ private slots:
         QCOMPARE(Filas(db, sql), esperadas);
         QCOMPARE(Filas(db, "SELECT NomCliente FROM AlbaranesCabeceras ORDER BY Fecha"),
                  dias ? QStringList({"A", "B"}) : QStringList({"B"}));
+        // A station that saw the note before this save is told, and writes nothing.
+        QVERIFY(
+            almacen.GuardaSiNoCambia(Nota("N1", 1, "C"), dias ? QByteArray() : vista, cambiada));
+        QVERIFY(cambiada);
+        QCOMPARE(Filas(db, sql), esperadas);
     }
 
+    void cargaEnOrdenYSinValores_data() { EntornoPrueba::FilasPorMotor(); }
     void cargaEnOrdenYSinValores() {
-        EntornoPrueba env;
+        QFETCH(Motor, motor);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
         const AlmacenAlbaranes almacen(env.DatosConBase().Conexion(), ",");
         EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('9', '2026-03-05', NULL, "
-                               "'', NULL, NULL, NULL, '2026-01-02 03:04:05', 0)");
+                               "'', NULL, NULL, NULL, '2026-01-02 03:04:05', ?)",
+                               {false});
         for (int linea : {7, 1, 3})
             EntornoPrueba::Ejecuta("INSERT INTO AlbaranesDetalle VALUES ('9', '2026-03-05', ?, "
                                    "?, NULL, NULL, 12.5, 0, 2, NULL, NULL, '')",
@@ -152,8 +243,11 @@ private slots:
         QVERIFY(!a);
     }
 
+    void unErrorNoCambiaNada_data() { EntornoPrueba::FilasPorMotor(); }
     void unErrorNoCambiaNada() {
-        EntornoPrueba env;
+        QFETCH(Motor, motor);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
         const AlmacenAlbaranes almacen(env.DatosConBase().Conexion(), ",");
         const Albaran vieja = Nota("N1", 3, "A");
         QVERIFY(almacen.Guarda(vieja));
@@ -169,43 +263,102 @@ private slots:
         QCOMPARE(*leida, vieja);
     }
 
-    void procesoMatadoAlGuardar() {
-        // Killed at any moment of a save, the process leaves one whole version of the note.
-        EntornoPrueba env;
-        env.DatosConBase();
-        env.Libera();
+    void cortadoAlGuardar_data() {
+        QTest::addColumn<Motor>("motor");
+        QTest::addColumn<bool>("servidor"); // the server is killed, not the station
+        QTest::newRow("sqlite: estación matada") << Motor::Sqlite << false;
+        QTest::newRow("postgres: estación matada") << Motor::Postgres << false;
+        QTest::newRow("postgres: servidor matado") << Motor::Postgres << true;
+    }
+    void cortadoAlGuardar() {
+        // Cut at any moment of a save, the database keeps one whole version of the note.
+        QFETCH(Motor, motor);
+        QFETCH(bool, servidor);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
+        QSqlDatabase db = env.DatosConBase().Conexion();
         for (int vez = 0; vez < 3; ++vez) {
             QProcess hijo;
             hijo.start(QCoreApplication::applicationFilePath(),
-                       {"--guarda-sin-fin", env.ArchivoBaseDatos()});
-            QVERIFY(hijo.waitForStarted());
-            QVERIFY(hijo.waitForReadyRead(20000));
+                       {"--estacion", env.ArchivoAjustes(), env.BaseDatos(), "sinfin"});
+            QVERIFY(hijo.waitForReadyRead(60000));
+            hijo.write("ya\n");
+            QVERIFY(hijo.waitForReadyRead(60000));
             QTest::qWait(5 + 17 * vez);
-            hijo.kill();
-            QVERIFY(hijo.waitForFinished());
-            QSqlDatabase otra = Abre(env.ArchivoBaseDatos(), "otra");
-            const QStringList cabecera = Filas(otra, "SELECT NomCliente FROM AlbaranesCabeceras");
+            if (servidor) {
+                QVERIFY(ServidorPostgres::Comun()->Mata());
+                QVERIFY(hijo.waitForFinished(60000));
+                QCOMPARE(hijo.exitCode(), 1); // the station was told
+                QVERIFY(ServidorPostgres::Comun()->Arranca());
+                QVERIFY(BaseDatos::Conecta(db));
+            } else {
+                hijo.kill();
+                QVERIFY(hijo.waitForFinished());
+            }
+            const QStringList cabecera = Filas(db, "SELECT NomCliente FROM AlbaranesCabeceras");
             QCOMPARE(cabecera.size(), 1);
             const QString version = cabecera.first();
             const int n = version == "A" ? 2500 : 1500;
-            const QString resumen = QString("%1:1:%2:%3").arg(n).arg(n).arg(version);
-            QCOMPARE(Filas(otra, "SELECT COUNT(*) || ':' || MIN(NumLinea) || ':' || MAX(NumLinea) "
-                                 "|| ':' || group_concat(DISTINCT CodProducto) "
-                                 "FROM AlbaranesDetalle"),
-                     QStringList{resumen});
-            otra.close();
-            otra = QSqlDatabase();
-            QSqlDatabase::removeDatabase("otra");
+            QCOMPARE(Filas(db, "SELECT COUNT(*) || ':' || MIN(NumLinea) || ':' || MAX(NumLinea) "
+                               "|| ':' || COUNT(DISTINCT CodProducto) || MIN(CodProducto) "
+                               "FROM AlbaranesDetalle"),
+                     QStringList{QString("%1:1:%2:1%3").arg(n).arg(n).arg(version)});
         }
+    }
+
+    void estacionesALaVez_data() {
+        QTest::addColumn<Motor>("motor");
+        QTest::addColumn<bool>("misma"); // all save the same notes
+        for (Motor m : EntornoPrueba::kMotores) {
+            QTest::newRow(qPrintable(EntornoPrueba::Nombre(m) + ": cuatro, notas distintas"))
+                << m << false;
+            QTest::newRow(qPrintable(EntornoPrueba::Nombre(m) + ": dos, las mismas notas"))
+                << m << true;
+        }
+    }
+    void estacionesALaVez() {
+        QFETCH(Motor, motor);
+        QFETCH(bool, misma);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        QObject padre;
+        QList<QProcess*> estaciones;
+        for (int n = 1; n <= (misma ? 2 : 4); ++n)
+            estaciones << Estacion(env, {misma ? "misma" : "distintas", QString::number(n)},
+                                   &padre);
+        const QStringList salidas = Ejecuta(estaciones);
+        if (!misma) {
+            // Every note of every station, whole, and no station told of any error.
+            QCOMPARE(salidas, QStringList(4, "0:0"));
+            QCOMPARE(Filas(db, "SELECT COUNT(*) FROM AlbaranesCabeceras"), QStringList{"800"});
+            QCOMPARE(Filas(db, "SELECT COUNT(*) FROM (SELECT NumAlbaran FROM AlbaranesDetalle "
+                               "GROUP BY NumAlbaran, Fecha HAVING COUNT(*) = 3 AND MAX(NumLinea) "
+                               "= 3 AND MIN(CodProducto) = MAX(CodProducto)) AS notas"),
+                     QStringList{"800"});
+            return;
+        }
+        // Each note was saved by one station, whole; the other one was told.
+        QCOMPARE(salidas.size(), 2);
+        int contadas = 0;
+        for (const QString& s : salidas) {
+            QVERIFY2(s.startsWith("0:"), qPrintable(s));
+            contadas += s.mid(2).toInt();
+        }
+        QCOMPARE(contadas, 200);
+        QCOMPARE(Filas(db, "SELECT COUNT(*) FROM AlbaranesCabeceras c WHERE (SELECT COUNT(*) FROM "
+                           "AlbaranesDetalle d WHERE d.NumAlbaran = c.NumAlbaran AND d.CodProducto "
+                           "= c.NomCliente) = 10 + CAST(c.NomCliente AS INTEGER) AND (SELECT "
+                           "COUNT(*) FROM AlbaranesDetalle d WHERE d.NumAlbaran = c.NumAlbaran) = "
+                           "10 + CAST(c.NomCliente AS INTEGER)"),
+                 QStringList{"200"});
     }
 };
 
 int main(int argc, char* argv[]) {
-    if (argc == 3 && QByteArray(argv[1]) == "--guarda-sin-fin") {
-        QCoreApplication app(argc, argv);
-        return GuardaSinFin(QString::fromLocal8Bit(argv[2]));
-    }
     QCoreApplication app(argc, argv);
+    if (argc >= 5 && QByteArray(argv[1]) == "--estacion")
+        return EstacionHija(app.arguments());
     TestAlmacenAlbaranes t;
     return QTest::qExec(&t, argc, argv);
 }

@@ -4,13 +4,17 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
+#include "db/basedatos.h"
 #include "masters/contestador.h"
 #include "masters/kelbrowse.h"
+#include "notes/almacenalbaranes.h"
 #include "notes/frmmain.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
 #include "support/entornoprueba.h"
+#include "support/servidorpostgres.h"
 
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,6 +23,8 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
+#include <csignal>
+#include <thread>
 
 namespace {
 // Keys go where the focus is, and the window gets its turn after each. The offscreen platform has
@@ -78,6 +84,88 @@ class TestFrmMain : public QObject {
     Q_OBJECT
 
 private slots:
+    void guardaSobreOtraEstacion_data() { EntornoPrueba::FilasPorMotor(); }
+    // Another station saves the note while the overwrite question is open: the save asks
+    // again. On a server killed during a save, the window keeps the note, which saves whole
+    // once the server is back.
+    void guardaSobreOtraEstacion() {
+        QFETCH(Motor, motor);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
+        clsDatosApp& datos = env.DatosConBase();
+        auto w = std::make_unique<frmMain>();
+        w->show();
+        s_ventana = w.get();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto* modelo = w->findChild<RejillaLineas*>("gridAlbaran")->Modelo();
+        w->findChild<QLineEdit*>("txtNumAlbaran")->setText("5");
+        LineasAlbaran lineas;
+        for (int i = 0; i < 2500; ++i)
+            lineas.Add({"P" + QString::number(i), "", "", "1,000", "", "1,000", "", "", ""});
+        modelo->SetLineas(lineas);
+        const QDate dia = w->findChild<QDateEdit*>("txtFechaAlbaran")->date();
+        const AlmacenAlbaranes almacen(datos.Conexion(), ",");
+        const auto guardadas = [&] {
+            std::optional<Albaran> a;
+            return almacen.Carga("5", dia, a) && a ? a->Lineas.Count() : -1;
+        };
+        QStringList preguntas;
+        Contestador<QMessageBox> cajas([&](QMessageBox* c) {
+            preguntas << c->text();
+            if (preguntas.size() == 1) {
+                // Another station saves the note between the question and the answer.
+                Albaran otra;
+                otra.NumAlbaran = "5";
+                otra.Fecha = dia;
+                otra.FechaModificacion = QDateTime(dia, QTime(8, 0));
+                otra.Lineas.Add({"OTRA", "", "", "2", "", "2", "", "", ""});
+                QVERIFY(almacen.Guarda(otra));
+            }
+            Responde(c, IdTexto::Si);
+        });
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('5', ?, NULL, '', NULL, "
+                               "NULL, NULL, '2026-01-01 00:00:00', ?)",
+                               {BaseDatos::FechaSQL(dia), false});
+        Tecla(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(preguntas, QStringList({Texto(IdTexto::AlbaranExistente),
+                                         Texto(IdTexto::AlbaranGuardadoEntretanto)}));
+        QCOMPARE(guardadas(), 2500);
+        if (motor != Motor::Postgres)
+            return;
+        ServidorPostgres* servidor = ServidorPostgres::Comun();
+        for (int espera : {1, 15, 60}) {
+            // Killed a moment after the overwrite question is answered, while the save writes.
+            preguntas.clear();
+            std::thread verdugo;
+            cajas.Responde([&](QMessageBox* c) {
+                preguntas << c->text();
+                if (c->text() != Texto(IdTexto::AlbaranExistente))
+                    return Responde(c, IdTexto::Aceptar);
+                verdugo = std::thread([&] {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(espera));
+                    ::kill(pid_t(servidor->Pid()), SIGQUIT);
+                });
+                Responde(c, IdTexto::Si);
+            });
+            lineas.Add({"MAS", "", "", "", "", "", "", "", ""});
+            modelo->SetLineas(lineas);
+            Tecla(Qt::Key_S, Qt::ControlModifier);
+            verdugo.join();
+            QVERIFY(servidor->Mata());
+            QVERIFY(servidor->Arranca());
+            // Told in the interface language; the note is still in the window.
+            QVERIFY2(preguntas.size() == 2 &&
+                         (preguntas.last().startsWith(Texto(IdTexto::BdConexionPerdida)) ||
+                          preguntas.last().startsWith(Texto(IdTexto::BdServidorNoResponde))),
+                     qPrintable(preguntas.join('|')));
+            QCOMPARE(modelo->Lineas().Count(), lineas.Count());
+            QCOMPARE(guardadas() == lineas.Count() - 1 || guardadas() == lineas.Count(), true);
+            cajas.Responde([&](QMessageBox* c) { Responde(c, IdTexto::Si); });
+            Tecla(Qt::Key_S, Qt::ControlModifier);
+            QCOMPARE(guardadas(), lineas.Count());
+        }
+    }
+
     void pesaGuardaYReabre() {
         QProcess sim;
         QByteArray ordenes; // the commands the simulator received

@@ -31,8 +31,11 @@ class TestListadoOrdenes : public QObject {
 private slots:
     // A note of 60 lines, line i of product Pi with i kg gross and 0.25 kg of tare, printed with
     // the default choice of columns: codes, names, tare and net weight.
+    void paginas_data() { EntornoPrueba::FilasPorMotor(); }
     void paginas() {
-        EntornoPrueba env;
+        QFETCH(Motor, motor);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
         kelRegistry::SaveAppString("\\Empresa", "Cliente", "Frutas Martínez S.L.");
         kelRegistry::SaveAppString("\\Internacional", "sDecimal", ",");
         clsDatosApp& datos = env.DatosConBase();
@@ -57,7 +60,7 @@ private slots:
         const QString pdf = env.Carpeta() + "/a.pdf";
         QByteArray texto;
         QCOMPARE(Corre(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
-                       {"--pdf", "A/60", "2026-03-05", pdf, "--database", env.ArchivoBaseDatos(),
+                       {"--pdf", "A/60", "2026-03-05", pdf, "--database", env.BaseDatos(),
                         "--settings", env.ArchivoAjustes()},
                        texto),
                  0);

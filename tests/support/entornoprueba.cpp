@@ -2,18 +2,44 @@
 
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
+#include "support/servidorpostgres.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
-EntornoPrueba::EntornoPrueba() {
+const Motor EntornoPrueba::kMotores[2] = {Motor::Sqlite, Motor::Postgres};
+
+void EntornoPrueba::FilasPorMotor() {
+    QTest::addColumn<Motor>("motor");
+    for (Motor m : kMotores)
+        QTest::newRow(qPrintable(Nombre(m))) << m;
+}
+
+bool EntornoPrueba::Disponible(Motor motor, QString* falta) {
+    if (motor == Motor::Sqlite || ServidorPostgres::Comun())
+        return true;
+    if (falta)
+        *falta = ServidorPostgres::Falta();
+    return false;
+}
+
+EntornoPrueba::EntornoPrueba(Motor motor) : m_motor(motor) {
     kelRegistry::UsaArchivoIni(ArchivoAjustes());
+    if (motor == Motor::Postgres) {
+        ServidorPostgres* servidor = ServidorPostgres::Comun();
+        if (!servidor)
+            qFatal("%s", qPrintable(ServidorPostgres::Falta()));
+        m_direccion = servidor->NuevaBase();
+    }
 }
 
 EntornoPrueba::~EntornoPrueba() {
     Libera();
     kelRegistry::UsaArchivoIni(QString());
+    if (!m_direccion.isEmpty())
+        if (ServidorPostgres* servidor = ServidorPostgres::Comun())
+            servidor->BorraBase(m_direccion);
 }
 
 void EntornoPrueba::Libera() {
@@ -24,7 +50,7 @@ clsDatosApp& EntornoPrueba::Datos() {
     m_datos.reset();
     kelRegistry::UsaArchivoIni(ArchivoAjustes());
     m_datos = std::make_unique<clsDatosApp>();
-    m_datos->SetBaseDatos(ArchivoBaseDatos());
+    m_datos->SetBaseDatos(BaseDatos());
     return *m_datos;
 }
 

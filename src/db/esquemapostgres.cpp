@@ -1,0 +1,162 @@
+#include "db/esquemapostgres.h"
+
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+#include "db/basedatos.h"
+#include "db/transaccion.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+using T = TipoColumna;
+
+// What fills a required column in the rows that predate it.
+QString Inicial(TipoColumna tipo) {
+    switch (tipo) {
+    case T::Texto:
+        return "''";
+    case T::Fecha:
+        return "'1899-12-30'";
+    case T::FechaHora:
+        return "'1899-12-30 00:00:00'";
+    case T::Booleano:
+        return "false";
+    case T::Entero:
+    case T::Doble:
+        break;
+    }
+    return "0";
+}
+
+// Any number, the same in every station, that names the lock taken while completing.
+constexpr qint64 kCerrojo = 0x50455349580001;
+
+class Completado {
+public:
+    explicit Completado(QSqlDatabase db) : m_db(std::move(db)), m_q(m_db) {}
+    Resultado Ejecuta();
+
+private:
+    bool Hay(const QString& sql, const QVariantList& valores = {});
+    bool Paso(const QString& sql);
+    Resultado Tabla(const TablaEsquema& t);
+
+    QSqlDatabase m_db;
+    QSqlQuery m_q;
+    QString m_tabla;         // the one being completed
+    bool m_repetida = false; // the error names the repeated key already
+};
+
+bool Completado::Hay(const QString& sql, const QVariantList& valores) {
+    m_q.prepare(sql);
+    for (const QVariant& v : valores)
+        m_q.addBindValue(v);
+    return m_q.exec() && m_q.next();
+}
+
+bool Completado::Paso(const QString& sql) {
+    return m_q.exec(sql);
+}
+
+Resultado Completado::Tabla(const TablaEsquema& t) {
+    m_tabla = t.nombre;
+    QStringList columnas;
+    if (const Resultado r = BaseDatos::Columnas(m_db, t.nombre, columnas); !r)
+        return r;
+    QStringList definiciones;
+    for (const ColumnaEsquema& c : t.columnas)
+        definiciones << EsquemaPostgres::Definicion(c);
+    const QString clave =
+        "CONSTRAINT " + t.NombreIndiceClave() + " PRIMARY KEY (" + t.clave.join(", ") + ")";
+    if (columnas.isEmpty()) {
+        if (!Paso("CREATE TABLE " + t.nombre + " (" + definiciones.join(", ") + ", " + clave + ")"))
+            return Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+        return {};
+    }
+    for (const ColumnaEsquema& c : t.columnas) {
+        if (columnas.contains(c.nombre.toLower()))
+            continue;
+        QString sql = "ALTER TABLE " + t.nombre + " ADD COLUMN " + EsquemaPostgres::Definicion(c);
+        if (c.requerida)
+            sql += " DEFAULT " + Inicial(c.tipo);
+        if (!Paso(sql) || (c.requerida && !Paso("ALTER TABLE " + t.nombre + " ALTER COLUMN " +
+                                                c.nombre + " DROP DEFAULT")))
+            return Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    }
+    if (Hay("SELECT 1 FROM pg_constraint WHERE conrelid = to_regclass(?) AND contype = 'p'",
+            {t.nombre.toLower()}))
+        return {};
+    if (m_q.lastError().isValid())
+        return Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    // Rows that would break the key are named, as the SQLite file does.
+    const QString columnasClave = t.clave.join(", ");
+    if (Hay("SELECT " + columnasClave + " FROM " + t.nombre + " GROUP BY " + columnasClave +
+            " HAVING COUNT(*) > 1 LIMIT 1")) {
+        QStringList valores;
+        m_repetida = true;
+        for (int i = 0; i < t.clave.size(); ++i)
+            valores << m_q.value(i).toString();
+        return Resultado::Fallo(
+            Texto(IdTexto::BdClaveRepetida).arg(t.nombre, t.clave.join(", "), valores.join(", ")) +
+            "\n\n" + BaseDatos::Descripcion(m_db));
+    }
+    if (!Paso("ALTER TABLE " + t.nombre + " ADD " + clave))
+        return Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    return {};
+}
+
+Resultado Completado::Ejecuta() {
+    Transaccion transaccion(m_db);
+    if (!transaccion.Inicio())
+        return transaccion.Inicio();
+    Resultado r;
+    if (!Hay("SELECT pg_advisory_xact_lock(?)", {kCerrojo}))
+        r = Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    // Creating the collation needs a right that a station's user may lack once it exists.
+    if (r &&
+        !Hay("SELECT 1 FROM pg_collation WHERE collname = ? AND collnamespace = "
+             "current_schema()::regnamespace",
+             {EsquemaPostgres::Colacion()}) &&
+        !Paso("CREATE COLLATION " + EsquemaPostgres::Colacion() +
+              " (provider = icu, locale = 'und-u-ks-level2', deterministic = false)"))
+        r = Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    for (const TablaEsquema& t : Esquema::Tablas()) {
+        if (!r)
+            break;
+        r = Tabla(t);
+    }
+    m_q.finish();
+    if (r)
+        r = transaccion.Confirma();
+    if (r || m_repetida)
+        return r;
+    return Resultado::Fallo(Texto(IdTexto::BdNoSeCompleta).arg(m_tabla) + "\n" + r.Error());
+}
+} // namespace
+
+QString EsquemaPostgres::TipoSql(const ColumnaEsquema& c) {
+    switch (c.tipo) {
+    case T::Entero:
+        return "integer";
+    case T::Texto:
+        return QString("varchar(%1) COLLATE %2").arg(c.tamano).arg(Colacion());
+    case T::Doble:
+        return "double precision";
+    case T::Fecha:
+        return "date";
+    case T::FechaHora:
+        return "timestamp(0)";
+    case T::Booleano:
+        return "boolean";
+    }
+    return "text";
+}
+
+QString EsquemaPostgres::Definicion(const ColumnaEsquema& c) {
+    return c.nombre + ' ' + TipoSql(c) + (c.requerida ? " NOT NULL" : "");
+}
+
+Resultado EsquemaPostgres::Completa(QSqlDatabase db) {
+    return Completado(std::move(db)).Ejecuta();
+}
