@@ -65,17 +65,17 @@ bool RecordsetConsulta::Ejecuta() {
     return true;
 }
 
-bool RecordsetConsulta::Abre() {
+Resultado RecordsetConsulta::Abre() {
     // A server connection lost since its last use is opened again, and a new reader taken.
     if (const Resultado r = BaseDatos::Conecta(m_db); !r) {
         m_error = r.Error();
-        return false;
+        return r;
     }
     m_lector.reset();
     if (!Ejecuta())
-        return false;
+        return Resultado::Fallo(m_error);
     DeduceTipos();
-    return true;
+    return {};
 }
 
 void RecordsetConsulta::DeduceTipos() {

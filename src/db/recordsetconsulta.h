@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/resultado.h"
 #include "db/lectorconsulta.h"
 #include "db/recordset.h"
 
@@ -29,8 +30,9 @@ public:
     void SetTipos(const QList<Tipo>& tipos) { m_tipos = tipos; }
     void SetTablasEsquema(const QStringList& tablas) { m_tablas = tablas; }
 
-    // Runs the query and stands on its first record (at beginning and end when it has none).
-    bool Abre();
+    // Runs the query and stands on its first record (at beginning and end when it has none);
+    // the failure says why the query could not run.
+    Resultado Abre();
     bool Abierto() const { return m_abierto; }
     void Cierra();
     // The reason the query failed to run or a record failed to be read; empty when none did.

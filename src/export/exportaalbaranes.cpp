@@ -114,8 +114,8 @@ Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& rut
     RecordsetConsulta registros(m_db, Consulta(), {BaseDatos::FechaSQL(desde), FinRango(hasta)});
     registros.SetTablasEsquema(
         {QStringLiteral("AlbaranesCabeceras"), QStringLiteral("AlbaranesDetalle")});
-    if (!registros.Abre())
-        return FalloLectura(registros.Error());
+    if (const Resultado abierto = registros.Abre(); !abierto)
+        return FalloLectura(abierto.Error());
 
     Resultado r;
     if (formato == Formato::Xml) {
