@@ -84,9 +84,6 @@ frmMain::frmMain(QWidget* parent)
       m_almacen(m_datos.Conexion(), m_datos.SeparadorDecimal()) {
     setObjectName("frmMain");
     setWindowTitle(m_datos.Caption());
-    m_anchos = ColumnasAlbaran::Anchos;
-    for (int& a : m_anchos)
-        a /= kTwips;
     CreaControles();
     CreaMenus();
     RegistraOrdenes();
@@ -400,8 +397,7 @@ void frmMain::ColocaColumnas() {
     for (int i = 1; i <= 9; ++i) {
         const int ancho = int(
             kelNumerics::Val(kelRegistry::GetFormInfo(this, QString("ColAlbaranWidth%1").arg(i))));
-        m_anchos[i - 1] = ancho > 0 ? ancho / kTwips : ColumnasAlbaran::AnchosColumna(i) / kTwips;
-        h->resizeSection(i - 1, m_anchos[i - 1]);
+        PonAncho(i - 1, ancho > 0 ? ancho : ColumnasAlbaran::AnchosColumna(i));
         const int posicion = int(kelNumerics::Val(
             kelRegistry::GetFormInfo(this, QString("ColAlbaranPosition%1").arg(i))));
         if (posicion > 0)
@@ -559,6 +555,7 @@ void frmMain::PonInterruptor(bool encendida) {
 
 void frmMain::Interruptor() {
     if (m_basculaEncendida) {
+        // Nothing asks for a reading while the port closes.
         cmdPesar->setEnabled(false);
         mnuBasculaLeerPesada->setEnabled(false);
         if (m_veltaSC.PortOpen()) {
@@ -613,22 +610,25 @@ void frmMain::LeerPeso() {
     gridAlbaran->setFocus();
 }
 
+// The width of column `columna` (0..8) in twips, kept also while the column is hidden.
+void frmMain::PonAncho(int columna, int twips) {
+    m_anchos[columna] = twips / kTwips;
+    gridAlbaran->horizontalHeader()->resizeSection(columna, m_anchos[columna]);
+}
+
 void frmMain::ReiniciarColumnas() {
     QHeaderView* h = gridAlbaran->horizontalHeader();
     for (int i = 0; i < 9; ++i) {
         h->moveSection(h->visualIndex(i), i);
-        m_anchos[i] = ColumnasAlbaran::Anchos[i] / kTwips;
-        h->resizeSection(i, m_anchos[i]);
+        PonAncho(i, ColumnasAlbaran::Anchos[i]);
     }
 }
 
 void frmMain::BorraPosiciones() {
     kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
     kelRegistry::DeleteAppSetting("\\Info\\", QString(), true);
-    for (int i = 0; i < 9; ++i) {
-        m_anchos[i] = ColumnasAlbaran::Anchos[i] / kTwips;
-        gridAlbaran->horizontalHeader()->resizeSection(i, m_anchos[i]);
-    }
+    for (int i = 0; i < 9; ++i)
+        PonAncho(i, ColumnasAlbaran::Anchos[i]);
     move(0, 0);
 }
 
@@ -699,12 +699,13 @@ void frmMain::BotonColumna(int fila, int columna) {
 void frmMain::BuscaCliente() {
     const QString codigo = ConsultaBrowse::Clientes().Lanza(txtCliente[0]->text());
     const std::array<QString, 3> datos = m_catalogo.DatosCliente(codigo);
-    const QString antes = txtCliente[0]->text() + txtCliente[1]->text() + txtCliente[2]->text() +
-                          txtCliente[3]->text();
-    txtCliente[0]->setText(codigo);
-    for (int i = 0; i < 3; ++i)
-        txtCliente[i + 1]->setText(datos[i]);
-    if (antes != codigo + datos[0] + datos[1] + datos[2])
+    const QString nuevos[] = {codigo, datos[0], datos[1], datos[2]};
+    bool cambiado = false;
+    for (int i = 0; i < 4; ++i) {
+        cambiado = cambiado || txtCliente[i]->text() != nuevos[i];
+        txtCliente[i]->setText(nuevos[i]);
+    }
+    if (cambiado)
         Cambia();
     txtCliente[0]->setFocus();
 }

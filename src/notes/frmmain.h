@@ -104,6 +104,7 @@ private:
     bool PuedeDejarAlbaran();
     void PonInterruptor(bool encendida);
     void ColocaColumnas();
+    void PonAncho(int columna, int twips);
     void Error(int titulo, const QString& texto);
     void Cambia() { m_modificado = true; }
 
