@@ -25,8 +25,7 @@ int main(int argc, char* argv[]) {
     // left alone.
     if (ExportacionOrdenes::Pedida(argc, argv)) {
         QCoreApplication app(argc, argv);
-        QCoreApplication::setOrganizationName("Kel Software");
-        QCoreApplication::setApplicationName("Software de pesaje");
+        kelRegistry::NombraAplicacion();
         return ExportacionOrdenes::Ejecuta(QCoreApplication::arguments());
     }
     // The listing of a stored note as a PDF file, likewise without a window.
@@ -34,8 +33,7 @@ int main(int argc, char* argv[]) {
         return ListadoOrdenes::Ejecuta(argc, argv);
 
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName("Kel Software");
-    QCoreApplication::setApplicationName("Software de pesaje");
+    kelRegistry::NombraAplicacion();
 
     const LineaOrdenes ordenes(QCoreApplication::arguments().mid(1));
     kelRegistry::UsaArchivoIni(ordenes.Ajustes());

@@ -3,6 +3,7 @@
 #include "app/archivoajustes.h"
 #include "app/kelnumerics.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <QWidget>
@@ -73,6 +74,11 @@ template <class F> auto EnAlmacen(ArchivoAjustes* archivo, F&& operacion) {
     return operacion(*archivo);
 }
 } // namespace
+
+void kelRegistry::NombraAplicacion() {
+    QCoreApplication::setOrganizationName(kOrganizacion);
+    QCoreApplication::setApplicationName(kAplicacion);
+}
 
 void kelRegistry::UsaArchivoIni(const QString& ruta) {
     s_archivo.reset();

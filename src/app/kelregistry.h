@@ -29,6 +29,9 @@ public:
         int Resultado = 0;
     };
 
+    // Gives the running program the organisation and program names its settings are kept
+    // under; called once at start-up, before anything else reads them.
+    static void NombraAplicacion();
     // An empty path goes back to the native per-user store.
     static void UsaArchivoIni(const QString& ruta);
     static QString ArchivoIni();

@@ -1,6 +1,7 @@
 #include "notes/listadoordenes.h"
 
 #include "app/clsdatosapp.h"
+#include "app/kelregistry.h"
 #include "export/listadoalbaran.h"
 #include "export/ordenesconsola.h"
 #include "notes/almacenalbaranes.h"
@@ -29,8 +30,7 @@ int ListadoOrdenes::Ejecuta(int argc, char** argv) {
             QTextStream(stderr) << texto << Qt::endl;
     });
     QGuiApplication app(argc, argv);
-    QCoreApplication::setOrganizationName("Kel Software");
-    QCoreApplication::setApplicationName("Software de pesaje");
+    kelRegistry::NombraAplicacion();
     QTextStream errores(stderr);
     return Ejecuta(QCoreApplication::arguments(), errores);
 }
