@@ -31,12 +31,11 @@ int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& erro
         return O::Falla(errores, O::ErrorOrdenes, o.Error() + "; " + kUso);
     if (o.Valores().size() != 3)
         return O::Falla(errores, O::ErrorOrdenes, kUso);
-    const QDate desde = O::Fecha(o.Valores().at(0));
-    const QDate hasta = O::Fecha(o.Valores().at(1));
-    for (int i = 0; i < 2; ++i)
-        if (!(i == 0 ? desde : hasta).isValid())
-            return O::Falla(errores, O::ErrorOrdenes,
-                            "not a date (yyyy-mm-dd): \"" + o.Valores().at(i) + "\"");
+    QDate desde, hasta;
+    for (const Resultado fecha :
+         {O::Fecha(o.Valores().at(0), desde), O::Fecha(o.Valores().at(1), hasta)})
+        if (!fecha)
+            return O::Falla(errores, O::ErrorOrdenes, fecha.Error());
     const QString archivo = o.Valores().at(2);
     if (ExportaAlbaranes::FormatoDeRuta(archivo) == ExportaAlbaranes::Formato::Ninguno)
         return O::Falla(errores, O::ErrorOrdenes,

@@ -86,11 +86,13 @@ bool OrdenesConsola::Pedida(int argc, char** argv, const char* orden) {
     return false;
 }
 
-QDate OrdenesConsola::Fecha(const QString& texto) {
+Resultado OrdenesConsola::Fecha(const QString& texto, QDate& fecha) {
     static const QRegularExpression forma(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    if (!forma.match(texto).hasMatch())
-        return {};
-    return QDate::fromString(texto, QStringLiteral("yyyy-MM-dd"));
+    fecha = forma.match(texto).hasMatch() ? QDate::fromString(texto, QStringLiteral("yyyy-MM-dd"))
+                                          : QDate();
+    if (!fecha.isValid())
+        return Resultado::Fallo("not a date (yyyy-mm-dd): \"" + texto + "\"");
+    return {};
 }
 
 int OrdenesConsola::Falla(QTextStream& errores, int codigo, const QString& mensaje) {

@@ -43,10 +43,9 @@ int ListadoOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& errores)
     if (o.Valores().size() != 3)
         return O::Falla(errores, O::ErrorOrdenes, kUso);
     const QString numero = o.Valores().at(0);
-    const QDate fecha = O::Fecha(o.Valores().at(1));
-    if (!fecha.isValid())
-        return O::Falla(errores, O::ErrorOrdenes,
-                        "not a date (yyyy-mm-dd): \"" + o.Valores().at(1) + "\"");
+    QDate fecha;
+    if (const Resultado leida = O::Fecha(o.Valores().at(1), fecha); !leida)
+        return O::Falla(errores, O::ErrorOrdenes, leida.Error());
 
     std::unique_ptr<clsDatosApp> datos;
     if (const Resultado abierta = o.AbreDatos(datos); !abierta)
