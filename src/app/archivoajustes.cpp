@@ -1,9 +1,10 @@
 #include "app/archivoajustes.h"
 
+#include "app/archivosalida.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
@@ -261,9 +262,12 @@ bool ArchivoAjustes::Graba(const std::vector<Linea>& lineas) const {
         todo += l.bytes + l.fin;
     if (!QDir().mkpath(QFileInfo(m_ruta).absolutePath()))
         return false;
-    QSaveFile f(m_ruta);
-    f.setDirectWriteFallback(true); // a writable file in a folder that is not
-    return f.open(QIODevice::WriteOnly) && f.write(todo) == todo.size() && f.commit();
+    ArchivoSalida f(m_ruta);
+    f.PermiteEscrituraDirecta(); // a writable file in a folder that is not
+    if (!f.Abre())
+        return false;
+    f.Escribe(todo);
+    return f.Confirma().Ok();
 }
 
 QString ArchivoAjustes::Valor(const QString& grupo, const QString& nombre) const {

@@ -3,6 +3,7 @@
 #include "app/cmnlanguaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "app/kelstrings.h"
 #include "app/kelversion.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,9 @@ struct Ajuste {
     Tipo tipo;
     QString porDefecto; // what a value that is missing or empty stands for
     bool seGuarda = true;
+    // A text keeps no more characters than this: what it is used for needs no more, and a
+    // settings file edited by hand may hold anything.
+    qsizetype longitudMaxima = clsDatosApp::LongitudRuta;
 };
 
 // Every stored setting, once, in the order they are stored. The columns are read only when
@@ -67,7 +71,8 @@ const std::vector<Ajuste>& Declaracion() {
         a.push_back({kTiquet, "CommTiquetBitsDatos", T::Entero, "4"});
         a.push_back({kTiquet, "CommTiquetBitsParada", T::Entero, "0"});
         for (int i = 0; i < 3; ++i)
-            a.push_back({kConfiguracion, "DatosEmpresa" + QString::number(i), T::Texto, ""});
+            a.push_back({kConfiguracion, "DatosEmpresa" + QString::number(i), T::Texto, "", true,
+                         clsDatosApp::LongitudLinea});
         a.push_back({kConfiguracion, "Idioma", T::Inicial, "0"});
         a.push_back({kConfiguracion, "ModeloTicket", T::Texto, ""});
         a.push_back({kConfiguracion, "NombreImpresoraTiquets", T::Texto, ""});
@@ -77,13 +82,14 @@ const std::vector<Ajuste>& Declaracion() {
         a.push_back({kConfiguracion, "TipoBascula", T::Inicial, "0"});
         a.push_back({kConfiguracion, "TipoImpresora", T::Impresion, "0"});
         a.push_back({kConfiguracion, "TipoPuertoImpresoraTiquets", T::Inicial, "0"});
-        a.push_back({kConfiguracion, "UnidadMedida", T::Texto, ""});
+        a.push_back(
+            {kConfiguracion, "UnidadMedida", T::Texto, "", true, clsDatosApp::LongitudUnidad});
         a.push_back({kConfiguracion, "PuertoNombre", T::Texto, ""});
         a.push_back({kConfiguracion, "PaginaCodigosTiquet", T::Texto, "IBM850"});
         // The database: a file path or a server's connection URI; empty for the default file.
         a.push_back({kConfiguracion, "BaseDatos", T::Texto, ""});
-        a.push_back({kEmpresa, "Cliente", T::Texto, "", false});
-        a.push_back({kEmpresa, "NIFCliente", T::Texto, "", false});
+        a.push_back({kEmpresa, "Cliente", T::Texto, "", false, clsDatosApp::LongitudLinea});
+        a.push_back({kEmpresa, "NIFCliente", T::Texto, "", false, clsDatosApp::LongitudLinea});
         return a;
     }();
     return ajustes;
@@ -103,7 +109,7 @@ const Ajuste* Declarado(QStringView nombre) {
 QString Normaliza(const Ajuste& a, const QString& texto) {
     switch (a.tipo) {
     case Tipo::Texto:
-        return texto;
+        return kelStrings::Acotado(texto, a.longitudMaxima);
     case Tipo::Booleano:
         return kelNumerics::BooleanoSeguro(texto) ? QStringLiteral("1") : QStringLiteral("0");
     case Tipo::Entero:

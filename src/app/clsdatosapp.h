@@ -105,6 +105,12 @@ public:
     // 0 pages, 1 tickets; any other value is stored as 0.
     qint32 TipoImpresora() const { return Entero(u"TipoImpresora"); }
     void SetTipoImpresora(qint32 v) { Pon(u"TipoImpresora", v); }
+    // Texts read from the settings are cut to what their use needs: a unit of weight to
+    // LongitudUnidad characters, the company's lines, name and tax number to LongitudLinea,
+    // every other text (paths, addresses, names of ports and printers) to LongitudRuta.
+    static constexpr qsizetype LongitudUnidad = 10;
+    static constexpr qsizetype LongitudLinea = 100;
+    static constexpr qsizetype LongitudRuta = 4096;
     QString UnidadMedida() const { return Texto(u"UnidadMedida"); }
     void SetUnidadMedida(const QString& v) { Pon(u"UnidadMedida", v); }
 

@@ -146,7 +146,6 @@ inline constexpr int TiquetDemasiadoLargo = 353; // "La plantilla %1 da un tique
 inline constexpr int CodigosNoCargados = 354; // "No se han podido cargar los códigos de control..."
 inline constexpr int FechaNoValida = 355;
 inline constexpr int ExtensionExportacion = 356;
-inline constexpr int EsLaBaseExportada = 357;
 inline constexpr int Cancelado = 358;
 
 // 360..389: configuration, export and splash windows.
@@ -232,4 +231,11 @@ inline constexpr int MnuGuardar = 1020;
 inline constexpr int MnuPrograma = 1021;
 inline constexpr int MnuReajustarColumnas = 1022;
 inline constexpr int MnuExportar = 1023;
+
+// 1100..1124: files the program writes.
+inline constexpr int SalidaEsBaseDatos = 1100;   // "%1 es la base de datos en uso..."
+inline constexpr int SalidaNoEsArchivo = 1101;   // "%1 no es un archivo normal..."
+inline constexpr int DiscoLleno = 1102;          // "El disco está lleno: ... %1"
+inline constexpr int ArchivoNoSeEscribe = 1103;  // "%1" the file, "%2" the system's reason
+inline constexpr int BaseDatosSustituida = 1104; // "%1" the database file
 } // namespace IdTexto

@@ -31,3 +31,12 @@ QString kelStrings::SinContrasenas(const QString& texto) {
     t.replace(valor, QStringLiteral("\\1***"));
     return t;
 }
+
+QString kelStrings::Acotado(const QString& texto, qsizetype maximo) {
+    if (texto.size() <= maximo)
+        return texto;
+    QString corto = texto.left(std::max<qsizetype>(maximo, 0));
+    if (!corto.isEmpty() && corto.back().isHighSurrogate())
+        corto.chop(1);
+    return corto;
+}

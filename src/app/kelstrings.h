@@ -13,4 +13,7 @@ public:
     // letter case, of a URI's parameters or of "key=value" words ("host=db password='x y'").
     // Everything that shows or prints a text that may hold an address passes it through here.
     static QString SinContrasenas(const QString& texto);
+    // At most the first `maximo` characters of the text, never half of a character that takes
+    // two UTF-16 units.
+    static QString Acotado(const QString& texto, qsizetype maximo);
 };

@@ -1,9 +1,27 @@
 #include "db/transaccion.h"
 
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "db/basedatos.h"
 
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <sqlite3.h>
+
+namespace {
+// Whether the SQLite file the connection writes is no longer the one its name leads to:
+// replaced or removed while open, it would take the writes where no one reads them again.
+bool ArchivoSustituido(const QSqlDatabase& db) {
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* conexion = *static_cast<sqlite3* const*>(h.constData());
+    int movido = 0;
+    return conexion &&
+           sqlite3_file_control(conexion, "main", SQLITE_FCNTL_HAS_MOVED, &movido) == SQLITE_OK &&
+           movido != 0;
+}
+} // namespace
 
 Transaccion::Transaccion(QSqlDatabase db) : m_db(std::move(db)) {
     // A server connection lost since the last statement is opened again first: nothing of
@@ -36,6 +54,10 @@ Resultado Transaccion::Confirma() {
         return m_inicio.Ok() ? Resultado::Fallo(QStringLiteral("No transaction is open"))
                              : m_inicio;
     m_abierta = false;
+    if (ArchivoSustituido(m_db)) {
+        m_db.rollback();
+        return Resultado::Fallo(Texto(IdTexto::BaseDatosSustituida).arg(BaseDatos::Archivo(m_db)));
+    }
     if (m_db.commit())
         return {};
     const QString error = BaseDatos::TextoError(m_db.lastError(), m_db);

@@ -24,7 +24,9 @@ public:
 
     // Whether the transaction began, with the engine's text when it did not.
     Resultado Inicio() const { return m_inicio; }
-    // Commits; a failed commit is rolled back and its text returned.
+    // Commits; a failed commit is rolled back and its text returned. So is a transaction on a
+    // SQLite file that was replaced or removed since the connection opened it: what it wrote
+    // would be lost with the old file.
     Resultado Confirma();
     // Rolls back now (also what the destructor does while still open).
     void Deshace();

@@ -2,8 +2,6 @@
 
 #include "db/recordsetconsulta.h"
 
-#include <QSaveFile>
-
 namespace {
 const QString kDeclaracion = QStringLiteral("<?xml version=\"1.0\"?>");
 const QString kFinLinea = QStringLiteral("\r\n");
@@ -77,9 +75,9 @@ QString clsXMLExport::TextoError(int numero) {
 
 clsXMLExport::clsXMLExport() = default;
 
-bool clsXMLExport::Error(int numero) {
+bool clsXMLExport::Error(int numero, const QString& descripcion) {
     m_numeroError = numero;
-    m_descripcionError = TextoError(numero);
+    m_descripcionError = descripcion.isEmpty() ? TextoError(numero) : descripcion;
     return false;
 }
 
@@ -177,8 +175,7 @@ void clsXMLExport::Anexa(const QString& texto) {
 }
 
 void clsXMLExport::Vuelca() {
-    if (!m_salidaFallida && m_salida->write(m_cuerpo) != m_cuerpo.size())
-        m_salidaFallida = true;
+    m_salida->Escribe(m_cuerpo);
     m_cuerpo.truncate(0); // keeps its room for the next block
 }
 
@@ -187,14 +184,11 @@ bool clsXMLExport::AbreSalida() {
     const QString ruta = OutputFile();
     if (ruta.isEmpty())
         return Error(ErrSinArchivo);
-    auto salida = std::make_unique<QSaveFile>(ruta);
-    if (!salida->open(QIODevice::WriteOnly))
-        return Error(ErrArchivoInvalido);
+    auto salida = std::make_unique<ArchivoSalida>(ruta, m_protegidos);
+    if (const Resultado r = salida->Abre(); !r)
+        return Error(ErrArchivoInvalido, r.Error());
     m_salida = std::move(salida);
-    m_salidaFallida = false;
-    const QByteArray inicio = (kDeclaracion + kFinLinea).toUtf8();
-    if (m_salida->write(inicio) != inicio.size())
-        m_salidaFallida = true;
+    m_salida->Escribe((kDeclaracion + kFinLinea).toUtf8());
     Vuelca();
     return true;
 }
@@ -337,22 +331,22 @@ bool clsXMLExport::PersistXML() {
             TagEnd();
         m_cuerpo += kFinLinea.toUtf8();
         Vuelca();
-        const bool escrito = !m_salidaFallida && m_salida->commit();
+        const Resultado escrito = m_salida->Confirma();
         m_salida.reset(); // an uncommitted file is discarded: the older one stays
-        return escrito || Error(ErrArchivoInvalido);
+        return escrito || Error(ErrArchivoInvalido, escrito.Error());
     }
     const QString ruta = OutputFile();
     if (ruta.isEmpty())
         return Error(ErrSinArchivo);
-    QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly))
-        return Error(ErrArchivoInvalido);
+    ArchivoSalida archivo(ruta, m_protegidos);
+    if (const Resultado r = archivo.Abre(); !r)
+        return Error(ErrArchivoInvalido, r.Error());
     while (ElementosAbiertos() > 0)
         TagEnd();
-    const QByteArray inicio = (kDeclaracion + kFinLinea).toUtf8();
-    const QByteArray fin = kFinLinea.toUtf8();
-    if (archivo.write(inicio) != inicio.size() || archivo.write(m_cuerpo) != m_cuerpo.size() ||
-        archivo.write(fin) != fin.size() || !archivo.commit())
-        return Error(ErrArchivoInvalido);
+    archivo.Escribe((kDeclaracion + kFinLinea).toUtf8());
+    archivo.Escribe(m_cuerpo);
+    archivo.Escribe(kFinLinea.toUtf8());
+    if (const Resultado r = archivo.Confirma(); !r)
+        return Error(ErrArchivoInvalido, r.Error());
     return true;
 }

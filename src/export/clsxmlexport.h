@@ -1,12 +1,12 @@
 #pragma once
 
+#include "app/archivosalida.h"
 #include "db/recordset.h"
 #include "export/formatovalores.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QPair>
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -27,7 +27,8 @@
 // as "?". The file is UTF-8, the encoding XML readers assume when the declaration names none.
 //
 // Failures are numbered (the constants below): the failing operation returns false, appends
-// nothing, and leaves its number and text in NumeroError() and DescripcionError().
+// nothing, and leaves its number and text in NumeroError() and DescripcionError(). A file that
+// cannot be written (30040) is described by why, in the user's language (ArchivoSalida).
 class clsXMLExport {
 public:
     static constexpr int ErrRecordsetRequerido = 30000;
@@ -51,6 +52,8 @@ public:
     // The full path: a bare file name (without "/" or "\") goes into OutputDirectory.
     QString OutputFile() const;
     void SetOutputFile(const QString& archivo) { m_archivo = archivo; }
+    // Files the output must never be written over, whatever name leads to them (ArchivoSalida).
+    void SetArchivosProtegidos(const QStringList& archivos) { m_protegidos = archivos; }
 
     // The current record as an element named after the row tag (trimmed) holding one element
     // per field; with an empty row tag, only the field elements. False off a record.
@@ -110,7 +113,8 @@ public:
     static QString EnCData(const QString& texto);
 
 private:
-    bool Error(int numero);
+    // The number's own text unless the failure has a better one (why a file was not written).
+    bool Error(int numero, const QString& descripcion = {});
     void LimpiaError();
     bool CompruebaRegistros();
     bool AnexaCampo(int indice);
@@ -123,8 +127,8 @@ private:
     QString m_directorio;
     QString m_archivo;
     QByteArray m_cuerpo; // UTF-8; while writing to a file, the part not yet written
-    std::unique_ptr<QSaveFile> m_salida;
-    bool m_salidaFallida = false;
+    std::unique_ptr<ArchivoSalida> m_salida;
+    QStringList m_protegidos;
     bool m_cdata = false;
     QStringList m_pila{QString()};
     QList<QPair<QString, QString>> m_atributos;

@@ -1,13 +1,12 @@
 #include "export/exportaalbaranes.h"
 
+#include "app/archivosalida.h"
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "db/basedatos.h"
 #include "db/recordsetconsulta.h"
 #include "export/clsxmlexport.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlQuery>
 
 namespace {
@@ -75,20 +74,6 @@ QString ExportaAlbaranes::ConsultaLiteral(const QDate& desde, const QDate& hasta
            kRango.arg("'" + BaseDatos::FechaSQL(desde) + "'", "'" + FinRango(hasta) + "'") + kOrden;
 }
 
-bool ExportaAlbaranes::EsLaBaseDatos(const QString& ruta, const QString& baseDatos) {
-    // A file that does not exist yet is not the database; an existing one is compared by the
-    // path its name leads to, links and folders followed.
-    const QFileInfo archivo(ruta), base(baseDatos);
-    if (!archivo.exists() || !base.exists())
-        return false;
-#ifdef Q_OS_WIN
-    constexpr auto mayusculas = Qt::CaseInsensitive;
-#else
-    constexpr auto mayusculas = Qt::CaseSensitive;
-#endif
-    return archivo.canonicalFilePath().compare(base.canonicalFilePath(), mayusculas) == 0;
-}
-
 Resultado ExportaAlbaranes::FalloLectura(const QString& error) {
     m_lecturaFallida = true;
     return Resultado::Fallo(error);
@@ -104,8 +89,9 @@ Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& rut
     if (formato == Formato::Ninguno)
         return Resultado::Fallo(Texto(IdTexto::ExtensionExportacion));
     // The file is replaced whole once written: over the database, that would destroy it.
-    if (EsLaBaseDatos(ruta, BaseDatos::Archivo(m_db)))
-        return Resultado::Fallo(Texto(IdTexto::EsLaBaseExportada));
+    m_protegidos = ArchivoSalida::DeBaseDatos(BaseDatos::Archivo(m_db));
+    if (Resultado r = ArchivoSalida::Comprueba(ruta, m_protegidos); !r)
+        return r;
     if (desde > hasta)
         std::swap(desde, hasta);
     if (m_avance)
@@ -132,9 +118,9 @@ Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& rut
 
 Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QString& ruta,
                                          const QString& separador) {
-    QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly))
-        return Resultado::Fallo(archivo.errorString());
+    ArchivoSalida archivo(ruta, m_protegidos);
+    if (Resultado r = archivo.Abre(); !r)
+        return r;
 
     const int n = registros.NumCampos();
     QList<Recordset::Tipo> tipos;
@@ -157,7 +143,6 @@ Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QSt
     const QByteArray sep = separador.toUtf8();
     QByteArray fila;
     fila.reserve(4096);
-    bool escrito = true;
     for (; !registros.AlFinal(); registros.MoveNext()) {
         fila.truncate(0); // keeps its room
         for (int i = 0; i < n; ++i) {
@@ -190,23 +175,22 @@ Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QSt
         if (m_avance && m_filas % FilasPorAviso == 0 && !Avisa())
             break;
         if (bytes.size() >= kBloque) {
-            escrito = archivo.write(bytes) == bytes.size();
+            archivo.Escribe(bytes);
             bytes.truncate(0);
-            if (!escrito)
+            if (archivo.Fallido())
                 break;
         }
     }
     if (m_cancelada) {
-        archivo.cancelWriting();
+        archivo.Cancela();
         return Resultado::Fallo(Texto(IdTexto::Cancelado));
     }
     if (!registros.Error().isEmpty()) {
-        archivo.cancelWriting();
+        archivo.Cancela();
         return FalloLectura(registros.Error());
     }
-    if (!escrito || archivo.write(bytes) != bytes.size() || !archivo.commit())
-        return Resultado::Fallo(archivo.errorString());
-    return Resultado::Exito();
+    archivo.Escribe(bytes);
+    return archivo.Confirma();
 }
 
 void ExportaAlbaranes::CuentaFilas(const QDate& desde, const QDate& hasta) {
@@ -268,6 +252,7 @@ Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros, const QStri
     clsXMLExport xml;
     xml.SetFormato(m_formato);
     xml.SetOutputFile(ruta);
+    xml.SetArchivosProtegidos(m_protegidos);
     // Written as it grows: a million rows would not fit in memory as one text.
     if (!xml.AbreSalida())
         return Resultado::Fallo(xml.DescripcionError());

@@ -40,9 +40,6 @@ public:
     static QString Consulta();
     // The query with both bounds written in (for tools that cannot bind).
     static QString ConsultaLiteral(const QDate& desde, const QDate& hasta);
-    // Whether writing `ruta` would replace the database file `baseDatos`, by any name that
-    // leads to it (links and folders followed).
-    static bool EsLaBaseDatos(const QString& ruta, const QString& baseDatos);
 
     static constexpr qint64 FilasPorAviso = 4096;
     // Rows written so far, and the part of the rows of the range they are, in thousandths.
@@ -54,7 +51,8 @@ public:
     void SetCodificacion(CodificacionExportacion::Tipo c) { m_codificacion = c; }
 
     // Writes the file. Refused, with nothing written: an invalid date, an unknown extension, a
-    // path that is the database being read.
+    // path that leads to the database being read or to anything but a regular file
+    // (ArchivoSalida).
     Resultado Exporta(QDate desde, QDate hasta, const QString& ruta);
     // Rows written by the last export.
     qint64 Filas() const { return m_filas; }
@@ -84,5 +82,6 @@ private:
     bool m_lecturaFallida = false;
     bool m_cancelada = false;
     Avance m_avance;
-    qint64 m_total = 0; // rows of the range
+    QStringList m_protegidos; // the database's files
+    qint64 m_total = 0;       // rows of the range
 };

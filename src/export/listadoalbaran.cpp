@@ -1,9 +1,11 @@
 #include "export/listadoalbaran.h"
 
+#include "app/archivosalida.h"
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
 #include "app/columnasalbaran.h"
 #include "app/idtextos.h"
+#include "app/kelstrings.h"
 #include "db/dataset.h"
 
 #include <QBuffer>
@@ -14,8 +16,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -24,6 +26,9 @@ constexpr double kIzquierda = 15, kArriba = 100, kAbajo = 20;
 constexpr double kAnchoTabla = 180;
 constexpr double kRelleno = 1; // inside a table cell, on every side
 constexpr double kAltoPie = 12;
+// Whatever the data and the settings hold, no text drawn is longer: a cell wraps within its
+// column, and this many characters already fill a page's width several times.
+constexpr qsizetype kLongitudTexto = 400;
 
 // Each column's data-set field, by column number.
 constexpr const char* kCampos[9] = {"CodProducto", "NomProducto", "CodTara",
@@ -114,6 +119,7 @@ ListadoAlbaran::Opciones ListadoAlbaran::Opciones::De(const clsDatosApp& ajustes
     if (!ajustes.SeparadorFecha().isEmpty())
         o.separadorFecha = ajustes.SeparadorFecha();
     o.carpetaLogo = carpetaLogo;
+    o.protegidos = ArchivoSalida::DeBaseDatos(ajustes.BaseDatos());
     return o;
 }
 
@@ -129,7 +135,7 @@ QList<ListadoAlbaran::Columna> ListadoAlbaran::Columnas(const std::array<bool, 9
 }
 
 ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
-    : m_columnas(Columnas(o.columnasImpresas)) {
+    : m_columnas(Columnas(o.columnasImpresas)), m_protegidos(o.protegidos) {
     const QString fecha = "dd" + o.separadorFecha + "MM" + o.separadorFecha + "yyyy";
     auto numero = [&o](const QVariant& v, int decimales) {
         double x = v.toDouble();
@@ -193,6 +199,14 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
         if (!o.carpetaLogo.isEmpty() && QFileInfo(ruta).isFile() && m_logo.load(ruta))
             break;
     }
+
+    const auto acota = [](QString& t) { t = kelStrings::Acotado(t, kLongitudTexto); };
+    for (QStringList* textos : {&m_titulos, &m_totales, &m_empresa, &m_albaran, &m_cliente})
+        std::for_each(textos->begin(), textos->end(), acota);
+    for (QStringList& fila : m_lineas)
+        std::for_each(fila.begin(), fila.end(), acota);
+    for (QString* t : {&m_lateral, &m_pieIzquierda, &m_pieCentro})
+        acota(*t);
 }
 
 // The fixed parts of every page.
@@ -345,9 +359,5 @@ Resultado ListadoAlbaran::GuardaPdf(const QString& ruta) const {
         if (Resultado r = Dibuja(escritor); !r)
             return r;
     }
-    QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly) || archivo.write(pdf.data()) != pdf.data().size() ||
-        !archivo.commit())
-        return Resultado::Fallo(archivo.errorString());
-    return {};
+    return ArchivoSalida::Guarda(ruta, pdf.data(), m_protegidos);
 }

@@ -31,7 +31,8 @@ public:
         QString unidad;                         // written after every weight
         QString separadorDecimal = QStringLiteral(".");
         QString separadorFecha = QStringLiteral("/");
-        QString carpetaLogo; // where "Logo.jpg", or else "Logo.gif", is looked for
+        QString carpetaLogo;    // where "Logo.jpg", or else "Logo.gif", is looked for
+        QStringList protegidos; // what a PDF is never written over: the database's files
 
         static Opciones De(const clsDatosApp& ajustes, const QString& carpetaLogo);
     };
@@ -55,7 +56,8 @@ public:
     // false the document is abandoned and the result is a failure.
     Resultado Dibuja(QPagedPaintDevice& dispositivo,
                      const std::function<bool(int, int)>& antesDePagina = {}) const;
-    // The document as an A4 PDF file; the file is replaced only once the document is complete.
+    // The document as an A4 PDF file; the file is replaced only once the document is complete,
+    // and never when it is one of the protected files or not a regular file (ArchivoSalida).
     Resultado GuardaPdf(const QString& ruta) const;
     // The name proposed for the PDF of the note: "Albarán", its number and date (the number as
     // it stands: kelFileIO::EnDocumentos makes a file name of it).
@@ -86,4 +88,5 @@ private:
     QString m_pieCentro;    // the operator
     QImage m_logo;
     QString m_nombrePdf;
+    QStringList m_protegidos;
 };

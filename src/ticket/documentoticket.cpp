@@ -1,8 +1,9 @@
 #include "ticket/documentoticket.h"
 
+#include "app/archivosalida.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -197,15 +198,5 @@ Resultado DocumentoTicket::GrabarFichero(const QString& ruta, FormatoTexto forma
         break;
     }
     }
-    QSaveFile fichero(ruta);
-    if (!fichero.open(QIODevice::WriteOnly))
-        return falla(fichero.errorString());
-    if (fichero.write(bytes) != bytes.size()) {
-        const QString motivo = fichero.errorString();
-        fichero.cancelWriting();
-        return falla(motivo);
-    }
-    if (!fichero.commit())
-        return falla(fichero.errorString());
-    return Resultado::Exito();
+    return ArchivoSalida::Guarda(ruta, bytes);
 }
