@@ -21,6 +21,10 @@ bool ArchivoSustituido(const QSqlDatabase& db) {
            sqlite3_file_control(conexion, "main", SQLITE_FCNTL_HAS_MOVED, &movido) == SQLITE_OK &&
            movido != 0;
 }
+
+Resultado Sustituido(const QSqlDatabase& db) {
+    return Resultado::Fallo(Texto(IdTexto::BaseDatosSustituida).arg(BaseDatos::Archivo(db)));
+}
 } // namespace
 
 Transaccion::Transaccion(QSqlDatabase db) : m_db(std::move(db)) {
@@ -30,6 +34,10 @@ Transaccion::Transaccion(QSqlDatabase db) : m_db(std::move(db)) {
         return;
     if (!m_db.isOpen()) {
         m_inicio = Resultado::Fallo(BaseDatos::TextoError(m_db.lastError(), m_db));
+        return;
+    }
+    if (ArchivoSustituido(m_db)) {
+        m_inicio = Sustituido(m_db);
         return;
     }
     if (m_db.driverName() == QLatin1String("QSQLITE")) {
@@ -56,7 +64,7 @@ Resultado Transaccion::Confirma() {
     m_abierta = false;
     if (ArchivoSustituido(m_db)) {
         m_db.rollback();
-        return Resultado::Fallo(Texto(IdTexto::BaseDatosSustituida).arg(BaseDatos::Archivo(m_db)));
+        return Sustituido(m_db);
     }
     if (m_db.commit())
         return {};

@@ -13,6 +13,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -123,6 +125,14 @@ private slots:
         fila("the database by a folder",
              {d1, d2, "@/copia/../misma.csv", "--database", "@/misma.csv"}, 4,
              "es la base de datos");
+        fila("the database by a hard link", {d1, d2, "@/duro.csv", "--database", "@/misma.csv"}, 4,
+             "es la base de datos");
+        // Nothing but a regular file is written, and a full disk is told as such.
+        fila("a FIFO", {d1, d2, "@/especiales/tubo.csv"}, 4, "no es un archivo normal");
+        fila("a link to a FIFO", {d1, d2, "@/especiales/enlace.txt"}, 4, "no es un archivo normal");
+        fila("a device node", {d1, d2, "@/especiales/nodo.xml"}, 4, "no es un archivo normal");
+        fila("a full disk", {d1, d2, "@/lleno/m.xml"}, 4,
+             "El disco está lleno: no se ha podido escribir @/lleno/m.xml");
         // A wrong database path fails and creates nothing; a file that is no database, or an
         // older one, fails and stays as it is.
         fila("missing database", {d1, d2, "@/a.csv", "--database", "@/otra.db"}, 3, "/otra.db");
@@ -166,9 +176,33 @@ private slots:
             QVERIFY(QFile::setPermissions(m.Ruta("copia/pesix.db"), QFile::Permissions(0x4444)));
             QVERIFY(QFile::setPermissions(m.Ruta("copia"), QFile::Permissions(0x5555)));
         }
+        const QString especiales = m.Ruta("especiales");
+        QVERIFY(QDir().mkdir(especiales) && QDir().mkdir(m.Ruta("lleno")));
+        QCOMPARE(::mkfifo(qPrintable(especiales + "/tubo.csv"), 0666), 0);
+        QVERIFY(QFile::link(especiales + "/tubo.csv", especiales + "/enlace.txt"));
+        const QByteArray fila = QTest::currentDataTag();
+        if (fila == "a device node" &&
+            ::mknod(qPrintable(especiales + "/nodo.xml"), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("making a device node needs the superuser");
+        // A disk of one page, which the XML export does not fit, open to the program's user.
+        if (fila == "a full disk" &&
+            QProcess::execute(
+                "mount", {"-t", "tmpfs", "-o", "size=4k,mode=1777", "tmpfs", m.Ruta("lleno")}) != 0)
+            QSKIP("mounting a small disk needs the superuser");
+        const auto desmonta = qScopeGuard([&] {
+            if (fila == "a full disk")
+                QProcess::execute("umount", {m.Ruta("lleno")});
+        });
+        if (motor == Motor::Sqlite)
+            QCOMPARE(::link(qPrintable(m.Ruta("misma.csv")), qPrintable(m.Ruta("duro.csv"))), 0);
+        // Writable to the program's user, so that only the check keeps them as they are.
+        for (const QString& n :
+             {m.Ruta("misma.csv"), especiales + "/tubo.csv", especiales + "/nodo.xml"})
+            ::chmod(qPrintable(n), 0666);
         QVERIFY(QFile::setPermissions(m.env.Carpeta(), QFile::Permissions(0x7777)));
         for (QString& a : argumentos)
             a.replace("@", m.env.Carpeta());
+        esperado.replace("@", m.env.Carpeta());
         const auto archivos = [&] {
             QStringList t;
             for (const QString& n : QDir(m.env.Carpeta()).entryList(QDir::Files | QDir::Dirs))
@@ -179,7 +213,17 @@ private slots:
         QVERIFY(abierta.Adquiere());
         QSignalSpy activaciones(&abierta, &kelInstanciaUnica::ActivacionPedida);
         QVERIFY(m.env.DatosConBase().Conexion().isOpen());
-        const QStringList antes = archivos();
+        // What the special files are, kind and inode, links not followed.
+        const auto nodos = [&] {
+            QStringList t;
+            for (const QString& n : QDir(especiales).entryList(QDir::AllEntries | QDir::System)) {
+                struct stat e {};
+                ::lstat(qPrintable(especiales + "/" + n), &e);
+                t << QString("%1:%2:%3").arg(n).arg(e.st_mode).arg(e.st_ino);
+            }
+            return t;
+        };
+        const QStringList antes = archivos() + nodos();
         const Salida s = m.Pesix(argumentos);
         QCOMPARE(s.codigo, codigo);
         if (codigo == 0) {
@@ -189,7 +233,7 @@ private slots:
             QVERIFY2(s.errores.startsWith("pesix: ") && s.errores.endsWith("\n") &&
                          s.errores.count('\n') == 1 && s.errores.contains(esperado.toUtf8()),
                      s.errores.constData());
-            QCOMPARE(archivos(), antes); // nothing written, created or changed
+            QCOMPARE(archivos() + nodos(), antes); // nothing written, created or changed
         }
         QTest::qWait(100);
         QCOMPARE(activaciones.count(), 0);
