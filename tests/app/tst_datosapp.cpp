@@ -77,6 +77,42 @@ private slots:
         QCOMPARE(leido.value(nombre, -1), esperado);
     }
 
+    // Texts are cut to what their use needs, whatever a hand-edited file holds; a character of
+    // two UTF-16 units is never halved.
+    void textosAcotados_data() {
+        QTest::addColumn<QString>("grupo");
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<QString>("guardado");
+        QTest::addColumn<QString>("esperado");
+        const QString c = "\\Configuracion", e = "\\Empresa";
+        QTest::newRow("short unit") << c << "UnidadMedida"
+                                    << " kg"
+                                    << " kg";
+        QTest::newRow("long unit")
+            << c << "UnidadMedida" << QString(100000, 'k') << QString(10, 'k');
+        QTest::newRow("unit cut before a pair")
+            << c << "UnidadMedida" << QString(9, 'k') + QString::fromUtf8("𝔨𝔨") << QString(9, 'k');
+        QTest::newRow("company line")
+            << c << "DatosEmpresa1" << QString(5000, 'e') << QString(100, 'e');
+        QTest::newRow("company name") << e << "Cliente" << QString(5000, 'n') << QString(100, 'n');
+        QTest::newRow("template path")
+            << c << "ModeloTicket" << QString(9000, 'p') << QString(4096, 'p');
+    }
+    void textosAcotados() {
+        QFETCH(QString, grupo);
+        QFETCH(QString, nombre);
+        QFETCH(QString, guardado);
+        QFETCH(QString, esperado);
+        EntornoPrueba env;
+        kelRegistry::SaveAppString(grupo, nombre, guardado);
+        clsDatosApp& d = env.Datos();
+        const QHash<QString, QString> leido{{"UnidadMedida", d.UnidadMedida()},
+                                            {"DatosEmpresa1", d.DatosEmpresa(1)},
+                                            {"Cliente", d.Cliente()},
+                                            {"ModeloTicket", d.ModeloTicket()}};
+        QCOMPARE(leido.value(nombre), esperado);
+    }
+
     void guardarYCargarDevuelveLoMismo() {
         EntornoPrueba env;
         {

@@ -1,13 +1,23 @@
 // The page listing of a stored delivery note, written by the real program as `pesix --pdf` and
 // read back with pdftotext: pages, their fixed parts and footer, the columns chosen for
-// printing, the totals. (The command line's failures are the export's, tested there.)
+// printing, the totals; the files it refuses to write. (The command line's other failures are
+// the export's, tested there.) And the listing's bound on what it draws.
 #include "app/kelregistry.h"
+#include "db/dataset.h"
+#include "db/recordsetmemoria.h"
+#include "export/listadoalbaran.h"
 #include "notes/almacenalbaranes.h"
 #include "support/entornoprueba.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Runs a program without a display; its exit code (-1 when it did not end) and its output.
@@ -92,7 +102,116 @@ private slots:
             60);
         QVERIFY(todo.contains(QRegularExpression("Totales\\s+15,000 kg\\s+1815,000 kg")));
     }
+
+    // Written onto the database by any name, onto a FIFO or onto a full disk: refused with
+    // status 4 and a message naming the file, nothing written, the database intact.
+    void rechazos_data() {
+        QTest::addColumn<QString>("archivo");
+        QTest::addColumn<QString>("mensaje");
+        const QString base = "@/pesix.db es la base de datos en uso";
+        QTest::newRow("the database") << "@/pesix.db" << base;
+        QTest::newRow("a link to it") << "@/enlace.pdf"
+                                      << "@/enlace.pdf es la base de datos";
+        QTest::newRow("a hard link") << "@/duro.pdf"
+                                     << "@/duro.pdf es la base de datos";
+        QTest::newRow("a FIFO") << "@/tubo.pdf"
+                                << "@/tubo.pdf no es un archivo normal";
+        QTest::newRow("a full disk")
+            << "@/lleno/a.pdf"
+            << "El disco está lleno: no se ha podido escribir @/lleno/a.pdf";
+    }
+    void rechazos() {
+        QFETCH(QString, archivo);
+        QFETCH(QString, mensaje);
+        EntornoPrueba env;
+        clsDatosApp& datos = env.DatosConBase();
+        Albaran a{"A/1",      QDate(2026, 3, 5),
+                  "Ana",      "C1",
+                  "Bar Pino", "",
+                  "",         QDateTime(QDate(2026, 3, 5), QTime(9, 30)),
+                  false,      {}};
+        a.Lineas.Add({"P1", "Producto", "", "10,000", "0,000", "10,000", "1,00", "10,00", ""});
+        QVERIFY(AlmacenAlbaranes(datos.Conexion(), ",").Guarda(a));
+        env.Libera();
+        const QString d = env.Carpeta();
+        QVERIFY(QFile::link(env.ArchivoBaseDatos(), d + "/enlace.pdf"));
+        QCOMPARE(::link(qPrintable(env.ArchivoBaseDatos()), qPrintable(d + "/duro.pdf")), 0);
+        QCOMPARE(::mkfifo(qPrintable(d + "/tubo.pdf"), 0600), 0);
+        QVERIFY(QDir().mkdir(d + "/lleno"));
+        // A disk of one page, which the listing does not fit.
+        const bool disco = QTest::currentDataTag() == QByteArray("a full disk");
+        if (disco && QProcess::execute(
+                         "mount", {"-t", "tmpfs", "-o", "size=4k", "tmpfs", d + "/lleno"}) != 0)
+            QSKIP("mounting a small disk needs the superuser");
+        const auto desmonta = qScopeGuard([&] {
+            if (disco)
+                QProcess::execute("umount", {d + "/lleno"});
+        });
+        archivo.replace("@", d);
+        mensaje.replace("@", d);
+        QFile base(env.ArchivoBaseDatos());
+        QVERIFY(base.open(QIODevice::ReadOnly));
+        const QByteArray antes = base.readAll();
+        base.close();
+
+        QByteArray texto;
+        QCOMPARE(Corre(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
+                       {"--pdf", "A/1", "2026-03-05", archivo, "--database", env.ArchivoBaseDatos(),
+                        "--settings", env.ArchivoAjustes()},
+                       texto),
+                 4);
+        QVERIFY2(texto.contains(mensaje.toUtf8()), texto.constData());
+        QVERIFY(base.open(QIODevice::ReadOnly));
+        QCOMPARE(base.readAll(), antes);
+        QVERIFY(QFileInfo(d + "/enlace.pdf").isSymLink());
+        struct stat tubo {};
+        QVERIFY(::lstat(qPrintable(d + "/tubo.pdf"), &tubo) == 0 && S_ISFIFO(tubo.st_mode));
+        QCOMPARE(QDir(d + "/lleno").entryList(QDir::Files), QStringList());
+    }
+
+    // Texts as long as a settings file or a data set may bring: each drawn within a bound, so
+    // that a one-line note still takes one page, however long the unit or the company lines.
+    void textosLargos_data() {
+        QTest::addColumn<QString>("unidad");
+        QTest::addColumn<QString>("empresa");
+        QTest::newRow("short") << "kg"
+                               << "Frutas Martínez";
+        QTest::newRow("long unit") << QString(100000, 'k') << "Frutas Martínez";
+        QTest::newRow("long company line") << "kg" << QString(100000, 'e');
+        QTest::newRow("long words")
+            << QString("kg ").repeated(30000) << QString("e ").repeated(50000);
+    }
+    void textosLargos() {
+        QFETCH(QString, unidad);
+        QFETCH(QString, empresa);
+        using T = Recordset::Tipo;
+        Dataset datos;
+        auto detalle = std::make_shared<RecordsetMemoria>();
+        detalle->AgregaCampo("CodProducto", T::Texto);
+        detalle->AgregaCampo("NomProducto", T::Texto);
+        detalle->AgregaCampo("PesoNeto", T::Doble);
+        detalle->AgregaRegistro({"P1", "Producto", 10.0});
+        datos.Add(detalle, "Detalle");
+        auto compania = std::make_shared<RecordsetMemoria>();
+        compania->AgregaCampo("Linea1", T::Texto);
+        compania->AgregaCampo("Nombre", T::Texto);
+        compania->AgregaRegistro({empresa, empresa});
+        datos.Add(compania, "Empresa");
+        ListadoAlbaran::Opciones o;
+        o.columnasImpresas = {true, true, false, false, false, true, false, false, false};
+        o.unidad = unidad;
+        const ListadoAlbaran listado(datos, o);
+        QBuffer pdf;
+        QVERIFY(pdf.open(QIODevice::WriteOnly));
+        QPdfWriter escritor(&pdf);
+        int paginas = 0;
+        QVERIFY(listado.Dibuja(escritor, [&](int, int total) {
+            paginas = total;
+            return true;
+        }));
+        QCOMPARE(paginas, 1);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestListadoOrdenes)
+QTEST_MAIN(TestListadoOrdenes)
 #include "tst_listadoordenes.moc"
