@@ -232,4 +232,13 @@ inline constexpr int MnuGuardar = 1020;
 inline constexpr int MnuPrograma = 1021;
 inline constexpr int MnuReajustarColumnas = 1022;
 inline constexpr int MnuExportar = 1023;
+// 1500.. the main window: totals under the grid, checks before saving
+inline constexpr int TotalLineas = 1500;
+inline constexpr int TotalBruto = 1501;
+inline constexpr int TotalTara = 1502;
+inline constexpr int TotalNeto = 1503;
+inline constexpr int TotalImporte = 1504;
+inline constexpr int AlbaranSinNumero = 1505;
+inline constexpr int NetoNegativoGuardar = 1506;
+inline constexpr int NetoNegativo = 1507;
 } // namespace IdTexto

@@ -12,8 +12,10 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using albaranesprueba::Escribe;
 using albaranesprueba::Lee;
@@ -38,6 +40,8 @@ private slots:
     void avance();
     void ventana_data();
     void ventana();
+    void escape_data();
+    void escape();
 };
 
 void TestFrmExpAlbaranes::avance_data() {
@@ -164,6 +168,38 @@ void TestFrmExpAlbaranes::ventana() {
         QCOMPARE(Lee(destino).count('\n'), lineas);
     else if (!dialogo.isEmpty())
         QVERIFY(destino.isEmpty());
+}
+
+void TestFrmExpAlbaranes::escape_data() {
+    QTest::addColumn<QString>("foco");
+    QTest::newRow("destino") << "txtDestino";
+    QTest::newRow("desde") << "txtFecha0";
+    QTest::newRow("hasta") << "txtFecha1";
+    QTest::newRow("salir") << "cmdOpcion1";
+}
+
+// Escape closes the window from any of its fields, as in every other window.
+void TestFrmExpAlbaranes::escape() {
+    QFETCH(QString, foco);
+    EntornoPrueba env;
+    env.DatosConBase();
+    QWidget padre;
+    padre.show();
+    QVERIFY(QTest::qWaitForWindowActive(&padre));
+    auto* w = new frmExpAlbaranes(&padre);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<frmExpAlbaranes> vigila(w);
+    int resultado = -1;
+    QTimer::singleShot(0, w, [&] {
+        w->activateWindow();
+        QWidget* campo = w->findChild<QWidget*>(foco);
+        campo->setFocus();
+        QTest::keyClick(campo, Qt::Key_Escape);
+        if (vigila && vigila->isVisible()) // not closed: the test goes on
+            vigila->done(QDialog::Accepted);
+    });
+    resultado = w->exec();
+    QCOMPARE(resultado, int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestFrmExpAlbaranes)
