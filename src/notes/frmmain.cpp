@@ -819,8 +819,11 @@ bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
         const TeclaCabecera accion = AccionTecla(tecla);
         if (accion == TeclaCabecera::Ninguna)
             break;
-        // The action runs as the key is let go; its press types nothing into the field.
-        if (evento->type() == QEvent::KeyRelease && !tecla->isAutoRepeat()) {
+        // F4 acts as it is let go, Alt + "+" as it is pressed (Alt may be let go first); the
+        // keys type nothing into the field.
+        const QEvent::Type cuando =
+            accion == TeclaCabecera::Busca ? QEvent::KeyRelease : QEvent::KeyPress;
+        if (evento->type() == cuando && !tecla->isAutoRepeat()) {
             if (accion == TeclaCabecera::Busca)
                 esCliente ? BuscaCliente() : BuscaOperario();
             else
