@@ -122,14 +122,24 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
             return {};
         }
     }
-    Resultado r = RegistroSql::Guarda(
-        m_db, "AlbaranesCabeceras",
-        {"NumAlbaran", "Fecha", "NomOperario", "CodCliente", "NomCliente", "Direccion1",
-         "Direccion2", "FechaModificacion", "Impreso"},
-        {NoNulo(a.NumAlbaran), fecha, NoNulo(a.NomOperario), NoNulo(a.CodCliente),
-         NoNulo(a.NomCliente), NoNulo(a.Direccion1), NoNulo(a.Direccion2),
-         BaseDatos::FechaHoraSQL(a.FechaModificacion), a.Impreso},
-        2);
+    const QStringList campos = {"NumAlbaran", "Fecha",      "NomOperario", "CodCliente",
+                                "NomCliente", "Direccion1", "Direccion2",  "FechaModificacion",
+                                "Impreso"};
+    const QVariantList valores = {NoNulo(a.NumAlbaran),
+                                  fecha,
+                                  NoNulo(a.NomOperario),
+                                  NoNulo(a.CodCliente),
+                                  NoNulo(a.NomCliente),
+                                  NoNulo(a.Direccion1),
+                                  NoNulo(a.Direccion2),
+                                  BaseDatos::FechaHoraSQL(a.FechaModificacion),
+                                  a.Impreso};
+    // A note that was not stored when the station decided is only added: the key then tells
+    // of another station that added it meanwhile, even one that commits while this save runs
+    // (a change by key would change its note instead).
+    Resultado r = vista && vista->isEmpty()
+                      ? RegistroSql::Inserta(m_db, "AlbaranesCabeceras", campos, valores)
+                      : RegistroSql::Guarda(m_db, "AlbaranesCabeceras", campos, valores, 2);
     if (!r)
         return r;
     QSqlQuery q(m_db);
