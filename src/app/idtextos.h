@@ -238,4 +238,14 @@ inline constexpr int SalidaNoEsArchivo = 1101;   // "%1 no es un archivo normal.
 inline constexpr int DiscoLleno = 1102;          // "El disco está lleno: ... %1"
 inline constexpr int ArchivoNoSeEscribe = 1103;  // "%1" the file, "%2" the system's reason
 inline constexpr int BaseDatosSustituida = 1104; // "%1" the database file
+
+// 1500.. the main window: totals under the grid, checks before saving
+inline constexpr int TotalLineas = 1500;
+inline constexpr int TotalBruto = 1501;
+inline constexpr int TotalTara = 1502;
+inline constexpr int TotalNeto = 1503;
+inline constexpr int TotalImporte = 1504;
+inline constexpr int AlbaranSinNumero = 1505;
+inline constexpr int NetoNegativoGuardar = 1506;
+inline constexpr int NetoNegativo = 1507;
 } // namespace IdTexto

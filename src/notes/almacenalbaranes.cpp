@@ -79,6 +79,12 @@ Resultado AlmacenAlbaranes::Version(const QString& numero, const QDate& fecha,
     return {};
 }
 
+Resultado AlmacenAlbaranes::Guardable(const Albaran& a) {
+    if (a.NumAlbaran.trimmed().isEmpty())
+        return Resultado::Fallo(Texto(IdTexto::AlbaranSinNumero));
+    return {};
+}
+
 Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
     bool cambiada = false;
     return Escribe(a, nullptr, cambiada);
@@ -86,6 +92,9 @@ Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
 
 Resultado AlmacenAlbaranes::GuardaSiNoCambia(const Albaran& a, const QByteArray& vista,
                                              bool& cambiada) const {
+    cambiada = false;
+    if (const Resultado v = Guardable(a); !v)
+        return v;
     const Resultado r = Escribe(a, &vista, cambiada);
     if (r || cambiada)
         return r;
@@ -102,6 +111,8 @@ Resultado AlmacenAlbaranes::GuardaSiNoCambia(const Albaran& a, const QByteArray&
 Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
                                     bool& cambiada) const {
     cambiada = false;
+    if (const Resultado v = Guardable(a); !v)
+        return v;
     Transaccion t(m_db);
     if (!t.Inicio())
         return t.Inicio();

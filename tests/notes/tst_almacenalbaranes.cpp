@@ -1,6 +1,8 @@
 // The note store on both engines: what is saved loads back, a save replaces the note as a whole,
 // and a save cut short (by an error, by killing the process or the server) leaves the old note.
 // Stations are real processes saving into one database at the same time.
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "notes/almacenalbaranes.h"
@@ -134,8 +136,34 @@ private slots:
             QTest::newRow(qPrintable(e + "número de 20 caracteres"))
                 << m << "ABCDEFGHIJ0123456789" << 1;
             QTest::newRow(qPrintable(e + "sin líneas")) << m << "7" << 0;
-            QTest::newRow(qPrintable(e + "número vacío")) << m << "" << 2;
         }
+    }
+    void sinNumero_data() {
+        QTest::addColumn<Motor>("motor");
+        QTest::addColumn<QString>("numero");
+        for (Motor m : EntornoPrueba::kMotores) {
+            const QString e = EntornoPrueba::Nombre(m) + ": ";
+            QTest::newRow(qPrintable(e + "vacío")) << m << "";
+            QTest::newRow(qPrintable(e + "espacios")) << m << "  ";
+        }
+    }
+    // A note without a number is refused, told why, and nothing is written.
+    void sinNumero() {
+        QFETCH(Motor, motor);
+        QFETCH(QString, numero);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
+        const QSqlDatabase db = env.DatosConBase().Conexion();
+        const AlmacenAlbaranes almacen(db, ",");
+        const Albaran nota = Nota(numero, 2);
+        const Resultado r = almacen.Guarda(nota);
+        QVERIFY(!r);
+        QCOMPARE(r.Error(), Texto(IdTexto::AlbaranSinNumero));
+        bool cambiada = true;
+        QVERIFY(!almacen.GuardaSiNoCambia(nota, {}, cambiada));
+        QVERIFY(!cambiada);
+        for (const char* tabla : {"AlbaranesCabeceras", "AlbaranesDetalle"})
+            QCOMPARE(Filas(db, QString("SELECT * FROM ") + tabla), QStringList());
     }
     void guardaYCarga() {
         QFETCH(Motor, motor);
