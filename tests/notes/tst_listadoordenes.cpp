@@ -33,6 +33,14 @@ int Corre(const QString& programa, const QStringList& argumentos, QByteArray& sa
     salida = p.readAllStandardOutput() + p.readAllStandardError();
     return p.exitCode();
 }
+// pesix --pdf of note `numero` of 5 March 2026 on the test's database and settings.
+int Pdf(const EntornoPrueba& env, const QString& numero, const QString& archivo,
+        QByteArray& salida) {
+    return Corre(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
+                 {"--pdf", numero, "2026-03-05", archivo, "--database", env.BaseDatos(),
+                  "--settings", env.ArchivoAjustes()},
+                 salida);
+}
 } // namespace
 
 class TestListadoOrdenes : public QObject {
@@ -69,11 +77,7 @@ private slots:
 
         const QString pdf = env.Carpeta() + "/a.pdf";
         QByteArray texto;
-        QCOMPARE(Corre(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
-                       {"--pdf", "A/60", "2026-03-05", pdf, "--database", env.BaseDatos(),
-                        "--settings", env.ArchivoAjustes()},
-                       texto),
-                 0);
+        QCOMPARE(Pdf(env, "A/60", pdf, texto), 0);
         QCOMPARE(texto, QByteArray()); // nothing on standard error
         QCOMPARE(Corre("pdftotext", {"-layout", pdf, "-"}, texto), 0);
         QStringList paginas = QString::fromUtf8(texto).split('\f');
@@ -155,11 +159,7 @@ private slots:
         base.close();
 
         QByteArray texto;
-        QCOMPARE(Corre(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix",
-                       {"--pdf", "A/1", "2026-03-05", archivo, "--database", env.ArchivoBaseDatos(),
-                        "--settings", env.ArchivoAjustes()},
-                       texto),
-                 4);
+        QCOMPARE(Pdf(env, "A/1", archivo, texto), 4);
         QVERIFY2(texto.contains(mensaje.toUtf8()), texto.constData());
         QVERIFY(base.open(QIODevice::ReadOnly));
         QCOMPARE(base.readAll(), antes);
