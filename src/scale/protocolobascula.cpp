@@ -162,11 +162,16 @@ std::optional<Lectura> DecodificaToledo(QByteArrayView trama, const ProtocoloUsu
 
 // A&D standard format: "ST" stable, "US" unstable, "OL" out of range; then on indicators "GS",
 // "NT" (or "TR", a tare, which is a reply); the signed weight with its point and the unit.
-// "QT" (a count) and a lone ACK are replies.
+// "QT" (a count) and a lone ACK are replies; "EC,Exx" is an error.
 std::optional<Lectura> DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&) {
     const QByteArrayView t = SinBlancos(trama);
     if (t == "\x06")
         return Respuesta(trama);
+    if (t.startsWith("EC,")) {
+        Lectura l = Nueva(trama);
+        l.estado = E::Error;
+        return l;
+    }
     if (t.size() < 3 || t[2] != ',')
         return std::nullopt;
     const QByteArrayView cabecera = t.first(2);

@@ -74,6 +74,7 @@ private slots:
         fila("4 tara", 4, "ST,TR,+0000100 kg", "respuesta");
         fila("4 recuento", 4, "QT,+00000010 PC", "respuesta");
         fila("4 acuse", 4, "\x06", "respuesta");
+        fila("4 error", 4, "EC,E00", "error   unknown");
         fila("4 cabecera desconocida", 4, "XX,+1 kg", "ilegible");
         fila("5 bruto estable", 5, "\n 1G      12.345 kg", "stable 12.345 kg gross");
         fila("5 centro de cero", 5, "\nZ1G       0.000 kg", "stable 0.000 kg gross");
