@@ -44,6 +44,11 @@ public:
     void SetUsuario(const ProtocoloUsuario& usuario) { m_usuario = usuario; }
 
     const QByteArray& Buffer() const { return m_buffer; }
+    // Forgets the incomplete frame.
+    void Descarta() {
+        m_buffer.clear();
+        m_descartadosTrama = 0;
+    }
     // Characters dropped from the front because the buffer went over its limit.
     qint64 Descartados() const { return m_descartados; }
     // Frames no decoder could read (type 0 and 1 frames included: they are still handed on).

@@ -131,6 +131,12 @@ void VeltaSC::Comando(qint32 codigo) {
     Envia(p->Orden(codigo, m_usuario));
 }
 
+void VeltaSC::DescartaEntrada() {
+    if (m_poComm.isOpen())
+        m_poComm.clear(QSerialPort::Input);
+    m_cortador.Descarta();
+}
+
 bool VeltaSC::PideLectura() {
     const ProtocoloBascula* p = ProtocoloBascula::Busca(m_ajustes.tipo);
     if (!p || !p->Pregunta(m_usuario))

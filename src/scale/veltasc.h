@@ -79,6 +79,9 @@ public:
 
     // Characters received and not yet part of a complete frame (kept across closing).
     QByteArray BufferRecepcion() const { return m_cortador.Buffer(); }
+    // Drops what arrived and was not yet read, in the port and in BufferRecepcion, so that the
+    // next reading is one sent from now on.
+    void DescartaEntrada();
     // Frames no decoder could read since the controller was created.
     qint64 TramasIlegibles() const { return m_cortador.Ilegibles(); }
 
