@@ -8,6 +8,7 @@ paquetes=(
     libcups2-dev cups cups-client cups-bsd
     socat sqlite3 libsqlite3-dev clang-format fonts-dejavu-core python3 poppler-utils
     libqt6sql6-psql libpq-dev postgresql
+    dpkg-dev file lintian desktop-file-utils appstream man-db groff-base systemd
 )
 faltan=()
 for p in "${paquetes[@]}"; do

@@ -7,6 +7,7 @@
 #include "app/kelinstanciaunica.h"
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
+#include "app/kelversion.h"
 #include "app/lineaordenes.h"
 #include "db/basedatos.h"
 #include "export/exportacionordenes.h"
@@ -20,8 +21,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 
 int main(int argc, char* argv[]) {
+    // The version, and where the ticket templates are read from, for whoever installed it.
+    if (argc == 2 && QByteArray(argv[1]) == "--version") {
+        QCoreApplication app(argc, argv);
+        QTextStream(stdout) << "pesix " << kelVersion::Texto() << "\n"
+                            << "templates: " << clsDatosApp::CarpetaPlantillas() << "\n";
+        return 0;
+    }
     // A scheduled export opens no window: no display is needed and the running copy, if any, is
     // left alone.
     if (ExportacionOrdenes::Pedida(argc, argv)) {

@@ -173,12 +173,37 @@ QString clsDatosApp::BaseDatosPorDefecto() {
         dir = QCoreApplication::applicationDirPath();
         base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     }
-    if (dir.isEmpty() || !QFileInfo(dir).isWritable()) {
+    // An installed program keeps its data in the user's folders even when its own folder could be
+    // written to (by root, say); a build-tree run keeps the database beside the program.
+    if (dir.isEmpty() || !QFileInfo(dir).isWritable() || !CarpetaDatosInstalados().isEmpty()) {
         dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         if (dir.isEmpty())
             dir = QDir::homePath();
     }
     return dir + "/" + base + ".db";
+}
+
+QString clsDatosApp::CarpetaDatosInstalados() {
+    if (!QCoreApplication::instance())
+        return {};
+    const QDir datos(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/pesix"));
+    return datos.exists() ? datos.canonicalPath() : QString();
+}
+
+QString clsDatosApp::CarpetaPlantillas() {
+    if (const QString instalados = CarpetaDatosInstalados(); !instalados.isEmpty())
+        return instalados + QStringLiteral("/templates");
+    if (!QCoreApplication::instance())
+        return {};
+    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../templates"))
+        .absolutePath();
+}
+
+QString clsDatosApp::ModeloTicket() const {
+    const QString elegido = Texto(u"ModeloTicket");
+    if (!elegido.isEmpty() || CarpetaDatosInstalados().isEmpty())
+        return elegido;
+    return CarpetaPlantillas() + QStringLiteral("/ejemplo-80mm.dti");
 }
 
 QString clsDatosApp::Caption() const {

@@ -72,7 +72,8 @@ public:
     // is the one every window shows.
     qint32 Idioma() const { return Entero(u"Idioma"); }
     void SetIdioma(qint32 v);
-    QString ModeloTicket() const { return Texto(u"ModeloTicket"); }
+    // An installed program with no template chosen prints the example it carries.
+    QString ModeloTicket() const;
     void SetModeloTicket(const QString& v) { Pon(u"ModeloTicket", v); }
     QString NombreImpresoraTiquets() const { return Texto(u"NombreImpresoraTiquets"); }
     void SetNombreImpresoraTiquets(const QString& v) { Pon(u"NombreImpresoraTiquets", v); }
@@ -135,6 +136,11 @@ public:
     // Default database file: beside the program when its folder is writable, otherwise the
     // same name in the user's data folder.
     static QString BaseDatosPorDefecto();
+    // The read-only data of an installed program, <prefix>/share/pesix beside <prefix>/bin, found
+    // from the executable so that a moved install works too; empty for a run from the build tree.
+    static QString CarpetaDatosInstalados();
+    // The ticket templates: the installed ones, or the source tree's beside the build folder.
+    static QString CarpetaPlantillas();
 
 private:
     static bool EnRango(int i) { return i >= 1 && i <= 9; }

@@ -259,4 +259,13 @@ inline constexpr int DetectarBascula = 1223;
 inline constexpr int PorDefecto = 1224;
 inline constexpr int BasculaEncontrada = 1225;
 inline constexpr int TramasIlegibles = 1226;
+// 1500.. the main window: totals under the grid, checks before saving
+inline constexpr int TotalLineas = 1500;
+inline constexpr int TotalBruto = 1501;
+inline constexpr int TotalTara = 1502;
+inline constexpr int TotalNeto = 1503;
+inline constexpr int TotalImporte = 1504;
+inline constexpr int AlbaranSinNumero = 1505;
+inline constexpr int NetoNegativoGuardar = 1506;
+inline constexpr int NetoNegativo = 1507;
 } // namespace IdTexto

@@ -2,13 +2,15 @@
 
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
+#include "app/kelstrings.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
 void Muestra(QWidget* padre, QMessageBox::Icon icono, const QString& titulo, const QString& texto) {
-    QMessageBox caja(icono, titulo, texto, QMessageBox::NoButton, padre);
+    QMessageBox caja(icono, titulo, kelStrings::SinContrasenas(texto), QMessageBox::NoButton,
+                     padre);
     caja.addButton(Texto(IdTexto::Aceptar), QMessageBox::AcceptRole);
     caja.exec();
 }
@@ -28,7 +30,8 @@ void kelMensaje::Informa(QWidget* padre, const QString& titulo, const QString& t
 
 kelMensaje::Respuesta kelMensaje::Pregunta(QWidget* padre, const QString& titulo,
                                            const QString& texto, bool conCancelar) {
-    QMessageBox caja(QMessageBox::Warning, titulo, texto, QMessageBox::NoButton, padre);
+    QMessageBox caja(QMessageBox::Warning, titulo, kelStrings::SinContrasenas(texto),
+                     QMessageBox::NoButton, padre);
     QPushButton* si = caja.addButton(Texto(IdTexto::Si), QMessageBox::YesRole);
     QPushButton* no = caja.addButton(Texto(IdTexto::No), QMessageBox::NoRole);
     QPushButton* cancelar =

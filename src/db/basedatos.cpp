@@ -4,6 +4,7 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "app/kelfileio.h"
+#include "app/kelstrings.h"
 #include "db/conexionpostgres.h"
 #include "db/esquema.h"
 #include "db/esquemapostgres.h"
@@ -167,7 +168,7 @@ QString TextoConRuta(const QSqlError& error, const QString& ruta) {
     QString motor = error.databaseText().trimmed();
     if (motor.isEmpty())
         motor = error.text();
-    return ConDetalle(texto, ruta, motor);
+    return ConDetalle(texto, ruta, kelStrings::SinContrasenas(motor));
 }
 
 // Opens the connection. Opening a file that is not a database succeeds; the first read tells.

@@ -29,8 +29,8 @@ public:
     // for a writer.
     static Resultado AbreBaseDatos(const clsDatosApp& datos,
                                    Apertura apertura = Apertura::Completa);
-    // Whether `baseDatos` names a database on a server ("postgresql://..." or "postgres://...")
-    // rather than a file.
+    // Whether `baseDatos` names a database on a server ("postgresql://...", "postgres://..." or
+    // "host=... dbname=...") rather than a file.
     static bool EsServidor(const QString& baseDatos);
     // Whether the database named exists: a file that exists, or any server address (opening it
     // tells).

@@ -2,8 +2,10 @@
 
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
+#include "app/kelstrings.h"
 #include "db/basedatos.h"
 
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QStringList>
 #include <libpq-fe.h>
@@ -32,8 +34,23 @@ constexpr PorDefecto kPorDefecto[] = {
 
 bool ConexionPostgres::EsDireccion(const QString& baseDatos) {
     const QString t = baseDatos.trimmed();
-    return t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
-           t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+    if (t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+        t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive))
+        return true;
+    // libpq's "key=value" words ("host=db1 dbname=pesix"), starting with a word libpq knows.
+    static const QRegularExpression palabra(QStringLiteral("^([a-z_]+)\\s*="));
+    const QRegularExpressionMatch m = palabra.match(t);
+    if (!m.hasMatch())
+        return false;
+    static const QStringList claves = [] {
+        QStringList c;
+        PQconninfoOption* opciones = PQconndefaults();
+        for (PQconninfoOption* o = opciones; o && o->keyword; ++o)
+            c << QString::fromUtf8(o->keyword);
+        PQconninfoFree(opciones);
+        return c;
+    }();
+    return claves.contains(m.captured(1));
 }
 
 Resultado ConexionPostgres::Prepara(QSqlDatabase& db, const QString& direccion, bool soloLectura) {
@@ -42,8 +59,9 @@ Resultado ConexionPostgres::Prepara(QSqlDatabase& db, const QString& direccion, 
     if (!opciones) {
         const QString detalle = error ? QString::fromUtf8(error).trimmed() : QString();
         PQfreemem(error);
-        return Resultado::Fallo(Texto(IdTexto::BdDireccionNoValida) + "\n\n" + direccion +
-                                (detalle.isEmpty() ? QString() : "\n" + detalle));
+        return Resultado::Fallo(
+            kelStrings::SinContrasenas(Texto(IdTexto::BdDireccionNoValida) + "\n\n" + direccion +
+                                       (detalle.isEmpty() ? QString() : "\n" + detalle)));
     }
     QStringList resto;
     QString host, base, usuario;
@@ -89,7 +107,7 @@ Resultado ConexionPostgres::Abre(QSqlDatabase db) {
     if (db.open())
         return {};
     return Resultado::Fallo(Texto(IdTexto::BdServidorNoResponde) + "\n\n" + Descripcion(db) + "\n" +
-                            db.lastError().databaseText().trimmed());
+                            kelStrings::SinContrasenas(db.lastError().databaseText().trimmed()));
 }
 
 Resultado ConexionPostgres::Conecta(QSqlDatabase db) {

@@ -14,6 +14,7 @@ struct pg_conn;
 // the password file (~/.pgpass, PGPASSFILE) or the environment (PGPASSWORD).
 class ConexionPostgres {
 public:
+    // A connection URI, or libpq's "key=value" words ("host=db1 dbname=pesix user=pesix").
     static bool EsDireccion(const QString& baseDatos);
     static bool EsPostgres(const QSqlDatabase& db) {
         return db.driverName() == QLatin1String("QPSQL");

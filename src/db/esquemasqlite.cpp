@@ -104,6 +104,7 @@ public:
     Resultado Ejecuta();
 
 private:
+    Resultado Planifica();
     QList<QVariantList> Filas(const QString& sql, const QVariantList& valores = {});
     bool Hay(const QString& sql) { return !Filas(sql + " LIMIT 1").isEmpty(); }
     QString ClavesRepetidas(const TablaEsquema& t, bool sinMayusculas) const;
@@ -262,7 +263,10 @@ Resultado Completado::Planifica(const TablaEsquema& t) {
     return {};
 }
 
-Resultado Completado::Ejecuta() {
+Resultado Completado::Planifica() {
+    m_pasos.clear();
+    m_error = QSqlError();
+    m_soloReglas = true;
     for (const TablaEsquema& t : Esquema::Tablas()) {
         const Resultado r = Planifica(t);
         if (!r)
@@ -270,10 +274,23 @@ Resultado Completado::Ejecuta() {
         if (m_error.isValid())
             return Resultado::Fallo(BaseDatos::TextoError(m_error, m_db));
     }
-    if (m_pasos.isEmpty())
-        return {};
+    return {};
+}
+
+Resultado Completado::Ejecuta() {
+    // A file that needs nothing is only read, so that one that cannot be written opens too.
+    if (const Resultado r = Planifica(); !r || m_pasos.isEmpty())
+        return r;
     Transaccion transaccion(m_db);
     Resultado r = transaccion.Inicio();
+    // The steps are decided again under the write lock, from the file as it is then: programs
+    // starting together on a new file each find what the one before them created.
+    if (r) {
+        if (const Resultado plan = Planifica(); !plan)
+            return plan;
+        if (m_pasos.isEmpty())
+            return transaccion.Confirma();
+    }
     QString tabla = m_pasos.first().tabla;
     bool aplazada = false;
     QSqlQuery q(m_db);

@@ -134,6 +134,7 @@ void frmExpAlbaranes::EligeDestino() {
             cmdOpcion[0]->setEnabled(true);
         }
     }
+    activateWindow(); // as after a message
     txtDestino->setFocus();
 }
 
@@ -179,9 +180,11 @@ void frmExpAlbaranes::Exporta() {
     else
         kelMensaje::Informa(this, windowTitle(), Texto(IdTexto::ExportacionAcabada));
     if (m_cerrar)
-        done(QDialog::Rejected);
-    else
-        txtDestino->setFocus();
+        return done(QDialog::Rejected);
+    // The keyboard comes back to this window when the message closes, also where no window
+    // manager gives the activation back: Escape then closes it, Enter exports again.
+    activateWindow();
+    txtDestino->setFocus();
 }
 
 void frmExpAlbaranes::done(int resultado) {

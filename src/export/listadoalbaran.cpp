@@ -143,14 +143,21 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
         return EsNumero(columna) ? numero(v, 2) : Texto(v);
     };
 
-    double totales[9] = {};
+    // The totals are the note's own, as the data set carries them.
+    const double totales[9] = {0,
+                               0,
+                               0,
+                               Valor(datos, "Cabecera", "TotalBruto").toDouble(),
+                               Valor(datos, "Cabecera", "TotalTara").toDouble(),
+                               Valor(datos, "Cabecera", "TotalNeto").toDouble(),
+                               0,
+                               Valor(datos, "Cabecera", "TotalPrecio").toDouble(),
+                               0};
     if (Recordset* detalle = datos.Item(QStringLiteral("Detalle"))) {
         for (detalle->MoveFirst(); !detalle->AlFinal(); detalle->MoveNext()) {
             QStringList fila;
             for (const Columna& c : m_columnas)
                 fila << celda(c.numero, detalle->Valor(QString::fromLatin1(kCampos[c.numero - 1])));
-            for (int k = 4; k <= 8; ++k)
-                totales[k - 1] += detalle->Valor(QString::fromLatin1(kCampos[k - 1])).toDouble();
             m_lineas << fila;
         }
         detalle->MoveFirst();

@@ -2,6 +2,7 @@
 
 #include "app/clsdatosapp.h"
 #include "app/kelregistry.h"
+#include "app/kelstrings.h"
 #include "db/basedatos.h"
 #include "db/esquema.h"
 
@@ -97,7 +98,7 @@ Resultado OrdenesConsola::Fecha(const QString& texto, QDate& fecha) {
 
 int OrdenesConsola::Falla(QTextStream& errores, int codigo, const QString& mensaje) {
     // One line, whatever the engine's text held.
-    QString linea = mensaje;
+    QString linea = kelStrings::SinContrasenas(mensaje);
     linea.replace(QRegularExpression(QStringLiteral("[\\r\\n]+")), QStringLiteral(" "));
     errores << "pesix: " << linea.trimmed() << Qt::endl;
     return codigo;

@@ -79,6 +79,12 @@ Resultado AlmacenAlbaranes::Version(const QString& numero, const QDate& fecha,
     return {};
 }
 
+Resultado AlmacenAlbaranes::Guardable(const Albaran& a) {
+    if (a.NumAlbaran.trimmed().isEmpty())
+        return Resultado::Fallo(Texto(IdTexto::AlbaranSinNumero));
+    return {};
+}
+
 Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
     bool cambiada = false;
     return Escribe(a, nullptr, cambiada);
@@ -86,6 +92,9 @@ Resultado AlmacenAlbaranes::Guarda(const Albaran& a) const {
 
 Resultado AlmacenAlbaranes::GuardaSiNoCambia(const Albaran& a, const QByteArray& vista,
                                              bool& cambiada) const {
+    cambiada = false;
+    if (const Resultado v = Guardable(a); !v)
+        return v;
     const Resultado r = Escribe(a, &vista, cambiada);
     if (r || cambiada)
         return r;
@@ -102,6 +111,8 @@ Resultado AlmacenAlbaranes::GuardaSiNoCambia(const Albaran& a, const QByteArray&
 Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
                                     bool& cambiada) const {
     cambiada = false;
+    if (const Resultado v = Guardable(a); !v)
+        return v;
     Transaccion t(m_db);
     if (!t.Inicio())
         return t.Inicio();
@@ -122,14 +133,24 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
             return {};
         }
     }
-    Resultado r = RegistroSql::Guarda(
-        m_db, "AlbaranesCabeceras",
-        {"NumAlbaran", "Fecha", "NomOperario", "CodCliente", "NomCliente", "Direccion1",
-         "Direccion2", "FechaModificacion", "Impreso"},
-        {NoNulo(a.NumAlbaran), fecha, NoNulo(a.NomOperario), NoNulo(a.CodCliente),
-         NoNulo(a.NomCliente), NoNulo(a.Direccion1), NoNulo(a.Direccion2),
-         BaseDatos::FechaHoraSQL(a.FechaModificacion), a.Impreso},
-        2);
+    const QStringList campos = {"NumAlbaran", "Fecha",      "NomOperario", "CodCliente",
+                                "NomCliente", "Direccion1", "Direccion2",  "FechaModificacion",
+                                "Impreso"};
+    const QVariantList valores = {NoNulo(a.NumAlbaran),
+                                  fecha,
+                                  NoNulo(a.NomOperario),
+                                  NoNulo(a.CodCliente),
+                                  NoNulo(a.NomCliente),
+                                  NoNulo(a.Direccion1),
+                                  NoNulo(a.Direccion2),
+                                  BaseDatos::FechaHoraSQL(a.FechaModificacion),
+                                  a.Impreso};
+    // A note that was not stored when the station decided is only added: the key then tells
+    // of another station that added it meanwhile, even one that commits while this save runs
+    // (a change by key would change its note instead).
+    Resultado r = vista && vista->isEmpty()
+                      ? RegistroSql::Inserta(m_db, "AlbaranesCabeceras", campos, valores)
+                      : RegistroSql::Guarda(m_db, "AlbaranesCabeceras", campos, valores, 2);
     if (!r)
         return r;
     QSqlQuery q(m_db);

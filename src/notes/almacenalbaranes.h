@@ -21,6 +21,9 @@ public:
     // when no note is. A station takes it when it decides to save, so that GuardaSiNoCambia
     // can tell whether another station saved the note meanwhile.
     Resultado Version(const QString& numero, const QDate& fecha, QByteArray& version) const;
+    // Whether the note can be stored: it needs a number (blanks are none); the refusal in the
+    // interface language otherwise. Guarda and GuardaSiNoCambia refuse such a note.
+    static Resultado Guardable(const Albaran& albaran);
     // Writes the header and replaces every stored line of the note. A weight, price or amount
     // cell is stored as its cell number; an empty tare code as no value. On any failure nothing
     // is changed.

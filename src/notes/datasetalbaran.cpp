@@ -4,6 +4,7 @@
 #include "db/recordsetmemoria.h"
 #include "notes/catalogoalbaran.h"
 #include "notes/reglaslinea.h"
+#include "notes/totalesalbaran.h"
 
 #include <memory>
 
@@ -41,7 +42,6 @@ Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const
                           {"Precio", T::Doble},
                           {"PesoImporte", T::Doble},
                           {"HoraPesada", T::Texto}});
-    double bruto = 0, tara = 0, neto = 0, importe = 0;
     for (int i = 0; i < a.Lineas.Count(); ++i) {
         const FilaAlbaran& f = a.Lineas.Item(i);
         auto numero = [&f](int columna) { return ReglasLinea::NumeroCelda(f[columna - 1]); };
@@ -51,10 +51,6 @@ Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const
              codigoTara ? QVariant(*codigoTara) : QVariant(QMetaType::fromType<qint32>()),
              numero(C::PesoBruto), numero(C::PesoTara), numero(C::PesoProducto), numero(C::Precio),
              numero(C::PesoImporte), f[C::HoraPesada - 1]});
-        bruto += numero(C::PesoBruto);
-        tara += numero(C::PesoTara);
-        neto += numero(C::PesoProducto);
-        importe += numero(C::PesoImporte);
     }
 
     auto cabecera = Tabla({{"NumAlbaran", T::Texto},
@@ -71,9 +67,10 @@ Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const
                            {"TotalTara", T::Doble},
                            {"TotalNeto", T::Doble},
                            {"TotalPrecio", T::Doble}});
+    const TotalesAlbaran t = TotalesAlbaran::De(a.Lineas);
     cabecera->AgregaRegistro({a.NumAlbaran, a.Fecha, a.NomOperario, a.CodCliente, a.NomCliente,
                               a.Direccion1, a.Direccion2, a.FechaModificacion, ahora, a.Impreso,
-                              bruto, tara, neto, importe});
+                              t.bruto, t.tara, t.neto, t.importe});
 
     Dataset datos;
     for (const auto& [tabla, clave] : {std::pair{empresa, "Empresa"}, std::pair{detalle, "Detalle"},

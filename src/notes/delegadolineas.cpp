@@ -1,7 +1,9 @@
 #include "notes/delegadolineas.h"
 
 #include "db/esquema.h"
+#include "notes/modelolineasalbaran.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -39,6 +41,18 @@ void DelegadoLineas::Confirma() {
     if (QWidget* editor = m_editor) {
         emit commitData(editor);
         emit closeEditor(editor, NoHint);
+    }
+}
+
+void DelegadoLineas::initStyleOption(QStyleOptionViewItem* opcion,
+                                     const QModelIndex& indice) const {
+    QStyledItemDelegate::initStyleOption(opcion, indice);
+    if (indice.data(ModeloLineasAlbaran::RolAviso).toBool()) {
+        opcion->features |= QStyleOptionViewItem::HasDecoration;
+        opcion->icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        const int lado = opcion->fontMetrics.height();
+        opcion->decorationSize = QSize(lado, lado);
+        opcion->decorationPosition = QStyleOptionViewItem::Left;
     }
 }
 

@@ -29,6 +29,8 @@ signals:
     void Boton();
 
 protected:
+    // A cell marked for the operator's eye carries a warning sign besides its colour.
+    void initStyleOption(QStyleOptionViewItem* opcion, const QModelIndex& indice) const override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:

@@ -21,14 +21,15 @@
 #include "notes/datasetalbaran.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
+#include "notes/totalesalbaran.h"
 #include "ticket/frmedconfiguracion.h"
 #include "ticket/frmlstticket.h"
 #include "ticket/puertosserie.h"
 #include "ticket/salidatiquet.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -67,6 +68,19 @@ QIcon DibujoInterruptor(bool encendido) {
     g.setBrush(Qt::white);
     g.drawEllipse(QRectF(encendido ? 32 : 6, 6, 24, 24));
     return QIcon(p);
+}
+
+// The keys of the operator and customer fields: F4 looks up, Alt with the keypad's plus stores.
+enum class TeclaCabecera { Ninguna, Busca, Guarda };
+TeclaCabecera AccionTecla(const QKeyEvent* tecla) {
+    const Qt::KeyboardModifiers mods =
+        tecla->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (tecla->key() == Qt::Key_F4 && mods == Qt::NoModifier)
+        return TeclaCabecera::Busca;
+    if (tecla->key() == Qt::Key_Plus && mods == Qt::AltModifier &&
+        (tecla->modifiers() & Qt::KeypadModifier))
+        return TeclaCabecera::Guarda;
+    return TeclaCabecera::Ninguna;
 }
 
 QLocale LocaleIdioma(int idioma) {
@@ -245,6 +259,14 @@ void frmMain::CreaControles() {
     gridAlbaran = new RejillaLineas(m_modelo, this);
     gridAlbaran->setObjectName("gridAlbaran");
     marco->addWidget(gridAlbaran, 1);
+    lblTotales = new QLabel(this);
+    lblTotales->setObjectName("lblTotales");
+    lblTotales->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    marco->addWidget(lblTotales);
+    const auto totales = [this] { MuestraTotales(); };
+    connect(m_modelo, &QAbstractItemModel::dataChanged, this, totales);
+    connect(m_modelo, &QAbstractItemModel::rowsRemoved, this, totales);
+    connect(m_modelo, &QAbstractItemModel::modelReset, this, totales);
     connect(m_modelo, &ModeloLineasAlbaran::LineasCambiadas, this, [this] {
         m_ultimaModificacion = QDateTime::currentDateTime();
         Cambia();
@@ -367,6 +389,7 @@ void frmMain::AplicaIdioma() {
         accion->setText(Texto(texto));
     imgOnOff->setToolTip(Texto(T::Interruptor) + " - F5");
     m_modelo->SetUnidad(m_datos.UnidadMedida());
+    MuestraTotales();
     cmdPesar->setText(Texto(T::LeerPesada));
     fraAlbaran->setTitle(Texto(T::Albaran));
     const int etiquetas[] = {T::Cliente, T::Fecha, T::Numero, T::Operario};
@@ -459,14 +482,19 @@ void frmMain::Muestra(const Albaran& a) {
 }
 
 void frmMain::CargaAlbaran(const QString& numero, const QDate& fecha) {
+    if (Carga(numero, fecha))
+        gridAlbaran->IrAFilaNueva();
+}
+
+bool frmMain::Carga(const QString& numero, const QDate& fecha) {
     std::optional<Albaran> albaran;
     const Resultado r = m_almacen.Carga(numero, fecha, albaran);
     if (!r)
-        return Error(IdTexto::Albaranes, r.Error());
-    if (!albaran)
-        return;
+        Error(IdTexto::Albaranes, r.Error());
+    if (!r || !albaran)
+        return false;
     Muestra(*albaran);
-    gridAlbaran->IrAFilaNueva();
+    return true;
 }
 
 bool frmMain::PuedeDejarAlbaran() {
@@ -499,6 +527,15 @@ void frmMain::AbrirAlbaran() {
 bool frmMain::GuardarAlbaran() {
     gridAlbaran->Confirma(); // what is shown is what is saved
     const Albaran a = AlbaranActual();
+    if (const Resultado r = AlmacenAlbaranes::Guardable(a); !r) {
+        Error(IdTexto::GuardarAlbaran, r.Error());
+        txtNumAlbaran->setFocus();
+        return false;
+    }
+    if (TotalesAlbaran::De(a.Lineas).netosNegativos > 0 &&
+        kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran),
+                             Texto(IdTexto::NetoNegativoGuardar)) != kelMensaje::Respuesta::Si)
+        return false;
     // What is stored is asked about before saving, and checked again as the save writes: a
     // note that another station saved meanwhile is asked about again. A failure (a lost
     // connection too) leaves the note in the window, to be saved again.
@@ -532,15 +569,33 @@ void frmMain::AlDejarClave(const Clave& antes) {
         return;
     bool existe = false;
     const Resultado r = m_almacen.Existe(nueva.numero, nueva.fecha, existe);
-    if (!r)
-        return Error(IdTexto::Albaranes, r.Error());
+    if (!r) {
+        QTimer::singleShot(0, this, [this, e = r.Error()] { Error(IdTexto::Albaranes, e); });
+        return;
+    }
     if (!existe)
         return;
     // The note shown keeps its own number and date while it is saved first.
     txtNumAlbaran->setText(antes.numero);
     txtFechaAlbaran->setDate(antes.fecha);
-    if (PuedeDejarAlbaran())
-        CargaAlbaran(nueva.numero, nueva.fecha);
+    gridAlbaran->Confirma();
+    if (m_modificado) {
+        QTimer::singleShot(0, this, [this, nueva] {
+            if (PuedeDejarAlbaran())
+                CargaAlbaran(nueva.numero, nueva.fecha);
+        });
+        return;
+    }
+    // Nothing to ask: the note is shown before the event that moved the focus goes on, so
+    // that a click into the grid, and the keys after it, land in the note loaded.
+    const QWidget* foco = QApplication::focusWidget();
+    if (Carga(nueva.numero, nueva.fecha) && foco != gridAlbaran && !gridAlbaran->isAncestorOf(foco))
+        QTimer::singleShot(0, gridAlbaran, &RejillaLineas::IrAFilaNueva);
+}
+
+void frmMain::MuestraTotales() {
+    lblTotales->setText(TotalesAlbaran::De(m_modelo->LineasMostradas())
+                            .Resumen(m_datos.SeparadorDecimal(), m_datos.UnidadMedida()));
 }
 
 void frmMain::PonInterruptor(bool encendida) {
@@ -677,14 +732,15 @@ template <class Ventana> void frmMain::AbreFichero() {
 // Look-ups
 
 void frmMain::BotonColumna(int fila, int columna) {
+    QString elegido; // a code chosen in a pick list
     switch (columna) {
     case LineasAlbaran::CodProducto:
-        m_modelo->EligeProducto(
-            fila, ConsultaBrowse::ProductosLineas().Lanza(m_modelo->Celda(fila, columna)));
+        elegido = ConsultaBrowse::ProductosLineas().Lanza(m_modelo->Celda(fila, columna));
+        m_modelo->EligeProducto(fila, elegido);
         break;
     case LineasAlbaran::CodTara:
-        m_modelo->EligeTara(fila,
-                            ConsultaBrowse::TarasLineas().Lanza(m_modelo->Celda(fila, columna)));
+        elegido = ConsultaBrowse::TarasLineas().Lanza(m_modelo->Celda(fila, columna));
+        m_modelo->EligeTara(fila, elegido);
         break;
     case LineasAlbaran::PesoBruto:
     case LineasAlbaran::PesoProducto:
@@ -694,6 +750,9 @@ void frmMain::BotonColumna(int fila, int columna) {
         return;
     }
     gridAlbaran->setFocus();
+    // A code chosen moves on as a code typed does.
+    if (!elegido.isEmpty())
+        gridAlbaran->Avanza();
 }
 
 void frmMain::BuscaCliente() {
@@ -752,22 +811,25 @@ bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
     const bool esCliente =
         std::find(txtCliente.begin(), txtCliente.end(), objeto) != txtCliente.end();
     switch (evento->type()) {
+    case QEvent::KeyPress:
     case QEvent::KeyRelease: {
         if (!esCliente && objeto != txtOperario)
             break;
         const auto* tecla = static_cast<QKeyEvent*>(evento);
-        const Qt::KeyboardModifiers mods =
-            tecla->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (tecla->key() == Qt::Key_F4 && mods == Qt::NoModifier) {
-            esCliente ? BuscaCliente() : BuscaOperario();
-            return true;
+        const TeclaCabecera accion = AccionTecla(tecla);
+        if (accion == TeclaCabecera::Ninguna)
+            break;
+        // F4 acts as it is let go, Alt + "+" as it is pressed (Alt may be let go first); the
+        // keys type nothing into the field.
+        const QEvent::Type cuando =
+            accion == TeclaCabecera::Busca ? QEvent::KeyRelease : QEvent::KeyPress;
+        if (evento->type() == cuando && !tecla->isAutoRepeat()) {
+            if (accion == TeclaCabecera::Busca)
+                esCliente ? BuscaCliente() : BuscaOperario();
+            else
+                esCliente ? AddCliente() : AddOperario();
         }
-        if (tecla->key() == Qt::Key_Plus && mods == Qt::AltModifier &&
-            (tecla->modifiers() & Qt::KeypadModifier)) {
-            esCliente ? AddCliente() : AddOperario();
-            return true;
-        }
-        break;
+        return true;
     }
     case QEvent::FocusIn: {
         if (objeto == txtNumAlbaran || objeto == txtFechaAlbaran)
@@ -782,7 +844,7 @@ bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
         const bool deja = motivo != Qt::PopupFocusReason && motivo != Qt::MenuBarFocusReason &&
                           motivo != Qt::ActiveWindowFocusReason;
         if (deja && (objeto == txtNumAlbaran || objeto == txtFechaAlbaran))
-            QTimer::singleShot(0, this, [this, antes = m_claveAlEntrar] { AlDejarClave(antes); });
+            AlDejarClave(m_claveAlEntrar);
         break;
     }
     default:

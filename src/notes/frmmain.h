@@ -97,11 +97,16 @@ private:
     // Starts an empty note (the number follows the shown one when numbering is automatic).
     void Vacia();
     void Muestra(const Albaran& albaran);
+    // Shows the stored note of that number and date; false when there is none or it could not
+    // be read (the operator is told).
+    bool Carga(const QString& numero, const QDate& fecha);
     // The number or date field was left: shows the stored note of the new number and date.
     void AlDejarClave(const Clave& antes);
     // A changed note asks whether to save it first; false when the operator cancels or the
     // save did not happen.
     bool PuedeDejarAlbaran();
+    // The note's totals under the grid.
+    void MuestraTotales();
     void PonInterruptor(bool encendida);
     void ColocaColumnas();
     void PonAncho(int columna, int twips);
@@ -135,6 +140,7 @@ private:
     QPushButton* cmdPesar = nullptr;
     QLabel* lblImpreso = nullptr;
     QLabel* lblLectura = nullptr;
+    QLabel* lblTotales = nullptr;
     QToolButton* imgOnOff = nullptr;
     QAction* mnuBasculaLeerPesada = nullptr;
     QHash<QString, QIcon> imgLstOnOff;

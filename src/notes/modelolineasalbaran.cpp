@@ -2,7 +2,12 @@
 
 #include "app/cmnlanguaje.h"
 #include "app/columnasalbaran.h"
+#include "app/idtextos.h"
 #include "notes/reglaslinea.h"
+#include "notes/totalesalbaran.h"
+
+#include <QColor>
+#include <QFont>
 
 ModeloLineasAlbaran::ModeloLineasAlbaran(const ReglasLinea& reglas, QObject* parent)
     : QAbstractTableModel(parent), m_reglas(reglas) {}
@@ -23,6 +28,15 @@ QString ModeloLineasAlbaran::Celda(int fila, int columna) const {
     if (fila == m_filaEditada)
         return m_edicion[columna - 1];
     return fila >= 0 && fila < m_lineas.Count() ? m_lineas.Celda(fila, columna) : QString();
+}
+
+LineasAlbaran ModeloLineasAlbaran::LineasMostradas() const {
+    LineasAlbaran lineas = m_lineas;
+    if (m_filaEditada >= 0 && m_filaEditada < lineas.Count())
+        lineas.Reemplaza(m_filaEditada, m_edicion);
+    else if (m_filaEditada >= 0 && !LineasAlbaran::EnBlanco(m_edicion))
+        lineas.Add(m_edicion);
+    return lineas;
 }
 
 FilaAlbaran& ModeloLineasAlbaran::Edita(int fila) {
@@ -107,6 +121,26 @@ QVariant ModeloLineasAlbaran::data(const QModelIndex& indice, int rol) const {
     case Qt::DisplayRole:
     case Qt::EditRole:
         return Celda(indice.row(), columna);
+    case Qt::ForegroundRole:
+    case Qt::FontRole:
+    case Qt::ToolTipRole:
+    case RolAviso: {
+        // A negative net weight is marked: dark red, bold, with a warning sign and its reason.
+        const int fila = indice.row();
+        const FilaAlbaran celdas = fila == m_filaEditada     ? m_edicion
+                                   : fila < m_lineas.Count() ? m_lineas.Item(fila)
+                                                             : FilaAlbaran{};
+        if (columna != LineasAlbaran::PesoProducto || !TotalesAlbaran::NetoNegativo(celdas))
+            return {};
+        if (rol == Qt::ForegroundRole)
+            return QColor(0xb0, 0, 0);
+        if (rol == Qt::FontRole) {
+            QFont negrita;
+            negrita.setBold(true);
+            return negrita;
+        }
+        return rol == RolAviso ? QVariant(true) : QVariant(Texto(IdTexto::NetoNegativo));
+    }
     case Qt::TextAlignmentRole:
         if (columna >= LineasAlbaran::PesoBruto && columna <= LineasAlbaran::PesoImporte)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

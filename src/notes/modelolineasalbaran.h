@@ -17,8 +17,14 @@ class ModeloLineasAlbaran : public QAbstractTableModel {
 public:
     explicit ModeloLineasAlbaran(const ReglasLinea& reglas, QObject* parent = nullptr);
 
+    // Data role of a cell that needs the operator's eye (a negative net weight): true or none.
+    static constexpr int RolAviso = Qt::UserRole + 1;
+
     // The stored lines, without the row being edited.
     const LineasAlbaran& Lineas() const { return m_lineas; }
+    // The lines as the grid shows them: the row being edited in its place, or at the end when
+    // it is a new line that holds something.
+    LineasAlbaran LineasMostradas() const;
     // Replaces every line (a new or a loaded note); the row being edited is dropped.
     void SetLineas(const LineasAlbaran& lineas);
     // The unit shown after the titles of the three weight columns.

@@ -7,14 +7,12 @@
 
 Resultado RegistroSql::Guarda(QSqlDatabase db, const QString& tabla, const QStringList& campos,
                               const QVariantList& valores, int columnasClave) {
-    QStringList asignaciones, condiciones, marcas, nombres;
+    QStringList asignaciones, condiciones;
     for (int i = 0; i < campos.size(); ++i) {
         const QString c = Esquema::Identificador(campos.at(i));
         if (i < columnasClave)
             condiciones << c + " = ?";
         asignaciones << c + " = ?";
-        nombres << c;
-        marcas << "?";
     }
     const QString t = Esquema::Identificador(tabla);
     QSqlQuery q(db);
@@ -30,8 +28,19 @@ Resultado RegistroSql::Guarda(QSqlDatabase db, const QString& tabla, const QStri
         return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
     if (q.numRowsAffected() > 0)
         return {};
-    q.prepare("INSERT INTO " + t + " (" + nombres.join(", ") + ") VALUES (" + marcas.join(", ") +
-              ")");
+    return Inserta(db, tabla, campos, valores);
+}
+
+Resultado RegistroSql::Inserta(QSqlDatabase db, const QString& tabla, const QStringList& campos,
+                               const QVariantList& valores) {
+    QStringList nombres, marcas;
+    for (const QString& campo : campos) {
+        nombres << Esquema::Identificador(campo);
+        marcas << "?";
+    }
+    QSqlQuery q(db);
+    q.prepare("INSERT INTO " + Esquema::Identificador(tabla) + " (" + nombres.join(", ") +
+              ") VALUES (" + marcas.join(", ") + ")");
     for (const QVariant& v : valores)
         q.addBindValue(v);
     if (!q.exec())

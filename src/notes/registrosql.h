@@ -13,4 +13,8 @@ public:
     // `campos` and `valores` go in the same order; the first `columnasClave` of them are the key.
     static Resultado Guarda(QSqlDatabase db, const QString& tabla, const QStringList& campos,
                             const QVariantList& valores, int columnasClave);
+    // Adds the record; fails when a row with its key exists, or is being added by another
+    // connection that then commits.
+    static Resultado Inserta(QSqlDatabase db, const QString& tabla, const QStringList& campos,
+                             const QVariantList& valores);
 };

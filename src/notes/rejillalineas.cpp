@@ -11,7 +11,9 @@ RejillaLineas::RejillaLineas(ModeloLineasAlbaran* modelo, QWidget* parent)
     : QTableView(parent), m_modelo(modelo), m_delegado(new DelegadoLineas(this)) {
     setModel(modelo);
     setItemDelegate(m_delegado);
-    setEditTriggers(AnyKeyPressed | EditKeyPressed | DoubleClicked | SelectedClicked);
+    // A click only chooses the cell: editing on a click into the current cell waits to tell it
+    // from a double click, and the keys typed meanwhile would be lost.
+    setEditTriggers(AnyKeyPressed | EditKeyPressed | DoubleClicked);
     setSelectionMode(SingleSelection);
     setTabKeyNavigation(true);
     horizontalHeader()->setSectionsMovable(true);

@@ -20,6 +20,8 @@ public:
     void Confirma();
     // Column 1 of the new row becomes the current cell.
     void IrAFilaNueva();
+    // What Enter does: the next shown column of the row, or the first of the next row.
+    void Avanza();
 
 signals:
     // The button of column `columna` (1..9) on row `fila` was asked for.
@@ -34,8 +36,6 @@ protected:
 
 private:
     bool Contiene(const QWidget* w) const { return w && (w == this || isAncestorOf(w)); }
-    // Enter: the next shown column of the row, or the first of the next row.
-    void Avanza();
     int PrimeraColumnaVisible() const;
     void PideBoton();
 

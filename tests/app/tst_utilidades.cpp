@@ -60,6 +60,31 @@ private slots:
         QVERIFY(!kelFileIO::ExisteFichero(QFileInfo(programa).path())); // a folder is not a file
     }
 
+    // Passwords of database addresses hidden wherever they stand in a message; the rest kept.
+    void sinContrasenas_data() {
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<QString>("mostrado");
+        QTest::newRow("usuario y contraseña de un URI")
+            << "No responde: postgresql://ana:s3cr%40t@db:5432/pesix"
+            << "No responde: postgresql://ana:***@db:5432/pesix";
+        QTest::newRow("puerto sin usuario") << "postgres://db:5432/pesix?host=/run/x"
+                                            << "postgres://db:5432/pesix?host=/run/x";
+        QTest::newRow("parámetro en mayúsculas")
+            << "postgresql://ana@db/pesix?sslmode=require&PASSWORD=abc&x=1 invalid \"PASSWORD\""
+            << "postgresql://ana@db/pesix?sslmode=require&PASSWORD=***&x=1 invalid \"PASSWORD\"";
+        QTest::newRow("palabras clave con comillas") << "host=db password = 'a b\\' c' dbname=pesix"
+                                                     << "host=db password = *** dbname=pesix";
+        QTest::newRow("entre comillas del mensaje") << "la base \"host=db Password=xyz\" no abre"
+                                                    << "la base \"host=db Password=***\" no abre";
+        QTest::newRow("sin contraseña") << "/srv/pesix/pesix.db"
+                                        << "/srv/pesix/pesix.db";
+    }
+    void sinContrasenas() {
+        QFETCH(QString, texto);
+        QFETCH(QString, mostrado);
+        QCOMPARE(kelStrings::SinContrasenas(texto), mostrado);
+    }
+
     // "/test" anywhere, in any letter case, outside the options' values.
     void lineaDeOrdenes_data() {
         QTest::addColumn<QStringList>("args");

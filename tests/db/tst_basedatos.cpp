@@ -1,9 +1,11 @@
 // The database file: creation and completion of the schema, the rules its columns keep, the
 // errors it reports, and the one-field look-up.
 #include "app/clsdatosapp.h"
+#include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "support/entornoprueba.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -11,6 +13,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -409,6 +412,46 @@ private slots:
         QFile::setPermissions(env.Carpeta(), entrar | escribir);
     }
 
+    // Stations starting together on a file that is not there yet all come up, each finding the
+    // tables the one before it created; several rounds, as the order differs each time.
+    void arranquesALaVez() {
+        for (int ronda = 0; ronda < 4; ++ronda) {
+            EntornoPrueba env;
+            QObject padre;
+            QList<QProcess*> estaciones;
+            for (int n = 0; n < 8; ++n) {
+                auto* p = new QProcess(&padre);
+                p->start(QCoreApplication::applicationFilePath(),
+                         {"--abre", env.ArchivoAjustes(), env.ArchivoBaseDatos()});
+                estaciones << p;
+            }
+            for (QProcess* p : estaciones) {
+                QVERIFY(p->waitForFinished(60000));
+                QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+            }
+            QCOMPARE(Uno(env.DatosConBase().Conexion(),
+                         "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table'"),
+                     QString("7"));
+        }
+    }
+
+    // Server connections are told from file paths, in both forms libpq reads.
+    void direccionDeServidor_data() {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<bool>("servidor");
+        QTest::newRow("URI") << "postgresql://ana@db/pesix" << true;
+        QTest::newRow("URI corto en mayúsculas") << "POSTGRES://db/pesix" << true;
+        QTest::newRow("palabras clave") << "host=db dbname=pesix password=x" << true;
+        QTest::newRow("palabras clave con espacios") << "  dbname = pesix" << true;
+        QTest::newRow("archivo") << "/srv/pesix/pesix.db" << false;
+        QTest::newRow("archivo con igual") << "copia=1.db" << false;
+    }
+    void direccionDeServidor() {
+        QFETCH(QString, base);
+        QFETCH(bool, servidor);
+        QCOMPARE(BaseDatos::EsServidor(base), servidor);
+    }
+
     // A file shared with another program (the sqlite3 shell here): while it writes, reading
     // goes on with what was committed, and a write waits for it instead of failing.
     void archivoCompartido() {
@@ -431,5 +474,19 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBaseDatos)
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    // A station of arranquesALaVez: opens the database as start-up does.
+    if (argc == 4 && QByteArray(argv[1]) == "--abre") {
+        kelRegistry::UsaArchivoIni(app.arguments().at(2));
+        clsDatosApp datos;
+        datos.SetBaseDatos(app.arguments().at(3));
+        const Resultado r = BaseDatos::AbreBaseDatos(datos);
+        if (!r)
+            fprintf(stderr, "%s\n", qPrintable(r.Error()));
+        return r ? 0 : 1;
+    }
+    TestBaseDatos t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_basedatos.moc"

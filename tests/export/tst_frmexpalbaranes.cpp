@@ -38,6 +38,8 @@ private slots:
     void avance();
     void ventana_data();
     void ventana();
+    void escape_data();
+    void escape();
 };
 
 void TestFrmExpAlbaranes::avance_data() {
@@ -164,6 +166,48 @@ void TestFrmExpAlbaranes::ventana() {
         QCOMPARE(Lee(destino).count('\n'), lineas);
     else if (!dialogo.isEmpty())
         QVERIFY(destino.isEmpty());
+}
+
+void TestFrmExpAlbaranes::escape_data() {
+    QTest::addColumn<QString>("foco");
+    // First: 0 nothing, 1 an export and its message answered, 2 the save dialog cancelled.
+    QTest::addColumn<int>("antes");
+    QTest::newRow("destino") << "txtDestino" << 0;
+    QTest::newRow("desde") << "txtFecha0" << 0;
+    QTest::newRow("hasta") << "txtFecha1" << 0;
+    QTest::newRow("salir") << "cmdOpcion1" << 0;
+    QTest::newRow("tras exportar") << "txtDestino" << 1;
+    QTest::newRow("tras el diálogo de destino") << "txtDestino" << 2;
+}
+
+// Escape, typed where the keyboard's focus is, closes the window, also once a message box
+// over it has closed.
+void TestFrmExpAlbaranes::escape() {
+    QFETCH(QString, foco);
+    QFETCH(int, antes);
+    EntornoPrueba env;
+    env.DatosConBase();
+    Nota("1", QDate::currentDate().toString("yyyy-MM-dd"), 1);
+    frmExpAlbaranes w;
+    Contestador<QMessageBox> cajas([](QMessageBox* c) { c->accept(); });
+    Contestador<QFileDialog> dialogo([](QFileDialog* d) { d->reject(); });
+    w.show(); // modal, as the main window opens it
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.findChild<QWidget*>(foco)->setFocus();
+    if (antes == 2)
+        QTest::keyClick(w.txtDestino, Qt::Key_F4);
+    if (antes == 1) {
+        QTest::keyClicks(w.txtDestino, QDir(env.Carpeta()).filePath("notas.txt"));
+        QTest::keyClick(w.txtDestino, Qt::Key_Return);
+        QTRY_VERIFY(QApplication::activeModalWidget() == &w);
+    }
+    QTRY_VERIFY(QApplication::activeModalWidget() == &w);
+    QTest::qWait(20);
+    QCOMPARE(cajas.Veces() + 2 * dialogo.Veces(), antes);
+    QVERIFY(QApplication::focusWidget()); // where the keyboard types
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.result(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestFrmExpAlbaranes)

@@ -1,6 +1,8 @@
 // The note store on both engines: what is saved loads back, a save replaces the note as a whole,
 // and a save cut short (by an error, by killing the process or the server) leaves the old note.
 // Stations are real processes saving into one database at the same time.
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "notes/almacenalbaranes.h"
@@ -15,6 +17,10 @@
 
 namespace {
 const QDate kDia(2026, 3, 5);
+// Stations saving the same new notes meet on each of them; short notes make many meetings.
+constexpr int kRondas = 6;
+constexpr int kNotasPorRonda = 200;
+constexpr int kMismas = 4; // stations saving the same notes
 
 // A note of `lineas` lines whose cells say which version it is.
 Albaran Nota(const QString& numero, int lineas, const QString& version = "A") {
@@ -78,10 +84,12 @@ int EstacionHija(QStringList args) {
     const AlmacenAlbaranes almacen(datos.Conexion(), ",");
     const QString orden = args.at(4);
     const int n = args.value(5).toInt();
-    // What this station saw before deciding, for each note it saves.
-    QList<QByteArray> vistas(200);
+    // What this station saw before deciding, for each note it saves: the notes are new, so
+    // that every save of them takes the path of a note that did not exist.
+    const int notas = orden == "misma" ? kRondas * kNotasPorRonda : 200;
+    QList<QByteArray> vistas(notas);
     if (orden == "misma")
-        for (int i = 0; i < vistas.size(); ++i)
+        for (int i = 0; i < notas; ++i)
             (void)almacen.Version(QString("M%1").arg(i), kDia, vistas[i]);
     printf("listo\n");
     fflush(stdout);
@@ -89,16 +97,16 @@ int EstacionHija(QStringList args) {
     if (!fgets(linea, sizeof linea, stdin))
         return 4;
     int contadas = 0;
-    for (int i = 0; orden == "sinfin" || i < (orden == "misma" ? vistas.size() : 200); ++i) {
+    for (int i = 0; orden == "sinfin" || i < notas; ++i) {
         Resultado r;
         if (orden == "sinfin") {
             r = almacen.Guarda(Nota("GRANDE", i % 2 ? 1500 : 2500, i % 2 ? "B" : "A"));
             printf("guardado\n");
             fflush(stdout);
         } else if (orden == "misma") {
-            // The notes of station n have 10 + n lines marked with its number.
+            // The notes of station n have n lines marked with its number.
             bool cambiada = false;
-            r = almacen.GuardaSiNoCambia(Nota(QString("M%1").arg(i), 10 + n, QString::number(n)),
+            r = almacen.GuardaSiNoCambia(Nota(QString("M%1").arg(i), n, QString::number(n)),
                                          vistas.at(i), cambiada);
             contadas += cambiada;
         } else {
@@ -128,8 +136,34 @@ private slots:
             QTest::newRow(qPrintable(e + "número de 20 caracteres"))
                 << m << "ABCDEFGHIJ0123456789" << 1;
             QTest::newRow(qPrintable(e + "sin líneas")) << m << "7" << 0;
-            QTest::newRow(qPrintable(e + "número vacío")) << m << "" << 2;
         }
+    }
+    void sinNumero_data() {
+        QTest::addColumn<Motor>("motor");
+        QTest::addColumn<QString>("numero");
+        for (Motor m : EntornoPrueba::kMotores) {
+            const QString e = EntornoPrueba::Nombre(m) + ": ";
+            QTest::newRow(qPrintable(e + "vacío")) << m << "";
+            QTest::newRow(qPrintable(e + "espacios")) << m << "  ";
+        }
+    }
+    // A note without a number is refused, told why, and nothing is written.
+    void sinNumero() {
+        QFETCH(Motor, motor);
+        QFETCH(QString, numero);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
+        const QSqlDatabase db = env.DatosConBase().Conexion();
+        const AlmacenAlbaranes almacen(db, ",");
+        const Albaran nota = Nota(numero, 2);
+        const Resultado r = almacen.Guarda(nota);
+        QVERIFY(!r);
+        QCOMPARE(r.Error(), Texto(IdTexto::AlbaranSinNumero));
+        bool cambiada = true;
+        QVERIFY(!almacen.GuardaSiNoCambia(nota, {}, cambiada));
+        QVERIFY(!cambiada);
+        for (const char* tabla : {"AlbaranesCabeceras", "AlbaranesDetalle"})
+            QCOMPARE(Filas(db, QString("SELECT * FROM ") + tabla), QStringList());
     }
     void guardaYCarga() {
         QFETCH(Motor, motor);
@@ -312,7 +346,7 @@ private slots:
         for (Motor m : EntornoPrueba::kMotores) {
             QTest::newRow(qPrintable(EntornoPrueba::Nombre(m) + ": cuatro, notas distintas"))
                 << m << false;
-            QTest::newRow(qPrintable(EntornoPrueba::Nombre(m) + ": dos, las mismas notas"))
+            QTest::newRow(qPrintable(EntornoPrueba::Nombre(m) + ": cuatro, las mismas notas"))
                 << m << true;
         }
     }
@@ -324,7 +358,7 @@ private slots:
         QSqlDatabase db = env.DatosConBase().Conexion();
         QObject padre;
         QList<QProcess*> estaciones;
-        for (int n = 1; n <= (misma ? 2 : 4); ++n)
+        for (int n = 1; n <= (misma ? kMismas : 4); ++n)
             estaciones << Estacion(env, {misma ? "misma" : "distintas", QString::number(n)},
                                    &padre);
         const QStringList salidas = Ejecuta(estaciones);
@@ -338,20 +372,24 @@ private slots:
                      QStringList{"800"});
             return;
         }
-        // Each note was saved by one station, whole; the other one was told.
-        QCOMPARE(salidas.size(), 2);
-        int contadas = 0;
-        for (const QString& s : salidas) {
-            QVERIFY2(s.startsWith("0:"), qPrintable(s));
-            contadas += s.mid(2).toInt();
-        }
-        QCOMPARE(contadas, 200);
+        // Each note is stored whole, as one station saved it; every station that was not told
+        // of another's save finds each of those notes as it saved it.
+        const int notas = kRondas * kNotasPorRonda;
         QCOMPARE(Filas(db, "SELECT COUNT(*) FROM AlbaranesCabeceras c WHERE (SELECT COUNT(*) FROM "
                            "AlbaranesDetalle d WHERE d.NumAlbaran = c.NumAlbaran AND d.CodProducto "
-                           "= c.NomCliente) = 10 + CAST(c.NomCliente AS INTEGER) AND (SELECT "
+                           "= c.NomCliente) = CAST(c.NomCliente AS INTEGER) AND (SELECT "
                            "COUNT(*) FROM AlbaranesDetalle d WHERE d.NumAlbaran = c.NumAlbaran) = "
-                           "10 + CAST(c.NomCliente AS INTEGER)"),
-                 QStringList{"200"});
+                           "CAST(c.NomCliente AS INTEGER)"),
+                 QStringList{QString::number(notas)});
+        QCOMPARE(salidas.size(), kMismas);
+        for (int n = 1; n <= kMismas; ++n) {
+            const QString& s = salidas.at(n - 1);
+            QVERIFY2(s.startsWith("0:"), qPrintable(s));
+            const int guardadas = notas - s.mid(2).toInt();
+            QCOMPARE(Filas(db, "SELECT COUNT(*) FROM AlbaranesCabeceras WHERE NomCliente = '" +
+                                   QString::number(n) + "'"),
+                     QStringList{QString::number(guardadas)});
+        }
     }
 };
 

@@ -6,6 +6,7 @@
 #include "notes/reglaslinea.h"
 #include "support/entornoprueba.h"
 
+#include <QFont>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -86,6 +87,56 @@ private slots:
         QCOMPARE(m.data(m.index(0, 7), Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
                  int(Qt::AlignRight));
         QCOMPARE(m.data(m.index(0, 1), Qt::TextAlignmentRole).toInt() & Qt::AlignRight, 0);
+    }
+
+    void netoNegativo_data() {
+        // Gross and tare typed into a new line; whether its net cell is marked.
+        QTest::addColumn<QString>("bruto");
+        QTest::addColumn<QString>("tara");
+        QTest::addColumn<QString>("neto");
+        QTest::addColumn<bool>("marcado");
+        QTest::newRow("tara sobre el bruto") << "10"
+                                             << "15"
+                                             << "-5,000" << true;
+        QTest::newRow("tara igual al bruto") << "10"
+                                             << "10"
+                                             << "0,000" << false;
+        QTest::newRow("tara bajo el bruto") << "15"
+                                            << "10"
+                                            << "5,000" << false;
+        QTest::newRow("un gramo de más") << "10"
+                                         << "10,001"
+                                         << "-0,001" << true;
+        QTest::newRow("medio gramo no se ve") << "10"
+                                              << "10,0004"
+                                              << "0,000" << false;
+    }
+    // A negative net is marked in colour, in bold, with a warning sign and a reason; the marks
+    // follow the row as it is edited and after it is stored.
+    void netoNegativo() {
+        QFETCH(QString, bruto);
+        QFETCH(QString, tara);
+        QFETCH(QString, neto);
+        QFETCH(bool, marcado);
+        EntornoPrueba env;
+        const CatalogoAlbaran catalogo(env.DatosConBase().Conexion());
+        const ReglasLinea reglas(catalogo, ",");
+        ModeloLineasAlbaran m(reglas);
+        QVERIFY(m.setData(m.index(0, 3), bruto, Qt::EditRole));
+        QVERIFY(m.setData(m.index(0, 4), tara, Qt::EditRole));
+        QCOMPARE(m.Celda(0, 6), neto);
+        for (bool guardada : {false, true}) {
+            if (guardada)
+                m.ConfirmaFila();
+            const QModelIndex celda = m.index(0, 5);
+            QCOMPARE(celda.data(ModeloLineasAlbaran::RolAviso).toBool(), marcado);
+            QCOMPARE(celda.data(Qt::FontRole).value<QFont>().bold(), marcado);
+            QCOMPARE(celda.data(Qt::ForegroundRole).isValid(), marcado);
+            QCOMPARE(celda.data(Qt::ToolTipRole).toString().isEmpty(), !marcado);
+            // Only the net weight is marked.
+            for (int c : {3, 4, 7})
+                QVERIFY(!m.index(0, c).data(ModeloLineasAlbaran::RolAviso).toBool());
+        }
     }
 
     void palabrasExactas() {
