@@ -14,6 +14,7 @@
 #include "notes/frmmain.h"
 #include "notes/listadoordenes.h"
 #include "scale/frmtest.h"
+#include "scale/lectorconsola.h"
 #include "ticket/directprinthelper.h"
 #include "ticket/documentoticket.h"
 
@@ -36,6 +37,12 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         kelRegistry::NombraAplicacion();
         return ExportacionOrdenes::Ejecuta(QCoreApplication::arguments());
+    }
+    // The scale read or looked for from the console, likewise.
+    if (LectorConsola::Pedido(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        kelRegistry::NombraAplicacion();
+        return LectorConsola::Ejecuta(QCoreApplication::arguments());
     }
     // The listing of a stored note as a PDF file, likewise without a window.
     if (ListadoOrdenes::Pedido(argc, argv))

@@ -85,6 +85,17 @@ const std::vector<Ajuste>& Declaracion() {
         a.push_back(
             {kConfiguracion, "UnidadMedida", T::Texto, "", true, clsDatosApp::LongitudUnidad});
         a.push_back({kConfiguracion, "PuertoNombre", T::Texto, ""});
+        // The scale's line and flow control, empty for its protocol's; the user's protocol
+        // (type 6); and the stability rule for scales whose frames do not say.
+        a.push_back({kConfiguracion, "LineaBascula", T::Texto, ""});
+        a.push_back({kConfiguracion, "FlujoBascula", T::Texto, ""});
+        a.push_back({kConfiguracion, "TramaUsuario", T::Texto, ""});
+        a.push_back({kConfiguracion, "EstableUsuario", T::Texto, ""});
+        a.push_back({kConfiguracion, "FinTramaUsuario", T::Texto, ""});
+        a.push_back({kConfiguracion, "PeticionUsuario", T::Texto, ""});
+        a.push_back({kConfiguracion, "EstableLecturas", T::Entero, "3"});
+        a.push_back({kConfiguracion, "EstableMs", T::Entero, "1000"});
+        a.push_back({kConfiguracion, "EstableMargen", T::Texto, ""});
         a.push_back({kConfiguracion, "PaginaCodigosTiquet", T::Texto, "IBM850"});
         // The database: a file path or a server's connection URI; empty for the default file.
         a.push_back({kConfiguracion, "BaseDatos", T::Texto, ""});

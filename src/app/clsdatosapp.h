@@ -86,6 +86,30 @@ public:
     // System name or path of the scale's port; when not empty it is used instead of Puerto.
     QString PuertoNombre() const { return Texto(u"PuertoNombre"); }
     void SetPuertoNombre(const QString& v) { Pon(u"PuertoNombre", v); }
+    // The scale's line ("2400,E,7,1") and flow control (0 none, 1 XON/XOFF, 2 RTS/CTS); empty
+    // for its protocol's default.
+    QString LineaBascula() const { return Texto(u"LineaBascula"); }
+    void SetLineaBascula(const QString& v) { Pon(u"LineaBascula", v); }
+    QString FlujoBascula() const { return Texto(u"FlujoBascula"); }
+    void SetFlujoBascula(const QString& v) { Pon(u"FlujoBascula", v); }
+    // Scale type 6, the user's protocol: the frame's expression, the stable text, the frame end
+    // and the read request.
+    QString TramaUsuario() const { return Texto(u"TramaUsuario"); }
+    void SetTramaUsuario(const QString& v) { Pon(u"TramaUsuario", v); }
+    QString EstableUsuario() const { return Texto(u"EstableUsuario"); }
+    void SetEstableUsuario(const QString& v) { Pon(u"EstableUsuario", v); }
+    QString FinTramaUsuario() const { return Texto(u"FinTramaUsuario"); }
+    void SetFinTramaUsuario(const QString& v) { Pon(u"FinTramaUsuario", v); }
+    QString PeticionUsuario() const { return Texto(u"PeticionUsuario"); }
+    void SetPeticionUsuario(const QString& v) { Pon(u"PeticionUsuario", v); }
+    // A scale whose frames carry no status is stable when EstableLecturas readings within
+    // EstableMs milliseconds differ by no more than EstableMargen (empty: one display step).
+    qint32 EstableLecturas() const { return Entero(u"EstableLecturas"); }
+    void SetEstableLecturas(qint32 v) { Pon(u"EstableLecturas", v); }
+    qint32 EstableMs() const { return Entero(u"EstableMs"); }
+    void SetEstableMs(qint32 v) { Pon(u"EstableMs", v); }
+    QString EstableMargen() const { return Texto(u"EstableMargen"); }
+    void SetEstableMargen(const QString& v) { Pon(u"EstableMargen", v); }
     // Kind of connection of the ticket printer, stored as TipoPuertoImpresoraTiquets.
     qint32 PuertoImpresoraTiquets() const { return Entero(u"TipoPuertoImpresoraTiquets"); }
     void SetPuertoImpresoraTiquets(qint32 v) { Pon(u"TipoPuertoImpresoraTiquets", v); }

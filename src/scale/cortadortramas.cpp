@@ -1,86 +1,126 @@
 #include "scale/cortadortramas.h"
 
+#include "scale/protocolobascula.h"
+
 namespace {
 // The scale's characters are 8-bit text.
 QString ComoTexto(QByteArrayView bytes) {
     return QString::fromLatin1(bytes.data(), bytes.size());
 }
 
-// Leading and trailing spaces removed (only spaces: other characters are the scale's).
-QByteArrayView SinEspacios(QByteArrayView t) {
-    qsizetype i = 0;
-    qsizetype f = t.size();
-    while (i < f && t[i] == ' ')
-        ++i;
-    while (f > i && t[f - 1] == ' ')
-        --f;
-    return t.sliced(i, f - i);
-}
-
-// Position of " Kg" in the line, the letters compared without regard to case; -1 if absent.
-qsizetype BuscaKg(QByteArrayView linea) {
-    for (qsizetype k = 0; k + 3 <= linea.size(); ++k) {
-        if (linea[k] == ' ' && (linea[k + 1] == 'K' || linea[k + 1] == 'k') &&
-            (linea[k + 2] == 'G' || linea[k + 2] == 'g'))
-            return k;
-    }
-    return -1;
-}
-
-// The figure of a type-1 weight line: the line begins " WT" and holds " Kg"; the figure starts
-// at the sixth character. A unit that begins before it leaves no figure and the line is not
-// taken as a reading.
-bool LineaPeso(QByteArrayView linea, QByteArrayView& lectura) {
-    if (!linea.startsWith(" WT"))
-        return false;
-    const qsizetype k = BuscaKg(linea);
-    if (k < 5)
-        return false;
-    lectura = SinEspacios(linea.sliced(5, k - 5));
-    return true;
-}
+constexpr char kStx = '\x02';
+constexpr char kEtx = '\x03';
+// STX, three status words, six weight and six tare digits, then CR.
+constexpr qsizetype kLargoToledo = 16;
 } // namespace
 
 QList<CortadorTramas::Salida> CortadorTramas::Procesa(qint32 tipoBascula, const QByteArray& datos) {
     QList<Salida> salida;
-    if (tipoBascula != 0 && tipoBascula != 1)
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(tipoBascula);
+    if (!p)
         return salida;
     m_buffer.append(datos);
-    if (tipoBascula == 0)
-        CortaTipo0(salida);
-    else
-        CortaTipo1(salida);
+    switch (const FinTrama fin = p->Fin(m_usuario)) {
+    case FinTrama::Bloque:
+        CortaBloques(salida);
+        break;
+    case FinTrama::StxCr:
+        CortaToledo(salida);
+        break;
+    default:
+        CortaFinales(salida, tipoBascula, fin);
+        break;
+    }
     Limita();
     return salida;
 }
 
-void CortadorTramas::Entrega(QList<Salida>& salida, QByteArrayView lectura, qint64 longitud) {
-    if (longitud <= LecturaMaxima) {
-        salida.append({Salida::Clase::Mensaje, ComoTexto(lectura)});
+void CortadorTramas::Entrega(QList<Salida>& salida, qint32 tipo, QByteArrayView trama,
+                             qint64 longitud) {
+    if (longitud > LecturaMaxima) {
+        salida.append({Salida::Clase::MensajeDebug,
+                       QStringLiteral("Lectura de %1 caracteres descartada (más de %2): %3...")
+                           .arg(longitud)
+                           .arg(LecturaMaxima)
+                           .arg(ComoTexto(trama.first(qMin<qsizetype>(trama.size(), 20))))});
         return;
     }
-    salida.append({Salida::Clase::MensajeDebug,
-                   QStringLiteral("Lectura de %1 caracteres descartada (más de %2): %3...")
-                       .arg(longitud)
-                       .arg(LecturaMaxima)
-                       .arg(ComoTexto(lectura.first(qMin<qsizetype>(lectura.size(), 20))))});
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(tipo);
+    std::optional<Lectura> lectura = p->decodifica(trama, m_usuario);
+    if (!lectura)
+        ++m_ilegibles;
+    if (tipo == 1) {
+        // The figure of the weight line, as the text of the reading.
+        QByteArrayView figura;
+        ProtocoloBascula::FiguraLineaPeso(trama, figura);
+        salida.append({Salida::Clase::Mensaje, ComoTexto(figura), lectura});
+    } else if (tipo == 0 || lectura) {
+        // Type 0 hands on every frame as it came, readable or not.
+        salida.append({Salida::Clase::Mensaje, ComoTexto(trama), lectura});
+    } else {
+        salida.append({Salida::Clase::Ilegible, ComoTexto(trama)});
+    }
 }
 
-void CortadorTramas::CortaTipo0(QList<Salida>& salida) {
+void CortadorTramas::CortaFinales(QList<Salida>& salida, qint32 tipo, FinTrama fin) {
+    const char final = fin == FinTrama::ETX                             ? kEtx
+                       : (fin == FinTrama::LF || fin == FinTrama::CRLF) ? '\n'
+                                                                        : '\r';
     qsizetype inicio = 0;
     for (;;) {
-        const qsizetype cr = m_buffer.indexOf('\r', inicio);
-        if (cr < 0)
+        const qsizetype f = m_buffer.indexOf(final, inicio);
+        if (f < 0)
             break;
-        Entrega(salida, QByteArrayView(m_buffer).sliced(inicio, cr - inicio),
-                cr - inicio + m_descartadosTrama);
+        QByteArrayView trama = QByteArrayView(m_buffer).sliced(inicio, f - inicio);
+        const qint64 longitud = trama.size() + m_descartadosTrama;
         m_descartadosTrama = 0;
-        inicio = cr + 1;
+        inicio = f + 1;
+        if (tipo != 0) {
+            // The line end's other half, left over from the previous frame or sent by a scale
+            // that ends its frames with both.
+            if (fin == FinTrama::CRLF && trama.endsWith('\r'))
+                trama.chop(1);
+            if (fin == FinTrama::LfCr) {
+                const qsizetype lf = trama.lastIndexOf('\n');
+                if (lf > 0)
+                    trama = trama.sliced(lf); // what came before the frame's LF is not of it
+            } else {
+                while (!trama.isEmpty() && (trama.front() == '\n' || trama.front() == '\r'))
+                    trama = trama.sliced(1);
+            }
+            if (trama.isEmpty() || trama == "\n")
+                continue; // a bare line end between frames
+        }
+        Entrega(salida, tipo, trama, longitud);
     }
     m_buffer.remove(0, inicio);
 }
 
-void CortadorTramas::CortaTipo1(QList<Salida>& salida) {
+void CortadorTramas::CortaToledo(QList<Salida>& salida) {
+    qsizetype inicio = 0;
+    for (;;) {
+        const qsizetype stx = m_buffer.indexOf(kStx, inicio);
+        if (stx < 0) {
+            inicio = m_buffer.size(); // checksums and noise between frames
+            break;
+        }
+        if (m_buffer.size() - stx < kLargoToledo + 1) {
+            inicio = stx;
+            break;
+        }
+        if (m_buffer.at(stx + kLargoToledo) != '\r') {
+            // Not the start of a frame (a checksum that happens to be STX, noise).
+            inicio = stx + 1;
+            continue;
+        }
+        Entrega(salida, 3, QByteArrayView(m_buffer).sliced(stx, kLargoToledo), kLargoToledo);
+        inicio = stx + kLargoToledo + 1;
+    }
+    m_descartadosTrama = 0;
+    m_buffer.remove(0, inicio);
+}
+
+void CortadorTramas::CortaBloques(QList<Salida>& salida) {
     qsizetype inicio = 0;
     for (;;) {
         const qsizetype fin = m_buffer.indexOf("\n\n\n", inicio);
@@ -94,9 +134,13 @@ void CortadorTramas::CortaTipo1(QList<Salida>& salida) {
             const QByteArray linea =
                 bloque.sliced(desde, (crlf < 0 ? bloque.size() : crlf) - desde);
             salida.append({Salida::Clase::MensajeDebug, ComoTexto(linea)});
-            QByteArrayView lectura;
-            if (LineaPeso(linea, lectura))
-                Entrega(salida, lectura, lectura.size());
+            QByteArrayView figura;
+            if (ProtocoloBascula::FiguraLineaPeso(linea, figura)) {
+                if (figura.size() > LecturaMaxima)
+                    Entrega(salida, 1, figura, figura.size());
+                else
+                    Entrega(salida, 1, linea, figura.size());
+            }
             hay = crlf >= 0;
             desde = crlf + 2;
         }

@@ -1,48 +1,72 @@
 #pragma once
 
+#include "scale/lectura.h"
+#include "scale/protocolousuario.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
 
-// Cuts scale readings out of the characters received from the scale's port.
+// Cuts scale frames out of the characters received from the scale's port and decodes each one
+// with its protocol's decoder; bytes in, readings out, no I/O.
 //
-// Type 0 sends one reading per frame ended by a carriage return. Type 1 prints blocks of lines
-// separated by CR LF and ended by three line feeds; the weight is on the line that begins " WT".
-// Every complete frame or block in the buffer is cut at once, in order, so a scale in continuous
-// mode never gets ahead of the readings shown. What is left over (an incomplete frame) waits for
-// more characters; it is bounded to LimiteBuffer characters, the oldest dropped first, so a line
-// that never sends its terminator cannot grow without limit. A reading longer than any scale
-// sends (LecturaMaxima) is not delivered: a MensajeDebug tells of it instead.
+// How frames end comes from the protocol table: type 0 ends each frame with a carriage return;
+// type 1 prints blocks of lines separated by CR LF and ended by three line feeds, the weight on
+// the line that begins " WT"; the others as their row says. Every complete frame in the buffer
+// is cut at once, in order, so a scale in continuous mode never gets ahead of the readings
+// shown. What is left over (an incomplete frame) waits for more characters; it is bounded to
+// LimiteBuffer characters, the oldest dropped first, so a line that never sends its terminator
+// cannot grow without limit. A frame longer than any scale sends (LecturaMaxima) is not
+// delivered: a MensajeDebug tells of it instead. A frame its decoder cannot read is counted and
+// handed on as Ilegible, never as a weight.
 class CortadorTramas {
 public:
     static constexpr qsizetype LimiteBuffer = 64 * 1024;
     static constexpr qsizetype LecturaMaxima = 256;
 
     struct Salida {
-        enum class Clase { Mensaje, MensajeDebug };
+        // Mensaje: a frame (type 0), the figure of a weight line (type 1) or a decoded frame
+        // (the others), with its reading when it has one. MensajeDebug: a raw line of a type-1
+        // block, or the report of a frame too long. Ilegible: a frame no decoder reads.
+        enum class Clase { Mensaje, MensajeDebug, Ilegible };
         Clase clase;
         QString texto;
+        std::optional<Lectura> lectura = std::nullopt;
         bool operator==(const Salida&) const = default;
     };
 
-    // Appends the characters and cuts every complete frame (type 0) or block (type 1).
-    // Any other type cuts nothing and leaves the buffer as it was.
+    // Appends the characters and cuts every complete frame or block. A type no row of the
+    // protocol table declares cuts nothing and leaves the buffer as it was.
     QList<Salida> Procesa(qint32 tipoBascula, const QByteArray& datos);
 
+    // The definition type 6 reads.
+    void SetUsuario(const ProtocoloUsuario& usuario) { m_usuario = usuario; }
+
     const QByteArray& Buffer() const { return m_buffer; }
+    // Forgets the incomplete frame.
+    void Descarta() {
+        m_buffer.clear();
+        m_descartadosTrama = 0;
+    }
     // Characters dropped from the front because the buffer went over its limit.
     qint64 Descartados() const { return m_descartados; }
+    // Frames no decoder could read (type 0 and 1 frames included: they are still handed on).
+    qint64 Ilegibles() const { return m_ilegibles; }
 
 private:
-    void CortaTipo0(QList<Salida>& salida);
-    void CortaTipo1(QList<Salida>& salida);
-    // A reading, or the report of one too long to be a reading (`longitud` counts characters
-    // dropped from its front while it was incomplete).
-    static void Entrega(QList<Salida>& salida, QByteArrayView lectura, qint64 longitud);
+    void CortaBloques(QList<Salida>& salida);
+    void CortaToledo(QList<Salida>& salida);
+    void CortaFinales(QList<Salida>& salida, qint32 tipo, FinTrama fin);
+    // A frame decoded, or the report of one too long to be a frame (`longitud` counts
+    // characters dropped from its front while it was incomplete).
+    void Entrega(QList<Salida>& salida, qint32 tipo, QByteArrayView trama, qint64 longitud);
     void Limita();
 
+    ProtocoloUsuario m_usuario;
     QByteArray m_buffer;
     qint64 m_descartados = 0;
+    qint64 m_ilegibles = 0;
     // Characters dropped from the front of the frame now incomplete.
     qint64 m_descartadosTrama = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
+#include "scale/protocolobascula.h"
 
 #include <QPointer>
 
@@ -9,7 +10,16 @@ namespace {
 // The port's input buffer, in characters.
 constexpr qint64 kBufferEntrada = 2048;
 
-constexpr char kLetras[] = {'0', 'N', 'B', 'F', 'C', 'T', 'D', 'S'};
+QSerialPort::FlowControl Flujo(qint32 f) {
+    switch (f) {
+    case ProtocoloBascula::XonXoff:
+        return QSerialPort::SoftwareControl;
+    case ProtocoloBascula::RtsCts:
+        return QSerialPort::HardwareControl;
+    default:
+        return QSerialPort::NoFlowControl;
+    }
+}
 } // namespace
 
 VeltaSC::VeltaSC(QObject* parent) : QObject(parent) {
@@ -18,6 +28,21 @@ VeltaSC::VeltaSC(QObject* parent) : QObject(parent) {
     m_poComm.setReadBufferSize(kBufferEntrada);
     connect(&m_poComm, &QSerialPort::readyRead, this, &VeltaSC::Recibe);
     connect(&m_poComm, &QSerialPort::errorOccurred, this, &VeltaSC::AlError);
+    connect(&m_sondeo, &QTimer::timeout, this, &VeltaSC::PideLectura);
+    m_reloj.start();
+}
+
+Resultado VeltaSC::SetAjustes(const AjustesBascula& ajustes) {
+    m_ajustes = ajustes;
+    m_estabilidad = EstabilidadSoftware(ajustes.estabilidad);
+    m_usuario = ProtocoloUsuario();
+    m_usuarioLeido = Resultado::Exito();
+    if (ajustes.tipo == 6)
+        m_usuarioLeido =
+            ProtocoloUsuario::Crea(ajustes.tramaUsuario, ajustes.estableUsuario,
+                                   ajustes.finTramaUsuario, ajustes.peticionUsuario, m_usuario);
+    m_cortador.SetUsuario(m_usuario);
+    return m_usuarioLeido;
 }
 
 VeltaSC::~VeltaSC() {
@@ -52,24 +77,19 @@ Resultado VeltaSC::SetPortOpen(bool abrir) {
     if (!abrir)
         return Resultado::Exito();
 
-    switch (m_tipoBascula) {
-    case 0:
-        m_poComm.setBaudRate(QSerialPort::Baud9600);
-        m_poComm.setParity(QSerialPort::NoParity);
-        m_poComm.setDataBits(QSerialPort::Data8);
-        m_poComm.setStopBits(QSerialPort::TwoStop);
-        m_poComm.setFlowControl(QSerialPort::SoftwareControl);
-        break;
-    case 1:
-        m_poComm.setBaudRate(QSerialPort::Baud9600);
-        m_poComm.setParity(QSerialPort::NoParity);
-        m_poComm.setDataBits(QSerialPort::Data8);
-        m_poComm.setStopBits(QSerialPort::OneStop);
-        m_poComm.setFlowControl(QSerialPort::NoFlowControl);
-        break;
-    default:
-        break;
+    if (const ProtocoloBascula* p = ProtocoloBascula::Busca(m_ajustes.tipo)) {
+        if (m_ajustes.tipo == 6 && !m_usuarioLeido)
+            return m_usuarioLeido;
+        AjustesBascula::Linea linea;
+        if (const Resultado r = m_ajustes.LineaEfectiva(*p, linea); !r)
+            return r;
+        m_poComm.setBaudRate(linea.bps);
+        m_poComm.setParity(linea.paridad);
+        m_poComm.setDataBits(linea.bits);
+        m_poComm.setStopBits(linea.parada);
+        m_poComm.setFlowControl(Flujo(linea.flujo));
     }
+    m_estabilidad.Olvida();
 
     const QString nombre = NombreSistema();
     m_poComm.setPortName(nombre);
@@ -86,6 +106,7 @@ Resultado VeltaSC::SetPortOpen(bool abrir) {
 }
 
 void VeltaSC::CierraPuerto() {
+    m_sondeo.stop();
     // Commands written just before closing (the on-request command of a disconnect) still go
     // out, unless the line is held back by the other end.
     if (m_poComm.bytesToWrite() > 0)
@@ -94,18 +115,42 @@ void VeltaSC::CierraPuerto() {
 }
 
 void VeltaSC::Comando(qint32 codigo) {
-    if (codigo < 0 || codigo > 7)
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(m_ajustes.tipo);
+    if (!p || codigo < 0 || codigo > 7 || !m_poComm.isOpen())
         return;
-    if (m_tipoBascula != 0)
-        return;
-    EnviaOrden(kLetras[codigo]);
+    if (codigo == OrdenLecturaContinua || codigo == OrdenLecturaPeticion) {
+        m_continua = codigo == OrdenLecturaContinua;
+        m_estabilidad.Olvida();
+        m_sondeo.stop();
+        if (m_continua && p->Orden(codigo, m_usuario).isEmpty() && p->Pregunta(m_usuario)) {
+            PideLectura();
+            m_sondeo.start(IntervaloSondeo);
+            return;
+        }
+    }
+    Envia(p->Orden(codigo, m_usuario));
 }
 
-void VeltaSC::EnviaOrden(char letra) {
-    if (!m_poComm.isOpen() || m_tipoBascula != 0)
+void VeltaSC::DescartaEntrada() {
+    if (m_poComm.isOpen())
+        m_poComm.clear(QSerialPort::Input);
+    m_cortador.Descarta();
+}
+
+bool VeltaSC::PideLectura() {
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(m_ajustes.tipo);
+    if (!p || !p->Pregunta(m_usuario))
+        return false;
+    // A request waits while the previous one is still on its way (a line held back).
+    if (m_poComm.bytesToWrite() == 0)
+        Envia(p->Orden(ProtocoloBascula::OrdenLeer, m_usuario));
+    return true;
+}
+
+void VeltaSC::Envia(const QByteArray& bytes) {
+    if (!m_poComm.isOpen() || bytes.isEmpty())
         return;
-    const char orden[] = {'S', letra, '\r'};
-    m_poComm.write(orden, sizeof orden);
+    m_poComm.write(bytes);
     m_poComm.flush();
 }
 
@@ -115,10 +160,11 @@ void VeltaSC::Recibe() {
     m_procesando = true;
     QPointer<VeltaSC> vivo(this);
     for (;;) {
-        const qint32 tipo = m_tipoBascula;
+        const qint32 tipo = m_ajustes.tipo;
         if (!m_poComm.isOpen() || m_poComm.bytesAvailable() <= 0)
             break;
-        if (tipo != 0 && tipo != 1) {
+        const ProtocoloBascula* p = ProtocoloBascula::Busca(tipo);
+        if (!p) {
             // Other types read nothing: the characters stay in the port. A full input buffer
             // loses its oldest half, as otherwise the port would stop telling of arrivals and
             // the controller would stay deaf once the type is changed to a known one.
@@ -127,11 +173,31 @@ void VeltaSC::Recibe() {
             break;
         }
         const QList<CortadorTramas::Salida> salidas = m_cortador.Procesa(tipo, m_poComm.readAll());
+        const QDateTime ahora = QDateTime::currentDateTime();
+        const qint64 ms = m_reloj.elapsed();
+        const bool conEstado = p->ConEstado(m_usuario);
         for (const CortadorTramas::Salida& s : salidas) {
-            if (s.clase == CortadorTramas::Salida::Clase::Mensaje)
+            switch (s.clase) {
+            case CortadorTramas::Salida::Clase::Mensaje:
                 emit Mensaje(s.texto);
-            else
+                if (vivo && s.lectura) {
+                    Lectura l = *s.lectura;
+                    l.recibida = ahora;
+                    // A scale that does not say is judged from its readings when it streams;
+                    // a reading asked for on its own is "unknown".
+                    if (l.EsPeso() && !conEstado)
+                        l.estado =
+                            m_continua ? m_estabilidad.Evalua(l, ms) : Lectura::Estado::Desconocido;
+                    emit LecturaRecibida(l);
+                }
+                break;
+            case CortadorTramas::Salida::Clase::MensajeDebug:
                 emit MensajeDebug(s.texto);
+                break;
+            case CortadorTramas::Salida::Clase::Ilegible:
+                emit TramaIlegible(s.texto);
+                break;
+            }
             if (!vivo)
                 return; // the host destroyed the controller from its handler
         }

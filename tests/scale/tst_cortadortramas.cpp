@@ -75,7 +75,7 @@ private slots:
         linea("1: solo se quitan espacios", " WT:  \t7.1\t Kg", "M:\t7.1\t");
         linea("1: el primer Kg manda", " WT: 1 Kg 2 Kg", "M:1");
         linea("1: cifra de 257 caracteres", " WT: " + QByteArray(257, '9') + " Kg", "D~257");
-        fila("2: otro tipo no corta ni guarda", 2, {"1.0\r\n\n\n"}, {{}});
+        fila("9: un tipo sin protocolo no corta ni guarda", 9, {"1.0\r\n\n\n"}, {{}});
     }
 
     void corta() {

@@ -11,6 +11,10 @@
 #include <QTest>
 
 namespace {
+// The README's expression for CAS indicators.
+const QString kCas = QStringLiteral(
+    R"(^(?<estado>ST|US|OL),(?:GS|NT),.*?(?<peso>[-+]? *[0-9]+\.?[0-9]*) *(?<unidad>kg|lb|g|t)\s*$)");
+
 // A controller on the test's own settings, with what it delivers, and the scale's end of a real
 // pseudo-terminal or the scale simulator.
 struct BancoBascula {
@@ -20,6 +24,27 @@ struct BancoBascula {
                          [this](const QString& t) { salida << "M:" + t; });
         QObject::connect(&v, &VeltaSC::MensajeDebug, &v,
                          [this](const QString& t) { salida << "D:" + t.left(11); });
+        QObject::connect(&v, &VeltaSC::LecturaRecibida, &v, [this](const Lectura& l) {
+            if (l.EsPeso())
+                lecturas << QStringList{Lectura::NombreEstado(l.estado), l.Cifra(), l.unidad,
+                                        Lectura::NombreTipo(l.tipo)}
+                                .join(' ');
+        });
+    }
+    // The next weight reading: asked for, or the next one streamed.
+    QString Lee() {
+        lecturas.clear();
+        v.PideLectura();
+        if (!QTest::qWaitFor([this] { return !lecturas.isEmpty(); }, 3000))
+            return QStringLiteral("nada");
+        return lecturas.first();
+    }
+    // Reads until a reading begins with `prefijo`; false after ten without.
+    bool LeeHasta(const QString& prefijo) {
+        for (int i = 0; i < 10; ++i)
+            if (Lee().startsWith(prefijo))
+                return true;
+        return false;
     }
     // Opens the controller on the port (the pseudo-terminal unless another is given).
     bool Abre(const QString& puerto = {}) {
@@ -49,7 +74,8 @@ struct BancoBascula {
     EntornoPrueba env;
     PseudoTerminal pty{PseudoTerminal::SoloMaestro};
     VeltaSC v;
-    QStringList salida; // "M:reading" (Mensaje), "D:" and 11 characters (MensajeDebug)
+    QStringList salida;   // "M:reading" (Mensaje), "D:" and 11 characters (MensajeDebug)
+    QStringList lecturas; // weights as "status figure unit gross/net"
     QProcess sim;
     QString ruta;
 };
@@ -63,7 +89,7 @@ private slots:
         // ("9600,N,8,2" with XON/XOFF for 0, "9600,N,8,1" without flow control for 1); another type
         // leaves them.
         BancoBascula b(0);
-        for (const int tipo : {0, 2, 1}) {
+        for (const int tipo : {0, 9, 1}) {
             b.v.SetTipoBascula(tipo);
             QVERIFY(b.Abre());
             const termios t = b.pty.Ajustes();
@@ -87,7 +113,7 @@ private slots:
         // than the port's input buffer holds: the oldest are dropped, later ones still noticed;
         // what is left of the long line is reported, not read.
         QTest::newRow("otro tipo, más de lo que cabe")
-            << QList<QByteArray>{"3" + QByteArray(5000, 'x') + "1.000\r", "02.000\r"}
+            << QList<QByteArray>{"9" + QByteArray(5000, 'x') + "1.000\r", "02.000\r"}
             << QStringList{"D:Lectura de ", "M:2.000"} << QByteArray();
         // A scale in continuous mode: every reading that came is shown, in order, none left behind.
         QStringList muchas;
@@ -210,6 +236,103 @@ private slots:
         QCOMPARE(pide(VeltaSC::OrdenPesoNeto), QString("M:2.500"));
         QCOMPARE(pide(VeltaSC::OrdenDestarado), QString("M:15.500"));
         QCOMPARE(pide(VeltaSC::OrdenNumeroSerie), QString("M:VS-TEST-42"));
+        QVERIFY(b.Termina());
+    }
+
+    void protocolos_data() {
+        // Frames as indicators send them, written to the port in the pieces given: split frames,
+        // several in one read, noise between them (counted, never a weight).
+        QTest::addColumn<int>("tipo");
+        QTest::addColumn<QList<QByteArray>>("trozos");
+        QTest::addColumn<QStringList>("esperado");
+        QTest::addColumn<int>("ilegibles");
+        QTest::newRow("0") << 0 << QList<QByteArray>{"1.5 k", "g\r\r-2\r"}
+                           << QStringList{"unknown 1.5 kg unknown", "unknown -2  unknown"} << 1;
+        QTest::newRow("2 MT-SICS")
+            << 2
+            << QList<QByteArray>{"S S     1",
+                                 "2.34 kg\r\n\xff\x01junk\r\nS D    -0.50 kg\r\nS +\r\n"}
+            << QStringList{"stable 12.34 kg unknown", "motion -0.50 kg unknown",
+                           "overload   unknown"}
+            << 1;
+        QTest::newRow("3 Toledo") << 3
+                                  << QList<QByteArray>{"\x7fxx\x02$0 001234000000\r\x11\x02$; 0002",
+                                                       "50000100\r\x13"}
+                                  << QStringList{"stable 12.34 kg gross", "motion -2.50 kg net"}
+                                  << 0;
+        QTest::newRow("4 A&D")
+            << 4
+            << QList<QByteArray>{"ST,GS,+0012.345kg\r\nUS,NT,-0000.500kg\r\nbasura\r\nOL,GS,+9999",
+                                 "9.99kg\r\n"}
+            << QStringList{"stable 12.345 kg gross", "motion -0.500 kg net", "overload   gross"}
+            << 1;
+        QTest::newRow("5 SMA")
+            << 5
+            << QList<QByteArray>{"\n 1G      12.345 kg\r#!\n 1NM     -1.500 kg\r",
+                                 "\nU1G  ----------kg \r"}
+            << QStringList{"stable 12.345 kg gross", "motion -1.500 kg net", "underload  kg gross"}
+            << 0;
+        QTest::newRow("6 usuario")
+            << 6 << QList<QByteArray>{"ST,GS,+  12.34kg\r\nxx\r\nUS,NT,-", "   0.50kg\r\n"}
+            << QStringList{"stable 12.34 kg unknown", "motion -0.50 kg unknown"} << 1;
+    }
+
+    void protocolos() {
+        QFETCH(int, tipo);
+        QFETCH(QList<QByteArray>, trozos);
+        QFETCH(QStringList, esperado);
+        QFETCH(int, ilegibles);
+        BancoBascula b(tipo);
+        AjustesBascula a;
+        a.tipo = tipo;
+        a.tramaUsuario = kCas;
+        a.estableUsuario = "ST";
+        a.finTramaUsuario = "CRLF";
+        QVERIFY(b.v.SetAjustes(a));
+        QVERIFY(b.Abre());
+        for (const QByteArray& t : trozos) {
+            QVERIFY(b.pty.Escribe(t));
+            QTest::qWait(50);
+        }
+        QTRY_COMPARE(b.lecturas, esperado);
+        QCOMPARE(b.v.TramasIlegibles(), ilegibles);
+    }
+
+    void simuladorProtocolos_data() {
+        QTest::addColumn<int>("tipo");
+        for (const int tipo : {2, 3, 4, 5, 6})
+            QTest::addRow("%d", tipo) << tipo;
+    }
+
+    void simuladorProtocolos() {
+        // Each protocol against the simulator: a weight, then the scale in motion settling, over
+        // range, and an error reply where the protocol has one.
+        QFETCH(int, tipo);
+        BancoBascula b(tipo);
+        AjustesBascula a;
+        a.tipo = tipo;
+        a.tramaUsuario = kCas;
+        a.estableUsuario = "ST";
+        a.finTramaUsuario = "CRLF";
+        a.peticionUsuario = "R\\r\\n";
+        QVERIFY(b.v.SetAjustes(a));
+        QVERIFY(
+            b.Arranca({"--tipo", QString::number(tipo), "--peso", "12.5", "--intervalo", "50"}));
+        QVERIFY(b.Abre(b.ruta));
+        const QString estable = b.Lee();
+        QVERIFY2(estable.startsWith("stable 12.500 kg "), qPrintable(estable));
+        QVERIFY(b.Consola("movimiento 2"));
+        QVERIFY(b.LeeHasta("motion "));
+        QVERIFY(b.LeeHasta("stable 12.500 kg"));
+        QVERIFY(b.Consola("sobrecarga"));
+        // A user's protocol knows no over range: "OL" is not its stable text.
+        QVERIFY(b.LeeHasta(tipo == 6 ? "motion" : "overload"));
+        QVERIFY(b.Consola("normal"));
+        if (tipo != 3 && tipo != 6) {
+            QVERIFY(b.Consola("error"));
+            const QString error = b.Lee();
+            QVERIFY2(error.startsWith("error "), qPrintable(error));
+        }
         QVERIFY(b.Termina());
     }
 

@@ -1,6 +1,8 @@
 // pesix-scale-sim: creates a pseudo-terminal, prints its device path and behaves as a scale.
 #include "simuladorbascula.h"
 
+#include "scale/protocolobascula.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -28,12 +30,18 @@ int main(int argc, char* argv[]) {
         "standard output, then plays a scale on it.\n"
         "Standard input, one order per line: \"peso 12.5\" (or just \"12.5\"), \"continua\", "
         "\"peticion\", \"intervalo 100\", \"imprime\", \"rafaga 10000\", \"tiempos\", "
-        "\"estado\", \"salir\".");
+        "\"estado\", \"movimiento\" (the next readings wander, then settle), \"sobrecarga\", "
+        "\"bajorango\", \"normal\", \"error\" (the next reply is an error), \"salir\".");
     p.addHelpOption();
     QCommandLineOption tipo("tipo",
-                            "Scale type: 0 (commands, CR-ended readings) or 1 (printed "
-                            "blocks with a \" WT\" line).",
+                            "Scale type: 0 (commands, CR-ended readings), 1 (printed blocks "
+                            "with a \" WT\" line), 2 MT-SICS, 3 Toledo continuous, 4 A&D, 5 SMA, "
+                            "6 a CAS-like line for a user-defined protocol.",
                             "n", "0");
+    QCommandLineOption linea("linea",
+                             "Line settings the scale answers on (\"2400,E,7,1\"); the "
+                             "protocol's by default. On others it sends noise.",
+                             "texto");
     QCommandLineOption peso("peso", "Load on the platform, kg.", "kg", "0");
     QCommandLineOption continua("continua", "Start sending readings (blocks) continuously.");
     QCommandLineOption intervalo("intervalo", "Milliseconds between continuous readings.", "ms",
@@ -41,7 +49,7 @@ int main(int argc, char* argv[]) {
     QCommandLineOption serie("serie", "Serial number answered to \"SS\".", "texto", "VS-000123");
     QCommandLineOption enlace("enlace", "Also make a symbolic link to the device at this path.",
                               "ruta");
-    p.addOptions({tipo, peso, continua, intervalo, serie, enlace});
+    p.addOptions({tipo, peso, continua, intervalo, serie, enlace, linea});
     p.process(app);
 
     SimuladorBascula::Opciones o;
@@ -51,8 +59,9 @@ int main(int argc, char* argv[]) {
     o.intervaloMs = qMax(1, p.value(intervalo).toInt());
     o.serie = p.value(serie);
     o.enlace = p.value(enlace);
-    if (o.tipo != 0 && o.tipo != 1) {
-        QTextStream(stderr) << "pesix-scale-sim: --tipo must be 0 or 1\n";
+    o.linea = p.value(linea);
+    if (!ProtocoloBascula::Busca(o.tipo)) {
+        QTextStream(stderr) << "pesix-scale-sim: --tipo must be one of the protocol table's\n";
         return 2;
     }
 

@@ -1,5 +1,9 @@
 #include "simuladorbascula.h"
 
+#include "scale/ajustesbascula.h"
+#include "scale/protocolobascula.h"
+#include "scale/protocolousuario.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +11,7 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -34,6 +39,51 @@ QByteArray Cifra(double kg) {
         kg = 0.0;
     return QByteArray::number(kg, 'f', 3);
 }
+
+// What a frame looks like when received on the wrong line settings: no byte of it a line end.
+QByteArray Ruido(const QByteArray& trama) {
+    QByteArray r = trama;
+    for (char& c : r)
+        c = char((uchar(c) ^ 0x55) | 0x80);
+    return r;
+}
+
+int Baudios(speed_t v) {
+    static const QList<std::pair<speed_t, int>> tabla = {
+        {B300, 300},     {B600, 600},       {B1200, 1200},    {B2400, 2400},
+        {B4800, 4800},   {B9600, 9600},     {B19200, 19200},  {B38400, 38400},
+        {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+    for (const auto& [b, n] : tabla)
+        if (b == v)
+            return n;
+    return 0;
+}
+
+// The Toledo frame: STX, status words A, B and C, six weight and six tare digits, CR and the
+// checksum (the two's complement of the sum of the rest, seven bits).
+QByteArray Toledo(double kg, double tara, bool neto, bool movimiento, bool fuera) {
+    int decimales = 3;
+    while (decimales > 0 && qAbs(kg) * std::pow(10, decimales) > 999999.5)
+        --decimales;
+    const auto digitos = [&](double v) {
+        const qint64 n = qMin<qint64>(999999, qRound64(qAbs(v) * std::pow(10, decimales)));
+        return QByteArray::number(n).rightJustified(6, '0');
+    };
+    QByteArray t;
+    t += '\x02';
+    t += char(0x20 | 0x08 | (decimales + 2));
+    t += char(0x20 | 0x10 | (neto ? 0x01 : 0) | (kg < 0 ? 0x02 : 0) | (fuera ? 0x04 : 0) |
+              (movimiento ? 0x08 : 0));
+    t += char(0x20);
+    t += fuera ? QByteArray("999999") : digitos(kg);
+    t += digitos(tara);
+    t += '\r';
+    int suma = 0;
+    for (const char c : t)
+        suma += uchar(c);
+    t += char((-suma) & 0x7f);
+    return t;
+}
 } // namespace
 
 SimuladorBascula::SimuladorBascula(const Opciones& o, QObject* parent)
@@ -59,6 +109,15 @@ bool SimuladorBascula::Inicia() {
         m_o.enlace.clear();
         return false;
     }
+    const ProtocoloBascula* protocolo = ProtocoloBascula::Busca(m_o.tipo);
+    AjustesBascula::Linea linea;
+    const QString textoLinea = m_o.linea.isEmpty() ? QString(protocolo->linea) : m_o.linea;
+    if (!AjustesBascula::LeeLinea(textoLinea, linea)) {
+        Registro(QStringLiteral("línea no válida: %1").arg(textoLinea));
+        return false;
+    }
+    m_bps = linea.bps;
+    m_parada = linea.parada == QSerialPort::TwoStop ? 2 : 1;
     termios t{};
     ::cfmakeraw(&t);
     ::cfsetspeed(&t, B9600);
@@ -88,8 +147,25 @@ bool SimuladorBascula::Inicia() {
     ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
     m_avisoConsola = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
     connect(m_avisoConsola, &QSocketNotifier::activated, this, &SimuladorBascula::LeeConsola);
-    PonContinua(m_o.continua);
+    // A Toledo scale streams, always.
+    PonContinua(m_o.continua || m_o.tipo == 3);
     return true;
+}
+
+bool SimuladorBascula::LineaCorrecta() const {
+    // A pseudo-terminal keeps neither parity nor data bits (it is always 8N): only the speed
+    // and the stop bits the program set can be told apart.
+    termios t{};
+    if (::tcgetattr(m_maestro, &t) != 0)
+        return true;
+    const int bps = Baudios(::cfgetospeed(&t));
+    const int parada = (t.c_cflag & CSTOPB) ? 2 : 1;
+    const bool igual = bps == m_bps && parada == m_parada;
+    if (!igual)
+        Registro(QStringLiteral("línea a %1 bps y %2 de parada: no es la de la báscula")
+                     .arg(bps)
+                     .arg(parada));
+    return igual;
 }
 
 void SimuladorBascula::LeePuerto() {
@@ -98,6 +174,19 @@ void SimuladorBascula::LeePuerto() {
     if (n <= 0)
         return;
     m_entrada.append(buf, n);
+    if (m_o.tipo != 0) {
+        // Requests end at CR or LF; the other half of a CR LF makes no request.
+        for (qsizetype f; (f = m_entrada.indexOf(m_o.tipo == 5 ? '\r' : '\n')) >= 0 ||
+                          (f = m_entrada.indexOf('\r')) >= 0;) {
+            const QByteArray peticion = m_entrada.left(f).trimmed();
+            m_entrada.remove(0, f + 1);
+            if (!peticion.isEmpty())
+                Peticion(peticion);
+        }
+        if (m_entrada.size() > 4096)
+            m_entrada.clear();
+        return;
+    }
     for (qsizetype cr; (cr = m_entrada.indexOf('\r')) >= 0;) {
         const QByteArray orden = m_entrada.left(cr);
         m_entrada.remove(0, cr + 1);
@@ -152,8 +241,155 @@ void SimuladorBascula::Orden(char letra) {
     }
 }
 
+void SimuladorBascula::Peticion(const QByteArray& peticion) {
+    Registro(QStringLiteral("petición %1").arg(QString::fromLatin1(peticion)));
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(m_o.tipo);
+    const ProtocoloUsuario usuario;
+    if (m_o.tipo == 6) {
+        OrdenCodigo(ProtocoloBascula::OrdenLeer);
+        return;
+    }
+    // MT-SICS "S" (a stable weight) is answered as "SI".
+    if (m_o.tipo == 2 && peticion == "S") {
+        OrdenCodigo(ProtocoloBascula::OrdenLeer);
+        return;
+    }
+    for (int codigo = 0; codigo < 8; ++codigo) {
+        const QByteArray orden = p->Orden(codigo, usuario).trimmed();
+        if (!orden.isEmpty() && orden == peticion) {
+            OrdenCodigo(codigo);
+            return;
+        }
+    }
+    Registro(QStringLiteral("petición desconocida: %1").arg(QString::fromLatin1(peticion)));
+}
+
+void SimuladorBascula::OrdenCodigo(int codigo) {
+    // MT-SICS and SMA end a running continuous output with any other command.
+    if (codigo != 3 && (m_o.tipo == 2 || m_o.tipo == 5))
+        PonContinua(false);
+    const bool neto = m_tara != 0.0;
+    const auto lectura = [&] {
+        if (m_error) {
+            m_error = false;
+            Envia(TramaError());
+        } else {
+            Envia(Trama(neto ? Neto() : Bruto(), neto));
+        }
+    };
+    switch (codigo) {
+    case 0:
+    case 1:
+    case 2:
+        lectura();
+        break;
+    case 3:
+        PonContinua(true);
+        break;
+    case 4:
+        m_cero = m_peso;
+        m_tara = 0.0;
+        if (m_o.tipo == 2)
+            Envia("Z A\r\n");
+        else if (m_o.tipo == 4)
+            Envia("\x06\r\n");
+        else
+            Envia(Trama(Bruto(), false));
+        break;
+    case 5:
+        m_tara = Bruto();
+        if (m_o.tipo == 2)
+            Envia("T S " + Cifra(m_tara).rightJustified(10) + " kg\r\n");
+        else if (m_o.tipo == 4)
+            Envia("\x06\r\n");
+        else
+            Envia(Trama(Neto(), true));
+        break;
+    case 6:
+        m_tara = 0.0;
+        if (m_o.tipo == 2)
+            Envia("TAC A\r\n");
+        else
+            Envia(Trama(Bruto(), false));
+        break;
+    case 7:
+        if (m_o.tipo == 2)
+            Envia("I4 A \"" + m_o.serie.toLatin1() + "\"\r\n");
+        break;
+    default:
+        break;
+    }
+}
+
+QByteArray SimuladorBascula::TramaError() const {
+    switch (m_o.tipo) {
+    case 2:
+        return "ES\r\n";
+    case 4:
+        return "EC,E00\r\n";
+    case 5:
+        return "\nE1G  ----------kg \r";
+    default:
+        return "?\r\n";
+    }
+}
+
+QByteArray SimuladorBascula::Trama(double kg, bool neto) {
+    bool movimiento = false;
+    if (m_movimiento > 0) {
+        // Swings that shrink as the load settles.
+        kg += (m_movimiento % 2 ? 1 : -1) * m_movimiento * 0.05;
+        --m_movimiento;
+        movimiento = true;
+    }
+    const bool sobre = m_estado == Estado::Sobrecarga;
+    const bool bajo = m_estado == Estado::BajoRango;
+    const QByteArray cifra = Cifra(kg);
+    QByteArray t;
+    switch (m_o.tipo) {
+    case 2:
+        if (sobre || bajo)
+            t = sobre ? "S +\r\n" : "S -\r\n";
+        else
+            t = QByteArray("S ") + (movimiento ? 'D' : 'S') + ' ' + cifra.rightJustified(10) +
+                " kg\r\n";
+        break;
+    case 3:
+        t = Toledo(bajo ? -1.0 : kg, m_tara, neto, movimiento, sobre || bajo);
+        break;
+    case 4: {
+        const QByteArray clase = neto ? "NT," : "GS,";
+        if (sobre || bajo) {
+            t = "OL," + clase + (sobre ? "+" : "-") + "99999.99kg\r\n";
+        } else {
+            const QByteArray signo = kg < 0 && cifra != "0.000" ? "-" : "+";
+            t = QByteArray(movimiento ? "US," : "ST,") + clase + signo +
+                Cifra(qAbs(kg)).rightJustified(8, '0') + "kg\r\n";
+        }
+        break;
+    }
+    case 5: {
+        const char estado = sobre ? 'O' : bajo ? 'U' : qAbs(kg) < 0.0005 ? 'Z' : ' ';
+        t = QByteArray("\n") + estado + '1' + (neto ? 'N' : 'G') + (movimiento ? 'M' : ' ') + ' ' +
+            (sobre || bajo ? QByteArray(10, '-') : cifra.rightJustified(10)) + " kg\r";
+        break;
+    }
+    case 6: {
+        const QByteArray cabecera = sobre || bajo ? "OL," : movimiento ? "US," : "ST,";
+        const QByteArray signo = kg < 0 && cifra != "0.000" ? "-" : "+";
+        t = cabecera + (neto ? "NT," : "GS,") + signo + Cifra(qAbs(kg)).rightJustified(7) +
+            "kg\r\n";
+        break;
+    }
+    default:
+        t = cifra + '\r';
+        break;
+    }
+    return LineaCorrecta() ? t : Ruido(t);
+}
+
 void SimuladorBascula::EnviaLectura(double kg) {
-    Envia(Cifra(kg) + '\r');
+    Envia(Trama(kg, false));
 }
 
 void SimuladorBascula::EnviaBloque() {
@@ -212,8 +448,10 @@ bool SimuladorBascula::EnviaEsperando(const QByteArray& datos) {
 void SimuladorBascula::Tic() {
     if (m_o.tipo == 0)
         EnviaLectura(Neto());
-    else
+    else if (m_o.tipo == 1)
         EnviaBloque();
+    else
+        Envia(Trama(m_tara != 0.0 ? Neto() : Bruto(), m_tara != 0.0));
 }
 
 void SimuladorBascula::PonContinua(bool si) {
@@ -301,6 +539,17 @@ void SimuladorBascula::OrdenConsola(const QString& linea) {
                             << Cifra(Bruto()) << " tara " << Cifra(m_tara) << " neto "
                             << Cifra(Neto()) << (m_o.continua ? " continua" : " peticion")
                             << Qt::endl;
+    } else if (orden == "movimiento") {
+        m_movimiento = ok && numero >= 1 ? int(numero) : 6;
+    } else if (orden == "sobrecarga") {
+        m_estado = Estado::Sobrecarga;
+    } else if (orden == "bajorango") {
+        m_estado = Estado::BajoRango;
+    } else if (orden == "normal") {
+        m_estado = Estado::Normal;
+        m_movimiento = 0;
+    } else if (orden == "error") {
+        m_error = true;
     } else if (orden == "salir") {
         emit Salir();
     } else {

@@ -7,9 +7,16 @@
 
 class QSocketNotifier;
 
-// A scale on a pseudo-terminal. Type 0 answers the "S" + letter + CR commands with readings
-// (the weight as text and a carriage return), on request or continuously; type 1 prints blocks
-// of lines with a " WT" weight line, ended by three line feeds.
+// A scale on a pseudo-terminal, speaking any protocol of the program's protocol table. Type 0
+// answers the "S" + letter + CR commands with readings (the weight as text and a carriage
+// return), on request or continuously; type 1 prints blocks of lines with a " WT" weight line,
+// ended by three line feeds; 2 MT-SICS; 3 Toledo continuous output (it always streams); 4 A&D;
+// 5 SMA; 6 a CAS-like "ST,GS,+  12.34kg" line for a user-defined protocol. The requests it
+// understands are the table's. It answers only when the port is opened with its speed and stop
+// bits (the protocol's unless given); on another line it sends what a scale then looks like:
+// noise.
+// Console orders change the scale's state: "movimiento" (the next readings wander, then
+// settle), "sobrecarga", "bajorango", "normal", "error" (the next reply is an error reply).
 class SimuladorBascula : public QObject {
     Q_OBJECT
 public:
@@ -20,7 +27,9 @@ public:
         int intervaloMs = 200;
         QString serie = QStringLiteral("VS-000123");
         QString enlace; // a symbolic link to the device, if wanted
+        QString linea;  // "2400,E,7,1"; empty for the protocol's
     };
+    enum class Estado { Normal, Sobrecarga, BajoRango };
 
     explicit SimuladorBascula(const Opciones& o, QObject* parent = nullptr);
     ~SimuladorBascula() override;
@@ -43,6 +52,15 @@ private:
     void LeePuerto();
     void LeeConsola();
     void Orden(char letra);
+    // A request of the table's protocols other than type 0: its command code, or -1.
+    void Peticion(const QByteArray& peticion);
+    void OrdenCodigo(int codigo);
+    // The reading as the protocol writes it, with the state, any wandering and the line's
+    // match applied.
+    QByteArray Trama(double kg, bool neto);
+    QByteArray TramaError() const;
+    // Whether the port is set to the scale's line settings.
+    bool LineaCorrecta() const;
     void EnviaLectura(double kg);
     void EnviaBloque();
     void Envia(const QByteArray& datos);
@@ -61,6 +79,10 @@ private:
     double m_peso = 0.0;
     double m_cero = 0.0;
     double m_tara = 0.0;
+    Estado m_estado = Estado::Normal;
+    int m_movimiento = 0; // readings still wandering
+    bool m_error = false; // the next reply is an error
+    bool m_linea = false; // a line to check was understood
     int m_impresos = 0;
     QList<qint64> m_tiempos; // when each reading of the last burst was sent
     QByteArray m_entrada;
@@ -70,4 +92,6 @@ private:
     QSocketNotifier* m_avisoSalida = nullptr;
     QByteArray m_salida; // output the terminal has not taken yet
     QTimer m_reloj;
+    int m_bps = 9600;
+    int m_parada = 1;
 };

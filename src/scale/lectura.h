@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// One frame from the scale, decoded: a weight with what the scale said about it, or a reply that
+// is not a weight (to zero or tare, a serial number). The raw bytes and the time they arrived
+// go with it, so whoever takes the weight can keep proof of what the scale sent.
+struct Lectura {
+    enum class Clase { Peso, Respuesta };
+    enum class Estado { Estable, Movimiento, SobreRango, BajoRango, Error, Desconocido };
+    enum class Tipo { Bruto, Neto, Desconocido };
+
+    Clase clase = Clase::Peso;
+    // Whether the frame carried a figure (an over-range or error frame has none).
+    bool hayPeso = false;
+    double peso = 0.0;
+    // Digits after the point as the scale sent them.
+    int decimales = 0;
+    // The unit as the scale names it ("kg", "g", "lb"); empty when the frame names none.
+    QString unidad;
+    Estado estado = Estado::Desconocido;
+    Tipo tipo = Tipo::Desconocido;
+    // The frame without its end, as received.
+    QByteArray trama;
+    // When the frame's last byte was read; set by the controller.
+    QDateTime recibida;
+
+    bool EsPeso() const { return clase == Clase::Peso; }
+    // The weight with a point and the decimals sent ("-12.50"); empty without a figure.
+    QString Cifra() const;
+    // The frame as text, its control characters written as <STX>, <CR> or <xHH>.
+    QString TramaLegible() const;
+    // "stable", "motion", "overload", "underload", "error", "unknown".
+    static QString NombreEstado(Estado e);
+    // "gross", "net", "unknown".
+    static QString NombreTipo(Tipo t);
+
+    bool operator==(const Lectura&) const = default;
+};

@@ -1,0 +1,441 @@
+#include "scale/protocolobascula.h"
+
+#include "scale/protocolousuario.h"
+
+namespace {
+using E = Lectura::Estado;
+using T = Lectura::Tipo;
+
+QByteArrayView SinBlancos(QByteArrayView t) {
+    qsizetype i = 0;
+    qsizetype f = t.size();
+    while (i < f && (t[i] == ' ' || t[i] == '\t'))
+        ++i;
+    while (f > i && (t[f - 1] == ' ' || t[f - 1] == '\t'))
+        --f;
+    return t.sliced(i, f - i);
+}
+
+QString Latin1(QByteArrayView t) {
+    return QString::fromLatin1(t.data(), t.size());
+}
+
+Lectura Nueva(QByteArrayView trama) {
+    Lectura l;
+    l.trama = trama.toByteArray();
+    return l;
+}
+
+Lectura Respuesta(QByteArrayView trama) {
+    Lectura l = Nueva(trama);
+    l.clase = Lectura::Clase::Respuesta;
+    return l;
+}
+
+// The figure and, after it, the unit. False when the text holds no figure.
+bool CifraYUnidad(QByteArrayView t, Lectura& l) {
+    qsizetype fin = 0;
+    if (!ProtocoloBascula::LeeCifra(t, l.peso, l.decimales, fin))
+        return false;
+    l.hayPeso = true;
+    l.unidad = Latin1(SinBlancos(t.sliced(fin)));
+    return true;
+}
+
+// Type 0: the reading as the scale writes it, a figure and perhaps a unit; a frame that begins
+// with no figure is a reply (a serial number); an empty one is no frame at all.
+std::optional<Lectura> DecodificaTipo0(QByteArrayView trama, const ProtocoloUsuario&) {
+    if (SinBlancos(trama).isEmpty())
+        return std::nullopt;
+    Lectura l = Nueva(trama);
+    if (!CifraYUnidad(trama, l))
+        return Respuesta(trama);
+    return l;
+}
+
+// Type 1: a printed " WT" line; the unit is the "Kg" that ends the figure.
+std::optional<Lectura> DecodificaTipo1(QByteArrayView trama, const ProtocoloUsuario&) {
+    QByteArrayView figura;
+    if (!ProtocoloBascula::FiguraLineaPeso(trama, figura))
+        return std::nullopt;
+    Lectura l = Nueva(trama);
+    qsizetype fin = 0;
+    if (!ProtocoloBascula::LeeCifra(figura, l.peso, l.decimales, fin) ||
+        !SinBlancos(figura.sliced(fin)).isEmpty())
+        return std::nullopt;
+    l.hayPeso = true;
+    l.unidad = QStringLiteral("kg");
+    return l;
+}
+
+// MT-SICS level 0/1: "S S" stable or "S D" dynamic, the weight field and the unit; "S +" over
+// range, "S -" under range, "S I" not executable now; "ES", "ET", "EL" errors. Replies of other
+// commands ("Z A", "TAC A", "I4 A ...") are replies, not weights; a tare reply ("T S ...")
+// also.
+std::optional<Lectura> DecodificaMtSics(QByteArrayView trama, const ProtocoloUsuario&) {
+    const QByteArrayView t = SinBlancos(trama);
+    if (t == "ES" || t == "ET" || t == "EL") {
+        Lectura l = Nueva(trama);
+        l.estado = E::Error;
+        return l;
+    }
+    const qsizetype sp = t.indexOf(' ');
+    const QByteArrayView orden = sp < 0 ? t : t.first(sp);
+    if (orden.isEmpty() || orden.size() > 4)
+        return std::nullopt;
+    for (const char c : orden)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '@'))
+            return std::nullopt;
+    if (orden != "S" && orden != "SI" && orden != "SIR")
+        return Respuesta(trama);
+    if (sp < 0 || sp + 1 >= t.size())
+        return std::nullopt;
+    const char estado = t[sp + 1];
+    const QByteArrayView resto = t.sliced(sp + 2);
+    Lectura l = Nueva(trama);
+    switch (estado) {
+    case 'S':
+    case 'D':
+        if (!CifraYUnidad(resto, l) || l.unidad.isEmpty())
+            return std::nullopt;
+        l.estado = estado == 'S' ? E::Estable : E::Movimiento;
+        return l;
+    case '+':
+        l.estado = E::SobreRango;
+        return l;
+    case '-':
+        l.estado = E::BajoRango;
+        return l;
+    case 'I':
+    case 'L':
+        l.estado = E::Error;
+        return l;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Toledo continuous output: after STX, status words A, B and C, six weight digits and six tare
+// digits. A bits 0-2 place the point (0: x100, 1: x10, 2: units, 3..7: 1..5 decimals); B bit 0
+// net, bit 1 negative, bit 2 out of range, bit 3 in motion, bit 4 kg (else lb). The bits said
+// always set differ between makers and are not looked at.
+std::optional<Lectura> DecodificaToledo(QByteArrayView trama, const ProtocoloUsuario&) {
+    if (trama.size() != 16 || trama[0] != '\x02')
+        return std::nullopt;
+    const QByteArrayView digitos = trama.sliced(4, 6);
+    qint64 cuenta = 0;
+    for (const char c : digitos) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        cuenta = cuenta * 10 + (c - '0');
+    }
+    for (const char c : trama.sliced(10, 6))
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    const int a = uchar(trama[1]);
+    const int b = uchar(trama[2]);
+    const int punto = a & 0x07;
+    Lectura l = Nueva(trama);
+    double valor = double(cuenta);
+    if (punto == 0)
+        valor *= 100;
+    else if (punto == 1)
+        valor *= 10;
+    else
+        for (int i = 2; i < punto; ++i)
+            valor /= 10;
+    l.decimales = punto > 2 ? punto - 2 : 0;
+    const bool negativo = b & 0x02;
+    l.peso = negativo ? -valor : valor;
+    l.hayPeso = true;
+    l.tipo = (b & 0x01) ? T::Neto : T::Bruto;
+    l.unidad = (b & 0x10) ? QStringLiteral("kg") : QStringLiteral("lb");
+    if (b & 0x04) {
+        l.hayPeso = false;
+        l.peso = 0.0;
+        l.estado = negativo ? E::BajoRango : E::SobreRango;
+    } else {
+        l.estado = (b & 0x08) ? E::Movimiento : E::Estable;
+    }
+    return l;
+}
+
+// A&D standard format: "ST" stable, "US" unstable, "OL" out of range; then on indicators "GS",
+// "NT" (or "TR", a tare, which is a reply); the signed weight with its point and the unit.
+// "QT" (a count) and a lone ACK are replies; "EC,Exx" is an error.
+std::optional<Lectura> DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&) {
+    const QByteArrayView t = SinBlancos(trama);
+    if (t == "\x06")
+        return Respuesta(trama);
+    if (t.startsWith("EC,")) {
+        Lectura l = Nueva(trama);
+        l.estado = E::Error;
+        return l;
+    }
+    if (t.size() < 3 || t[2] != ',')
+        return std::nullopt;
+    const QByteArrayView cabecera = t.first(2);
+    QByteArrayView resto = t.sliced(3);
+    Lectura l = Nueva(trama);
+    if (cabecera == "ST")
+        l.estado = E::Estable;
+    else if (cabecera == "US")
+        l.estado = E::Movimiento;
+    else if (cabecera == "OL")
+        l.estado = E::SobreRango;
+    else if (cabecera == "QT")
+        return Respuesta(trama);
+    else
+        return std::nullopt;
+    if (resto.size() >= 3 && resto[2] == ',') {
+        const QByteArrayView clase = resto.first(2);
+        if (clase == "GS")
+            l.tipo = T::Bruto;
+        else if (clase == "NT")
+            l.tipo = T::Neto;
+        else if (clase == "TR")
+            return Respuesta(trama);
+        else
+            return std::nullopt;
+        resto = resto.sliced(3);
+    }
+    if (l.estado == E::SobreRango) {
+        // The figure of an out-of-range frame is a row of nines or an exponent: only its sign
+        // counts.
+        if (SinBlancos(resto).startsWith('-'))
+            l.estado = E::BajoRango;
+        return l;
+    }
+    if (!CifraYUnidad(resto, l))
+        return std::nullopt;
+    return l;
+}
+
+// SMA: status (Z centre of zero, O over, U under, E zero error, T tare error, blank), range
+// digit, G/T/N, M in motion or blank, a blank, ten characters of weight (dashes on an error),
+// three of unit. A tare frame ("T" in third place) is a reply.
+std::optional<Lectura> DecodificaSma(QByteArrayView trama, const ProtocoloUsuario&) {
+    QByteArrayView t = trama;
+    if (t.startsWith('\n'))
+        t = t.sliced(1);
+    if (t.size() < 15)
+        return std::nullopt;
+    const char estado = t[0];
+    const char rango = t[1];
+    const char clase = t[2];
+    const char movimiento = t[3];
+    if (!(rango >= '0' && rango <= '9') && rango != ' ')
+        return std::nullopt;
+    if (movimiento != 'M' && movimiento != ' ')
+        return std::nullopt;
+    Lectura l = Nueva(trama);
+    if (clase == 'G')
+        l.tipo = T::Bruto;
+    else if (clase == 'N')
+        l.tipo = T::Neto;
+    else if (clase == 'T')
+        return Respuesta(trama);
+    else
+        return std::nullopt;
+    switch (estado) {
+    case ' ':
+    case 'Z':
+        l.estado = movimiento == 'M' ? E::Movimiento : E::Estable;
+        break;
+    case 'O':
+        l.estado = E::SobreRango;
+        break;
+    case 'U':
+        l.estado = E::BajoRango;
+        break;
+    case 'E':
+    case 'T':
+        l.estado = E::Error;
+        break;
+    default:
+        return std::nullopt;
+    }
+    const QByteArrayView peso = t.sliced(5, 10);
+    const QByteArrayView unidad = t.sliced(15);
+    l.unidad = QString::fromLatin1(SinBlancos(unidad).data(), SinBlancos(unidad).size());
+    if (l.estado == E::SobreRango || l.estado == E::BajoRango || l.estado == E::Error)
+        return l; // no figure, or one that means nothing
+    qsizetype fin = 0;
+    if (!ProtocoloBascula::LeeCifra(peso, l.peso, l.decimales, fin) ||
+        !SinBlancos(peso.sliced(fin)).isEmpty())
+        return std::nullopt;
+    l.hayPeso = true;
+    return l;
+}
+
+// Type 6: the user's expression; "peso" gives the figure, "unidad" the unit and "estado" the
+// status (the user's stable text, or in motion).
+std::optional<Lectura> DecodificaUsuario(QByteArrayView trama, const ProtocoloUsuario& u) {
+    const QString texto = Latin1(trama);
+    const QRegularExpressionMatch m = u.Expresion().match(texto);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QByteArray peso = m.captured(u"peso").toLatin1();
+    Lectura l = Nueva(trama);
+    qsizetype fin = 0;
+    if (!ProtocoloBascula::LeeCifra(peso, l.peso, l.decimales, fin) ||
+        !SinBlancos(QByteArrayView(peso).sliced(fin)).isEmpty())
+        return std::nullopt;
+    l.hayPeso = true;
+    l.unidad = m.captured(u"unidad").trimmed();
+    if (u.ConEstado())
+        l.estado = u.EsEstable(m.captured(u"estado")) ? E::Estable : E::Movimiento;
+    return l;
+}
+} // namespace
+
+const QList<ProtocoloBascula>& ProtocoloBascula::Tabla() {
+    static const QList<ProtocoloBascula> tabla = {
+        {0,
+         "MARVI",
+         "9600,N,8,2",
+         XonXoff,
+         FinTrama::CR,
+         false,
+         {"S0\r", "SN\r", "SB\r", "SF\r", "SC\r", "ST\r", "SD\r", "SS\r"},
+         DecodificaTipo0},
+        {1,
+         "DOR",
+         "9600,N,8,1",
+         SinFlujo,
+         FinTrama::Bloque,
+         false,
+         {"", "", "", "", "", "", "", ""},
+         DecodificaTipo1},
+        // Any command ends a running SIR; SI answers at once, with the status as it stands.
+        {2,
+         "MT-SICS",
+         "9600,N,8,1",
+         SinFlujo,
+         FinTrama::CRLF,
+         true,
+         {"SI\r\n", "", "SI\r\n", "SIR\r\n", "Z\r\n", "T\r\n", "TAC\r\n", "I4\r\n"},
+         DecodificaMtSics},
+        {3,
+         "Toledo continuo",
+         "9600,E,7,1",
+         SinFlujo,
+         FinTrama::StxCr,
+         true,
+         {"", "", "", "", "", "", "", ""},
+         DecodificaToledo},
+        {4,
+         "A&D",
+         "2400,E,7,1",
+         SinFlujo,
+         FinTrama::CRLF,
+         true,
+         {"", "", "Q\r\n", "", "Z\r\n", "T\r\n", "", ""},
+         DecodificaAnd},
+        // Any command ends a running R (repeat).
+        {5,
+         "SMA",
+         "9600,N,8,1",
+         SinFlujo,
+         FinTrama::LfCr,
+         true,
+         {"\nW\r", "", "\nW\r", "\nR\r", "\nZ\r", "\nT\r", "\nC\r", ""},
+         DecodificaSma},
+        {6,
+         "Usuario",
+         "9600,N,8,1",
+         SinFlujo,
+         FinTrama::CR,
+         false,
+         {"", "", "", "", "", "", "", ""},
+         DecodificaUsuario},
+    };
+    return tabla;
+}
+
+const ProtocoloBascula* ProtocoloBascula::Busca(qint32 tipo) {
+    for (const ProtocoloBascula& p : Tabla())
+        if (p.tipo == tipo)
+            return &p;
+    return nullptr;
+}
+
+QByteArray ProtocoloBascula::Orden(qint32 codigo, const ProtocoloUsuario& usuario) const {
+    if (codigo < 0 || codigo >= qint32(ordenes.size()))
+        return QByteArray();
+    if (tipo == 6)
+        return codigo == OrdenLeer ? usuario.Peticion() : QByteArray();
+    return QByteArray(ordenes[codigo]);
+}
+
+FinTrama ProtocoloBascula::Fin(const ProtocoloUsuario& usuario) const {
+    return tipo == 6 ? usuario.Fin() : fin;
+}
+
+bool ProtocoloBascula::ConEstado(const ProtocoloUsuario& usuario) const {
+    return tipo == 6 ? usuario.ConEstado() : conEstado;
+}
+
+bool ProtocoloBascula::LeeCifra(QByteArrayView t, double& valor, int& decimales, qsizetype& fin) {
+    char numero[48];
+    qsizetype n = 0;
+    qsizetype i = 0;
+    while (i < t.size() && (t[i] == ' ' || t[i] == '\t'))
+        ++i;
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) {
+        if (t[i] == '-')
+            numero[n++] = '-';
+        ++i;
+        while (i < t.size() && t[i] == ' ')
+            ++i;
+    }
+    bool digitos = false;
+    bool punto = false;
+    int dec = 0;
+    for (; i < t.size() && n < qsizetype(sizeof numero) - 1; ++i) {
+        const char c = t[i];
+        if (c >= '0' && c <= '9') {
+            numero[n++] = c;
+            digitos = true;
+            if (punto)
+                ++dec;
+        } else if ((c == '.' || c == ',') && !punto) {
+            numero[n++] = '.';
+            punto = true;
+        } else {
+            break;
+        }
+    }
+    if (!digitos)
+        return false;
+    bool ok = false;
+    valor = QByteArrayView(numero, n).toDouble(&ok);
+    if (!ok)
+        return false;
+    decimales = dec;
+    fin = i;
+    return true;
+}
+
+bool ProtocoloBascula::FiguraLineaPeso(QByteArrayView linea, QByteArrayView& figura) {
+    if (!linea.startsWith(" WT"))
+        return false;
+    for (qsizetype k = 0; k + 3 <= linea.size(); ++k) {
+        if (linea[k] == ' ' && (linea[k + 1] == 'K' || linea[k + 1] == 'k') &&
+            (linea[k + 2] == 'G' || linea[k + 2] == 'g')) {
+            // A unit that begins before the sixth character leaves no figure.
+            if (k < 5)
+                return false;
+            // Only spaces are trimmed: other characters are the scale's.
+            qsizetype i = 5;
+            qsizetype f = k;
+            while (i < f && linea[i] == ' ')
+                ++i;
+            while (f > i && linea[f - 1] == ' ')
+                --f;
+            figura = linea.sliced(i, f - i);
+            return true;
+        }
+    }
+    return false;
+}
