@@ -4,6 +4,7 @@
 #include "app/kelstrings.h"
 #include "db/basedatos.h"
 #include "db/esquema.h"
+#include "db/registrosql.h"
 #include "db/transaccion.h"
 
 #include <QSqlError>
@@ -66,40 +67,15 @@ Resultado clsMaestro::Guarda(const QVariant& codigo, const QVariantList& valores
     if (valores.size() != Campos.size())
         return Resultado::Fallo(
             QStringLiteral("%1 values for %2 fields").arg(valores.size()).arg(Campos.size()));
-    const QString tabla = Esquema::Identificador(Tabla);
-    const QString clave = Esquema::Identificador(CampoClave);
     // The look-up and the write as one: nothing can come between them.
     Transaccion t(m_db);
     if (!t.Inicio())
         return t.Inicio();
-    QSqlQuery q(m_db);
-    q.prepare("SELECT COUNT(*) FROM " + tabla + " WHERE " + clave + " = ?");
-    q.addBindValue(Clave(codigo));
-    if (!q.exec() || !q.next())
-        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
-    const bool existe = q.value(0).toLongLong() > 0;
-    q.finish();
-    if (existe) {
-        QStringList asignaciones;
-        for (const QString& c : Campos)
-            asignaciones << Esquema::Identificador(c) + " = ?";
-        q.prepare("UPDATE " + tabla + " SET " + asignaciones.join(", ") + " WHERE " + clave +
-                  " = ?");
-        for (const QVariant& v : valores)
-            q.addBindValue(v);
-        q.addBindValue(Clave(codigo));
-    } else {
-        QStringList columnas{clave};
-        for (const QString& c : Campos)
-            columnas << Esquema::Identificador(c);
-        q.prepare("INSERT INTO " + tabla + " (" + columnas.join(", ") + ") VALUES (" +
-                  QStringList(columnas.size(), "?").join(", ") + ")");
-        q.addBindValue(Clave(codigo));
-        for (const QVariant& v : valores)
-            q.addBindValue(v);
-    }
-    if (!q.exec())
-        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    const Resultado r = RegistroSql::Guarda(m_db, Tabla, QStringList{CampoClave} + Campos,
+                                            QVariantList{Clave(codigo)} + valores, 1,
+                                            RegistroSql::Clave::SeConserva);
+    if (!r)
+        return r;
     return t.Confirma();
 }
 

@@ -3,9 +3,9 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "db/basedatos.h"
+#include "db/registrosql.h"
 #include "db/transaccion.h"
 #include "notes/catalogoalbaran.h"
-#include "notes/registrosql.h"
 #include "notes/reglaslinea.h"
 
 #include <QCryptographicHash>

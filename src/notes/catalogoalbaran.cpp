@@ -1,8 +1,8 @@
 #include "notes/catalogoalbaran.h"
 
 #include "db/basedatos.h"
+#include "db/registrosql.h"
 #include "db/transaccion.h"
-#include "notes/registrosql.h"
 
 #include <QSqlQuery>
 

@@ -7,12 +7,18 @@
 #include <QVariantList>
 
 // Writes one record by its key: changes the row whose key columns hold the key values, or adds
-// it when there is none. Every value is bound, never pasted into the SQL.
+// it when there is none. Every value is bound, never pasted into the SQL. A caller that needs
+// the look-up and the write as one runs it inside its transaction.
 class RegistroSql {
 public:
+    // What happens to the key of a row that is changed.
+    enum class Clave { SeEscribe, SeConserva };
     // `campos` and `valores` go in the same order; the first `columnasClave` of them are the key.
+    // A changed row gets the key as given (which may differ from the stored one in letter case
+    // where the engine compares without it), or keeps the one it has.
     static Resultado Guarda(QSqlDatabase db, const QString& tabla, const QStringList& campos,
-                            const QVariantList& valores, int columnasClave);
+                            const QVariantList& valores, int columnasClave,
+                            Clave clave = Clave::SeEscribe);
     // Adds the record; fails when a row with its key exists, or is being added by another
     // connection that then commits.
     static Resultado Inserta(QSqlDatabase db, const QString& tabla, const QStringList& campos,

@@ -1,4 +1,4 @@
-#include "notes/registrosql.h"
+#include "db/registrosql.h"
 
 #include "db/basedatos.h"
 #include "db/esquema.h"
@@ -6,22 +6,23 @@
 #include <QSqlQuery>
 
 Resultado RegistroSql::Guarda(QSqlDatabase db, const QString& tabla, const QStringList& campos,
-                              const QVariantList& valores, int columnasClave) {
+                              const QVariantList& valores, int columnasClave, Clave clave) {
+    const int primera = clave == Clave::SeEscribe ? 0 : columnasClave;
     QStringList asignaciones, condiciones;
     for (int i = 0; i < campos.size(); ++i) {
         const QString c = Esquema::Identificador(campos.at(i));
         if (i < columnasClave)
             condiciones << c + " = ?";
-        asignaciones << c + " = ?";
+        if (i >= primera)
+            asignaciones << c + " = ?";
     }
     const QString t = Esquema::Identificador(tabla);
     QSqlQuery q(db);
-    // Changing first and adding only when nothing changed works the same on every engine. The
-    // key is written too, as typed.
+    // Changing first and adding only when nothing changed works the same on every engine.
     q.prepare("UPDATE " + t + " SET " + asignaciones.join(", ") + " WHERE " +
               condiciones.join(" AND "));
-    for (const QVariant& v : valores)
-        q.addBindValue(v);
+    for (int i = primera; i < valores.size(); ++i)
+        q.addBindValue(valores.at(i));
     for (int i = 0; i < columnasClave; ++i)
         q.addBindValue(valores.at(i));
     if (!q.exec())
