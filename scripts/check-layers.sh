@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Fails when a library includes a header of a layer above it. Layers, from the bottom: app; db;
-# scale, ticket, export and masters (each on app and db only); notes on top. main.cpp, tools,
-# bench and tests may include anything.
+# Fails when a library includes a header of a layer above it, or when its CMake link list names a
+# library of ours it does not include (a link nobody needs hides a dependency). Layers, from the
+# bottom: app; db; scale (on app only), ticket, export and masters (each on app and db); notes on
+# top. main.cpp, tools, bench and tests may include anything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 declare -A permitidas=(
     [app]="app"
     [db]="app db"
-    [scale]="app db scale"
+    [scale]="app scale"
     [ticket]="app db ticket"
     [export]="app db export"
     [masters]="app db masters"
@@ -23,5 +24,20 @@ for lib in "${!permitidas[@]}"; do
             mal=1
         fi
     done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[a-z]+/' "src/$lib" || true)
+done
+for lib in "${!permitidas[@]}"; do
+    lista="src/$lib/CMakeLists.txt"
+    [ -f "$lista" ] || continue
+    enlazadas=$(tr '\n' ' ' <"$lista" | grep -oE 'target_link_libraries\([^)]*\)' | grep -oE 'pesix_[a-z]+' |
+        sed 's/^pesix_//' | grep -vx "$lib" || true)
+    for destino in $enlazadas; do
+        if [[ " ${permitidas[$lib]} " != *" $destino "* ]]; then
+            echo "layer: $lista: $lib may not link pesix_$destino"
+            mal=1
+        elif ! grep -rqE "^[[:space:]]*#[[:space:]]*include[[:space:]]+\"$destino/" "src/$lib"; then
+            echo "layer: $lista: $lib links pesix_$destino but includes nothing of $destino/"
+            mal=1
+        fi
+    done
 done
 exit $mal
