@@ -65,6 +65,14 @@ QStringList cmnLanguaje::Idiomas() {
     return lista;
 }
 
+QLocale cmnLanguaje::Locale(int idioma) {
+    if (idioma == 2000)
+        return QLocale(QLocale::Catalan, QLocale::Spain);
+    if (idioma == 4000)
+        return QLocale(QLocale::English, QLocale::UnitedKingdom);
+    return QLocale(QLocale::Spanish, QLocale::Spain);
+}
+
 void cmnLanguaje::PonIdioma(int idioma) {
     s_idioma = idioma;
     CargaTraduccionesQt(idioma);
@@ -79,17 +87,14 @@ void cmnLanguaje::CargaTraduccionesQt(int idioma) {
         return;
     cargado = idioma;
     traductor.reset();
-    const QString codigo = idioma == 0      ? QStringLiteral("es")
-                           : idioma == 2000 ? QStringLiteral("ca")
-                                            : QString();
-    if (codigo.isEmpty())
+    if (idioma != 0 && idioma != 2000)
         return;
     // Where the system keeps them, or beside the program as a Windows installation has them.
     for (const QString& carpeta :
          {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
           QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
         auto t = std::make_unique<QTranslator>();
-        if (t->load(QLocale(codigo), QStringLiteral("qt"), QStringLiteral("_"), carpeta)) {
+        if (t->load(Locale(idioma), QStringLiteral("qt"), QStringLiteral("_"), carpeta)) {
             QCoreApplication::installTranslator(t.get());
             traductor = std::move(t);
             return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QLocale>
 #include <QString>
 
 // The table of numbered interface texts: three blocks of the same ids, Spanish at offset 0,
@@ -16,6 +17,8 @@ public:
     static QString TextoSinIdioma(int id);
     // The language names, in offset order: ids 0, 2000, 4000... while not empty.
     static QStringList Idiomas();
+    // The locale of a language offset: its language as spoken in Spain, English as in the UK.
+    static QLocale Locale(int idioma);
 
     // The interface language of the whole process, as the offset of its block; the registered
     // settings object sets it from its Idioma. Qt's own texts (standard buttons, file and print

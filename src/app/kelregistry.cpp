@@ -85,10 +85,6 @@ void kelRegistry::UsaArchivoIni(const QString& ruta) {
     s_archivoIni = ruta;
 }
 
-QString kelRegistry::ArchivoIni() {
-    return s_archivoIni;
-}
-
 QString kelRegistry::Ubicacion() {
     if (ArchivoAjustes* archivo = Archivo())
         return archivo->Ruta();

@@ -34,7 +34,6 @@ public:
     static void NombraAplicacion();
     // An empty path goes back to the native per-user store.
     static void UsaArchivoIni(const QString& ruta);
-    static QString ArchivoIni();
     // Where the settings are kept: the INI file in use, or the system store's key.
     static QString Ubicacion();
 

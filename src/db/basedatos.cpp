@@ -348,10 +348,6 @@ bool BaseDatos::EsSoloLectura(const QSqlError& error) {
     return (Codigo(error) & 0xff) == SQLITE_READONLY;
 }
 
-bool BaseDatos::EsConexionPerdida(const QSqlError& error) {
-    return ConexionPostgres::Perdida(error);
-}
-
 QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QString& tabla,
                                const QString& campoClave, const QVariant& valor, bool numerica) {
     const ColumnaEsquema* columna = Esquema::Columna(tabla, campo);

@@ -82,6 +82,4 @@ public:
     // Whether the error says that the file, or its folder, cannot be written, or that the server
     // takes no writes from this user.
     static bool EsSoloLectura(const QSqlError& error);
-    // Whether the error says that the connection to the server was lost.
-    static bool EsConexionPerdida(const QSqlError& error);
 };

@@ -83,13 +83,6 @@ TeclaCabecera AccionTecla(const QKeyEvent* tecla) {
     return TeclaCabecera::Ninguna;
 }
 
-QLocale LocaleIdioma(int idioma) {
-    if (idioma == 2000)
-        return QLocale(QLocale::Catalan, QLocale::Spain);
-    if (idioma == 4000)
-        return QLocale(QLocale::English, QLocale::UnitedKingdom);
-    return QLocale(QLocale::Spanish, QLocale::Spain);
-}
 } // namespace
 
 frmMain::frmMain(QWidget* parent)
@@ -100,7 +93,7 @@ frmMain::frmMain(QWidget* parent)
     setWindowTitle(m_datos.Caption());
     CreaControles();
     CreaMenus();
-    RegistraOrdenes();
+    RegistraAcciones();
     resize(1000, 660);
 
     ColocaColumnas();
@@ -351,7 +344,7 @@ void frmMain::CreaMenus() {
         menuBar()->addMenu(m);
 }
 
-void frmMain::RegistraOrdenes() {
+void frmMain::RegistraAcciones() {
     Despachador& d = m_despachador;
     d.Registra("NuevoAlbaran", [this] {
         if (PuedeDejarAlbaran())
@@ -399,7 +392,7 @@ void frmMain::AplicaIdioma() {
     cmdNuevoAlbaran->setText(Texto(T::NuevoAlbaran));
     cmdAbrir->setText(Texto(T::Abrir));
     cmdGuardar->setText(Texto(T::Guardar));
-    txtFechaAlbaran->calendarWidget()->setLocale(LocaleIdioma(m_datos.Idioma()));
+    txtFechaAlbaran->calendarWidget()->setLocale(cmnLanguaje::Locale(m_datos.Idioma()));
     lblImpreso->setText(Texto(T::MarcaImpreso));
     const bool continuo = m_datos.PesoContinuo();
     lblLectura->setFixedWidth((continuo ? 9000 : 5000) / kTwips);

@@ -65,7 +65,7 @@ private:
 
     void CreaControles();
     void CreaMenus();
-    void RegistraOrdenes();
+    void RegistraAcciones();
     QAction* Entrada(QMenu* menu, const char* nombre, int texto, const QString& orden = {},
                      const QKeySequence& atajo = {});
     QPushButton* Boton(const char* nombre, const QString& orden);
