@@ -8,11 +8,11 @@
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
 #include "app/kelversion.h"
-#include "app/lineaordenes.h"
+#include "app/lineacomandos.h"
 #include "db/basedatos.h"
-#include "export/exportacionordenes.h"
+#include "export/comandoexportar.h"
+#include "notes/comandopdf.h"
 #include "notes/frmmain.h"
-#include "notes/listadoordenes.h"
 #include "scale/frmtest.h"
 #include "scale/lectorconsola.h"
 #include "ticket/directprinthelper.h"
@@ -24,19 +24,24 @@
 #include <QTextStream>
 
 int main(int argc, char* argv[]) {
-    // The version, and where the ticket templates are read from, for whoever installed it.
-    if (argc == 2 && QByteArray(argv[1]) == "--version") {
+    // Every option and command, and the version with where the ticket templates are read from,
+    // for whoever installed it; neither needs a display.
+    if (LineaComandos::Pedida(argc, argv, "--help")) {
+        QTextStream(stdout) << LineaComandos::Ayuda();
+        return LineaComandos::Correcto;
+    }
+    if (LineaComandos::Pedida(argc, argv, "--version")) {
         QCoreApplication app(argc, argv);
         QTextStream(stdout) << "pesix " << kelVersion::Texto() << "\n"
                             << "templates: " << clsDatosApp::CarpetaPlantillas() << "\n";
-        return 0;
+        return LineaComandos::Correcto;
     }
     // A scheduled export opens no window: no display is needed and the running copy, if any, is
     // left alone.
-    if (ExportacionOrdenes::Pedida(argc, argv)) {
+    if (ComandoExportar::Pedida(argc, argv)) {
         QCoreApplication app(argc, argv);
         kelRegistry::NombraAplicacion();
-        return ExportacionOrdenes::Ejecuta(QCoreApplication::arguments());
+        return ComandoExportar::Ejecuta(QCoreApplication::arguments());
     }
     // The scale read or looked for from the console, likewise.
     if (LectorConsola::Pedido(argc, argv)) {
@@ -45,30 +50,39 @@ int main(int argc, char* argv[]) {
         return LectorConsola::Ejecuta(QCoreApplication::arguments());
     }
     // The listing of a stored note as a PDF file, likewise without a window.
-    if (ListadoOrdenes::Pedido(argc, argv))
-        return ListadoOrdenes::Ejecuta(argc, argv);
+    if (ComandoPdf::Pedido(argc, argv))
+        return ComandoPdf::Ejecuta(argc, argv);
 
     QApplication app(argc, argv);
     kelRegistry::NombraAplicacion();
 
-    const LineaOrdenes ordenes(QCoreApplication::arguments().mid(1));
-    kelRegistry::UsaArchivoIni(ordenes.Ajustes());
+    // Qt has taken its own options out of the line by now. Other words are ignored, as they
+    // always have been; an option of ours mistyped is not.
+    const LineaComandos ordenes(QCoreApplication::arguments(), {}, LineaComandos::Comunes());
+    if (!ordenes.Error().isEmpty()) {
+        QTextStream errores(stderr);
+        errores << "pesix: " << ordenes.Error() << "\n" << LineaComandos::Ayuda();
+        return LineaComandos::ErrorLinea;
+    }
+    const QString ajustes = ordenes.Opcion("--settings");
+    const QString baseDatos = ordenes.Opcion("--database");
+    kelRegistry::UsaArchivoIni(ajustes);
     clsDatosApp datos;
-    if (!ordenes.BaseDatos().isEmpty())
-        datos.SetBaseDatos(ordenes.BaseDatos());
+    if (!baseDatos.isEmpty())
+        datos.SetBaseDatos(baseDatos);
 
-    kelInstanciaUnica instancia(ordenes.Ajustes());
+    kelInstanciaUnica instancia(ajustes);
     if (!instancia.Adquiere())
         return 0; // the running copy has been brought to the front
 
     // The default place makes its own folder; a path given on the command line or in the
     // settings must exist, so that a mistyped one leaves nothing behind.
-    if (ordenes.BaseDatos().isEmpty() && datos.BaseDatosGuardada().trimmed().isEmpty())
+    if (baseDatos.isEmpty() && datos.BaseDatosGuardada().trimmed().isEmpty())
         QDir().mkpath(QFileInfo(datos.BaseDatos()).absolutePath());
     if (const Resultado abierta = BaseDatos::AbreBaseDatos(datos); !abierta) {
         qCritical().noquote() << abierta.Error();
         kelMensaje::Error(nullptr, QString(), abierta.Error());
-        return 1;
+        return LineaComandos::ErrorInicio;
     }
     // A database that takes no writes is announced now, not at the first "Grabar".
     if (const Resultado escritura = BaseDatos::CompruebaEscritura(datos.Conexion()); !escritura) {

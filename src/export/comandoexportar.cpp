@@ -1,53 +1,52 @@
-#include "export/exportacionordenes.h"
+#include "export/comandoexportar.h"
 
 #include "app/clsdatosapp.h"
+#include "app/lineacomandos.h"
+#include "db/datosconsola.h"
 #include "export/codificacionexportacion.h"
 #include "export/exportaalbaranes.h"
-#include "export/ordenesconsola.h"
 
 namespace {
 const QString kOpcion = QStringLiteral("--export");
-const QString kUso = QStringLiteral(
-    "usage: pesix --export FROM TO FILE [--database PATH] [--settings PATH] [--encoding NAME]");
 } // namespace
 
-bool ExportacionOrdenes::Pedida(int argc, char** argv) {
-    return OrdenesConsola::Pedida(argc, argv, "--export");
+bool ComandoExportar::Pedida(int argc, char** argv) {
+    return LineaComandos::Pedida(argc, argv, "--export");
 }
 
-bool ExportacionOrdenes::Pedida(const QStringList& argumentos) {
+bool ComandoExportar::Pedida(const QStringList& argumentos) {
     return argumentos.mid(1).contains(kOpcion);
 }
 
-int ExportacionOrdenes::Ejecuta(const QStringList& argumentos) {
+int ComandoExportar::Ejecuta(const QStringList& argumentos) {
     QTextStream errores(stderr);
     return Ejecuta(argumentos, errores);
 }
 
-int ExportacionOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
-    using O = OrdenesConsola;
-    const OrdenesConsola o(argumentos, kOpcion, {"--encoding"});
+int ComandoExportar::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
+    using O = LineaComandos;
+    const LineaComandos o(argumentos, {kOpcion}, O::Comunes() << "--encoding");
     if (!o.Error().isEmpty())
-        return O::Falla(errores, O::ErrorOrdenes, o.Error() + "; " + kUso);
+        return O::Falla(errores, O::ErrorLinea, o.Error() + "; " + O::Uso(kOpcion));
     if (o.Valores().size() != 3)
-        return O::Falla(errores, O::ErrorOrdenes, kUso);
+        return O::Falla(errores, O::ErrorLinea, O::Uso(kOpcion));
     QDate desde, hasta;
     for (const Resultado fecha :
          {O::Fecha(o.Valores().at(0), desde), O::Fecha(o.Valores().at(1), hasta)})
         if (!fecha)
-            return O::Falla(errores, O::ErrorOrdenes, fecha.Error());
+            return O::Falla(errores, O::ErrorLinea, fecha.Error());
     const QString archivo = o.Valores().at(2);
     if (ExportaAlbaranes::FormatoDeRuta(archivo) == ExportaAlbaranes::Formato::Ninguno)
-        return O::Falla(errores, O::ErrorOrdenes,
+        return O::Falla(errores, O::ErrorLinea,
                         "the file name must end in .txt, .csv or .xml: \"" + archivo + "\"");
     CodificacionExportacion::Tipo codificacion = CodificacionExportacion::Tipo::Windows1252;
     if (const QString nombre = o.Opcion("--encoding");
         !nombre.isEmpty() && !CodificacionExportacion::DeNombre(nombre, codificacion))
-        return O::Falla(errores, O::ErrorOrdenes,
+        return O::Falla(errores, O::ErrorLinea,
                         "unknown encoding \"" + nombre + "\" (windows-1252 or utf-8)");
 
     std::unique_ptr<clsDatosApp> ajustes;
-    if (const Resultado abierta = o.AbreDatos(ajustes); !abierta)
+    if (const Resultado abierta = DatosConsola::Abre(o, ajustes); !abierta)
         return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
     const clsDatosApp& datos = *ajustes;
     ExportaAlbaranes exporta(datos.Conexion(), datos.SeparadorListas(),

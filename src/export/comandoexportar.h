@@ -9,9 +9,9 @@
 // window and needs no display. It does not take the single-instance lock: it only reads, so it
 // runs beside a copy of the program that is open on the same database.
 // Exit status: 0 written; 2 bad command line (dates, extension, options); 3 the database is
-// missing or cannot be read; 4 the file cannot be written (OrdenesConsola's codes). A failure
+// missing or cannot be read; 4 the file cannot be written (LineaComandos' codes). A failure
 // prints one line on standard error.
-class ExportacionOrdenes {
+class ComandoExportar {
 public:
     // True when the command line asks for an export (holds "--export").
     static bool Pedida(int argc, char** argv);

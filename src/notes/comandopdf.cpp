@@ -1,9 +1,10 @@
-#include "notes/listadoordenes.h"
+#include "notes/comandopdf.h"
 
 #include "app/clsdatosapp.h"
 #include "app/kelregistry.h"
+#include "app/lineacomandos.h"
+#include "db/datosconsola.h"
 #include "export/listadoalbaran.h"
-#include "export/ordenesconsola.h"
 #include "notes/almacenalbaranes.h"
 #include "notes/datasetalbaran.h"
 
@@ -11,15 +12,13 @@
 
 namespace {
 const char* const kOrden = "--pdf";
-const QString kUso =
-    QStringLiteral("usage: pesix --pdf NUMBER DATE FILE [--database PATH] [--settings PATH]");
 } // namespace
 
-bool ListadoOrdenes::Pedido(int argc, char** argv) {
-    return OrdenesConsola::Pedida(argc, argv, kOrden);
+bool ComandoPdf::Pedido(int argc, char** argv) {
+    return LineaComandos::Pedida(argc, argv, kOrden);
 }
 
-int ListadoOrdenes::Ejecuta(int argc, char** argv) {
+int ComandoPdf::Ejecuta(int argc, char** argv) {
     // Fonts are all it needs of a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -35,20 +34,21 @@ int ListadoOrdenes::Ejecuta(int argc, char** argv) {
     return Ejecuta(QCoreApplication::arguments(), errores);
 }
 
-int ListadoOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
-    using O = OrdenesConsola;
-    const OrdenesConsola o(argumentos, QString::fromLatin1(kOrden));
+int ComandoPdf::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
+    using O = LineaComandos;
+    const QString palabra = QString::fromLatin1(kOrden);
+    const LineaComandos o(argumentos, {palabra}, O::Comunes());
     if (!o.Error().isEmpty())
-        return O::Falla(errores, O::ErrorOrdenes, o.Error() + "; " + kUso);
+        return O::Falla(errores, O::ErrorLinea, o.Error() + "; " + O::Uso(palabra));
     if (o.Valores().size() != 3)
-        return O::Falla(errores, O::ErrorOrdenes, kUso);
+        return O::Falla(errores, O::ErrorLinea, O::Uso(palabra));
     const QString numero = o.Valores().at(0);
     QDate fecha;
     if (const Resultado leida = O::Fecha(o.Valores().at(1), fecha); !leida)
-        return O::Falla(errores, O::ErrorOrdenes, leida.Error());
+        return O::Falla(errores, O::ErrorLinea, leida.Error());
 
     std::unique_ptr<clsDatosApp> datos;
-    if (const Resultado abierta = o.AbreDatos(datos); !abierta)
+    if (const Resultado abierta = DatosConsola::Abre(o, datos); !abierta)
         return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
     std::optional<Albaran> albaran;
     const AlmacenAlbaranes almacen(datos->Conexion(), datos->SeparadorDecimal());

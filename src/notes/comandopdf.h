@@ -11,7 +11,7 @@
 // Exit status: 0 written; 2 bad command line; 3 the database or the note is missing or cannot
 // be read; 4 the file cannot be written, and then the file is left as it was. A failure prints
 // one line on standard error.
-class ListadoOrdenes {
+class ComandoPdf {
 public:
     // Whether the command line asks for a PDF (holds "--pdf").
     static bool Pedido(int argc, char** argv);

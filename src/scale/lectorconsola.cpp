@@ -4,23 +4,17 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
+#include "app/lineacomandos.h"
 #include "scale/detectorbascula.h"
 #include "scale/lectura.h"
 #include "scale/protocolobascula.h"
 #include "scale/veltasc.h"
 
-#include <cstring>
-
 namespace {
-const char* const kLeer = "--read-scale";
-const char* const kDetectar = "--detect-scale";
+const QString kLeer = QStringLiteral("--read-scale");
+const QString kDetectar = QStringLiteral("--detect-scale");
 
-int Falla(QTextStream& errores, int codigo, const QString& mensaje) {
-    errores << "pesix: " << QString(mensaje).replace('\n', ' ') << Qt::endl;
-    return codigo;
-}
-
-struct Ordenes {
+struct Peticion {
     bool detectar = false;
     QString ajustes;
     int cuantas = 1;
@@ -28,55 +22,34 @@ struct Ordenes {
     QString error;
 };
 
-Ordenes LeeOrdenes(const QStringList& argumentos) {
-    Ordenes o;
-    o.detectar = argumentos.contains(QLatin1String(kDetectar));
+Peticion LeePeticion(const QStringList& argumentos) {
+    Peticion p;
+    p.detectar = argumentos.contains(kDetectar);
     const QStringList propias =
-        o.detectar ? QStringList{"--settings"} : QStringList{"--settings", "--count", "--wait"};
-    for (qsizetype i = 1; i < argumentos.size() && o.error.isEmpty(); ++i) {
-        QString a = argumentos.at(i);
-        if (a == QLatin1String(kLeer) || a == QLatin1String(kDetectar))
+        p.detectar ? QStringList{"--settings"} : QStringList{"--settings", "--count", "--wait"};
+    const LineaComandos linea(argumentos, {kLeer, kDetectar}, propias);
+    p.error = linea.Error();
+    if (p.error.isEmpty() && !linea.Valores().isEmpty())
+        p.error = QStringLiteral("unexpected \"%1\"").arg(linea.Valores().constFirst());
+    p.ajustes = linea.Opcion("--settings");
+    for (const auto& [opcion, destino] : {std::pair{QStringLiteral("--count"), &p.cuantas},
+                                          {QStringLiteral("--wait"), &p.espera}}) {
+        const QString valor = linea.Opcion(opcion);
+        if (!p.error.isEmpty() || !linea.TieneOpcion(opcion))
             continue;
-        QString valor;
-        bool conValor = false;
-        if (const qsizetype igual = a.indexOf('='); a.startsWith("--") && igual > 0) {
-            valor = a.mid(igual + 1);
-            a = a.left(igual);
-            conValor = true;
-        }
-        if (!propias.contains(a)) {
-            o.error = QStringLiteral("unknown option %1").arg(a);
-            break;
-        }
-        if (!conValor) {
-            if (i + 1 >= argumentos.size()) {
-                o.error = QStringLiteral("%1 needs a value").arg(a);
-                break;
-            }
-            valor = argumentos.at(++i);
-        }
-        bool ok = true;
-        if (a == u"--settings") {
-            o.ajustes = valor;
-        } else if (a == u"--count") {
-            o.cuantas = valor.toInt(&ok);
-            ok = ok && o.cuantas >= 1;
-        } else {
-            o.espera = valor.toInt(&ok);
-            ok = ok && o.espera >= 1;
-        }
-        if (!ok)
-            o.error = QStringLiteral("%1 takes a whole number above 0, not \"%2\"").arg(a, valor);
+        bool ok = false;
+        *destino = valor.toInt(&ok);
+        if (!ok || *destino < 1)
+            p.error =
+                QStringLiteral("%1 takes a whole number above 0, not \"%2\"").arg(opcion, valor);
     }
-    return o;
+    return p;
 }
 } // namespace
 
 bool LectorConsola::Pedido(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], kLeer) == 0 || std::strcmp(argv[i], kDetectar) == 0)
-            return true;
-    return false;
+    return LineaComandos::Pedida(argc, argv, "--read-scale") ||
+           LineaComandos::Pedida(argc, argv, "--detect-scale");
 }
 
 QString LectorConsola::Linea(const Lectura& l) {
@@ -87,11 +60,11 @@ QString LectorConsola::Linea(const Lectura& l) {
 
 int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
                            QTextStream& errores) {
-    const Ordenes o = LeeOrdenes(argumentos);
+    const Peticion o = LeePeticion(argumentos);
     if (!o.error.isEmpty())
-        return Falla(errores, ErrorOrdenes,
-                     o.error + "; usage: pesix --read-scale [--settings FILE] [--count N] "
-                               "[--wait SECONDS] | pesix --detect-scale [--settings FILE]");
+        return LineaComandos::Falla(errores, ErrorLinea,
+                                    o.error + "; " +
+                                        LineaComandos::Uso(o.detectar ? kDetectar : kLeer));
     kelRegistry::UsaArchivoIni(o.ajustes);
     clsDatosApp datos;
     const AjustesBascula ajustes = AjustesBascula::De(datos);
@@ -101,9 +74,9 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
         if (const Resultado r =
                 DetectorBascula::Detecta(datos.PuertoNombre(), datos.Puerto(), ajustes, h);
             !r)
-            return Falla(errores, ErrorPuerto, r.Error());
+            return LineaComandos::Falla(errores, ErrorPuerto, r.Error());
         if (!h)
-            return Falla(errores, SinLectura, Texto(IdTexto::NingunaBascula));
+            return LineaComandos::Falla(errores, SinLectura, Texto(IdTexto::NingunaBascula));
         salida << h->linea << '\t' << ProtocoloBascula::Busca(h->tipo)->nombre << Qt::endl;
         salida << Linea(h->lectura) << Qt::endl;
         salida << DetectorBascula::Valores(*h) << Qt::endl;
@@ -114,9 +87,9 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
     v.SetPuerto(datos.Puerto());
     v.SetPuertoNombre(datos.PuertoNombre());
     if (const Resultado r = v.SetAjustes(ajustes); !r)
-        return Falla(errores, ErrorPuerto, r.Error());
+        return LineaComandos::Falla(errores, ErrorPuerto, r.Error());
     if (const Resultado r = v.SetPortOpen(true); !r)
-        return Falla(errores, ErrorPuerto, r.Error());
+        return LineaComandos::Falla(errores, ErrorPuerto, r.Error());
     // Only readings sent from now on: not what a streaming scale left waiting in the line.
     v.DescartaEntrada();
     for (int i = 0; i < o.cuantas; ++i) {
@@ -133,7 +106,7 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
             QString mensaje = Texto(IdTexto::SinLecturaEspera).arg(o.espera);
             if (!recibido.isEmpty())
                 mensaje += "; " + Texto(IdTexto::Recibido).arg(recibido.join(' ').left(400));
-            return Falla(errores, SinLectura, mensaje);
+            return LineaComandos::Falla(errores, SinLectura, mensaje);
         }
         salida << Linea(*l) << Qt::endl;
     }

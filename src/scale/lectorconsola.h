@@ -19,7 +19,7 @@ struct Lectura;
 class LectorConsola {
 public:
     static constexpr int Correcto = 0;
-    static constexpr int ErrorOrdenes = 2;
+    static constexpr int ErrorLinea = 2;
     static constexpr int SinLectura = 3;
     static constexpr int ErrorPuerto = 4;
 

@@ -46,6 +46,40 @@ class TestArranque : public QObject {
 
 private slots:
     void initTestCase() { qputenv("QT_QPA_PLATFORM", "offscreen"); } // for the programs started
+    // --help and --version answer without a window; a mistyped option of ours is refused with
+    // the usage, before any database is made.
+    void lineaDeComandos_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("codigo");
+        QTest::addColumn<QString>("salida");
+        QTest::addColumn<QString>("errores");
+        QTest::newRow("ayuda") << QStringList{"--help"} << 0
+                               << "--export|--pdf|--read-scale|--detect-scale|--version|exit status"
+                               << QString();
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << "pesix |templates: " << QString();
+        QTest::newRow("desconocida") << QStringList{"x", "--databse", "otra.db"} << 2 << QString()
+                                     << "pesix: unknown option --databse|usage:";
+    }
+    void lineaDeComandos() {
+        QFETCH(QStringList, args);
+        QFETCH(int, codigo);
+        QFETCH(QString, salida);
+        QFETCH(QString, errores);
+        QTemporaryDir dir;
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(Programa(), args << "--settings" << dir.filePath("s.ini"));
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), codigo);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        for (const QString& trozo : salida.split('|', Qt::SkipEmptyParts))
+            QVERIFY2(out.contains(trozo), qPrintable(trozo + " not in: " + out));
+        for (const QString& trozo : errores.split('|', Qt::SkipEmptyParts))
+            QVERIFY2(err.contains(trozo), qPrintable(trozo + " not in: " + err));
+        QVERIFY(!QFileInfo::exists(dir.filePath("otra.db")));
+    }
     void creaLaBaseYUnaSegundaCopiaTermina() {
         QTemporaryDir dir;
         const QString ajustes = dir.filePath("s.ini");

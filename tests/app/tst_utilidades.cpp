@@ -2,7 +2,7 @@
 #include "app/kelfileio.h"
 #include "app/kelnumerics.h"
 #include "app/kelstrings.h"
-#include "app/lineaordenes.h"
+#include "app/lineacomandos.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -89,18 +89,25 @@ private slots:
     void lineaDeOrdenes_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("leido"); // asks for the test, database, settings
-        QTest::newRow("mezcla entre otros") << QStringList{"x", "/TeSt", "y"} << QString("1||");
-        QTest::newRow("dentro de otra palabra") << QStringList{"abc/TESTING"} << QString("1||");
+        QTest::newRow("mezcla entre otros") << QStringList{"x", "/TeSt", "y"} << QString("1|||");
+        QTest::newRow("dentro de otra palabra") << QStringList{"abc/TESTING"} << QString("1|||");
         QTest::newRow("opciones") << QStringList{"--database", "/d/p.db", "--settings=/s.ini"}
-                                  << QString("0|/d/p.db|/s.ini");
+                                  << QString("0|/d/p.db|/s.ini|");
         QTest::newRow("ruta con /test no cuenta")
-            << QStringList{"--database", "/tmp/tests/p.db"} << QString("0|/tmp/tests/p.db|");
+            << QStringList{"--database", "/tmp/tests/p.db"} << QString("0|/tmp/tests/p.db||");
+        QTest::newRow("opcion desconocida")
+            << QStringList{"x", "--databse=/d.db"} << QString("0|||unknown option --databse");
+        QTest::newRow("opcion sin valor")
+            << QStringList{"--settings"} << QString("0|||--settings needs a value");
     }
     void lineaDeOrdenes() {
         QFETCH(QStringList, args);
         QFETCH(QString, leido);
-        const LineaOrdenes l(args);
-        QCOMPARE(QString("%1|%2|%3").arg(int(l.PideTest())).arg(l.BaseDatos(), l.Ajustes()), leido);
+        const LineaComandos l(QStringList{"pesix"} + args, {}, LineaComandos::Comunes());
+        QCOMPARE(QString("%1|%2|%3|%4")
+                     .arg(int(l.PideTest()))
+                     .arg(l.Opcion("--database"), l.Opcion("--settings"), l.Error()),
+                 leido);
     }
 };
 

@@ -77,7 +77,7 @@ struct Mundo {
 };
 } // namespace
 
-class TestExportacionOrdenes : public QObject {
+class TestComandoExportar : public QObject {
     Q_OBJECT
 private slots:
     // A copy of the program in a folder every user may enter: the build folder may not be.
@@ -240,5 +240,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestExportacionOrdenes)
-#include "tst_exportacionordenes.moc"
+QTEST_GUILESS_MAIN(TestComandoExportar)
+#include "tst_comandoexportar.moc"

@@ -43,7 +43,7 @@ int Pdf(const EntornoPrueba& env, const QString& numero, const QString& archivo,
 }
 } // namespace
 
-class TestListadoOrdenes : public QObject {
+class TestComandoPdf : public QObject {
     Q_OBJECT
 
 private slots:
@@ -213,5 +213,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestListadoOrdenes)
-#include "tst_listadoordenes.moc"
+QTEST_MAIN(TestComandoPdf)
+#include "tst_comandopdf.moc"
