@@ -1,18 +1,40 @@
-// bench_scale: the scale simulator streams N type-0 readings (default 10,000) as fast as the
-// pseudo-terminal takes them. Measured twice in the same run:
-//   reference: a bare poll()/read() loop on the device, cutting at carriage returns;
-//   VeltaSC:   the scale controller, each reading timed when Mensaje is raised.
-// Printed: readings delivered / readings sent, delivery latency p50 and p99 from the moment a
-// reading's last byte went into the terminal to its delivery, the readings still undelivered
-// when the scale sent its last one, and the backlog (readings and characters) left after the
-// stream. Several rounds are run (5 by default) and the median round is taken, so a moment of
-// load from other programs does not decide the figure; every round is printed. The last line is
-// "delivered=<ratio> p99_ms=<value>" for the controller (median p99 of the rounds).
+// bench_scale: two measures of the scale path, each against a reference in the same run.
+//
+// 1. The decoder, for every protocol of the table: real frames are taken from pesix-scale-sim
+//    speaking that protocol over a pseudo-terminal (some of them in motion), repeated into a
+//    stream of M frames (default 200,000) and fed in pieces of 64 characters, as a port hands
+//    them on, to
+//      reference: the bare cut, the same characters split at their frame ends into byte
+//                 arrays, without decoding;
+//      decoder:   CortadorTramas, which cuts and decodes each frame into a reading.
+//    Printed per protocol: frames per second of each, the ratio reference rate / decoder rate
+//    (the cost of decoding; the goal is 1.5 or less) and readings delivered / frames sent
+//    (always 1.0). The median of the rounds is taken.
+//
+// 2. The controller: the simulator streams N type-0 readings (default 10,000) as fast as the
+//    pseudo-terminal takes them. Measured twice in the same run:
+//      reference: a bare poll()/read() loop on the device, cutting at carriage returns;
+//      VeltaSC:   the scale controller, each reading timed when Mensaje is raised.
+//    Printed: readings delivered / readings sent, delivery latency p50 and p99 from the moment
+//    a reading's last byte went into the terminal to its delivery, the readings still
+//    undelivered when the scale sent its last one, and the backlog (readings and characters)
+//    left after the stream.
+//
+// Several rounds are run (5 by default) and the median round is taken, so a moment of load from
+// other programs does not decide the figure; every round is printed. The last lines are
+// "decode_ratio_max=<ratio> decode_delivered_min=<ratio>" and "delivered=<ratio>
+// p99_ms=<value>" for the controller (median p99 of the rounds).
+#include "scale/ajustesbascula.h"
+#include "scale/cortadortramas.h"
+#include "scale/protocolobascula.h"
+#include "scale/protocolousuario.h"
 #include "scale/veltasc.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QSerialPort>
 
 #include <algorithm>
 #include <cstdio>
@@ -229,6 +251,140 @@ Medida Controlador(const QString& programa, int n) {
     return m;
 }
 
+// The user's protocol the simulator's type 6 speaks (a CAS-like "ST,GS,+  12.34kg" line).
+AjustesBascula AjustesBanco(qint32 tipo) {
+    AjustesBascula a;
+    a.tipo = tipo;
+    a.tramaUsuario = QStringLiteral(
+        R"(^(?<estado>ST|US|OL),(?:GS|NT),.*?(?<peso>[-+]? *[0-9]+\.?[0-9]*) *(?<unidad>kg|lb|g|t)\s*$)");
+    a.estableUsuario = QStringLiteral("ST");
+    a.finTramaUsuario = QStringLiteral("CRLF");
+    return a;
+}
+
+// Where the bare cut ends a frame of `fin`.
+QByteArray Final(FinTrama fin) {
+    switch (fin) {
+    case FinTrama::LF:
+    case FinTrama::CRLF:
+        return "\n";
+    case FinTrama::ETX:
+        return "\x03";
+    case FinTrama::Bloque:
+        return "\n\n\n";
+    case FinTrama::CR:
+    case FinTrama::StxCr:
+    case FinTrama::LfCr:
+        break;
+    }
+    return "\r";
+}
+
+// The reference: characters appended and split at their ends into frames, nothing more.
+class CorteDesnudo {
+public:
+    explicit CorteDesnudo(QByteArray final) : m_final(std::move(final)) {}
+    qsizetype Procesa(const QByteArray& datos) {
+        m_buffer.append(datos);
+        m_tramas.clear();
+        qsizetype inicio = 0;
+        for (qsizetype f; (f = m_buffer.indexOf(m_final, inicio)) >= 0;
+             inicio = f + m_final.size())
+            m_tramas.append(m_buffer.sliced(inicio, f - inicio));
+        m_buffer.remove(0, inicio);
+        return m_tramas.size();
+    }
+
+private:
+    QByteArray m_final;
+    QByteArray m_buffer;
+    QList<QByteArray> m_tramas;
+};
+
+// Real frames of protocol `tipo`: the simulator's continuous output for a moment, readings in
+// motion among them, cut after its last complete frame. Empty when the simulator cannot be
+// reached.
+QByteArray Muestra(const QString& programa, qint32 tipo, int& tramas) {
+    tramas = 0;
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(tipo);
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(programa, {"--tipo", QString::number(tipo), "--peso", "1234.5"});
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
+        return {};
+    QSerialPort puerto(QString::fromLocal8Bit(sim.readLine()).trimmed());
+    AjustesBascula::Linea linea;
+    AjustesBascula::LeeLinea(QString::fromLatin1(p->linea), linea);
+    puerto.setBaudRate(linea.bps);
+    puerto.setParity(linea.paridad);
+    puerto.setDataBits(linea.bits);
+    puerto.setStopBits(linea.parada);
+    if (!puerto.open(QIODevice::ReadWrite))
+        return {};
+    sim.write("movimiento 40\nintervalo 2\ncontinua\n");
+    sim.waitForBytesWritten(1000);
+    QByteArray datos;
+    QDeadlineTimer limite(4000);
+    CorteDesnudo corte(Final(p->Fin(ProtocoloUsuario())));
+    while (tramas < 200 && !limite.hasExpired()) {
+        if (puerto.waitForReadyRead(100)) {
+            const QByteArray llegado = puerto.readAll();
+            datos += llegado;
+            tramas += int(corte.Procesa(llegado));
+        }
+    }
+    puerto.close();
+    sim.write("salir\n");
+    if (!sim.waitForFinished(3000))
+        sim.kill();
+    sim.waitForFinished(1000);
+    const QByteArray final = Final(p->Fin(ProtocoloUsuario()));
+    const qsizetype ultimo = datos.lastIndexOf(final);
+    return ultimo < 0 ? QByteArray() : datos.left(ultimo + final.size());
+}
+
+struct Decodificacion {
+    double ratio = 0;    // reference rate / decoder rate
+    double entrega = 0;  // readings delivered / frames sent
+    double porSegundoRef = 0;
+    double porSegundoDec = 0;
+};
+
+// One round over `flujo`, which holds `enviadas` frames.
+Decodificacion Decodifica(qint32 tipo, const QByteArray& flujo, qint64 enviadas) {
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(tipo);
+    constexpr qsizetype kPieza = 64;
+    QList<QByteArray> piezas;
+    for (qsizetype i = 0; i < flujo.size(); i += kPieza)
+        piezas << flujo.mid(i, kPieza);
+    Decodificacion d;
+    QElapsedTimer reloj;
+    CorteDesnudo corte(Final(p->Fin(ProtocoloUsuario())));
+    qint64 cortadas = 0;
+    reloj.start();
+    for (const QByteArray& pieza : piezas)
+        cortadas += corte.Procesa(pieza);
+    const qint64 nsRef = qMax<qint64>(1, reloj.nsecsElapsed());
+
+    CortadorTramas cortador;
+    ProtocoloUsuario usuario;
+    const AjustesBascula a = AjustesBanco(tipo);
+    (void)ProtocoloUsuario::Crea(a.tramaUsuario, a.estableUsuario, a.finTramaUsuario,
+                                 a.peticionUsuario, usuario);
+    cortador.SetUsuario(usuario);
+    qint64 entregadas = 0;
+    reloj.restart();
+    for (const QByteArray& pieza : piezas)
+        for (const CortadorTramas::Salida& s : cortador.Procesa(tipo, pieza))
+            entregadas += s.lectura && s.lectura->EsPeso() ? 1 : 0;
+    const qint64 nsDec = qMax<qint64>(1, reloj.nsecsElapsed());
+    d.porSegundoRef = cortadas * 1e9 / nsRef;
+    d.porSegundoDec = entregadas * 1e9 / nsDec;
+    d.ratio = double(nsDec) / double(nsRef) * double(cortadas) / double(qMax<qint64>(1, entregadas));
+    d.entrega = double(entregadas) / double(qMax<qint64>(1, enviadas));
+    return d;
+}
+
 void Imprime(const char* nombre, const Medida& m) {
     std::printf("%s: delivered %d/%d, latency p50 %.3f ms p99 %.3f ms max %.3f ms; sent in "
                 "%.1f ms, all delivered %.1f ms after the first was sent; backlog when the last "
@@ -246,11 +402,50 @@ double Mediana(QList<double> v) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    // bench_scale [readings per round] [rounds]
+    // bench_scale [readings per round] [rounds] [frames decoded per protocol]
     const int n = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 10000;
     const int rondas = argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 5;
     const QString programa = QCoreApplication::applicationDirPath() + "/pesix-scale-sim";
 
+    const int m = argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 200000;
+
+    // 1. The decoder, protocol by protocol.
+    std::printf("bench_scale: decoding %d frames of each protocol (real frames from "
+                "pesix-scale-sim, repeated), %d rounds\n",
+                m, rondas);
+    double peorRatio = 0;
+    double peorEntrega = 1;
+    for (const ProtocoloBascula& p : ProtocoloBascula::Tabla()) {
+        int tramas = 0;
+        const QByteArray muestra = Muestra(programa, p.tipo, tramas);
+        if (muestra.isEmpty() || tramas == 0) {
+            std::printf("type %d %s: no frames from the simulator\n", p.tipo, p.nombre);
+            peorEntrega = 0;
+            continue;
+        }
+        const int copias = qMax(1, m / tramas);
+        const QByteArray flujo = muestra.repeated(copias);
+        const qint64 enviadas = qint64(tramas) * copias;
+        QList<double> ratios, entregas, ref, dec;
+        for (int r = 0; r < rondas; ++r) {
+            const Decodificacion d = Decodifica(p.tipo, flujo, enviadas);
+            ratios << d.ratio;
+            entregas << d.entrega;
+            ref << d.porSegundoRef;
+            dec << d.porSegundoDec;
+        }
+        const double ratio = Mediana(ratios);
+        const double entrega = *std::min_element(entregas.begin(), entregas.end());
+        std::printf("type %d %-8s %lld frames: bare cut %.0f frames/s, decoder %.0f readings/s, "
+                    "ratio %.2f, delivered/sent %.4f\n",
+                    p.tipo, p.nombre, static_cast<long long>(enviadas), Mediana(ref),
+                    Mediana(dec), ratio, entrega);
+        peorRatio = qMax(peorRatio, ratio);
+        peorEntrega = qMin(peorEntrega, entrega);
+    }
+    std::printf("decode_ratio_max=%.2f decode_delivered_min=%.4f\n", peorRatio, peorEntrega);
+
+    // 2. The controller over the pseudo-terminal.
     std::printf("bench_scale: %d type-0 readings streamed by pesix-scale-sim over a "
                 "pseudo-terminal, %d rounds\n",
                 n, rondas);
@@ -288,5 +483,5 @@ int main(int argc, char* argv[]) {
                                  ? QByteArray("1.0")
                                  : QByteArray::number(double(entregadas) / enviadas, 'f', 4);
     std::printf("delivered=%s p99_ms=%.3f\n", ratio.constData(), p99);
-    return entregadas == enviadas ? 0 : 1;
+    return entregadas == enviadas && peorEntrega == 1.0 ? 0 : 1;
 }

@@ -266,6 +266,11 @@ inline constexpr int DetectarBascula = 1223;
 inline constexpr int PorDefecto = 1224;
 inline constexpr int BasculaEncontrada = 1225;
 inline constexpr int TramasIlegibles = 1226;
+// The scale protocols' names in the configuration window's list, by TipoBascula from 0.
+inline constexpr int NombreProtocolo0 = 1230;
+inline constexpr int ProtocoloUsuario = 1237;
+inline constexpr int EstabilidadBascula = 1238;
+inline constexpr int BuscandoBascula = 1239;
 // 1500.. the main window: totals under the grid, checks before saving
 inline constexpr int TotalLineas = 1500;
 inline constexpr int TotalBruto = 1501;

@@ -278,9 +278,11 @@ void frmMain::CreaControles() {
         setTabOrder(txtCliente[i], txtCliente[i + 1]);
     setTabOrder(txtCliente[3], gridAlbaran);
 
-    connect(&m_veltaSC, &VeltaSC::Mensaje, lblLectura, &QLabel::setText);
+    connect(&m_veltaSC, &VeltaSC::LecturaRecibida, this, &frmMain::AlLeer);
     connect(&m_veltaSC, &VeltaSC::PuertoPerdido, this, [this](const QString& error) {
         PonInterruptor(false);
+        m_lectura.reset();
+        MuestraLectura();
         Error(IdTexto::Bascula, error);
     });
 }
@@ -396,6 +398,7 @@ void frmMain::AplicaIdioma() {
     lblImpreso->setText(Texto(T::MarcaImpreso));
     const bool continuo = m_datos.PesoContinuo();
     lblLectura->setFixedWidth((continuo ? 9000 : 5000) / kTwips);
+    MuestraLectura(); // in the new language and width
     cmdPesar->setVisible(!continuo);
     mnuBasculaLeerPesada->setVisible(!continuo);
 }
@@ -615,7 +618,7 @@ void frmMain::Interruptor() {
     } else if (!m_datos.PuertoNombre().trimmed().isEmpty() || m_datos.Puerto() > 0) {
         m_veltaSC.SetPuerto(m_datos.Puerto());
         m_veltaSC.SetPuertoNombre(m_datos.PuertoNombre());
-        m_veltaSC.SetTipoBascula(m_datos.TipoBascula());
+        (void)m_veltaSC.SetAjustes(AjustesBascula::De(m_datos)); // a failure comes on opening
         if (const Resultado r = m_veltaSC.SetPortOpen(true)) {
             m_veltaSC.Comando(m_datos.PesoContinuo() ? VeltaSC::OrdenLecturaContinua
                                                      : VeltaSC::OrdenLecturaPeticion);
@@ -625,7 +628,30 @@ void frmMain::Interruptor() {
             Error(IdTexto::Bascula, r.Error());
         }
     }
-    lblLectura->setText("0.000");
+    m_lectura.reset();
+    MuestraLectura();
+}
+
+void frmMain::AlLeer(const Lectura& lectura) {
+    if (!lectura.EsPeso())
+        return;
+    m_lectura = lectura;
+    MuestraLectura();
+}
+
+void frmMain::MuestraLectura() {
+    const QString texto = !m_basculaEncendida ? QStringLiteral("0.000")
+                          : m_lectura         ? m_lectura->Rotulo()
+                                              : Texto(IdTexto::SinLectura);
+    QFont letra = lblLectura->font();
+    const int ancho = lblLectura->width() - 2 * lblLectura->frameWidth() - 8;
+    for (int puntos = 26; puntos >= 10; puntos -= 2) {
+        letra.setPointSize(puntos);
+        if (QFontMetrics(letra).horizontalAdvance(texto) <= ancho)
+            break;
+    }
+    lblLectura->setFont(letra);
+    lblLectura->setText(texto);
 }
 
 void frmMain::Imprimir() {
@@ -694,11 +720,19 @@ void frmMain::Configuracion() {
     AbreFichero<frmEDConfiguracion>();
     AplicaIdioma();
     AplicaColumnasVisibles();
-    // A change of scale or of reading mode takes effect at once.
+    // A change of scale, line or reading mode takes effect at once: the port is opened again
+    // with them.
     if (m_basculaEncendida) {
-        m_veltaSC.SetTipoBascula(m_datos.TipoBascula());
-        m_veltaSC.Comando(m_datos.PesoContinuo() ? VeltaSC::OrdenLecturaContinua
-                                                 : VeltaSC::OrdenLecturaPeticion);
+        (void)m_veltaSC.SetAjustes(AjustesBascula::De(m_datos)); // a failure comes on opening
+        if (const Resultado r = m_veltaSC.SetPortOpen(true); !r) {
+            PonInterruptor(false);
+            Error(IdTexto::Bascula, r.Error());
+        } else {
+            m_veltaSC.Comando(m_datos.PesoContinuo() ? VeltaSC::OrdenLecturaContinua
+                                                     : VeltaSC::OrdenLecturaPeticion);
+        }
+        m_lectura.reset();
+        MuestraLectura();
     }
 }
 
@@ -737,7 +771,7 @@ void frmMain::BotonColumna(int fila, int columna) {
         break;
     case LineasAlbaran::PesoBruto:
     case LineasAlbaran::PesoProducto:
-        m_modelo->TomaLectura(fila, lblLectura->text());
+        m_modelo->TomaLectura(fila, m_lectura);
         break;
     default:
         return;

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QPrinter>
 #include <array>
+#include <optional>
 
 class QAction;
 class clsDatosApp;
@@ -108,6 +109,11 @@ private:
     // The note's totals under the grid.
     void MuestraTotales();
     void PonInterruptor(bool encendida);
+    // A reading from the scale: a weight is kept and shown, a reply is not.
+    void AlLeer(const Lectura& lectura);
+    // The reading label: the kept reading as the operator reads it; "0.000" while the switch is
+    // off, "no reading" while on and nothing came yet. The letters shrink to keep it on one line.
+    void MuestraLectura();
     void ColocaColumnas();
     void PonAncho(int columna, int twips);
     void Error(int titulo, const QString& texto);
@@ -147,6 +153,9 @@ private:
     // Each menu entry with its text id, for AplicaIdioma.
     QList<std::pair<QAction*, int>> m_textosMenu;
 
+    // The last weight the scale sent since the switch went on; a line takes it, never the
+    // label's text.
+    std::optional<Lectura> m_lectura;
     bool m_basculaEncendida = false;
     bool m_impreso = false;
     bool m_modificado = false;

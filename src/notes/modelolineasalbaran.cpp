@@ -66,7 +66,7 @@ void ModeloLineasAlbaran::EligeTara(int fila, const QString& codigo) {
     Cambiada(fila);
 }
 
-void ModeloLineasAlbaran::TomaLectura(int fila, const QString& lectura) {
+void ModeloLineasAlbaran::TomaLectura(int fila, const std::optional<Lectura>& lectura) {
     m_reglas.TomaLectura(Edita(fila), lectura, m_reloj());
     Cambiada(fila);
 }

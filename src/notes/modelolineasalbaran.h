@@ -1,10 +1,12 @@
 #pragma once
 
 #include "notes/lineasalbaran.h"
+#include "scale/lectura.h"
 
 #include <QAbstractTableModel>
 #include <QDateTime>
 #include <functional>
+#include <optional>
 
 class ReglasLinea;
 
@@ -40,7 +42,7 @@ public:
     // The column buttons on row `fila` (see ReglasLinea).
     void EligeProducto(int fila, const QString& codigo);
     void EligeTara(int fila, const QString& codigo);
-    void TomaLectura(int fila, const QString& lectura);
+    void TomaLectura(int fila, const std::optional<Lectura>& lectura);
 
     // Stores the row being edited, if any.
     void ConfirmaFila();

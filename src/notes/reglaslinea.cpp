@@ -151,9 +151,9 @@ void ReglasLinea::EligeTara(FilaAlbaran& fila, const QString& codigo) const {
     TrasEditar(fila, C::CodTara, {});
 }
 
-void ReglasLinea::TomaLectura(FilaAlbaran& fila, const QString& lectura,
+void ReglasLinea::TomaLectura(FilaAlbaran& fila, const std::optional<Lectura>& lectura,
                               const QDateTime& ahora) const {
-    const double peso = NumeroCelda(lectura);
+    const double peso = lectura && lectura->EsPeso() && lectura->hayPeso ? lectura->peso : 0.0;
     Celda(fila, C::PesoBruto) = Formato(peso, 3);
     Celda(fila, C::HoraPesada) = peso != 0 ? HoraPesada(ahora) : QString();
     Neto(fila);

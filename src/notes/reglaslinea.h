@@ -1,9 +1,11 @@
 #pragma once
 
 #include "notes/lineasalbaran.h"
+#include "scale/lectura.h"
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 class CatalogoAlbaran;
 
@@ -39,8 +41,10 @@ public:
     void EligeProducto(FilaAlbaran& fila, const QString& codigo) const;
     void EligeTara(FilaAlbaran& fila, const QString& codigo) const;
     // The scale's reading, taken at `ahora`, becomes the gross weight and stamps the time of
-    // weighing; a reading of 0 (or no number) leaves the line without a time.
-    void TomaLectura(FilaAlbaran& fila, const QString& lectura, const QDateTime& ahora) const;
+    // weighing; a reading of 0, none, or one without a figure (over range) gives 0 and leaves
+    // the line without a time.
+    void TomaLectura(FilaAlbaran& fila, const std::optional<Lectura>& lectura,
+                     const QDateTime& ahora) const;
 
 private:
     using C = LineasAlbaran::Columna;

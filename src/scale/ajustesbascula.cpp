@@ -4,6 +4,7 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "scale/protocolobascula.h"
+#include "scale/protocolousuario.h"
 
 AjustesBascula AjustesBascula::De(const clsDatosApp& d) {
     AjustesBascula a;
@@ -78,4 +79,17 @@ Resultado AjustesBascula::LineaEfectiva(const ProtocoloBascula& p, Linea& l) con
         return Resultado::Fallo(Texto(IdTexto::FlujoBasculaNoValido).arg(flujo));
     l.flujo = f;
     return Resultado::Exito();
+}
+
+Resultado AjustesBascula::Comprueba() const {
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(tipo);
+    if (!p)
+        return Resultado::Exito(); // a type without protocol reads nothing
+    Linea l;
+    if (const Resultado r = LineaEfectiva(*p, l); !r)
+        return r;
+    ProtocoloUsuario u;
+    return tipo == 6 ? ProtocoloUsuario::Crea(tramaUsuario, estableUsuario, finTramaUsuario,
+                                              peticionUsuario, u)
+                     : Resultado::Exito();
 }

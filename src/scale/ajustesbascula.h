@@ -33,6 +33,9 @@ struct AjustesBascula {
     // The line and flow control to open the port with for protocol `p`; fails, naming the
     // text, when LineaBascula or FlujoBascula cannot be read.
     Resultado LineaEfectiva(const ProtocoloBascula& p, Linea& linea) const;
+    // Whether the settings can be used: the line and flow control for the scale type, and for
+    // type 6 the user's protocol; the failure says what is wrong.
+    Resultado Comprueba() const;
     // A line text "9600,N,8,1" (parity N, E, O, M or S; 5 to 8 data bits; 1, 1.5 or 2 stop bits).
     static bool LeeLinea(const QString& texto, Linea& linea);
 };

@@ -61,7 +61,7 @@ std::optional<Lectura> DetectorBascula::EsperaPeso(VeltaSC& v, int ms, int silen
 
 Resultado DetectorBascula::Detecta(const QString& puertoNombre, qint16 puerto,
                                    const AjustesBascula& base, std::optional<Hallazgo>& hallazgo,
-                                   const std::function<void(const QString&)>& avance) {
+                                   const std::function<bool(const QString&)>& avance) {
     hallazgo.reset();
     QList<qint32> tipos;
     for (const ProtocoloBascula& p : ProtocoloBascula::Tabla()) {
@@ -89,8 +89,9 @@ Resultado DetectorBascula::Detecta(const QString& puertoNombre, qint16 puerto,
             v.SetPuerto(puerto);
             v.SetPuertoNombre(puertoNombre);
             (void)v.SetAjustes(a); // type 6 is tried only when it reads
-            if (avance)
-                avance(QStringLiteral("%1 %2").arg(linea, ProtocoloBascula::Busca(tipo)->nombre));
+            if (avance &&
+                !avance(QStringLiteral("%1 %2").arg(linea, ProtocoloBascula::Busca(tipo)->nombre)))
+                return Resultado::Exito();
             if (const Resultado r = v.SetPortOpen(true); !r) {
                 if (primera)
                     return r;

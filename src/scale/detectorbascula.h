@@ -31,11 +31,12 @@ public:
     static QStringList Lineas();
 
     // `base` gives the user's protocol (type 6 is tried when its expression reads) and the
-    // stability rule; `avance` is told of every try. Fails when the port cannot be opened;
-    // succeeds with nothing when no scale answered.
+    // stability rule; `avance` is told of every try before it is made and stops the search by
+    // returning false. Fails when the port cannot be opened; succeeds with nothing when no
+    // scale answered or the search was stopped.
     static Resultado Detecta(const QString& puertoNombre, qint16 puerto, const AjustesBascula& base,
                              std::optional<Hallazgo>& hallazgo,
-                             const std::function<void(const QString&)>& avance = {});
+                             const std::function<bool(const QString&)>& avance = {});
 
     // Waits up to `ms` for the next weight from `v` (with the event loop running), giving up
     // after `silencioMs` without a single character when that is not 0. `recibido` collects

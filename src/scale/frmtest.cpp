@@ -1,10 +1,13 @@
 #include "scale/frmtest.h"
 
 #include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelmensaje.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -65,15 +68,29 @@ frmTest::frmTest(QWidget* parent) : QDialog(parent) {
     m_label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_label1->setFixedHeight(m_label1->sizeHint().height());
 
+    // The raw frame and the unreadable count, in a fixed-width face so that blanks show.
+    m_lblTrama = new QLabel(this);
+    m_lblTrama->setObjectName("lblTrama");
+    m_lblIlegibles = new QLabel(Texto(IdTexto::TramasIlegibles).arg(0), this);
+    m_lblIlegibles->setObjectName("lblIlegibles");
+    for (QLabel* l : {m_lblTrama, m_lblIlegibles}) {
+        l->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        l->setTextFormat(Qt::PlainText);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
+
     auto* principal = new QVBoxLayout(this);
     principal->addLayout(filaPuerto);
     principal->addLayout(rejilla);
     principal->addWidget(m_label1);
+    principal->addWidget(m_lblTrama);
+    principal->addWidget(m_lblIlegibles);
 
     connect(m_cmdConectar[0], &QPushButton::clicked, this, &frmTest::Conecta);
     connect(m_cmdConectar[1], &QPushButton::clicked, this, &frmTest::Desconecta);
     connect(m_cboPuertos, &QComboBox::currentTextChanged, this, [this] { PonEstado(m_conectado); });
-    connect(&m_veltaSC1, &VeltaSC::Mensaje, m_label1, &QLabel::setText);
+    connect(&m_veltaSC1, &VeltaSC::LecturaRecibida, this, &frmTest::AlLeer);
+    connect(&m_veltaSC1, &VeltaSC::TramaIlegible, this, &frmTest::AlIlegible);
     connect(&m_veltaSC1, &VeltaSC::PuertoPerdido, this, &frmTest::AlPerderPuerto);
 
     CargaPuertos();
@@ -120,7 +137,10 @@ void frmTest::Conecta() {
     m_veltaSC1.SetPuerto(i >= 0 ? qint16(m_cboPuertos->itemData(i).toInt()) : NumeroPuerto(nombre));
     m_veltaSC1.SetPuertoNombre(nombre);
     const clsDatosApp* datos = clsDatosApp::Instancia();
-    m_veltaSC1.SetTipoBascula(datos ? datos->TipoBascula() : 0);
+    if (datos)
+        (void)m_veltaSC1.SetAjustes(AjustesBascula::De(*datos)); // a failure comes on opening
+    else
+        m_veltaSC1.SetTipoBascula(0);
     if (const Resultado abierto = m_veltaSC1.SetPortOpen(true); !abierto) {
         PonEstado(false);
         kelMensaje::Error(this, windowTitle(), abierto.Error());
@@ -140,6 +160,27 @@ void frmTest::Desconecta() {
 void frmTest::AlPerderPuerto(const QString& error) {
     PonEstado(false);
     kelMensaje::Error(this, windowTitle(), error);
+}
+
+void frmTest::AlLeer(const Lectura& l) {
+    // A reply (to zero or tare, a serial number) is shown as its frame only.
+    if (l.EsPeso())
+        m_label1->setText(l.Rotulo());
+    QStringList leido;
+    if (l.EsPeso())
+        leido << l.Cifra() << l.unidad << Lectura::NombreEstado(l.estado)
+              << Lectura::NombreTipo(l.tipo);
+    else
+        leido << QStringLiteral("(respuesta)");
+    leido.removeAll(QString());
+    m_lblTrama->setText(l.TramaLegible() + QStringLiteral("  ->  ") + leido.join(' '));
+}
+
+void frmTest::AlIlegible(const QString& trama) {
+    Lectura l;
+    l.trama = trama.toLatin1();
+    m_lblTrama->setText(l.TramaLegible() + QStringLiteral("  ->  ?"));
+    m_lblIlegibles->setText(Texto(IdTexto::TramasIlegibles).arg(m_veltaSC1.TramasIlegibles()));
 }
 
 void frmTest::PonEstado(bool conectado) {

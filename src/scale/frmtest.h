@@ -10,7 +10,8 @@ class QLabel;
 class QPushButton;
 
 // The scale test window: choose a serial port, connect, press any of the eight scale commands
-// and watch the readings arrive. A service window opened with /TEST; its captions are fixed
+// and watch the readings arrive: the reading as decoded, the raw frame it came in and how many
+// frames could not be read. A service window opened with /TEST; its captions are fixed
 // Spanish texts and it does not keep its position.
 class frmTest : public QDialog {
     Q_OBJECT
@@ -43,11 +44,16 @@ private:
     void Desconecta();
     void PonEstado(bool conectado);
     void AlPerderPuerto(const QString& error);
+    // A frame arrived: the raw bytes beside what they were decoded into.
+    void AlLeer(const Lectura& lectura);
+    void AlIlegible(const QString& trama);
 
     VeltaSC m_veltaSC1;
     QComboBox* m_cboPuertos = nullptr;
     std::array<QPushButton*, 2> m_cmdConectar{};
     std::array<QPushButton*, 8> m_cmdComando{};
     QLabel* m_label1 = nullptr;
+    QLabel* m_lblTrama = nullptr;
+    QLabel* m_lblIlegibles = nullptr;
     bool m_conectado = false;
 };

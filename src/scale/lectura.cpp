@@ -1,11 +1,43 @@
 #include "scale/lectura.h"
 
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
+
 QString Lectura::Cifra() const {
     if (!hayPeso)
         return QString();
     // Never "-0.00".
     const double v = peso == 0.0 ? 0.0 : peso;
     return QString::number(v, 'f', qBound(0, decimales, 9));
+}
+
+QString Lectura::Rotulo() const {
+    if (!EsPeso())
+        return Texto(IdTexto::SinLectura);
+    QString t = Cifra();
+    if (!t.isEmpty() && !unidad.isEmpty())
+        t += ' ' + unidad;
+    int id = 0;
+    switch (estado) {
+    case Estado::Movimiento:
+        id = IdTexto::EstadoMovimiento;
+        break;
+    case Estado::SobreRango:
+        id = IdTexto::EstadoSobreRango;
+        break;
+    case Estado::BajoRango:
+        id = IdTexto::EstadoBajoRango;
+        break;
+    case Estado::Error:
+        id = IdTexto::EstadoError;
+        break;
+    case Estado::Estable:
+    case Estado::Desconocido:
+        break;
+    }
+    if (id != 0)
+        t = t.isEmpty() ? Texto(id) : t + QStringLiteral(" \u00b7 ") + Texto(id);
+    return t.isEmpty() ? Texto(IdTexto::SinLectura) : t;
 }
 
 QString Lectura::TramaLegible() const {

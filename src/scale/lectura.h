@@ -30,6 +30,10 @@ struct Lectura {
     bool EsPeso() const { return clase == Clase::Peso; }
     // The weight with a point and the decimals sent ("-12.50"); empty without a figure.
     QString Cifra() const;
+    // The reading as the operator sees it: the figure with its unit, then the status in the
+    // interface language when the weight is not stable (in motion, over or under range, error);
+    // a reply, or a frame without figure or status, reads "no reading".
+    QString Rotulo() const;
     // The frame as text, its control characters written as <STX>, <CR> or <xHH>.
     QString TramaLegible() const;
     // "stable", "motion", "overload", "underload", "error", "unknown".

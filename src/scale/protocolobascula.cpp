@@ -1,5 +1,7 @@
 #include "scale/protocolobascula.h"
 
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "scale/protocolousuario.h"
 
 namespace {
@@ -293,6 +295,7 @@ const QList<ProtocoloBascula>& ProtocoloBascula::Tabla() {
     static const QList<ProtocoloBascula> tabla = {
         {0,
          "MARVI",
+         IdTexto::NombreProtocolo0 + 0,
          "9600,N,8,2",
          XonXoff,
          FinTrama::CR,
@@ -301,6 +304,7 @@ const QList<ProtocoloBascula>& ProtocoloBascula::Tabla() {
          DecodificaTipo0},
         {1,
          "DOR",
+         IdTexto::NombreProtocolo0 + 1,
          "9600,N,8,1",
          SinFlujo,
          FinTrama::Bloque,
@@ -310,6 +314,7 @@ const QList<ProtocoloBascula>& ProtocoloBascula::Tabla() {
         // Any command ends a running SIR; SI answers at once, with the status as it stands.
         {2,
          "MT-SICS",
+         IdTexto::NombreProtocolo0 + 2,
          "9600,N,8,1",
          SinFlujo,
          FinTrama::CRLF,
@@ -318,6 +323,7 @@ const QList<ProtocoloBascula>& ProtocoloBascula::Tabla() {
          DecodificaMtSics},
         {3,
          "Toledo continuo",
+         IdTexto::NombreProtocolo0 + 3,
          "9600,E,7,1",
          SinFlujo,
          FinTrama::StxCr,
@@ -326,6 +332,7 @@ const QList<ProtocoloBascula>& ProtocoloBascula::Tabla() {
          DecodificaToledo},
         {4,
          "A&D",
+         IdTexto::NombreProtocolo0 + 4,
          "2400,E,7,1",
          SinFlujo,
          FinTrama::CRLF,
@@ -335,6 +342,7 @@ const QList<ProtocoloBascula>& ProtocoloBascula::Tabla() {
         // Any command ends a running R (repeat).
         {5,
          "SMA",
+         IdTexto::NombreProtocolo0 + 5,
          "9600,N,8,1",
          SinFlujo,
          FinTrama::LfCr,
@@ -343,6 +351,7 @@ const QList<ProtocoloBascula>& ProtocoloBascula::Tabla() {
          DecodificaSma},
         {6,
          "Usuario",
+         IdTexto::NombreProtocolo0 + 6,
          "9600,N,8,1",
          SinFlujo,
          FinTrama::CR,
@@ -358,6 +367,10 @@ const ProtocoloBascula* ProtocoloBascula::Busca(qint32 tipo) {
         if (p.tipo == tipo)
             return &p;
     return nullptr;
+}
+
+QString ProtocoloBascula::Nombre() const {
+    return Texto(texto);
 }
 
 QByteArray ProtocoloBascula::Orden(qint32 codigo, const ProtocoloUsuario& usuario) const {

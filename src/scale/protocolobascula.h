@@ -24,7 +24,8 @@ struct ProtocoloBascula {
     enum Flujo : qint32 { SinFlujo = 0, XonXoff = 1, RtsCts = 2 };
 
     qint32 tipo;        // the value of TipoBascula
-    const char* nombre; // in the configuration window's list
+    const char* nombre; // as the console commands print it
+    qint32 texto;       // the text id of its name in the configuration window's list
     const char* linea;  // default line settings, "9600,N,8,1"; empty for the user's type
     qint32 flujo;       // default flow control
     FinTrama fin;       // for type 6 the user's
@@ -43,6 +44,8 @@ struct ProtocoloBascula {
     // The row of `tipo`; nullptr for a type no row declares.
     static const ProtocoloBascula* Busca(qint32 tipo);
 
+    // Its name in the interface language.
+    QString Nombre() const;
     // The bytes of command `codigo` (0..7); empty when the protocol has no such command.
     QByteArray Orden(qint32 codigo, const ProtocoloUsuario& usuario) const;
     // Whether the scale must be asked for each reading (false: it streams).

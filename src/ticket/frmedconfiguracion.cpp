@@ -6,6 +6,9 @@
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
 #include "app/kelwindow.h"
+#include "scale/detectorbascula.h"
+#include "scale/protocolobascula.h"
+#include "scale/protocolousuario.h"
 #include "ticket/directprinthelper.h"
 #include "ticket/modelocodigoscontrol.h"
 #include "ticket/modelocolumnas.h"
@@ -14,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -24,9 +28,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
@@ -114,6 +121,7 @@ frmEDConfiguracion::frmEDConfiguracion(QWidget* parent) : QDialog(parent), m_dat
     SSTab = new QTabWidget(this);
     SSTab->setObjectName("SSTab");
     SSTab->addTab(CreaGeneral(), QString());
+    SSTab->addTab(CreaBascula(), QString());
     SSTab->addTab(CreaAlbaran(), QString());
     SSTab->addTab(CreaTiquet(), QString());
     SSTab->addTab(CreaImpresora(), QString());
@@ -132,7 +140,8 @@ frmEDConfiguracion::frmEDConfiguracion(QWidget* parent) : QDialog(parent), m_dat
     connect(cmdAccion[1], &QPushButton::clicked, this, &QDialog::reject);
     // Ctrl+Tab and Ctrl+Shift+Tab go through the tabs from any control; a list would take them.
     for (const auto& [tecla, paso] :
-         {std::pair{QKeySequence::NextChild, 1}, std::pair{QKeySequence::PreviousChild, 3}})
+         {std::pair{QKeySequence::NextChild, 1},
+          std::pair{QKeySequence::PreviousChild, int(SSTab->count()) - 1}})
         connect(new QShortcut(tecla, this), &QShortcut::activated, this, [this, paso] {
             SSTab->setCurrentIndex((SSTab->currentIndex() + paso) % SSTab->count());
             if (QWidget* primero = SSTab->currentWidget()->nextInFocusChain())
@@ -155,15 +164,8 @@ frmEDConfiguracion::~frmEDConfiguracion() = default;
 QWidget* frmEDConfiguracion::CreaGeneral() {
     auto* pagina = new QWidget;
     cboIdioma = Lista(pagina, "cboIdioma", cmnLanguaje::Idiomas());
-    // The system's ports, or a device path typed in.
-    cboPuertos = Lista(pagina, "cboPuertos", PuertosSerie::Lista());
-    cboPuertos->setEditable(true);
-    cboPuertos->setInsertPolicy(QComboBox::NoInsert);
     txtUnidadMedida = new QLineEdit(pagina);
     txtUnidadMedida->setObjectName("txtUnidadMedida");
-    cboTipoBascula = Lista(pagina, "cboTipoBascula", {"MARVI", "DOR"});
-    chkPesoContinuo = new QCheckBox(pagina);
-    chkPesoContinuo->setObjectName("chkPesoContinuo");
     fraDatosEmpresa = new QGroupBox(pagina);
     fraDatosEmpresa->setObjectName("fraDatosEmpresa");
     auto* empresa = new QVBoxLayout(fraDatosEmpresa);
@@ -175,15 +177,173 @@ QWidget* frmEDConfiguracion::CreaGeneral() {
     }
     auto* formulario = new QFormLayout;
     formulario->addRow(lbl[0], cboIdioma);
-    formulario->addRow(lbl[1], cboPuertos);
     formulario->addRow(lbl[2], txtUnidadMedida);
-    formulario->addRow(lbl[4], cboTipoBascula);
-    formulario->addRow(QString(), chkPesoContinuo);
     auto* caja = new QVBoxLayout(pagina);
     caja->addLayout(formulario);
     caja->addWidget(fraDatosEmpresa);
     caja->addStretch(1);
     return pagina;
+}
+
+QWidget* frmEDConfiguracion::CreaBascula() {
+    auto* pagina = new QWidget;
+    // The system's ports, or a device path typed in.
+    cboPuertos = Lista(pagina, "cboPuertos", PuertosSerie::Lista());
+    cboPuertos->setEditable(true);
+    cboPuertos->setInsertPolicy(QComboBox::NoInsert);
+    cboTipoBascula = new QComboBox(pagina);
+    cboTipoBascula->setObjectName("cboTipoBascula");
+    for (const ProtocoloBascula& p : ProtocoloBascula::Tabla())
+        cboTipoBascula->addItem(p.Nombre(), p.tipo);
+    chkPesoContinuo = new QCheckBox(pagina);
+    chkPesoContinuo->setObjectName("chkPesoContinuo");
+    const auto caja = [](QWidget* padre, const char* nombre) {
+        auto* c = new QLineEdit(padre);
+        c->setObjectName(nombre);
+        return c;
+    };
+    txtLineaBascula = caja(pagina, "txtLineaBascula");
+    cboFlujoBascula = new QComboBox(pagina);
+    cboFlujoBascula->setObjectName("cboFlujoBascula");
+    const int flujos[] = {IdTexto::FlujoNinguno, IdTexto::FlujoXonXoff, IdTexto::FlujoHardware};
+    cboFlujoBascula->addItem(QString(), QString()); // the protocol's, named in MuestraProtocolo
+    for (int f = 0; f < 3; ++f)
+        cboFlujoBascula->addItem(Texto(flujos[f]), QString::number(f));
+
+    fraUsuario = new QGroupBox(pagina);
+    fraUsuario->setObjectName("fraUsuario");
+    txtTramaUsuario = caja(fraUsuario, "txtTramaUsuario");
+    txtEstableUsuario = caja(fraUsuario, "txtEstableUsuario");
+    cboFinTramaUsuario = Lista(fraUsuario, "cboFinTramaUsuario", {"CR", "LF", "CRLF", "ETX"});
+    txtPeticionUsuario = caja(fraUsuario, "txtPeticionUsuario");
+    lblErrorUsuario = new QLabel(fraUsuario);
+    lblErrorUsuario->setObjectName("lblErrorUsuario");
+    lblErrorUsuario->setTextFormat(Qt::PlainText);
+    lblErrorUsuario->setWordWrap(true);
+    lblErrorUsuario->setStyleSheet("color: #b00000");
+    fraEstabilidad = new QGroupBox(pagina);
+    fraEstabilidad->setObjectName("fraEstabilidad");
+    spnEstableLecturas = new QSpinBox(fraEstabilidad);
+    spnEstableLecturas->setObjectName("spnEstableLecturas");
+    spnEstableLecturas->setRange(1, 100);
+    spnEstableMs = new QSpinBox(fraEstabilidad);
+    spnEstableMs->setObjectName("spnEstableMs");
+    spnEstableMs->setRange(0, 60000);
+    spnEstableMs->setSingleStep(100);
+    txtEstableMargen = caja(fraEstabilidad, "txtEstableMargen");
+    txtEstableMargen->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]*([.,][0-9]*)?"), txtEstableMargen));
+    cmdDetectarBascula = new QPushButton(pagina);
+    cmdDetectarBascula->setObjectName("cmdDetectarBascula");
+    cmdDetectarBascula->setAutoDefault(false);
+
+    const auto fila = [this](QFormLayout* f, QWidget* campo) {
+        auto* l = new QLabel(campo->parentWidget());
+        l->setObjectName("lblBascula" + QString::number(lblBascula.size()));
+        l->setBuddy(campo);
+        lblBascula << l;
+        f->addRow(l, campo);
+    };
+    auto* formulario = new QFormLayout;
+    formulario->addRow(lbl[1], cboPuertos);
+    formulario->addRow(lbl[4], cboTipoBascula);
+    formulario->addRow(QString(), chkPesoContinuo);
+    fila(formulario, txtLineaBascula);
+    fila(formulario, cboFlujoBascula);
+    auto* usuario = new QFormLayout(fraUsuario);
+    for (QWidget* campo : std::initializer_list<QWidget*>{txtTramaUsuario, txtEstableUsuario,
+                                                          cboFinTramaUsuario, txtPeticionUsuario})
+        fila(usuario, campo);
+    usuario->addRow(lblErrorUsuario);
+    auto* estabilidad = new QFormLayout(fraEstabilidad);
+    for (QWidget* campo :
+         std::initializer_list<QWidget*>{spnEstableLecturas, spnEstableMs, txtEstableMargen})
+        fila(estabilidad, campo);
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(cmdDetectarBascula);
+    auto* todo = new QVBoxLayout(pagina);
+    todo->addLayout(formulario);
+    todo->addWidget(fraUsuario);
+    todo->addWidget(fraEstabilidad);
+    todo->addLayout(botones);
+    todo->addStretch(1);
+
+    connect(cboTipoBascula, &QComboBox::currentIndexChanged, this,
+            &frmEDConfiguracion::MuestraProtocolo);
+    for (QLineEdit* c : {txtTramaUsuario, txtEstableUsuario, txtPeticionUsuario})
+        connect(c, &QLineEdit::textChanged, this, &frmEDConfiguracion::MuestraProtocolo);
+    connect(cboFinTramaUsuario, &QComboBox::currentIndexChanged, this,
+            &frmEDConfiguracion::MuestraProtocolo);
+    connect(cmdDetectarBascula, &QPushButton::clicked, this, &frmEDConfiguracion::DetectaBascula);
+    return pagina;
+}
+
+AjustesBascula frmEDConfiguracion::AjustesMostrados() const {
+    AjustesBascula a;
+    a.tipo = cboTipoBascula->currentIndex() >= 0 ? cboTipoBascula->currentData().toInt()
+                                                 : m_datos.TipoBascula();
+    a.linea = txtLineaBascula->text().trimmed();
+    a.flujo = cboFlujoBascula->currentData().toString();
+    a.tramaUsuario = txtTramaUsuario->text();
+    a.estableUsuario = txtEstableUsuario->text();
+    a.finTramaUsuario = cboFinTramaUsuario->currentText();
+    a.peticionUsuario = txtPeticionUsuario->text();
+    return a;
+}
+
+void frmEDConfiguracion::MuestraProtocolo() {
+    const AjustesBascula a = AjustesMostrados();
+    const ProtocoloBascula* p = ProtocoloBascula::Busca(a.tipo);
+    const bool usuario = a.tipo == 6;
+    const QString linea = p ? QString::fromLatin1(p->linea) : QString();
+    txtLineaBascula->setPlaceholderText(Texto(IdTexto::PorDefecto).arg(linea));
+    const int flujos[] = {IdTexto::FlujoNinguno, IdTexto::FlujoXonXoff, IdTexto::FlujoHardware};
+    cboFlujoBascula->setItemText(
+        0, Texto(IdTexto::PorDefecto).arg(Texto(flujos[p ? qBound(0, p->flujo, 2) : 0])));
+    fraUsuario->setEnabled(usuario);
+    ProtocoloUsuario leido;
+    const Resultado r = usuario ? ProtocoloUsuario::Crea(a.tramaUsuario, a.estableUsuario,
+                                                         a.finTramaUsuario, a.peticionUsuario,
+                                                         leido)
+                                : Resultado::Exito();
+    lblErrorUsuario->setText(r.Error());
+    // The rule applies to the scales whose frames do not say whether the weight is stable.
+    fraEstabilidad->setEnabled(!p || !p->ConEstado(leido));
+}
+
+void frmEDConfiguracion::DetectaBascula() {
+    QProgressDialog avance(this);
+    avance.setObjectName("dlgDetectarBascula");
+    avance.setWindowTitle(Texto(IdTexto::DetectarBascula).remove('&'));
+    avance.setCancelButtonText(Texto(IdTexto::Cancelar).remove('&'));
+    avance.setRange(0, 0);
+    avance.setMinimumDuration(0);
+    avance.show();
+    const QString puerto = cboPuertos->currentText().trimmed();
+    std::optional<DetectorBascula::Hallazgo> h;
+    const Resultado r = DetectorBascula::Detecta(
+        puerto, PuertosSerie::Numero(puerto), AjustesMostrados(), h, [&](const QString& prueba) {
+            avance.setLabelText(Texto(IdTexto::BuscandoBascula).arg(prueba));
+            QCoreApplication::processEvents();
+            return !avance.wasCanceled();
+        });
+    const bool cancelada = avance.wasCanceled();
+    avance.close();
+    const QString titulo = Texto(IdTexto::Bascula);
+    if (!r)
+        return kelMensaje::Error(this, titulo, r.Error());
+    if (!h) {
+        if (!cancelada)
+            kelMensaje::Aviso(this, titulo, Texto(IdTexto::NingunaBascula));
+        return;
+    }
+    cboTipoBascula->setCurrentIndex(cboTipoBascula->findData(h->tipo));
+    txtLineaBascula->setText(h->linea);
+    kelMensaje::Informa(this, titulo,
+                        Texto(IdTexto::BasculaEncontrada)
+                            .arg(h->linea + ' ' + ProtocoloBascula::Busca(h->tipo)->Nombre() +
+                                 ": " + h->lectura.Rotulo()));
 }
 
 QWidget* frmEDConfiguracion::CreaAlbaran() {
@@ -308,7 +468,18 @@ void frmEDConfiguracion::Carga() {
             puerto = i;
     cboPuertos->setCurrentIndex(puerto < 0 && cboPuertos->count() > 0 ? 0 : puerto);
 
-    cboTipoBascula->setCurrentIndex(m_datos.TipoBascula());
+    cboTipoBascula->setCurrentIndex(cboTipoBascula->findData(m_datos.TipoBascula()));
+    txtLineaBascula->setText(m_datos.LineaBascula());
+    cboFlujoBascula->setCurrentIndex(qMax(0, cboFlujoBascula->findData(m_datos.FlujoBascula())));
+    txtTramaUsuario->setText(m_datos.TramaUsuario());
+    txtEstableUsuario->setText(m_datos.EstableUsuario());
+    cboFinTramaUsuario->setCurrentIndex(
+        qMax(0, cboFinTramaUsuario->findText(m_datos.FinTramaUsuario().trimmed().toUpper())));
+    txtPeticionUsuario->setText(m_datos.PeticionUsuario());
+    const AjustesBascula ajustes = AjustesBascula::De(m_datos);
+    spnEstableLecturas->setValue(ajustes.estabilidad.lecturas);
+    spnEstableMs->setValue(ajustes.estabilidad.ms);
+    txtEstableMargen->setText(m_datos.EstableMargen());
     for (int i = 1; i <= ModeloColumnas::Numero; ++i) {
         m_pantalla->SetMarcada(i, m_datos.ColPantalla(i));
         m_impresas->SetMarcada(i, m_datos.ColImpresas(i));
@@ -377,9 +548,19 @@ void frmEDConfiguracion::PulsaImpresora(QTreeWidgetItem* nodo) {
 void frmEDConfiguracion::PonTextos() {
     namespace T = IdTexto;
     setWindowTitle(Texto(T::Configuracion));
-    const int pestanas[] = {T::General, T::Albaran, T::DefinicionTiquet, T::ImpresoraTiquets};
-    for (int i = 0; i < 4; ++i)
+    const int pestanas[] = {T::General, T::Bascula, T::Albaran, T::DefinicionTiquet,
+                            T::ImpresoraTiquets};
+    for (int i = 0; i < 5; ++i)
         SSTab->setTabText(i, Texto(pestanas[i]));
+    const int bascula[] = {T::LineaBascula,    T::FlujoBascula,    T::TramaUsuario,
+                           T::EstableUsuario,  T::FinTramaUsuario, T::PeticionUsuario,
+                           T::EstableLecturas, T::EstableMs,       T::EstableMargen};
+    for (int i = 0; i < 9; ++i)
+        lblBascula[i]->setText(Texto(bascula[i]));
+    fraUsuario->setTitle(Texto(T::ProtocoloUsuario));
+    fraEstabilidad->setTitle(Texto(T::EstabilidadBascula));
+    cmdDetectarBascula->setText(Texto(T::DetectarBascula));
+    MuestraProtocolo();
     const int etiquetas[] = {T::Idioma, T::PuertoComunicaciones, T::UnidadMedida, T::TipoImpresora,
                              T::TipoBascula};
     for (int i = 0; i < 5; ++i)
@@ -434,6 +615,15 @@ void frmEDConfiguracion::BorraCodigo() {
 }
 
 void frmEDConfiguracion::Acepta() {
+    // Scale settings that cannot be used are told, and the window stays open on them.
+    if (const Resultado r = AjustesMostrados().Comprueba(); !r) {
+        SSTab->setCurrentIndex(1);
+        kelMensaje::Error(this, Texto(IdTexto::Bascula), r.Error());
+        (AjustesMostrados().tipo == 6 && !lblErrorUsuario->text().isEmpty() ? txtTramaUsuario
+                                                                           : txtLineaBascula)
+            ->setFocus();
+        return;
+    }
     GuardaCodigos();
     clsDatosApp& d = m_datos;
     d.SetCommTiquetBitsDatos(Posicion(cboCommBitsDatos, d.CommTiquetBitsDatos()));
@@ -453,7 +643,17 @@ void frmEDConfiguracion::Acepta() {
         d.SetPuertoNombre(puerto);
         d.SetPuerto(PuertosSerie::Numero(puerto));
     }
-    d.SetTipoBascula(Posicion(cboTipoBascula, d.TipoBascula()));
+    const AjustesBascula bascula = AjustesMostrados();
+    d.SetTipoBascula(bascula.tipo);
+    d.SetLineaBascula(bascula.linea);
+    d.SetFlujoBascula(bascula.flujo);
+    d.SetTramaUsuario(bascula.tramaUsuario);
+    d.SetEstableUsuario(bascula.estableUsuario);
+    d.SetFinTramaUsuario(bascula.finTramaUsuario);
+    d.SetPeticionUsuario(bascula.peticionUsuario);
+    d.SetEstableLecturas(spnEstableLecturas->value());
+    d.SetEstableMs(spnEstableMs->value());
+    d.SetEstableMargen(txtEstableMargen->text().trimmed());
     d.SetTipoImpresora(Posicion(cboTipoImpresora, d.TipoImpresora()));
     d.SetUnidadMedida(txtUnidadMedida->text());
     for (int i = 1; i <= ModeloColumnas::Numero; ++i) {

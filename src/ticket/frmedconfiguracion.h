@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scale/ajustesbascula.h"
 #include "ticket/arbolimpresoras.h"
 
 #include <QDialog>
@@ -13,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class QTableView;
 class QTreeWidget;
@@ -21,8 +23,8 @@ class ModeloCodigosControl;
 class ModeloColumnas;
 class clsDatosApp;
 
-// The configuration window: every setting of the station in four tabs (general, delivery note,
-// ticket definition with the printer control codes, ticket printer with its serial line). It
+// The configuration window: every setting of the station in five tabs (general, scale, delivery
+// note, ticket definition with the printer control codes, ticket printer with its serial line). It
 // reads the settings when it opens and writes them, and reloads the control codes, only when
 // it is accepted. The control codes are stored in their table as the operator leaves each row,
 // whichever button closes the window.
@@ -39,6 +41,22 @@ public:
     QLineEdit* txtUnidadMedida = nullptr;
     QComboBox* cboTipoBascula = nullptr;
     QCheckBox* chkPesoContinuo = nullptr;
+    // The scale tab: port, protocol and reading mode as above, then the line and flow control
+    // (empty for the protocol's), the user's protocol, the stability rule and the search.
+    QList<QLabel*> lblBascula;
+    QLineEdit* txtLineaBascula = nullptr;
+    QComboBox* cboFlujoBascula = nullptr; // item data: "" (the protocol's), "0", "1", "2"
+    QGroupBox* fraUsuario = nullptr;
+    QLineEdit* txtTramaUsuario = nullptr;
+    QLineEdit* txtEstableUsuario = nullptr;
+    QComboBox* cboFinTramaUsuario = nullptr;
+    QLineEdit* txtPeticionUsuario = nullptr;
+    QLabel* lblErrorUsuario = nullptr; // why the user's protocol cannot be read, or nothing
+    QGroupBox* fraEstabilidad = nullptr;
+    QSpinBox* spnEstableLecturas = nullptr;
+    QSpinBox* spnEstableMs = nullptr;
+    QLineEdit* txtEstableMargen = nullptr;
+    QPushButton* cmdDetectarBascula = nullptr;
     QGroupBox* fraDatosEmpresa = nullptr;
     QList<QLineEdit*> txtDatosEmpresa;
     QComboBox* cboTipoImpresora = nullptr;
@@ -70,6 +88,7 @@ protected:
 
 private:
     QWidget* CreaGeneral();
+    QWidget* CreaBascula();
     QWidget* CreaAlbaran();
     QWidget* CreaTiquet();
     QWidget* CreaImpresora();
@@ -83,6 +102,13 @@ private:
     void GuardaCodigo(int fila);
     void GuardaCodigos();
     void BorraCodigo();
+    // The scale settings as the tab shows them.
+    AjustesBascula AjustesMostrados() const;
+    // The protocol chosen: its defaults shown, the groups that apply to it enabled, the user's
+    // protocol checked.
+    void MuestraProtocolo();
+    // Looks for the scale on the port shown; a scale found fills the protocol and line.
+    void DetectaBascula();
     void Acepta();
 
     clsDatosApp& m_datos;

@@ -254,6 +254,51 @@ private slots:
         sim.write("salir\n");
         QVERIFY(sim.waitForFinished(5000));
     }
+
+    // A scale that says what its weight is doing: the label tells it in words, and a line takes
+    // the reading itself (none from an over-range frame, which has no figure).
+    void estadoDeLaBascula() {
+        QProcess sim;
+        sim.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix-scale-sim",
+                  {"--tipo", "2", "--peso", "7.25"});
+        QVERIFY(sim.waitForStarted() && sim.waitForReadyRead(5000));
+        EntornoPrueba env;
+        kelRegistry::SaveAppString("\\Internacional", "sDecimal", ".");
+        clsDatosApp& datos = env.DatosConBase();
+        datos.SetPuertoNombre(QString::fromLocal8Bit(sim.readLine()).trimmed());
+        datos.SetTipoBascula(2);
+        auto w = std::make_unique<frmMain>();
+        w->show();
+        s_ventana = w.get();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        const auto* lectura = w->findChild<QLabel*>("lblLectura");
+        auto* modelo = w->findChild<RejillaLineas*>("gridAlbaran")->Modelo();
+        const QString punto = QStringLiteral(" \u00b7 ");
+        const auto pesa = [&](const QByteArray& orden, const QString& esperado) {
+            sim.write(orden + "\n");
+            QVERIFY(sim.waitForBytesWritten(1000));
+            QTest::qWait(100);
+            Tecla(Qt::Key_F6);
+            QTRY_COMPARE(lectura->text(), esperado);
+        };
+        QCOMPARE(lectura->text(), QString("0.000"));
+        Tecla(Qt::Key_F5);
+        pesa("normal", "7.250 kg");
+        pesa("movimiento 2", "7.150 kg" + punto + Texto(IdTexto::EstadoMovimiento));
+        pesa("sobrecarga", Texto(IdTexto::EstadoSobreRango));
+        Tecla(Qt::Key_N, Qt::ControlModifier);
+        Intro(3);
+        Teclea("*");
+        QCOMPARE(modelo->Celda(0, 4), QString("0.000"));
+        pesa("normal", "7.250 kg");
+        Teclea("*");
+        QCOMPARE(modelo->Celda(0, 4), QString("7.250"));
+        Tecla(Qt::Key_F5);
+        QCOMPARE(lectura->text(), QString("0.000"));
+        w.reset();
+        sim.write("salir\n");
+        QVERIFY(sim.waitForFinished(5000));
+    }
 };
 
 QTEST_MAIN(TestFrmMain)

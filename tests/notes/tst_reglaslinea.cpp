@@ -2,6 +2,8 @@
 // line after. Look-ups run against a real database; numbers are shown with a decimal comma.
 #include "notes/catalogoalbaran.h"
 #include "notes/reglaslinea.h"
+#include "scale/protocolobascula.h"
+#include "scale/protocolousuario.h"
 #include "support/entornoprueba.h"
 
 #include <QTest>
@@ -132,7 +134,9 @@ private slots:
         } else if (accion == "tara") {
             reglas.EligeTara(fila, texto);
         } else if (accion == "lectura") {
-            reglas.TomaLectura(fila, texto, ahora);
+            // The reading as the scale's decoder gives it.
+            reglas.TomaLectura(fila, ProtocoloBascula::Busca(0)->decodifica(texto.toLatin1(), {}),
+                               ahora);
         } else {
             fila[accion.toInt() - 1] = texto;
             reglas.TrasEditar(fila, accion.toInt(), ahora);

@@ -36,6 +36,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto* combo = w.findChild<QComboBox*>("cboPuertos");
         auto* lectura = w.findChild<QLabel*>("Label1");
+        const auto* trama = w.findChild<QLabel*>("lblTrama");
+        const auto* ilegibles = w.findChild<QLabel*>("lblIlegibles");
         const auto boton = [&w](const QString& nombre) {
             return w.findChild<QPushButton*>(nombre);
         };
@@ -81,19 +83,28 @@ private slots:
                  qPrintable(cajas.at(0)));
         QVERIFY(conectado(false));
 
-        // The scale type comes from the settings at every connection.
+        // The scale settings come from the settings at every connection. The reading is shown
+        // decoded, its raw frame below it; a frame that cannot be read is only counted.
         escribePuerto(pty.Ruta());
         pulsa("cmdConectar0");
         QVERIFY(conectado(true));
         QVERIFY(pty.Escribe(" WT:  3.75 Kg\r\n\n\n"));
-        QTRY_COMPARE(lectura->text(), QString("3.75"));
+        QTRY_COMPARE(lectura->text(), QString("3.75 kg"));
         pulsa("cmdConectar1");
+        d.SetTipoBascula(2);
+        pulsa("cmdConectar0");
+        QVERIFY(pty.Escribe("S X 1\r\nS D     -0.50 g\r\n"));
+        QTRY_COMPARE(lectura->text(), "-0.50 g \u00b7 " + Texto(IdTexto::EstadoMovimiento));
+        QCOMPARE(trama->text(), QString("S D     -0.50 g  ->  -0.50 g motion unknown"));
+        QCOMPARE(ilegibles->text(), Texto(IdTexto::TramasIlegibles).arg(1));
+        pulsa("cmdConectar1");
+        QCOMPARE(pty.Lee(4), QByteArray("SI\r\n"));
         d.SetTipoBascula(0);
         pulsa("cmdConectar0");
 
-        // Each command button sends its command; every reading is shown unchanged, as plain text,
-        // and never resizes the window: not even the longest reading, and not one too long to be
-        // a reading, which is not shown at all.
+        // Each command button sends its command; every frame is shown as plain text and never
+        // resizes the window: not even the longest, a reply that leaves the reading as it was,
+        // and not one too long to be a reading, which is not shown at all.
         for (int k = 0; k < 8; ++k)
             pulsa(QStringLiteral("cmdComando%1").arg(k));
         QCOMPARE(pty.Lee(24), QByteArray("SF\rS0\rSN\rSB\rSC\rST\rSD\rSS\r"));
@@ -103,7 +114,10 @@ private slots:
         for (const QByteArray& t : {QByteArray("  +0012.50 kg "), larga, QByteArray(130000, 'C')}) {
             QVERIFY(pty.Escribe(t + "\r"));
             QTRY_COMPARE(descartadas.count(), t.size() > 256 ? 1 : 0);
-            QTRY_COMPARE(lectura->text(), QString(t.size() > 256 ? larga : t));
+            QTRY_COMPARE(trama->text(),
+                         QString::fromLatin1(t.startsWith(' ') ? t + "  ->  12.50 kg unknown unknown"
+                                                               : larga + "  ->  (respuesta)"));
+            QCOMPARE(lectura->text(), QString("12.50 kg"));
             QCOMPARE(w.size(), tamano);
             QVERIFY(w.minimumSizeHint().width() <= tamano.width());
         }

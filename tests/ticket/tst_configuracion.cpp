@@ -1,7 +1,11 @@
 // The configuration window's rules (code grid, column lists, printer tree, port numbers) and the
 // window driven as an operator would, on the test's own settings file and database.
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelregistry.h"
 #include "archivosprueba.h"
+#include "masters/contestador.h"
+#include "scale/protocolobascula.h"
 #include "support/entornoprueba.h"
 #include "ticket/arbolimpresoras.h"
 #include "ticket/directprinthelper.h"
@@ -12,8 +16,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
@@ -40,6 +49,7 @@ private slots:
     void puertos();
     void ventana_data();
     void ventana();
+    void bascula();
 };
 
 void TestConfiguracion::hexadecimal_data() {
@@ -174,12 +184,14 @@ void TestConfiguracion::ventana() {
     QTest::mouseClick(w.txtUnidadMedida, Qt::LeftButton);
     QTest::keyClick(w.txtUnidadMedida, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(w.txtUnidadMedida, "Kg");
-    QTest::keyClick(w.chkPesoContinuo, Qt::Key_Space);
 
     // A refused code keeps its cell in edit; a good one is stored when the row is left.
     QTest::keyClick(w.txtUnidadMedida, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(w.SSTab->currentIndex(), 1);
+    QTest::keyClick(w.chkPesoContinuo, Qt::Key_Space);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(w.SSTab->currentIndex(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(w.SSTab->currentIndex(), 3);
     QTableView* grid = w.gridControlCodes;
     const QModelIndex celda = grid->model()->index(0, ModeloCodigosControl::Impresora);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(celda).center());
@@ -220,6 +232,75 @@ void TestConfiguracion::ventana() {
         "ModeloTicket=|NumeracionAutomatica=0|TipoImpresora=0";
     for (const QByteArray& valor : guardados.split('|'))
         QVERIFY2(despues.contains("\n" + valor), valor.constData());
+}
+
+// The scale tab against the simulator: the stored values shown, a user's protocol that does not
+// compile told as typed and refused, the scale found on its line, every value stored.
+void TestConfiguracion::bascula() {
+    QProcess sim;
+    sim.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix-scale-sim", {"--tipo", "2"});
+    QVERIFY(sim.waitForStarted() && sim.waitForReadyRead(5000));
+    EntornoPrueba env;
+    const QStringList guardados = {
+        "TipoBascula=6", "LineaBascula=2400,E,7,1", "FlujoBascula=2", "TramaUsuario=W=(?<peso>\\S+)",
+        "EstableUsuario=ST", "FinTramaUsuario=lf", "PeticionUsuario=R\\r\\n", "EstableLecturas=5",
+        "EstableMs=800", "EstableMargen=0.02",
+        "PuertoNombre=" + QString::fromLocal8Bit(sim.readLine()).trimmed()};
+    for (const QString& g : guardados)
+        kelRegistry::SaveAppString("\\Configuracion", g.section('=', 0, 0), g.section('=', 1));
+    clsDatosApp& datos = env.DatosConBase();
+    QStringList cajas;
+    Contestador<QMessageBox> contestador([&](QMessageBox* c) {
+        cajas << c->text();
+        c->accept();
+    });
+    frmEDConfiguracion w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.cboTipoBascula->count(), ProtocoloBascula::Tabla().size());
+    const QStringList mostrados = {w.cboTipoBascula->currentText(), w.txtLineaBascula->text(),
+                                   w.cboFlujoBascula->currentText(), w.txtTramaUsuario->text(),
+                                   w.txtEstableUsuario->text(), w.cboFinTramaUsuario->currentText(),
+                                   w.txtPeticionUsuario->text(), w.spnEstableLecturas->text(),
+                                   w.spnEstableMs->text(), w.txtEstableMargen->text()};
+    QCOMPARE(mostrados, QStringList({Texto(IdTexto::NombreProtocolo0 + 6), "2400,E,7,1",
+                                     Texto(IdTexto::FlujoHardware), "W=(?<peso>\\S+)", "ST", "LF",
+                                     "R\\r\\n", "5", "800", "0.02"}));
+    QVERIFY(w.fraUsuario->isEnabled() && w.fraEstabilidad->isEnabled());
+    QCOMPARE(w.lblErrorUsuario->text(), QString());
+
+    QTest::mouseClick(w.txtTramaUsuario, Qt::LeftButton);
+    QTest::keyClick(w.txtTramaUsuario, Qt::Key_End);
+    QTest::keyClicks(w.txtTramaUsuario, "(");
+    QVERIFY(!w.lblErrorUsuario->text().isEmpty());
+    QTest::mouseClick(w.cmdAccion[0], Qt::LeftButton);
+    QVERIFY(w.isVisible());
+    QCOMPARE(cajas, QStringList(w.lblErrorUsuario->text()));
+    QCOMPARE(w.SSTab->currentIndex(), 1);
+
+    // Found on the second line tried, MT-SICS's own; its defaults are shown, the user's protocol
+    // and the stability rule no longer apply.
+    QTest::mouseClick(w.cmdDetectarBascula, Qt::LeftButton);
+    QCOMPARE(w.cboTipoBascula->currentData().toInt(), 2);
+    QCOMPARE(w.txtLineaBascula->text(), QString("9600,N,8,1"));
+    QCOMPARE(cajas.size(), 2);
+    QVERIFY2(cajas.last().startsWith(Texto(IdTexto::BasculaEncontrada).arg("9600,N,8,1 MT-SICS")),
+             qPrintable(cajas.last()));
+    QVERIFY(!w.fraUsuario->isEnabled() && !w.fraEstabilidad->isEnabled());
+    QCOMPARE(w.cboFlujoBascula->itemText(0),
+             Texto(IdTexto::PorDefecto).arg(Texto(IdTexto::FlujoNinguno)));
+    w.cboFlujoBascula->setFocus();
+    QTest::keyClick(w.cboFlujoBascula, Qt::Key_Home);
+    QTest::mouseClick(w.cmdAccion[0], Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+    const QStringList guardadas = {QString::number(datos.TipoBascula()), datos.LineaBascula(),
+                                   datos.FlujoBascula(),        datos.TramaUsuario(),
+                                   datos.FinTramaUsuario(),     datos.PeticionUsuario(),
+                                   QString::number(datos.EstableMs())};
+    QCOMPARE(guardadas, QStringList({"2", "9600,N,8,1", "", "W=(?<peso>\\S+)(", "LF", "R\\r\\n",
+                                     "800"}));
+    sim.write("salir\n");
+    QVERIFY(sim.waitForFinished(5000));
 }
 
 QTEST_MAIN(TestConfiguracion)
