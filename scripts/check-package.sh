@@ -13,7 +13,8 @@ falla() { echo "check-package: $*" >&2; exit 1; }
 contenido=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/pesix ./usr/bin/pesix-scale-sim \
     ./usr/share/pesix/templates/ejemplo-80mm.dti ./usr/share/pesix/templates/README.md \
-    ./usr/share/applications/pesix.desktop ./usr/share/metainfo/example.kelsoftware.pesix.metainfo.xml \
+    ./usr/share/applications/pesix.desktop \
+    ./usr/share/metainfo/example.kelsoftware.pesix.metainfo.xml \
     ./usr/share/icons/hicolor/scalable/apps/pesix.svg \
     ./usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/pesix.png \
     ./usr/share/man/man1/pesix.1.gz ./usr/share/man/man1/pesix-scale-sim.1.gz \
@@ -35,8 +36,9 @@ trap 'rm -rf "$raiz"' EXIT
 dpkg-deb -x "$deb" "$raiz/extraido"
 prefijo="$raiz/extraido/usr"
 desktop-file-validate "$prefijo/share/applications/pesix.desktop"
-appstreamcli validate --no-net --pedantic "$prefijo/share/metainfo/example.kelsoftware.pesix.metainfo.xml" >/dev/null \
-    || appstreamcli validate --no-net "$prefijo/share/metainfo/example.kelsoftware.pesix.metainfo.xml"
+metainfo="$prefijo/share/metainfo/example.kelsoftware.pesix.metainfo.xml"
+appstreamcli validate --no-net --pedantic "$metainfo" >/dev/null \
+    || appstreamcli validate --no-net "$metainfo"
 
 export HOME="$raiz/home" QT_QPA_PLATFORM=offscreen
 version=$(sed -n 's/^project(pesix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -73,8 +75,9 @@ nombra "$texto" \
     $(grep -oE -- '^ +(-h, )?--[a-z-]+' <<<"$ayuda" | grep -oE -- '--[a-z-]+') \
     $(grep -A1 'one order per line' <<<"$ayuda" | grep -oE '"[a-z]+' | tr -d '"' | sort -u)
 
-unidades=$(systemd-analyze verify --man=no "$prefijo/share/doc/pesix/examples/pesix-export.service" \
-    "$prefijo/share/doc/pesix/examples/pesix-export.timer" 2>&1) \
+ejemplos="$prefijo/share/doc/pesix/examples"
+unidades=$(systemd-analyze verify --man=no "$ejemplos/pesix-export.service" \
+    "$ejemplos/pesix-export.timer" 2>&1) \
     || falla "systemd-analyze verify refused the units: $unidades"
 [ -z "$unidades" ] || falla "systemd-analyze verify: $unidades"
 echo "check-package: $deb passes"
