@@ -1,25 +1,12 @@
 // The stored-value store and the window-position store.
 #include "app/kelregistry.h"
 #include "support/entornoprueba.h"
+#include "ticket/archivosprueba.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
-
-namespace {
-bool Escribe(const QString& ruta, const QByteArray& bytes) {
-    QFile f(ruta);
-    return QDir().mkpath(QFileInfo(ruta).path()) && f.open(QIODevice::WriteOnly) &&
-           f.write(bytes) == bytes.size();
-}
-
-QByteArray Contenido(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no se puede leer)");
-}
-} // namespace
 
 class TestRegistro : public QObject {
     Q_OBJECT
@@ -27,7 +14,7 @@ class TestRegistro : public QObject {
 private slots:
     // The user's own store of this run lives in a temporary folder, never in the real one.
     void initTestCase() {
-        QVERIFY(m_config.isValid());
+        QVERIFY(m_config.isValid() && QDir(m_config.path()).mkpath("Kel Software"));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     }
 
@@ -63,7 +50,7 @@ private slots:
         EntornoPrueba env;
         const QString ruta = delUsuario ? m_config.filePath("Kel Software/Software de pesaje.conf")
                                         : env.ArchivoAjustes();
-        QVERIFY(Escribe(ruta, archivo));
+        QVERIFY(EscribeArchivo(ruta, archivo));
         kelRegistry::UsaArchivoIni(delUsuario ? QString() : ruta);
         QCOMPARE(kelRegistry::GetAppString(clave, "Cliente"), esperado);
         QFile::remove(ruta);
@@ -73,16 +60,16 @@ private slots:
     // company name of a Windows-1252 file survives the window positions stored at exit.
     void escribirCambiaSoloLoCambiado() {
         EntornoPrueba env;
-        QVERIFY(Escribe(env.ArchivoAjustes(), "; Estaci\xf3n 3\r\n[Empresa]\r\n"
-                                              "Cliente=Frutas Mart\xednez S.L.\r\n\r\n"
-                                              "[Configuracion]\r\nColumnas\\Definido=1\r\n"
-                                              "Idioma=0"));
+        QVERIFY(EscribeArchivo(env.ArchivoAjustes(), "; Estaci\xf3n 3\r\n[Empresa]\r\n"
+                                                     "Cliente=Frutas Mart\xednez S.L.\r\n\r\n"
+                                                     "[Configuracion]\r\nColumnas\\Definido=1\r\n"
+                                                     "Idioma=0"));
         QVERIFY(kelRegistry::SaveAppString("\\Empresa", "Cliente", "Frutas Martínez S.L."));
         QVERIFY(kelRegistry::SaveAppString("\\Configuracion\\Columnas", "Definido", "1"));
         QVERIFY(kelRegistry::SaveAppString("\\Configuracion", "Idioma", "2000"));
         QVERIFY(kelRegistry::SaveAppString("\\Empresa", "NIFCliente", "B-12 Ñ"));
         QVERIFY(kelRegistry::SaveAppString("\\Pos\\frmMain", "Top", "1500"));
-        QCOMPARE(Contenido(env.ArchivoAjustes()),
+        QCOMPARE(LeeArchivo(env.ArchivoAjustes()),
                  QByteArray("; Estaci\xf3n 3\r\n[Empresa]\r\nCliente=Frutas Mart\xednez S.L.\r\n"
                             "NIFCliente=B-12 \xd1\r\n\r\n[Configuracion]\r\n"
                             "Columnas\\Definido=1\r\nIdioma=2000\r\n\r\n"
@@ -123,11 +110,11 @@ private slots:
     // Deleting a key takes its groups with their comments, in either way of writing them.
     void borrarLaClaveEntera() {
         EntornoPrueba env;
-        QVERIFY(Escribe(env.ArchivoAjustes(), "[Pos]\nfrmUno\\Top=100\nfrmUno\\Left=200\n"
-                                              "[Pos\\frmDos]\n; nota\nTop=300\n"
-                                              "[Configuracion]\nIdioma=2000\n"));
+        QVERIFY(EscribeArchivo(env.ArchivoAjustes(), "[Pos]\nfrmUno\\Top=100\nfrmUno\\Left=200\n"
+                                                     "[Pos\\frmDos]\n; nota\nTop=300\n"
+                                                     "[Configuracion]\nIdioma=2000\n"));
         kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
-        QCOMPARE(Contenido(env.ArchivoAjustes()), QByteArray("[Configuracion]\nIdioma=2000\n"));
+        QCOMPARE(LeeArchivo(env.ArchivoAjustes()), QByteArray("[Configuracion]\nIdioma=2000\n"));
     }
 
     // A window's place, stored in twips over an older rectangle at (200, 100) of 300 x 200

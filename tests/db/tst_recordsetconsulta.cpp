@@ -2,7 +2,6 @@
 #include "db/recordsetconsulta.h"
 #include "support/entornoprueba.h"
 
-#include <QSqlQuery>
 #include <QTest>
 
 using T = Recordset::Tipo;
@@ -13,21 +12,18 @@ class TestRecordsetConsulta : public QObject {
 private slots:
     void lecturaHaciaDelante() {
         EntornoPrueba env;
-        clsDatosApp& d = env.DatosConBase();
-        QSqlQuery q(d.Conexion());
-        QVERIFY(q.exec("INSERT INTO Taras VALUES (3, 'Palé', NULL), (1, 'Caja', 0.5),"
-                       " (2, 'Saco', 0.125)"));
-        RecordsetConsulta r(d.Conexion(),
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        EntornoPrueba::Ejecuta(
+            "INSERT INTO Taras VALUES (3, 'Palé', NULL), (1, 'Caja', 0.5), (2, 'Saco', 0.125)");
+        RecordsetConsulta r(db,
                             "SELECT CodTara, NomTara, Peso FROM Taras WHERE CodTara >= ? "
                             "ORDER BY CodTara",
                             {2});
         QVERIFY(r.Abre());
-        QVERIFY(r.Abierto());
         QCOMPARE(r.NumCampos(), 3);
         QCOMPARE(r.NombreCampo(1), QString("NomTara"));
         QCOMPARE(r.IndiceCampo("peso"), 2);
         QVERIFY(!r.AlPrincipio());
-        QVERIFY(r.EnRegistro());
         QCOMPARE(r.Valor("CodTara"), QVariant(qlonglong(2)));
         QCOMPARE(r.Valor("NomTara"), QVariant(QString("Saco")));
         QCOMPARE(r.Valor("Peso"), QVariant(0.125));
@@ -53,18 +49,14 @@ private slots:
         r.Cierra();
         QVERIFY(!r.Abierto());
         QVERIFY(r.AlFinal());
-    }
-
-    void vacio() {
-        EntornoPrueba env;
-        clsDatosApp& d = env.DatosConBase();
-        RecordsetConsulta r(d.Conexion(), "SELECT CodTara FROM Taras");
-        QVERIFY(r.Abre());
-        QVERIFY(r.AlPrincipio());
-        QVERIFY(r.AlFinal());
-        QVERIFY(r.Vacio());
-        QCOMPARE(r.NumCampos(), 1);
-        QCOMPARE(r.RegistrosLeidos(), 0);
+        // Without records it stands at its beginning and its end at once.
+        RecordsetConsulta vacio(db, "SELECT CodTara FROM Taras WHERE CodTara > 3");
+        QVERIFY(vacio.Abre());
+        QVERIFY(vacio.AlPrincipio());
+        QVERIFY(vacio.AlFinal());
+        QVERIFY(vacio.Vacio());
+        QCOMPARE(vacio.NumCampos(), 1);
+        QCOMPARE(vacio.RegistrosLeidos(), 0);
     }
 
     // Column types: given, from the schema tables, from the declared type, from the value.
@@ -82,15 +74,14 @@ private slots:
         QFETCH(bool, conTablas);
         QFETCH(QList<int>, esperados);
         EntornoPrueba env;
-        clsDatosApp& d = env.DatosConBase();
-        QSqlQuery q(d.Conexion());
-        QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras VALUES ('1', '2026-03-01', NULL, 'C1',"
-                       " NULL, NULL, NULL, '2026-03-01 10:00:00', 1)"));
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('1', '2026-03-01', NULL, "
+                               "'C1', NULL, NULL, NULL, '2026-03-01 10:00:00', 1)");
         // The last two columns are computed: without tables they take the type of their value
         // (7 an integer, 2.5 a double); with them, the type of the schema column of their name.
-        RecordsetConsulta r(d.Conexion(), "SELECT NumAlbaran, Fecha, Impreso, FechaModificacion,"
-                                          " 7 AS NumLinea, 1.5 + 1 AS CodTara"
-                                          " FROM AlbaranesCabeceras");
+        RecordsetConsulta r(db, "SELECT NumAlbaran, Fecha, Impreso, FechaModificacion,"
+                                " 7 AS NumLinea, 1.5 + 1 AS CodTara"
+                                " FROM AlbaranesCabeceras");
         if (conTablas)
             r.SetTablasEsquema({"AlbaranesCabeceras", "AlbaranesDetalle"});
         QVERIFY(r.Abre());
@@ -112,11 +103,11 @@ private slots:
         QFETCH(QVariant, parametro);
         QFETCH(QVariant, leido);
         EntornoPrueba env;
-        clsDatosApp& d = env.DatosConBase();
-        RecordsetConsulta r(d.Conexion(), "SELECT ? AS v", {parametro});
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        RecordsetConsulta r(db, "SELECT ? AS v", {parametro});
         QVERIFY(r.Abre());
         QCOMPARE(r.Valor(0), leido);
-        RecordsetConsulta nulo(d.Conexion(), "SELECT ? IS NULL", {QVariant()});
+        RecordsetConsulta nulo(db, "SELECT ? IS NULL", {QVariant()});
         QVERIFY(nulo.Abre());
         QCOMPARE(nulo.Valor(0), QVariant(qlonglong(1)));
     }

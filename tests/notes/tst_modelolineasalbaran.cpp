@@ -95,21 +95,15 @@ private slots:
         QTest::addColumn<QString>("tara");
         QTest::addColumn<QString>("neto");
         QTest::addColumn<bool>("marcado");
-        QTest::newRow("tara sobre el bruto") << "10"
-                                             << "15"
-                                             << "-5,000" << true;
-        QTest::newRow("tara igual al bruto") << "10"
-                                             << "10"
-                                             << "0,000" << false;
-        QTest::newRow("tara bajo el bruto") << "15"
-                                            << "10"
-                                            << "5,000" << false;
-        QTest::newRow("un gramo de más") << "10"
-                                         << "10,001"
-                                         << "-0,001" << true;
-        QTest::newRow("medio gramo no se ve") << "10"
-                                              << "10,0004"
-                                              << "0,000" << false;
+        auto fila = [](const char* caso, const char* bruto, const char* tara, const char* neto,
+                       bool marcado) {
+            QTest::newRow(caso) << QString(bruto) << QString(tara) << QString(neto) << marcado;
+        };
+        fila("tara sobre el bruto", "10", "15", "-5,000", true);
+        fila("tara igual al bruto", "10", "10", "0,000", false);
+        fila("tara bajo el bruto", "15", "10", "5,000", false);
+        fila("un gramo de más", "10", "10,001", "-0,001", true);
+        fila("medio gramo no se ve", "10", "10,0004", "0,000", false);
     }
     // A negative net is marked in colour, in bold, with a warning sign and a reason; the marks
     // follow the row as it is edited and after it is stored.

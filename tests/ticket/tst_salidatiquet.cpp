@@ -331,7 +331,6 @@ void TestSalidaTiquet::nombresDePuertos_data() {
     QTest::addColumn<bool>("serie");
     QTest::addColumn<QString>("nombre");
     QTest::addColumn<QString>("ruta");
-    QTest::newRow("LPT1") << false << QString("LPT1") << QString("/dev/lp0");
     QTest::newRow("lower case with colon") << false << QString("lpt3:") << QString("/dev/lp2");
     QTest::newRow("LPT0") << false << QString("LPT0") << QString("");
     QTest::newRow("serial name, parallel kind") << false << QString("COM1") << QString("");
