@@ -41,6 +41,11 @@ public:
     QCheckBox* chkPesoContinuo = nullptr;
     QGroupBox* fraDatosEmpresa = nullptr;
     QList<QLineEdit*> txtDatosEmpresa;
+    // The company's name and tax number, which the listing and the ticket print.
+    QLineEdit* txtNombreEmpresa = nullptr;
+    QLineEdit* txtNifEmpresa = nullptr;
+    QLabel* lblNombreEmpresa = nullptr;
+    QLabel* lblNifEmpresa = nullptr;
     QComboBox* cboTipoImpresora = nullptr;
     QCheckBox* chkNumeracionAutomatica = nullptr;
     QGroupBox* fraPantalla = nullptr;
