@@ -18,7 +18,7 @@ namespace {
 const QString kColumnas = QStringLiteral("\\Configuracion\\Columnas");
 const QString kTiquet = QStringLiteral("\\Configuracion\\Tiquet");
 const QString kConfiguracion = QStringLiteral("\\Configuracion");
-// Where an installer or administrator sets the company running the station.
+// The company running the station, set in the configuration window or by an installer.
 const QString kEmpresa = QStringLiteral("\\Empresa");
 // Separators stored here take precedence over the user's locale.
 const QString kInternacional = QStringLiteral("\\Internacional");
@@ -43,7 +43,6 @@ struct Ajuste {
     QString nombre;
     Tipo tipo;
     QString porDefecto; // what a value that is missing or empty stands for
-    bool seGuarda = true;
     // A text keeps no more characters than this: what it is used for needs no more, and a
     // settings file edited by hand may hold anything.
     qsizetype longitudMaxima = clsDatosApp::LongitudRuta;
@@ -71,7 +70,7 @@ const std::vector<Ajuste>& Declaracion() {
         a.push_back({kTiquet, "CommTiquetBitsDatos", T::Entero, "4"});
         a.push_back({kTiquet, "CommTiquetBitsParada", T::Entero, "0"});
         for (int i = 0; i < 3; ++i)
-            a.push_back({kConfiguracion, "DatosEmpresa" + QString::number(i), T::Texto, "", true,
+            a.push_back({kConfiguracion, "DatosEmpresa" + QString::number(i), T::Texto, "",
                          clsDatosApp::LongitudLinea});
         a.push_back({kConfiguracion, "Idioma", T::Inicial, "0"});
         a.push_back({kConfiguracion, "ModeloTicket", T::Texto, ""});
@@ -82,8 +81,7 @@ const std::vector<Ajuste>& Declaracion() {
         a.push_back({kConfiguracion, "TipoBascula", T::Inicial, "0"});
         a.push_back({kConfiguracion, "TipoImpresora", T::Impresion, "0"});
         a.push_back({kConfiguracion, "TipoPuertoImpresoraTiquets", T::Inicial, "0"});
-        a.push_back(
-            {kConfiguracion, "UnidadMedida", T::Texto, "", true, clsDatosApp::LongitudUnidad});
+        a.push_back({kConfiguracion, "UnidadMedida", T::Texto, "", clsDatosApp::LongitudUnidad});
         a.push_back({kConfiguracion, "PuertoNombre", T::Texto, ""});
         // The scale's line and flow control, empty for its protocol's; the user's protocol
         // (type 6); and the stability rule for scales whose frames do not say.
@@ -99,8 +97,8 @@ const std::vector<Ajuste>& Declaracion() {
         a.push_back({kConfiguracion, "PaginaCodigosTiquet", T::Texto, "IBM850"});
         // The database: a file path or a server's connection URI; empty for the default file.
         a.push_back({kConfiguracion, "BaseDatos", T::Texto, ""});
-        a.push_back({kEmpresa, "Cliente", T::Texto, "", false, clsDatosApp::LongitudLinea});
-        a.push_back({kEmpresa, "NIFCliente", T::Texto, "", false, clsDatosApp::LongitudLinea});
+        a.push_back({kEmpresa, "Cliente", T::Texto, "", clsDatosApp::LongitudLinea});
+        a.push_back({kEmpresa, "NIFCliente", T::Texto, "", clsDatosApp::LongitudLinea});
         return a;
     }();
     return ajustes;
@@ -297,6 +295,5 @@ void clsDatosApp::CargaConfiguracion() {
 
 void clsDatosApp::GuardaConfiguracion() const {
     for (const Ajuste& a : Declaracion())
-        if (a.seGuarda)
-            kelRegistry::SaveAppString(a.grupo, a.nombre, m_valores.value(a.nombre));
+        kelRegistry::SaveAppString(a.grupo, a.nombre, m_valores.value(a.nombre));
 }

@@ -33,9 +33,12 @@ public:
     QString BaseDatosGuardada() const { return Texto(u"BaseDatos"); }
     void SetBaseDatosGuardada(const QString& v) { Pon(u"BaseDatos", v); }
     QString Caption() const;
-    // The company running the station, set by the installer; no window changes it.
+    // The company running the station: its name and tax number, as the listing and the ticket
+    // print them (group "Empresa").
     QString Cliente() const { return Texto(u"Cliente"); }
+    void SetCliente(const QString& v) { Pon(u"Cliente", v); }
     QString NIFCliente() const { return Texto(u"NIFCliente"); }
+    void SetNIFCliente(const QString& v) { Pon(u"NIFCliente", v); }
 
     // Columns 1..9 of the delivery-note lines.
     bool ColPantalla(int i) const { return EnRango(i) && Booleano(u"Pantalla", i); }

@@ -280,4 +280,9 @@ inline constexpr int TotalImporte = 1504;
 inline constexpr int AlbaranSinNumero = 1505;
 inline constexpr int NetoNegativoGuardar = 1506;
 inline constexpr int NetoNegativo = 1507;
+// 1560.. the configuration window: the company, the printer codes
+inline constexpr int NombreEmpresa = 1560;
+inline constexpr int NifEmpresa = 1561;
+inline constexpr int CodigoNoHexadecimal = 1562; // "%1" the code as typed
+inline constexpr int CodigoImpar = 1563;         // "%1" the code as typed
 } // namespace IdTexto

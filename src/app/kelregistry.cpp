@@ -2,9 +2,11 @@
 
 #include "app/archivoajustes.h"
 #include "app/kelnumerics.h"
+#include "app/kelwindow.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -213,6 +215,8 @@ void kelRegistry::SaveFormPosition(QWidget* ventana) {
 void kelRegistry::RestoreFormPosition(QWidget* ventana) {
     const QString clave = "\\Pos\\" + ventana->objectName();
     const int top = int(kelNumerics::Val(GetAppString(clave, "Top")));
+    // Whatever was stored, or the designed size, the window opens within its screen.
+    const auto enPantalla = qScopeGuard([ventana] { kelWindow::DentroDePantalla(ventana); });
     if (top <= 0)
         return; // nothing stored yet, or a window at or above the top edge
     const int estado = int(kelNumerics::Val(GetAppString(clave, "WindowState")));

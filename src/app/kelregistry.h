@@ -47,6 +47,7 @@ public:
     // Window store, below "\Pos\" and "\Info\" + the window's objectName. Sizes in twips.
     static constexpr int TwipsPorPixel = 15;
     static void SaveFormPosition(QWidget* ventana);
+    // Restores the stored rectangle and state; the window is then kept within its screen.
     static void RestoreFormPosition(QWidget* ventana);
     static void SaveFormInfo(QWidget* ventana, const QString& nombre, const QString& valor);
     static QString GetFormInfo(QWidget* ventana, const QString& nombre);

@@ -1,7 +1,10 @@
 #include "app/kelwindow.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 void kelWindow::SiempreEncima(QWidget* ventana, bool encima) {
     const QRect geometria = ventana->geometry();
@@ -19,4 +22,32 @@ bool kelWindow::EsF4(const QEvent* evento) {
     const auto mayusculas = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     return tecla->key() == Qt::Key_F4 && !(tecla->modifiers() & mayusculas) &&
            !tecla->isAutoRepeat();
+}
+
+QRect kelWindow::DentroDe(const QRect& cliente, const QMargins& marco, const QRect& disponible) {
+    const QRect area = disponible.marginsRemoved(marco);
+    QRect r(cliente.topLeft(), cliente.size().boundedTo(area.size()));
+    r.moveLeft(std::clamp(r.left(), area.left(), area.right() + 1 - r.width()));
+    r.moveTop(std::clamp(r.top(), area.top(), area.bottom() + 1 - r.height()));
+    return r;
+}
+
+void kelWindow::DentroDePantalla(QWidget* ventana) {
+    if (ventana->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QScreen* pantalla =
+        ventana->screen() ? ventana->screen() : QGuiApplication::primaryScreen();
+    if (!pantalla)
+        return;
+    // Before it is first shown a window has no frame yet: a title bar and borders are allowed.
+    const QRect marco = ventana->frameGeometry(), cliente = ventana->geometry();
+    const QMargins margenes =
+        ventana->isVisible()
+            ? QMargins(cliente.left() - marco.left(), cliente.top() - marco.top(),
+                       marco.right() - cliente.right(), marco.bottom() - cliente.bottom())
+            : QMargins(4, 32, 4, 4);
+    const QRect r = DentroDe(cliente, margenes, pantalla->availableGeometry());
+    ventana->resize(r.size());
+    if (ventana->testAttribute(Qt::WA_Moved))
+        ventana->move(r.topLeft() - QPoint(margenes.left(), margenes.top()));
 }

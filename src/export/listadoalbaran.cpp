@@ -6,6 +6,7 @@
 #include "app/columnasalbaran.h"
 #include "app/idtextos.h"
 #include "app/kelstrings.h"
+#include "app/repartocolumnas.h"
 #include "db/dataset.h"
 
 #include <QBuffer>
@@ -24,6 +25,12 @@ namespace {
 // Page layout, in millimetres from the paper's edges.
 constexpr double kIzquierda = 15, kArriba = 100, kAbajo = 20;
 constexpr double kAnchoTabla = 180;
+// Across a landscape A4 page, between the same margins (15 mm left, 10 mm right).
+constexpr double kAnchoTablaApaisada = 272;
+// The table's type: its size, then smaller sizes down to the least that still reads well on
+// paper, first across the page and then, when the columns still do not fit, across a
+// landscape page.
+constexpr double kPuntosTabla[] = {8, 7.5, 7};
 constexpr double kRelleno = 1; // inside a table cell, on every side
 constexpr double kAltoPie = 12;
 // Whatever the data and the settings hold, no text drawn is longer: a cell wraps within its
@@ -75,16 +82,16 @@ public:
         p.setFont(f);
         p.drawText(r, opciones, texto);
     }
-    // Table cells wrap at spaces, and inside a word that is wider than the cell.
-    static QTextOption Ajuste(Qt::Alignment alineacion) {
+    static QTextOption Ajuste(Qt::Alignment alineacion, QTextOption::WrapMode modo) {
         QTextOption o(alineacion | Qt::AlignTop);
-        o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        o.setWrapMode(modo);
         return o;
     }
-    // Height in millimetres of a cell's text in a box `w` millimetres wide.
-    double AltoCelda(const QFont& f, double w, const QString& texto) const {
+    // Height in millimetres of a text in a box `w` millimetres wide.
+    double AltoTexto(const QFont& f, double w, const QString& texto,
+                     QTextOption::WrapMode modo) const {
         QTextLayout disposicion(texto, f, p.device());
-        disposicion.setTextOption(Ajuste(Qt::AlignLeft));
+        disposicion.setTextOption(Ajuste(Qt::AlignLeft, modo));
         int lineas = 0;
         disposicion.beginLayout();
         for (QTextLine l = disposicion.createLine(); l.isValid(); l = disposicion.createLine()) {
@@ -94,18 +101,25 @@ public:
         disposicion.endLayout();
         return std::max(lineas, 1) * AltoLinea(f);
     }
-    void EscribeCelda(const QFont& f, const QRectF& r, Qt::Alignment alineacion,
-                      const QString& texto) {
+    void EscribeTexto(const QFont& f, const QRectF& r, Qt::Alignment alineacion,
+                      const QString& texto, QTextOption::WrapMode modo) {
         p.setFont(f);
-        p.drawText(r, texto, Ajuste(alineacion));
+        p.drawText(r, texto, Ajuste(alineacion, modo));
     }
 
     QPainter& p;
     const double mm; // device units per millimetre
     const double ancho, alto;
-    const QFont normal = Letra(10), titulo = Letra(13, true);
-    const QFont tabla = Letra(8), tablaNegrita = Letra(8, true), pequena = Letra(8);
+    const QFont normal = Letra(10), titulo = Letra(13, true), pequena = Letra(8);
+    QFont tabla = Letra(8), tablaNegrita = Letra(8, true);
     const QFont& Tabla(Estilo estilo) const { return estilo == Linea ? tabla : tablaNegrita; }
+    Formato formato;
+    // How a cell of a column wraps (see Formato).
+    QTextOption::WrapMode Modo(Estilo estilo, int columna) const {
+        if (formato.partePalabras)
+            return QTextOption::WrapAtWordBoundaryOrAnywhere;
+        return estilo == Cabecera || columna == 2 ? QTextOption::WordWrap : QTextOption::NoWrap;
+    }
 };
 
 ListadoAlbaran::Opciones ListadoAlbaran::Opciones::De(const clsDatosApp& ajustes,
@@ -132,6 +146,62 @@ QList<ListadoAlbaran::Columna> ListadoAlbaran::Columnas(const std::array<bool, 9
         if (impresas[k - 1])
             columnas.append({k, int(ColumnasAlbaran::AnchosColumna(k) * kAnchoTabla / suma)});
     return columnas;
+}
+
+ListadoAlbaran::Formato ListadoAlbaran::Disposicion(const QPaintDevice& dispositivo) const {
+    const double mm = dispositivo.logicalDpiX() / 25.4;
+    // A hair over the measured text, for the layout's rounding.
+    constexpr double relleno = 2 * kRelleno + 0.3;
+    int flexible = -1;
+    for (int i = 0; i < m_columnas.size(); ++i)
+        if (m_columnas.at(i).numero == 2)
+            flexible = i;
+    // Each column's least width (its title's widest word, its widest value, or for names
+    // their widest word) and the width it would like (its share, or its widest value whole).
+    const auto medidas = [&](double puntos) {
+        const QFontMetricsF normal(Letra(puntos), &dispositivo),
+            negrita(Letra(puntos, true), &dispositivo);
+        QList<RepartoColumnas::Columna> columnas;
+        for (int i = 0; i < m_columnas.size(); ++i) {
+            double minimo = 0, entero = 0;
+            const auto palabras = [&](const QFontMetricsF& m, const QString& texto) {
+                for (const QString& palabra : texto.split(' ', Qt::SkipEmptyParts))
+                    minimo = std::max(minimo, m.horizontalAdvance(palabra));
+            };
+            const auto mide = [&](const QFontMetricsF& m, const QString& texto) {
+                entero = std::max(entero, m.horizontalAdvance(texto));
+                if (i == flexible)
+                    palabras(m, texto);
+                else
+                    minimo = std::max(minimo, entero);
+            };
+            palabras(negrita, m_titulos.value(i));
+            for (const QStringList& linea : m_lineas)
+                mide(normal, linea.value(i));
+            mide(negrita, m_totales.value(i));
+            columnas.append({minimo / mm + relleno,
+                             std::max(m_columnas.at(i).anchoMm + 0.0, entero / mm + relleno)});
+        }
+        return columnas;
+    };
+    for (const bool apaisada : {false, true}) {
+        const double total = apaisada ? kAnchoTablaApaisada : kAnchoTabla;
+        for (const double puntos : kPuntosTabla) {
+            const QList<double> anchos = RepartoColumnas::Reparte(medidas(puntos), total, flexible);
+            if (RepartoColumnas::Cabe(anchos, total))
+                return {puntos, apaisada, false, anchos};
+        }
+    }
+    // A value wider than a page: the least size across a landscape page, the columns in
+    // proportion to what they need.
+    Formato f{std::end(kPuntosTabla)[-1], true, true, {}};
+    const QList<RepartoColumnas::Columna> columnas = medidas(f.puntos);
+    double suma = 0;
+    for (const RepartoColumnas::Columna& c : columnas)
+        suma += c.minimo;
+    for (const RepartoColumnas::Columna& c : columnas)
+        f.anchos << c.minimo * kAnchoTablaApaisada / suma;
+    return f;
 }
 
 ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
@@ -178,22 +248,33 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
             m_totales << QString();
     }
 
+    // A line whose values are empty is left out, and so is a label without its value.
+    const auto lleno = [](const QString& t) { return !t.trimmed().isEmpty(); };
     for (const char* linea : {"Linea1", "Linea2", "Linea3"})
-        m_empresa << Texto(Valor(datos, "Empresa", linea));
-    m_lateral = Texto(Valor(datos, "Empresa", "Nombre")) +
-                " - N.I.F.: " + Texto(Valor(datos, "Empresa", "NIF"));
+        if (const QString t = Texto(Valor(datos, "Empresa", linea)); lleno(t))
+            m_empresa << t;
+    QStringList lateral;
+    if (const QString nombre = Texto(Valor(datos, "Empresa", "Nombre")); lleno(nombre))
+        lateral << nombre;
+    if (const QString nif = Texto(Valor(datos, "Empresa", "NIF")); lleno(nif))
+        lateral << "N.I.F.: " + nif;
+    m_lateral = lateral.join(" - ");
     m_albaran << ::Texto(IdTexto::AlbaranPesaje)
               << ::Texto(IdTexto::Fecha) + ": " +
                      Valor(datos, "Cabecera", "Fecha").toDate().toString(fecha)
               << ::Texto(IdTexto::NumAlbaran) + ": " +
                      Texto(Valor(datos, "Cabecera", "NumAlbaran"));
     for (const char* campo : {"CodCliente", "NomCliente", "Direccion1", "Direccion2"})
-        m_cliente << Texto(Valor(datos, "Cabecera", campo));
-    auto momento = [&](const char* campo) {
-        return Valor(datos, "Cabecera", campo).toDateTime().toString(fecha + " HH:mm");
-    };
-    m_pieIzquierda = ::Texto(IdTexto::Actualizado) + ": " + momento("FechaModificacion") + "\n" +
-                     ::Texto(IdTexto::Impreso) + ": " + momento("FechaImpresion");
+        if (const QString t = Texto(Valor(datos, "Cabecera", campo)); lleno(t))
+            m_cliente << t;
+    QStringList pie;
+    for (const auto& [texto, campo] : {std::pair{IdTexto::Actualizado, "FechaModificacion"},
+                                       std::pair{IdTexto::Impreso, "FechaImpresion"}}) {
+        const QDateTime momento = Valor(datos, "Cabecera", campo).toDateTime();
+        if (momento.isValid())
+            pie << ::Texto(texto) + ": " + momento.toString(fecha + " HH:mm");
+    }
+    m_pieIzquierda = pie.join('\n');
     const QString operario = Texto(Valor(datos, "Cabecera", "NomOperario")).trimmed();
     if (!operario.isEmpty())
         m_pieCentro = ::Texto(IdTexto::Operario) + ": " + operario;
@@ -230,27 +311,45 @@ void ListadoAlbaran::Fijas(Lienzo& l) const {
     }
 
     // The box: the note on the left, the customer on the right, 10 and 9 cm wide; it starts
-    // 10 mm from the left to stay inside the right margin.
-    const double margen = 2, x = 10, izquierda = 100, derecha = 90;
-    const double altoTitulo = l.AltoLinea(l.titulo), alto = l.AltoLinea(l.normal);
-    const double altoCaja = 2 * margen + std::max(altoTitulo + 2 * alto, m_cliente.size() * alto);
-    y = 50;
+    // 10 mm from the left to stay inside the right margin. A text too long for its side wraps
+    // (between words where it can); when the box would reach the table, its type gets smaller.
+    const double margen = 2, x = 10, izquierda = 100, derecha = 90, arriba = 50;
+    const auto modo = QTextOption::WrapAtWordBoundaryOrAnywhere;
+    QFont titulo = l.titulo, normal = l.normal;
+    QList<double> altosAlbaran, altosCliente;
+    double altoCaja = 0;
+    for (double escala = 1; escala >= 0.6; escala -= 0.1) {
+        titulo.setPointSizeF(l.titulo.pointSizeF() * escala);
+        normal.setPointSizeF(l.normal.pointSizeF() * escala);
+        altosAlbaran.clear();
+        altosCliente.clear();
+        double albaran = 0, cliente = 0;
+        for (int i = 0; i < m_albaran.size(); ++i)
+            albaran += altosAlbaran.emplace_back(l.AltoTexto(
+                i == 0 ? titulo : normal, izquierda - 2 * margen, m_albaran.at(i), modo));
+        for (const QString& linea : m_cliente)
+            cliente +=
+                altosCliente.emplace_back(l.AltoTexto(normal, derecha - 2 * margen, linea, modo));
+        altoCaja = 2 * margen + std::max(albaran, cliente);
+        if (arriba + altoCaja <= kArriba - 2)
+            break;
+    }
     l.p.setPen(QPen(Qt::black, 0.3 * l.mm));
     l.p.setBrush(Qt::NoBrush);
-    l.p.drawRect(l.Rect(x, y, izquierda, altoCaja));
-    l.p.drawRect(l.Rect(x + izquierda, y, derecha, altoCaja));
-    const int opciones = Qt::AlignLeft | Qt::AlignTop;
-    l.Escribe(l.titulo, l.Rect(x + margen, y + margen, izquierda - 2 * margen, altoTitulo),
-              opciones, m_albaran.value(0));
-    for (int i = 1; i < m_albaran.size(); ++i)
-        l.Escribe(l.normal,
-                  l.Rect(x + margen, y + margen + altoTitulo + (i - 1) * alto,
-                         izquierda - 2 * margen, alto),
-                  opciones, m_albaran.at(i));
-    for (int i = 0; i < m_cliente.size(); ++i)
-        l.Escribe(l.normal,
-                  l.Rect(x + izquierda + margen, y + margen + i * alto, derecha - 2 * margen, alto),
-                  opciones, m_cliente.at(i));
+    l.p.drawRect(l.Rect(x, arriba, izquierda, altoCaja));
+    l.p.drawRect(l.Rect(x + izquierda, arriba, derecha, altoCaja));
+    const auto columna = [&](double desde, double ancho, const QStringList& lineas,
+                             const QList<double>& altos, bool conTitulo) {
+        double arribaLinea = arriba + margen;
+        for (int i = 0; i < lineas.size(); ++i) {
+            l.EscribeTexto(conTitulo && i == 0 ? titulo : normal,
+                           l.Rect(desde + margen, arribaLinea, ancho - 2 * margen, altos.at(i)),
+                           Qt::AlignLeft, lineas.at(i), modo);
+            arribaLinea += altos.at(i);
+        }
+    };
+    columna(x, izquierda, m_albaran, altosAlbaran, true);
+    columna(x + izquierda, derecha, m_cliente, altosCliente, false);
 
     // Along the left edge, reading upwards from 150 mm, its letters 5 mm from the edge.
     l.p.save();
@@ -272,8 +371,9 @@ void ListadoAlbaran::Pie(Lienzo& l, int pagina) const {
 double ListadoAlbaran::AltoFila(const Lienzo& l, const QStringList& celdas, Estilo estilo) const {
     double alto = 0;
     for (int i = 0; i < m_columnas.size(); ++i)
-        alto = std::max(alto, l.AltoCelda(l.Tabla(estilo), m_columnas.at(i).anchoMm - 2 * kRelleno,
-                                          celdas.value(i)));
+        alto =
+            std::max(alto, l.AltoTexto(l.Tabla(estilo), l.formato.anchos.at(i) - 2 * kRelleno,
+                                       celdas.value(i), l.Modo(estilo, m_columnas.at(i).numero)));
     return alto + 2 * kRelleno;
 }
 
@@ -283,19 +383,24 @@ void ListadoAlbaran::Fila(Lienzo& l, double y, double alto, const QStringList& c
     l.p.setPen(QPen(Qt::black, 0.2 * l.mm));
     for (int i = 0; i < m_columnas.size(); ++i) {
         const Columna& c = m_columnas.at(i);
-        const QRectF r = l.Rect(x, y, c.anchoMm, alto);
+        const double ancho = l.formato.anchos.at(i);
+        const QRectF r = l.Rect(x, y, ancho, alto);
         l.p.setBrush(estilo == Cabecera ? QBrush(QColor(225, 225, 225)) : QBrush(Qt::NoBrush));
         l.p.drawRect(r);
-        l.EscribeCelda(
+        l.EscribeTexto(
             l.Tabla(estilo),
             r.adjusted(kRelleno * l.mm, kRelleno * l.mm, -kRelleno * l.mm, -kRelleno * l.mm),
-            EsNumero(c.numero) ? Qt::AlignRight : Qt::AlignLeft, celdas.value(i));
-        x += c.anchoMm;
+            EsNumero(c.numero) ? Qt::AlignRight : Qt::AlignLeft, celdas.value(i),
+            l.Modo(estilo, c.numero));
+        x += ancho;
     }
 }
 
 Resultado ListadoAlbaran::Dibuja(QPagedPaintDevice& dispositivo,
                                  const std::function<bool(int, int)>& antesDePagina) const {
+    const Formato formato = Disposicion(dispositivo);
+    dispositivo.setPageOrientation(formato.apaisada ? QPageLayout::Landscape
+                                                    : QPageLayout::Portrait);
     auto* impresora = dynamic_cast<QPrinter*>(&dispositivo);
     if (impresora)
         impresora->setFullPage(true);
@@ -305,6 +410,9 @@ Resultado ListadoAlbaran::Dibuja(QPagedPaintDevice& dispositivo,
     if (!p.begin(&dispositivo))
         return Resultado::Fallo(Texto(IdTexto::DocumentoNoEmpieza));
     Lienzo l(p, dispositivo);
+    l.formato = formato;
+    l.tabla = Letra(formato.puntos);
+    l.tablaNegrita = Letra(formato.puntos, true);
 
     // Lines go down the body while they fit; a page always takes at least one, and the totals
     // row follows the last line, on a page of its own when that one is full.

@@ -12,6 +12,7 @@
 
 class Dataset;
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 class clsDatosApp;
 
@@ -23,7 +24,8 @@ class clsDatosApp;
 // customer from 50 mm, the company's name and tax number upwards along the left edge) and the
 // footer in the bottom 20 mm (modification and print times, operator, "Página: n"). Between them
 // runs the lines table, about 180 mm wide from 15 mm: the heading row on every page, a row per
-// line, and the totals row once, after the last line.
+// line, and the totals row once, after the last line. A fixed line whose values are all empty
+// is left out.
 class ListadoAlbaran {
 public:
     struct Opciones {
@@ -47,9 +49,23 @@ public:
     // Reads the data set once; the detail table is left on its first record.
     ListadoAlbaran(const Dataset& datos, const Opciones& opciones);
 
+    // How the lines table is laid out on a device: the type size, the orientation and each
+    // printed column's width in millimetres. Titles wrap between words, product names too, and
+    // no other value wraps: each column is as wide as that needs, and otherwise near its share
+    // of Columnas(). When the columns do not fit across the page at the usual size, smaller
+    // sizes are tried down to a readable least, then a landscape page; only when nothing fits
+    // (a value wider than a page) do cells wrap anywhere.
+    struct Formato {
+        double puntos = 8;
+        bool apaisada = false;
+        bool partePalabras = false;
+        QList<double> anchos;
+    };
+
     // The printed columns in order, each 180 mm times its default width over the sum of the
     // printed columns' default widths, the fraction dropped.
     static QList<Columna> Columnas(const std::array<bool, 9>& impresas);
+    Formato Disposicion(const QPaintDevice& dispositivo) const;
 
     // Draws the whole document on the device from its paper's corner (no page margins of the
     // device's own). `antesDePagina(pagina, paginas)` runs before each page; when it answers

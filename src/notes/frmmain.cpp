@@ -17,6 +17,7 @@
 #include "masters/frmmtoperarios.h"
 #include "masters/frmmtproductos.h"
 #include "masters/frmmttaras.h"
+#include "notes/anchosrejilla.h"
 #include "notes/cajafecha.h"
 #include "notes/datasetalbaran.h"
 #include "notes/modelolineasalbaran.h"
@@ -42,6 +43,7 @@
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -267,9 +269,17 @@ void frmMain::CreaControles() {
     connect(gridAlbaran, &RejillaLineas::BotonColumna, this, &frmMain::BotonColumna);
     connect(gridAlbaran->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int columna, int, int ancho) {
-                if (ancho > 0 && columna >= 0 && columna < 9)
-                    m_anchos[columna] = ancho;
+                if (ancho <= 0 || columna < 0 || columna >= 9 || m_ajustando)
+                    return;
+                m_aMano[columna] = ancho;
+                AjustaColumnas();
             });
+    // The widest value changes with the lines, the room for the name with the window.
+    const auto ajusta = [this] { AjustaColumnas(); };
+    connect(m_modelo, &QAbstractItemModel::dataChanged, this, ajusta);
+    connect(m_modelo, &QAbstractItemModel::modelReset, this, ajusta);
+    connect(m_modelo, &QAbstractItemModel::rowsInserted, this, ajusta);
+    gridAlbaran->installEventFilter(this);
 
     setTabOrder(txtNumAlbaran, txtFechaAlbaran);
     setTabOrder(txtFechaAlbaran, txtOperario);
@@ -401,22 +411,26 @@ void frmMain::AplicaIdioma() {
     MuestraLectura(); // in the new language and width
     cmdPesar->setVisible(!continuo);
     mnuBasculaLeerPesada->setVisible(!continuo);
+    AjustaColumnas();
 }
 
 void frmMain::AplicaColumnasVisibles() {
+    m_ajustando = true; // a column shown again takes back its width: no choice of the user's
     for (int i = 1; i <= 9; ++i)
         gridAlbaran->setColumnHidden(i - 1, !m_datos.ColPantalla(i));
+    m_ajustando = false;
+    AjustaColumnas();
 }
 
-// Stored widths (twips) and positions of the columns; missing or zero values keep the
-// designed ones.
+// Stored widths (twips) of the columns set by hand, and their positions; missing or zero values
+// keep the designed ones.
 void frmMain::ColocaColumnas() {
     QHeaderView* h = gridAlbaran->horizontalHeader();
     QList<std::pair<int, int>> posiciones;
     for (int i = 1; i <= 9; ++i) {
         const int ancho = int(
             kelNumerics::Val(kelRegistry::GetFormInfo(this, QString("ColAlbaranWidth%1").arg(i))));
-        PonAncho(i - 1, ancho > 0 ? ancho : ColumnasAlbaran::AnchosColumna(i));
+        m_aMano[i - 1] = AnchosRejilla::AMano(ancho, ColumnasAlbaran::AnchosColumna(i), kTwips);
         const int posicion = int(kelNumerics::Val(
             kelRegistry::GetFormInfo(this, QString("ColAlbaranPosition%1").arg(i))));
         if (posicion > 0)
@@ -684,25 +698,41 @@ void frmMain::LeerPeso() {
     gridAlbaran->setFocus();
 }
 
-// The width of column `columna` (0..8) in twips, kept also while the column is hidden.
-void frmMain::PonAncho(int columna, int twips) {
-    m_anchos[columna] = twips / kTwips;
-    gridAlbaran->horizontalHeader()->resizeSection(columna, m_anchos[columna]);
+void frmMain::AjustaColumnas() {
+    QHeaderView* h = gridAlbaran->horizontalHeader();
+    // The time column shows a whole stamp even before the first weighing.
+    const int hora = gridAlbaran->fontMetrics().horizontalAdvance(ReglasLinea::HoraPesada(
+                         QDateTime(QDate(2000, 12, 28), QTime(20, 58, 58)))) +
+                     2 * (gridAlbaran->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4);
+    std::array<AnchosRejilla::Columna, 9> columnas;
+    for (int i = 0; i < 9; ++i)
+        columnas[i] = {
+            !gridAlbaran->isColumnHidden(i), ColumnasAlbaran::Anchos[i] / kTwips,
+            h->sectionSizeHint(i),
+            std::max(gridAlbaran->AnchoValores(i), i + 1 == LineasAlbaran::HoraPesada ? hora : 0),
+            m_aMano[i]};
+    const std::array<int, 9> anchos =
+        AnchosRejilla::Calcula(columnas, gridAlbaran->viewport()->width());
+    m_ajustando = true;
+    for (int i = 0; i < 9; ++i)
+        if (h->sectionSize(i) != anchos[i] && !gridAlbaran->isColumnHidden(i))
+            h->resizeSection(i, anchos[i]);
+    m_ajustando = false;
 }
 
 void frmMain::ReiniciarColumnas() {
     QHeaderView* h = gridAlbaran->horizontalHeader();
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 9; ++i)
         h->moveSection(h->visualIndex(i), i);
-        PonAncho(i, ColumnasAlbaran::Anchos[i]);
-    }
+    m_aMano = {};
+    AjustaColumnas();
 }
 
 void frmMain::BorraPosiciones() {
     kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
     kelRegistry::DeleteAppSetting("\\Info\\", QString(), true);
-    for (int i = 0; i < 9; ++i)
-        PonAncho(i, ColumnasAlbaran::Anchos[i]);
+    m_aMano = {};
+    AjustaColumnas();
     move(0, 0);
 }
 
@@ -835,6 +865,11 @@ void frmMain::Error(int titulo, const QString& texto) {
 // Keys, focus and closing
 
 bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == gridAlbaran) {
+        if (evento->type() == QEvent::Resize || evento->type() == QEvent::FontChange)
+            AjustaColumnas();
+        return QMainWindow::eventFilter(objeto, evento);
+    }
     const bool esCliente =
         std::find(txtCliente.begin(), txtCliente.end(), objeto) != txtCliente.end();
     switch (evento->type()) {
@@ -891,7 +926,7 @@ void frmMain::closeEvent(QCloseEvent* evento) {
     const QHeaderView* h = gridAlbaran->horizontalHeader();
     for (int i = 1; i <= 9; ++i) {
         kelRegistry::SaveFormInfo(this, QString("ColAlbaranWidth%1").arg(i),
-                                  QString::number(m_anchos[i - 1] * kTwips));
+                                  QString::number(m_aMano[i - 1] * kTwips));
         kelRegistry::SaveFormInfo(this, QString("ColAlbaranPosition%1").arg(i),
                                   QString::number(h->visualIndex(i - 1) + 1));
     }

@@ -115,7 +115,9 @@ private:
     // off, "no reading" while on and nothing came yet. The letters shrink to keep it on one line.
     void MuestraLectura();
     void ColocaColumnas();
-    void PonAncho(int columna, int twips);
+    // Each column as wide as its title and values need, the product name taking the room left;
+    // widths set by hand stay.
+    void AjustaColumnas();
     void Error(int titulo, const QString& texto);
     void Cambia() { m_modificado = true; }
 
@@ -165,6 +167,8 @@ private:
     // note is loaded by leaving the field.
     Clave m_clave;
     Clave m_claveAlEntrar;
-    // Column widths in pixels, hidden columns included.
-    std::array<int, 9> m_anchos{};
+    // Column widths in pixels that the user set by hand (0 for none): kept as they are, and
+    // stored on closing.
+    std::array<int, 9> m_aMano{};
+    bool m_ajustando = false;
 };

@@ -22,6 +22,8 @@ public:
     void IrAFilaNueva();
     // What Enter does: the next shown column of the row, or the first of the next row.
     void Avanza();
+    // The width the values of a column need, as far as the rows shown tell.
+    int AnchoValores(int columna) const { return sizeHintForColumn(columna); }
 
 signals:
     // The button of column `columna` (1..9) on row `fila` was asked for.

@@ -27,6 +27,13 @@ public:
                    qsizetype limite) const {
             return campo->Parse(linea, registros, columna, separadores, limite);
         }
+        // Whether the value in the current record prints as blanks.
+        bool Vacio() const {
+            return !registros || columna < 0 || !registros->EnRegistro() ||
+                   DocumentoCampo::TextoValor(registros->Valor(columna), -1, {})
+                       .trimmed()
+                       .isEmpty();
+        }
     };
 
     IndiceMarcadores(const DocumentoCampos& campos, const Dataset& datos) {
@@ -195,20 +202,29 @@ Resultado DirectPrintHelper::Renderiza(const DocumentoTicket& documento, const D
     const IndiceMarcadores marcadores(documento.Campos(), datos);
     // Appends one section line with every field applied, in definition order; false when the
     // ticket would grow beyond its limit. A value may bring placeholders of later fields, or
-    // join text into one, so the line is looked at again after each replacement.
+    // join text into one, so the line is looked at again after each replacement. A line of
+    // fields that all print blank, and of no printer code but its line feed ("NIF: " with no
+    // tax number), is left out.
     const auto anexa = [&](const QString& plantilla) {
         QString linea = plantilla;
         QList<int> candidatos = marcadores.Candidatos(linea, -1);
+        bool conCampos = false, conValores = false;
         for (qsizetype k = 0; k < candidatos.size(); ++k) {
             const QString antes = linea;
-            if (!marcadores.Item(candidatos.at(k))
-                     .Parse(linea, separadores, LongitudMaximaTiquet - texto.size()))
+            const auto& campo = marcadores.Item(candidatos.at(k));
+            if (!campo.Parse(linea, separadores, LongitudMaximaTiquet - texto.size()))
                 return false;
             if (linea.constData() != antes.constData()) {
+                conCampos = true;
+                conValores = conValores || !campo.Vacio();
                 candidatos = marcadores.Candidatos(linea, candidatos.at(k));
                 k = -1;
             }
         }
+        if (conCampos && !conValores &&
+            !plantilla.chopped(int(qstrlen(DocumentoTicket::MacroSaltoLinea)))
+                 .contains(QLatin1String("(#")))
+            return true;
         if (texto.size() + linea.size() > LongitudMaximaTiquet)
             return false;
         texto += linea;

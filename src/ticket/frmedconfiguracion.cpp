@@ -37,6 +37,7 @@
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -63,6 +64,27 @@ public:
             indice.column() == ModeloCodigosControl::Pantalla)
             caja->setValidator(new ValidadorHex(caja));
         return caja;
+    }
+
+protected:
+    // Leaving a code cell that holds no code says why, at the cell: by Enter or Tab, which
+    // keep it in edit, or by the focus going elsewhere, which drops the text.
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        auto* caja = qobject_cast<QLineEdit*>(objeto);
+        const auto* tecla =
+            evento->type() == QEvent::KeyPress ? static_cast<const QKeyEvent*>(evento) : nullptr;
+        const bool deja =
+            evento->type() == QEvent::FocusOut ||
+            (tecla && (tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter ||
+                       tecla->key() == Qt::Key_Tab || tecla->key() == Qt::Key_Backtab));
+        if (caja && caja->validator() && deja) {
+            const Resultado r = ModeloCodigosControl::CompruebaCodigo(caja->text());
+            caja->setToolTip(r ? QString() : r.Error());
+            if (!r)
+                QToolTip::showText(caja->mapToGlobal(QPoint(0, caja->height())), r.Error(),
+                                   caja->parentWidget());
+        }
+        return QStyledItemDelegate::eventFilter(objeto, evento);
     }
 };
 
@@ -168,12 +190,22 @@ QWidget* frmEDConfiguracion::CreaGeneral() {
     txtUnidadMedida->setObjectName("txtUnidadMedida");
     fraDatosEmpresa = new QGroupBox(pagina);
     fraDatosEmpresa->setObjectName("fraDatosEmpresa");
-    auto* empresa = new QVBoxLayout(fraDatosEmpresa);
-    for (int i = 0; i < 3; ++i) {
+    auto* empresa = new QFormLayout(fraDatosEmpresa);
+    const auto texto = [this](const char* nombre) {
         auto* t = new QLineEdit(fraDatosEmpresa);
-        t->setObjectName("txtDatosEmpresa" + QString::number(i));
-        empresa->addWidget(t);
-        txtDatosEmpresa << t;
+        t->setObjectName(nombre);
+        t->setMaxLength(int(clsDatosApp::LongitudLinea));
+        return t;
+    };
+    txtNombreEmpresa = texto("txtNombreEmpresa");
+    txtNifEmpresa = texto("txtNifEmpresa");
+    lblNombreEmpresa = new QLabel(fraDatosEmpresa);
+    lblNifEmpresa = new QLabel(fraDatosEmpresa);
+    empresa->addRow(lblNombreEmpresa, txtNombreEmpresa);
+    empresa->addRow(lblNifEmpresa, txtNifEmpresa);
+    for (int i = 0; i < 3; ++i) {
+        txtDatosEmpresa << texto(qPrintable("txtDatosEmpresa" + QString::number(i)));
+        empresa->addRow(QString(), txtDatosEmpresa.last());
     }
     auto* formulario = new QFormLayout;
     formulario->addRow(lbl[0], cboIdioma);
@@ -487,6 +519,8 @@ void frmEDConfiguracion::Carga() {
     txtUnidadMedida->setText(m_datos.UnidadMedida());
     for (int i = 0; i < 3; ++i)
         txtDatosEmpresa[i]->setText(m_datos.DatosEmpresa(i));
+    txtNombreEmpresa->setText(m_datos.Cliente());
+    txtNifEmpresa->setText(m_datos.NIFCliente());
     chkNumeracionAutomatica->setChecked(m_datos.NumeracionAutomatica());
     chkPesoContinuo->setChecked(m_datos.PesoContinuo());
     txtModeloTicket->setText(m_datos.ModeloTicket());
@@ -567,6 +601,8 @@ void frmEDConfiguracion::PonTextos() {
         lbl[i]->setText(Texto(etiquetas[i]));
     chkPesoContinuo->setText(Texto(T::PesoContinuo));
     fraDatosEmpresa->setTitle(Texto(T::DatosEmpresa));
+    lblNombreEmpresa->setText(Texto(T::NombreEmpresa));
+    lblNifEmpresa->setText(Texto(T::NifEmpresa));
     chkNumeracionAutomatica->setText(Texto(T::NumeracionAutomatica));
     fraPantalla->setTitle(Texto(T::ColumnasPantalla));
     fraImpresas->setTitle(Texto(T::ColumnasImpresas));
@@ -633,6 +669,8 @@ void frmEDConfiguracion::Acepta() {
     d.SetCommTiquetParidad(Posicion(cboCommParidad, d.CommTiquetParidad()));
     for (int i = 0; i < 3; ++i)
         d.SetDatosEmpresa(i, txtDatosEmpresa[i]->text());
+    d.SetCliente(txtNombreEmpresa->text());
+    d.SetNIFCliente(txtNifEmpresa->text());
     d.SetModeloTicket(txtModeloTicket->text());
     d.SetNombreImpresoraTiquets(m_impresoras->Nombre());
     d.SetPuertoImpresoraTiquets(m_impresoras->Tipo());

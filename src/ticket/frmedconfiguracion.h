@@ -59,6 +59,11 @@ public:
     QPushButton* cmdDetectarBascula = nullptr;
     QGroupBox* fraDatosEmpresa = nullptr;
     QList<QLineEdit*> txtDatosEmpresa;
+    // The company's name and tax number, which the listing and the ticket print.
+    QLineEdit* txtNombreEmpresa = nullptr;
+    QLineEdit* txtNifEmpresa = nullptr;
+    QLabel* lblNombreEmpresa = nullptr;
+    QLabel* lblNifEmpresa = nullptr;
     QComboBox* cboTipoImpresora = nullptr;
     QCheckBox* chkNumeracionAutomatica = nullptr;
     QGroupBox* fraPantalla = nullptr;

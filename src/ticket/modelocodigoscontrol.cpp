@@ -44,13 +44,19 @@ Resultado ModeloCodigosControl::Carga() {
 }
 
 std::optional<QString> ModeloCodigosControl::Hexadecimal(const QString& texto) {
-    const QString codigo = texto.trimmed().toUpper();
-    if (codigo.size() % 2 != 0)
+    if (!CompruebaCodigo(texto))
         return std::nullopt;
+    return texto.trimmed().toUpper();
+}
+
+Resultado ModeloCodigosControl::CompruebaCodigo(const QString& texto) {
+    const QString codigo = texto.trimmed().toUpper();
     for (const QChar c : codigo)
         if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F')))
-            return std::nullopt;
-    return codigo;
+            return Resultado::Fallo(Texto(IdTexto::CodigoNoHexadecimal).arg(texto.trimmed()));
+    if (codigo.size() % 2 != 0)
+        return Resultado::Fallo(Texto(IdTexto::CodigoImpar).arg(texto.trimmed()));
+    return Resultado::Exito();
 }
 
 int ModeloCodigosControl::Longitud(int columna) {

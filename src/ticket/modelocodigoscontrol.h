@@ -23,6 +23,9 @@ public:
     Resultado Carga();
     // A code as it is stored; nothing when the text is not pairs of hexadecimal digits.
     static std::optional<QString> Hexadecimal(const QString& texto);
+    // Why a typed code is not one, in the interface language: a character that is not a
+    // hexadecimal digit, or an odd count of digits. Success for a code, and for an empty one.
+    static Resultado CompruebaCodigo(const QString& texto);
     // The most characters the table takes in a column.
     static int Longitud(int columna);
 

@@ -1,8 +1,11 @@
-// Small shared utilities and the command line.
+// Small shared utilities, the command line, how a table's width is shared and how a window is
+// kept on its screen.
 #include "app/kelfileio.h"
 #include "app/kelnumerics.h"
 #include "app/kelstrings.h"
+#include "app/kelwindow.h"
 #include "app/lineacomandos.h"
+#include "app/repartocolumnas.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -108,6 +111,56 @@ private slots:
                      .arg(int(l.PideTest()))
                      .arg(l.Opcion("--database"), l.Opcion("--settings"), l.Error()),
                  leido);
+    }
+
+    // Columns as "least/preferred" pairs; the widths given out, rounded.
+    void repartoColumnas_data() {
+        QTest::addColumn<QString>("columnas");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<int>("flexible");
+        QTest::addColumn<QString>("anchos");
+        QTest::newRow("room left to the flexible one")
+            << "10/10 20/20 5/5" << 60.0 << 1 << "10 45 5";
+        QTest::newRow("room left, none flexible") << "10/10 20/20" << 60.0 << -1 << "10 20";
+        QTest::newRow("preferred wider than total: taken from the spare")
+            << "10/30 20/20 5/15" << 45.0 << 0 << "17 20 8";
+        QTest::newRow("spare in proportion") << "10/30 0/20" << 40.0 << -1 << "25 15";
+        QTest::newRow("least above preferred") << "30/10 10/10" << 60.0 << 1 << "30 30";
+        QTest::newRow("even the least too wide") << "30/40 40/40" << 60.0 << 0 << "30 40";
+    }
+    void repartoColumnas() {
+        QFETCH(QString, columnas);
+        QFETCH(double, total);
+        QFETCH(int, flexible);
+        QFETCH(QString, anchos);
+        QList<RepartoColumnas::Columna> c;
+        for (const QString& par : columnas.split(' '))
+            c.append({par.section('/', 0, 0).toDouble(), par.section('/', 1, 1).toDouble()});
+        const QList<double> r = RepartoColumnas::Reparte(c, total, flexible);
+        QStringList texto;
+        for (double a : r)
+            texto << QString::number(qRound(a));
+        QCOMPARE(texto.join(' '), anchos);
+        QCOMPARE(RepartoColumnas::Cabe(r, total),
+                 !QByteArray(QTest::currentDataTag()).startsWith("even"));
+    }
+
+    // A 1366 x 768 screen with a panel of 30 pixels at the top; a frame of 4 pixels and a title
+    // bar of 28.
+    void dentroDePantalla_data() {
+        QTest::addColumn<QRect>("cliente");
+        QTest::addColumn<QRect>("resultado");
+        QTest::newRow("fits") << QRect(100, 100, 820, 600) << QRect(100, 100, 820, 600);
+        QTest::newRow("too tall") << QRect(100, 100, 862, 900) << QRect(100, 58, 862, 706);
+        QTest::newRow("off the right") << QRect(1000, 100, 800, 400) << QRect(562, 100, 800, 400);
+        QTest::newRow("under the panel") << QRect(10, 0, 400, 300) << QRect(10, 58, 400, 300);
+        QTest::newRow("larger both ways") << QRect(-50, -50, 2000, 2000) << QRect(4, 58, 1358, 706);
+    }
+    void dentroDePantalla() {
+        QFETCH(QRect, cliente);
+        QFETCH(QRect, resultado);
+        QCOMPARE(kelWindow::DentroDe(cliente, QMargins(4, 28, 4, 4), QRect(0, 30, 1366, 738)),
+                 resultado);
     }
 };
 

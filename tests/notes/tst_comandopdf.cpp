@@ -1,7 +1,8 @@
 // The page listing of a stored delivery note, written by the real program as `pesix --pdf` and
 // read back with pdftotext: pages, their fixed parts and footer, the columns chosen for
 // printing, the totals; the files it refuses to write. (The command line's other failures are
-// the export's, tested there.) And the listing's bound on what it draws.
+// the export's, tested there.) And the listing's layout: nine columns with no value broken,
+// and the bound on what it draws.
 #include "app/kelregistry.h"
 #include "db/dataset.h"
 #include "db/recordsetmemoria.h"
@@ -10,11 +11,13 @@
 #include "support/entornoprueba.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -167,6 +170,85 @@ private slots:
         struct stat tubo {};
         QVERIFY(::lstat(qPrintable(d + "/tubo.pdf"), &tubo) == 0 && S_ISFIFO(tubo.st_mode));
         QCOMPARE(QDir(d + "/lleno").entryList(QDir::Files), QStringList());
+    }
+
+    // A note with all nine columns printed: no value is broken (each whole on its line of the
+    // text), titles break between words only; wide values make the type smaller or the page
+    // landscape. A 50-character customer name is whole in the box; company lines and labels
+    // with no value are left out.
+    void nueveColumnas_data() {
+        QTest::addColumn<double>("peso");
+        QTest::addColumn<QString>("codigo");
+        QTest::addColumn<bool>("reduce");
+        QTest::newRow("ordinary values") << 51.95 << "P1" << false;
+        QTest::newRow("wide values") << 9999999.999 << "LIM-EXTRA-00001" << true;
+    }
+    void nueveColumnas() {
+        QFETCH(double, peso);
+        QFETCH(QString, codigo);
+        QFETCH(bool, reduce);
+        using T = Recordset::Tipo;
+        const QString cliente = "Cooperativa Agrícola i Ramadera de l'Alt Empordà R";
+        QCOMPARE(cliente.size(), 50);
+        const auto tabla = [](const QStringList& campos, const QList<T>& tipos,
+                              const QList<QVariantList>& filas) {
+            auto r = std::make_shared<RecordsetMemoria>();
+            for (int i = 0; i < campos.size(); ++i)
+                r->AgregaCampo(campos.at(i), tipos.at(i));
+            for (const QVariantList& f : filas)
+                r->AgregaRegistro(f);
+            return r;
+        };
+        Dataset datos;
+        datos.Add(tabla({"Nombre", "NIF", "Linea1", "Linea2", "Linea3"},
+                        {T::Texto, T::Texto, T::Texto, T::Texto, T::Texto},
+                        {{"Frutas Roca", "", "", "Camí Vell 2", ""}}),
+                  "Empresa");
+        datos.Add(
+            tabla({"NumAlbaran", "Fecha", "CodCliente", "NomCliente", "Direccion1",
+                   "FechaModificacion", "TotalBruto", "TotalTara", "TotalNeto", "TotalPrecio"},
+                  {T::Texto, T::Fecha, T::Texto, T::Texto, T::Texto, T::FechaHora, T::Doble,
+                   T::Doble, T::Doble, T::Doble},
+                  {{"A/1", QDate(2026, 12, 7), "C1", cliente, "Pl. Major 1",
+                    QDateTime(QDate(2026, 12, 7), QTime(11, 53)), 3 * peso, 0.75, 3 * peso - 0.75,
+                    3 * peso * 12.5}}),
+            "Cabecera");
+        QList<QVariantList> lineas;
+        for (int i = 0; i < 3; ++i)
+            lineas.append({codigo, "Tomate pera", "1", peso, 0.25, peso - 0.25, 12.5, peso * 12.5,
+                           "11:52:51-07/12/2026"});
+        datos.Add(tabla({"CodProducto", "NomProducto", "CodTara", "PesoBruto", "PesoTara",
+                         "PesoNeto", "Precio", "PesoImporte", "HoraPesada"},
+                        {T::Texto, T::Texto, T::Texto, T::Doble, T::Doble, T::Doble, T::Doble,
+                         T::Doble, T::Texto},
+                        lineas),
+                  "Detalle");
+        ListadoAlbaran::Opciones o;
+        o.columnasImpresas.fill(true);
+        o.unidad = "Kg";
+        o.separadorDecimal = ",";
+        const ListadoAlbaran listado(datos, o);
+        QPdfWriter escritor(QDir::devNull());
+        const ListadoAlbaran::Formato f = listado.Disposicion(escritor);
+        QCOMPARE(f.puntos < 8 || f.apaisada, reduce);
+        QVERIFY(!f.partePalabras);
+        QTemporaryDir carpeta;
+        const QString pdf = carpeta.filePath("a.pdf");
+        QVERIFY(listado.GuardaPdf(pdf));
+        QByteArray salida;
+        QCOMPARE(Corre("pdftotext", {"-layout", pdf, "-"}, salida), 0);
+        const QString texto = QString::fromUtf8(salida);
+        const QString n = [](double x) {
+            return QString::number(x, 'f', 3).replace('.', ",");
+        }(peso);
+        const QString importe = QString::number(peso * 12.5, 'f', 2).replace('.', ",");
+        for (const QString& valor : {"11:52:51-07/12/2026", n + " Kg", codigo, importe, "12,50"})
+            QVERIFY2(texto.count(valor) >= 3, qPrintable(valor + "\n" + texto));
+        for (const QString& palabra : cliente.split(' '))
+            QVERIFY2(texto.contains(palabra), qPrintable(palabra));
+        QVERIFY(texto.contains("Frutas Roca") && texto.contains("Camí Vell 2"));
+        for (const char* huerfano : {"N.I.F.", "Impreso:", "Roca -"})
+            QVERIFY2(!texto.contains(huerfano), huerfano);
     }
 
     // Texts as long as a settings file or a data set may bring: each drawn within a bound, so

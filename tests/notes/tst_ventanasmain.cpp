@@ -1,17 +1,23 @@
 // The main window's menu entries for the configuration, export, about and system information
 // windows: each opens its window, and the settings accepted in the configuration apply at once.
+// The widths of the grid's columns.
 #include "app/cmnlanguaje.h"
 #include "app/frmmdsplash.h"
 #include "app/idtextos.h"
+#include "app/kelregistry.h"
 #include "masters/contestador.h"
+#include "notes/anchosrejilla.h"
 #include "notes/frmmain.h"
+#include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
 #include "support/entornoprueba.h"
 #include "ticket/frmedconfiguracion.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -21,6 +27,10 @@ private slots:
     void configuracion();
     void ventanas_data();
     void ventanas();
+    void anchos_data();
+    void anchos();
+    void columnas_data();
+    void columnas();
 };
 
 void TestVentanasMain::configuracion() {
@@ -44,6 +54,100 @@ void TestVentanasMain::configuracion() {
     QCOMPARE(w.findChild<QAction*>("mnuArchivoConfiguracionPrograma")->text(),
              cmnLanguaje::Texto(IdTexto::MnuPrograma, 4000));
     QVERIFY(w.findChild<RejillaLineas*>("gridAlbaran")->isColumnHidden(0));
+}
+
+// Columns as "designed/title/value/by hand" in pixels, visible unless marked "-"; a grid of 900.
+void TestVentanasMain::anchos_data() {
+    QTest::addColumn<QStringList>("columnas");
+    QTest::addColumn<QString>("anchos");
+    const QString resto = "50/40/0/0";
+    QTest::newRow("the name takes the room left")
+        << QStringList{"80/100/60/0", "250/60/0/0", resto, resto,        resto,
+                       resto,         resto,        resto, "90/70/130/0"}
+        << "100 370 50 50 50 50 50 50 130";
+    QTest::newRow("a name set by hand stays, hidden columns keep theirs")
+        << QStringList{"80/100/60/0", "250/60/0/200", "-50/40/0/0", resto,        resto,
+                       resto,         resto,          resto,        "90/70/130/0"}
+        << "100 200 50 50 50 50 50 50 130";
+    QTest::newRow("too wide for the grid: nothing narrower")
+        << QStringList{"80/100/60/0", "250/60/0/0", resto, resto,        "200/0/0/0",
+                       resto,         resto,        resto, "90/70/130/0"}
+        << "100 250 50 50 200 50 50 50 130";
+}
+
+void TestVentanasMain::anchos() {
+    QFETCH(QStringList, columnas);
+    QFETCH(QString, anchos);
+    std::array<AnchosRejilla::Columna, 9> c;
+    for (int i = 0; i < 9; ++i) {
+        QString t = columnas.at(i);
+        c[i].visible = !t.startsWith('-');
+        const QStringList n = t.remove('-').split('/');
+        c[i] = {c[i].visible, n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt()};
+    }
+    QStringList r;
+    for (int a : AnchosRejilla::Calcula(c, 900))
+        r << QString::number(a);
+    QCOMPARE(r.join(' '), anchos);
+    // Older programs stored every width on closing: a designed width stored is no choice.
+    QCOMPARE(AnchosRejilla::AMano(1200, 1200, 15), 0);
+    QCOMPARE(AnchosRejilla::AMano(1500, 1200, 15), 100);
+}
+
+// At the widths of the usual screens, in the three languages, with every column shown: each as
+// wide as its title and values, the time of a weighing whole, the name taking the room left. A
+// width set by hand stays when the window changes and at the next start.
+void TestVentanasMain::columnas_data() {
+    QTest::addColumn<int>("idioma");
+    QTest::addColumn<int>("ancho");
+    for (int idioma : {0, 2000, 4000})
+        for (int ancho : {1024, 1366})
+            QTest::addRow("%d at %d", idioma, ancho) << idioma << ancho;
+}
+
+void TestVentanasMain::columnas() {
+    QFETCH(int, idioma);
+    QFETCH(int, ancho);
+    EntornoPrueba env;
+    clsDatosApp& datos = env.DatosConBase();
+    datos.SetIdioma(idioma);
+    datos.SetUnidadMedida("Kg");
+    for (int k = 1; k <= 9; ++k)
+        datos.SetColPantalla(k, true);
+    auto w = std::make_unique<frmMain>();
+    w->resize(ancho - 10, 700);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    auto* rejilla = w->findChild<RejillaLineas*>("gridAlbaran");
+    QHeaderView* h = rejilla->horizontalHeader();
+    ModeloLineasAlbaran* m = rejilla->Modelo();
+    QVERIFY(m->setData(m->index(0, 3), "51950,125", Qt::EditRole));
+    m->ConfirmaFila();
+    QVERIFY(!m->index(0, 8).data().toString().isEmpty());
+    const int hora = rejilla->fontMetrics().horizontalAdvance("00:00:00-00/00/0000");
+    for (int i = 0; i < 9; ++i) {
+        QVERIFY2(h->sectionSize(i) >= h->sectionSizeHint(i), qPrintable(QString::number(i)));
+        QVERIFY2(h->sectionSize(i) >= rejilla->AnchoValores(i), qPrintable(QString::number(i)));
+    }
+    QVERIFY(h->sectionSize(8) > hora);
+    if (ancho == 1366)
+        QCOMPARE(h->length(), rejilla->viewport()->width());
+
+    // By hand, as a drag of the column's edge does.
+    h->resizeSection(2, 150);
+    w->resize(ancho - 200, 700);
+    QTRY_COMPARE(h->sectionSize(2), 150);
+    Contestador<QMessageBox> noGuarda([](QMessageBox* c) {
+        for (QAbstractButton* b : c->buttons())
+            if (b->text() == Texto(IdTexto::No))
+                b->click();
+    });
+    QVERIFY(w->close());
+    w = std::make_unique<frmMain>();
+    rejilla = w->findChild<RejillaLineas*>("gridAlbaran");
+    QCOMPARE(rejilla->horizontalHeader()->sectionSize(2), 150);
+    QCOMPARE(kelRegistry::GetFormInfo(w.get(), "ColAlbaranWidth3"), QString("2250"));
+    QCOMPARE(kelRegistry::GetFormInfo(w.get(), "ColAlbaranWidth2"), QString("0"));
 }
 
 void TestVentanasMain::ventanas_data() {

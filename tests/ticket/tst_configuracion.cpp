@@ -26,6 +26,7 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 QString CodigoImpresora(const QString& macro) {
@@ -56,18 +57,25 @@ void TestConfiguracion::hexadecimal_data() {
     QTest::addColumn<QString>("tecleado");
     QTest::addColumn<bool>("aceptado");
     QTest::addColumn<QString>("guardado"); // "(#CBLACK)" holds 1B7200 until then
-    QTest::newRow("letra no hexadecimal") << "1G40" << false << "1B7200";
-    QTest::newRow("longitud impar") << "1b4" << false << "1B7200";
-    QTest::newRow("minúsculas") << "1b40" << true << "1B40";
-    QTest::newRow("blancos alrededor") << " 0a0d " << true << "0A0D";
-    QTest::newRow("vacío") << "" << true << "";
+    QTest::addColumn<int>("motivo");       // the text that says why, 0 for none
+    QTest::newRow("letra no hexadecimal")
+        << "1G40" << false << "1B7200" << IdTexto::CodigoNoHexadecimal;
+    QTest::newRow("impar y no hexadecimal")
+        << "1g4" << false << "1B7200" << IdTexto::CodigoNoHexadecimal;
+    QTest::newRow("longitud impar") << "1b4" << false << "1B7200" << IdTexto::CodigoImpar;
+    QTest::newRow("minúsculas") << "1b40" << true << "1B40" << 0;
+    QTest::newRow("blancos alrededor") << " 0a0d " << true << "0A0D" << 0;
+    QTest::newRow("vacío") << "" << true << "" << 0;
 }
 
 void TestConfiguracion::hexadecimal() {
     QFETCH(QString, tecleado);
     QFETCH(bool, aceptado);
     QFETCH(QString, guardado);
+    QFETCH(int, motivo);
     EntornoPrueba env;
+    const Resultado r = ModeloCodigosControl::CompruebaCodigo(tecleado);
+    QCOMPARE(r.Error(), motivo ? Texto(motivo).arg(tecleado.trimmed()) : QString());
     QSqlDatabase db = env.DatosConBase().Conexion();
     QVERIFY(DirectPrintHelper().CargaRecordset(db)); // seeds the default codes
     ModeloCodigosControl modelo(db);
@@ -184,6 +192,8 @@ void TestConfiguracion::ventana() {
     QTest::mouseClick(w.txtUnidadMedida, Qt::LeftButton);
     QTest::keyClick(w.txtUnidadMedida, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(w.txtUnidadMedida, "Kg");
+    QTest::keyClicks(w.txtNombreEmpresa, "Frutas Roca S.L.");
+    QTest::keyClicks(w.txtNifEmpresa, "B12345678");
 
     // A refused code keeps its cell in edit; a good one is stored when the row is left.
     QTest::keyClick(w.txtUnidadMedida, Qt::Key_Tab, Qt::ControlModifier);
@@ -195,10 +205,15 @@ void TestConfiguracion::ventana() {
     QTableView* grid = w.gridControlCodes;
     const QModelIndex celda = grid->model()->index(0, ModeloCodigosControl::Impresora);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(celda).center());
-    QTest::keyClicks(grid, "1G40");
+    QTest::keyClick(grid, Qt::Key_1); // opens the cell's box, which takes the rest
+    QTest::keyClicks(QApplication::focusWidget(), "G40");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCoreApplication::processEvents(); // an accepted edit would close now
     QVERIFY(grid->indexWidget(celda));
+    // The cell says why as it is left.
+    const QString porque = Texto(IdTexto::CodigoNoHexadecimal).arg("1G40");
+    QCOMPARE(grid->indexWidget(celda)->toolTip(), porque);
+    QCOMPARE(QToolTip::text(), porque);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(QApplication::focusWidget(), "1b40");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -218,6 +233,7 @@ void TestConfiguracion::ventana() {
         QCOMPARE(despues.left(antes.size()), antes);
         QVERIFY(!despues.contains("UnidadMedida=Kg") && !despues.contains("Definido"));
         QCOMPARE(datos.UnidadMedida(), QString("kg"));
+        QVERIFY(!despues.contains("NIFCliente"));
         return;
     }
     QCOMPARE(datos.UnidadMedida(), QString("Kg"));
@@ -229,7 +245,8 @@ void TestConfiguracion::ventana() {
         "Definido=1|CommTiquetBPS=6|CommTiquetParidad=2|CommTiquetBitsDatos=4|"
         "CommTiquetBitsParada=0|CommTiquetFlujo=0|TipoPuertoImpresoraTiquets=0|"
         "NombreImpresoraTiquets=No definida|Pantalla9=1|Impresas9=0|DatosEmpresa2=|Idioma=0|"
-        "ModeloTicket=|NumeracionAutomatica=0|TipoImpresora=0";
+        "ModeloTicket=|NumeracionAutomatica=0|TipoImpresora=0|Cliente=Frutas Roca S.L.|"
+        "NIFCliente=B12345678";
     for (const QByteArray& valor : guardados.split('|'))
         QVERIFY2(despues.contains("\n" + valor), valor.constData());
 }

@@ -140,6 +140,8 @@ private slots:
     void formatea_data();
     void formatea();
     void detalle();
+    void lineasVacias_data();
+    void lineasVacias();
     void impresoraYPantalla();
     void plantillaQueFaltaOMal();
     void tiquetAcotado_data();
@@ -345,6 +347,49 @@ void TestPlantillaTicket::detalle() {
                      " 1:   1,3\r\n-\r\n 2:  20,0\r\n-\r\n 3:  -3,1\r\n-\r\n"
                      "fin  1\r\n"));
     QCOMPARE(detalle->Posicion(), 0);
+}
+
+// A line whose fields all print blank is left out, unless it carries printer codes.
+void TestPlantillaTicket::lineasVacias_data() {
+    QTest::addColumn<QString>("linea");
+    QTest::addColumn<QString>("nif");
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<QString>("impreso");
+    QTest::newRow("label, no value") << "NIF: %E;Nif%"
+                                     << ""
+                                     << "Kel"
+                                     << "";
+    QTest::newRow("label, blank value") << "NIF: %E;Nif%"
+                                        << "   "
+                                        << "Kel"
+                                        << "";
+    QTest::newRow("label and value") << "NIF: %E;Nif%"
+                                     << "B1"
+                                     << ""
+                                     << "NIF: B1  \r\n";
+    QTest::newRow("one of two values") << "%E;Nif%/%E;Nombre%"
+                                       << ""
+                                       << "Kel"
+                                       << "    /Kel \r\n";
+    QTest::newRow("printer codes stay") << "(#EON)%E;Nif%(#EOFF)"
+                                        << ""
+                                        << ""
+                                        << "    \r\n";
+    QTest::newRow("no fields") << "----"
+                               << ""
+                               << ""
+                               << "----\r\n";
+}
+
+void TestPlantillaTicket::lineasVacias() {
+    QFETCH(QString, linea);
+    QFETCH(QString, nif);
+    QFETCH(QString, nombre);
+    QFETCH(QString, impreso);
+    Banco b("(#IniCampos)|E;Nif;4;I|E;Nombre;4;I|(#FinCampos)|antes|" + linea + "|despues");
+    Dataset datos;
+    datos.Add(Tabla("Nif Nombre", "TT", {{nif, nombre}}), "E");
+    QCOMPARE(b.Renderiza(datos, false), "antes\r\n" + impreso + "despues\r\n");
 }
 
 void TestPlantillaTicket::impresoraYPantalla() {
