@@ -31,7 +31,7 @@ int ComandoExportar::Ejecuta(const QStringList& argumentos, QTextStream& errores
     if (o.Valores().size() != 3)
         return O::Falla(errores, O::ErrorLinea, O::Uso(kOpcion));
     QDate desde, hasta;
-    for (const Resultado fecha :
+    for (const Resultado& fecha :
          {O::Fecha(o.Valores().at(0), desde), O::Fecha(o.Valores().at(1), hasta)})
         if (!fecha)
             return O::Falla(errores, O::ErrorLinea, fecha.Error());

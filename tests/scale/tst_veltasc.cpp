@@ -228,7 +228,8 @@ private slots:
         const auto pide = [&](VeltaSC::Orden orden) {
             b.salida.clear();
             b.v.Comando(orden);
-            QTest::qWaitFor([&] { return !b.salida.isEmpty(); });
+            if (!QTest::qWaitFor([&] { return !b.salida.isEmpty(); }))
+                return QStringLiteral("(no answer)");
             return b.salida.join('|');
         };
         QCOMPARE(pide(VeltaSC::OrdenTarado), QString("M:0.000")); // net is zero
