@@ -288,8 +288,7 @@ public:
         m_buffer.append(datos);
         m_tramas.clear();
         qsizetype inicio = 0;
-        for (qsizetype f; (f = m_buffer.indexOf(m_final, inicio)) >= 0;
-             inicio = f + m_final.size())
+        for (qsizetype f; (f = m_buffer.indexOf(m_final, inicio)) >= 0; inicio = f + m_final.size())
             m_tramas.append(m_buffer.sliced(inicio, f - inicio));
         m_buffer.remove(0, inicio);
         return m_tramas.size();
@@ -302,7 +301,7 @@ private:
 };
 
 // Real frames of protocol `tipo`: the simulator's continuous output for a moment, readings in
-// motion among them, cut after its last complete frame. Empty when the simulator cannot be
+// motion among them, whole frames only. Empty when the simulator cannot be
 // reached.
 QByteArray Muestra(const QString& programa, qint32 tipo, int& tramas) {
     tramas = 0;
@@ -338,14 +337,21 @@ QByteArray Muestra(const QString& programa, qint32 tipo, int& tramas) {
     if (!sim.waitForFinished(3000))
         sim.kill();
     sim.waitForFinished(1000);
+    // From the end of the first frame (which may have gone out before the line was set) to the
+    // end of the last.
     const QByteArray final = Final(p->Fin(ProtocoloUsuario()));
+    const qsizetype primero = datos.indexOf(final);
     const qsizetype ultimo = datos.lastIndexOf(final);
-    return ultimo < 0 ? QByteArray() : datos.left(ultimo + final.size());
+    tramas -= 1;
+    if (primero < 0 || ultimo <= primero || tramas <= 0)
+        return QByteArray();
+    const qsizetype desde = primero + final.size();
+    return datos.mid(desde, ultimo + final.size() - desde);
 }
 
 struct Decodificacion {
-    double ratio = 0;    // reference rate / decoder rate
-    double entrega = 0;  // readings delivered / frames sent
+    double ratio = 0;   // reference rate / decoder rate
+    double entrega = 0; // readings delivered / frames sent
     double porSegundoRef = 0;
     double porSegundoDec = 0;
 };
@@ -380,7 +386,8 @@ Decodificacion Decodifica(qint32 tipo, const QByteArray& flujo, qint64 enviadas)
     const qint64 nsDec = qMax<qint64>(1, reloj.nsecsElapsed());
     d.porSegundoRef = cortadas * 1e9 / nsRef;
     d.porSegundoDec = entregadas * 1e9 / nsDec;
-    d.ratio = double(nsDec) / double(nsRef) * double(cortadas) / double(qMax<qint64>(1, entregadas));
+    d.ratio =
+        double(nsDec) / double(nsRef) * double(cortadas) / double(qMax<qint64>(1, entregadas));
     d.entrega = double(entregadas) / double(qMax<qint64>(1, enviadas));
     return d;
 }
@@ -438,8 +445,8 @@ int main(int argc, char* argv[]) {
         const double entrega = *std::min_element(entregas.begin(), entregas.end());
         std::printf("type %d %-8s %lld frames: bare cut %.0f frames/s, decoder %.0f readings/s, "
                     "ratio %.2f, delivered/sent %.4f\n",
-                    p.tipo, p.nombre, static_cast<long long>(enviadas), Mediana(ref),
-                    Mediana(dec), ratio, entrega);
+                    p.tipo, p.nombre, static_cast<long long>(enviadas), Mediana(ref), Mediana(dec),
+                    ratio, entrega);
         peorRatio = qMax(peorRatio, ratio);
         peorEntrega = qMin(peorEntrega, entrega);
     }

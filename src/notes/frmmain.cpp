@@ -747,6 +747,9 @@ void frmMain::ConfImpresora() {
 }
 
 void frmMain::Configuracion() {
+    // The port is left free while the window is open, for its scale search.
+    if (m_veltaSC.PortOpen())
+        (void)m_veltaSC.SetPortOpen(false);
     AbreFichero<frmEDConfiguracion>();
     AplicaIdioma();
     AplicaColumnasVisibles();

@@ -263,8 +263,8 @@ QWidget* frmEDConfiguracion::CreaBascula() {
     spnEstableMs->setRange(0, 60000);
     spnEstableMs->setSingleStep(100);
     txtEstableMargen = caja(fraEstabilidad, "txtEstableMargen");
-    txtEstableMargen->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]*([.,][0-9]*)?"), txtEstableMargen));
+    txtEstableMargen->setValidator(new QRegularExpressionValidator(
+        QRegularExpression("[0-9]*([.,][0-9]*)?"), txtEstableMargen));
     cmdDetectarBascula = new QPushButton(pagina);
     cmdDetectarBascula->setObjectName("cmdDetectarBascula");
     cmdDetectarBascula->setAutoDefault(false);
@@ -335,10 +335,10 @@ void frmEDConfiguracion::MuestraProtocolo() {
         0, Texto(IdTexto::PorDefecto).arg(Texto(flujos[p ? qBound(0, p->flujo, 2) : 0])));
     fraUsuario->setEnabled(usuario);
     ProtocoloUsuario leido;
-    const Resultado r = usuario ? ProtocoloUsuario::Crea(a.tramaUsuario, a.estableUsuario,
-                                                         a.finTramaUsuario, a.peticionUsuario,
-                                                         leido)
-                                : Resultado::Exito();
+    const Resultado r = usuario
+                            ? ProtocoloUsuario::Crea(a.tramaUsuario, a.estableUsuario,
+                                                     a.finTramaUsuario, a.peticionUsuario, leido)
+                            : Resultado::Exito();
     lblErrorUsuario->setText(r.Error());
     // The rule applies to the scales whose frames do not say whether the weight is stable.
     fraEstabilidad->setEnabled(!p || !p->ConEstado(leido));
@@ -656,7 +656,7 @@ void frmEDConfiguracion::Acepta() {
         SSTab->setCurrentIndex(1);
         kelMensaje::Error(this, Texto(IdTexto::Bascula), r.Error());
         (AjustesMostrados().tipo == 6 && !lblErrorUsuario->text().isEmpty() ? txtTramaUsuario
-                                                                           : txtLineaBascula)
+                                                                            : txtLineaBascula)
             ->setFocus();
         return;
     }

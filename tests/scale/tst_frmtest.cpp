@@ -114,9 +114,9 @@ private slots:
         for (const QByteArray& t : {QByteArray("  +0012.50 kg "), larga, QByteArray(130000, 'C')}) {
             QVERIFY(pty.Escribe(t + "\r"));
             QTRY_COMPARE(descartadas.count(), t.size() > 256 ? 1 : 0);
-            QTRY_COMPARE(trama->text(),
-                         QString::fromLatin1(t.startsWith(' ') ? t + "  ->  12.50 kg unknown unknown"
-                                                               : larga + "  ->  (respuesta)"));
+            QTRY_COMPARE(trama->text(), QString::fromLatin1(
+                                            t.startsWith(' ') ? t + "  ->  12.50 kg unknown unknown"
+                                                              : larga + "  ->  (respuesta)"));
             QCOMPARE(lectura->text(), QString("12.50 kg"));
             QCOMPARE(w.size(), tamano);
             QVERIFY(w.minimumSizeHint().width() <= tamano.width());

@@ -258,11 +258,18 @@ void TestConfiguracion::bascula() {
     sim.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix-scale-sim", {"--tipo", "2"});
     QVERIFY(sim.waitForStarted() && sim.waitForReadyRead(5000));
     EntornoPrueba env;
-    const QStringList guardados = {
-        "TipoBascula=6", "LineaBascula=2400,E,7,1", "FlujoBascula=2", "TramaUsuario=W=(?<peso>\\S+)",
-        "EstableUsuario=ST", "FinTramaUsuario=lf", "PeticionUsuario=R\\r\\n", "EstableLecturas=5",
-        "EstableMs=800", "EstableMargen=0.02",
-        "PuertoNombre=" + QString::fromLocal8Bit(sim.readLine()).trimmed()};
+    const QStringList guardados = {"TipoBascula=6",
+                                   "LineaBascula=2400,E,7,1",
+                                   "FlujoBascula=2",
+                                   "TramaUsuario=W=(?<peso>\\S+)",
+                                   "EstableUsuario=ST",
+                                   "FinTramaUsuario=lf",
+                                   "PeticionUsuario=R\\r\\n",
+                                   "EstableLecturas=5",
+                                   "EstableMs=800",
+                                   "EstableMargen=0.02",
+                                   "PuertoNombre=" +
+                                       QString::fromLocal8Bit(sim.readLine()).trimmed()};
     for (const QString& g : guardados)
         kelRegistry::SaveAppString("\\Configuracion", g.section('=', 0, 0), g.section('=', 1));
     clsDatosApp& datos = env.DatosConBase();
@@ -275,11 +282,12 @@ void TestConfiguracion::bascula() {
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(w.cboTipoBascula->count(), ProtocoloBascula::Tabla().size());
-    const QStringList mostrados = {w.cboTipoBascula->currentText(), w.txtLineaBascula->text(),
-                                   w.cboFlujoBascula->currentText(), w.txtTramaUsuario->text(),
-                                   w.txtEstableUsuario->text(), w.cboFinTramaUsuario->currentText(),
-                                   w.txtPeticionUsuario->text(), w.spnEstableLecturas->text(),
-                                   w.spnEstableMs->text(), w.txtEstableMargen->text()};
+    const QStringList mostrados = {
+        w.cboTipoBascula->currentText(),  w.txtLineaBascula->text(),
+        w.cboFlujoBascula->currentText(), w.txtTramaUsuario->text(),
+        w.txtEstableUsuario->text(),      w.cboFinTramaUsuario->currentText(),
+        w.txtPeticionUsuario->text(),     w.spnEstableLecturas->text(),
+        w.spnEstableMs->text(),           w.txtEstableMargen->text()};
     QCOMPARE(mostrados, QStringList({Texto(IdTexto::NombreProtocolo0 + 6), "2400,E,7,1",
                                      Texto(IdTexto::FlujoHardware), "W=(?<peso>\\S+)", "ST", "LF",
                                      "R\\r\\n", "5", "800", "0.02"}));
@@ -310,12 +318,15 @@ void TestConfiguracion::bascula() {
     QTest::keyClick(w.cboFlujoBascula, Qt::Key_Home);
     QTest::mouseClick(w.cmdAccion[0], Qt::LeftButton);
     QVERIFY(!w.isVisible());
-    const QStringList guardadas = {QString::number(datos.TipoBascula()), datos.LineaBascula(),
-                                   datos.FlujoBascula(),        datos.TramaUsuario(),
-                                   datos.FinTramaUsuario(),     datos.PeticionUsuario(),
+    const QStringList guardadas = {QString::number(datos.TipoBascula()),
+                                   datos.LineaBascula(),
+                                   datos.FlujoBascula(),
+                                   datos.TramaUsuario(),
+                                   datos.FinTramaUsuario(),
+                                   datos.PeticionUsuario(),
                                    QString::number(datos.EstableMs())};
-    QCOMPARE(guardadas, QStringList({"2", "9600,N,8,1", "", "W=(?<peso>\\S+)(", "LF", "R\\r\\n",
-                                     "800"}));
+    QCOMPARE(guardadas,
+             QStringList({"2", "9600,N,8,1", "", "W=(?<peso>\\S+)(", "LF", "R\\r\\n", "800"}));
     sim.write("salir\n");
     QVERIFY(sim.waitForFinished(5000));
 }
