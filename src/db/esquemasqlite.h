@@ -35,9 +35,9 @@ public:
     // One of the table's other indexes; text columns in it order without regard to letter case.
     static QString CreaIndice(const TablaEsquema& t, const IndiceEsquema& i);
 
-    // Creates the missing tables, columns, keys and indexes, and rebuilds an older table whose columns
-    // lack the declared rules (an existing column of another type stays as it is). A rule that
-    // the rows already stored break is left out: a column keeps accepting what it holds, and a
+    // Creates the missing tables, columns, keys and indexes, and rebuilds an older table whose
+    // columns lack the declared rules (an existing column of another type stays as it is). A rule
+    // that the rows already stored break is left out: a column keeps accepting what it holds, and a
     // key whose values differ only in letter case keeps telling them apart. Everything runs in
     // one transaction: on failure the file is exactly as it was. A file that cannot be written
     // and only lacks rules or indexes opens as it is.

@@ -85,7 +85,9 @@ kelBrowseModel::~kelBrowseModel() = default;
 QString kelBrowseModel::Columna(int c) const {
     QString nombre = m_registro.fieldName(c);
     nombre.replace('"', "\"\"");
-    return BaseDatos::SinMayusculas(m_db, '"' + nombre + '"', m_texto.value(c, true));
+    // A column of the schema compares and orders by its declared collation, which its indexes
+    // share; computed text is given the one of keys.
+    return BaseDatos::SinMayusculas(m_db, '"' + nombre + '"', m_calculada.value(c, true));
 }
 
 QString kelBrowseModel::Orden(const QList<int>& columnas, bool asc) const {
@@ -205,16 +207,11 @@ Resultado kelBrowseModel::Abre(QSqlDatabase db, const QString& sql, const QStrin
     m_visibles = m_registro.count() - int(m_clave.size());
     if (m_clave.isEmpty())
         m_clave << 0;
-    m_texto.clear();
-    for (int c = 0; c < m_registro.count(); ++c) {
-        bool texto = true; // computed columns are taken as text
-        for (const QString& tabla : m_tablas)
-            if (const ColumnaEsquema* d = Esquema::Columna(tabla, m_registro.fieldName(c))) {
-                texto = d->tipo == TipoColumna::Texto;
-                break;
-            }
-        m_texto << texto;
-    }
+    m_calculada.clear();
+    for (int c = 0; c < m_registro.count(); ++c)
+        m_calculada << std::none_of(m_tablas.begin(), m_tablas.end(), [&](const QString& t) {
+            return Esquema::Columna(t, m_registro.fieldName(c)) != nullptr;
+        });
     m_columnaOrden = std::min(1, m_visibles - 1);
     m_orden = Qt::AscendingOrder;
     endResetModel();
@@ -224,10 +221,23 @@ Resultado kelBrowseModel::Abre(QSqlDatabase db, const QString& sql, const QStrin
 }
 
 void kelBrowseModel::CuentaTotal() {
+    // Counting a large table goes through all of it: its size is estimated instead, from the
+    // highest row number of a file's table or the server's own figure, and counted when small.
     QSqlQuery q(m_db);
-    m_total = q.exec("SELECT count(*) FROM (" + SinTerminador(m_sql) + ") AS lista") && q.next()
-                  ? q.value(0).toLongLong()
-                  : 0;
+    const bool servidor = ConexionPostgres::EsPostgres(m_db);
+    m_total = -1;
+    if (m_tablas.size() == 1) {
+        q.prepare(servidor ? "SELECT reltuples::bigint FROM pg_class WHERE oid = to_regclass(?)"
+                           : "SELECT max(rowid) FROM \"" + m_tablas.first() + '"');
+        if (servidor)
+            q.addBindValue(m_tablas.first().toLower());
+        if (q.exec() && q.next() && q.value(0).toLongLong() > 50000)
+            m_total = q.value(0).toLongLong();
+    }
+    if (m_total < 0)
+        m_total = q.exec("SELECT count(*) FROM (" + SinTerminador(m_sql) + ") AS lista") && q.next()
+                      ? q.value(0).toLongLong()
+                      : 0;
 }
 
 void kelBrowseModel::Cierra() {
@@ -346,12 +356,10 @@ double kelBrowseModel::Lugar(const Fila& fila, const Fila& primera, const Fila& 
 int kelBrowseModel::BuscaFila(const QString& texto) {
     if (m_registro.isEmpty())
         return -1;
-    QList<int> columnas = Desempate();
-    columnas.prepend(m_columnaOrden);
-    const auto filas =
-        Ejecuta({"SELECT * FROM (" + SinTerminador(m_sql) + ") AS lista WHERE " + Columna(0) +
-                     " = ? ORDER BY " + Orden(columnas, m_orden == Qt::AscendingOrder) + " LIMIT 1",
-                 {texto}});
+    // The first column identifies a row: looked up by its index.
+    const auto filas = Ejecuta({"SELECT * FROM (" + SinTerminador(m_sql) + ") AS lista WHERE " +
+                                    Columna(0) + " = ? LIMIT 1",
+                                {texto}});
     return filas.empty() ? -1 : Situa(filas.front());
 }
 

@@ -65,9 +65,9 @@ public:
     Qt::Alignment Alineacion(int fila, int columna) const;
     static Qt::Alignment AlineacionDe(const Fila& fila, int columna);
 
-    // Where the rows held stand in the list: the rows of the whole list (counted at opening and
-    // corrected when an end is reached), and the place of row 0, exact near the ends and after
-    // a move by place, estimated otherwise.
+    // Where the rows held stand in the list: the rows of the whole list (counted at opening, or
+    // estimated for a table of more than 50,000, and corrected when an end is reached), and the
+    // place of row 0, exact near the ends and after a move by place, estimated otherwise.
     qint64 Total() const { return m_total; }
     qint64 Inicio() const { return m_inicio; }
     bool HayAntes() const { return m_hayAntes; }
@@ -119,9 +119,9 @@ private:
     QSqlRecord m_registro;
     QStringList m_tablas; // tables named after FROM/JOIN in the statement
     QStringList m_titulos;
-    QList<int> m_clave;  // columns that identify a row
-    QList<bool> m_texto; // per column: ordered as text
-    int m_visibles = 0;  // columns shown
+    QList<int> m_clave;      // columns that identify a row
+    QList<bool> m_calculada; // per column: not a column of the schema
+    int m_visibles = 0;      // columns shown
     std::deque<Fila> m_filas;
     bool m_hayAntes = false;
     bool m_hayDespues = false;
