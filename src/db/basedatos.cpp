@@ -295,10 +295,11 @@ QString BaseDatos::OrdenDeAlta(const QSqlDatabase& db) {
     return ConexionPostgres::EsPostgres(db) ? QStringLiteral("ctid") : QStringLiteral("rowid");
 }
 
-QString BaseDatos::OrdenSinMayusculas(const QSqlDatabase& db, int columna) {
+QString BaseDatos::SinMayusculas(const QSqlDatabase& db, const QString& expresion, bool texto) {
     // A server's text, computed text too, takes the collation of the columns it comes from.
-    return QString::number(columna) +
-           (ConexionPostgres::EsPostgres(db) ? QString() : QStringLiteral(" COLLATE NOCASE"));
+    if (!texto || ConexionPostgres::EsPostgres(db))
+        return expresion;
+    return expresion + QStringLiteral(" COLLATE NOCASE");
 }
 
 Resultado BaseDatos::CompruebaEscritura(QSqlDatabase db) {

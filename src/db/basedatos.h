@@ -47,9 +47,9 @@ public:
     // An ORDER BY term for the order in which rows were added, as far as the engine keeps it
     // (on a server, until a row is changed).
     static QString OrdenDeAlta(const QSqlDatabase& db);
-    // An ORDER BY term for result column `columna` (from 1) that orders text without regard to
-    // letter case, as keys compare; numbers keep their order.
-    static QString OrdenSinMayusculas(const QSqlDatabase& db, int columna);
+    // `expresion` as an ORDER BY term or comparison operand that, for text, goes without regard
+    // to letter case, as keys compare (and as the schema's indexes on text order).
+    static QString SinMayusculas(const QSqlDatabase& db, const QString& expresion, bool texto);
     // Whether the open database takes writes: a write is tried and undone. Fails with the text
     // that tells why (a read-only file or folder, another program holding the file).
     static Resultado CompruebaEscritura(QSqlDatabase db);

@@ -20,10 +20,17 @@ struct ColumnaEsquema {
     bool requerida;
 };
 
+// An index besides the key's, for an order the program reads the table in.
+struct IndiceEsquema {
+    QString nombre;
+    QStringList columnas;
+};
+
 struct TablaEsquema {
     QString nombre;
     std::vector<ColumnaEsquema> columnas;
     QStringList clave; // columns of the table's key, in order
+    std::vector<IndiceEsquema> indices = {};
 
     const ColumnaEsquema* Columna(const QString& nombreColumna) const;
     bool EsClave(const QString& nombreColumna) const {

@@ -41,6 +41,7 @@ private:
     bool Hay(const QString& sql, const QVariantList& valores = {});
     bool Paso(const QString& sql);
     Resultado Tabla(const TablaEsquema& t);
+    Resultado Indices(const TablaEsquema& t);
 
     QSqlDatabase m_db;
     QSqlQuery m_q;
@@ -106,6 +107,19 @@ Resultado Completado::Tabla(const TablaEsquema& t) {
     return {};
 }
 
+// Creating an index needs the table's owner, which a station's user may not be once it exists.
+Resultado Completado::Indices(const TablaEsquema& t) {
+    m_tabla = t.nombre;
+    for (const IndiceEsquema& i : t.indices) {
+        if (Hay("SELECT 1 FROM pg_class WHERE oid = to_regclass(?)", {i.nombre.toLower()}))
+            continue;
+        if (m_q.lastError().isValid() || !Paso("CREATE INDEX " + i.nombre + " ON " + t.nombre +
+                                               " (" + i.columnas.join(", ") + ")"))
+            return Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    }
+    return {};
+}
+
 Resultado Completado::Ejecuta() {
     Transaccion transaccion(m_db);
     if (!transaccion.Inicio())
@@ -125,6 +139,8 @@ Resultado Completado::Ejecuta() {
         if (!r)
             break;
         r = Tabla(t);
+        if (r)
+            r = Indices(t);
     }
     m_q.finish();
     if (r)

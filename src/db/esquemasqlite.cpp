@@ -32,6 +32,7 @@ struct TablaGuardada {
     QList<ColumnaGuardada> columnas;
     bool conClave = false;
     QStringList otrosIndices; // CREATE INDEX statements of indexes other than the key
+    QStringList nombresIndices;
 
     bool Tiene(const QString& columna) const {
         return std::any_of(columnas.begin(), columnas.end(), [&](const ColumnaGuardada& c) {
@@ -169,6 +170,7 @@ TablaGuardada Completado::Lee(const TablaEsquema& t) {
         "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? COLLATE NOCASE",
         {t.nombre});
     for (const QVariantList& f : indices) {
+        g.nombresIndices << f[0].toString();
         if (f[0].toString().compare(t.NombreIndiceClave(), Qt::CaseInsensitive) == 0)
             g.conClave = true;
         else if (!f[1].isNull())
@@ -222,6 +224,8 @@ Resultado Completado::Planifica(const TablaEsquema& t) {
             definiciones << EsquemaSqlite::Definicion(t, c, EsquemaSqlite::Declaradas(c));
         m_pasos << Paso{t.nombre, EsquemaSqlite::CreaTabla(t.nombre, definiciones)}
                 << Paso{t.nombre, EsquemaSqlite::CreaIndiceClave(t)};
+        for (const IndiceEsquema& i : t.indices)
+            m_pasos << Paso{t.nombre, EsquemaSqlite::CreaIndice(t, i)};
         m_soloReglas = false;
         return {};
     }
@@ -260,6 +264,10 @@ Resultado Completado::Planifica(const TablaEsquema& t) {
     }
     if (reconstruye || !g.conClave)
         m_pasos << Paso{t.nombre, EsquemaSqlite::CreaIndiceClave(t)};
+    // A missing index, like a missing rule, waits for a file that can be written.
+    for (const IndiceEsquema& i : t.indices)
+        if (!g.nombresIndices.contains(i.nombre, Qt::CaseInsensitive))
+            m_pasos << Paso{t.nombre, EsquemaSqlite::CreaIndice(t, i)};
     return {};
 }
 
@@ -344,6 +352,14 @@ QString EsquemaSqlite::CreaIndiceClave(const TablaEsquema& t) {
         columnas << Id(c);
     return "CREATE UNIQUE INDEX " + Id(t.NombreIndiceClave()) + " ON " + Id(t.nombre) + " (" +
            columnas.join(", ") + ")";
+}
+
+QString EsquemaSqlite::CreaIndice(const TablaEsquema& t, const IndiceEsquema& i) {
+    QStringList columnas;
+    for (const QString& c : i.columnas)
+        columnas << Id(c) + (t.Columna(c)->tipo == T::Texto ? " COLLATE NOCASE" : "");
+    return "CREATE INDEX " + Id(i.nombre) + " ON " + Id(t.nombre) + " (" + columnas.join(", ") +
+           ")";
 }
 
 Resultado EsquemaSqlite::Completa(QSqlDatabase db) {

@@ -32,12 +32,14 @@ public:
     static QString Definicion(const TablaEsquema& t, const ColumnaEsquema& c, Reglas r);
     static QString CreaTabla(const QString& tabla, const QStringList& definiciones);
     static QString CreaIndiceClave(const TablaEsquema& t);
+    // One of the table's other indexes; text columns in it order without regard to letter case.
+    static QString CreaIndice(const TablaEsquema& t, const IndiceEsquema& i);
 
-    // Creates the missing tables, columns and keys, and rebuilds an older table whose columns
-    // lack the declared rules (an existing column of another type stays as it is). A rule that
-    // the rows already stored break is left out: a column keeps accepting what it holds, and a
+    // Creates the missing tables, columns, keys and indexes, and rebuilds an older table whose
+    // columns lack the declared rules (an existing column of another type stays as it is). A rule
+    // that the rows already stored break is left out: a column keeps accepting what it holds, and a
     // key whose values differ only in letter case keeps telling them apart. Everything runs in
     // one transaction: on failure the file is exactly as it was. A file that cannot be written
-    // and only lacks rules opens as it is.
+    // and only lacks rules or indexes opens as it is.
     static Resultado Completa(QSqlDatabase db);
 };

@@ -105,15 +105,40 @@ bool LectorPostgres::Ejecuta(const QString& sql, const QVariantList& parametros)
     return true;
 }
 
+void LectorPostgres::Pide() {
+    m_pedido = PQsendQuery(m_conexion, ("FETCH FORWARD " + QByteArray::number(kFilasPorLote) +
+                                        " FROM " + m_cursor)
+                                           .constData()) == 1;
+}
+
+// Reads the answers of a FETCH sent and not needed any more.
+void LectorPostgres::Descarta() {
+    if (!m_pedido)
+        return;
+    m_pedido = false;
+    while (PGresult* r = PQgetResult(m_conexion))
+        PQclear(r);
+}
+
 bool LectorPostgres::Lote() {
     PQclear(m_lote);
-    m_lote = PQexec(m_conexion,
-                    "FETCH FORWARD " + QByteArray::number(kFilasPorLote) + " FROM " + m_cursor);
+    m_lote = nullptr;
+    if (!m_pedido)
+        Pide();
+    if (!m_pedido)
+        return Falla();
+    m_pedido = false;
+    m_lote = PQgetResult(m_conexion);
+    // The answer's end, which the connection needs read before it takes another command.
+    while (PGresult* fin = PQgetResult(m_conexion))
+        PQclear(fin);
     if (PQresultStatus(m_lote) != PGRES_TUPLES_OK)
         return Falla();
     m_filas = PQntuples(m_lote);
     m_fila = -1;
     m_ultimoLote = m_filas < kFilasPorLote;
+    if (!m_ultimoLote)
+        Pide();
     return true;
 }
 
@@ -128,6 +153,7 @@ bool LectorPostgres::Siguiente() {
 }
 
 void LectorPostgres::Finaliza() {
+    Descarta();
     PQclear(m_lote);
     m_lote = nullptr;
     m_filas = 0;

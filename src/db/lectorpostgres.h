@@ -9,7 +9,8 @@ struct pg_conn;
 struct pg_result;
 
 // Rows read from a server through a cursor of its own, a few thousand at a time, so that a
-// result of any size never sits whole in memory. Outside a transaction the reading runs in a
+// result of any size never sits whole in memory; the next batch is asked for as soon as one
+// arrives, so that the server makes it while the caller goes through this one. Outside a transaction the reading runs in a
 // read-only one of its own, which sees one moment of the database from the first row to the
 // last.
 class LectorPostgres : public LectorConsulta {
@@ -32,6 +33,8 @@ public:
 private:
     bool Orden(const QByteArray& sql);
     bool Lote();
+    void Pide();
+    void Descarta();
     bool Falla();
 
     pg_conn* m_conexion;
@@ -41,6 +44,7 @@ private:
     int m_filas = 0; // rows of the batch
     int m_fila = -1; // current row of the batch
     bool m_ultimoLote = false;
+    bool m_pedido = false; // a FETCH sent whose answer is not read yet
     QStringList m_nombres;
     QList<unsigned> m_tipos; // the server's type of each column
     QString m_error;

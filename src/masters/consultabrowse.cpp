@@ -14,17 +14,20 @@ QString Titulos(std::initializer_list<int> ids) {
 } // namespace
 
 QString ConsultaBrowse::Lanza(const QString& defecto) const {
-    return kelLaunchBrowse(Texto(Titulo), Cabecera, Sql, defecto);
+    return kelLaunchBrowse(Texto(Titulo), Cabecera, Sql, defecto, Clave);
 }
 
 ConsultaBrowse ConsultaBrowse::Albaranes() {
     // A date cast to text is "yyyy-MM-dd" on every engine; the list shows it day first.
+    const QString dia = "substr(CAST(Fecha AS VARCHAR(10)), 9, 2)";
+    const QString mes = "substr(CAST(Fecha AS VARCHAR(10)), 6, 2)";
+    const QString anyo = "substr(CAST(Fecha AS VARCHAR(10)), 1, 4)";
     return {IdTexto::Albaranes,
             Texto(IdTexto::Fecha) + "-" + Texto(IdTexto::Numero) + "\t" + Texto(IdTexto::Cliente),
-            "SELECT substr(substr(CAST(Fecha AS VARCHAR(10)), 9, 2) || '/' || "
-            "substr(CAST(Fecha AS VARCHAR(10)), 6, 2) || '/' || "
-            "substr(CAST(Fecha AS VARCHAR(10)), 1, 4) || ' - ' || NumAlbaran, 1, 33) AS ID, "
-            "NomCliente FROM AlbaranesCabeceras"};
+            "SELECT substr(" + dia + " || '/' || " + mes + " || '/' || " + anyo +
+                " || ' - ' || NumAlbaran, 1, 33) AS ID, NomCliente, Fecha, NumAlbaran "
+                "FROM AlbaranesCabeceras",
+            {"Fecha", "NumAlbaran"}};
 }
 
 ConsultaBrowse ConsultaBrowse::Clientes() {

@@ -9,9 +9,9 @@
 #include "masters/kelbrowsemodel.h"
 #include "masters/kelcolumnasbrowse.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -20,7 +20,9 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -49,6 +51,17 @@ kelBrowse::kelBrowse(QWidget* parent) : QDialog(parent) {
     m_grid->horizontalHeader()->setSortIndicatorShown(true);
     m_grid->horizontalHeader()->setStretchLastSection(false);
     m_grid->installEventFilter(this);
+    // The grid scrolls over the rows held; the list's own bar stands for the whole list.
+    m_grid->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_vsbLista = new QScrollBar(Qt::Vertical, this);
+    m_vsbLista->setObjectName("vsbLista");
+    m_vsbLista->setTracking(false);
+    connect(m_vsbLista, &QScrollBar::valueChanged, this, &kelBrowse::IrA);
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &kelBrowse::AlMover);
+    connect(m_grid->verticalScrollBar(), &QScrollBar::rangeChanged, this, &kelBrowse::AlMover);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &kelBrowse::AlMover);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &kelBrowse::OrdenaPor);
     connect(m_grid, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.isValid())
@@ -90,7 +103,11 @@ kelBrowse::kelBrowse(QWidget* parent) : QDialog(parent) {
     botones->addWidget(m_cmdCancel);
     auto* principal = new QVBoxLayout(this);
     principal->setMenuBar(m_barra);
-    principal->addWidget(m_grid, 1);
+    auto* lista = new QHBoxLayout;
+    lista->setSpacing(0);
+    lista->addWidget(m_grid, 1);
+    lista->addWidget(m_vsbLista);
+    principal->addLayout(lista, 1);
     principal->addLayout(botones);
 
     // Loading: texts, stored position, stored width sets.
@@ -132,32 +149,27 @@ void kelBrowse::CargaConjuntos() {
     }
 }
 
-void kelBrowse::SelectRecord(const QString& defecto, const QString& consulta) {
+void kelBrowse::SelectRecord(const QString& defecto, const QString& consulta,
+                             const QStringList& clave) {
     m_consulta = consulta;
+    m_clave = clave;
     m_modelo->Cierra();
     Carga();
-    const int filas = m_modelo->rowCount();
     int fila = -1;
     if (!defecto.isEmpty())
         fila = m_modelo->BuscaFila(defecto);
-    if (fila < 0 && filas > 0)
-        fila = 0;
-    if (fila >= 0) {
-        const QModelIndex i = m_modelo->index(fila, 0);
-        m_grid->setCurrentIndex(i);
-        m_grid->scrollTo(i, QAbstractItemView::EnsureVisible);
-    }
+    Muestra(fila < 0 && m_modelo->rowCount() > 0 ? 0 : fila);
     m_grid->setFocus();
     if (!isVisible())
         exec();
 }
 
 void kelBrowse::Carga() {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const clsDatosApp* datos = clsDatosApp::Instancia();
     m_modelo->SetSeparadorDecimal(datos ? datos->SeparadorDecimal() : QStringLiteral("."));
     const Resultado abierta =
-        m_modelo->Abre(datos ? datos->Conexion() : QSqlDatabase(), m_consulta);
+        m_modelo->Abre(datos ? datos->Conexion() : QSqlDatabase(), m_consulta, m_clave);
     SortGrid();
     if (!m_gridHeader.isEmpty())
         m_modelo->SetTitulos(m_gridHeader.split('\t'));
@@ -178,7 +190,7 @@ void kelBrowse::Carga() {
     // cover keep their initial width.
     AplicaLista(m_listaInicial);
     AplicaConjunto(windowTitle());
-    QGuiApplication::restoreOverrideCursor();
+    QApplication::restoreOverrideCursor();
     if (!abierta)
         kelMensaje::Aviso(this, windowTitle(), abierta.Error());
 }
@@ -191,12 +203,70 @@ void kelBrowse::OrdenaPor(int columna) {
     Qt::SortOrder orden = Qt::AscendingOrder;
     if (columna == m_modelo->ColumnaOrden() && m_modelo->Orden() == Qt::AscendingOrder)
         orden = Qt::DescendingOrder;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_modelo->sort(columna, orden);
-    QGuiApplication::restoreOverrideCursor();
+    QApplication::restoreOverrideCursor();
     SortGrid();
-    if (m_modelo->rowCount() > 0)
-        m_grid->setCurrentIndex(m_modelo->index(0, 0));
+    Muestra(m_modelo->rowCount() > 0 ? 0 : -1);
+}
+
+// Makes row `fila` of those held current and visible (none when negative).
+void kelBrowse::Muestra(int fila) {
+    if (fila >= 0) {
+        const QModelIndex i = m_modelo->index(fila, 0);
+        m_grid->setCurrentIndex(i);
+        m_grid->scrollTo(i, QAbstractItemView::EnsureVisible);
+    }
+    AlMover();
+}
+
+// After any move of the grid: rows are read or dropped around what it shows, and the list's
+// bar follows.
+void kelBrowse::AlMover() {
+    if (m_moviendo)
+        return;
+    m_moviendo = true;
+    QScrollBar* barra = m_grid->verticalScrollBar();
+    const int primera = barra->value();
+    const int visibles =
+        std::max(1, m_grid->viewport()->height() /
+                        std::max(1, m_grid->verticalHeader()->defaultSectionSize()));
+    const int actual = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : primera;
+    const int delta =
+        m_modelo->Asegura(std::min(primera, actual), std::max(primera + visibles, actual));
+    if (delta != 0)
+        barra->setValue(primera + delta);
+    m_moviendo = false;
+    ActualizaBarra();
+}
+
+void kelBrowse::ActualizaBarra() {
+    const QSignalBlocker quieta(m_vsbLista);
+    const int visibles =
+        std::max(1, m_grid->viewport()->height() /
+                        std::max(1, m_grid->verticalHeader()->defaultSectionSize()));
+    const qint64 total = m_modelo->Total();
+    m_vsbLista->setRange(0, int(std::clamp<qint64>(total - visibles, 0, INT_MAX)));
+    m_vsbLista->setPageStep(visibles);
+    m_vsbLista->setValue(int(m_modelo->Inicio() + m_grid->verticalScrollBar()->value()));
+}
+
+// The list's bar moved by the operator: to a place among the rows held, or read from there.
+void kelBrowse::IrA(int lugar) {
+    QScrollBar* barra = m_grid->verticalScrollBar();
+    const qint64 inicio = m_modelo->Inicio();
+    if (lugar < inicio || lugar > inicio + barra->maximum()) {
+        m_moviendo = true;
+        m_modelo->Salta(lugar);
+        m_moviendo = false;
+    }
+    const int fila = int(
+        std::clamp<qint64>(lugar - m_modelo->Inicio(), 0, std::max(0, m_modelo->rowCount() - 1)));
+    barra->setValue(fila);
+    if (m_modelo->rowCount() > 0 &&
+        !m_grid->viewport()->rect().contains(m_grid->visualRect(m_grid->currentIndex()).center()))
+        m_grid->setCurrentIndex(m_modelo->index(barra->value(), 0));
+    AlMover();
 }
 
 QString kelBrowse::ListaInicial() const {
@@ -271,6 +341,37 @@ bool kelBrowse::eventFilter(QObject* objeto, QEvent* evento) {
             Elige();
             return true; // the grid never sees it
         }
+        const bool control = tecla->modifiers() & Qt::ControlModifier;
+        if (control && (tecla->key() == Qt::Key_Home || tecla->key() == Qt::Key_End)) {
+            m_moviendo = true;
+            if (tecla->key() == Qt::Key_Home)
+                m_modelo->AlPrincipio();
+            else
+                m_modelo->AlFinal();
+            m_moviendo = false;
+            Muestra(tecla->key() == Qt::Key_Home ? 0 : m_modelo->rowCount() - 1);
+            return true;
+        }
+        // Typing goes to the first row whose sort column starts with what was typed.
+        const QString texto = tecla->text();
+        if (!texto.isEmpty() && texto.at(0).isPrint() && !control &&
+            !(tecla->modifiers() & Qt::AltModifier)) {
+            const qint64 ahora = QDateTime::currentMSecsSinceEpoch();
+            if (ahora - m_tecleo > QApplication::keyboardInputInterval())
+                m_buscado.clear();
+            m_tecleo = ahora;
+            m_buscado += texto;
+            m_moviendo = true;
+            const int fila = m_modelo->BuscaPrefijo(m_buscado);
+            m_moviendo = false;
+            if (fila >= 0) {
+                Muestra(fila);
+                m_grid->scrollTo(m_modelo->index(fila, 0), QAbstractItemView::PositionAtTop);
+            } else {
+                QApplication::beep();
+            }
+            return true;
+        }
     }
     return QDialog::eventFilter(objeto, evento);
 }
@@ -304,7 +405,6 @@ int kelBrowse::ImprimeGrid(QPrinter& impresora) {
     impresora.setPageMargins(QMarginsF(mm, mm, mm, mm), QPageLayout::Millimeter);
     if (impresora.docName().isEmpty())
         impresora.setDocName(NombreDocumento());
-    m_modelo->TraeTodo();
 
     QPainter p;
     int pagina = 1;
@@ -318,13 +418,14 @@ int kelBrowse::ImprimeGrid(QPrinter& impresora) {
     const QFontMetrics fm(fuente, &impresora);
     const int alto = fm.height() + int(60 * escala);
     const int columnas = m_modelo->columnCount();
+    const int porPagina = std::max(1, area.height() / alto - 1);
     QList<int> anchos;
     for (int c = 0; c < columnas; ++c)
         anchos << int(kelColumnasBrowse::Twips(m_grid->columnWidth(c)) * escala);
 
-    // A row of cells: row r of the model, or the header in bold when r < 0.
-    auto fila = [&](int y, int r) {
-        const bool cabecera = r < 0;
+    // A row of cells: `r`, or the header in bold when there is none.
+    auto fila = [&](int y, const kelBrowseModel::Fila* r) {
+        const bool cabecera = !r;
         QFont f = fuente;
         f.setBold(cabecera);
         p.setFont(f);
@@ -335,25 +436,49 @@ int kelBrowse::ImprimeGrid(QPrinter& impresora) {
             const QRect celda(x, y, std::min(anchos.at(c), area.width() - x), alto);
             p.drawRect(celda);
             p.drawText(celda.adjusted(int(45 * escala), 0, -int(45 * escala), 0),
-                       cabecera ? Qt::AlignVCenter | Qt::AlignLeft : m_modelo->Alineacion(r, c),
-                       cabecera ? m_modelo->Titulo(c) : m_modelo->Texto(r, c));
+                       cabecera ? Qt::AlignVCenter | Qt::AlignLeft
+                                : kelBrowseModel::AlineacionDe(*r, c),
+                       cabecera ? m_modelo->Titulo(c) : m_modelo->TextoDe(*r, c));
             x += anchos.at(c);
         }
     };
-    int y = 0;
-    fila(y, -1);
-    y += alto;
-    for (int r = 0; r < m_modelo->rowCount(); ++r) {
-        if (y + alto > area.height()) {
+    // A page of rows read at a time: a list of any length prints in the same memory.
+    QProgressDialog progreso(this);
+    progreso.setObjectName("dlgProgreso");
+    progreso.setWindowTitle(Texto(IdTexto::Imprimiendo));
+    progreso.setCancelButtonText(Texto(IdTexto::CancelarImpresion));
+    progreso.setWindowModality(Qt::WindowModal);
+    const qint64 paginas = std::max<qint64>(1, (m_modelo->Total() + porPagina - 1) / porPagina);
+    progreso.setRange(0, int(std::min<qint64>(paginas, INT_MAX)));
+    pagina = 0;
+    const bool entera = m_modelo->Recorre(porPagina, [&](const auto& filas) {
+        if (pagina > 0)
             impresora.newPage();
-            ++pagina;
-            m_cmdPrint->setText("P. " + QString::number(pagina));
-            y = 0;
-            fila(y, -1);
+        ++pagina;
+        m_cmdPrint->setText("P. " + QString::number(pagina));
+        progreso.setValue(int(std::min<qint64>(pagina - 1, progreso.maximum())));
+        progreso.setLabelText(Texto(IdTexto::ImprimiendoPagina)
+                                  .replace(QLatin1String("%d"), QString::number(pagina)) +
+                              " " + QString::number(std::max<qint64>(paginas, pagina)));
+        QCoreApplication::processEvents();
+        if (progreso.wasCanceled())
+            return false;
+        fila(0, nullptr);
+        int y = alto;
+        for (const kelBrowseModel::Fila& f : filas) {
+            fila(y, &f);
             y += alto;
         }
-        fila(y, r);
-        y += alto;
+        return true;
+    });
+    if (pagina == 0) {
+        fila(0, nullptr); // the header of an empty list
+        pagina = 1;
+    }
+    if (!entera && progreso.wasCanceled()) {
+        impresora.abort();
+        p.end();
+        return pagina - 1;
     }
     p.end();
     return pagina;

@@ -8,6 +8,7 @@ class QAction;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QScrollBar;
 class QTableView;
 class kelBrowseModel;
 
@@ -28,7 +29,9 @@ public:
 
     // Loads `consulta`, puts the selection on the row whose first column is `defecto` (letter
     // case aside) or on the first row, and shows the window modally unless it is visible.
-    void SelectRecord(const QString& defecto, const QString& consulta);
+    // `clave` names trailing columns of the query, not shown, that identify a row.
+    void SelectRecord(const QString& defecto, const QString& consulta,
+                      const QStringList& clave = {});
     // Orders the rows ascending by the second column.
     void SortGrid();
 
@@ -41,7 +44,8 @@ public:
     // Applies a saved set as if the operator had chosen it in the menu.
     void AplicaConjunto(const QString& nombre);
 
-    // Prints every row on `impresora`; returns the number of pages.
+    // Prints every row on `impresora`, a page read at a time, with a progress that can cancel
+    // it (then the printer's job is aborted); returns the number of pages printed.
     int ImprimeGrid(QPrinter& impresora);
     // The printer the print button offers in its dialog.
     QPrinter& Impresora() { return m_impresora; }
@@ -51,6 +55,8 @@ public:
     static QString ArchivoPdf(const QString& documento);
 
     QTableView* Grid() const { return m_grid; }
+    // The scroll bar over the whole list (the grid's own covers the rows held).
+    QScrollBar* BarraLista() const { return m_vsbLista; }
     kelBrowseModel* Modelo() const { return m_modelo; }
 
 public slots:
@@ -67,9 +73,17 @@ private:
     void GuardaConjunto();
     void Imprime();
     void OrdenaPor(int columna);
+    void Muestra(int fila);
+    void AlMover();
+    void IrA(int lugar);
+    void ActualizaBarra();
 
     kelBrowseModel* m_modelo = nullptr;
     QTableView* m_grid = nullptr;
+    QScrollBar* m_vsbLista = nullptr;
+    bool m_moviendo = false;
+    QString m_buscado;   // typed so far
+    qint64 m_tecleo = 0; // when it was last typed, ms
     QPushButton* m_cmdOk = nullptr;
     QPushButton* m_cmdCancel = nullptr;
     QPushButton* m_cmdPrint = nullptr;
@@ -83,6 +97,7 @@ private:
 
     QPrinter m_impresora;
     QString m_consulta;
+    QStringList m_clave;
     QString m_gridHeader;
     QString m_listaInicial; // Tag of the "Inicial" entry
     QString m_tagColumnas;  // Tag of the columns menu: the set applied last

@@ -235,15 +235,6 @@ Resultado AlmacenAlbaranes::Carga(const QString& numero, const QDate& fecha,
     return {};
 }
 
-QString AlmacenAlbaranes::ConsultaSelector() {
-    // The date is read as its ISO text, which every engine gives for a date cast to text.
-    const QString dia = "substr(CAST(Fecha AS VARCHAR(10)), 9, 2)";
-    const QString mes = "substr(CAST(Fecha AS VARCHAR(10)), 6, 2)";
-    const QString anyo = "substr(CAST(Fecha AS VARCHAR(10)), 1, 4)";
-    return "SELECT substr(" + dia + " || '/' || " + mes + " || '/' || " + anyo +
-           " || ' - ' || NumAlbaran, 1, 33) AS ID, NomCliente FROM AlbaranesCabeceras";
-}
-
 bool AlmacenAlbaranes::LeeIdSelector(const QString& id, QString& numero, QDate& fecha) {
     const QDate d = QDate::fromString(id.left(10), "dd/MM/yyyy");
     if (!d.isValid() || id.mid(10, 3) != " - ")

@@ -39,10 +39,9 @@ public:
     Resultado Carga(const QString& numero, const QDate& fecha,
                     std::optional<Albaran>& albaran) const;
 
-    // The pick list of stored notes: an ID made of the date as "dd/MM/yyyy", " - " and the
-    // number, cut to 33 characters so that a number of 20 fits whole; then the customer.
-    static QString ConsultaSelector();
-    // The number and date of an ID of that list; false when the text is no such ID.
+    // The number and date of an ID of the pick list of stored notes (ConsultaBrowse::Albaranes:
+    // the date as "dd/MM/yyyy", " - " and the number, cut to 33 characters so that a number of
+    // 20 fits whole); false when the text is no such ID.
     static bool LeeIdSelector(const QString& id, QString& numero, QDate& fecha);
 
 private:

@@ -524,11 +524,10 @@ bool frmMain::PuedeDejarAlbaran() {
 
 void frmMain::AbrirAlbaran() {
     gridAlbaran->Confirma();
-    ConsultaBrowse selector = ConsultaBrowse::Albaranes();
-    selector.Sql = AlmacenAlbaranes::ConsultaSelector();
     QString numero;
     QDate fecha;
-    if (AlmacenAlbaranes::LeeIdSelector(selector.Lanza(QString()), numero, fecha) &&
+    if (AlmacenAlbaranes::LeeIdSelector(ConsultaBrowse::Albaranes().Lanza(QString()), numero,
+                                        fecha) &&
         PuedeDejarAlbaran())
         CargaAlbaran(numero, fecha);
     gridAlbaran->setFocus();

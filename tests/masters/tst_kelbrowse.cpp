@@ -71,6 +71,8 @@ void TestKelBrowse::eligeOCancela_data() {
     fila("Cancel, default not in the table", "NO'ESTA", 1, "cancel", "NO'ESTA");
     fila("close box, empty default", "", 1, "close", "");
     fila("OK on an empty list", "C9", 0, "vacia", "C9");
+    fila("typing goes to the first name starting so", "", 0, "teclea", "C3");
+    fila("Ctrl+End, Ctrl+Home", "", 0, "extremos", "C2");
 }
 
 void TestKelBrowse::eligeOCancela() {
@@ -83,6 +85,7 @@ void TestKelBrowse::eligeOCancela() {
     if (accion != "vacia")
         LlenaMaestros();
     int activadas = -1;
+    QStringList extremos;
     Contestador<kelBrowse> c([&](kelBrowse* b) {
         QTableView* g = b->Grid();
         QSignalSpy activada(g, &QAbstractItemView::activated);
@@ -98,7 +101,15 @@ void TestKelBrowse::eligeOCancela() {
             QTest::mouseClick(b->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
         else if (accion == "close")
             b->close();
-        else if (accion == "vacia")
+        else if (accion == "teclea") {
+            QTest::keyClicks(g, "bO");
+            QTest::keyClick(g, Qt::Key_Return);
+        } else if (accion == "extremos") {
+            QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+            extremos << b->Modelo()->Texto(g->currentIndex().row(), 0);
+            QTest::keyClick(g, Qt::Key_Home, Qt::ControlModifier);
+            QTest::keyClick(g, Qt::Key_Return);
+        } else if (accion == "vacia")
             QTest::mouseClick(b->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
         else if (accion == "titulo") {
             for (int i = 0; i < 2; ++i)
@@ -119,6 +130,8 @@ void TestKelBrowse::eligeOCancela() {
     QCOMPARE(c.Veces(), 1);
     if (accion == "return" || accion == "enter")
         QCOMPARE(activadas, 0); // the grid never saw the Enter key
+    if (accion == "extremos")
+        QCOMPARE(extremos, QStringList({"C1"}));
 }
 
 void TestKelBrowse::conjuntoGuardado() {
@@ -189,7 +202,7 @@ void TestKelBrowse::imprime() {
     QString boton, documento, archivo;
     Contestador<kelBrowse> c([&](kelBrowse* b) {
         QTableView* g = b->Grid();
-        actual = g->currentIndex().row();
+        actual = int(b->Modelo()->Inicio()) + g->currentIndex().row();
         visible = g->viewport()->rect().contains(g->visualRect(g->currentIndex()).center());
         QTest::mouseClick(b->findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
         boton = b->findChild<QPushButton*>("cmdPrint")->text();

@@ -5,6 +5,7 @@
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
+#include "masters/consultabrowse.h"
 #include "notes/almacenalbaranes.h"
 #include "support/entornoprueba.h"
 #include "support/servidorpostgres.h"
@@ -188,7 +189,7 @@ private slots:
         // The pick list gives the number and date back; the number matches in any letter case.
         QString numeroId;
         QDate fecha;
-        const QStringList ids = Filas(db, AlmacenAlbaranes::ConsultaSelector());
+        const QStringList ids = Filas(db, ConsultaBrowse::Albaranes().Sql);
         QCOMPARE(ids.size(), 1);
         QVERIFY(AlmacenAlbaranes::LeeIdSelector(ids.first(), numeroId, fecha));
         QCOMPARE(numeroId, numero);
