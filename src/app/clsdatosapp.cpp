@@ -97,6 +97,9 @@ const std::vector<Ajuste>& Declaracion() {
         a.push_back({kConfiguracion, "PaginaCodigosTiquet", T::Texto, "IBM850"});
         // The database: a file path or a server's connection URI; empty for the default file.
         a.push_back({kConfiguracion, "BaseDatos", T::Texto, ""});
+        // The seconds a statement waits for the server's answer.
+        a.push_back({kConfiguracion, "EsperaServidor", T::Entero,
+                     QString::number(clsDatosApp::EsperaServidorPorDefecto)});
         a.push_back({kEmpresa, "Cliente", T::Texto, "", clsDatosApp::LongitudLinea});
         a.push_back({kEmpresa, "NIFCliente", T::Texto, "", clsDatosApp::LongitudLinea});
         return a;

@@ -32,6 +32,14 @@ public:
     // ("postgresql://user@host/pesix"); empty for the default file. Never a password.
     QString BaseDatosGuardada() const { return Texto(u"BaseDatos"); }
     void SetBaseDatosGuardada(const QString& v) { Pon(u"BaseDatos", v); }
+    // The seconds a statement waits for a database server's answer before it fails, 1 to
+    // 3600; any other stored value stands for the default.
+    static constexpr qint32 EsperaServidorPorDefecto = 5;
+    qint32 EsperaServidor() const {
+        const qint32 s = Entero(u"EsperaServidor");
+        return s >= 1 && s <= 3600 ? s : EsperaServidorPorDefecto;
+    }
+    void SetEsperaServidor(qint32 v) { Pon(u"EsperaServidor", v); }
     QString Caption() const;
     // The company running the station: its name and tax number, as the listing and the ticket
     // print them (group "Empresa").

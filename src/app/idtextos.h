@@ -191,6 +191,7 @@ inline constexpr int BdTextoDemasiadoLargo = 404;
 inline constexpr int BdValorNoAdmitido = 405;
 inline constexpr int BdSinPermiso = 406;
 inline constexpr int AlbaranGuardadoEntretanto = 407;
+inline constexpr int BdSinRespuesta = 408; // "%1" the seconds waited
 
 // Serial line of the ticket printer.
 inline constexpr int ControlFlujo = 501;

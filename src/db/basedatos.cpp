@@ -9,6 +9,7 @@
 #include "db/esquema.h"
 #include "db/esquemapostgres.h"
 #include "db/esquemasqlite.h"
+#include "db/plazoservidor.h"
 #include "db/transaccion.h"
 
 #include <QFileInfo>
@@ -140,8 +141,11 @@ QString ColumnaCitada(const QString& mensaje) {
 }
 
 QString TextoDeFalloServidor(const QSqlError& error) {
-    if (ConexionPostgres::Perdida(error))
-        return Texto(IdTexto::BdConexionPerdida);
+    if (ConexionPostgres::Perdida(error)) {
+        const int plazo = PlazoServidor::Cortada();
+        return plazo ? Texto(IdTexto::BdSinRespuesta).arg(plazo)
+                     : Texto(IdTexto::BdConexionPerdida);
+    }
     const QString codigo = error.nativeErrorCode();
     const QString mensaje = error.databaseText();
     if (codigo == u"23505")
@@ -198,9 +202,10 @@ QSqlDatabase ConexionDe(const QString& nombre, const QString& driver) {
     return QSqlDatabase::addDatabase(driver, nombre);
 }
 
-Resultado AbreServidor(QSqlDatabase db, const QString& direccion, BaseDatos::Apertura apertura) {
+Resultado AbreServidor(QSqlDatabase db, const QString& direccion, BaseDatos::Apertura apertura,
+                       int segundos) {
     const bool soloLectura = apertura == BaseDatos::Apertura::SoloLectura;
-    Resultado r = ConexionPostgres::Prepara(db, direccion, soloLectura);
+    Resultado r = ConexionPostgres::Prepara(db, direccion, soloLectura, segundos);
     if (r)
         r = ConexionPostgres::Abre(db);
     if (r && !soloLectura)
@@ -215,7 +220,7 @@ Resultado BaseDatos::AbreBaseDatos(const clsDatosApp& datos, Apertura apertura) 
     const QString ruta = datos.BaseDatos();
     if (EsServidor(ruta))
         return AbreServidor(ConexionDe(datos.NombreConexion(), QStringLiteral("QPSQL")), ruta,
-                            apertura);
+                            apertura, datos.EsperaServidor());
     QSqlDatabase db = ConexionDe(datos.NombreConexion(), QStringLiteral("QSQLITE"));
     // A mistyped path must not leave folders and an empty database behind.
     if (!kelFileIO::ExisteFichero(ruta) && !QFileInfo(QFileInfo(ruta).absolutePath()).isDir())
@@ -357,6 +362,7 @@ QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QStr
     // Names come from the program, never from the operator; the key value is bound.
     if (!columna || !Esquema::Columna(tabla, campoClave))
         return vacio;
+    const PlazoServidor plazo(db);
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare(QString("SELECT %1 FROM %2 WHERE %3 = ?")

@@ -4,10 +4,12 @@
 #include "app/idtextos.h"
 #include "app/kelstrings.h"
 #include "db/basedatos.h"
+#include "db/plazoservidor.h"
 
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QStringList>
+#include <algorithm>
 #include <libpq-fe.h>
 
 namespace {
@@ -19,13 +21,13 @@ QString Valor(const QString& v) {
 }
 
 // Defaults that make a lost server noticed in seconds rather than hours; an address may set
-// others.
+// others. Connecting waits as long as an answer may (libpq takes no less than 2 seconds).
 struct PorDefecto {
     const char* clave;
     const char* valor;
 };
 constexpr PorDefecto kPorDefecto[] = {
-    {"connect_timeout", "5"},
+    {"connect_timeout", nullptr},
     {"keepalives_idle", "30"},
     {"keepalives_interval", "10"},
     {"keepalives_count", "3"},
@@ -53,7 +55,8 @@ bool ConexionPostgres::EsDireccion(const QString& baseDatos) {
     return claves.contains(m.captured(1));
 }
 
-Resultado ConexionPostgres::Prepara(QSqlDatabase& db, const QString& direccion, bool soloLectura) {
+Resultado ConexionPostgres::Prepara(QSqlDatabase& db, const QString& direccion, bool soloLectura,
+                                    int segundos) {
     char* error = nullptr;
     PQconninfoOption* opciones = PQconninfoParse(direccion.trimmed().toUtf8().constData(), &error);
     if (!opciones) {
@@ -94,7 +97,10 @@ Resultado ConexionPostgres::Prepara(QSqlDatabase& db, const QString& direccion, 
         resto << QStringLiteral("options='-c default_transaction_read_only=on'");
     for (const PorDefecto& d : kPorDefecto)
         if (!dadas.contains(QLatin1String(d.clave)))
-            resto << QString::fromLatin1(d.clave) + '=' + QString::fromLatin1(d.valor);
+            resto << QString::fromLatin1(d.clave) + '=' +
+                         (d.valor ? QString::fromLatin1(d.valor)
+                                  : QString::number(std::max(segundos, 2)));
+    PlazoServidor::Fija(db.connectionName(), segundos);
     db.setHostName(host);
     db.setDatabaseName(base);
     db.setUserName(usuario);
@@ -104,14 +110,18 @@ Resultado ConexionPostgres::Prepara(QSqlDatabase& db, const QString& direccion, 
 }
 
 Resultado ConexionPostgres::Abre(QSqlDatabase db) {
-    if (db.open())
+    if (db.open()) {
+        PlazoServidor::Vigila(db);
         return {};
+    }
     return Resultado::Fallo(Texto(IdTexto::BdServidorNoResponde) + "\n\n" + Descripcion(db) + "\n" +
                             kelStrings::SinContrasenas(db.lastError().databaseText().trimmed()));
 }
 
 Resultado ConexionPostgres::Conecta(QSqlDatabase db) {
-    if (pg_conn* c = Manejador(db)) {
+    // One that the time limit cut is opened again; one that does not answer now is not, as
+    // connecting would wait as long again.
+    if (pg_conn* c = Manejador(db); c && !PlazoServidor::Cortada(db)) {
         // A result still being read belongs to its reader; the connection is surely up then.
         if (PQtransactionStatus(c) != PQTRANS_IDLE)
             return {};
@@ -120,6 +130,9 @@ Resultado ConexionPostgres::Conecta(QSqlDatabase db) {
         PQclear(r);
         if (responde && PQstatus(c) == CONNECTION_OK)
             return {};
+        if (const int segundos = PlazoServidor::Cortada(db))
+            return Resultado::Fallo(Texto(IdTexto::BdSinRespuesta).arg(segundos) + "\n\n" +
+                                    Descripcion(db));
     }
     db.close();
     return Abre(db);

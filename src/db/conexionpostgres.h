@@ -21,8 +21,11 @@ public:
     }
 
     // Sets up `db` (a connection of Qt's PostgreSQL driver) for the address, without opening it.
-    // `soloLectura` makes every transaction of the session read only.
-    static Resultado Prepara(QSqlDatabase& db, const QString& direccion, bool soloLectura);
+    // `soloLectura` makes every transaction of the session read only; an answer of the server
+    // that takes longer than `segundos` fails its statement (PlazoServidor), and connecting
+    // waits as long unless the address says otherwise.
+    static Resultado Prepara(QSqlDatabase& db, const QString& direccion, bool soloLectura,
+                             int segundos);
     // Opens the prepared connection.
     static Resultado Abre(QSqlDatabase db);
     // Opens the connection again when it was lost (a server restarted, a network cut); one that

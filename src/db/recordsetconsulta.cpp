@@ -2,6 +2,7 @@
 
 #include "db/basedatos.h"
 #include "db/esquema.h"
+#include "db/plazoservidor.h"
 
 namespace {
 Recordset::Tipo TipoDeEsquema(TipoColumna t) {
@@ -67,6 +68,7 @@ bool RecordsetConsulta::Ejecuta() {
 
 Resultado RecordsetConsulta::Abre() {
     // A server connection lost since its last use is opened again, and a new reader taken.
+    const PlazoServidor plazo(m_db);
     if (const Resultado r = BaseDatos::Conecta(m_db); !r) {
         m_error = r.Error();
         return r;

@@ -27,7 +27,7 @@ Resultado Sustituido(const QSqlDatabase& db) {
 }
 } // namespace
 
-Transaccion::Transaccion(QSqlDatabase db) : m_db(std::move(db)) {
+Transaccion::Transaccion(QSqlDatabase db) : m_db(std::move(db)), m_plazo(m_db) {
     // A server connection lost since the last statement is opened again first: nothing of
     // this transaction has been done yet.
     if (m_inicio = BaseDatos::Conecta(m_db); !m_inicio)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/resultado.h"
+#include "db/plazoservidor.h"
 
 #include <QSqlDatabase>
 
@@ -33,6 +34,7 @@ public:
 
 private:
     QSqlDatabase m_db;
+    PlazoServidor m_plazo; // from the reconnection to the commit
     Resultado m_inicio;
     bool m_abierta = false;
 };

@@ -3,6 +3,7 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "db/basedatos.h"
+#include "db/plazoservidor.h"
 #include "db/registrosql.h"
 #include "db/transaccion.h"
 #include "notes/catalogoalbaran.h"
@@ -38,6 +39,7 @@ constexpr const char* kCamposLinea =
 } // namespace
 
 Resultado AlmacenAlbaranes::Existe(const QString& numero, const QDate& fecha, bool& existe) const {
+    const PlazoServidor plazo(m_db);
     if (Resultado r = BaseDatos::Conecta(m_db); !r)
         return r;
     QSqlQuery q(m_db);
@@ -52,6 +54,7 @@ Resultado AlmacenAlbaranes::Existe(const QString& numero, const QDate& fecha, bo
 Resultado AlmacenAlbaranes::Version(const QString& numero, const QDate& fecha,
                                     QByteArray& version) const {
     version.clear();
+    const PlazoServidor plazo(m_db);
     if (Resultado r = BaseDatos::Conecta(m_db); !r)
         return r;
     QCryptographicHash huella(QCryptographicHash::Sha1);
@@ -96,7 +99,7 @@ Resultado AlmacenAlbaranes::GuardaSiNoCambia(const Albaran& a, const QByteArray&
     if (const Resultado v = Guardable(a); !v)
         return v;
     const Resultado r = Escribe(a, &vista, cambiada);
-    if (r || cambiada)
+    if (r || cambiada || PlazoServidor::Cortada(m_db))
         return r;
     // Two stations adding the same note at once: the second one's key collides with the
     // first's once that is committed.
@@ -188,6 +191,7 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
 Resultado AlmacenAlbaranes::Carga(const QString& numero, const QDate& fecha,
                                   std::optional<Albaran>& albaran) const {
     albaran.reset();
+    const PlazoServidor plazo(m_db);
     if (Resultado r = BaseDatos::Conecta(m_db); !r)
         return r;
     QSqlQuery q(m_db);

@@ -85,6 +85,14 @@ TeclaCabecera AccionTecla(const QKeyEvent* tecla) {
     return TeclaCabecera::Ninguna;
 }
 
+// Runs a call to the database with the busy cursor: a server that does not answer holds it up
+// to its time limit (EsperaServidor), and the window cannot be painted meanwhile.
+template <typename Llamada> Resultado Ocupado(Llamada llamada) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Resultado r = llamada();
+    QApplication::restoreOverrideCursor();
+    return r;
+}
 } // namespace
 
 frmMain::frmMain(QWidget* parent)
@@ -551,14 +559,14 @@ bool frmMain::GuardarAlbaran() {
     int pregunta = IdTexto::AlbaranExistente;
     for (;;) {
         QByteArray vista;
-        Resultado r = m_almacen.Version(a.NumAlbaran, a.Fecha, vista);
+        Resultado r = Ocupado([&] { return m_almacen.Version(a.NumAlbaran, a.Fecha, vista); });
         if (r && !vista.isEmpty() &&
             kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran), Texto(pregunta)) !=
                 kelMensaje::Respuesta::Si)
             return false;
         bool cambiada = false;
         if (r)
-            r = m_almacen.GuardaSiNoCambia(a, vista, cambiada);
+            r = Ocupado([&] { return m_almacen.GuardaSiNoCambia(a, vista, cambiada); });
         if (!r) {
             Error(IdTexto::GuardarAlbaran, r.Error());
             return false;

@@ -57,6 +57,9 @@ private slots:
         fila("CommTiquetParidad vacío", "CommTiquetParidad", "", 2);
         fila("booleano -1", "PesoContinuo", "-1", 1);
         fila("booleano palabra", "PesoContinuo", "Verdadero", 0);
+        fila("EsperaServidor guardada", "EsperaServidor", "12", 12);
+        fila("EsperaServidor 0 no quita el límite", "EsperaServidor", "0", 5);
+        fila("EsperaServidor de más de una hora", "EsperaServidor", "86400", 5);
     }
     void numeros() {
         QFETCH(QString, nombre);
@@ -73,7 +76,8 @@ private slots:
                                         {"Puerto", d.Puerto()},
                                         {"CommTiquetParidad", d.CommTiquetParidad()},
                                         {"CommTiquetBitsDatos", d.CommTiquetBitsDatos()},
-                                        {"PesoContinuo", d.PesoContinuo()}};
+                                        {"PesoContinuo", d.PesoContinuo()},
+                                        {"EsperaServidor", d.EsperaServidor()}};
         QCOMPARE(leido.value(nombre, -1), esperado);
     }
 

@@ -87,12 +87,14 @@ class TestFrmMain : public QObject {
 private slots:
     void guardaSobreOtraEstacion_data() { EntornoPrueba::FilasPorMotor(); }
     // Another station saves the note while the overwrite question is open: the save asks
-    // again. On a server killed during a save, the window keeps the note, which saves whole
-    // once the server is back.
+    // again. On a server killed or frozen during a save, the window keeps the note, which
+    // saves whole once the server is back; a frozen one is told within the time limit.
     void guardaSobreOtraEstacion() {
         QFETCH(Motor, motor);
         PESIX_REQUIERE(motor);
         EntornoPrueba env(motor);
+        constexpr int kEspera = 1;
+        kelRegistry::SaveAppString("\\Configuracion", "EsperaServidor", QString::number(kEspera));
         clsDatosApp& datos = env.DatosConBase();
         auto w = std::make_unique<frmMain>();
         w->show();
@@ -134,17 +136,28 @@ private slots:
         if (motor != Motor::Postgres)
             return;
         ServidorPostgres* servidor = ServidorPostgres::Comun();
-        for (int espera : {1, 15, 60}) {
-            // Killed a moment after the overwrite question is answered, while the save writes.
+        using Reloj = std::chrono::steady_clock;
+        using Corte = std::pair<int, bool>; // after so many ms, killed or frozen
+        for (const auto& [espera, congela] :
+             {Corte{1, false}, Corte{15, false}, Corte{60, false}, Corte{15, true}}) {
+            // Killed or frozen a moment after the overwrite question is answered, while the
+            // save writes.
             preguntas.clear();
             std::thread verdugo;
+            Reloj::time_point corte, dicho;
             cajas.Responde([&](QMessageBox* c) {
                 preguntas << c->text();
-                if (c->text() != Texto(IdTexto::AlbaranExistente))
+                if (c->text() != Texto(IdTexto::AlbaranExistente)) {
+                    dicho = Reloj::now();
                     return Responde(c, IdTexto::Aceptar);
-                verdugo = std::thread([&] {
+                }
+                verdugo = std::thread([&, espera = espera, congela = congela] {
                     std::this_thread::sleep_for(std::chrono::milliseconds(espera));
-                    ::kill(pid_t(servidor->Pid()), SIGQUIT);
+                    if (congela)
+                        servidor->Congela(true);
+                    else
+                        ::kill(pid_t(servidor->Pid()), SIGQUIT);
+                    corte = Reloj::now();
                 });
                 Responde(c, IdTexto::Si);
             });
@@ -152,13 +165,23 @@ private slots:
             modelo->SetLineas(lineas);
             Tecla(Qt::Key_S, Qt::ControlModifier);
             verdugo.join();
-            QVERIFY(servidor->Mata());
-            QVERIFY(servidor->Arranca());
-            // Told in the interface language; the note is still in the window.
-            QVERIFY2(preguntas.size() == 2 &&
-                         (preguntas.last().startsWith(Texto(IdTexto::BdConexionPerdida)) ||
-                          preguntas.last().startsWith(Texto(IdTexto::BdServidorNoResponde))),
+            if (congela) {
+                QVERIFY(servidor->Congela(false));
+            } else {
+                QVERIFY(servidor->Mata());
+                QVERIFY(servidor->Arranca());
+            }
+            // Told in the interface language, a frozen server within the limit; the note is
+            // still in the window, and the busy cursor gone.
+            const QStringList dichos =
+                congela ? QStringList{Texto(IdTexto::BdSinRespuesta).arg(kEspera)}
+                        : QStringList{Texto(IdTexto::BdConexionPerdida),
+                                      Texto(IdTexto::BdServidorNoResponde)};
+            QVERIFY2(preguntas.size() == 2 && (preguntas.last().startsWith(dichos.first()) ||
+                                               preguntas.last().startsWith(dichos.last())),
                      qPrintable(preguntas.join('|')));
+            QVERIFY(dicho - corte < std::chrono::milliseconds(kEspera * 1000 + 1500));
+            QVERIFY(!QApplication::overrideCursor());
             QCOMPARE(modelo->Lineas().Count(), lineas.Count());
             QCOMPARE(guardadas() == lineas.Count() - 1 || guardadas() == lineas.Count(), true);
             cajas.Responde([&](QMessageBox* c) { Responde(c, IdTexto::Si); });

@@ -103,6 +103,24 @@ bool ServidorPostgres::Mata() {
     return m_postgres.state() == QProcess::NotRunning || m_postgres.waitForFinished(60000);
 }
 
+bool ServidorPostgres::Congela(bool congelado) {
+    const pid_t servidor = pid_t(m_postgres.processId());
+    const int senal = congelado ? SIGSTOP : SIGCONT;
+    if (servidor <= 0 || ::kill(servidor, senal) != 0)
+        return false;
+    // Its processes: those whose parent is the server ("pid (name) state ppid ...").
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat("/proc/" + pid + "/stat");
+        if (!pid.toInt() || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray t = stat.readAll();
+        const QList<QByteArray> campos = t.mid(t.lastIndexOf(')') + 2).split(' ');
+        if (campos.size() > 1 && campos.at(1).toInt() == servidor)
+            ::kill(pid_t(pid.toInt()), senal);
+    }
+    return true;
+}
+
 ServidorPostgres::~ServidorPostgres() {
     Mata();
 }

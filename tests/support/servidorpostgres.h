@@ -24,6 +24,9 @@ public:
     // signal may also come from another thread, to the server's process number.
     bool Mata();
     qint64 Pid() const { return m_postgres.processId(); }
+    // Stops the server and every process of it where they stand (SIGSTOP), as a hung machine
+    // would, or lets them go on (SIGCONT).
+    bool Congela(bool congelado);
     bool Arranca();
     // Runs one statement as the server's superuser; empty when it worked, else the error.
     QString Ejecuta(const QString& base, const QString& sql);
