@@ -47,7 +47,11 @@ void kelWindow::DentroDePantalla(QWidget* ventana) {
                        marco.right() - cliente.right(), marco.bottom() - cliente.bottom())
             : QMargins(4, 32, 4, 4);
     const QRect r = DentroDe(cliente, margenes, pantalla->availableGeometry());
-    ventana->resize(r.size());
+    if (r == cliente)
+        return; // a window already within keeps its place to the pixel
+    // Both rectangles are the window's inside, whatever its frame.
     if (ventana->testAttribute(Qt::WA_Moved))
-        ventana->move(r.topLeft() - QPoint(margenes.left(), margenes.top()));
+        ventana->setGeometry(r);
+    else
+        ventana->resize(r.size());
 }

@@ -11,6 +11,8 @@
 #include "notes/frmmain.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
+#include "scale/lectura.h"
+#include "scale/veltasc.h"
 #include "support/entornoprueba.h"
 
 #include <QAbstractButton>
@@ -150,7 +152,12 @@ private slots:
         QFETCH(QString, queda);
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        v.w->findChild<QLabel*>("lblLectura")->setText("12.500");
+        Lectura pesada;
+        pesada.hayPeso = true;
+        pesada.peso = 12.5;
+        pesada.decimales = 3;
+        pesada.estado = Lectura::Estado::Estable;
+        emit v.w->Bascula().LecturaRecibida(pesada);
         v.grid->setFocus();
         v.grid->setCurrentIndex(v.modelo->index(0, columna - 1));
         Contestador<kelBrowse> lista([](kelBrowse* b) { b->reject(); });
