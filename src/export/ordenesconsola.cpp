@@ -2,7 +2,6 @@
 
 #include "app/clsdatosapp.h"
 #include "app/kelregistry.h"
-#include "app/kelstrings.h"
 #include "db/basedatos.h"
 #include "db/esquema.h"
 
@@ -94,12 +93,4 @@ Resultado OrdenesConsola::Fecha(const QString& texto, QDate& fecha) {
     if (!fecha.isValid())
         return Resultado::Fallo("not a date (yyyy-mm-dd): \"" + texto + "\"");
     return {};
-}
-
-int OrdenesConsola::Falla(QTextStream& errores, int codigo, const QString& mensaje) {
-    // One line, whatever the engine's text held.
-    QString linea = kelStrings::SinContrasenas(mensaje);
-    linea.replace(QRegularExpression(QStringLiteral("[\\r\\n]+")), QStringLiteral(" "));
-    errores << "pesix: " << linea.trimmed() << Qt::endl;
-    return codigo;
 }

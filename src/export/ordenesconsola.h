@@ -40,8 +40,6 @@ public:
     static bool Pedida(int argc, char** argv, const char* orden);
     // A date written yyyy-mm-dd; the failure names the text that is none.
     static Resultado Fecha(const QString& texto, QDate& fecha);
-    // Writes "pesix: " and the message, on one line, and returns the code.
-    static int Falla(QTextStream& errores, int codigo, const QString& mensaje);
 
 private:
     QStringList m_valores;

@@ -1,6 +1,7 @@
 #include "notes/listadoordenes.h"
 
 #include "app/clsdatosapp.h"
+#include "app/erroresconsola.h"
 #include "app/kelregistry.h"
 #include "export/listadoalbaran.h"
 #include "export/ordenesconsola.h"
@@ -25,46 +26,42 @@ int ListadoOrdenes::Ejecuta(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // A scheduled job's standard error holds its own failure alone, not the notes of the
     // platform it starts (a missing runtime folder, say).
-    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
-        if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
-            QTextStream(stderr) << texto << Qt::endl;
-    });
+    ErroresConsola errores;
     QGuiApplication app(argc, argv);
     kelRegistry::NombraAplicacion();
-    QTextStream errores(stderr);
-    return Ejecuta(QCoreApplication::arguments(), errores);
+    return Ejecuta(QCoreApplication::arguments(), errores.Flujo());
 }
 
 int ListadoOrdenes::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
     using O = OrdenesConsola;
     const OrdenesConsola o(argumentos, QString::fromLatin1(kOrden));
     if (!o.Error().isEmpty())
-        return O::Falla(errores, O::ErrorOrdenes, o.Error() + "; " + kUso);
+        return ErroresConsola::Falla(errores, O::ErrorOrdenes, o.Error() + "; " + kUso);
     if (o.Valores().size() != 3)
-        return O::Falla(errores, O::ErrorOrdenes, kUso);
+        return ErroresConsola::Falla(errores, O::ErrorOrdenes, kUso);
     const QString numero = o.Valores().at(0);
     QDate fecha;
     if (const Resultado leida = O::Fecha(o.Valores().at(1), fecha); !leida)
-        return O::Falla(errores, O::ErrorOrdenes, leida.Error());
+        return ErroresConsola::Falla(errores, O::ErrorOrdenes, leida.Error());
 
     std::unique_ptr<clsDatosApp> datos;
     if (const Resultado abierta = o.AbreDatos(datos); !abierta)
-        return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
+        return ErroresConsola::Falla(errores, O::ErrorBaseDatos, abierta.Error());
     std::optional<Albaran> albaran;
     const AlmacenAlbaranes almacen(datos->Conexion(), datos->SeparadorDecimal());
     if (const Resultado leido = almacen.Carga(numero, fecha, albaran); !leido)
-        return O::Falla(errores, O::ErrorBaseDatos,
-                        "the database cannot be read: " + leido.Error());
+        return ErroresConsola::Falla(errores, O::ErrorBaseDatos,
+                                     "the database cannot be read: " + leido.Error());
     if (!albaran)
-        return O::Falla(errores, O::ErrorBaseDatos,
-                        "no delivery note " + numero + " of " + o.Valores().at(1));
+        return ErroresConsola::Falla(errores, O::ErrorBaseDatos,
+                                     "no delivery note " + numero + " of " + o.Valores().at(1));
 
     const Dataset impresion = DatasetAlbaran::Crea(*albaran, *datos, QDateTime::currentDateTime());
     const ListadoAlbaran listado(
         impresion, ListadoAlbaran::Opciones::De(*datos, QCoreApplication::applicationDirPath()));
     const QString archivo = o.Valores().at(2);
     if (const Resultado escrito = listado.GuardaPdf(archivo); !escrito)
-        return O::Falla(errores, O::ErrorArchivo,
-                        "cannot write " + archivo + ": " + escrito.Error());
+        return ErroresConsola::Falla(errores, O::ErrorArchivo,
+                                     "cannot write " + archivo + ": " + escrito.Error());
     return O::Correcto;
 }

@@ -2,6 +2,7 @@
 
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/erroresconsola.h"
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
 #include "scale/detectorbascula.h"
@@ -14,11 +15,6 @@
 namespace {
 const char* const kLeer = "--read-scale";
 const char* const kDetectar = "--detect-scale";
-
-int Falla(QTextStream& errores, int codigo, const QString& mensaje) {
-    errores << "pesix: " << QString(mensaje).replace('\n', ' ') << Qt::endl;
-    return codigo;
-}
 
 struct Ordenes {
     bool detectar = false;
@@ -89,9 +85,10 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
                            QTextStream& errores) {
     const Ordenes o = LeeOrdenes(argumentos);
     if (!o.error.isEmpty())
-        return Falla(errores, ErrorOrdenes,
-                     o.error + "; usage: pesix --read-scale [--settings FILE] [--count N] "
-                               "[--wait SECONDS] | pesix --detect-scale [--settings FILE]");
+        return ErroresConsola::Falla(
+            errores, ErrorOrdenes,
+            o.error + "; usage: pesix --read-scale [--settings FILE] [--count N] "
+                      "[--wait SECONDS] | pesix --detect-scale [--settings FILE]");
     kelRegistry::UsaArchivoIni(o.ajustes);
     clsDatosApp datos;
     const AjustesBascula ajustes = AjustesBascula::De(datos);
@@ -101,9 +98,9 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
         if (const Resultado r =
                 DetectorBascula::Detecta(datos.PuertoNombre(), datos.Puerto(), ajustes, h);
             !r)
-            return Falla(errores, ErrorPuerto, r.Error());
+            return ErroresConsola::Falla(errores, ErrorPuerto, r.Error());
         if (!h)
-            return Falla(errores, SinLectura, Texto(IdTexto::NingunaBascula));
+            return ErroresConsola::Falla(errores, SinLectura, Texto(IdTexto::NingunaBascula));
         salida << h->linea << '\t' << ProtocoloBascula::Busca(h->tipo)->nombre << Qt::endl;
         salida << Linea(h->lectura) << Qt::endl;
         salida << DetectorBascula::Valores(*h) << Qt::endl;
@@ -114,9 +111,9 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
     v.SetPuerto(datos.Puerto());
     v.SetPuertoNombre(datos.PuertoNombre());
     if (const Resultado r = v.SetAjustes(ajustes); !r)
-        return Falla(errores, ErrorPuerto, r.Error());
+        return ErroresConsola::Falla(errores, ErrorPuerto, r.Error());
     if (const Resultado r = v.SetPortOpen(true); !r)
-        return Falla(errores, ErrorPuerto, r.Error());
+        return ErroresConsola::Falla(errores, ErrorPuerto, r.Error());
     // Only readings sent from now on: not what a streaming scale left waiting in the line.
     v.DescartaEntrada();
     for (int i = 0; i < o.cuantas; ++i) {
@@ -133,7 +130,7 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
             QString mensaje = Texto(IdTexto::SinLecturaEspera).arg(o.espera);
             if (!recibido.isEmpty())
                 mensaje += "; " + Texto(IdTexto::Recibido).arg(recibido.join(' ').left(400));
-            return Falla(errores, SinLectura, mensaje);
+            return ErroresConsola::Falla(errores, SinLectura, mensaje);
         }
         salida << Linea(*l) << Qt::endl;
     }
@@ -143,6 +140,6 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
 
 int LectorConsola::Ejecuta(const QStringList& argumentos) {
     QTextStream salida(stdout);
-    QTextStream errores(stderr);
-    return Ejecuta(argumentos, salida, errores);
+    ErroresConsola errores;
+    return Ejecuta(argumentos, salida, errores.Flujo());
 }
