@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QUrl>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace {
@@ -355,6 +356,30 @@ bool BaseDatos::EsSoloLectura(const QSqlError& error) {
 
 bool BaseDatos::EsConexionPerdida(const QSqlError& error) {
     return ConexionPostgres::Perdida(error);
+}
+
+Resultado BaseDatos::Escribe(QSqlQuery& q) {
+    for (const QVariant& v : q.boundValues()) {
+        if (v.typeId() != QMetaType::QString)
+            continue;
+        const QString texto = v.toString();
+        if (std::none_of(texto.begin(), texto.end(),
+                         [](QChar c) { return c.category() == QChar::Other_Control; }))
+            continue;
+        // Shown with each control character as its picture ("␀", "␉"), and not too long.
+        QString visible;
+        for (const QChar c : texto.left(60))
+            visible += c.category() != QChar::Other_Control ? c
+                       : c.unicode() < 0x20                 ? QChar(0x2400 + c.unicode())
+                       : c.unicode() == 0x7f                ? QChar(0x2421)
+                                                            : QChar(0xfffd);
+        if (texto.size() > 60)
+            visible += QChar(0x2026);
+        return Resultado::Fallo(Texto(IdTexto::BdCaracteresControl).arg(visible));
+    }
+    if (!q.exec())
+        return Resultado::Fallo(TextoError(q.lastError()));
+    return {};
 }
 
 QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QString& tabla,

@@ -98,8 +98,8 @@ Resultado clsMaestro::Guarda(const QVariant& codigo, const QVariantList& valores
         for (const QVariant& v : valores)
             q.addBindValue(v);
     }
-    if (!q.exec())
-        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    if (const Resultado r = BaseDatos::Escribe(q); !r)
+        return r;
     return t.Confirma();
 }
 
