@@ -240,6 +240,9 @@ inline constexpr int DiscoLleno = 1102;          // "El disco está lleno: ... %
 inline constexpr int ArchivoNoSeEscribe = 1103;  // "%1" the file, "%2" the system's reason
 inline constexpr int BaseDatosSustituida = 1104; // "%1" the database file
 
+// 1140..1149: texts the database takes.
+inline constexpr int BdCaracteresControl = 1140; // "%1" the text, its control characters shown
+
 inline constexpr int TramaUsuarioVacia = 1200;
 inline constexpr int TramaUsuarioNoValida = 1201;
 inline constexpr int TramaUsuarioSinPeso = 1202;

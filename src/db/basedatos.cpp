@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QUrl>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace {
@@ -164,9 +165,14 @@ QString TextoDeFalloServidor(const QSqlError& error) {
     return QString();
 }
 
-QString TextoConRuta(const QSqlError& error, const QString& ruta) {
+QString TextoConRuta(const QSqlError& error, const QString& ruta, const QString& archivo) {
     QString texto =
         ConexionPostgres::EsError(error) ? TextoDeFalloServidor(error) : TextoDeFallo(error);
+    // A file read as it stands because its folder takes no writes refuses them as a read-only
+    // file does; the folder is what has to change.
+    if (!archivo.isEmpty() && (Codigo(error) & 0xff) == SQLITE_READONLY &&
+        !kelFileIO::Escribible(QFileInfo(archivo).absolutePath()))
+        texto = Texto(IdTexto::BdCarpetaSoloLectura);
     if (texto.isEmpty())
         texto = Texto(IdTexto::BdError);
     QString motor = error.databaseText().trimmed();
@@ -232,10 +238,10 @@ Resultado BaseDatos::AbreBaseDatos(const clsDatosApp& datos, Apertura apertura) 
     // of the programs that write it and to remove the log when they are the last to close;
     // query_only keeps them from changing anything. A file this user cannot write, or in a
     // folder it cannot write, that no program has open (it has no log) is read as it stands,
-    // creating nothing beside it.
-    const QFileInfo archivo(ruta);
-    if (soloLectura && !kelFileIO::ExisteFichero(ruta + "-wal") &&
-        (!archivo.isWritable() || !QFileInfo(archivo.absolutePath()).isWritable())) {
+    // creating nothing beside it, whatever its journal: a log could not be made beside it, and
+    // a station can then only look at it.
+    if (kelFileIO::ExisteFichero(ruta) && !kelFileIO::ExisteFichero(ruta + "-wal") &&
+        (!kelFileIO::Escribible(ruta) || !kelFileIO::Escribible(QFileInfo(ruta).absolutePath()))) {
         db.setDatabaseName(QUrl::fromLocalFile(ruta).toString(QUrl::FullyEncoded) + "?immutable=1");
         db.setConnectOptions("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
     } else {
@@ -293,7 +299,7 @@ QString BaseDatos::Archivo(const QSqlDatabase& db) {
 }
 
 QString BaseDatos::Descripcion(const QSqlDatabase& db) {
-    return ConexionPostgres::EsPostgres(db) ? ConexionPostgres::Descripcion(db) : db.databaseName();
+    return ConexionPostgres::EsPostgres(db) ? ConexionPostgres::Descripcion(db) : Archivo(db);
 }
 
 QString BaseDatos::OrdenDeAlta(const QSqlDatabase& db) {
@@ -341,17 +347,41 @@ Resultado BaseDatos::CompruebaEscritura(QSqlDatabase db) {
 }
 
 QString BaseDatos::TextoError(const QSqlError& error) {
-    return TextoConRuta(error, QString());
+    return TextoConRuta(error, QString(), QString());
 }
 
 QString BaseDatos::TextoError(const QSqlError& error, const QSqlDatabase& db) {
-    return TextoConRuta(error, Descripcion(db));
+    return TextoConRuta(error, Descripcion(db), Archivo(db));
 }
 
 bool BaseDatos::EsSoloLectura(const QSqlError& error) {
     if (ConexionPostgres::EsError(error))
         return error.nativeErrorCode() == u"25006" || error.nativeErrorCode() == u"42501";
     return (Codigo(error) & 0xff) == SQLITE_READONLY;
+}
+
+Resultado BaseDatos::Escribe(QSqlQuery& q) {
+    for (const QVariant& v : q.boundValues()) {
+        if (v.typeId() != QMetaType::QString)
+            continue;
+        const QString texto = v.toString();
+        if (std::none_of(texto.begin(), texto.end(),
+                         [](QChar c) { return c.category() == QChar::Other_Control; }))
+            continue;
+        // Shown with each control character as its picture ("␀", "␉"), and not too long.
+        QString visible;
+        for (const QChar c : texto.left(60))
+            visible += c.category() != QChar::Other_Control ? c
+                       : c.unicode() < 0x20                 ? QChar(0x2400 + c.unicode())
+                       : c.unicode() == 0x7f                ? QChar(0x2421)
+                                                            : QChar(0xfffd);
+        if (texto.size() > 60)
+            visible += QChar(0x2026);
+        return Resultado::Fallo(Texto(IdTexto::BdCaracteresControl).arg(visible));
+    }
+    if (!q.exec())
+        return Resultado::Fallo(TextoError(q.lastError()));
+    return {};
 }
 
 QVariant BaseDatos::BuscaCampo(QSqlDatabase db, const QString& campo, const QString& tabla,

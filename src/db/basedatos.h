@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -53,6 +54,11 @@ public:
     // Whether the open database takes writes: a write is tried and undone. Fails with the text
     // that tells why (a read-only file or folder, another program holding the file).
     static Resultado CompruebaEscritura(QSqlDatabase db);
+
+    // Runs a prepared statement that writes, with its bound values. A text holding a control
+    // character (a NUL, a tab, a line break) is refused before the engine sees it, the same on
+    // every engine: a server takes no NUL, and exported rows could not hold the others.
+    static Resultado Escribe(QSqlQuery& q);
 
     // The value of `campo` in the first row of `tabla` whose `campoClave` equals `valor`; text
     // keys match without regard to letter case. No row: "" for a text field, 0 otherwise. The

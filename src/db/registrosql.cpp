@@ -25,8 +25,8 @@ Resultado RegistroSql::Guarda(QSqlDatabase db, const QString& tabla, const QStri
         q.addBindValue(valores.at(i));
     for (int i = 0; i < columnasClave; ++i)
         q.addBindValue(valores.at(i));
-    if (!q.exec())
-        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    if (const Resultado r = BaseDatos::Escribe(q); !r)
+        return r;
     if (q.numRowsAffected() > 0)
         return {};
     return Inserta(db, tabla, campos, valores);
@@ -44,7 +44,5 @@ Resultado RegistroSql::Inserta(QSqlDatabase db, const QString& tabla, const QStr
               ") VALUES (" + marcas.join(", ") + ")");
     for (const QVariant& v : valores)
         q.addBindValue(v);
-    if (!q.exec())
-        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
-    return {};
+    return BaseDatos::Escribe(q);
 }

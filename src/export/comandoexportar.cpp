@@ -1,6 +1,7 @@
 #include "export/comandoexportar.h"
 
 #include "app/clsdatosapp.h"
+#include "app/erroresconsola.h"
 #include "app/lineacomandos.h"
 #include "db/datosconsola.h"
 #include "export/codificacionexportacion.h"
@@ -19,8 +20,8 @@ bool ComandoExportar::Pedida(const QStringList& argumentos) {
 }
 
 int ComandoExportar::Ejecuta(const QStringList& argumentos) {
-    QTextStream errores(stderr);
-    return Ejecuta(argumentos, errores);
+    ErroresConsola errores;
+    return Ejecuta(argumentos, errores.Flujo());
 }
 
 int ComandoExportar::Ejecuta(const QStringList& argumentos, QTextStream& errores) {

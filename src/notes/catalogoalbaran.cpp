@@ -70,8 +70,8 @@ Resultado CatalogoAlbaran::AnadeOperario(const QString& nombre, qint32* codigo) 
     q.prepare("INSERT INTO Operarios (CodOperario, NomOperario) VALUES (?, ?)");
     q.addBindValue(nuevo);
     q.addBindValue(nombre);
-    if (!q.exec())
-        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    if (const Resultado r = BaseDatos::Escribe(q); !r)
+        return r;
     const Resultado r = t.Confirma();
     if (r && codigo)
         *codigo = nuevo;

@@ -1,6 +1,7 @@
 #include "notes/comandopdf.h"
 
 #include "app/clsdatosapp.h"
+#include "app/erroresconsola.h"
 #include "app/kelregistry.h"
 #include "app/lineacomandos.h"
 #include "db/datosconsola.h"
@@ -24,14 +25,10 @@ int ComandoPdf::Ejecuta(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // A scheduled job's standard error holds its own failure alone, not the notes of the
     // platform it starts (a missing runtime folder, say).
-    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
-        if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
-            QTextStream(stderr) << texto << Qt::endl;
-    });
+    ErroresConsola errores;
     QGuiApplication app(argc, argv);
     kelRegistry::NombraAplicacion();
-    QTextStream errores(stderr);
-    return Ejecuta(QCoreApplication::arguments(), errores);
+    return Ejecuta(QCoreApplication::arguments(), errores.Flujo());
 }
 
 int ComandoPdf::Ejecuta(const QStringList& argumentos, QTextStream& errores) {

@@ -2,6 +2,7 @@
 
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/erroresconsola.h"
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
 #include "app/lineacomandos.h"
@@ -116,6 +117,6 @@ int LectorConsola::Ejecuta(const QStringList& argumentos, QTextStream& salida,
 
 int LectorConsola::Ejecuta(const QStringList& argumentos) {
     QTextStream salida(stdout);
-    QTextStream errores(stderr);
-    return Ejecuta(argumentos, salida, errores);
+    ErroresConsola errores;
+    return Ejecuta(argumentos, salida, errores.Flujo());
 }

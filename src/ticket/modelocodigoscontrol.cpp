@@ -86,8 +86,8 @@ Resultado ModeloCodigosControl::GuardaFila(int fila) {
         q.addBindValue(v);
     if (f.guardada)
         q.addBindValue(f.macroGuardada);
-    if (!q.exec())
-        return Falla(q);
+    if (const Resultado r = BaseDatos::Escribe(q); !r)
+        return r;
     f.macroGuardada = f.valores[Macro];
     f.guardada = true;
     f.cambiada = false;

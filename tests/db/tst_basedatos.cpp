@@ -343,34 +343,53 @@ private slots:
         QCOMPARE(Contenido(env.Carpeta() + "/basura"), QByteArray(4096, 'x'));
     }
 
-    // A database that takes no writes opens, and says why at once. A file that only lacks the
-    // rules of a table opens as it is; one that lacks a column cannot.
+    // A database that takes no writes opens, and says why at once, with a write-ahead log
+    // ("wal", as every start leaves a file) or a rollback journal ("delete"). A file that only
+    // lacks the rules of a table opens as it is; one that lacks a column cannot.
     void escrituraImposible_data() {
         QTest::addColumn<QString>("como");
+        QTest::addColumn<QString>("diario");
         QTest::addColumn<QString>("operarios"); // an older form of the table, if any
+        QTest::addColumn<bool>("abre");
         QTest::addColumn<QString>("error");
         const QString antigua =
             "CREATE TABLE Operarios (CodOperario INTEGER NOT NULL, NomOperario VARCHAR(50))";
         const QString archivo = "La base de datos es de solo lectura: se puede consultar, pero no "
                                 "grabar en ella.";
-        QTest::newRow("archivo de solo lectura") << "archivo" << antigua << archivo;
-        QTest::newRow("carpeta de solo lectura")
-            << "carpeta" << antigua
-            << "La carpeta de la base de datos es de solo lectura: se puede consultar, pero no "
-               "grabar en ella.";
-        QTest::newRow("abierta para leer") << "apertura" << antigua << archivo;
+        const QString carpeta = "La carpeta de la base de datos es de solo lectura: se puede "
+                                "consultar, pero no grabar en ella.";
+        for (const char* diario : {"wal", "delete"}) {
+            const QString d = QString(" (%1)").arg(diario);
+            QTest::newRow(qPrintable("archivo de solo lectura" + d))
+                << "archivo" << diario << antigua << true << archivo;
+            QTest::newRow(qPrintable("carpeta de solo lectura" + d))
+                << "carpeta" << diario << antigua << true << carpeta;
+            QTest::newRow(qPrintable("archivo y carpeta de solo lectura" + d))
+                << "ambos" << diario << antigua << true << carpeta;
+        }
+        QTest::newRow("abierta para leer") << "apertura"
+                                           << "wal" << antigua << true << archivo;
         QTest::newRow("bloqueada por otro programa")
-            << "bloqueo" << QString()
+            << "bloqueo"
+            << "wal" << QString() << true
             << "La base de datos está bloqueada por otro programa. Inténtelo de nuevo cuando "
                "acabe.";
         QTest::newRow("archivo de solo lectura incompleto")
             << "archivo"
-            << "CREATE TABLE Operarios (CodOperario INTEGER)"
+            << "wal"
+            << "CREATE TABLE Operarios (CodOperario INTEGER)" << false
             << "No se puede completar la base de datos (tabla Operarios).\n" + archivo;
+        QTest::newRow("carpeta de solo lectura incompleta")
+            << "carpeta"
+            << "wal"
+            << "CREATE TABLE Operarios (CodOperario INTEGER)" << false
+            << "No se puede completar la base de datos (tabla Operarios).\n" + carpeta;
     }
     void escrituraImposible() {
         QFETCH(QString, como);
+        QFETCH(QString, diario);
         QFETCH(QString, operarios);
+        QFETCH(bool, abre);
         QFETCH(QString, error);
         EntornoPrueba env;
         QSqlDatabase db = env.DatosConBase().Conexion();
@@ -379,6 +398,7 @@ private slots:
             QVERIFY(Ejecuta(db, "CREATE UNIQUE INDEX Operarios_PrimaryKey ON Operarios "
                                 "(CodOperario)"));
         }
+        QCOMPARE(Uno(db, "PRAGMA journal_mode = " + diario), diario);
         db = QSqlDatabase();
         env.Libera();
         const QString ruta = env.ArchivoBaseDatos();
@@ -387,8 +407,9 @@ private slots:
         const auto leer = P::ReadOwner | P::ReadGroup | P::ReadOther;
         const auto entrar = leer | P::ExeOwner | P::ExeGroup | P::ExeOther;
         const auto escribir = P::WriteOwner | P::WriteGroup | P::WriteOther;
-        QFile::setPermissions(env.Carpeta(), como == "carpeta" ? entrar : entrar | escribir);
-        QFile::setPermissions(ruta, como == "archivo" ? leer : leer | escribir);
+        QFile::setPermissions(env.Carpeta(),
+                              como == "carpeta" || como == "ambos" ? entrar : entrar | escribir);
+        QFile::setPermissions(ruta, como == "archivo" || como == "ambos" ? leer : leer | escribir);
         QSqlDatabase otra = QSqlDatabase::addDatabase("QSQLITE", "otra");
         otra.setDatabaseName(ruta);
         if (como == "bloqueo")
@@ -400,6 +421,7 @@ private slots:
             const Resultado r =
                 BaseDatos::AbreBaseDatos(d, como == "apertura" ? BaseDatos::Apertura::SoloLectura
                                                                : BaseDatos::Apertura::Completa);
+            QVERIFY2(bool(r) == abre, qPrintable(r.Error()));
             const QString texto =
                 r ? BaseDatos::CompruebaEscritura(d.Conexion()).Error() : r.Error();
             QVERIFY2(texto.startsWith(error + "\n\n" + ruta + "\n"), qPrintable(texto));

@@ -104,6 +104,19 @@ private slots:
         const QString d1 = "2026-03-01", d2 = "2026-03-31";
         fila("swapped, upper-case CSV", {d2, d1, "@/m.CSV"}, 0, "marzo.csv");
         fila("on a server", {d1, d2, "@/m.xml"}, 0, "marzo.xml", Motor::Postgres);
+        // What libpq itself writes to standard error stays off it: its warning about a password
+        // file others can read, and the server's notices as the connection starts.
+        fila("on a server, a password file open to all",
+             {d1, d2, "@/m.xml", "--database", "%base&passfile=@/pgpass"}, 0, "marzo.xml",
+             Motor::Postgres);
+        fila("on a server, with its notices",
+             {d1, d2, "@/m.xml", "--database", "%base&options=-c%20client_min_messages%3Ddebug5"},
+             0, "marzo.xml", Motor::Postgres);
+        fila("no such database on the server, notices and password file",
+             {d1, d2, "@/m.xml", "--database",
+              "%base&dbname=ninguna_1140&passfile=@/"
+              "pgpass&options=-c%20client_min_messages%3Ddebug5"},
+             3, "ninguna_1140", Motor::Postgres);
         fila("empty range xml", {"2025-01-01", "2025-01-31", "@/v.xml"}, 0, "vacio.xml");
         fila("UTF-8", {d1, d2, "@/u.txt", "--encoding", "UTF-8"}, 0, "marzo-utf8.txt");
         fila("no such day", {"2026-02-30", d2, "@/a.csv"}, 2, "not a date");
@@ -200,8 +213,10 @@ private slots:
              {m.Ruta("misma.csv"), especiales + "/tubo.csv", especiales + "/nodo.xml"})
             ::chmod(qPrintable(n), 0666);
         QVERIFY(QFile::setPermissions(m.env.Carpeta(), QFile::Permissions(0x7777)));
+        QVERIFY(albaranesprueba::Escribe(m.Ruta("pgpass"), "*:*:*:*:secreta\n"));
+        QVERIFY(QFile::setPermissions(m.Ruta("pgpass"), QFile::Permissions(0x6644)));
         for (QString& a : argumentos)
-            a.replace("@", m.env.Carpeta());
+            a.replace("%base", m.env.BaseDatos()).replace("@", m.env.Carpeta());
         esperado.replace("@", m.env.Carpeta());
         const auto archivos = [&] {
             QStringList t;

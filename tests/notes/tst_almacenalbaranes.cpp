@@ -146,27 +146,49 @@ private slots:
             QTest::newRow(qPrintable(e + "sin líneas")) << m << "7" << 0;
         }
     }
-    void sinNumero_data() {
+    void rechazada_data() {
         QTest::addColumn<Motor>("motor");
         QTest::addColumn<QString>("numero");
+        QTest::addColumn<QString>("cliente");
+        QTest::addColumn<QString>("producto"); // the second line's
+        QTest::addColumn<QString>("error");    // the message, or the words it holds
+        const QString control = "caracteres de control";
         for (Motor m : EntornoPrueba::kMotores) {
             const QString e = EntornoPrueba::Nombre(m) + ": ";
-            QTest::newRow(qPrintable(e + "vacío")) << m << "";
-            QTest::newRow(qPrintable(e + "espacios")) << m << "  ";
+            const auto fila = [&](const char* nombre, const QString& numero, const QString& cliente,
+                                  const QString& producto, const QString& error) {
+                QTest::newRow(qPrintable(e + nombre))
+                    << m << numero << cliente << producto << error;
+            };
+            fila("sin número", "", "A", "A", Texto(IdTexto::AlbaranSinNumero));
+            fila("número de espacios", "  ", "A", "A", Texto(IdTexto::AlbaranSinNumero));
+            // Control characters, shown by their pictures; the same on both engines.
+            fila("NUL en el cliente", "N1", QString("Bar") + QChar(0) + "Pino", "A",
+                 control + "|«Bar\u2400Pino»");
+            fila("tabulador en un producto", "N1", "A", "P\t2", control + "|«P\u24092»");
+            fila("salto de línea en el número", "N\n1", "A", "A", control + "|«N\u240A1»");
         }
     }
-    // A note without a number is refused, told why, and nothing is written.
-    void sinNumero() {
+    // A note that cannot be stored is refused, told why, and nothing is written.
+    void rechazada() {
         QFETCH(Motor, motor);
         QFETCH(QString, numero);
+        QFETCH(QString, cliente);
+        QFETCH(QString, producto);
+        QFETCH(QString, error);
         PESIX_REQUIERE(motor);
         EntornoPrueba env(motor);
         const QSqlDatabase db = env.DatosConBase().Conexion();
         const AlmacenAlbaranes almacen(db, ",");
-        const Albaran nota = Nota(numero, 2);
+        Albaran nota = Nota(numero, 2);
+        nota.NomCliente = cliente;
+        FilaAlbaran linea = nota.Lineas.Item(1);
+        linea[0] = producto;
+        nota.Lineas.Reemplaza(1, linea);
         const Resultado r = almacen.Guarda(nota);
         QVERIFY(!r);
-        QCOMPARE(r.Error(), Texto(IdTexto::AlbaranSinNumero));
+        for (const QString& parte : error.split('|'))
+            QVERIFY2(r.Error().contains(parte), qPrintable(r.Error()));
         bool cambiada = true;
         QVERIFY(!almacen.GuardaSiNoCambia(nota, {}, cambiada));
         QVERIFY(!cambiada);

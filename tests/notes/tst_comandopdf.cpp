@@ -77,6 +77,13 @@ private slots:
         QVERIFY(AlmacenAlbaranes(datos.Conexion(), ",").Guarda(a));
         env.Libera();
 
+        // A password file others can read: libpq's warning about it stays off standard error.
+        QFile claves(env.Carpeta() + "/pgpass");
+        QVERIFY(claves.open(QIODevice::WriteOnly) && claves.write("*:*:*:*:x\n") > 0);
+        claves.close();
+        QVERIFY(claves.setPermissions(QFile::Permissions(0x6644)));
+        qputenv("PGPASSFILE", claves.fileName().toLocal8Bit());
+        const auto sinClaves = qScopeGuard([] { qunsetenv("PGPASSFILE"); });
         const QString pdf = env.Carpeta() + "/a.pdf";
         QByteArray texto;
         QCOMPARE(Pdf(env, "A/60", pdf, texto), 0);
