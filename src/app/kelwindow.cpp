@@ -40,18 +40,17 @@ void kelWindow::DentroDePantalla(QWidget* ventana) {
     if (!pantalla)
         return;
     // Before it is first shown a window has no frame yet: a title bar and borders are allowed.
-    const QRect marco = ventana->frameGeometry(), cliente = ventana->geometry();
+    const QRect marco = ventana->frameGeometry(), interior = ventana->geometry();
     const QMargins margenes =
         ventana->isVisible()
-            ? QMargins(cliente.left() - marco.left(), cliente.top() - marco.top(),
-                       marco.right() - cliente.right(), marco.bottom() - cliente.bottom())
+            ? QMargins(interior.left() - marco.left(), interior.top() - marco.top(),
+                       marco.right() - interior.right(), marco.bottom() - interior.bottom())
             : QMargins(4, 32, 4, 4);
+    const QPoint esquina(margenes.left(), margenes.top());
+    const QRect cliente(marco.topLeft() + esquina, interior.size());
     const QRect r = DentroDe(cliente, margenes, pantalla->availableGeometry());
-    if (r == cliente)
-        return; // a window already within keeps its place to the pixel
-    // Both rectangles are the window's inside, whatever its frame.
-    if (ventana->testAttribute(Qt::WA_Moved))
-        ventana->setGeometry(r);
-    else
+    if (r.size() != cliente.size())
         ventana->resize(r.size());
+    if (ventana->testAttribute(Qt::WA_Moved) && r.topLeft() != cliente.topLeft())
+        ventana->move(r.topLeft() - esquina);
 }

@@ -1,6 +1,7 @@
-// The interface text table in its three languages.
+// The interface text table in its three languages, and the message boxes that show it.
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
 #include "masters/contestador.h"
@@ -98,6 +99,34 @@ private slots:
         QCOMPARE(int(kelMensaje::Pregunta(nullptr, "Pesix", "?", conCancelar)), respuesta);
         botones.sort();
         QCOMPARE(botones.join('|'), conCancelar ? "&Cancel·la|&No|&Sí" : "&No|&Sí");
+    }
+
+    // A box with a short text is still wide enough for its title, in a question or a message.
+    void titulos_data() {
+        QTest::addColumn<bool>("pregunta");
+        QTest::newRow("message") << false;
+        QTest::newRow("question") << true;
+    }
+    void titulos() {
+        QFETCH(bool, pregunta);
+        EntornoPrueba env;
+        env.Datos();
+        const QString titulo =
+            Texto(IdTexto::ExportacionAlbaranes) + " - " + Texto(IdTexto::ConfiguracionImpresora);
+        int ancho = 0;
+        Contestador<QMessageBox> operador([&](QMessageBox* caja) {
+            ancho = caja->width();
+            QTest::keyClick(caja, Qt::Key_Escape);
+        });
+        if (pregunta)
+            kelMensaje::Pregunta(nullptr, titulo, "?");
+        else
+            kelMensaje::Aviso(nullptr, titulo, "?");
+        QCOMPARE(operador.Veces(), 1);
+        QVERIFY2(ancho >= kelMensaje::AnchoTitulo(QApplication::font(), titulo),
+                 qPrintable(QString::number(ancho)));
+        QVERIFY(kelMensaje::AnchoTitulo(QApplication::font(), titulo) >
+                QFontMetrics(QApplication::font()).horizontalAdvance(titulo));
     }
 };
 
