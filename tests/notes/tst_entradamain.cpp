@@ -150,7 +150,12 @@ private slots:
         QFETCH(QString, queda);
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        v.w->findChild<QLabel*>("lblLectura")->setText("12.500");
+        // A reading from the scale; the label's text is not what a line takes.
+        Lectura l;
+        l.hayPeso = true;
+        l.peso = 12.5;
+        emit v.w->Bascula().LecturaRecibida(l);
+        v.w->findChild<QLabel*>("lblLectura")->setText("99.000");
         v.grid->setFocus();
         v.grid->setCurrentIndex(v.modelo->index(0, columna - 1));
         Contestador<kelBrowse> lista([](kelBrowse* b) { b->reject(); });
