@@ -11,8 +11,6 @@
 #include "notes/frmmain.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
-#include "scale/lectura.h"
-#include "scale/veltasc.h"
 #include "support/entornoprueba.h"
 
 #include <QAbstractButton>
@@ -152,12 +150,12 @@ private slots:
         QFETCH(QString, queda);
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        Lectura pesada;
-        pesada.hayPeso = true;
-        pesada.peso = 12.5;
-        pesada.decimales = 3;
-        pesada.estado = Lectura::Estado::Estable;
-        emit v.w->Bascula().LecturaRecibida(pesada);
+        // A reading from the scale; the label's text is not what a line takes.
+        Lectura l;
+        l.hayPeso = true;
+        l.peso = 12.5;
+        emit v.w->Bascula().LecturaRecibida(l);
+        v.w->findChild<QLabel*>("lblLectura")->setText("99.000");
         v.grid->setFocus();
         v.grid->setCurrentIndex(v.modelo->index(0, columna - 1));
         Contestador<kelBrowse> lista([](kelBrowse* b) { b->reject(); });
