@@ -10,9 +10,9 @@ struct pg_result;
 
 // Rows read from a server through a cursor of its own, a few thousand at a time, so that a
 // result of any size never sits whole in memory; the next batch is asked for as soon as one
-// arrives, so that the server makes it while the caller goes through this one. Outside a transaction the reading runs in a
-// read-only one of its own, which sees one moment of the database from the first row to the
-// last.
+// arrives, so that the server makes it while the caller goes through this one. Outside a
+// transaction the reading runs in a read-only one of its own, which sees one moment of the database
+// from the first row to the last.
 class LectorPostgres : public LectorConsulta {
 public:
     explicit LectorPostgres(pg_conn* conexion) : m_conexion(conexion) {}
