@@ -25,23 +25,19 @@ const QList<Comando>& Comandos() {
          "exports the notes dated FROM to TO (yyyy-mm-dd) to FILE (.txt, .csv or .xml)",
          "0 written, 2 bad command line, 3 the database is missing or cannot be read, 4 the file "
          "cannot be written"},
-        {"--pdf",
-         "--pdf NUMBER DATE FILE [--database PATH|URI] [--settings PATH]",
+        {"--pdf", "--pdf NUMBER DATE FILE [--database PATH|URI] [--settings PATH]",
          "writes the listing of the note NUMBER of DATE (yyyy-mm-dd) as a PDF file",
          "0 written, 2 bad command line, 3 the database or the note cannot be read, 4 the file "
          "cannot be written"},
-        {"--read-scale",
-         "--read-scale [--settings PATH] [--count N] [--wait SECONDS]",
+        {"--read-scale", "--read-scale [--settings PATH] [--count N] [--wait SECONDS]",
          "prints N readings of the configured scale",
          "0 all printed, 2 bad command line, 3 no reading within the wait, 4 the port cannot be "
          "opened"},
-        {"--detect-scale",
-         "--detect-scale [--settings PATH]",
+        {"--detect-scale", "--detect-scale [--settings PATH]",
          "looks for a scale over the usual line settings and protocols",
          "0 found, 2 bad command line, 3 none answered, 4 the port cannot be opened"},
         {"--help", "--help", "prints this help", "0"},
-        {"--version", "--version", "prints the version and where the templates are read from",
-         "0"},
+        {"--version", "--version", "prints the version and where the templates are read from", "0"},
     };
     return comandos;
 }
@@ -100,8 +96,8 @@ QString LineaComandos::Uso(const QString& palabra) {
 QString LineaComandos::Ayuda() {
     QString texto = QStringLiteral("usage:\n");
     for (const Comando& c : Comandos())
-        texto += "  pesix " + c.uso + "\n      " + c.que + "\n      exit status: " + c.salidas +
-                 "\n";
+        texto +=
+            "  pesix " + c.uso + "\n      " + c.que + "\n      exit status: " + c.salidas + "\n";
     return texto;
 }
 
