@@ -18,6 +18,7 @@
 #include "masters/kelbrowse.h"
 #include "masters/kelbrowsemodel.h"
 #include "masters/kellaunchbrowse.h"
+#include "medidaproceso.h"
 #include "support/servidorpostgres.h"
 
 #include <QApplication>
@@ -35,8 +36,6 @@
 #include <QUrlQuery>
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 namespace {
 double Mediana(std::vector<double> v) {
@@ -138,28 +137,10 @@ int Lista(const QString& base, int vueltas, const QString& ultimo, const QString
 double Corre(const QStringList& programa, QByteArray& salida) {
     QTemporaryDir dir;
     const QString archivo = dir.filePath("salida.txt");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::vector<QByteArray> args;
-        for (const QString& a : programa)
-            args.push_back(a.toLocal8Bit());
-        std::vector<char*> argv;
-        for (QByteArray& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (!std::freopen(QFile::encodeName(archivo).constData(), "w", stdout))
-            _exit(127);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int estado = 0;
-    rusage uso{};
-    if (pid < 0 || wait4(pid, &estado, 0, &uso) != pid || !WIFEXITED(estado) ||
-        WEXITSTATUS(estado) != 0)
-        return -1;
+    const double pico = MedidaProceso::Pico(programa, archivo);
     QFile f(archivo);
-    salida = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    return uso.ru_maxrss / 1024.0; // kilobytes on Linux
+    salida = pico >= 0 && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return pico;
 }
 
 struct Medida {

@@ -9,6 +9,7 @@
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "export/exportaalbaranes.h"
+#include "medidaproceso.h"
 #include "support/servidorpostgres.h"
 
 #include <QCoreApplication>
@@ -21,13 +22,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <cstdio>
-#include <fcntl.h>
 #include <functional>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 constexpr int kAlbaranes = 50000;
@@ -85,32 +80,6 @@ bool Crea(QSqlDatabase db) {
         }
     }
     return db.commit();
-}
-
-// Runs a program with its standard output into `salida`; returns its peak resident memory in MB,
-// or -1 when it failed.
-double Pico(const QStringList& programa, const QString& salida) {
-    std::vector<QByteArray> args;
-    for (const QString& a : programa)
-        args.push_back(a.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t acciones;
-    posix_spawn_file_actions_init(&acciones);
-    posix_spawn_file_actions_addopen(&acciones, 1, QFile::encodeName(salida).constData(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    const int r = posix_spawnp(&pid, argv[0], &acciones, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&acciones);
-    if (r != 0)
-        return -1;
-    int estado = 0;
-    rusage uso{};
-    if (wait4(pid, &estado, 0, &uso) != pid || !WIFEXITED(estado) || WEXITSTATUS(estado) != 0)
-        return -1;
-    return uso.ru_maxrss / 1024.0; // kilobytes on Linux
 }
 
 // The same notes, made by the server itself.
@@ -220,13 +189,13 @@ int main(int argc, char* argv[]) {
 
     // Peak memory of the whole range exported to XML, and of the sqlite3 shell reading it.
     const QString xml = dir.filePath("pesix.xml");
-    const double picoNuestro =
-        Pico({PESIX_BINARIO, "--export", desde.toString(Qt::ISODate), hasta.toString(Qt::ISODate),
-              xml, "--database", datos.BaseDatos(), "--settings", dir.filePath("ajustes.ini")},
-             dir.filePath("salida.txt"));
-    const double picoSuyo = Pico({"sqlite3", "-csv", "-header", datos.BaseDatos(),
-                                  ExportaAlbaranes::ConsultaLiteral(desde, hasta)},
-                                 suyo);
+    const double picoNuestro = MedidaProceso::Pico(
+        {PESIX_BINARIO, "--export", desde.toString(Qt::ISODate), hasta.toString(Qt::ISODate), xml,
+         "--database", datos.BaseDatos(), "--settings", dir.filePath("ajustes.ini")},
+        dir.filePath("salida.txt"));
+    const double picoSuyo = MedidaProceso::Pico({"sqlite3", "-csv", "-header", datos.BaseDatos(),
+                                                 ExportaAlbaranes::ConsultaLiteral(desde, hasta)},
+                                                suyo);
     if (picoNuestro < 0 || picoSuyo <= 0) {
         std::fprintf(stderr, "the XML export or the sqlite3 shell failed\n");
         return 1;
