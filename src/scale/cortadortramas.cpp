@@ -3,66 +3,68 @@
 #include "scale/protocolobascula.h"
 
 namespace {
-// The scale's characters are 8-bit text.
-QString ComoTexto(QByteArrayView bytes) {
-    return QString::fromLatin1(bytes.data(), bytes.size());
-}
-
 constexpr char kStx = '\x02';
 constexpr char kEtx = '\x03';
 // STX, three status words, six weight and six tare digits, then CR.
 constexpr qsizetype kLargoToledo = 16;
 } // namespace
 
-QList<CortadorTramas::Salida> CortadorTramas::Procesa(qint32 tipoBascula, const QByteArray& datos) {
-    QList<Salida> salida;
+const QList<CortadorTramas::Salida>& CortadorTramas::Procesa(qint32 tipoBascula,
+                                                             const QByteArray& datos) {
+    QList<Salida>& salida = m_salida;
+    salida.clear();
     const ProtocoloBascula* p = ProtocoloBascula::Busca(tipoBascula);
     if (!p)
         return salida;
     m_buffer.append(datos);
     switch (const FinTrama fin = p->Fin(m_usuario)) {
     case FinTrama::Bloque:
-        CortaBloques(salida);
+        CortaBloques(salida, *p);
         break;
     case FinTrama::StxCr:
-        CortaToledo(salida);
+        CortaToledo(salida, *p);
         break;
     default:
-        CortaFinales(salida, tipoBascula, fin);
+        CortaFinales(salida, *p, fin);
         break;
     }
     Limita();
     return salida;
 }
 
-void CortadorTramas::Entrega(QList<Salida>& salida, qint32 tipo, QByteArrayView trama,
+void CortadorTramas::Entrega(QList<Salida>& salida, const ProtocoloBascula& p, QByteArrayView trama,
                              qint64 longitud) {
     if (longitud > LecturaMaxima) {
+        const QString inicio = QString::fromLatin1(trama.first(qMin<qsizetype>(trama.size(), 20)));
         salida.append({Salida::Clase::MensajeDebug,
                        QStringLiteral("Lectura de %1 caracteres descartada (más de %2): %3...")
                            .arg(longitud)
                            .arg(LecturaMaxima)
-                           .arg(ComoTexto(trama.first(qMin<qsizetype>(trama.size(), 20))))});
+                           .arg(inicio)
+                           .toLatin1()});
         return;
     }
-    const ProtocoloBascula* p = ProtocoloBascula::Busca(tipo);
-    std::optional<Lectura> lectura = p->decodifica(trama, m_usuario);
-    if (!lectura)
+    // Built in its place in the list, so that the reading is not moved from one copy to another.
+    Salida& s = salida.emplaceBack();
+    s.lectura = p.decodifica(trama, m_usuario);
+    if (!s.lectura)
         ++m_ilegibles;
-    if (tipo == 1) {
+    if (p.tipo == 1) {
         // The figure of the weight line, as the text of the reading.
         QByteArrayView figura;
         ProtocoloBascula::FiguraLineaPeso(trama, figura);
-        salida.append({Salida::Clase::Mensaje, ComoTexto(figura), lectura});
-    } else if (tipo == 0 || lectura) {
-        // Type 0 hands on every frame as it came, readable or not.
-        salida.append({Salida::Clase::Mensaje, ComoTexto(trama), lectura});
+        s.bytes = figura.toByteArray();
+    } else if (s.lectura) {
+        s.bytes = s.lectura->trama;
     } else {
-        salida.append({Salida::Clase::Ilegible, ComoTexto(trama)});
+        // Type 0 hands on every frame as it came, readable or not.
+        if (p.tipo != 0)
+            s.clase = Salida::Clase::Ilegible;
+        s.bytes = trama.toByteArray();
     }
 }
 
-void CortadorTramas::CortaFinales(QList<Salida>& salida, qint32 tipo, FinTrama fin) {
+void CortadorTramas::CortaFinales(QList<Salida>& salida, const ProtocoloBascula& p, FinTrama fin) {
     const char final = fin == FinTrama::ETX                             ? kEtx
                        : (fin == FinTrama::LF || fin == FinTrama::CRLF) ? '\n'
                                                                         : '\r';
@@ -75,7 +77,7 @@ void CortadorTramas::CortaFinales(QList<Salida>& salida, qint32 tipo, FinTrama f
         const qint64 longitud = trama.size() + m_descartadosTrama;
         m_descartadosTrama = 0;
         inicio = f + 1;
-        if (tipo != 0) {
+        if (p.tipo != 0) {
             // The line end's other half, left over from the previous frame or sent by a scale
             // that ends its frames with both.
             if (fin == FinTrama::CRLF && trama.endsWith('\r'))
@@ -91,12 +93,12 @@ void CortadorTramas::CortaFinales(QList<Salida>& salida, qint32 tipo, FinTrama f
             if (trama.isEmpty() || trama == "\n")
                 continue; // a bare line end between frames
         }
-        Entrega(salida, tipo, trama, longitud);
+        Entrega(salida, p, trama, longitud);
     }
     m_buffer.remove(0, inicio);
 }
 
-void CortadorTramas::CortaToledo(QList<Salida>& salida) {
+void CortadorTramas::CortaToledo(QList<Salida>& salida, const ProtocoloBascula& p) {
     qsizetype inicio = 0;
     for (;;) {
         const qsizetype stx = m_buffer.indexOf(kStx, inicio);
@@ -113,14 +115,14 @@ void CortadorTramas::CortaToledo(QList<Salida>& salida) {
             inicio = stx + 1;
             continue;
         }
-        Entrega(salida, 3, QByteArrayView(m_buffer).sliced(stx, kLargoToledo), kLargoToledo);
+        Entrega(salida, p, QByteArrayView(m_buffer).sliced(stx, kLargoToledo), kLargoToledo);
         inicio = stx + kLargoToledo + 1;
     }
     m_descartadosTrama = 0;
     m_buffer.remove(0, inicio);
 }
 
-void CortadorTramas::CortaBloques(QList<Salida>& salida) {
+void CortadorTramas::CortaBloques(QList<Salida>& salida, const ProtocoloBascula& p) {
     qsizetype inicio = 0;
     for (;;) {
         const qsizetype fin = m_buffer.indexOf("\n\n\n", inicio);
@@ -133,13 +135,13 @@ void CortadorTramas::CortaBloques(QList<Salida>& salida) {
             const qsizetype crlf = bloque.indexOf("\r\n", desde);
             const QByteArray linea =
                 bloque.sliced(desde, (crlf < 0 ? bloque.size() : crlf) - desde);
-            salida.append({Salida::Clase::MensajeDebug, ComoTexto(linea)});
+            salida.append({Salida::Clase::MensajeDebug, linea});
             QByteArrayView figura;
             if (ProtocoloBascula::FiguraLineaPeso(linea, figura)) {
                 if (figura.size() > LecturaMaxima)
-                    Entrega(salida, 1, figura, figura.size());
+                    Entrega(salida, p, figura, figura.size());
                 else
-                    Entrega(salida, 1, linea, figura.size());
+                    Entrega(salida, p, linea, figura.size());
             }
             hay = crlf >= 0;
             desde = crlf + 2;

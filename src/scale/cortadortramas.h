@@ -20,6 +20,8 @@
 // cannot grow without limit. A frame longer than any scale sends (LecturaMaxima) is not
 // delivered: a MensajeDebug tells of it instead. A frame its decoder cannot read is counted and
 // handed on as Ilegible, never as a weight.
+class ProtocoloBascula;
+
 class CortadorTramas {
 public:
     static constexpr qsizetype LimiteBuffer = 64 * 1024;
@@ -30,15 +32,20 @@ public:
         // (the others), with its reading when it has one. MensajeDebug: a raw line of a type-1
         // block, or the report of a frame too long. Ilegible: a frame no decoder reads.
         enum class Clase { Mensaje, MensajeDebug, Ilegible };
-        Clase clase;
-        QString texto;
+        Clase clase = Clase::Mensaje;
+        // The characters of the message; a decoded frame shares them with its reading.
+        QByteArray bytes;
         std::optional<Lectura> lectura = std::nullopt;
+        // The message as text (the scale's characters are 8-bit text).
+        QString Texto() const { return QString::fromLatin1(bytes); }
         bool operator==(const Salida&) const = default;
     };
 
     // Appends the characters and cuts every complete frame or block. A type no row of the
-    // protocol table declares cuts nothing and leaves the buffer as it was.
-    QList<Salida> Procesa(qint32 tipoBascula, const QByteArray& datos);
+    // protocol table declares cuts nothing and leaves the buffer as it was. The list returned
+    // is the cutter's own, valid until its next call: one list serves every call, so a scale
+    // streaming fast does not cost a new list for each few frames.
+    const QList<Salida>& Procesa(qint32 tipoBascula, const QByteArray& datos);
 
     // The definition type 6 reads.
     void SetUsuario(const ProtocoloUsuario& usuario) { m_usuario = usuario; }
@@ -55,16 +62,18 @@ public:
     qint64 Ilegibles() const { return m_ilegibles; }
 
 private:
-    void CortaBloques(QList<Salida>& salida);
-    void CortaToledo(QList<Salida>& salida);
-    void CortaFinales(QList<Salida>& salida, qint32 tipo, FinTrama fin);
+    void CortaBloques(QList<Salida>& salida, const ProtocoloBascula& p);
+    void CortaToledo(QList<Salida>& salida, const ProtocoloBascula& p);
+    void CortaFinales(QList<Salida>& salida, const ProtocoloBascula& p, FinTrama fin);
     // A frame decoded, or the report of one too long to be a frame (`longitud` counts
     // characters dropped from its front while it was incomplete).
-    void Entrega(QList<Salida>& salida, qint32 tipo, QByteArrayView trama, qint64 longitud);
+    void Entrega(QList<Salida>& salida, const ProtocoloBascula& p, QByteArrayView trama,
+                 qint64 longitud);
     void Limita();
 
     ProtocoloUsuario m_usuario;
     QByteArray m_buffer;
+    QList<Salida> m_salida;
     qint64 m_descartados = 0;
     qint64 m_ilegibles = 0;
     // Characters dropped from the front of the frame now incomplete.

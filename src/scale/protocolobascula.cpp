@@ -4,6 +4,8 @@
 #include "app/idtextos.h"
 #include "scale/protocolousuario.h"
 
+#include <iterator>
+
 namespace {
 using E = Lectura::Estado;
 using T = Lectura::Tipo;
@@ -20,6 +22,23 @@ QByteArrayView SinBlancos(QByteArrayView t) {
 
 QString Latin1(QByteArrayView t) {
     return QString::fromLatin1(t.data(), t.size());
+}
+
+// The unit as the scale names it; the usual ones are shared texts, made once.
+QString Unidad(QByteArrayView t) {
+    struct Usual {
+        QByteArrayView bytes;
+        QString texto;
+    };
+    static const Usual kUsuales[] = {{"kg", QStringLiteral("kg")}, {"g", QStringLiteral("g")},
+                                     {"lb", QStringLiteral("lb")}, {"t", QStringLiteral("t")},
+                                     {"oz", QStringLiteral("oz")}, {"Kg", QStringLiteral("Kg")},
+                                     {"KG", QStringLiteral("KG")}, {"ct", QStringLiteral("ct")}};
+    if (t.size() <= 2)
+        for (const Usual& u : kUsuales)
+            if (u.bytes.size() == t.size() && u.bytes[0] == t[0] && u.bytes == t)
+                return u.texto;
+    return Latin1(t);
 }
 
 Lectura Nueva(QByteArrayView trama) {
@@ -40,7 +59,7 @@ bool CifraYUnidad(QByteArrayView t, Lectura& l) {
     if (!ProtocoloBascula::LeeCifra(t, l.peso, l.decimales, fin))
         return false;
     l.hayPeso = true;
-    l.unidad = Latin1(SinBlancos(t.sliced(fin)));
+    l.unidad = Unidad(SinBlancos(t.sliced(fin)));
     return true;
 }
 
@@ -259,7 +278,7 @@ std::optional<Lectura> DecodificaSma(QByteArrayView trama, const ProtocoloUsuari
     }
     const QByteArrayView peso = t.sliced(5, 10);
     const QByteArrayView unidad = t.sliced(15);
-    l.unidad = QString::fromLatin1(SinBlancos(unidad).data(), SinBlancos(unidad).size());
+    l.unidad = Unidad(SinBlancos(unidad));
     if (l.estado == E::SobreRango || l.estado == E::BajoRango || l.estado == E::Error)
         return l; // no figure, or one that means nothing
     qsizetype fin = 0;
@@ -277,16 +296,22 @@ std::optional<Lectura> DecodificaUsuario(QByteArrayView trama, const ProtocoloUs
     const QRegularExpressionMatch m = u.Expresion().match(texto);
     if (!m.hasMatch())
         return std::nullopt;
-    const QByteArray peso = m.captured(u"peso").toLatin1();
+    // The text matched is the frame's, so each group is Latin-1: its bytes are the frame's.
+    const QStringView grupo = m.capturedView(u"peso");
+    if (grupo.isEmpty())
+        return std::nullopt;
+    const QByteArrayView peso = trama.sliced(grupo.data() - texto.constData(), grupo.size());
     Lectura l = Nueva(trama);
     qsizetype fin = 0;
     if (!ProtocoloBascula::LeeCifra(peso, l.peso, l.decimales, fin) ||
-        !SinBlancos(QByteArrayView(peso).sliced(fin)).isEmpty())
+        !SinBlancos(peso.sliced(fin)).isEmpty())
         return std::nullopt;
     l.hayPeso = true;
-    l.unidad = m.captured(u"unidad").trimmed();
+    const QStringView unidad = m.capturedView(u"unidad").trimmed();
+    if (!unidad.isEmpty())
+        l.unidad = Unidad(trama.sliced(unidad.data() - texto.constData(), unidad.size()));
     if (u.ConEstado())
-        l.estado = u.EsEstable(m.captured(u"estado")) ? E::Estable : E::Movimiento;
+        l.estado = u.EsEstable(m.capturedView(u"estado")) ? E::Estable : E::Movimiento;
     return l;
 }
 } // namespace
@@ -390,30 +415,36 @@ bool ProtocoloBascula::ConEstado(const ProtocoloUsuario& usuario) const {
 }
 
 bool ProtocoloBascula::LeeCifra(QByteArrayView t, double& valor, int& decimales, qsizetype& fin) {
-    char numero[48];
-    qsizetype n = 0;
     qsizetype i = 0;
     while (i < t.size() && (t[i] == ' ' || t[i] == '\t'))
         ++i;
+    bool negativo = false;
     if (i < t.size() && (t[i] == '-' || t[i] == '+')) {
-        if (t[i] == '-')
-            numero[n++] = '-';
+        negativo = t[i] == '-';
         ++i;
         while (i < t.size() && t[i] == ' ')
             ++i;
     }
+    const qsizetype desde = i;
+    // The digits as one integer while it stays exact in a double: divided by a power of ten that
+    // is exact too, it gives the correctly rounded value, as reading the text would.
+    constexpr quint64 kExacto = quint64(1) << 53;
+    quint64 entero = 0;
+    bool exacto = true;
     bool digitos = false;
     bool punto = false;
     int dec = 0;
-    for (; i < t.size() && n < qsizetype(sizeof numero) - 1; ++i) {
+    for (; i < t.size(); ++i) {
         const char c = t[i];
         if (c >= '0' && c <= '9') {
-            numero[n++] = c;
             digitos = true;
             if (punto)
                 ++dec;
+            if (exacto && entero <= (kExacto - 9) / 10)
+                entero = entero * 10 + quint64(c - '0');
+            else
+                exacto = false;
         } else if ((c == '.' || c == ',') && !punto) {
-            numero[n++] = '.';
             punto = true;
         } else {
             break;
@@ -421,10 +452,22 @@ bool ProtocoloBascula::LeeCifra(QByteArrayView t, double& valor, int& decimales,
     }
     if (!digitos)
         return false;
-    bool ok = false;
-    valor = QByteArrayView(numero, n).toDouble(&ok);
-    if (!ok)
-        return false;
+    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double v = 0;
+    if (exacto && dec < int(std::size(kPotencias))) {
+        v = double(entero) / kPotencias[dec];
+    } else {
+        // More digits than a double holds exactly: the text is read as it stands.
+        QByteArray numero = t.sliced(desde, i - desde).toByteArray();
+        numero.replace(',', '.');
+        bool ok = false;
+        v = numero.toDouble(&ok);
+        if (!ok)
+            return false;
+    }
+    valor = negativo ? -v : v;
     decimales = dec;
     fin = i;
     return true;

@@ -25,7 +25,7 @@ public:
 
     const QRegularExpression& Expresion() const { return m_expresion; }
     // Whether the text of "estado" means stable.
-    bool EsEstable(const QString& estado) const { return m_estable.contains(estado.trimmed()); }
+    bool EsEstable(QStringView estado) const { return m_estable.contains(estado.trimmed()); }
     FinTrama Fin() const { return m_fin; }
     const QByteArray& Peticion() const { return m_peticion; }
     // Whether the frames say whether the weight is stable (the expression has "estado").

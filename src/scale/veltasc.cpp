@@ -179,7 +179,7 @@ void VeltaSC::Recibe() {
         for (const CortadorTramas::Salida& s : salidas) {
             switch (s.clase) {
             case CortadorTramas::Salida::Clase::Mensaje:
-                emit Mensaje(s.texto);
+                emit Mensaje(s.Texto());
                 if (vivo && s.lectura) {
                     Lectura l = *s.lectura;
                     l.recibida = ahora;
@@ -192,10 +192,10 @@ void VeltaSC::Recibe() {
                 }
                 break;
             case CortadorTramas::Salida::Clase::MensajeDebug:
-                emit MensajeDebug(s.texto);
+                emit MensajeDebug(s.Texto());
                 break;
             case CortadorTramas::Salida::Clase::Ilegible:
-                emit TramaIlegible(s.texto);
+                emit TramaIlegible(s.Texto());
                 break;
             }
             if (!vivo)

@@ -16,10 +16,10 @@ QStringList Describe(const QList<Salida>& salidas, const QStringList& esperado) 
         const Salida& s = salidas.at(i);
         const QString e = esperado.value(i);
         if (s.clase == Salida::Clase::MensajeDebug && e.startsWith("D~") &&
-            s.texto.contains(e.mid(2)) && s.texto.size() < 100)
+            s.Texto().contains(e.mid(2)) && s.Texto().size() < 100)
             r << e;
         else
-            r << (s.clase == Salida::Clase::Mensaje ? "M:" : "D:") + s.texto;
+            r << (s.clase == Salida::Clase::Mensaje ? "M:" : "D:") + s.Texto();
     }
     return r;
 }
@@ -112,7 +112,7 @@ private slots:
             // The unended line, then every frame or block in order.
             QCOMPARE(s.size(), 1 + 20000 * (tipo == 0 ? 1 : 2));
             QCOMPARE(s.first().clase, Salida::Clase::MensajeDebug);
-            QCOMPARE(s.last().texto, tipo == 0 ? QString(" WT: 19999 Kg") : QString("19999"));
+            QCOMPARE(s.last().Texto(), tipo == 0 ? QString(" WT: 19999 Kg") : QString("19999"));
             QCOMPARE(c.Buffer(), QByteArray("99"));
             QCOMPARE(c.Descartados(), 100 * 1000 - CortadorTramas::LimiteBuffer);
         }

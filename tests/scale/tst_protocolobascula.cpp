@@ -112,6 +112,31 @@ private slots:
             QCOMPARE(l->trama, trama);
     }
 
+    void leeCifra_data() {
+        QTest::addColumn<QByteArray>("texto");
+        QTest::addColumn<int>("decimales");
+        for (const char* t :
+             {"0.1", "-0.3", "  + 12,5", "1234567.891", "0.000", "-0", "999999.999999",
+              "0.0000000000000000000001", "9007199254740993", "12345678901234567890.5", "1."})
+            QTest::newRow(t) << QByteArray(t)
+                             << QByteArray(t).replace(',', '.').split('.').value(1).size();
+    }
+    void leeCifra() {
+        // The figure is the double nearest to the text, as reading the text whole gives it,
+        // however many digits the scale sends.
+        QFETCH(QByteArray, texto);
+        QFETCH(int, decimales);
+        double valor = 1;
+        int leidos = -1;
+        qsizetype fin = 0;
+        QVERIFY(ProtocoloBascula::LeeCifra(texto + " kg", valor, leidos, fin));
+        const double esperado = texto.simplified().replace(' ', "").replace(',', '.').toDouble();
+        QVERIFY2(valor == esperado && std::signbit(valor) == std::signbit(esperado),
+                 qPrintable(QString::number(valor, 'g', 17)));
+        QCOMPARE(fin, texto.size());
+        QCOMPARE(leidos, decimales);
+    }
+
     void usuario_data() {
         QTest::addColumn<QString>("expresion");
         QTest::addColumn<QString>("fin");
