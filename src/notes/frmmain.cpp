@@ -152,6 +152,9 @@ void frmMain::CreaControles() {
     lblLectura->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblLectura->setFrameShape(QFrame::Panel);
     lblLectura->setFrameShadow(QFrame::Sunken);
+    // As tall as its largest letter: a long reading shown in smaller letters does not make the
+    // window below it jump.
+    lblLectura->setMinimumHeight(lblLectura->sizeHint().height());
     cmdPesar = Boton("cmdPesar", "LeerPeso");
     cmdPesar->setMinimumHeight(40);
     auto* bascula = new QHBoxLayout;

@@ -298,12 +298,18 @@ private slots:
         const auto* lectura = w->findChild<QLabel*>("lblLectura");
         auto* modelo = w->findChild<RejillaLineas*>("gridAlbaran")->Modelo();
         const QString punto = QStringLiteral(" \u00b7 ");
+        // The label keeps its height whatever it says, so the window below it does not jump.
+        int alto = 0;
         const auto pesa = [&](const QByteArray& orden, const QString& esperado) {
             sim.write(orden + "\n");
             QVERIFY(sim.waitForBytesWritten(1000));
             QTest::qWait(100);
             Tecla(Qt::Key_F6);
             QTRY_COMPARE(lectura->text(), esperado);
+            QTest::qWait(50);
+            if (alto == 0)
+                alto = lectura->height();
+            QCOMPARE(lectura->height(), alto);
         };
         QCOMPARE(lectura->text(), QString("0.000"));
         Tecla(Qt::Key_F5);
