@@ -288,6 +288,7 @@ void frmMain::CreaControles() {
     connect(m_modelo, &QAbstractItemModel::modelReset, this, ajusta);
     connect(m_modelo, &QAbstractItemModel::rowsInserted, this, ajusta);
     gridAlbaran->installEventFilter(this);
+    gridAlbaran->viewport()->installEventFilter(this);
 
     setTabOrder(txtNumAlbaran, txtFechaAlbaran);
     setTabOrder(txtFechaAlbaran, txtOperario);
@@ -875,8 +876,11 @@ void frmMain::Error(int titulo, const QString& texto) {
 // Keys, focus and closing
 
 bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == gridAlbaran) {
-        if (evento->type() == QEvent::Resize || evento->type() == QEvent::FontChange)
+    // The room for the columns is the viewport's, which the grid resizes after its own resize
+    // and again when a scroll bar comes or goes.
+    if (gridAlbaran && (objeto == gridAlbaran || objeto == gridAlbaran->viewport())) {
+        if ((objeto == gridAlbaran && evento->type() == QEvent::FontChange) ||
+            (objeto != gridAlbaran && evento->type() == QEvent::Resize))
             AjustaColumnas();
         return QMainWindow::eventFilter(objeto, evento);
     }
