@@ -9,6 +9,7 @@
 #include "app/kelmensaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "app/kelteclaalt.h"
 #include "db/basedatos.h"
 #include "export/frmexpalbaranes.h"
 #include "export/frmlstalbaran.h"
@@ -100,6 +101,7 @@ frmMain::frmMain(QWidget* parent)
       m_reglas(m_catalogo, m_datos.SeparadorDecimal()),
       m_almacen(m_datos.Conexion(), m_datos.SeparadorDecimal()) {
     setObjectName("frmMain");
+    kelTeclaAlt::Instala(); // for this window's fields and those of every window it opens
     setWindowTitle(m_datos.Caption());
     CreaControles();
     CreaMenus();

@@ -5,6 +5,7 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
+#include "export/frmlstalbaran.h"
 #include "masters/contestador.h"
 #include "masters/datosprueba.h"
 #include "masters/kelbrowse.h"
@@ -168,6 +169,48 @@ private slots:
         QTRY_COMPARE(lista.Veces(), listas);
         v.grid->Confirma();
         QCOMPARE(v.modelo->Celda(0, columna), queda);
+    }
+
+    void altLetra_data() {
+        QTest::addColumn<int>("idioma");
+        QTest::addColumn<QString>("campo"); // empty: the product code's cell box
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("listados"); // listing windows opened
+        QTest::newRow("número, Alt+Z de nada") << 0 << "txtNumAlbaran" << int(Qt::Key_Z) << 0;
+        QTest::newRow("operario, Alt+I de nada en inglés")
+            << 4000 << "txtOperario" << int(Qt::Key_I) << 0;
+        QTest::newRow("celda, Alt+Z de nada") << 0 << "" << int(Qt::Key_Z) << 0;
+        QTest::newRow("número, Alt+I imprime") << 0 << "txtNumAlbaran" << int(Qt::Key_I) << 1;
+    }
+    // Alt with a letter runs the button or menu that letter marks, and types nothing when none
+    // is marked with it.
+    void altLetra() {
+        QFETCH(int, idioma);
+        QFETCH(QString, campo);
+        QFETCH(int, tecla);
+        QFETCH(int, listados);
+        Ventana v;
+        v.datos.SetIdioma(idioma);
+        v.w = std::make_unique<frmMain>(); // in that language
+        v.w->show();
+        QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
+        v.grid = v.w->findChild<RejillaLineas*>("gridAlbaran");
+        v.modelo = v.grid->Modelo();
+        if (campo.isEmpty()) {
+            v.grid->setFocus();
+            v.grid->setCurrentIndex(v.modelo->index(0, 0));
+        } else {
+            v.Caja(campo)->setFocus();
+        }
+        QTest::qWait(10);
+        v.Teclea("P1");
+        QLineEdit* caja = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(caja);
+        Contestador<frmLSTAlbaran> listado([](frmLSTAlbaran* l) { l->reject(); });
+        v.Tecla(tecla, Qt::AltModifier);
+        QTRY_COMPARE(listado.Veces(), listados);
+        if (listados == 0)
+            QCOMPARE(caja->text(), "P1");
     }
 
     void eligeYAvanza_data() {
