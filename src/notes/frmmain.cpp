@@ -86,6 +86,13 @@ TeclaCabecera AccionTecla(const QKeyEvent* tecla) {
     return TeclaCabecera::Ninguna;
 }
 
+// A text put into a field by the program shows from its start, also when it is wider than the
+// field (a typed one shows where the typing is).
+void Pon(QLineEdit* caja, const QString& texto) {
+    caja->setText(texto);
+    caja->setCursorPosition(0);
+}
+
 // Runs a call to the database with the busy cursor: a server that does not answer holds it up
 // to its time limit (EsperaServidor), and the window cannot be painted meanwhile.
 template <typename Llamada> Resultado Ocupado(Llamada llamada) {
@@ -490,10 +497,10 @@ Albaran frmMain::AlbaranActual() const {
 void frmMain::Muestra(const Albaran& a) {
     txtNumAlbaran->setText(a.NumAlbaran);
     txtFechaAlbaran->setDate(a.Fecha);
-    txtOperario->setText(a.NomOperario);
+    Pon(txtOperario, a.NomOperario);
     const QString cliente[] = {a.CodCliente, a.NomCliente, a.Direccion1, a.Direccion2};
     for (int i = 0; i < 4; ++i)
-        txtCliente[i]->setText(cliente[i]);
+        Pon(txtCliente[i], cliente[i]);
     m_ultimaModificacion = a.FechaModificacion;
     m_impreso = a.Impreso;
     lblImpreso->setVisible(a.Impreso);
@@ -832,7 +839,7 @@ void frmMain::BuscaCliente() {
     bool cambiado = false;
     for (int i = 0; i < 4; ++i) {
         cambiado = cambiado || txtCliente[i]->text() != nuevos[i];
-        txtCliente[i]->setText(nuevos[i]);
+        Pon(txtCliente[i], nuevos[i]);
     }
     if (cambiado)
         Cambia();
@@ -856,7 +863,7 @@ void frmMain::BuscaOperario() {
         const QString nombre = m_catalogo.NombreOperario(codigo);
         if (nombre != txtOperario->text())
             Cambia();
-        txtOperario->setText(nombre);
+        Pon(txtOperario, nombre);
     }
     txtOperario->setFocus();
 }

@@ -1,6 +1,7 @@
 // Typing a note in the main window as an operator does: the keys that run an action from inside a
-// field or a cell type nothing, a code chosen in a pick list moves on as a typed one does, keys
-// typed at once after a click land in the cell clicked, the totals under the grid follow the
+// field or a cell type nothing, nor does Alt with a letter that marks nothing, a code chosen in a
+// pick list moves on as a typed one does, keys typed at once after a click land in the cell
+// clicked, a long customer name shows from its start, the totals under the grid follow the
 // lines, and saving refuses a note without number and asks once about negative nets.
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
@@ -211,6 +212,43 @@ private slots:
         QTRY_COMPARE(listado.Veces(), listados);
         if (listados == 0)
             QCOMPARE(caja->text(), "P1");
+    }
+
+    void nombreLargo_data() {
+        QTest::addColumn<bool>("eligiendo"); // the customer chosen in the pick list
+        QTest::newRow("albarán abierto") << false;
+        QTest::newRow("cliente elegido") << true;
+    }
+    // A customer's name and address wider than their fields show from their first letter.
+    void nombreLargo() {
+        QFETCH(bool, eligiendo);
+        Ventana v;
+        const QString nombre = "Cooperativa Agrícola Ramadera de l'Alt Empordà i R";
+        const QString direccion = "Avinguda de la Generalitat de Catalunya, 123, 4t 2";
+        EntornoPrueba::Ejecuta("INSERT INTO Clientes VALUES ('C1', ?, ?, ?)",
+                               {nombre, direccion, direccion});
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('7', ?, 'Ana', 'C1', ?, ?, "
+                               "?, '2026-12-07 11:58:02', 0)",
+                               {QDate::currentDate(), nombre, direccion, direccion});
+        QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
+        Contestador<kelBrowse> lista(
+            [](kelBrowse* b) { QTest::keyClick(b->Grid(), Qt::Key_Return); });
+        if (eligiendo) {
+            v.Caja("txtCliente0")->setFocus();
+            QTest::qWait(10);
+            v.Tecla(Qt::Key_F4);
+            QTRY_COMPARE(lista.Veces(), 1);
+        } else {
+            v.Caja("txtNumAlbaran")->setFocus();
+            QTest::qWait(10);
+            v.Teclea("7");
+            v.Tecla(Qt::Key_Tab);
+        }
+        QTRY_COMPARE(v.Caja("txtCliente1")->text(), nombre);
+        QLineEdit* nombreCaja = v.Caja("txtCliente1");
+        QVERIFY(nombreCaja->fontMetrics().horizontalAdvance(nombre) > nombreCaja->width());
+        for (const char* campo : {"txtCliente1", "txtCliente2", "txtCliente3"})
+            QVERIFY2(v.Caja(campo)->cursorPosition() == 0, campo);
     }
 
     void eligeYAvanza_data() {
