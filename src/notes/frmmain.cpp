@@ -221,7 +221,7 @@ void frmMain::CreaControles() {
     cabecera->addWidget(lbl[2], 0, 0);
     cabecera->addWidget(txtNumAlbaran, 0, 1);
     cabecera->addWidget(lbl[1], 0, 2, Qt::AlignRight);
-    cabecera->addWidget(txtFechaAlbaran, 0, 3);
+    cabecera->addWidget(txtFechaAlbaran, 0, 3, Qt::AlignLeft); // as wide as a narrow window's
     cabecera->addWidget(lbl[3], 1, 0);
     cabecera->addWidget(txtOperario, 1, 1, 1, 3);
     cabecera->addWidget(cmdBuscaOperario, 1, 4);
@@ -235,6 +235,12 @@ void frmMain::CreaControles() {
     cabecera->addWidget(txtCliente[3], 4, 1, 1, 3);
     cabecera->setColumnMinimumWidth(1, 130);
     cabecera->setColumnMinimumWidth(3, 220);
+    cabecera->setColumnStretch(3, 1);
+    txtFechaAlbaran->setMinimumWidth(220);
+    cabecera->setContentsMargins(0, 0, 0, 0);
+    cajaCabecera = new QWidget(this);
+    cajaCabecera->setObjectName("cajaCabecera");
+    cajaCabecera->setLayout(cabecera);
 
     lblImpreso = new QLabel(this);
     lblImpreso->setObjectName("lblImpreso");
@@ -260,7 +266,7 @@ void frmMain::CreaControles() {
         b->setMinimumSize(130, 34);
 
     auto* arriba = new QHBoxLayout;
-    arriba->addLayout(cabecera);
+    arriba->addWidget(cajaCabecera, 1);
     arriba->addStretch();
     arriba->addWidget(lblImpreso, 0, Qt::AlignTop);
     arriba->addSpacing(12);
@@ -422,6 +428,10 @@ void frmMain::AplicaIdioma() {
     cmdNuevoAlbaran->setText(Texto(T::NuevoAlbaran));
     cmdAbrir->setText(Texto(T::Abrir));
     cmdGuardar->setText(Texto(T::Guardar));
+    // The header widens with the window by up to 50 characters, the length of a customer's
+    // name, so that a wide window shows names whole; the rest of the room stays beside it.
+    cajaCabecera->setMaximumWidth(cajaCabecera->sizeHint().width() +
+                                  50 * txtCliente[1]->fontMetrics().averageCharWidth());
     txtFechaAlbaran->calendarWidget()->setLocale(cmnLanguaje::Locale(m_datos.Idioma()));
     lblImpreso->setText(Texto(T::MarcaImpreso));
     const bool continuo = m_datos.PesoContinuo();

@@ -216,12 +216,16 @@ private slots:
 
     void nombreLargo_data() {
         QTest::addColumn<bool>("eligiendo"); // the customer chosen in the pick list
-        QTest::newRow("albarán abierto") << false;
-        QTest::newRow("cliente elegido") << true;
+        QTest::addColumn<int>("ancho");      // of the window; 0 for its first size
+        QTest::newRow("albarán abierto") << false << 0;
+        QTest::newRow("cliente elegido") << true << 0;
+        QTest::newRow("ventana ancha, albarán abierto") << false << 1356;
     }
-    // A customer's name and address wider than their fields show from their first letter.
+    // A customer's name and address wider than their fields show from their first letter; a
+    // window as wide as the usual screen has room for the whole name.
     void nombreLargo() {
         QFETCH(bool, eligiendo);
+        QFETCH(int, ancho);
         Ventana v;
         const QString nombre = "Cooperativa Agrícola Ramadera de l'Alt Empordà i R";
         const QString direccion = "Avinguda de la Generalitat de Catalunya, 123, 4t 2";
@@ -230,6 +234,10 @@ private slots:
         EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('7', ?, 'Ana', 'C1', ?, ?, "
                                "?, '2026-12-07 11:58:02', 0)",
                                {QDate::currentDate(), nombre, direccion, direccion});
+        if (ancho > 0) {
+            v.w->resize(ancho, 700);
+            QTRY_COMPARE(v.w->width(), ancho);
+        }
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
         Contestador<kelBrowse> lista(
             [](kelBrowse* b) { QTest::keyClick(b->Grid(), Qt::Key_Return); });
@@ -246,7 +254,8 @@ private slots:
         }
         QTRY_COMPARE(v.Caja("txtCliente1")->text(), nombre);
         QLineEdit* nombreCaja = v.Caja("txtCliente1");
-        QVERIFY(nombreCaja->fontMetrics().horizontalAdvance(nombre) > nombreCaja->width());
+        const int sitio = nombreCaja->width() - 12; // the box's frame and margins aside
+        QCOMPARE(nombreCaja->fontMetrics().horizontalAdvance(nombre) <= sitio, ancho > 0);
         for (const char* campo : {"txtCliente1", "txtCliente2", "txtCliente3"})
             QVERIFY2(v.Caja(campo)->cursorPosition() == 0, campo);
     }
