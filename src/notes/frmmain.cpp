@@ -474,6 +474,10 @@ void frmMain::ColocaColumnas() {
 
 void frmMain::DespachaMenu(const QString& comando) {
     m_despachador.Despacha(comando);
+    // A window the command opened has closed by now: the keyboard is this window's again, also
+    // where no window manager gives the activation back, so that its keys work at once.
+    if (isVisible() && !QApplication::activeModalWidget() && QApplication::activeWindow() != this)
+        activateWindow();
 }
 
 void frmMain::Vacia() {

@@ -214,6 +214,26 @@ private slots:
             QCOMPARE(caja->text(), "P1");
     }
 
+    // When a message or a window opened from the main window closes, the keyboard is the main
+    // window's again, also where nothing gives it the activation back: Alt with a letter works
+    // at once, as after a message when the number was missing and after the listing.
+    void activaTrasCerrar() {
+        Ventana v(false);
+        QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
+        QLineEdit* numero = v.Caja("txtNumAlbaran");
+        numero->setFocus();
+        Contestador<QMessageBox> caja([](QMessageBox* c) { c->reject(); });
+        QTest::keyClick(numero, Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(caja.Veces(), 1);
+        QTRY_COMPARE(QApplication::activeWindow(), v.w.get());
+        Contestador<frmLSTAlbaran> listado([](frmLSTAlbaran* l) { l->reject(); });
+        QTest::keyClick(numero, Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(listado.Veces(), 1);
+        QTRY_COMPARE(QApplication::activeWindow(), v.w.get());
+        QTest::keyClick(numero, Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(listado.Veces(), 2);
+    }
+
     void nombreLargo_data() {
         QTest::addColumn<bool>("eligiendo"); // the customer chosen in the pick list
         QTest::addColumn<int>("ancho");      // of the window; 0 for its first size
