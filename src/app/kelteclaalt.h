@@ -5,11 +5,11 @@
 
 class QEvent;
 
-// Alt with a letter or digit is a key for the button or menu entry marked with that letter: Qt runs
-// it before the key reaches the field with the focus. When nothing is marked with the letter
-// the key does nothing, as on the stations' other systems, instead of typing the letter into
-// the field. Ctrl+Alt is left to type: Windows reports AltGr, which gives "@", "#" or "€" on
-// many keyboards, as Ctrl+Alt. On macOS Option (Alt) types characters, so there nothing changes.
+// Alt with a letter or digit is the key of the button or menu entry marked with that letter,
+// which Qt runs before the key reaches the field with the focus. When nothing is marked with
+// the letter the key does nothing, instead of typing the letter into the field as Qt's fields
+// do. Ctrl+Alt is left to type: Windows reports AltGr, which gives "@", "#", "€" or "ł" on many
+// keyboards, as Ctrl+Alt. On macOS Option (Alt) types characters, so there nothing changes.
 class kelTeclaAlt : public QObject {
     Q_OBJECT
 public:
