@@ -9,6 +9,7 @@
 #include "app/kelmensaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "app/kelteclaalt.h"
 #include "db/basedatos.h"
 #include "export/frmexpalbaranes.h"
 #include "export/frmlstalbaran.h"
@@ -85,6 +86,13 @@ TeclaCabecera AccionTecla(const QKeyEvent* tecla) {
     return TeclaCabecera::Ninguna;
 }
 
+// A text put into a field by the program shows from its start, also when it is wider than the
+// field (a typed one shows where the typing is).
+void Pon(QLineEdit* caja, const QString& texto) {
+    caja->setText(texto);
+    caja->setCursorPosition(0);
+}
+
 // Runs a call to the database with the busy cursor: a server that does not answer holds it up
 // to its time limit (EsperaServidor), and the window cannot be painted meanwhile.
 template <typename Llamada> Resultado Ocupado(Llamada llamada) {
@@ -100,6 +108,7 @@ frmMain::frmMain(QWidget* parent)
       m_reglas(m_catalogo, m_datos.SeparadorDecimal()),
       m_almacen(m_datos.Conexion(), m_datos.SeparadorDecimal()) {
     setObjectName("frmMain");
+    kelTeclaAlt::Instala(); // for this window's fields and those of every window it opens
     setWindowTitle(m_datos.Caption());
     CreaControles();
     CreaMenus();
@@ -215,7 +224,7 @@ void frmMain::CreaControles() {
     cabecera->addWidget(lbl[2], 0, 0);
     cabecera->addWidget(txtNumAlbaran, 0, 1);
     cabecera->addWidget(lbl[1], 0, 2, Qt::AlignRight);
-    cabecera->addWidget(txtFechaAlbaran, 0, 3);
+    cabecera->addWidget(txtFechaAlbaran, 0, 3, Qt::AlignLeft); // as wide as a narrow window's
     cabecera->addWidget(lbl[3], 1, 0);
     cabecera->addWidget(txtOperario, 1, 1, 1, 3);
     cabecera->addWidget(cmdBuscaOperario, 1, 4);
@@ -229,6 +238,12 @@ void frmMain::CreaControles() {
     cabecera->addWidget(txtCliente[3], 4, 1, 1, 3);
     cabecera->setColumnMinimumWidth(1, 130);
     cabecera->setColumnMinimumWidth(3, 220);
+    cabecera->setColumnStretch(3, 1);
+    txtFechaAlbaran->setMinimumWidth(220);
+    cabecera->setContentsMargins(0, 0, 0, 0);
+    cajaCabecera = new QWidget(this);
+    cajaCabecera->setObjectName("cajaCabecera");
+    cajaCabecera->setLayout(cabecera);
 
     lblImpreso = new QLabel(this);
     lblImpreso->setObjectName("lblImpreso");
@@ -254,7 +269,7 @@ void frmMain::CreaControles() {
         b->setMinimumSize(130, 34);
 
     auto* arriba = new QHBoxLayout;
-    arriba->addLayout(cabecera);
+    arriba->addWidget(cajaCabecera, 1);
     arriba->addStretch();
     arriba->addWidget(lblImpreso, 0, Qt::AlignTop);
     arriba->addSpacing(12);
@@ -291,6 +306,7 @@ void frmMain::CreaControles() {
     connect(m_modelo, &QAbstractItemModel::modelReset, this, ajusta);
     connect(m_modelo, &QAbstractItemModel::rowsInserted, this, ajusta);
     gridAlbaran->installEventFilter(this);
+    gridAlbaran->viewport()->installEventFilter(this);
 
     setTabOrder(txtNumAlbaran, txtFechaAlbaran);
     setTabOrder(txtFechaAlbaran, txtOperario);
@@ -415,6 +431,10 @@ void frmMain::AplicaIdioma() {
     cmdNuevoAlbaran->setText(Texto(T::NuevoAlbaran));
     cmdAbrir->setText(Texto(T::Abrir));
     cmdGuardar->setText(Texto(T::Guardar));
+    // The header widens with the window by up to 50 characters, the length of a customer's
+    // name, so that a wide window shows names whole; the rest of the room stays beside it.
+    cajaCabecera->setMaximumWidth(cajaCabecera->sizeHint().width() +
+                                  50 * txtCliente[1]->fontMetrics().averageCharWidth());
     txtFechaAlbaran->calendarWidget()->setLocale(cmnLanguaje::Locale(m_datos.Idioma()));
     lblImpreso->setText(Texto(T::MarcaImpreso));
     const bool continuo = m_datos.PesoContinuo();
@@ -457,6 +477,10 @@ void frmMain::ColocaColumnas() {
 
 void frmMain::DespachaMenu(const QString& comando) {
     m_despachador.Despacha(comando);
+    // A window the command opened has closed by now: the keyboard is this window's again, also
+    // where no window manager gives the activation back, so that its keys work at once.
+    if (isVisible() && !QApplication::activeModalWidget() && QApplication::activeWindow() != this)
+        activateWindow();
 }
 
 void frmMain::Vacia() {
@@ -490,10 +514,10 @@ Albaran frmMain::AlbaranActual() const {
 void frmMain::Muestra(const Albaran& a) {
     txtNumAlbaran->setText(a.NumAlbaran);
     txtFechaAlbaran->setDate(a.Fecha);
-    txtOperario->setText(a.NomOperario);
+    Pon(txtOperario, a.NomOperario);
     const QString cliente[] = {a.CodCliente, a.NomCliente, a.Direccion1, a.Direccion2};
     for (int i = 0; i < 4; ++i)
-        txtCliente[i]->setText(cliente[i]);
+        Pon(txtCliente[i], cliente[i]);
     m_ultimaModificacion = a.FechaModificacion;
     m_impreso = a.Impreso;
     lblImpreso->setVisible(a.Impreso);
@@ -832,7 +856,7 @@ void frmMain::BuscaCliente() {
     bool cambiado = false;
     for (int i = 0; i < 4; ++i) {
         cambiado = cambiado || txtCliente[i]->text() != nuevos[i];
-        txtCliente[i]->setText(nuevos[i]);
+        Pon(txtCliente[i], nuevos[i]);
     }
     if (cambiado)
         Cambia();
@@ -856,7 +880,7 @@ void frmMain::BuscaOperario() {
         const QString nombre = m_catalogo.NombreOperario(codigo);
         if (nombre != txtOperario->text())
             Cambia();
-        txtOperario->setText(nombre);
+        Pon(txtOperario, nombre);
     }
     txtOperario->setFocus();
 }
@@ -878,8 +902,11 @@ void frmMain::Error(int titulo, const QString& texto) {
 // Keys, focus and closing
 
 bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == gridAlbaran) {
-        if (evento->type() == QEvent::Resize || evento->type() == QEvent::FontChange)
+    // The room for the columns is the viewport's, which the grid resizes after its own resize
+    // and again when a scroll bar comes or goes.
+    if (gridAlbaran && (objeto == gridAlbaran || objeto == gridAlbaran->viewport())) {
+        if ((objeto == gridAlbaran && evento->type() == QEvent::FontChange) ||
+            (objeto != gridAlbaran && evento->type() == QEvent::Resize))
             AjustaColumnas();
         return QMainWindow::eventFilter(objeto, evento);
     }

@@ -132,6 +132,7 @@ private:
     ModeloLineasAlbaran* m_modelo = nullptr;
     RejillaLineas* gridAlbaran = nullptr;
     QGroupBox* fraAlbaran = nullptr;
+    QWidget* cajaCabecera = nullptr; // the header's fields and their buttons
     std::array<QLabel*, 4> lbl{};
     QLineEdit* txtNumAlbaran = nullptr;
     QDateEdit* txtFechaAlbaran = nullptr;
