@@ -115,6 +115,19 @@ private slots:
         QCOMPARE(mostrado, QString::fromUtf8("Nº A-7   \nP1  \n   12,50\n"));
         QVERIFY(impreso->isHidden());
 
+        // No template chosen: the preview says so, not that a file of no name is missing.
+        datos.SetModeloTicket(QString());
+        vista.Responde([&](frmLstTicket* v) {
+            Activa(v);
+            mostrado = v->findChild<QPlainTextEdit*>("txtLstTicket")->toPlainText();
+            v->findChild<QPushButton*>("cmdSalir")->click();
+        });
+        Activa(&w);
+        Teclas(&w, {Qt::CTRL | Qt::Key_P});
+        QCOMPARE(vista.Veces(), 2);
+        QCOMPARE(mostrado, Texto(IdTexto::SinPlantillaTiquet));
+        datos.SetModeloTicket(plantilla);
+
         // The raw queue: two prints, two jobs with exactly the ticket's bytes, and the mark.
         datos.SetPuertoImpresoraTiquets(3);
         datos.SetNombreImpresoraTiquets(kCola);
@@ -124,7 +137,7 @@ private slots:
         });
         Activa(&w);
         Teclas(&w, {Qt::CTRL | Qt::Key_P});
-        QCOMPARE(vista.Veces(), 2);
+        QCOMPARE(vista.Veces(), 3);
         QCOMPARE(error.Veces(), 1);
         QVERIFY(!impreso->isHidden());
         QTRY_COMPARE_WITH_TIMEOUT(impresora.recibidos.size(), 2, 20000);
@@ -138,7 +151,7 @@ private slots:
         Activa(&w);
         Teclas(&w, {Qt::CTRL | Qt::Key_P});
         QCOMPARE(listado.Veces(), 1);
-        QCOMPARE(vista.Veces(), 2);
+        QCOMPARE(vista.Veces(), 3);
     }
 
 private:
