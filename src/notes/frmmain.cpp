@@ -295,7 +295,7 @@ void frmMain::CreaControles() {
     connect(gridAlbaran, &RejillaLineas::BotonColumna, this, &frmMain::BotonColumna);
     connect(gridAlbaran->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int columna, int, int ancho) {
-                if (ancho <= 0 || columna < 0 || columna >= 9 || m_ajustando)
+                if (ancho <= 0 || columna < 0 || columna >= ColumnasAlbaran::Numero || m_ajustando)
                     return;
                 m_aMano[columna] = ancho;
                 AjustaColumnas();
@@ -447,7 +447,7 @@ void frmMain::AplicaIdioma() {
 
 void frmMain::AplicaColumnasVisibles() {
     m_ajustando = true; // a column shown again takes back its width: no choice of the user's
-    for (int i = 1; i <= 9; ++i)
+    for (int i = 1; i <= ColumnasAlbaran::Numero; ++i)
         gridAlbaran->setColumnHidden(i - 1, !m_datos.ColPantalla(i));
     m_ajustando = false;
     AjustaColumnas();
@@ -458,7 +458,7 @@ void frmMain::AplicaColumnasVisibles() {
 void frmMain::ColocaColumnas() {
     QHeaderView* h = gridAlbaran->horizontalHeader();
     QList<std::pair<int, int>> posiciones;
-    for (int i = 1; i <= 9; ++i) {
+    for (int i = 1; i <= ColumnasAlbaran::Numero; ++i) {
         const int ancho = int(
             kelNumerics::Val(kelRegistry::GetFormInfo(this, QString("ColAlbaranWidth%1").arg(i))));
         m_aMano[i - 1] = AnchosRejilla::AMano(ancho, ColumnasAlbaran::AnchosColumna(i), kTwips);
@@ -738,17 +738,17 @@ void frmMain::AjustaColumnas() {
     const int hora = gridAlbaran->fontMetrics().horizontalAdvance(ReglasLinea::HoraPesada(
                          QDateTime(QDate(2000, 12, 28), QTime(20, 58, 58)))) +
                      2 * (gridAlbaran->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4);
-    std::array<AnchosRejilla::Columna, 9> columnas;
-    for (int i = 0; i < 9; ++i)
+    std::array<AnchosRejilla::Columna, ColumnasAlbaran::Numero> columnas;
+    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
         columnas[i] = {
             !gridAlbaran->isColumnHidden(i), ColumnasAlbaran::Anchos[i] / kTwips,
             h->sectionSizeHint(i),
             std::max(gridAlbaran->AnchoValores(i), i + 1 == LineasAlbaran::HoraPesada ? hora : 0),
             m_aMano[i]};
-    const std::array<int, 9> anchos =
+    const std::array<int, ColumnasAlbaran::Numero> anchos =
         AnchosRejilla::Calcula(columnas, gridAlbaran->viewport()->width());
     m_ajustando = true;
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
         if (h->sectionSize(i) != anchos[i] && !gridAlbaran->isColumnHidden(i))
             h->resizeSection(i, anchos[i]);
     m_ajustando = false;
@@ -756,7 +756,7 @@ void frmMain::AjustaColumnas() {
 
 void frmMain::ReiniciarColumnas() {
     QHeaderView* h = gridAlbaran->horizontalHeader();
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
         h->moveSection(h->visualIndex(i), i);
     m_aMano = {};
     AjustaColumnas();
@@ -964,7 +964,7 @@ void frmMain::closeEvent(QCloseEvent* evento) {
         DespachaMenu("Interruptor");
     kelRegistry::SaveFormPosition(this);
     const QHeaderView* h = gridAlbaran->horizontalHeader();
-    for (int i = 1; i <= 9; ++i) {
+    for (int i = 1; i <= ColumnasAlbaran::Numero; ++i) {
         kelRegistry::SaveFormInfo(this, QString("ColAlbaranWidth%1").arg(i),
                                   QString::number(m_aMano[i - 1] * kTwips));
         kelRegistry::SaveFormInfo(this, QString("ColAlbaranPosition%1").arg(i),

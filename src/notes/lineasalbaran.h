@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/columnasalbaran.h"
+
 #include <QList>
 #include <QString>
 #include <array>
 
 // One line of a delivery note: nine cell texts, as shown in the grid.
-using FilaAlbaran = std::array<QString, 9>;
+using FilaAlbaran = std::array<QString, ColumnasAlbaran::Numero>;
 
 // The lines of the note being edited: n rows (n may be 0) of nine cells each, held as display
 // texts. Columns are numbered 1..9 as on screen; rows are counted from 0.
