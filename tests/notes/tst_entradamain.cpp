@@ -13,6 +13,7 @@
 #include "notes/frmmain.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 
 #include <QAbstractButton>
@@ -42,10 +43,10 @@ struct Ventana {
         EntornoPrueba::Ejecuta("INSERT INTO Taras VALUES (1, 'Caja', 0.25)");
         w = std::make_unique<frmMain>();
         w->show();
-        grid = w->findChild<RejillaLineas*>("gridAlbaran");
+        grid = Controles::Busca<RejillaLineas>(*w, "gridAlbaran");
         modelo = grid->Modelo();
     }
-    QLineEdit* Caja(const QString& nombre) const { return w->findChild<QLineEdit*>(nombre); }
+    QLineEdit* Caja(const QString& nombre) const { return Controles::Busca<QLineEdit>(*w, nombre); }
     // Keys go where the focus is; the offscreen platform gives no activation back by itself.
     QWidget* Foco() const {
         if (!QApplication::activeWindow()) {
@@ -157,7 +158,7 @@ private slots:
         l.hayPeso = true;
         l.peso = 12.5;
         emit v.w->Bascula().LecturaRecibida(l);
-        v.w->findChild<QLabel*>("lblLectura")->setText("99.000");
+        Controles::Busca<QLabel>(*v.w, "lblLectura")->setText("99.000");
         v.grid->setFocus();
         v.grid->setCurrentIndex(v.modelo->index(0, columna - 1));
         Contestador<kelBrowse> lista([](kelBrowse* b) { b->reject(); });
@@ -195,7 +196,7 @@ private slots:
         v.w = std::make_unique<frmMain>(); // in that language
         v.w->show();
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        v.grid = v.w->findChild<RejillaLineas*>("gridAlbaran");
+        v.grid = Controles::Busca<RejillaLineas>(*v.w, "gridAlbaran");
         v.modelo = v.grid->Modelo();
         if (campo.isEmpty()) {
             v.grid->setFocus();
@@ -421,7 +422,7 @@ private slots:
     void totales() {
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        auto* totales = v.w->findChild<QLabel*>("lblTotales");
+        auto* totales = Controles::Busca<QLabel>(*v.w, "lblTotales");
         QVERIFY(totales && totales->isVisible());
         const QString cero =
             "Líneas: 0    Bruto: 0,000 Kg    Tara: 0,000 Kg    Neto: 0,000 Kg    Importe: 0,00";

@@ -7,6 +7,7 @@
 #include "export/frmlstalbaran.h"
 #include "masters/contestador.h"
 #include "notes/frmmain.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 #include "support/servidorcups.h"
 #include "ticket/directprinthelper.h"
@@ -86,7 +87,7 @@ private slots:
         frmMain w;
         w.show();
         Activa(&w);
-        auto* impreso = w.findChild<QLabel*>("lblImpreso");
+        auto* impreso = Controles::Busca<QLabel>(w, "lblImpreso");
         // Number, then Tab on to the grid: a line of P1 with 12,5 kg typed as gross weight.
         Teclea(&w, "A-7");
         for (int i = 0; i < 12 && w.focusWidget()->objectName() != "gridAlbaran"; ++i)
@@ -105,9 +106,9 @@ private slots:
         QString mostrado;
         Contestador<frmLstTicket> vista([&](frmLstTicket* v) {
             Activa(v);
-            mostrado = v->findChild<QPlainTextEdit*>("txtLstTicket")->toPlainText();
+            mostrado = Controles::Busca<QPlainTextEdit>(*v, "txtLstTicket")->toPlainText();
             Teclas(v, {Qt::CTRL | Qt::Key_P});
-            v->findChild<QPushButton*>("cmdSalir")->click();
+            Controles::Busca<QPushButton>(*v, "cmdSalir")->click();
         });
         Teclas(&w, {Qt::CTRL | Qt::Key_P});
         QCOMPARE(vista.Veces(), 1);
@@ -119,8 +120,8 @@ private slots:
         datos.SetModeloTicket(QString());
         vista.Responde([&](frmLstTicket* v) {
             Activa(v);
-            mostrado = v->findChild<QPlainTextEdit*>("txtLstTicket")->toPlainText();
-            v->findChild<QPushButton*>("cmdSalir")->click();
+            mostrado = Controles::Busca<QPlainTextEdit>(*v, "txtLstTicket")->toPlainText();
+            Controles::Busca<QPushButton>(*v, "cmdSalir")->click();
         });
         Activa(&w);
         Teclas(&w, {Qt::CTRL | Qt::Key_P});

@@ -10,6 +10,7 @@
 #include "notes/frmmain.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 #include "ticket/frmedconfiguracion.h"
 
@@ -48,12 +49,12 @@ void TestVentanasMain::configuracion() {
         QTest::keyClick(c->lstPantalla, Qt::Key_Space);
         QTest::mouseClick(c->cmdAccion[0], Qt::LeftButton);
     });
-    w.findChild<QAction*>("mnuArchivoConfiguracionPrograma")->trigger();
+    Controles::Busca<QAction>(w, "mnuArchivoConfiguracionPrograma")->trigger();
     QCOMPARE(configura.Veces(), 1);
     QCOMPARE(clsDatosApp::Instancia()->Idioma(), 4000);
-    QCOMPARE(w.findChild<QAction*>("mnuArchivoConfiguracionPrograma")->text(),
+    QCOMPARE(Controles::Busca<QAction>(w, "mnuArchivoConfiguracionPrograma")->text(),
              cmnLanguaje::Texto(IdTexto::MnuPrograma, 4000));
-    QVERIFY(w.findChild<RejillaLineas*>("gridAlbaran")->isColumnHidden(0));
+    QVERIFY(Controles::Busca<RejillaLineas>(w, "gridAlbaran")->isColumnHidden(0));
 }
 
 // Columns as "designed/title/value/by hand" in pixels, visible unless marked "-"; a grid of 900.
@@ -118,7 +119,7 @@ void TestVentanasMain::columnas() {
     auto w = std::make_unique<frmMain>();
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    auto* rejilla = w->findChild<RejillaLineas*>("gridAlbaran");
+    auto* rejilla = Controles::Busca<RejillaLineas>(*w, "gridAlbaran");
     QHeaderView* h = rejilla->horizontalHeader();
     ModeloLineasAlbaran* m = rejilla->Modelo();
     QVERIFY(m->setData(m->index(0, 3), "51950,125", Qt::EditRole));
@@ -146,7 +147,7 @@ void TestVentanasMain::columnas() {
     });
     QVERIFY(w->close());
     w = std::make_unique<frmMain>();
-    rejilla = w->findChild<RejillaLineas*>("gridAlbaran");
+    rejilla = Controles::Busca<RejillaLineas>(*w, "gridAlbaran");
     QCOMPARE(rejilla->horizontalHeader()->sectionSize(2), 150);
     QCOMPARE(kelRegistry::GetFormInfo(w.get(), "ColAlbaranWidth3"), QString("2250"));
     QCOMPARE(kelRegistry::GetFormInfo(w.get(), "ColAlbaranWidth2"), QString("0"));
@@ -176,7 +177,7 @@ void TestVentanasMain::ventanas() {
         abiertas << d->objectName();
         d->reject();
     });
-    w.findChild<QAction*>(menu)->trigger();
+    Controles::Busca<QAction>(w, menu)->trigger();
     if (ventana == "frmMDSplash") {
         QWidget* splash = nullptr;
         for (QWidget* v : QApplication::topLevelWidgets())
