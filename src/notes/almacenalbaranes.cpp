@@ -182,8 +182,8 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
         for (int c = C::PesoBruto; c <= C::PesoImporte; ++c)
             q.addBindValue(ReglasLinea::NumeroCelda(f[c - 1]));
         q.addBindValue(NoNulo(f[C::HoraPesada - 1]));
-        if (const Resultado r = BaseDatos::Escribe(q); !r)
-            return r;
+        if (const Resultado escrita = BaseDatos::Escribe(q); !escrita)
+            return escrita;
     }
     return t.Confirma();
 }

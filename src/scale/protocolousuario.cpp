@@ -31,8 +31,8 @@ Resultado ProtocoloUsuario::Crea(const QString& trama, const QString& estable, c
     e.optimize();
     protocolo.m_expresion = e;
     protocolo.m_estable.clear();
-    for (const QString& e : estable.split(u'|'))
-        protocolo.m_estable << e.trimmed();
+    for (const QString& texto : estable.split(u'|'))
+        protocolo.m_estable << texto.trimmed();
     protocolo.m_fin = final;
     protocolo.m_peticion = Escapes(peticion);
     protocolo.m_conEstado = grupos.contains(QStringLiteral("estado"));

@@ -22,7 +22,7 @@ qint16 PuertosSerie::Numero(const QString& nombre) {
     int numero = 0;
     if (const QRegularExpressionMatch m = com.match(n); m.hasMatch())
         numero = m.captured(1).toInt();
-    else if (const QRegularExpressionMatch m = tty.match(n); m.hasMatch())
-        numero = m.captured(2).toInt() + 1; // ttyS0 stands where COM1 does
+    else if (const QRegularExpressionMatch t = tty.match(n); t.hasMatch())
+        numero = t.captured(2).toInt() + 1; // ttyS0 stands where COM1 does
     return numero <= 32767 ? qint16(numero) : qint16(0);
 }
