@@ -169,7 +169,7 @@ private slots:
         QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras VALUES ('9', '2026-05-01', 123, 'C', NULL,"
                        " NULL, NULL, 'ayer', 5)"));
         QVERIFY(q.exec("INSERT INTO AlbaranesDetalle VALUES ('9', '2026-05-01', 2.5, 'P', 'x',"
-                       " '7', 'n/a', 3, '4.5', NULL, -0.0, 'h')"));
+                       " '7', 'n/a', 3, '4.5', NULL, -0.0, 'h', NULL)"));
         QVERIFY(ExportaAlbaranes(db, ";", FormatoValores(",", QLocale()))
                     .Exporta(QDate(2026, 5, 1), QDate(2026, 5, 1), env.Carpeta() + "/i.csv"));
         QCOMPARE(Lee(env.Carpeta() + "/i.csv").split('\n').value(1),

@@ -289,7 +289,7 @@ private slots:
                                {false});
         for (int linea : {7, 1, 3})
             EntornoPrueba::Ejecuta("INSERT INTO AlbaranesDetalle VALUES ('9', '2026-03-05', ?, "
-                                   "?, NULL, NULL, 12.5, 0, 2, NULL, NULL, '')",
+                                   "?, NULL, NULL, 12.5, 0, 2, NULL, NULL, '', NULL)",
                                    {linea, QString("L%1").arg(linea)});
         std::optional<Albaran> a;
         QVERIFY(almacen.Carga("9", kDia, a));

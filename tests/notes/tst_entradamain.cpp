@@ -228,7 +228,7 @@ private slots:
                                "'', '', '2026-01-01 00:00:00', ?)",
                                {QDate::currentDate().toString("yyyy-MM-dd"), false});
         EntornoPrueba::Ejecuta("INSERT INTO AlbaranesDetalle VALUES ('7', ?, 1, 'P1', 'Peras', "
-                               "1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00-01/01/2026')",
+                               "1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00-01/01/2026', NULL)",
                                {QDate::currentDate().toString("yyyy-MM-dd")});
         // As after a new note: the grid's current cell is the first of the new row.
         v.grid->setCurrentIndex(v.modelo->index(0, 0));
