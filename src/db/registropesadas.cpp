@@ -13,6 +13,11 @@ namespace {
 // The first key of the lock a station's writers take turns on, the same in every program.
 constexpr int kCerrojoRegistro = 0x50455358;
 
+// Texts are stored as they stand; an empty one (a frame without unit) is empty text, not none.
+QVariant NoNulo(const QString& texto) {
+    return texto.isNull() ? QStringLiteral("") : texto;
+}
+
 Resultado Error(const QSqlQuery& q, const QSqlDatabase& db) {
     return Resultado::Fallo(BaseDatos::TextoError(q.lastError(), db));
 }
@@ -84,11 +89,11 @@ Resultado RegistroPesadas::Anade(QSqlDatabase db, Entrada& e) {
         "Decimales, Unidad, Estado, Bruto, Trama, HuellaAnterior, Huella) VALUES (?, ?, ?, ?, "
         "?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant& v :
-         {QVariant(nueva.idPesada), QVariant(TextoFechaHora(nueva.fechaHora)),
-          QVariant(nueva.puesto), QVariant(nueva.evento), QVariant(nueva.tipoBascula),
+         {QVariant(nueva.idPesada), QVariant(TextoFechaHora(nueva.fechaHora)), NoNulo(nueva.puesto),
+          NoNulo(nueva.evento), QVariant(nueva.tipoBascula),
           nueva.peso ? QVariant(*nueva.peso) : QVariant(QMetaType(QMetaType::Double)),
-          QVariant(nueva.decimales), QVariant(nueva.unidad), QVariant(nueva.estado),
-          QVariant(nueva.bruto), QVariant(QString::fromLatin1(nueva.trama.toHex())),
+          QVariant(nueva.decimales), NoNulo(nueva.unidad), NoNulo(nueva.estado),
+          NoNulo(nueva.bruto), NoNulo(QString::fromLatin1(nueva.trama.toHex())),
           QVariant(nueva.huellaAnterior), QVariant(nueva.huella)})
         q.addBindValue(v);
     if (const Resultado r = BaseDatos::Escribe(q); !r)

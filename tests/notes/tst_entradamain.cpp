@@ -150,10 +150,13 @@ private slots:
         QFETCH(QString, queda);
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        // A reading from the scale; the label's text is not what a line takes.
+        // A stable reading from a scale that streams; the label's text is not what a line takes.
+        v.datos.SetPesoContinuo(true);
         Lectura l;
         l.hayPeso = true;
         l.peso = 12.5;
+        l.estado = Lectura::Estado::Estable;
+        l.recibida = QDateTime::currentDateTime();
         emit v.w->Bascula().LecturaRecibida(l);
         v.w->findChild<QLabel*>("lblLectura")->setText("99.000");
         v.grid->setFocus();
