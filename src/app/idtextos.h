@@ -289,6 +289,7 @@ inline constexpr int PesoManualProhibido = 1309;
 // The mark of a weight typed by hand in the grid, the listing and the ticket, and what it means.
 inline constexpr int MarcaManual = 1310;
 inline constexpr int PesoManual = 1311;
+inline constexpr int LineasManuales = 1312; // "%1" the count of lines weighed by hand
 // 1500.. the main window: totals under the grid, checks before saving
 inline constexpr int TotalLineas = 1500;
 inline constexpr int TotalBruto = 1501;

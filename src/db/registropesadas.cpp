@@ -4,6 +4,7 @@
 #include "db/conexionpostgres.h"
 #include "db/esquema.h"
 #include "db/esquemapostgres.h"
+#include "db/plazoservidor.h"
 #include "db/transaccion.h"
 
 #include <QCryptographicHash>
@@ -50,6 +51,14 @@ QByteArray RegistroPesadas::TextoCanonico(const Entrada& e) {
 QString RegistroPesadas::CalculaHuella(const Entrada& e) {
     return QString::fromLatin1(
         QCryptographicHash::hash(TextoCanonico(e), QCryptographicHash::Sha256).toHex());
+}
+
+QString RegistroPesadas::Huella(QSqlDatabase db, qint64 idPesada) {
+    const PlazoServidor plazo(db);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT Huella FROM RegistroPesadas WHERE IdPesada = ?"));
+    q.addBindValue(idPesada);
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
 }
 
 Resultado RegistroPesadas::Anade(QSqlDatabase db, Entrada& e) {

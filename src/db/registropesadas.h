@@ -62,4 +62,6 @@ public:
     // not wait for one another on a server (a SQLite file has one writer at a time anyway).
     // On failure nothing is stored and `e` keeps no number.
     static Resultado Anade(QSqlDatabase db, Entrada& e);
+    // The fingerprint of entry `idPesada`; empty when there is none (or it cannot be read).
+    static QString Huella(QSqlDatabase db, qint64 idPesada);
 };
