@@ -21,8 +21,10 @@ const QList<Comando>& Comandos() {
          "opens the main window, or the scale test window with /TEST",
          "0 closed, 1 the database cannot be opened, 2 bad command line"},
         {"--export",
-         "--export FROM TO FILE [--database PATH|URI] [--settings PATH] [--encoding NAME]",
-         "exports the notes dated FROM to TO (yyyy-mm-dd) to FILE (.txt, .csv or .xml)",
+         "--export FROM TO FILE [--database PATH|URI] [--settings PATH] [--encoding NAME] "
+         "[--origin]",
+         "exports the notes dated FROM to TO (yyyy-mm-dd) to FILE (.txt, .csv or .xml); "
+         "--origin adds each line's weighing log entry and manual mark to .txt and .csv",
          "0 written, 2 bad command line, 3 the database is missing or cannot be read, 4 the file "
          "cannot be written"},
         {"--pdf", "--pdf NUMBER DATE FILE [--database PATH|URI] [--settings PATH]",

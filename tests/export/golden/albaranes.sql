@@ -13,7 +13,7 @@ INSERT INTO AlbaranesCabeceras VALUES ('2', '2026-04-01', 'Luis', 'C2', 'Bar "El
 INSERT INTO AlbaranesCabeceras VALUES ('1', '2026-03-01', 'Ana', 'C1', 'Frutas García; Hijos', 'Calle Mayor, 5', NULL, '2026-03-01 08:15:00', true);
 INSERT INTO AlbaranesDetalle VALUES ('3', '2026-03-15', 3, 'P4', 'Pimiento Łódź ]]> fin', 3, 0.333, 0.001, 0.332, 2.75, 0.913, '18:10:00-15/03/2026', NULL);
 INSERT INTO AlbaranesDetalle VALUES ('2', '2026-04-01', 1, 'P1', 'Melón €', 2, 40.0, 2.0, 38.0, 0.8, 30.4, '11:00:00-01/04/2026', NULL);
-INSERT INTO AlbaranesDetalle VALUES ('3', '2026-03-15', 1, 'P2', 'Tomate', 1, 100.0, 1.5, 98.5, 1.2, 118.2, '18:00:00-15/03/2026', NULL);
+INSERT INTO AlbaranesDetalle VALUES ('3', '2026-03-15', 1, 'P2', 'Tomate', 1, 100.0, 1.5, 98.5, 1.2, 118.2, '18:00:00-15/03/2026', 41);
 INSERT INTO AlbaranesDetalle VALUES ('1', '2026-02-28', 1, 'P1', 'Melón €', 2, 5.0, 1.0, 4.0, 0.8, 3.2, '10:00:00-28/02/2026', NULL);
 INSERT INTO AlbaranesDetalle VALUES ('4', '2026-03-31', 1, 'P5', 'Queso tierno', 4, 10.0, 0.5, 9.5, 12.0, 114.0, '19:45:00-31/03/2026', NULL);
 INSERT INTO AlbaranesDetalle VALUES ('2', '2026-03-10', 1, 'P1', 'Melón €', 2, 1250.5, 2.25, 1248.25, 0.8, 998.6, '11:59:30-10/03/2026', NULL);
