@@ -10,6 +10,7 @@
 #include "app/kelversion.h"
 #include "app/lineacomandos.h"
 #include "db/basedatos.h"
+#include "db/comandoverificaregistro.h"
 #include "export/comandoexportar.h"
 #include "notes/comandopdf.h"
 #include "notes/frmmain.h"
@@ -42,6 +43,12 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         kelRegistry::NombraAplicacion();
         return ComandoExportar::Ejecuta(QCoreApplication::arguments());
+    }
+    // The weighing log checked, likewise.
+    if (ComandoVerificaRegistro::Pedida(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        kelRegistry::NombraAplicacion();
+        return ComandoVerificaRegistro::Ejecuta(QCoreApplication::arguments());
     }
     // The scale read or looked for from the console, likewise.
     if (LectorConsola::Pedido(argc, argv)) {

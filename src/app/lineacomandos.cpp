@@ -31,6 +31,11 @@ const QList<Comando>& Comandos() {
          "writes the listing of the note NUMBER of DATE (yyyy-mm-dd) as a PDF file",
          "0 written, 2 bad command line, 3 the database or the note cannot be read, 4 the file "
          "cannot be written"},
+        {"--verify-alibi",
+         "--verify-alibi [--database PATH|URI] [--settings PATH] [--from DATE --to DATE]",
+         "checks the weighing log's chains and the weights of the lines taken from it",
+         "0 no fault, 1 faults found (one line each), 2 bad command line, 3 the database cannot "
+         "be opened or read"},
         {"--read-scale", "--read-scale [--settings PATH] [--count N] [--wait SECONDS]",
          "prints N readings of the configured scale",
          "0 all printed, 2 bad command line, 3 no reading within the wait, 4 the port cannot be "
