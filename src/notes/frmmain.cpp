@@ -732,8 +732,9 @@ void frmMain::MuestraLectura() {
     QString texto = !m_basculaEncendida ? QStringLiteral("0.000")
                     : m_lectura         ? m_lectura->Rotulo()
                                         : Texto(IdTexto::SinLectura);
+    // Waiting says so alone: with the moving figure and its status it would not fit.
     if (m_pendiente && m_esperaPesada.isActive())
-        texto = Texto(IdTexto::EsperandoEstable) + "  " + texto;
+        texto = Texto(IdTexto::EsperandoEstable);
     QFont letra = lblLectura->font();
     const int ancho = lblLectura->width() - 2 * lblLectura->frameWidth() - 8;
     for (int puntos = 26; puntos >= 10; puntos -= 2) {
