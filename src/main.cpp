@@ -34,6 +34,7 @@ int main(int argc, char* argv[]) {
     if (LineaComandos::Pedida(argc, argv, "--version")) {
         QCoreApplication app(argc, argv);
         QTextStream(stdout) << "pesix " << kelVersion::Texto() << "\n"
+                            << "sha256: " << kelVersion::HuellaPrograma() << "\n"
                             << "templates: " << clsDatosApp::CarpetaPlantillas() << "\n";
         return LineaComandos::Correcto;
     }

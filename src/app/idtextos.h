@@ -291,6 +291,7 @@ inline constexpr int MarcaManual = 1310;
 inline constexpr int PesoManual = 1311;
 inline constexpr int LineasManuales = 1312; // "%1" the count of lines weighed by hand
 inline constexpr int ExportaProcedencia = 1313;
+inline constexpr int InfoHuellaPrograma = 1314;
 // 1500.. the main window: totals under the grid, checks before saving
 inline constexpr int TotalLineas = 1500;
 inline constexpr int TotalBruto = 1501;
