@@ -7,6 +7,7 @@
 #include "app/kelinstanciaunica.h"
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
+#include "app/kelteclaalt.h"
 #include "app/kelversion.h"
 #include "app/lineacomandos.h"
 #include "db/basedatos.h"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     kelRegistry::NombraAplicacion();
+    kelTeclaAlt::Instala(); // the scale test window's fields too
 
     // Qt has taken its own options out of the line by now. Other words are ignored, as they
     // always have been; an option of ours mistyped is not.

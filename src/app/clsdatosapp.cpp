@@ -1,4 +1,5 @@
 #include "app/clsdatosapp.h"
+#include "app/columnasalbaran.h"
 
 #include "app/cmnlanguaje.h"
 #include "app/kelnumerics.h"
@@ -55,7 +56,7 @@ const std::vector<Ajuste>& Declaracion() {
     static const std::vector<Ajuste> ajustes = [] {
         using T = Tipo;
         std::vector<Ajuste> a;
-        for (int i = 1; i <= 9; ++i) {
+        for (int i = 1; i <= ColumnasAlbaran::Numero; ++i) {
             const QString n = QString::number(i);
             const bool impresa = i == 1 || i == 2 || i == 5 || i == 6;
             a.push_back({kColumnas, "Pantalla" + n, T::Booleano, "1"});

@@ -306,4 +306,6 @@ inline constexpr int NombreEmpresa = 1560;
 inline constexpr int NifEmpresa = 1561;
 inline constexpr int CodigoNoHexadecimal = 1562; // "%1" the code as typed
 inline constexpr int CodigoImpar = 1563;         // "%1" the code as typed
+// 1570.. printing a ticket
+inline constexpr int SinPlantillaTiquet = 1570;
 } // namespace IdTexto

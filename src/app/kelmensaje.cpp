@@ -24,11 +24,19 @@ void Prepara(QMessageBox& caja) {
             rejilla->rowCount(), 0, 1, rejilla->columnCount());
 }
 
+// The keyboard goes back to the window the box was shown over, also where no window manager
+// gives it the activation back, so that its keys work at once.
+void Devuelve(QWidget* padre) {
+    if (padre && padre->window()->isVisible() && !QApplication::activeModalWidget())
+        padre->window()->activateWindow();
+}
+
 void Muestra(QWidget* padre, QMessageBox::Icon icono, const QString& titulo, const QString& texto) {
     QMessageBox caja(icono, titulo, texto, QMessageBox::NoButton, padre);
     caja.addButton(Texto(IdTexto::Aceptar), QMessageBox::AcceptRole);
     Prepara(caja);
     caja.exec();
+    Devuelve(padre);
 }
 } // namespace
 
@@ -55,6 +63,7 @@ kelMensaje::Respuesta kelMensaje::Pregunta(QWidget* padre, const QString& titulo
     caja.setDefaultButton(si);
     caja.setEscapeButton(cancelar ? cancelar : no);
     caja.exec();
+    Devuelve(padre);
     if (caja.clickedButton() == si)
         return Respuesta::Si;
     if (caja.clickedButton() == no || !cancelar)

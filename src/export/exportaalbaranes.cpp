@@ -8,6 +8,7 @@
 #include "export/clsxmlexport.h"
 
 #include <QSqlQuery>
+#include <charconv>
 
 namespace {
 const QString kColumnas = QStringLiteral(
@@ -46,6 +47,12 @@ const QString kOrden =
 constexpr qsizetype kBloque = 1 << 20; // bytes gathered before each write
 
 // A value that would break the line apart unless quoted.
+void AnexaEntero(QByteArray& d, qint64 v) {
+    char cifras[24];
+    const auto r = std::to_chars(cifras, cifras + sizeof cifras, v);
+    d.append(cifras, r.ptr - cifras);
+}
+
 bool NecesitaComillas(QByteArrayView v, QByteArrayView separador) {
     for (char c : v)
         if (c == '"' || c == '\r' || c == '\n')
@@ -238,7 +245,7 @@ void ExportaAlbaranes::AnexaValor(QByteArray& d, const RecordsetConsulta& regist
         else if (tipo == T::Doble)
             m_formato.AnexaDobleUtf8(d, double(registros.Entero(i)));
         else if (tipo == T::Entero || tipo == T::Texto || tipo == T::Nulo)
-            d += QByteArray::number(registros.Entero(i));
+            AnexaEntero(d, registros.Entero(i));
         else
             break;
         return;

@@ -55,8 +55,8 @@ void AnexaDos(QString& d, int v) {
 }
 
 void AnexaDos(QByteArray& d, int v) {
-    d += char('0' + v / 10 % 10);
-    d += char('0' + v % 10);
+    const char cifras[2] = {char('0' + v / 10 % 10), char('0' + v % 10)};
+    d.append(cifras, 2);
 }
 
 void AnexaCuatro(QString& d, int v) {
@@ -183,11 +183,15 @@ void FormatoValores::AnexaDoble(QString& d, double v) const {
 void FormatoValores::AnexaDobleUtf8(QByteArray& d, double v) const {
     char buf[64];
     const int n = Doble15(buf, sizeof buf, v);
-    for (int i = 0; i < n; ++i) {
-        if (buf[i] == '.')
-            d += m_separadorDecimalUtf8;
-        else
-            d += buf[i];
+    const QByteArrayView cifra(buf, n);
+    const qsizetype punto = cifra.indexOf('.');
+    if (punto < 0) {
+        d.append(cifra);
+    } else if (m_separadorDecimalUtf8.size() == 1) {
+        buf[punto] = m_separadorDecimalUtf8.front();
+        d.append(cifra);
+    } else {
+        d.append(cifra.first(punto)).append(m_separadorDecimalUtf8).append(cifra.sliced(punto + 1));
     }
 }
 

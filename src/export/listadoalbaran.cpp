@@ -37,10 +37,6 @@ constexpr double kAltoPie = 12;
 // column, and this many characters already fill a page's width several times.
 constexpr qsizetype kLongitudTexto = 400;
 
-// Each column's data-set field, by column number.
-constexpr const char* kCampos[9] = {"CodProducto", "NomProducto", "CodTara",
-                                    "PesoBruto",   "PesoTara",    "PesoNeto",
-                                    "Precio",      "PesoImporte", "HoraPesada"};
 bool EsPeso(int columna) {
     return columna >= 4 && columna <= 6;
 }
@@ -125,7 +121,7 @@ public:
 ListadoAlbaran::Opciones ListadoAlbaran::Opciones::De(const clsDatosApp& ajustes,
                                                       const QString& carpetaLogo) {
     Opciones o;
-    for (int k = 1; k <= 9; ++k)
+    for (int k = 1; k <= ColumnasAlbaran::Numero; ++k)
         o.columnasImpresas[k - 1] = ajustes.ColImpresas(k);
     o.unidad = ajustes.UnidadMedida();
     if (!ajustes.SeparadorDecimal().isEmpty())
@@ -137,12 +133,13 @@ ListadoAlbaran::Opciones ListadoAlbaran::Opciones::De(const clsDatosApp& ajustes
     return o;
 }
 
-QList<ListadoAlbaran::Columna> ListadoAlbaran::Columnas(const std::array<bool, 9>& impresas) {
+QList<ListadoAlbaran::Columna>
+ListadoAlbaran::Columnas(const std::array<bool, ColumnasAlbaran::Numero>& impresas) {
     int suma = 0;
-    for (int k = 1; k <= 9; ++k)
+    for (int k = 1; k <= ColumnasAlbaran::Numero; ++k)
         suma += impresas[k - 1] ? ColumnasAlbaran::AnchosColumna(k) : 0;
     QList<Columna> columnas;
-    for (int k = 1; k <= 9; ++k)
+    for (int k = 1; k <= ColumnasAlbaran::Numero; ++k)
         if (impresas[k - 1])
             columnas.append({k, int(ColumnasAlbaran::AnchosColumna(k) * kAnchoTabla / suma)});
     return columnas;
@@ -220,15 +217,16 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
     };
 
     // The totals are the note's own, as the data set carries them.
-    const double totales[9] = {0,
-                               0,
-                               0,
-                               Valor(datos, "Cabecera", "TotalBruto").toDouble(),
-                               Valor(datos, "Cabecera", "TotalTara").toDouble(),
-                               Valor(datos, "Cabecera", "TotalNeto").toDouble(),
-                               0,
-                               Valor(datos, "Cabecera", "TotalPrecio").toDouble(),
-                               0};
+    const double totales[ColumnasAlbaran::Numero] = {
+        0,
+        0,
+        0,
+        Valor(datos, "Cabecera", "TotalBruto").toDouble(),
+        Valor(datos, "Cabecera", "TotalTara").toDouble(),
+        Valor(datos, "Cabecera", "TotalNeto").toDouble(),
+        0,
+        Valor(datos, "Cabecera", "TotalPrecio").toDouble(),
+        0};
     const int manuales = Valor(datos, "Cabecera", "LineasManuales").toInt();
     if (Recordset* detalle = datos.Item(QStringLiteral("Detalle"))) {
         for (detalle->MoveFirst(); !detalle->AlFinal(); detalle->MoveNext()) {
@@ -236,8 +234,8 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
             // A weight typed by hand carries its mark before the figure, as on screen.
             const QString marca = Texto(detalle->Valor(QStringLiteral("Manual")));
             for (const Columna& c : m_columnas) {
-                const QString t =
-                    celda(c.numero, detalle->Valor(QString::fromLatin1(kCampos[c.numero - 1])));
+                const QString t = celda(c.numero, detalle->Valor(QString::fromLatin1(
+                                                      ColumnasAlbaran::Campos[c.numero - 1])));
                 fila << (c.numero == 4 && !marca.isEmpty() ? marca + ' ' + t : t);
             }
             m_lineas << fila;

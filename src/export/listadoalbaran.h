@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/columnasalbaran.h"
 #include "app/resultado.h"
 
 #include <QDate>
@@ -29,8 +30,8 @@ class clsDatosApp;
 class ListadoAlbaran {
 public:
     struct Opciones {
-        std::array<bool, 9> columnasImpresas{}; // columns 1..9 of the lines
-        QString unidad;                         // written after every weight
+        std::array<bool, ColumnasAlbaran::Numero> columnasImpresas{}; // columns 1..9 of the lines
+        QString unidad;                                               // written after every weight
         QString separadorDecimal = QStringLiteral(".");
         QString separadorFecha = QStringLiteral("/");
         QString carpetaLogo;    // where "Logo.jpg", or else "Logo.gif", is looked for
@@ -64,7 +65,7 @@ public:
 
     // The printed columns in order, each 180 mm times its default width over the sum of the
     // printed columns' default widths, the fraction dropped.
-    static QList<Columna> Columnas(const std::array<bool, 9>& impresas);
+    static QList<Columna> Columnas(const std::array<bool, ColumnasAlbaran::Numero>& impresas);
     Formato Disposicion(const QPaintDevice& dispositivo) const;
 
     // Draws the whole document on the device from its paper's corner (no page margins of the

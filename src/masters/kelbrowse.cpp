@@ -286,10 +286,6 @@ void kelBrowse::AplicaLista(const QString& lista) {
         m_grid->setColumnWidth(int(i), std::max(0, kelColumnasBrowse::Pixeles(anchos.at(i))));
 }
 
-QString kelBrowse::ConjuntoAplicado() const {
-    return m_tagColumnas;
-}
-
 void kelBrowse::AplicaConjunto(const QString& nombre) {
     for (QAction* a : std::as_const(m_mnuColumnasRecuperarNombre)) {
         if (a->property("nombre").toString() == nombre) {

@@ -39,8 +39,6 @@ public:
     QString ListaInicial() const;
     QString ListaActual() const;
     void AplicaLista(const QString& lista);
-    // The name of the set applied last, empty when none.
-    QString ConjuntoAplicado() const;
     // Applies a saved set as if the operator had chosen it in the menu.
     void AplicaConjunto(const QString& nombre);
 

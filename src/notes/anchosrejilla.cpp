@@ -12,7 +12,9 @@ int Minimo(const AnchosRejilla::Columna& c) {
 }
 } // namespace
 
-std::array<int, 9> AnchosRejilla::Calcula(const std::array<Columna, 9>& columnas, int disponible) {
+std::array<int, ColumnasAlbaran::Numero>
+AnchosRejilla::Calcula(const std::array<Columna, ColumnasAlbaran::Numero>& columnas,
+                       int disponible) {
     QList<RepartoColumnas::Columna> visibles;
     QList<int> indices;
     int flexible = -1;
@@ -27,7 +29,7 @@ std::array<int, 9> AnchosRejilla::Calcula(const std::array<Columna, 9>& columnas
         indices.append(i);
     }
     const QList<double> repartidos = RepartoColumnas::Reparte(visibles, disponible, flexible);
-    std::array<int, 9> anchos{};
+    std::array<int, ColumnasAlbaran::Numero> anchos{};
     for (int i = 0; i < 9; ++i)
         anchos[i] = Minimo(columnas[i]);
     for (qsizetype k = 0; k < indices.size(); ++k)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/columnasalbaran.h"
+
 #include <QList>
 #include <array>
 
@@ -17,7 +19,8 @@ public:
         int aMano = 0;    // a width set by hand; 0 for none
     };
 
-    static std::array<int, 9> Calcula(const std::array<Columna, 9>& columnas, int disponible);
+    static std::array<int, ColumnasAlbaran::Numero>
+    Calcula(const std::array<Columna, ColumnasAlbaran::Numero>& columnas, int disponible);
     // A stored width (in the settings' twips) read back as a width set by hand, 0 for none: an
     // older program stored every width on closing, so a stored designed width is no choice.
     static int AMano(int guardadoTwips, int disenadoTwips, int twipsPorPixel);

@@ -9,6 +9,7 @@
 #include "app/kelmensaje.h"
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "app/kelteclaalt.h"
 #include "db/basedatos.h"
 #include "db/registropesadas.h"
 #include "export/frmexpalbaranes.h"
@@ -86,6 +87,13 @@ TeclaCabecera AccionTecla(const QKeyEvent* tecla) {
     return TeclaCabecera::Ninguna;
 }
 
+// A text put into a field by the program shows from its start, also when it is wider than the
+// field (a typed one shows where the typing is).
+void Pon(QLineEdit* caja, const QString& texto) {
+    caja->setText(texto);
+    caja->setCursorPosition(0);
+}
+
 // Runs a call to the database with the busy cursor: a server that does not answer holds it up
 // to its time limit (EsperaServidor), and the window cannot be painted meanwhile.
 template <typename Llamada> Resultado Ocupado(Llamada llamada) {
@@ -101,6 +109,7 @@ frmMain::frmMain(QWidget* parent)
       m_reglas(m_catalogo, m_datos.SeparadorDecimal()),
       m_almacen(m_datos.Conexion(), m_datos.SeparadorDecimal()) {
     setObjectName("frmMain");
+    kelTeclaAlt::Instala(); // for this window's fields and those of every window it opens
     setWindowTitle(m_datos.Caption());
     CreaControles();
     CreaMenus();
@@ -153,6 +162,9 @@ void frmMain::CreaControles() {
     lblLectura->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblLectura->setFrameShape(QFrame::Panel);
     lblLectura->setFrameShadow(QFrame::Sunken);
+    // As tall as its largest letter: a long reading shown in smaller letters does not make the
+    // window below it jump.
+    lblLectura->setMinimumHeight(lblLectura->sizeHint().height());
     cmdPesar = Boton("cmdPesar", "LeerPeso");
     cmdPesar->setMinimumHeight(40);
     auto* bascula = new QHBoxLayout;
@@ -213,7 +225,7 @@ void frmMain::CreaControles() {
     cabecera->addWidget(lbl[2], 0, 0);
     cabecera->addWidget(txtNumAlbaran, 0, 1);
     cabecera->addWidget(lbl[1], 0, 2, Qt::AlignRight);
-    cabecera->addWidget(txtFechaAlbaran, 0, 3);
+    cabecera->addWidget(txtFechaAlbaran, 0, 3, Qt::AlignLeft); // as wide as a narrow window's
     cabecera->addWidget(lbl[3], 1, 0);
     cabecera->addWidget(txtOperario, 1, 1, 1, 3);
     cabecera->addWidget(cmdBuscaOperario, 1, 4);
@@ -227,6 +239,12 @@ void frmMain::CreaControles() {
     cabecera->addWidget(txtCliente[3], 4, 1, 1, 3);
     cabecera->setColumnMinimumWidth(1, 130);
     cabecera->setColumnMinimumWidth(3, 220);
+    cabecera->setColumnStretch(3, 1);
+    txtFechaAlbaran->setMinimumWidth(220);
+    cabecera->setContentsMargins(0, 0, 0, 0);
+    cajaCabecera = new QWidget(this);
+    cajaCabecera->setObjectName("cajaCabecera");
+    cajaCabecera->setLayout(cabecera);
 
     lblImpreso = new QLabel(this);
     lblImpreso->setObjectName("lblImpreso");
@@ -252,7 +270,7 @@ void frmMain::CreaControles() {
         b->setMinimumSize(130, 34);
 
     auto* arriba = new QHBoxLayout;
-    arriba->addLayout(cabecera);
+    arriba->addWidget(cajaCabecera, 1);
     arriba->addStretch();
     arriba->addWidget(lblImpreso, 0, Qt::AlignTop);
     arriba->addSpacing(12);
@@ -279,7 +297,7 @@ void frmMain::CreaControles() {
     connect(gridAlbaran, &RejillaLineas::BotonColumna, this, &frmMain::BotonColumna);
     connect(gridAlbaran->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int columna, int, int ancho) {
-                if (ancho <= 0 || columna < 0 || columna >= 9 || m_ajustando)
+                if (ancho <= 0 || columna < 0 || columna >= ColumnasAlbaran::Numero || m_ajustando)
                     return;
                 m_aMano[columna] = ancho;
                 AjustaColumnas();
@@ -290,6 +308,7 @@ void frmMain::CreaControles() {
     connect(m_modelo, &QAbstractItemModel::modelReset, this, ajusta);
     connect(m_modelo, &QAbstractItemModel::rowsInserted, this, ajusta);
     gridAlbaran->installEventFilter(this);
+    gridAlbaran->viewport()->installEventFilter(this);
 
     setTabOrder(txtNumAlbaran, txtFechaAlbaran);
     setTabOrder(txtFechaAlbaran, txtOperario);
@@ -427,6 +446,10 @@ void frmMain::AplicaIdioma() {
     cmdNuevoAlbaran->setText(Texto(T::NuevoAlbaran));
     cmdAbrir->setText(Texto(T::Abrir));
     cmdGuardar->setText(Texto(T::Guardar));
+    // The header widens with the window by up to 50 characters, the length of a customer's
+    // name, so that a wide window shows names whole; the rest of the room stays beside it.
+    cajaCabecera->setMaximumWidth(cajaCabecera->sizeHint().width() +
+                                  50 * txtCliente[1]->fontMetrics().averageCharWidth());
     txtFechaAlbaran->calendarWidget()->setLocale(cmnLanguaje::Locale(m_datos.Idioma()));
     lblImpreso->setText(Texto(T::MarcaImpreso));
     const bool continuo = m_datos.PesoContinuo();
@@ -439,7 +462,7 @@ void frmMain::AplicaIdioma() {
 
 void frmMain::AplicaColumnasVisibles() {
     m_ajustando = true; // a column shown again takes back its width: no choice of the user's
-    for (int i = 1; i <= 9; ++i)
+    for (int i = 1; i <= ColumnasAlbaran::Numero; ++i)
         gridAlbaran->setColumnHidden(i - 1, !m_datos.ColPantalla(i));
     m_ajustando = false;
     AjustaColumnas();
@@ -450,7 +473,7 @@ void frmMain::AplicaColumnasVisibles() {
 void frmMain::ColocaColumnas() {
     QHeaderView* h = gridAlbaran->horizontalHeader();
     QList<std::pair<int, int>> posiciones;
-    for (int i = 1; i <= 9; ++i) {
+    for (int i = 1; i <= ColumnasAlbaran::Numero; ++i) {
         const int ancho = int(
             kelNumerics::Val(kelRegistry::GetFormInfo(this, QString("ColAlbaranWidth%1").arg(i))));
         m_aMano[i - 1] = AnchosRejilla::AMano(ancho, ColumnasAlbaran::AnchosColumna(i), kTwips);
@@ -469,6 +492,10 @@ void frmMain::ColocaColumnas() {
 
 void frmMain::DespachaMenu(const QString& comando) {
     m_despachador.Despacha(comando);
+    // A window the command opened has closed by now: the keyboard is this window's again, also
+    // where no window manager gives the activation back, so that its keys work at once.
+    if (isVisible() && !QApplication::activeModalWidget() && QApplication::activeWindow() != this)
+        activateWindow();
 }
 
 void frmMain::Vacia() {
@@ -502,10 +529,10 @@ Albaran frmMain::AlbaranActual() const {
 void frmMain::Muestra(const Albaran& a) {
     txtNumAlbaran->setText(a.NumAlbaran);
     txtFechaAlbaran->setDate(a.Fecha);
-    txtOperario->setText(a.NomOperario);
+    Pon(txtOperario, a.NomOperario);
     const QString cliente[] = {a.CodCliente, a.NomCliente, a.Direccion1, a.Direccion2};
     for (int i = 0; i < 4; ++i)
-        txtCliente[i]->setText(cliente[i]);
+        Pon(txtCliente[i], cliente[i]);
     m_ultimaModificacion = a.FechaModificacion;
     m_impreso = a.Impreso;
     lblImpreso->setVisible(a.Impreso);
@@ -783,17 +810,17 @@ void frmMain::AjustaColumnas() {
     const int hora = gridAlbaran->fontMetrics().horizontalAdvance(ReglasLinea::HoraPesada(
                          QDateTime(QDate(2000, 12, 28), QTime(20, 58, 58)))) +
                      2 * (gridAlbaran->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4);
-    std::array<AnchosRejilla::Columna, 9> columnas;
-    for (int i = 0; i < 9; ++i)
+    std::array<AnchosRejilla::Columna, ColumnasAlbaran::Numero> columnas;
+    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
         columnas[i] = {
             !gridAlbaran->isColumnHidden(i), ColumnasAlbaran::Anchos[i] / kTwips,
             h->sectionSizeHint(i),
             std::max(gridAlbaran->AnchoValores(i), i + 1 == LineasAlbaran::HoraPesada ? hora : 0),
             m_aMano[i]};
-    const std::array<int, 9> anchos =
+    const std::array<int, ColumnasAlbaran::Numero> anchos =
         AnchosRejilla::Calcula(columnas, gridAlbaran->viewport()->width());
     m_ajustando = true;
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
         if (h->sectionSize(i) != anchos[i] && !gridAlbaran->isColumnHidden(i))
             h->resizeSection(i, anchos[i]);
     m_ajustando = false;
@@ -801,7 +828,7 @@ void frmMain::AjustaColumnas() {
 
 void frmMain::ReiniciarColumnas() {
     QHeaderView* h = gridAlbaran->horizontalHeader();
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
         h->moveSection(h->visualIndex(i), i);
     m_aMano = {};
     AjustaColumnas();
@@ -902,7 +929,7 @@ void frmMain::BuscaCliente() {
     bool cambiado = false;
     for (int i = 0; i < 4; ++i) {
         cambiado = cambiado || txtCliente[i]->text() != nuevos[i];
-        txtCliente[i]->setText(nuevos[i]);
+        Pon(txtCliente[i], nuevos[i]);
     }
     if (cambiado)
         Cambia();
@@ -926,7 +953,7 @@ void frmMain::BuscaOperario() {
         const QString nombre = m_catalogo.NombreOperario(codigo);
         if (nombre != txtOperario->text())
             Cambia();
-        txtOperario->setText(nombre);
+        Pon(txtOperario, nombre);
     }
     txtOperario->setFocus();
 }
@@ -948,8 +975,11 @@ void frmMain::Error(int titulo, const QString& texto) {
 // Keys, focus and closing
 
 bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == gridAlbaran) {
-        if (evento->type() == QEvent::Resize || evento->type() == QEvent::FontChange)
+    // The room for the columns is the viewport's, which the grid resizes after its own resize
+    // and again when a scroll bar comes or goes.
+    if (gridAlbaran && (objeto == gridAlbaran || objeto == gridAlbaran->viewport())) {
+        if ((objeto == gridAlbaran && evento->type() == QEvent::FontChange) ||
+            (objeto != gridAlbaran && evento->type() == QEvent::Resize))
             AjustaColumnas();
         return QMainWindow::eventFilter(objeto, evento);
     }
@@ -1007,7 +1037,7 @@ void frmMain::closeEvent(QCloseEvent* evento) {
         DespachaMenu("Interruptor");
     kelRegistry::SaveFormPosition(this);
     const QHeaderView* h = gridAlbaran->horizontalHeader();
-    for (int i = 1; i <= 9; ++i) {
+    for (int i = 1; i <= ColumnasAlbaran::Numero; ++i) {
         kelRegistry::SaveFormInfo(this, QString("ColAlbaranWidth%1").arg(i),
                                   QString::number(m_aMano[i - 1] * kTwips));
         kelRegistry::SaveFormInfo(this, QString("ColAlbaranPosition%1").arg(i),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/columnasalbaran.h"
 #include "notes/albaran.h"
 #include "notes/almacenalbaranes.h"
 #include "notes/capturapesada.h"
@@ -140,6 +141,7 @@ private:
     ModeloLineasAlbaran* m_modelo = nullptr;
     RejillaLineas* gridAlbaran = nullptr;
     QGroupBox* fraAlbaran = nullptr;
+    QWidget* cajaCabecera = nullptr; // the header's fields and their buttons
     std::array<QLabel*, 4> lbl{};
     QLineEdit* txtNumAlbaran = nullptr;
     QDateEdit* txtFechaAlbaran = nullptr;
@@ -185,6 +187,6 @@ private:
     Clave m_claveAlEntrar;
     // Column widths in pixels that the user set by hand (0 for none): kept as they are, and
     // stored on closing.
-    std::array<int, 9> m_aMano{};
+    std::array<int, ColumnasAlbaran::Numero> m_aMano{};
     bool m_ajustando = false;
 };

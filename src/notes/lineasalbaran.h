@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/columnasalbaran.h"
+
 #include <QList>
 #include <QString>
 #include <array>
 
-// One line of a delivery note: nine cell texts, as shown in the grid, and a tenth that is not
+// One line of a delivery note: its cell texts, as shown in the grid, and one more that is not
 // shown: the weighing log's entry number of the gross weight, empty for a weight typed by hand.
-using FilaAlbaran = std::array<QString, 10>;
+using FilaAlbaran = std::array<QString, ColumnasAlbaran::Numero + 1>;
 
 // The lines of the note being edited: n rows (n may be 0) of nine cells each, held as display
 // texts. Columns are numbered 1..9 as on screen; rows are counted from 0.
@@ -25,7 +27,7 @@ public:
         IdPesada, // not shown
     };
     // The columns shown.
-    static constexpr int Columnas = 9;
+    static constexpr int Columnas = ColumnasAlbaran::Numero;
     // Whether a line's gross weight was typed by hand (or derived from a typed net weight).
     static bool Manual(const FilaAlbaran& fila) {
         return fila[IdPesada - 1].isEmpty() && !fila[PesoBruto - 1].trimmed().isEmpty();

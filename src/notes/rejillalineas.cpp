@@ -1,4 +1,5 @@
 #include "notes/rejillalineas.h"
+#include "app/columnasalbaran.h"
 
 #include "notes/delegadolineas.h"
 #include "notes/modelolineasalbaran.h"
@@ -53,7 +54,7 @@ void RejillaLineas::Avanza() {
     if (!actual.isValid())
         return;
     const int fila = actual.row();
-    if (actual.column() + 1 != 9) {
+    if (actual.column() + 1 != ColumnasAlbaran::Numero) {
         const QHeaderView* h = horizontalHeader();
         for (int v = h->visualIndex(actual.column()) + 1; v < h->count(); ++v) {
             const int c = h->logicalIndex(v);

@@ -46,17 +46,16 @@ void CortadorTramas::Entrega(QList<Salida>& salida, const ProtocoloBascula& p, Q
     }
     // Built in its place in the list, so that the reading is not moved from one copy to another.
     Salida& s = salida.emplaceBack();
-    s.lectura = p.decodifica(trama, m_usuario);
-    if (!s.lectura)
+    if (!p.decodificaEn(trama, m_usuario, s.lectura.emplace())) {
+        s.lectura.reset();
         ++m_ilegibles;
+    }
     if (p.tipo == 1) {
         // The figure of the weight line, as the text of the reading.
         QByteArrayView figura;
         ProtocoloBascula::FiguraLineaPeso(trama, figura);
         s.bytes = figura.toByteArray();
-    } else if (s.lectura) {
-        s.bytes = s.lectura->trama;
-    } else {
+    } else if (!s.lectura) {
         // Type 0 hands on every frame as it came, readable or not.
         if (p.tipo != 0)
             s.clase = Salida::Clase::Ilegible;

@@ -33,11 +33,14 @@ public:
         // block, or the report of a frame too long. Ilegible: a frame no decoder reads.
         enum class Clase { Mensaje, MensajeDebug, Ilegible };
         Clase clase = Clase::Mensaje;
-        // The characters of the message; a decoded frame shares them with its reading.
+        // The characters of the message when they are not its reading's frame (the figure of a
+        // type-1 line, a frame no decoder reads, a report).
         QByteArray bytes;
         std::optional<Lectura> lectura = std::nullopt;
         // The message as text (the scale's characters are 8-bit text).
-        QString Texto() const { return QString::fromLatin1(bytes); }
+        QString Texto() const {
+            return QString::fromLatin1(lectura && bytes.isNull() ? lectura->trama : bytes);
+        }
         bool operator==(const Salida&) const = default;
     };
 

@@ -41,16 +41,17 @@ QString Unidad(QByteArrayView t) {
     return Latin1(t);
 }
 
-Lectura Nueva(QByteArrayView trama) {
-    Lectura l;
+// The frame's bytes go with its reading.
+void Nueva(QByteArrayView trama, Lectura& l) {
     l.trama = trama.toByteArray();
-    return l;
 }
 
-Lectura Respuesta(QByteArrayView trama) {
-    Lectura l = Nueva(trama);
+// A reply says nothing of a weight, whatever the frame began to say.
+bool Respuesta(QByteArrayView trama, Lectura& l) {
+    l = Lectura();
+    Nueva(trama, l);
     l.clase = Lectura::Clase::Respuesta;
-    return l;
+    return true;
 }
 
 // The figure and, after it, the unit. False when the text holds no figure.
@@ -65,74 +66,74 @@ bool CifraYUnidad(QByteArrayView t, Lectura& l) {
 
 // Type 0: the reading as the scale writes it, a figure and perhaps a unit; a frame that begins
 // with no figure is a reply (a serial number); an empty one is no frame at all.
-std::optional<Lectura> DecodificaTipo0(QByteArrayView trama, const ProtocoloUsuario&) {
+bool DecodificaTipo0(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     if (SinBlancos(trama).isEmpty())
-        return std::nullopt;
-    Lectura l = Nueva(trama);
+        return false;
+    Nueva(trama, l);
     if (!CifraYUnidad(trama, l))
-        return Respuesta(trama);
-    return l;
+        return Respuesta(trama, l);
+    return true;
 }
 
 // Type 1: a printed " WT" line; the unit is the "Kg" that ends the figure.
-std::optional<Lectura> DecodificaTipo1(QByteArrayView trama, const ProtocoloUsuario&) {
+bool DecodificaTipo1(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     QByteArrayView figura;
     if (!ProtocoloBascula::FiguraLineaPeso(trama, figura))
-        return std::nullopt;
-    Lectura l = Nueva(trama);
+        return false;
+    Nueva(trama, l);
     qsizetype fin = 0;
     if (!ProtocoloBascula::LeeCifra(figura, l.peso, l.decimales, fin) ||
         !SinBlancos(figura.sliced(fin)).isEmpty())
-        return std::nullopt;
+        return false;
     l.hayPeso = true;
     l.unidad = QStringLiteral("kg");
-    return l;
+    return true;
 }
 
 // MT-SICS level 0/1: "S S" stable or "S D" dynamic, the weight field and the unit; "S +" over
 // range, "S -" under range, "S I" not executable now; "ES", "ET", "EL" errors. Replies of other
 // commands ("Z A", "TAC A", "I4 A ...") are replies, not weights; a tare reply ("T S ...")
 // also.
-std::optional<Lectura> DecodificaMtSics(QByteArrayView trama, const ProtocoloUsuario&) {
+bool DecodificaMtSics(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     const QByteArrayView t = SinBlancos(trama);
     if (t == "ES" || t == "ET" || t == "EL") {
-        Lectura l = Nueva(trama);
+        Nueva(trama, l);
         l.estado = E::Error;
-        return l;
+        return true;
     }
     const qsizetype sp = t.indexOf(' ');
     const QByteArrayView orden = sp < 0 ? t : t.first(sp);
     if (orden.isEmpty() || orden.size() > 4)
-        return std::nullopt;
+        return false;
     for (const char c : orden)
         if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '@'))
-            return std::nullopt;
+            return false;
     if (orden != "S" && orden != "SI" && orden != "SIR")
-        return Respuesta(trama);
+        return Respuesta(trama, l);
     if (sp < 0 || sp + 1 >= t.size())
-        return std::nullopt;
+        return false;
     const char estado = t[sp + 1];
     const QByteArrayView resto = t.sliced(sp + 2);
-    Lectura l = Nueva(trama);
+    Nueva(trama, l);
     switch (estado) {
     case 'S':
     case 'D':
         if (!CifraYUnidad(resto, l) || l.unidad.isEmpty())
-            return std::nullopt;
+            return false;
         l.estado = estado == 'S' ? E::Estable : E::Movimiento;
-        return l;
+        return true;
     case '+':
         l.estado = E::SobreRango;
-        return l;
+        return true;
     case '-':
         l.estado = E::BajoRango;
-        return l;
+        return true;
     case 'I':
     case 'L':
         l.estado = E::Error;
-        return l;
+        return true;
     default:
-        return std::nullopt;
+        return false;
     }
 }
 
@@ -140,23 +141,23 @@ std::optional<Lectura> DecodificaMtSics(QByteArrayView trama, const ProtocoloUsu
 // digits. A bits 0-2 place the point (0: x100, 1: x10, 2: units, 3..7: 1..5 decimals); B bit 0
 // net, bit 1 negative, bit 2 out of range, bit 3 in motion, bit 4 kg (else lb). The bits said
 // always set differ between makers and are not looked at.
-std::optional<Lectura> DecodificaToledo(QByteArrayView trama, const ProtocoloUsuario&) {
+bool DecodificaToledo(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     if (trama.size() != 16 || trama[0] != '\x02')
-        return std::nullopt;
+        return false;
     const QByteArrayView digitos = trama.sliced(4, 6);
     qint64 cuenta = 0;
     for (const char c : digitos) {
         if (c < '0' || c > '9')
-            return std::nullopt;
+            return false;
         cuenta = cuenta * 10 + (c - '0');
     }
     for (const char c : trama.sliced(10, 6))
         if (c < '0' || c > '9')
-            return std::nullopt;
+            return false;
     const int a = uchar(trama[1]);
     const int b = uchar(trama[2]);
     const int punto = a & 0x07;
-    Lectura l = Nueva(trama);
+    Nueva(trama, l);
     double valor = double(cuenta);
     if (punto == 0)
         valor *= 100;
@@ -178,26 +179,26 @@ std::optional<Lectura> DecodificaToledo(QByteArrayView trama, const ProtocoloUsu
     } else {
         l.estado = (b & 0x08) ? E::Movimiento : E::Estable;
     }
-    return l;
+    return true;
 }
 
 // A&D standard format: "ST" stable, "US" unstable, "OL" out of range; then on indicators "GS",
 // "NT" (or "TR", a tare, which is a reply); the signed weight with its point and the unit.
 // "QT" (a count) and a lone ACK are replies; "EC,Exx" is an error.
-std::optional<Lectura> DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&) {
+bool DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     const QByteArrayView t = SinBlancos(trama);
     if (t == "\x06")
-        return Respuesta(trama);
+        return Respuesta(trama, l);
     if (t.startsWith("EC,")) {
-        Lectura l = Nueva(trama);
+        Nueva(trama, l);
         l.estado = E::Error;
-        return l;
+        return true;
     }
     if (t.size() < 3 || t[2] != ',')
-        return std::nullopt;
+        return false;
     const QByteArrayView cabecera = t.first(2);
     QByteArrayView resto = t.sliced(3);
-    Lectura l = Nueva(trama);
+    Nueva(trama, l);
     if (cabecera == "ST")
         l.estado = E::Estable;
     else if (cabecera == "US")
@@ -205,9 +206,9 @@ std::optional<Lectura> DecodificaAnd(QByteArrayView trama, const ProtocoloUsuari
     else if (cabecera == "OL")
         l.estado = E::SobreRango;
     else if (cabecera == "QT")
-        return Respuesta(trama);
+        return Respuesta(trama, l);
     else
-        return std::nullopt;
+        return false;
     if (resto.size() >= 3 && resto[2] == ',') {
         const QByteArrayView clase = resto.first(2);
         if (clase == "GS")
@@ -215,9 +216,9 @@ std::optional<Lectura> DecodificaAnd(QByteArrayView trama, const ProtocoloUsuari
         else if (clase == "NT")
             l.tipo = T::Neto;
         else if (clase == "TR")
-            return Respuesta(trama);
+            return Respuesta(trama, l);
         else
-            return std::nullopt;
+            return false;
         resto = resto.sliced(3);
     }
     if (l.estado == E::SobreRango) {
@@ -225,39 +226,39 @@ std::optional<Lectura> DecodificaAnd(QByteArrayView trama, const ProtocoloUsuari
         // counts.
         if (SinBlancos(resto).startsWith('-'))
             l.estado = E::BajoRango;
-        return l;
+        return true;
     }
     if (!CifraYUnidad(resto, l))
-        return std::nullopt;
-    return l;
+        return false;
+    return true;
 }
 
 // SMA: status (Z centre of zero, O over, U under, E zero error, T tare error, blank), range
 // digit, G/T/N, M in motion or blank, a blank, ten characters of weight (dashes on an error),
 // three of unit. A tare frame ("T" in third place) is a reply.
-std::optional<Lectura> DecodificaSma(QByteArrayView trama, const ProtocoloUsuario&) {
+bool DecodificaSma(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     QByteArrayView t = trama;
     if (t.startsWith('\n'))
         t = t.sliced(1);
     if (t.size() < 15)
-        return std::nullopt;
+        return false;
     const char estado = t[0];
     const char rango = t[1];
     const char clase = t[2];
     const char movimiento = t[3];
     if (!(rango >= '0' && rango <= '9') && rango != ' ')
-        return std::nullopt;
+        return false;
     if (movimiento != 'M' && movimiento != ' ')
-        return std::nullopt;
-    Lectura l = Nueva(trama);
+        return false;
+    Nueva(trama, l);
     if (clase == 'G')
         l.tipo = T::Bruto;
     else if (clase == 'N')
         l.tipo = T::Neto;
     else if (clase == 'T')
-        return Respuesta(trama);
+        return Respuesta(trama, l);
     else
-        return std::nullopt;
+        return false;
     switch (estado) {
     case ' ':
     case 'Z':
@@ -274,45 +275,45 @@ std::optional<Lectura> DecodificaSma(QByteArrayView trama, const ProtocoloUsuari
         l.estado = E::Error;
         break;
     default:
-        return std::nullopt;
+        return false;
     }
     const QByteArrayView peso = t.sliced(5, 10);
     const QByteArrayView unidad = t.sliced(15);
     l.unidad = Unidad(SinBlancos(unidad));
     if (l.estado == E::SobreRango || l.estado == E::BajoRango || l.estado == E::Error)
-        return l; // no figure, or one that means nothing
+        return true; // no figure, or one that means nothing
     qsizetype fin = 0;
     if (!ProtocoloBascula::LeeCifra(peso, l.peso, l.decimales, fin) ||
         !SinBlancos(peso.sliced(fin)).isEmpty())
-        return std::nullopt;
+        return false;
     l.hayPeso = true;
-    return l;
+    return true;
 }
 
 // Type 6: the user's expression; "peso" gives the figure, "unidad" the unit and "estado" the
 // status (the user's stable text, or in motion).
-std::optional<Lectura> DecodificaUsuario(QByteArrayView trama, const ProtocoloUsuario& u) {
+bool DecodificaUsuario(QByteArrayView trama, const ProtocoloUsuario& u, Lectura& l) {
     const QString texto = Latin1(trama);
     const QRegularExpressionMatch m = u.Expresion().match(texto);
     if (!m.hasMatch())
-        return std::nullopt;
+        return false;
     // The text matched is the frame's, so each group is Latin-1: its bytes are the frame's.
     const QStringView grupo = m.capturedView(u"peso");
     if (grupo.isEmpty())
-        return std::nullopt;
+        return false;
     const QByteArrayView peso = trama.sliced(grupo.data() - texto.constData(), grupo.size());
-    Lectura l = Nueva(trama);
+    Nueva(trama, l);
     qsizetype fin = 0;
     if (!ProtocoloBascula::LeeCifra(peso, l.peso, l.decimales, fin) ||
         !SinBlancos(peso.sliced(fin)).isEmpty())
-        return std::nullopt;
+        return false;
     l.hayPeso = true;
     const QStringView unidad = m.capturedView(u"unidad").trimmed();
     if (!unidad.isEmpty())
         l.unidad = Unidad(trama.sliced(unidad.data() - texto.constData(), unidad.size()));
     if (u.ConEstado())
         l.estado = u.EsEstable(m.capturedView(u"estado")) ? E::Estable : E::Movimiento;
-    return l;
+    return true;
 }
 } // namespace
 

@@ -15,10 +15,11 @@ class ProtocoloUsuario;
 // controller, the test window's buttons, the configuration window's list, the console reader
 // and the simulator). Adding a protocol is adding a row and its decoder.
 struct ProtocoloBascula {
-    // Decodes one frame without its end; nothing when the frame cannot be read. Pure: no I/O,
+    // Decodes one frame without its end into `lectura`, which starts as a fresh reading; false
+    // when the frame cannot be read (what `lectura` then holds means nothing). Pure: no I/O,
     // no state; the user's definition is read by type 6 only.
-    using Decodificador = std::optional<Lectura> (*)(QByteArrayView trama,
-                                                     const ProtocoloUsuario& usuario);
+    using Decodificador = bool (*)(QByteArrayView trama, const ProtocoloUsuario& usuario,
+                                   Lectura& lectura);
 
     // Flow control values, as FlujoBascula stores them.
     enum Flujo : qint32 { SinFlujo = 0, XonXoff = 1, RtsCts = 2 };
@@ -35,7 +36,15 @@ struct ProtocoloBascula {
     // 1 net, 2 gross (read once), 3 continuous, 4 zero, 5 tare, 6 clear tare, 7 serial number);
     // empty where the protocol has none. Type 6 takes its read request from the user.
     std::array<const char*, 8> ordenes;
-    Decodificador decodifica;
+    Decodificador decodificaEn;
+
+    // The frame decoded; nothing when it cannot be read.
+    std::optional<Lectura> decodifica(QByteArrayView trama, const ProtocoloUsuario& usuario) const {
+        std::optional<Lectura> l(std::in_place);
+        if (!decodificaEn(trama, usuario, *l))
+            l.reset();
+        return l;
+    }
 
     // Code of the command that asks for one reading.
     static constexpr qint32 OrdenLeer = 2;

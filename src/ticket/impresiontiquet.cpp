@@ -15,6 +15,8 @@ Resultado ImpresionTiquet::Renderiza(bool impresora, QString& texto) const {
     texto.clear();
     // The renderer takes a missing file for an empty template; a preview of nothing, or an
     // empty job, would hide a template setting that names no file.
+    if (m_plantilla.trimmed().isEmpty())
+        return Resultado::Fallo(Texto(IdTexto::SinPlantillaTiquet));
     if (!QFileInfo(m_plantilla).isFile())
         return Resultado::Fallo(Texto(IdTexto::PlantillaNoEncontrada).arg(m_plantilla));
     const std::shared_ptr<DirectPrintHelper> codigos = m_ajustes.PrintHelper();

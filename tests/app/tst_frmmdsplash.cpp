@@ -2,6 +2,7 @@
 // copying its text.
 #include "app/frminfosistema.h"
 #include "app/frmmdsplash.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 
 #include <QClipboard>
@@ -40,7 +41,8 @@ private slots:
         if (donde == "tecla")
             QTest::keyClick(splash, Qt::Key_7);
         else
-            QTest::mouseClick(splash->findChild<QWidget*>(donde), Qt::LeftButton, {}, QPoint(2, 2));
+            QTest::mouseClick(Controles::Busca<QWidget>(*splash, donde), Qt::LeftButton, {},
+                              QPoint(2, 2));
         QTRY_VERIFY(!splash); // closed and gone
         // A key meant for the window beneath reaches it.
         QCOMPARE(debajo.text(), donde == "tecla" && !tomaTeclado ? QString("7") : QString());

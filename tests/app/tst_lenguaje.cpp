@@ -5,6 +5,7 @@
 #include "app/kelmensaje.h"
 #include "app/kelregistry.h"
 #include "masters/contestador.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 
 #include <QDialogButtonBox>
@@ -66,8 +67,8 @@ private slots:
         QCOMPARE(Texto(999), QString()); // an id that does not exist
         QFileDialog dialogo(nullptr, QString(), env.Carpeta());
         dialogo.setOption(QFileDialog::DontUseNativeDialog);
-        const auto* etiqueta = dialogo.findChild<QLabel*>("lookInLabel");
-        const auto* botones = dialogo.findChild<QDialogButtonBox*>("buttonBox");
+        const auto* etiqueta = Controles::Busca<QLabel>(dialogo, "lookInLabel");
+        const auto* botones = Controles::Busca<QDialogButtonBox>(dialogo, "buttonBox");
         QVERIFY(etiqueta && botones && botones->button(QDialogButtonBox::Cancel));
         QCOMPARE(etiqueta->text(), QString("Cerca a:"));
         QCOMPARE(botones->button(QDialogButtonBox::Cancel)->text(), QString("Cancel·la"));

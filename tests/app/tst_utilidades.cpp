@@ -1,8 +1,9 @@
 // Small shared utilities, the command line, how a table's width is shared and how a window is
-// kept on its screen.
+// kept on its screen; which keys with Alt type into a field.
 #include "app/kelfileio.h"
 #include "app/kelnumerics.h"
 #include "app/kelstrings.h"
+#include "app/kelteclaalt.h"
 #include "app/kelwindow.h"
 #include "app/lineacomandos.h"
 #include "app/repartocolumnas.h"
@@ -147,6 +148,30 @@ private slots:
 
     // A 1366 x 768 screen with a panel of 30 pixels at the top; a frame of 4 pixels and a title
     // bar of 28.
+    void teclaAlt_data() {
+        QTest::addColumn<int>("mods");
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<bool>("escribe");
+        const Qt::KeyboardModifiers alt = Qt::AltModifier;
+        QTest::newRow("letra sola") << 0 << "i" << true;
+        QTest::newRow("Mayúsculas y letra") << int(Qt::ShiftModifier) << "I" << true;
+        QTest::newRow("Alt y letra") << int(alt) << "i" << false;
+        QTest::newRow("Alt, Mayúsculas y letra") << int(alt | Qt::ShiftModifier) << "I" << false;
+        QTest::newRow("Alt y cifra") << int(alt) << "5" << false;
+        QTest::newRow("Alt y eñe") << int(alt) << "ñ" << false;
+        QTest::newRow("AltGr de Windows (Ctrl+Alt), ele polaca")
+            << int(alt | Qt::ControlModifier) << "ł" << true;
+        QTest::newRow("Alt y el + del teclado numérico")
+            << int(alt | Qt::KeypadModifier) << "+" << true;
+        QTest::newRow("Alt sin texto") << int(alt) << "" << true;
+    }
+    void teclaAlt() {
+        QFETCH(int, mods);
+        QFETCH(QString, texto);
+        QFETCH(bool, escribe);
+        QCOMPARE(kelTeclaAlt::Escribe(Qt::KeyboardModifiers(mods), texto), escribe);
+    }
+
     void dentroDePantalla_data() {
         QTest::addColumn<QRect>("cliente");
         QTest::addColumn<QRect>("resultado");

@@ -59,6 +59,15 @@ private slots:
         }
     }
 
+    // A decimal separator of more than one byte (the Arabic one) stands whole for the point.
+    void separadorDeVariosBytes() {
+        const FormatoValores f(QStringLiteral("\u066B"), QLocale("es_ES"));
+        QByteArray b = "<";
+        f.AnexaDobleUtf8(b, -1248.25);
+        QCOMPARE(QString::fromUtf8(b), QStringLiteral("<-1248\u066B25"));
+        QCOMPARE(f.Texto(-1248.25, T::Doble), QStringLiteral("-1248\u066B25"));
+    }
+
     void windows1252_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QByteArray>("bytes");
@@ -72,6 +81,11 @@ private slots:
                                             << QByteArray("?\xF3"
                                                           "d?");
         QTest::newRow("outside the basic plane") << "a😀b" << QByteArray("a?b");
+        // Long runs of ASCII with other characters at and across every place in eight bytes.
+        QTest::newRow("long text")
+            << "Cooperativa Agrícola i Ramadera de l'Alt Empordà, 123456789é"
+            << QByteArray("Cooperativa Agr\xED"
+                          "cola i Ramadera de l'Alt Empord\xE0, 123456789\xE9");
     }
     void windows1252() {
         QFETCH(QString, texto);

@@ -5,6 +5,7 @@
 #include "export/exportaalbaranes.h"
 #include "export/frmexpalbaranes.h"
 #include "masters/contestador.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 
 #include <QDateEdit>
@@ -134,8 +135,8 @@ void TestFrmExpAlbaranes::ventana() {
     });
     Contestador<QFileDialog> guardar([&](QFileDialog* d) {
         d->setDirectory(carpeta);
-        QTest::keyClicks(d->findChild<QLineEdit*>("fileNameEdit"), dialogo);
-        QTest::keyClick(d->findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Return);
+        QTest::keyClicks(Controles::Busca<QLineEdit>(*d, "fileNameEdit"), dialogo);
+        QTest::keyClick(Controles::Busca<QLineEdit>(*d, "fileNameEdit"), Qt::Key_Return);
     });
 
     frmExpAlbaranes w;
@@ -193,7 +194,7 @@ void TestFrmExpAlbaranes::escape() {
     Contestador<QFileDialog> dialogo([](QFileDialog* d) { d->reject(); });
     w.show(); // modal, as the main window opens it
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.findChild<QWidget*>(foco)->setFocus();
+    Controles::Busca<QWidget>(w, foco)->setFocus();
     if (antes == 2)
         QTest::keyClick(w.txtDestino, Qt::Key_F4);
     if (antes == 1) {

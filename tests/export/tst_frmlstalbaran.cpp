@@ -5,6 +5,7 @@
 #include "db/dataset.h"
 #include "export/frmlstalbaran.h"
 #include "masters/contestador.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 
 #include <QFile>
@@ -48,7 +49,7 @@ private slots:
             m->buttons().first()->click();
         });
         Contestador<frmLSTAlbaran> ventana([](frmLSTAlbaran* v) {
-            QTest::mouseClick(v->findChild<QPushButton*>("cmdGuardarPdf"), Qt::LeftButton);
+            QTest::mouseClick(Controles::Busca<QPushButton>(*v, "cmdGuardarPdf"), Qt::LeftButton);
             v->reject();
         });
         frmLSTAlbaran listado;

@@ -4,6 +4,7 @@
 #include "masters/kelbrowse.h"
 #include "masters/kelbrowsemodel.h"
 #include "masters/kelcolumnasbrowse.h"
+#include "support/controles.h"
 
 #include "datosprueba.h"
 
@@ -24,20 +25,20 @@
 namespace {
 // Clicks an entry of the columns menu (or of its recall submenu) with the mouse.
 void EligeMenu(kelBrowse* b, const char* entrada, bool recuperar = false) {
-    auto* barra = b->findChild<QMenuBar*>("mnuBarra");
-    auto* menu = b->findChild<QMenu*>("mnuColumnas");
+    auto* barra = Controles::Busca<QMenuBar>(*b, "mnuBarra");
+    auto* menu = Controles::Busca<QMenu>(*b, "mnuColumnas");
     QTest::mouseClick(barra, Qt::LeftButton, {},
                       barra->actionGeometry(menu->menuAction()).center());
     QVERIFY(QTest::qWaitFor([&] { return menu->isVisible(); }));
     if (recuperar) {
-        auto* submenu = b->findChild<QMenu*>("mnuColumnasRecuperar");
+        auto* submenu = Controles::Busca<QMenu>(*b, "mnuColumnasRecuperar");
         QTest::mouseClick(menu, Qt::LeftButton, {},
                           menu->actionGeometry(submenu->menuAction()).center());
         QVERIFY(QTest::qWaitFor([&] { return submenu->isVisible(); }));
         menu = submenu;
     }
     QTest::mouseClick(menu, Qt::LeftButton, {},
-                      menu->actionGeometry(b->findChild<QAction*>(entrada)).center());
+                      menu->actionGeometry(Controles::Busca<QAction>(*b, entrada)).center());
 }
 
 } // namespace
@@ -98,7 +99,7 @@ void TestKelBrowse::eligeOCancela() {
         else if (accion == "escape")
             QTest::keyClick(g, Qt::Key_Escape);
         else if (accion == "cancel")
-            QTest::mouseClick(b->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+            QTest::mouseClick(Controles::Busca<QPushButton>(*b, "cmdCancel"), Qt::LeftButton);
         else if (accion == "close")
             b->close();
         else if (accion == "teclea") {
@@ -110,7 +111,7 @@ void TestKelBrowse::eligeOCancela() {
             QTest::keyClick(g, Qt::Key_Home, Qt::ControlModifier);
             QTest::keyClick(g, Qt::Key_Return);
         } else if (accion == "vacia")
-            QTest::mouseClick(b->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+            QTest::mouseClick(Controles::Busca<QPushButton>(*b, "cmdOk"), Qt::LeftButton);
         else if (accion == "titulo") {
             for (int i = 0; i < 2; ++i)
                 QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
@@ -122,7 +123,7 @@ void TestKelBrowse::eligeOCancela() {
             if (accion == "doble")
                 QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, p);
             else
-                QTest::mouseClick(b->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+                QTest::mouseClick(Controles::Busca<QPushButton>(*b, "cmdOk"), Qt::LeftButton);
         }
         activadas = int(activada.count());
     });
@@ -147,9 +148,9 @@ void TestKelBrowse::conjuntoGuardado() {
     });
     QString guardada;
     Contestador<kelBrowse> c([&](kelBrowse* b) {
-        textos << b->windowTitle() << b->findChild<QMenu*>("mnuColumnas")->title();
+        textos << b->windowTitle() << Controles::Busca<QMenu>(*b, "mnuColumnas")->title();
         for (const char* boton : {"cmdOk", "cmdCancel", "cmdPrint"})
-            textos << b->findChild<QPushButton*>(boton)->text();
+            textos << Controles::Busca<QPushButton>(*b, boton)->text();
         // Widen the first column by dragging its right edge.
         QHeaderView* h = b->Grid()->horizontalHeader();
         const int borde = h->sectionViewportPosition(0) + h->sectionSize(0) - 1;
@@ -204,8 +205,8 @@ void TestKelBrowse::imprime() {
         QTableView* g = b->Grid();
         actual = int(b->Modelo()->Inicio()) + g->currentIndex().row();
         visible = g->viewport()->rect().contains(g->visualRect(g->currentIndex()).center());
-        QTest::mouseClick(b->findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
-        boton = b->findChild<QPushButton*>("cmdPrint")->text();
+        QTest::mouseClick(Controles::Busca<QPushButton>(*b, "cmdPrint"), Qt::LeftButton);
+        boton = Controles::Busca<QPushButton>(*b, "cmdPrint")->text();
         documento = b->Impresora().docName();
         archivo = b->Impresora().outputFileName();
         QTest::keyClick(g, Qt::Key_Return);

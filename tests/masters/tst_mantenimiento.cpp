@@ -9,6 +9,7 @@
 #include "masters/frmmttaras.h"
 #include "masters/kelbrowse.h"
 #include "masters/kelcajanumerica.h"
+#include "support/controles.h"
 
 #include "datosprueba.h"
 
@@ -37,7 +38,7 @@ std::unique_ptr<frmMantenimiento> Abre(const QString& tipo) {
 }
 
 QLineEdit* Caja(QWidget* w, const QString& nombre) {
-    return w->findChild<QLineEdit*>(nombre);
+    return Controles::Busca<QLineEdit>(*w, nombre);
 }
 
 // Types into a box as an operator: click, select what is there, type over it.

@@ -1,16 +1,19 @@
 // Typing a note in the main window as an operator does: the keys that run an action from inside a
-// field or a cell type nothing, a code chosen in a pick list moves on as a typed one does, keys
-// typed at once after a click land in the cell clicked, the totals under the grid follow the
+// field or a cell type nothing, nor does Alt with a letter that marks nothing, a code chosen in a
+// pick list moves on as a typed one does, keys typed at once after a click land in the cell
+// clicked, a long customer name shows from its start, the totals under the grid follow the
 // lines, and saving refuses a note without number and asks once about negative nets.
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
+#include "export/frmlstalbaran.h"
 #include "masters/contestador.h"
 #include "masters/datosprueba.h"
 #include "masters/kelbrowse.h"
 #include "notes/frmmain.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 
 #include <QAbstractButton>
@@ -40,10 +43,10 @@ struct Ventana {
         EntornoPrueba::Ejecuta("INSERT INTO Taras VALUES (1, 'Caja', 0.25)");
         w = std::make_unique<frmMain>();
         w->show();
-        grid = w->findChild<RejillaLineas*>("gridAlbaran");
+        grid = Controles::Busca<RejillaLineas>(*w, "gridAlbaran");
         modelo = grid->Modelo();
     }
-    QLineEdit* Caja(const QString& nombre) const { return w->findChild<QLineEdit*>(nombre); }
+    QLineEdit* Caja(const QString& nombre) const { return Controles::Busca<QLineEdit>(*w, nombre); }
     // Keys go where the focus is; the offscreen platform gives no activation back by itself.
     QWidget* Foco() const {
         if (!QApplication::activeWindow()) {
@@ -158,7 +161,7 @@ private slots:
         l.estado = Lectura::Estado::Estable;
         l.recibida = QDateTime::currentDateTime();
         emit v.w->Bascula().LecturaRecibida(l);
-        v.w->findChild<QLabel*>("lblLectura")->setText("99.000");
+        Controles::Busca<QLabel>(*v.w, "lblLectura")->setText("99.000");
         v.grid->setFocus();
         v.grid->setCurrentIndex(v.modelo->index(0, columna - 1));
         Contestador<kelBrowse> lista([](kelBrowse* b) { b->reject(); });
@@ -171,6 +174,114 @@ private slots:
         QTRY_COMPARE(lista.Veces(), listas);
         v.grid->Confirma();
         QCOMPARE(v.modelo->Celda(0, columna), queda);
+    }
+
+    void altLetra_data() {
+        QTest::addColumn<int>("idioma");
+        QTest::addColumn<QString>("campo"); // empty: the product code's cell box
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("listados"); // listing windows opened
+        QTest::newRow("número, Alt+Z de nada") << 0 << "txtNumAlbaran" << int(Qt::Key_Z) << 0;
+        QTest::newRow("operario, Alt+I de nada en inglés")
+            << 4000 << "txtOperario" << int(Qt::Key_I) << 0;
+        QTest::newRow("celda, Alt+Z de nada") << 0 << "" << int(Qt::Key_Z) << 0;
+        QTest::newRow("número, Alt+I imprime") << 0 << "txtNumAlbaran" << int(Qt::Key_I) << 1;
+    }
+    // Alt with a letter runs the button or menu that letter marks, and types nothing when none
+    // is marked with it.
+    void altLetra() {
+        QFETCH(int, idioma);
+        QFETCH(QString, campo);
+        QFETCH(int, tecla);
+        QFETCH(int, listados);
+        Ventana v;
+        v.datos.SetIdioma(idioma);
+        v.w = std::make_unique<frmMain>(); // in that language
+        v.w->show();
+        QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
+        v.grid = Controles::Busca<RejillaLineas>(*v.w, "gridAlbaran");
+        v.modelo = v.grid->Modelo();
+        if (campo.isEmpty()) {
+            v.grid->setFocus();
+            v.grid->setCurrentIndex(v.modelo->index(0, 0));
+        } else {
+            v.Caja(campo)->setFocus();
+        }
+        QTest::qWait(10);
+        v.Teclea("P1");
+        QLineEdit* caja = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(caja);
+        Contestador<frmLSTAlbaran> listado([](frmLSTAlbaran* l) { l->reject(); });
+        v.Tecla(tecla, Qt::AltModifier);
+        QTRY_COMPARE(listado.Veces(), listados);
+        if (listados == 0)
+            QCOMPARE(caja->text(), "P1");
+    }
+
+    // When a message or a window opened from the main window closes, the keyboard is the main
+    // window's again, also where nothing gives it the activation back: Alt with a letter works
+    // at once, as after a message when the number was missing and after the listing.
+    void activaTrasCerrar() {
+        Ventana v(false);
+        QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
+        QLineEdit* numero = v.Caja("txtNumAlbaran");
+        numero->setFocus();
+        Contestador<QMessageBox> caja([](QMessageBox* c) { c->reject(); });
+        QTest::keyClick(numero, Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(caja.Veces(), 1);
+        QTRY_COMPARE(QApplication::activeWindow(), v.w.get());
+        Contestador<frmLSTAlbaran> listado([](frmLSTAlbaran* l) { l->reject(); });
+        QTest::keyClick(numero, Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(listado.Veces(), 1);
+        QTRY_COMPARE(QApplication::activeWindow(), v.w.get());
+        QTest::keyClick(numero, Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(listado.Veces(), 2);
+    }
+
+    void nombreLargo_data() {
+        QTest::addColumn<bool>("eligiendo"); // the customer chosen in the pick list
+        QTest::addColumn<int>("ancho");      // of the window; 0 for its first size
+        QTest::newRow("albarán abierto") << false << 0;
+        QTest::newRow("cliente elegido") << true << 0;
+        QTest::newRow("ventana ancha, albarán abierto") << false << 1356;
+    }
+    // A customer's name and address wider than their fields show from their first letter; a
+    // window as wide as the usual screen has room for the whole name.
+    void nombreLargo() {
+        QFETCH(bool, eligiendo);
+        QFETCH(int, ancho);
+        Ventana v;
+        const QString nombre = "Cooperativa Agrícola Ramadera de l'Alt Empordà i R";
+        const QString direccion = "Avinguda de la Generalitat de Catalunya, 123, 4t 2";
+        EntornoPrueba::Ejecuta("INSERT INTO Clientes VALUES ('C1', ?, ?, ?)",
+                               {nombre, direccion, direccion});
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('7', ?, 'Ana', 'C1', ?, ?, "
+                               "?, '2026-12-07 11:58:02', 0)",
+                               {QDate::currentDate(), nombre, direccion, direccion});
+        if (ancho > 0) {
+            v.w->resize(ancho, 700);
+            QTRY_COMPARE(v.w->width(), ancho);
+        }
+        QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
+        Contestador<kelBrowse> lista(
+            [](kelBrowse* b) { QTest::keyClick(b->Grid(), Qt::Key_Return); });
+        if (eligiendo) {
+            v.Caja("txtCliente0")->setFocus();
+            QTest::qWait(10);
+            v.Tecla(Qt::Key_F4);
+            QTRY_COMPARE(lista.Veces(), 1);
+        } else {
+            v.Caja("txtNumAlbaran")->setFocus();
+            QTest::qWait(10);
+            v.Teclea("7");
+            v.Tecla(Qt::Key_Tab);
+        }
+        QTRY_COMPARE(v.Caja("txtCliente1")->text(), nombre);
+        QLineEdit* nombreCaja = v.Caja("txtCliente1");
+        const int sitio = nombreCaja->width() - 12; // the box's frame and margins aside
+        QCOMPARE(nombreCaja->fontMetrics().horizontalAdvance(nombre) <= sitio, ancho > 0);
+        for (const char* campo : {"txtCliente1", "txtCliente2", "txtCliente3"})
+            QVERIFY2(v.Caja(campo)->cursorPosition() == 0, campo);
     }
 
     void eligeYAvanza_data() {
@@ -314,7 +425,7 @@ private slots:
     void totales() {
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        auto* totales = v.w->findChild<QLabel*>("lblTotales");
+        auto* totales = Controles::Busca<QLabel>(*v.w, "lblTotales");
         QVERIFY(totales && totales->isVisible());
         const QString cero =
             "Líneas: 0    Bruto: 0,000 Kg    Tara: 0,000 Kg    Neto: 0,000 Kg    Importe: 0,00";

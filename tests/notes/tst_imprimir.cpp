@@ -7,6 +7,7 @@
 #include "export/frmlstalbaran.h"
 #include "masters/contestador.h"
 #include "notes/frmmain.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 #include "support/servidorcups.h"
 #include "ticket/directprinthelper.h"
@@ -86,7 +87,7 @@ private slots:
         frmMain w;
         w.show();
         Activa(&w);
-        auto* impreso = w.findChild<QLabel*>("lblImpreso");
+        auto* impreso = Controles::Busca<QLabel>(w, "lblImpreso");
         // Number, then Tab on to the grid: a line of P1 with 12,5 kg typed as gross weight.
         Teclea(&w, "A-7");
         for (int i = 0; i < 12 && w.focusWidget()->objectName() != "gridAlbaran"; ++i)
@@ -105,15 +106,28 @@ private slots:
         QString mostrado;
         Contestador<frmLstTicket> vista([&](frmLstTicket* v) {
             Activa(v);
-            mostrado = v->findChild<QPlainTextEdit*>("txtLstTicket")->toPlainText();
+            mostrado = Controles::Busca<QPlainTextEdit>(*v, "txtLstTicket")->toPlainText();
             Teclas(v, {Qt::CTRL | Qt::Key_P});
-            v->findChild<QPushButton*>("cmdSalir")->click();
+            Controles::Busca<QPushButton>(*v, "cmdSalir")->click();
         });
         Teclas(&w, {Qt::CTRL | Qt::Key_P});
         QCOMPARE(vista.Veces(), 1);
         QCOMPARE(error.Veces(), 1);
         QCOMPARE(mostrado, QString::fromUtf8("Nº A-7   \nP1  \n   12,50\n"));
         QVERIFY(impreso->isHidden());
+
+        // No template chosen: the preview says so, not that a file of no name is missing.
+        datos.SetModeloTicket(QString());
+        vista.Responde([&](frmLstTicket* v) {
+            Activa(v);
+            mostrado = Controles::Busca<QPlainTextEdit>(*v, "txtLstTicket")->toPlainText();
+            Controles::Busca<QPushButton>(*v, "cmdSalir")->click();
+        });
+        Activa(&w);
+        Teclas(&w, {Qt::CTRL | Qt::Key_P});
+        QCOMPARE(vista.Veces(), 2);
+        QCOMPARE(mostrado, Texto(IdTexto::SinPlantillaTiquet));
+        datos.SetModeloTicket(plantilla);
 
         // The raw queue: two prints, two jobs with exactly the ticket's bytes, and the mark.
         datos.SetPuertoImpresoraTiquets(3);
@@ -124,7 +138,7 @@ private slots:
         });
         Activa(&w);
         Teclas(&w, {Qt::CTRL | Qt::Key_P});
-        QCOMPARE(vista.Veces(), 2);
+        QCOMPARE(vista.Veces(), 3);
         QCOMPARE(error.Veces(), 1);
         QVERIFY(!impreso->isHidden());
         QTRY_COMPARE_WITH_TIMEOUT(impresora.recibidos.size(), 2, 20000);
@@ -138,7 +152,7 @@ private slots:
         Activa(&w);
         Teclas(&w, {Qt::CTRL | Qt::Key_P});
         QCOMPARE(listado.Veces(), 1);
-        QCOMPARE(vista.Veces(), 2);
+        QCOMPARE(vista.Veces(), 3);
     }
 
 private:

@@ -10,6 +10,7 @@
 #include "notes/frmmain.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 #include "ticket/frmedconfiguracion.h"
 
@@ -48,12 +49,12 @@ void TestVentanasMain::configuracion() {
         QTest::keyClick(c->lstPantalla, Qt::Key_Space);
         QTest::mouseClick(c->cmdAccion[0], Qt::LeftButton);
     });
-    w.findChild<QAction*>("mnuArchivoConfiguracionPrograma")->trigger();
+    Controles::Busca<QAction>(w, "mnuArchivoConfiguracionPrograma")->trigger();
     QCOMPARE(configura.Veces(), 1);
     QCOMPARE(clsDatosApp::Instancia()->Idioma(), 4000);
-    QCOMPARE(w.findChild<QAction*>("mnuArchivoConfiguracionPrograma")->text(),
+    QCOMPARE(Controles::Busca<QAction>(w, "mnuArchivoConfiguracionPrograma")->text(),
              cmnLanguaje::Texto(IdTexto::MnuPrograma, 4000));
-    QVERIFY(w.findChild<RejillaLineas*>("gridAlbaran")->isColumnHidden(0));
+    QVERIFY(Controles::Busca<RejillaLineas>(w, "gridAlbaran")->isColumnHidden(0));
 }
 
 // Columns as "designed/title/value/by hand" in pixels, visible unless marked "-"; a grid of 900.
@@ -114,16 +115,18 @@ void TestVentanasMain::columnas() {
     datos.SetUnidadMedida("Kg");
     for (int k = 1; k <= 9; ++k)
         datos.SetColPantalla(k, true);
+    // A line weighed in the window at its first size, then the window made as wide as the screen.
     auto w = std::make_unique<frmMain>();
-    w->resize(ancho - 10, 700);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    auto* rejilla = w->findChild<RejillaLineas*>("gridAlbaran");
+    auto* rejilla = Controles::Busca<RejillaLineas>(*w, "gridAlbaran");
     QHeaderView* h = rejilla->horizontalHeader();
     ModeloLineasAlbaran* m = rejilla->Modelo();
     QVERIFY(m->setData(m->index(0, 3), "51950,125", Qt::EditRole));
     m->ConfirmaFila();
     QVERIFY(!m->index(0, 8).data().toString().isEmpty());
+    w->resize(ancho - 10, 700);
+    QTRY_COMPARE(w->width(), ancho - 10);
     const int hora = rejilla->fontMetrics().horizontalAdvance("00:00:00-00/00/0000");
     for (int i = 0; i < 9; ++i) {
         QVERIFY2(h->sectionSize(i) >= h->sectionSizeHint(i), qPrintable(QString::number(i)));
@@ -131,7 +134,7 @@ void TestVentanasMain::columnas() {
     }
     QVERIFY(h->sectionSize(8) > hora);
     if (ancho == 1366)
-        QCOMPARE(h->length(), rejilla->viewport()->width());
+        QTRY_COMPARE(h->length(), rejilla->viewport()->width());
 
     // By hand, as a drag of the column's edge does.
     h->resizeSection(2, 150);
@@ -144,7 +147,7 @@ void TestVentanasMain::columnas() {
     });
     QVERIFY(w->close());
     w = std::make_unique<frmMain>();
-    rejilla = w->findChild<RejillaLineas*>("gridAlbaran");
+    rejilla = Controles::Busca<RejillaLineas>(*w, "gridAlbaran");
     QCOMPARE(rejilla->horizontalHeader()->sectionSize(2), 150);
     QCOMPARE(kelRegistry::GetFormInfo(w.get(), "ColAlbaranWidth3"), QString("2250"));
     QCOMPARE(kelRegistry::GetFormInfo(w.get(), "ColAlbaranWidth2"), QString("0"));
@@ -174,7 +177,7 @@ void TestVentanasMain::ventanas() {
         abiertas << d->objectName();
         d->reject();
     });
-    w.findChild<QAction*>(menu)->trigger();
+    Controles::Busca<QAction>(w, menu)->trigger();
     if (ventana == "frmMDSplash") {
         QWidget* splash = nullptr;
         for (QWidget* v : QApplication::topLevelWidgets())

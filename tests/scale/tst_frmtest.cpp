@@ -4,6 +4,7 @@
 #include "app/idtextos.h"
 #include "masters/contestador.h"
 #include "scale/frmtest.h"
+#include "support/controles.h"
 #include "support/entornoprueba.h"
 #include "support/pseudoterminal.h"
 
@@ -34,12 +35,12 @@ private slots:
         frmTest w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        auto* combo = w.findChild<QComboBox*>("cboPuertos");
-        auto* lectura = w.findChild<QLabel*>("Label1");
-        const auto* trama = w.findChild<QLabel*>("lblTrama");
-        const auto* ilegibles = w.findChild<QLabel*>("lblIlegibles");
+        auto* combo = Controles::Busca<QComboBox>(w, "cboPuertos");
+        auto* lectura = Controles::Busca<QLabel>(w, "Label1");
+        const auto* trama = Controles::Busca<QLabel>(w, "lblTrama");
+        const auto* ilegibles = Controles::Busca<QLabel>(w, "lblIlegibles");
         const auto boton = [&w](const QString& nombre) {
-            return w.findChild<QPushButton*>(nombre);
+            return Controles::Busca<QPushButton>(w, nombre);
         };
         const auto pulsa = [&](const QString& nombre) {
             QTest::mouseClick(boton(nombre), Qt::LeftButton);
