@@ -11,6 +11,7 @@
 #include "app/kelversion.h"
 #include "app/lineacomandos.h"
 #include "db/basedatos.h"
+#include "db/comandoverificaregistro.h"
 #include "export/comandoexportar.h"
 #include "notes/comandopdf.h"
 #include "notes/frmmain.h"
@@ -34,6 +35,7 @@ int main(int argc, char* argv[]) {
     if (LineaComandos::Pedida(argc, argv, "--version")) {
         QCoreApplication app(argc, argv);
         QTextStream(stdout) << "pesix " << kelVersion::Texto() << "\n"
+                            << "sha256: " << kelVersion::HuellaPrograma() << "\n"
                             << "templates: " << clsDatosApp::CarpetaPlantillas() << "\n";
         return LineaComandos::Correcto;
     }
@@ -43,6 +45,12 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         kelRegistry::NombraAplicacion();
         return ComandoExportar::Ejecuta(QCoreApplication::arguments());
+    }
+    // The weighing log checked, likewise.
+    if (ComandoVerificaRegistro::Pedida(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        kelRegistry::NombraAplicacion();
+        return ComandoVerificaRegistro::Ejecuta(QCoreApplication::arguments());
     }
     // The scale read or looked for from the console, likewise.
     if (LectorConsola::Pedido(argc, argv)) {

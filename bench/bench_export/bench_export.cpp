@@ -34,7 +34,7 @@ bool Crea(QSqlDatabase db) {
         return false;
     QSqlQuery cab(db), det(db);
     cab.prepare("INSERT INTO AlbaranesCabeceras VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    det.prepare("INSERT INTO AlbaranesDetalle VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    det.prepare("INSERT INTO AlbaranesDetalle VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, NULL)");
     const QDate inicio(2020, 1, 1);
     for (int a = 0; a < kAlbaranes; ++a) {
         const QString numero = QString::number(a + 1);
@@ -93,7 +93,7 @@ const char* kCreaPostgres =
     " 0.5 * (l % 5), 100.0 + (a * 7 + l * 13) % 900 + l * 0.125 - 0.5 * (l % 5),"
     " 0.25 + (l % 9) * 0.35, (100.0 + (a * 7 + l * 13) % 900 + l * 0.125 - 0.5 * (l % 5)) *"
     " (0.25 + (l % 9) * 0.35), '10:' || lpad(l::text, 2, '0') || ':00-' || to_char(DATE"
-    " '2020-01-01' + a / 50, 'DD/MM/YYYY') FROM generate_series(0, 49999) a,"
+    " '2020-01-01' + a / 50, 'DD/MM/YYYY'), NULL FROM generate_series(0, 49999) a,"
     " generate_series(1, 20) l;ANALYZE";
 
 qint64 Lineas(const QString& ruta) {

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 clsDatosApp* clsDatosApp::s_instancia = nullptr;
 
@@ -101,6 +102,15 @@ const std::vector<Ajuste>& Declaracion() {
         // The seconds a statement waits for the server's answer.
         a.push_back({kConfiguracion, "EsperaServidor", T::Entero,
                      QString::number(clsDatosApp::EsperaServidorPorDefecto)});
+        // The station's name in the weighing log; empty for the computer's.
+        a.push_back({kConfiguracion, "Puesto", T::Texto, "", clsDatosApp::LongitudPuesto});
+        // Taking a weight: how recent a continuous reading must be, how long a moving load is
+        // waited for, whether the same load may be taken twice, whether gross weights may be
+        // typed.
+        a.push_back({kConfiguracion, "LecturaRecienteMs", T::Entero, "2000"});
+        a.push_back({kConfiguracion, "EsperaEstableMs", T::Entero, "3000"});
+        a.push_back({kConfiguracion, "UnaPesadaPorCarga", T::Booleano, "1"});
+        a.push_back({kConfiguracion, "PesoManual", T::Booleano, "1"});
         a.push_back({kEmpresa, "Cliente", T::Texto, "", clsDatosApp::LongitudLinea});
         a.push_back({kEmpresa, "NIFCliente", T::Texto, "", clsDatosApp::LongitudLinea});
         return a;
@@ -212,6 +222,12 @@ QString clsDatosApp::ModeloTicket() const {
     if (!elegido.isEmpty() || CarpetaDatosInstalados().isEmpty())
         return elegido;
     return CarpetaPlantillas() + QStringLiteral("/ejemplo-80mm.dti");
+}
+
+QString clsDatosApp::Puesto() const {
+    const QString puesto = Texto(u"Puesto").trimmed();
+    return puesto.isEmpty() ? kelStrings::Acotado(QSysInfo::machineHostName(), LongitudPuesto)
+                            : puesto;
 }
 
 QString clsDatosApp::Caption() const {

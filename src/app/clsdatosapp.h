@@ -148,6 +148,23 @@ public:
     static constexpr qsizetype LongitudLinea = 100;
     static constexpr qsizetype LongitudRuta = 4096;
     QString UnidadMedida() const { return Texto(u"UnidadMedida"); }
+    // The station's name in the weighing log (each station keeps its own chain of entries);
+    // the computer's name unless set.
+    static constexpr qsizetype LongitudPuesto = 50;
+    QString Puesto() const;
+    void SetPuesto(const QString& v) { Pon(u"Puesto", v); }
+    // Taking a weight into a line: in continuous mode a reading older than LecturaRecienteMs
+    // is not taken; a moving load is waited for up to EsperaEstableMs; with UnaPesadaPorCarga
+    // a second weight needs the load changed or the scale back near zero; without PesoManual
+    // a gross weight cannot be typed.
+    qint32 LecturaRecienteMs() const { return Entero(u"LecturaRecienteMs"); }
+    void SetLecturaRecienteMs(qint32 v) { Pon(u"LecturaRecienteMs", v); }
+    qint32 EsperaEstableMs() const { return Entero(u"EsperaEstableMs"); }
+    void SetEsperaEstableMs(qint32 v) { Pon(u"EsperaEstableMs", v); }
+    bool UnaPesadaPorCarga() const { return Booleano(u"UnaPesadaPorCarga"); }
+    void SetUnaPesadaPorCarga(bool v) { Pon(u"UnaPesadaPorCarga", v); }
+    bool PesoManual() const { return Booleano(u"PesoManual"); }
+    void SetPesoManual(bool v) { Pon(u"PesoManual", v); }
     void SetUnidadMedida(const QString& v) { Pon(u"UnidadMedida", v); }
 
     // Default database file: beside the program when its folder is writable, otherwise the

@@ -55,6 +55,7 @@ QString frmInfoSistema::Texto(const Datos& datos) {
     };
     const QList<std::pair<int, QString>> lineas{
         {IdTexto::InfoVersionPrograma, QStringLiteral("Pesix ") + kelVersion::Texto()},
+        {IdTexto::InfoHuellaPrograma, kelVersion::HuellaPrograma()},
         {IdTexto::InfoVersionQt, QString::fromLatin1(qVersion())},
         {IdTexto::InfoSistemaOperativo,
          QSysInfo::prettyProductName() + " (" + QSysInfo::kernelType() + " " +

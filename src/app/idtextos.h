@@ -275,6 +275,23 @@ inline constexpr int NombreProtocolo0 = 1230;
 inline constexpr int ProtocoloUsuario = 1237;
 inline constexpr int EstabilidadBascula = 1238;
 inline constexpr int BuscandoBascula = 1239;
+// 1300.. taking a weight from the scale into a line
+inline constexpr int EsperandoEstable = 1300;
+inline constexpr int PesadaSinLectura = 1301;
+inline constexpr int PesadaAntigua = 1302;
+inline constexpr int PesadaInestable = 1303;
+inline constexpr int PesadaFueraRango = 1304;
+inline constexpr int PesadaErrorBascula = 1305;
+inline constexpr int PesadaMismaCarga = 1306;
+inline constexpr int PesadaSinRegistro = 1307;
+inline constexpr int Pesada = 1308;
+inline constexpr int PesoManualProhibido = 1309;
+// The mark of a weight typed by hand in the grid, the listing and the ticket, and what it means.
+inline constexpr int MarcaManual = 1310;
+inline constexpr int PesoManual = 1311;
+inline constexpr int LineasManuales = 1312; // "%1" the count of lines weighed by hand
+inline constexpr int ExportaProcedencia = 1313;
+inline constexpr int InfoHuellaPrograma = 1314;
 // 1500.. the main window: totals under the grid, checks before saving
 inline constexpr int TotalLineas = 1500;
 inline constexpr int TotalBruto = 1501;

@@ -1,5 +1,9 @@
 #include "app/kelversion.h"
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+
 // PESIX_VERSION_MAYOR, _MENOR and _REVISION come from the build (src/app/CMakeLists.txt).
 
 int kelVersion::Mayor() {
@@ -12,6 +16,18 @@ int kelVersion::Menor() {
 
 int kelVersion::Revision() {
     return PESIX_VERSION_REVISION;
+}
+
+QString kelVersion::HuellaPrograma() {
+    // Read once: the file does not change while it runs.
+    static const QString huella = [] {
+        QFile programa(QCoreApplication::applicationFilePath());
+        QCryptographicHash h(QCryptographicHash::Sha256);
+        if (!programa.open(QIODevice::ReadOnly) || !h.addData(&programa))
+            return QString();
+        return QString::fromLatin1(h.result().toHex());
+    }();
+    return huella;
 }
 
 QString kelVersion::Texto() {

@@ -21,14 +21,21 @@ const QList<Comando>& Comandos() {
          "opens the main window, or the scale test window with /TEST",
          "0 closed, 1 the database cannot be opened, 2 bad command line"},
         {"--export",
-         "--export FROM TO FILE [--database PATH|URI] [--settings PATH] [--encoding NAME]",
-         "exports the notes dated FROM to TO (yyyy-mm-dd) to FILE (.txt, .csv or .xml)",
+         "--export FROM TO FILE [--database PATH|URI] [--settings PATH] [--encoding NAME] "
+         "[--origin]",
+         "exports the notes dated FROM to TO (yyyy-mm-dd) to FILE (.txt, .csv or .xml); "
+         "--origin adds each line's weighing log entry and manual mark to .txt and .csv",
          "0 written, 2 bad command line, 3 the database is missing or cannot be read, 4 the file "
          "cannot be written"},
         {"--pdf", "--pdf NUMBER DATE FILE [--database PATH|URI] [--settings PATH]",
          "writes the listing of the note NUMBER of DATE (yyyy-mm-dd) as a PDF file",
          "0 written, 2 bad command line, 3 the database or the note cannot be read, 4 the file "
          "cannot be written"},
+        {"--verify-alibi",
+         "--verify-alibi [--database PATH|URI] [--settings PATH] [--from DATE --to DATE]",
+         "checks the weighing log's chains and the weights of the lines taken from it",
+         "0 no fault, 1 faults found (one line each), 2 bad command line, 3 the database cannot "
+         "be opened or read"},
         {"--read-scale", "--read-scale [--settings PATH] [--count N] [--wait SECONDS]",
          "prints N readings of the configured scale",
          "0 all printed, 2 bad command line, 3 no reading within the wait, 4 the port cannot be "

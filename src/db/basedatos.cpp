@@ -322,12 +322,13 @@ Resultado BaseDatos::CompruebaEscritura(QSqlDatabase db) {
             return t.Inicio();
         QSqlQuery q(db);
         for (const TablaEsquema& tabla : Esquema::Tablas()) {
+            // A table whose rows are only added needs no right but adding.
             const QString columna = tabla.columnas.front().nombre;
-            if (!q.exec("UPDATE " + tabla.nombre + " SET " + columna + " = " + columna +
-                        " WHERE false") ||
+            if ((!tabla.soloAnadir && !q.exec("UPDATE " + tabla.nombre + " SET " + columna + " = " +
+                                              columna + " WHERE false")) ||
                 !q.exec("INSERT INTO " + tabla.nombre + " SELECT * FROM " + tabla.nombre +
                         " WHERE false") ||
-                !q.exec("DELETE FROM " + tabla.nombre + " WHERE false"))
+                (!tabla.soloAnadir && !q.exec("DELETE FROM " + tabla.nombre + " WHERE false")))
                 return Resultado::Fallo(TextoError(q.lastError(), db));
         }
         return {};

@@ -54,7 +54,9 @@ std::vector<TablaEsquema> Declaracion() {
           {"PesoNeto", T::Doble, 0, Req},
           {"Precio", T::Doble, 0, Nul},
           {"PesoImporte", T::Doble, 0, Nul},
-          {"HoraPesada", T::Texto, 19, Req}},
+          {"HoraPesada", T::Texto, 19, Req},
+          // The weighing log's entry of the reading taken; none for a weight typed by hand.
+          {"IdPesada", T::Entero, 0, Nul}},
          {"NumAlbaran", "Fecha", "NumLinea"}},
         {"CodigosDeControl",
          {{"Macro", T::Texto, 25, Req},
@@ -62,6 +64,28 @@ std::vector<TablaEsquema> Declaracion() {
           {"ValorStringPantalla", T::Texto, 20, Req},
           {"Descripcion", T::Texto, 60, Req}},
          {"Macro"}},
+        // The weighing log: one entry for every reading taken into a line and every zero, tare
+        // and clear-tare request sent to the scale, each station's entries chained by their
+        // fingerprints (RegistroPesadas in db/registropesadas.h writes them).
+        {"RegistroPesadas",
+         {{"IdPesada", T::Entero, 0, Req},
+          {"FechaHora", T::Texto, 23, Req}, // "yyyy-MM-dd HH:mm:ss.zzz", local time
+          {"Puesto", T::Texto, 50, Req},
+          {"Evento", T::Texto, 10, Req},
+          {"TipoBascula", T::Entero, 0, Req},
+          {"Peso", T::Doble, 0, Nul}, // none when the frame carried no figure
+          {"Decimales", T::Entero, 0, Req},
+          {"Unidad", T::Texto, 10, Req},
+          {"Estado", T::Texto, 10, Req},
+          {"Bruto", T::Texto, 10, Req},
+          {"Trama", T::Texto, 512, Req}, // the raw frame in hexadecimal
+          {"HuellaAnterior", T::Texto, 64, Req},
+          {"Huella", T::Texto, 64, Req}},
+         {"IdPesada"},
+         {{"RegistroPesadas_Puesto", {"Puesto", "IdPesada"}},
+          // Two entries of one station never follow the same one.
+          {"RegistroPesadas_Cadena", {"Puesto", "HuellaAnterior"}, true}},
+         true},
     };
 }
 

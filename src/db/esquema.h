@@ -24,6 +24,7 @@ struct ColumnaEsquema {
 struct IndiceEsquema {
     QString nombre;
     QStringList columnas;
+    bool unico = false; // no two rows share the columns' values
 };
 
 struct TablaEsquema {
@@ -31,6 +32,8 @@ struct TablaEsquema {
     std::vector<ColumnaEsquema> columnas;
     QStringList clave; // columns of the table's key, in order
     std::vector<IndiceEsquema> indices = {};
+    // Rows are only ever added: the database itself refuses to change or remove one.
+    bool soloAnadir = false;
 
     const ColumnaEsquema* Columna(const QString& nombreColumna) const;
     bool EsClave(const QString& nombreColumna) const {
@@ -44,7 +47,7 @@ struct TablaEsquema {
 // compares without regard to letter case, in keys, look-ups and ordering alike.
 class Esquema {
 public:
-    // The seven tables, in creation order, with their columns in order.
+    // The tables, in creation order, with their columns in order.
     static const std::vector<TablaEsquema>& Tablas();
     static const TablaEsquema* Tabla(const QString& nombre);
     static const ColumnaEsquema* Columna(const QString& tabla, const QString& columna);

@@ -42,6 +42,7 @@ private:
     bool Paso(const QString& sql);
     Resultado Tabla(const TablaEsquema& t);
     Resultado Indices(const TablaEsquema& t);
+    Resultado SoloAnadir(const TablaEsquema& t);
 
     QSqlDatabase m_db;
     QSqlQuery m_q;
@@ -113,9 +114,53 @@ Resultado Completado::Indices(const TablaEsquema& t) {
     for (const IndiceEsquema& i : t.indices) {
         if (Hay("SELECT 1 FROM pg_class WHERE oid = to_regclass(?)", {i.nombre.toLower()}))
             continue;
-        if (m_q.lastError().isValid() || !Paso("CREATE INDEX " + i.nombre + " ON " + t.nombre +
-                                               " (" + i.columnas.join(", ") + ")"))
+        if (m_q.lastError().isValid() ||
+            !Paso(QString(i.unico ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + i.nombre + " ON " +
+                  t.nombre + " (" + i.columnas.join(", ") + ")"))
             return Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    }
+    return {};
+}
+
+// The function that refuses, and the triggers that call it before any change, removal or
+// truncation, each created when missing (a dropped trigger comes back at the next start).
+Resultado Completado::SoloAnadir(const TablaEsquema& t) {
+    if (!t.soloAnadir)
+        return {};
+    const QString funcion = EsquemaPostgres::FuncionSoloAnadir(t);
+    const auto falla = [this] {
+        return Resultado::Fallo(BaseDatos::TextoError(m_q.lastError(), m_db));
+    };
+    if (!Hay("SELECT 1 FROM pg_proc WHERE proname = ? AND pronamespace = "
+             "current_schema()::regnamespace",
+             {funcion})) {
+        if (m_q.lastError().isValid() ||
+            !Paso("CREATE FUNCTION " + funcion +
+                  "() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RAISE EXCEPTION '%: rows are "
+                  "only added', TG_TABLE_NAME; END $$"))
+            return falla();
+    }
+    // Entries are numbered by a sequence, so that stations adding at once never wait for one
+    // another; one made for a table with rows starts after them.
+    const QString secuencia = EsquemaPostgres::Secuencia(t);
+    if (!Hay("SELECT 1 FROM pg_class WHERE oid = to_regclass(?)", {secuencia})) {
+        if (m_q.lastError().isValid() || !Paso("CREATE SEQUENCE " + secuencia) ||
+            !Paso("SELECT setval('" + secuencia + "', coalesce(max(" + t.clave.first() +
+                  "), 0) + 1, false) FROM " + t.nombre))
+            return falla();
+    }
+    const QString filas = t.nombre.toLower() + "_sincambios";
+    const QString tabla = t.nombre.toLower() + "_sinvaciar";
+    for (const auto& [nombre, cuando] :
+         {std::pair{filas, QString("BEFORE UPDATE OR DELETE ON %1 FOR EACH ROW")},
+          std::pair{tabla, QString("BEFORE TRUNCATE ON %1 FOR EACH STATEMENT")}}) {
+        if (Hay("SELECT 1 FROM pg_trigger WHERE tgrelid = to_regclass(?) AND tgname = ?",
+                {t.nombre.toLower(), nombre}))
+            continue;
+        if (m_q.lastError().isValid() ||
+            !Paso("CREATE TRIGGER " + nombre + ' ' + cuando.arg(t.nombre) + " EXECUTE FUNCTION " +
+                  funcion + "()"))
+            return falla();
     }
     return {};
 }
@@ -141,6 +186,8 @@ Resultado Completado::Ejecuta() {
         r = Tabla(t);
         if (r)
             r = Indices(t);
+        if (r)
+            r = SoloAnadir(t);
     }
     m_q.finish();
     if (r)
@@ -171,6 +218,14 @@ QString EsquemaPostgres::TipoSql(const ColumnaEsquema& c) {
 
 QString EsquemaPostgres::Definicion(const ColumnaEsquema& c) {
     return c.nombre + ' ' + TipoSql(c) + (c.requerida ? " NOT NULL" : "");
+}
+
+QString EsquemaPostgres::Secuencia(const TablaEsquema& t) {
+    return t.nombre.toLower() + "_numero";
+}
+
+QString EsquemaPostgres::FuncionSoloAnadir(const TablaEsquema& t) {
+    return t.nombre.toLower() + "_solo_anadir";
 }
 
 Resultado EsquemaPostgres::Completa(QSqlDatabase db) {

@@ -18,6 +18,11 @@ public:
     static QString Colacion() { return QStringLiteral("pesix_sin_mayusculas"); }
     static QString TipoSql(const ColumnaEsquema& c);
     static QString Definicion(const ColumnaEsquema& c);
+    // The trigger function that refuses changing and removing rows of a table whose rows are
+    // only added.
+    static QString FuncionSoloAnadir(const TablaEsquema& t);
+    // The sequence that numbers the rows of such a table (its first key column).
+    static QString Secuencia(const TablaEsquema& t);
 
     // Creates the missing collation, tables, columns and keys, in one transaction; stations that
     // start at once complete the database one after the other. A required column added to a

@@ -33,6 +33,7 @@ struct TablaGuardada {
     bool conClave = false;
     QStringList otrosIndices; // CREATE INDEX statements of indexes other than the key
     QStringList nombresIndices;
+    QStringList disparadores;
 
     bool Tiene(const QString& columna) const {
         return std::any_of(columnas.begin(), columnas.end(), [&](const ColumnaGuardada& c) {
@@ -176,6 +177,11 @@ TablaGuardada Completado::Lee(const TablaEsquema& t) {
         else if (!f[1].isNull())
             g.otrosIndices << f[1].toString();
     }
+    for (const QVariantList& f :
+         Filas("SELECT name FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ? COLLATE "
+               "NOCASE",
+               {t.nombre}))
+        g.disparadores << f[0].toString();
     return g;
 }
 
@@ -226,6 +232,8 @@ Resultado Completado::Planifica(const TablaEsquema& t) {
                 << Paso{t.nombre, EsquemaSqlite::CreaIndiceClave(t)};
         for (const IndiceEsquema& i : t.indices)
             m_pasos << Paso{t.nombre, EsquemaSqlite::CreaIndice(t, i)};
+        for (const auto& [nombre, sql] : EsquemaSqlite::CreaDisparadores(t))
+            m_pasos << Paso{t.nombre, sql};
         m_soloReglas = false;
         return {};
     }
@@ -268,6 +276,10 @@ Resultado Completado::Planifica(const TablaEsquema& t) {
     for (const IndiceEsquema& i : t.indices)
         if (!g.nombresIndices.contains(i.nombre, Qt::CaseInsensitive))
             m_pasos << Paso{t.nombre, EsquemaSqlite::CreaIndice(t, i)};
+    // A rebuilt table lost its triggers with the old one; a dropped one comes back.
+    for (const auto& [nombre, sql] : EsquemaSqlite::CreaDisparadores(t))
+        if (reconstruye || !g.disparadores.contains(nombre, Qt::CaseInsensitive))
+            m_pasos << Paso{t.nombre, sql};
     return {};
 }
 
@@ -358,8 +370,22 @@ QString EsquemaSqlite::CreaIndice(const TablaEsquema& t, const IndiceEsquema& i)
     QStringList columnas;
     for (const QString& c : i.columnas)
         columnas << Id(c) + (t.Columna(c)->tipo == T::Texto ? " COLLATE NOCASE" : "");
-    return "CREATE INDEX " + Id(i.nombre) + " ON " + Id(t.nombre) + " (" + columnas.join(", ") +
-           ")";
+    return QString(i.unico ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + Id(i.nombre) + " ON " +
+           Id(t.nombre) + " (" + columnas.join(", ") + ")";
+}
+
+QList<std::pair<QString, QString>> EsquemaSqlite::CreaDisparadores(const TablaEsquema& t) {
+    QList<std::pair<QString, QString>> disparadores;
+    if (!t.soloAnadir)
+        return disparadores;
+    // The message names the table, so that the error tells what was refused.
+    for (const char* orden : {"UPDATE", "DELETE"}) {
+        const QString nombre = t.nombre + (orden[0] == 'U' ? "_SinCambios" : "_SinBorrados");
+        disparadores.append({nombre, "CREATE TRIGGER " + Id(nombre) + " BEFORE " + orden + " ON " +
+                                         Id(t.nombre) + " BEGIN SELECT RAISE(ABORT, '" + t.nombre +
+                                         ": rows are only added'); END"});
+    }
+    return disparadores;
 }
 
 Resultado EsquemaSqlite::Completa(QSqlDatabase db) {

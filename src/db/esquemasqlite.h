@@ -34,6 +34,9 @@ public:
     static QString CreaIndiceClave(const TablaEsquema& t);
     // One of the table's other indexes; text columns in it order without regard to letter case.
     static QString CreaIndice(const TablaEsquema& t, const IndiceEsquema& i);
+    // The triggers that refuse changing and removing rows of a table whose rows are only
+    // added, by name.
+    static QList<std::pair<QString, QString>> CreaDisparadores(const TablaEsquema& t);
 
     // Creates the missing tables, columns, keys and indexes, and rebuilds an older table whose
     // columns lack the declared rules (an existing column of another type stays as it is). A rule

@@ -256,10 +256,21 @@ bool clsXMLExport::AddRow(const QString& etiquetaFila) {
     if (!CompruebaRegistros() || !m_registros->EnRegistro())
         return false;
     const QString t = Recortado(etiquetaFila);
+    const auto antes = m_atributos;
+    QList<bool> enAtributo;
+    for (int i = 0; i < m_registros->NumCampos(); ++i) {
+        const QString nombre = m_registros->NombreCampo(i);
+        enAtributo << m_camposAtributo.contains(nombre, Qt::CaseInsensitive);
+        const QVariant v = m_registros->Valor(i);
+        if (enAtributo.last() && !t.isEmpty() && !v.isNull() && EsValorEscribible(v))
+            AddAttribute(Compactado(nombre), m_formato.Texto(v, m_registros->TipoCampo(i)));
+    }
     if (!t.isEmpty())
         TagStart(t);
+    m_atributos = antes;
     for (int i = 0; i < m_registros->NumCampos(); ++i)
-        AnexaCampo(i);
+        if (!enAtributo.at(i))
+            AnexaCampo(i);
     if (!t.isEmpty())
         TagEnd();
     return true;

@@ -100,6 +100,9 @@ public:
     // An attribute for the next TagStart, in insertion order; a name already present is ignored.
     void AddAttribute(const QString& nombre, const QString& valor);
     void ClearAttributes() { m_atributos.clear(); }
+    // Fields of the record set written as attributes of each row's element, when they hold a
+    // value, instead of as child elements.
+    void SetCamposAtributo(const QStringList& campos) { m_camposAtributo = campos; }
 
     int NumeroError() const { return m_numeroError; }
     QString DescripcionError() const { return m_descripcionError; }
@@ -132,6 +135,7 @@ private:
     bool m_cdata = false;
     QStringList m_pila{QString()};
     QList<QPair<QString, QString>> m_atributos;
+    QStringList m_camposAtributo;
     FormatoValores m_formato;
     std::function<bool(qint64)> m_avance;
     int m_numeroError = 0;

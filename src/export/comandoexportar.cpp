@@ -9,6 +9,8 @@
 
 namespace {
 const QString kOpcion = QStringLiteral("--export");
+// Text files end each row with where its weight came from.
+const QString kProcedencia = QStringLiteral("--origin");
 } // namespace
 
 bool ComandoExportar::Pedida(int argc, char** argv) {
@@ -26,7 +28,7 @@ int ComandoExportar::Ejecuta(const QStringList& argumentos) {
 
 int ComandoExportar::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
     using O = LineaComandos;
-    const LineaComandos o(argumentos, {kOpcion}, O::Comunes() << "--encoding");
+    const LineaComandos o(argumentos, {kOpcion, kProcedencia}, O::Comunes() << "--encoding");
     if (!o.Error().isEmpty())
         return O::Falla(errores, O::ErrorLinea, o.Error() + "; " + O::Uso(kOpcion));
     if (o.Valores().size() != 3)
@@ -53,6 +55,7 @@ int ComandoExportar::Ejecuta(const QStringList& argumentos, QTextStream& errores
     ExportaAlbaranes exporta(datos.Conexion(), datos.SeparadorListas(),
                              FormatoValores(datos.SeparadorDecimal(), QLocale()));
     exporta.SetCodificacion(codificacion);
+    exporta.SetProcedencia(argumentos.mid(1).contains(kProcedencia));
     const Resultado r = exporta.Exporta(desde, hasta, archivo);
     if (!r && exporta.LecturaFallida())
         return O::Falla(errores, O::ErrorBaseDatos, "the database cannot be read: " + r.Error());

@@ -23,6 +23,10 @@ const QString kColumnas = QStringLiteral(
     "AlbaranesDetalle.PesoTara AS PesoTara, AlbaranesDetalle.PesoNeto AS PesoNeto, "
     "AlbaranesDetalle.Precio AS Precio, AlbaranesDetalle.PesoImporte AS PesoImporte, "
     "AlbaranesDetalle.HoraPesada AS HoraPesada");
+// Where each line's weight came from: its weighing log entry, or 1 in Manual for one typed.
+const QString kProcedencia = QStringLiteral(
+    ", AlbaranesDetalle.IdPesada AS IdPesada, CASE WHEN AlbaranesDetalle.NumLinea IS NOT NULL AND "
+    "AlbaranesDetalle.IdPesada IS NULL THEN '1' END AS \"Manual\"");
 const QString kOrigen = QStringLiteral(
     " FROM AlbaranesCabeceras LEFT JOIN AlbaranesDetalle ON (AlbaranesCabeceras.Fecha = "
     "AlbaranesDetalle.Fecha) AND (AlbaranesCabeceras.NumAlbaran = AlbaranesDetalle.NumAlbaran)");
@@ -72,8 +76,9 @@ ExportaAlbaranes::Formato ExportaAlbaranes::FormatoDeRuta(const QString& ruta) {
     return Formato::Ninguno;
 }
 
-QString ExportaAlbaranes::Consulta() {
-    return kColumnas + kOrigen + kRango.arg("?", "?") + kOrden;
+QString ExportaAlbaranes::Consulta(bool conProcedencia) {
+    return kColumnas + (conProcedencia ? kProcedencia : QString()) + kOrigen +
+           kRango.arg("?", "?") + kOrden;
 }
 
 QString ExportaAlbaranes::ConsultaLiteral(const QDate& desde, const QDate& hasta) {
@@ -104,7 +109,9 @@ Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& rut
     if (m_avance)
         CuentaFilas(desde, hasta);
 
-    RecordsetConsulta registros(m_db, Consulta(), {BaseDatos::FechaSQL(desde), FinRango(hasta)});
+    // The XML file always tells where each weight came from, as attributes of its line.
+    RecordsetConsulta registros(m_db, Consulta(m_conProcedencia || formato == Formato::Xml),
+                                {BaseDatos::FechaSQL(desde), FinRango(hasta)});
     registros.SetTablasEsquema(
         {QStringLiteral("AlbaranesCabeceras"), QStringLiteral("AlbaranesDetalle")});
     if (const Resultado abierto = registros.Abre(); !abierto)
@@ -264,6 +271,7 @@ Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros, const QStri
     if (!xml.AbreSalida())
         return Resultado::Fallo(xml.DescripcionError());
     xml.SetCurrentRecordset(&registros);
+    xml.SetCamposAtributo({QStringLiteral("IdPesada"), QStringLiteral("Manual")});
     if (m_avance)
         xml.SetAvance([this](qint64 filas) {
             m_filas = filas;

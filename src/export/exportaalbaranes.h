@@ -18,7 +18,11 @@ class RecordsetConsulta;
 //   (SeparadorListas). A header line with the 19 column names, then one line per row; text
 //   columns between double quotes (a quote inside doubled), numbers, dates and booleans bare;
 //   lines end in CR LF; Windows-1252 unless told otherwise.
-// - ".xml": the rows through clsXMLExport, as <Items> holding one <Item> per row (UTF-8).
+// - ".xml": the rows through clsXMLExport, as <Items> holding one <Item> per row (UTF-8); an
+//   Item whose line's weight came from the scale has the attribute IdPesada (its weighing log
+//   entry), one typed by hand Manual="1".
+// With SetProcedencia the text files end each row with the same two columns, IdPesada and
+// Manual (empty unless 1); without it they keep their 19 columns.
 // Any other extension writes nothing. One row per line; a note without lines gives one row with
 // empty line columns. Both dates are included and may come in either order. The file is
 // replaced only when it was written whole.
@@ -37,7 +41,7 @@ public:
     static Formato FormatoDeRuta(const QString& ruta);
     // The query, with two bound parameters: the first date as "yyyy-MM-dd", and the last
     // moment of the last date as "yyyy-MM-dd 23:59:59.999".
-    static QString Consulta();
+    static QString Consulta(bool conProcedencia = false);
     // The query with both bounds written in (for tools that cannot bind).
     static QString ConsultaLiteral(const QDate& desde, const QDate& hasta);
 
@@ -46,6 +50,9 @@ public:
     // Returning false cancels the export.
     using Avance = std::function<bool(qint64 filas, int milesimas)>;
     void SetAvance(Avance avance) { m_avance = std::move(avance); }
+
+    // Whether the text files tell where each line's weight came from.
+    void SetProcedencia(bool si) { m_conProcedencia = si; }
 
     CodificacionExportacion::Tipo Codificacion() const { return m_codificacion; }
     void SetCodificacion(CodificacionExportacion::Tipo c) { m_codificacion = c; }
@@ -77,6 +84,7 @@ private:
     QSqlDatabase m_db;
     QString m_separadorListas;
     CodificacionExportacion::Tipo m_codificacion = CodificacionExportacion::Tipo::Windows1252;
+    bool m_conProcedencia = false;
     FormatoValores m_formato;
     qint64 m_filas = 0;
     bool m_lecturaFallida = false;

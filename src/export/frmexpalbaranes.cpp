@@ -8,6 +8,7 @@
 #include "app/kelwindow.h"
 #include "export/exportaalbaranes.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
@@ -66,6 +67,8 @@ frmExpAlbaranes::frmExpAlbaranes(QWidget* parent) : QDialog(parent) {
         cmdOpcion << b;
     }
     cmdOpcion[0]->setDefault(true); // Enter in the boxes exports
+    chkProcedencia = new QCheckBox(Texto(IdTexto::ExportaProcedencia), this);
+    chkProcedencia->setObjectName("chkProcedencia");
     prgAvance = new QProgressBar(this);
     prgAvance->setObjectName("prgAvance");
     prgAvance->setRange(0, 1000);
@@ -92,6 +95,7 @@ frmExpAlbaranes::frmExpAlbaranes(QWidget* parent) : QDialog(parent) {
     rejilla->addWidget(txtFecha[0], 1, 1);
     rejilla->addWidget(lbl[2], 1, 2, Qt::AlignRight);
     rejilla->addWidget(txtFecha[1], 1, 3);
+    rejilla->addWidget(chkProcedencia, 2, 1, 1, 3);
     rejilla->setColumnStretch(1, 1);
     rejilla->setColumnStretch(3, 1);
     auto* pie = new QHBoxLayout;
@@ -103,7 +107,7 @@ frmExpAlbaranes::frmExpAlbaranes(QWidget* parent) : QDialog(parent) {
     principal->addWidget(prgAvance);
     principal->addStretch(1);
     principal->addLayout(pie);
-    resize(560, 170);
+    resize(560, 195);
     PonExportando(false);
     kelRegistry::RestoreFormPosition(this);
     txtDestino->setFocus();
@@ -142,7 +146,7 @@ void frmExpAlbaranes::PonExportando(bool exportando) {
     m_exportando = exportando;
     for (QWidget* w : {static_cast<QWidget*>(txtDestino), static_cast<QWidget*>(cmdDestino),
                        static_cast<QWidget*>(txtFecha[0]), static_cast<QWidget*>(txtFecha[1]),
-                       static_cast<QWidget*>(cmdOpcion[0])})
+                       static_cast<QWidget*>(cmdOpcion[0]), static_cast<QWidget*>(chkProcedencia)})
         w->setEnabled(!exportando);
     cmdOpcion[1]->setText(Texto(exportando ? IdTexto::Cancelar : IdTexto::Salir));
     prgAvance->setVisible(exportando);
@@ -162,6 +166,7 @@ void frmExpAlbaranes::Exporta() {
     const clsDatosApp& d = Ajustes();
     ExportaAlbaranes exporta(d.Conexion(), d.SeparadorListas(),
                              FormatoValores(d.SeparadorDecimal(), QLocale()));
+    exporta.SetProcedencia(chkProcedencia->isChecked());
     exporta.SetAvance([this](qint64 filas, int milesimas) {
         prgAvance->setValue(milesimas);
         lblAvance->setText(Texto(IdTexto::LineasExportadas).arg(QLocale().toString(filas)));

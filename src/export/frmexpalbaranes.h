@@ -6,6 +6,7 @@
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QCheckBox;
 class QProgressBar;
 class QPushButton;
 
@@ -24,6 +25,8 @@ public:
     QPushButton* cmdDestino = nullptr;
     QList<QDateEdit*> txtFecha;    // from, to
     QList<QPushButton*> cmdOpcion; // 0 export, 1 close (cancel while exporting)
+    // Text files end each row with where its weight came from.
+    QCheckBox* chkProcedencia = nullptr;
     QProgressBar* prgAvance = nullptr;
     QLabel* lblAvance = nullptr;
 

@@ -227,12 +227,17 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
         0,
         Valor(datos, "Cabecera", "TotalPrecio").toDouble(),
         0};
+    const int manuales = Valor(datos, "Cabecera", "LineasManuales").toInt();
     if (Recordset* detalle = datos.Item(QStringLiteral("Detalle"))) {
         for (detalle->MoveFirst(); !detalle->AlFinal(); detalle->MoveNext()) {
             QStringList fila;
-            for (const Columna& c : m_columnas)
-                fila << celda(c.numero, detalle->Valor(QString::fromLatin1(
-                                            ColumnasAlbaran::Campos[c.numero - 1])));
+            // A weight typed by hand carries its mark before the figure, as on screen.
+            const QString marca = Texto(detalle->Valor(QStringLiteral("Manual")));
+            for (const Columna& c : m_columnas) {
+                const QString t = celda(c.numero, detalle->Valor(QString::fromLatin1(
+                                                      ColumnasAlbaran::Campos[c.numero - 1])));
+                fila << (c.numero == 4 && !marca.isEmpty() ? marca + ' ' + t : t);
+            }
             m_lineas << fila;
         }
         detalle->MoveFirst();
@@ -240,7 +245,10 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
     for (const Columna& c : m_columnas) {
         m_titulos << ::Texto(ColumnasAlbaran::TitulosColumna(c.numero));
         if (c.numero == 2)
-            m_totales << ::Texto(IdTexto::Totales);
+            m_totales << ::Texto(IdTexto::Totales) +
+                             (manuales > 0
+                                  ? " \u00b7 " + ::Texto(IdTexto::LineasManuales).arg(manuales)
+                                  : QString());
         else if (EsNumero(c.numero) && c.numero != 7) // a sum of prices means nothing
             m_totales << celda(c.numero, totales[c.numero - 1]);
         else

@@ -35,7 +35,7 @@ Resultado Error(const QSqlQuery& q) {
 // The columns of a line after its key, in the order of the cells.
 constexpr const char* kCamposLinea =
     "CodProducto, NomProducto, CodTara, PesoBruto, PesoTara, PesoNeto, Precio, PesoImporte, "
-    "HoraPesada";
+    "HoraPesada, IdPesada";
 } // namespace
 
 Resultado AlmacenAlbaranes::Existe(const QString& numero, const QDate& fecha, bool& existe) const {
@@ -162,7 +162,7 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
     if (!q.exec())
         return Error(q);
     q.prepare(QStringLiteral("INSERT INTO AlbaranesDetalle (NumAlbaran, Fecha, NumLinea, ") +
-              kCamposLinea + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+              kCamposLinea + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (int i = 0; i < a.Lineas.Count(); ++i) {
         const FilaAlbaran& f = a.Lineas.Item(i);
         QVariant tara(QMetaType::fromType<int>()); // no container
@@ -182,6 +182,10 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
         for (int c = C::PesoBruto; c <= C::PesoImporte; ++c)
             q.addBindValue(ReglasLinea::NumeroCelda(f[c - 1]));
         q.addBindValue(NoNulo(f[C::HoraPesada - 1]));
+        // A weight typed by hand has no entry in the weighing log.
+        bool conPesada = false;
+        const qint64 pesada = f[C::IdPesada - 1].toLongLong(&conPesada);
+        q.addBindValue(conPesada ? QVariant(pesada) : QVariant(QMetaType::fromType<int>()));
         if (const Resultado escrita = BaseDatos::Escribe(q); !escrita)
             return escrita;
     }
@@ -222,7 +226,7 @@ Resultado AlmacenAlbaranes::Carga(const QString& numero, const QDate& fecha,
         return Error(q);
     while (q.next()) {
         FilaAlbaran f;
-        for (int c = 1; c <= LineasAlbaran::Columnas; ++c) {
+        for (int c = 1; c <= C::IdPesada; ++c) {
             const QVariant v = q.value(c - 1);
             if (v.isNull())
                 continue;

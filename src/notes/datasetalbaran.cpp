@@ -1,7 +1,10 @@
 #include "notes/datasetalbaran.h"
 
 #include "app/clsdatosapp.h"
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "db/recordsetmemoria.h"
+#include "db/registropesadas.h"
 #include "notes/catalogoalbaran.h"
 #include "notes/reglaslinea.h"
 #include "notes/totalesalbaran.h"
@@ -41,16 +44,29 @@ Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const
                           {"PesoNeto", T::Doble},
                           {"Precio", T::Doble},
                           {"PesoImporte", T::Doble},
-                          {"HoraPesada", T::Texto}});
+                          {"HoraPesada", T::Texto},
+                          {"Manual", T::Texto},
+                          {"IdPesada", T::Entero},
+                          {"Huella", T::Texto}});
+    int manuales = 0;
     for (int i = 0; i < a.Lineas.Count(); ++i) {
         const FilaAlbaran& f = a.Lineas.Item(i);
+        // A weight from the scale prints its weighing log entry and fingerprint, so that the
+        // paper can be matched against the log; a typed one prints the manual mark.
+        const bool manual = LineasAlbaran::Manual(f);
+        manuales += manual;
+        bool conPesada = false;
+        const qint64 pesada = f[C::IdPesada - 1].toLongLong(&conPesada);
         auto numero = [&f](int columna) { return ReglasLinea::NumeroCelda(f[columna - 1]); };
         const std::optional<qint32> codigoTara = CatalogoAlbaran::CodigoEntero(f[C::CodTara - 1]);
         detalle->AgregaRegistro(
             {a.NumAlbaran, a.Fecha, i + 1, f[C::CodProducto - 1], f[C::NomProducto - 1],
              codigoTara ? QVariant(*codigoTara) : QVariant(QMetaType::fromType<qint32>()),
              numero(C::PesoBruto), numero(C::PesoTara), numero(C::PesoProducto), numero(C::Precio),
-             numero(C::PesoImporte), f[C::HoraPesada - 1]});
+             numero(C::PesoImporte), f[C::HoraPesada - 1],
+             manual ? Texto(IdTexto::MarcaManual) : QString(),
+             conPesada ? QVariant(pesada) : QVariant(QMetaType::fromType<qint32>()),
+             conPesada ? RegistroPesadas::Huella(ajustes.Conexion(), pesada) : QString()});
     }
 
     auto cabecera = Tabla({{"NumAlbaran", T::Texto},
@@ -66,11 +82,12 @@ Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const
                            {"TotalBruto", T::Doble},
                            {"TotalTara", T::Doble},
                            {"TotalNeto", T::Doble},
-                           {"TotalPrecio", T::Doble}});
+                           {"TotalPrecio", T::Doble},
+                           {"LineasManuales", T::Entero}});
     const TotalesAlbaran t = TotalesAlbaran::De(a.Lineas);
     cabecera->AgregaRegistro({a.NumAlbaran, a.Fecha, a.NomOperario, a.CodCliente, a.NomCliente,
                               a.Direccion1, a.Direccion2, a.FechaModificacion, ahora, a.Impreso,
-                              t.bruto, t.tara, t.neto, t.importe});
+                              t.bruto, t.tara, t.neto, t.importe, manuales});
 
     Dataset datos;
     for (const auto& [tabla, clave] : {std::pair{empresa, "Empresa"}, std::pair{detalle, "Detalle"},

@@ -11,6 +11,7 @@
 #include "app/kelregistry.h"
 #include "app/kelteclaalt.h"
 #include "db/basedatos.h"
+#include "db/registropesadas.h"
 #include "export/frmexpalbaranes.h"
 #include "export/frmlstalbaran.h"
 #include "masters/consultabrowse.h"
@@ -277,6 +278,7 @@ void frmMain::CreaControles() {
     marco->addLayout(arriba);
 
     m_modelo = new ModeloLineasAlbaran(m_reglas, this);
+    m_modelo->SetPesoManual(m_datos.PesoManual());
     gridAlbaran = new RejillaLineas(m_modelo, this);
     gridAlbaran->setObjectName("gridAlbaran");
     marco->addWidget(gridAlbaran, 1);
@@ -316,10 +318,23 @@ void frmMain::CreaControles() {
     setTabOrder(txtCliente[3], gridAlbaran);
 
     connect(&m_veltaSC, &VeltaSC::LecturaRecibida, this, &frmMain::AlLeer);
+    // A taking that waits decides again at every reading, and at these ticks for its end; a
+    // scale that answers requests is asked again at each.
+    m_esperaPesada.setInterval(VeltaSC::IntervaloSondeo);
+    connect(&m_esperaPesada, &QTimer::timeout, this, [this] {
+        if (!m_datos.PesoContinuo())
+            m_veltaSC.PideLectura();
+        SiguePesada();
+    });
+    // Told once the edit that was refused has ended.
+    connect(m_modelo, &ModeloLineasAlbaran::Rechazada, this, [this](const QString& texto) {
+        QTimer::singleShot(
+            0, this, [this, texto] { kelMensaje::Aviso(this, Texto(IdTexto::Pesada), texto); });
+    });
     connect(&m_veltaSC, &VeltaSC::PuertoPerdido, this, [this](const QString& error) {
         PonInterruptor(false);
         m_lectura.reset();
-        MuestraLectura();
+        AcabaPesada();
         Error(IdTexto::Bascula, error);
     });
 }
@@ -677,20 +692,76 @@ void frmMain::Interruptor() {
         }
     }
     m_lectura.reset();
-    MuestraLectura();
+    AcabaPesada();
 }
 
 void frmMain::AlLeer(const Lectura& lectura) {
     if (!lectura.EsPeso())
         return;
     m_lectura = lectura;
+    m_captura.Recibida(lectura);
+    MuestraLectura();
+    if (m_pendiente)
+        SiguePesada();
+}
+
+void frmMain::EmpiezaPesada(int fila) {
+    m_captura.SetAjustes({m_datos.PesoContinuo(), m_datos.LecturaRecienteMs(),
+                          m_datos.EsperaEstableMs(), m_datos.UnaPesadaPorCarga()});
+    const QDateTime ahora = QDateTime::currentDateTime();
+    m_pendiente = PesadaPendiente{fila, ahora};
+    // Asked for a weight with none fresh, a scale that answers requests is asked itself.
+    if (m_basculaEncendida && !m_datos.PesoContinuo() &&
+        !(m_lectura && m_captura.Fresca(m_lectura->recibida, ahora)) && m_veltaSC.PideLectura())
+        m_captura.Pedida(ahora);
+    SiguePesada();
+}
+
+void frmMain::SiguePesada() {
+    if (!m_pendiente)
+        return;
+    // With the switch off no reading is coming.
+    const CapturaPesada::Decision d =
+        m_basculaEncendida || m_lectura
+            ? m_captura.Decide(m_lectura, m_pendiente->inicio, QDateTime::currentDateTime())
+            : CapturaPesada::Decision{CapturaPesada::Veredicto::Rechaza,
+                                      CapturaPesada::Motivo::SinLectura};
+    if (d.veredicto == CapturaPesada::Veredicto::Espera) {
+        if (!m_esperaPesada.isActive()) {
+            m_esperaPesada.start();
+            MuestraLectura();
+        }
+        return;
+    }
+    const int fila = m_pendiente->fila;
+    AcabaPesada();
+    if (d.veredicto == CapturaPesada::Veredicto::Rechaza)
+        return kelMensaje::Aviso(this, Texto(IdTexto::Pesada),
+                                 Texto(CapturaPesada::TextoMotivo(d.motivo)));
+    // The log keeps the weighing before the line shows it; without its entry there is no weight.
+    RegistroPesadas::Entrada e =
+        CapturaPesada::Entrada(*m_lectura, m_datos.Puesto(), m_datos.TipoBascula());
+    if (const Resultado r = RegistroPesadas::Anade(m_datos.Conexion(), e); !r)
+        return kelMensaje::Error(this, Texto(IdTexto::Pesada),
+                                 Texto(IdTexto::PesadaSinRegistro) + "\n\n" + r.Error());
+    m_captura.Tomada(*m_lectura);
+    if (fila <= m_modelo->FilaNueva())
+        m_modelo->TomaLectura(fila, *m_lectura, e.idPesada);
+}
+
+void frmMain::AcabaPesada() {
+    m_pendiente.reset();
+    m_esperaPesada.stop();
     MuestraLectura();
 }
 
 void frmMain::MuestraLectura() {
-    const QString texto = !m_basculaEncendida ? QStringLiteral("0.000")
-                          : m_lectura         ? m_lectura->Rotulo()
-                                              : Texto(IdTexto::SinLectura);
+    QString texto = !m_basculaEncendida ? QStringLiteral("0.000")
+                    : m_lectura         ? m_lectura->Rotulo()
+                                        : Texto(IdTexto::SinLectura);
+    // Waiting says so alone: with the moving figure and its status it would not fit.
+    if (m_pendiente && m_esperaPesada.isActive())
+        texto = Texto(IdTexto::EsperandoEstable);
     QFont letra = lblLectura->font();
     const int ancho = lblLectura->width() - 2 * lblLectura->frameWidth() - 8;
     for (int puntos = 26; puntos >= 10; puntos -= 2) {
@@ -729,6 +800,7 @@ void frmMain::LeerPeso() {
     if (!cmdPesar->isEnabled())
         return;
     m_veltaSC.Comando(VeltaSC::OrdenPesoBruto);
+    m_captura.Pedida(QDateTime::currentDateTime());
     gridAlbaran->setFocus();
 }
 
@@ -785,6 +857,7 @@ void frmMain::Configuracion() {
     if (m_veltaSC.PortOpen())
         (void)m_veltaSC.SetPortOpen(false);
     AbreFichero<frmEDConfiguracion>();
+    m_modelo->SetPesoManual(m_datos.PesoManual());
     AplicaIdioma();
     AplicaColumnasVisibles();
     // A change of scale, line or reading mode takes effect at once: the port is opened again
@@ -799,7 +872,7 @@ void frmMain::Configuracion() {
                                                      : VeltaSC::OrdenLecturaPeticion);
         }
         m_lectura.reset();
-        MuestraLectura();
+        AcabaPesada();
     }
 }
 
@@ -838,7 +911,7 @@ void frmMain::BotonColumna(int fila, int columna) {
         break;
     case LineasAlbaran::PesoBruto:
     case LineasAlbaran::PesoProducto:
-        m_modelo->TomaLectura(fila, m_lectura);
+        EmpiezaPesada(fila);
         break;
     default:
         return;

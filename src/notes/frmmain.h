@@ -3,6 +3,7 @@
 #include "app/columnasalbaran.h"
 #include "notes/albaran.h"
 #include "notes/almacenalbaranes.h"
+#include "notes/capturapesada.h"
 #include "notes/catalogoalbaran.h"
 #include "notes/despachador.h"
 #include "notes/reglaslinea.h"
@@ -12,6 +13,7 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QPrinter>
+#include <QTimer>
 #include <array>
 #include <optional>
 
@@ -112,6 +114,12 @@ private:
     void PonInterruptor(bool encendida);
     // A reading from the scale: a weight is kept and shown, a reply is not.
     void AlLeer(const Lectura& lectura);
+    // Taking the scale's weight into the gross weight of `fila`: at once when the last reading
+    // may be taken, otherwise waiting for one (CapturaPesada); each reading and tick decides
+    // again. A weight is taken only once its entry is in the weighing log.
+    void EmpiezaPesada(int fila);
+    void SiguePesada();
+    void AcabaPesada();
     // The reading label: the kept reading as the operator reads it; "0.000" while the switch is
     // off, "no reading" while on and nothing came yet. The letters shrink to keep it on one line.
     void MuestraLectura();
@@ -160,6 +168,14 @@ private:
     // The last weight the scale sent since the switch went on; a line takes it, never the
     // label's text.
     std::optional<Lectura> m_lectura;
+    CapturaPesada m_captura;
+    // The taking being waited for: its row and when it started.
+    struct PesadaPendiente {
+        int fila;
+        QDateTime inicio;
+    };
+    std::optional<PesadaPendiente> m_pendiente;
+    QTimer m_esperaPesada;
     bool m_basculaEncendida = false;
     bool m_impreso = false;
     bool m_modificado = false;

@@ -1,8 +1,8 @@
 #include "notes/lineasalbaran.h"
 
 bool LineasAlbaran::EnBlanco(const FilaAlbaran& fila) {
-    for (const QString& celda : fila)
-        if (!celda.trimmed().isEmpty())
+    for (int c = 0; c < Columnas; ++c)
+        if (!fila[c].trimmed().isEmpty())
             return false;
     return true;
 }

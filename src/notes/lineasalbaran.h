@@ -6,8 +6,9 @@
 #include <QString>
 #include <array>
 
-// One line of a delivery note: nine cell texts, as shown in the grid.
-using FilaAlbaran = std::array<QString, ColumnasAlbaran::Numero>;
+// One line of a delivery note: its cell texts, as shown in the grid, and one more that is not
+// shown: the weighing log's entry number of the gross weight, empty for a weight typed by hand.
+using FilaAlbaran = std::array<QString, ColumnasAlbaran::Numero + 1>;
 
 // The lines of the note being edited: n rows (n may be 0) of nine cells each, held as display
 // texts. Columns are numbered 1..9 as on screen; rows are counted from 0.
@@ -23,8 +24,14 @@ public:
         Precio,
         PesoImporte,
         HoraPesada,
+        IdPesada, // not shown
     };
-    static constexpr int Columnas = 9;
+    // The columns shown.
+    static constexpr int Columnas = ColumnasAlbaran::Numero;
+    // Whether a line's gross weight was typed by hand (or derived from a typed net weight).
+    static bool Manual(const FilaAlbaran& fila) {
+        return fila[IdPesada - 1].isEmpty() && !fila[PesoBruto - 1].trimmed().isEmpty();
+    }
 
     int Count() const { return int(m_filas.size()); }
     const FilaAlbaran& Item(int fila) const { return m_filas.at(fila); }
@@ -38,7 +45,7 @@ public:
     void Remove(int fila) { m_filas.removeAt(fila); }
     void Vacia() { m_filas.clear(); }
 
-    // Whether every cell of a row is blank: such a row is never stored.
+    // Whether every shown cell of a row is blank: such a row is never stored.
     static bool EnBlanco(const FilaAlbaran& fila);
 
     bool operator==(const LineasAlbaran&) const = default;

@@ -66,8 +66,8 @@ void ModeloLineasAlbaran::EligeTara(int fila, const QString& codigo) {
     Cambiada(fila);
 }
 
-void ModeloLineasAlbaran::TomaLectura(int fila, const std::optional<Lectura>& lectura) {
-    m_reglas.TomaLectura(Edita(fila), lectura, m_reloj());
+void ModeloLineasAlbaran::TomaLectura(int fila, const Lectura& lectura, qint64 idPesada) {
+    m_reglas.TomaLectura(Edita(fila), lectura, idPesada, m_reloj());
     Cambiada(fila);
 }
 
@@ -117,20 +117,32 @@ int ModeloLineasAlbaran::columnCount(const QModelIndex& padre) const {
 
 QVariant ModeloLineasAlbaran::data(const QModelIndex& indice, int rol) const {
     const int columna = indice.column() + 1;
+    const int fila = indice.row();
+    const auto celdas = [&]() -> FilaAlbaran {
+        return fila == m_filaEditada     ? m_edicion
+               : fila < m_lineas.Count() ? m_lineas.Item(fila)
+                                         : FilaAlbaran{};
+    };
+    // A gross weight typed by hand shows a mark in letters, clear without colour.
+    const bool marcaManual = columna == LineasAlbaran::PesoBruto &&
+                             (rol == Qt::DisplayRole || rol == Qt::ToolTipRole) &&
+                             LineasAlbaran::Manual(celdas());
     switch (rol) {
     case Qt::DisplayRole:
+        if (marcaManual)
+            return Texto(IdTexto::MarcaManual) + ' ' + Celda(fila, columna);
+        return Celda(fila, columna);
     case Qt::EditRole:
-        return Celda(indice.row(), columna);
+        return Celda(fila, columna);
+    case Qt::ToolTipRole:
+        if (marcaManual)
+            return Texto(IdTexto::PesoManual);
+        [[fallthrough]];
     case Qt::ForegroundRole:
     case Qt::FontRole:
-    case Qt::ToolTipRole:
     case RolAviso: {
         // A negative net weight is marked: dark red, bold, with a warning sign and its reason.
-        const int fila = indice.row();
-        const FilaAlbaran celdas = fila == m_filaEditada     ? m_edicion
-                                   : fila < m_lineas.Count() ? m_lineas.Item(fila)
-                                                             : FilaAlbaran{};
-        if (columna != LineasAlbaran::PesoProducto || !TotalesAlbaran::NetoNegativo(celdas))
+        if (columna != LineasAlbaran::PesoProducto || !TotalesAlbaran::NetoNegativo(celdas()))
             return {};
         if (rol == Qt::ForegroundRole)
             return QColor(0xb0, 0, 0);
@@ -159,6 +171,13 @@ bool ModeloLineasAlbaran::setData(const QModelIndex& indice, const QVariant& val
     // Leaving a cell as it was is no edit: nothing is recomputed and no time is stamped.
     if (texto == Celda(fila, columna))
         return true;
+    // A weight may still be emptied where it cannot be typed.
+    if (!m_pesoManual &&
+        (columna == LineasAlbaran::PesoBruto || columna == LineasAlbaran::PesoProducto) &&
+        ReglasLinea::NumeroCelda(texto) != 0) {
+        emit Rechazada(Texto(IdTexto::PesoManualProhibido));
+        return false;
+    }
     FilaAlbaran& celdas = Edita(fila);
     celdas[columna - 1] = texto;
     m_reglas.TrasEditar(celdas, columna, m_reloj());

@@ -31,6 +31,8 @@ public:
     void SetLineas(const LineasAlbaran& lineas);
     // The unit shown after the titles of the three weight columns.
     void SetUnidad(const QString& unidad);
+    // Whether a gross or net weight may be typed (otherwise it comes from the scale only).
+    void SetPesoManual(bool permitido) { m_pesoManual = permitido; }
     // The clock that stamps the time of weighing.
     void SetReloj(std::function<QDateTime()> reloj) { m_reloj = std::move(reloj); }
 
@@ -42,7 +44,7 @@ public:
     // The column buttons on row `fila` (see ReglasLinea).
     void EligeProducto(int fila, const QString& codigo);
     void EligeTara(int fila, const QString& codigo);
-    void TomaLectura(int fila, const std::optional<Lectura>& lectura);
+    void TomaLectura(int fila, const Lectura& lectura, qint64 idPesada);
 
     // Stores the row being edited, if any.
     void ConfirmaFila();
@@ -59,6 +61,8 @@ public:
 signals:
     // A line was stored or deleted.
     void LineasCambiadas();
+    // An edit was refused; the text tells why.
+    void Rechazada(const QString& texto);
 
 private:
     // The cells of `fila`, ready to change; another row being edited is stored first.
@@ -70,5 +74,6 @@ private:
     QString m_unidad;
     std::function<QDateTime()> m_reloj = [] { return QDateTime::currentDateTime(); };
     int m_filaEditada = -1;
+    bool m_pesoManual = true;
     FilaAlbaran m_edicion;
 };

@@ -79,6 +79,8 @@ void ReglasLinea::Vacia(FilaAlbaran& fila, std::initializer_list<int> columnas) 
 
 void ReglasLinea::PesoEscrito(FilaAlbaran& fila, int columna, const QDateTime& ahora) const {
     const bool bruto = columna == C::PesoBruto;
+    // Whatever the scale gave, the weight is now the operator's.
+    Celda(fila, C::IdPesada).clear();
     if (!Reformatea(fila, columna, 3)) {
         Vacia(fila, {bruto ? C::PesoProducto : C::PesoBruto, C::HoraPesada, C::PesoImporte});
         return;
@@ -151,10 +153,11 @@ void ReglasLinea::EligeTara(FilaAlbaran& fila, const QString& codigo) const {
     TrasEditar(fila, C::CodTara, {});
 }
 
-void ReglasLinea::TomaLectura(FilaAlbaran& fila, const std::optional<Lectura>& lectura,
+void ReglasLinea::TomaLectura(FilaAlbaran& fila, const Lectura& lectura, qint64 idPesada,
                               const QDateTime& ahora) const {
-    const double peso = lectura && lectura->EsPeso() && lectura->hayPeso ? lectura->peso : 0.0;
+    const double peso = lectura.EsPeso() && lectura.hayPeso ? lectura.peso : 0.0;
     Celda(fila, C::PesoBruto) = Formato(peso, 3);
+    Celda(fila, C::IdPesada) = QString::number(idPesada);
     Celda(fila, C::HoraPesada) = peso != 0 ? HoraPesada(ahora) : QString();
     Neto(fila);
     Importe(fila);

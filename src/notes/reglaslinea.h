@@ -40,10 +40,11 @@ public:
     // there, when the pick list was cancelled) is applied as if typed, without stamping a time.
     void EligeProducto(FilaAlbaran& fila, const QString& codigo) const;
     void EligeTara(FilaAlbaran& fila, const QString& codigo) const;
-    // The scale's reading, taken at `ahora`, becomes the gross weight and stamps the time of
-    // weighing; a reading of 0, none, or one without a figure (over range) gives 0 and leaves
-    // the line without a time.
-    void TomaLectura(FilaAlbaran& fila, const std::optional<Lectura>& lectura,
+    // The scale's reading, taken at `ahora` and kept in the weighing log as entry `idPesada`,
+    // becomes the gross weight and stamps the time of weighing; a reading of 0, or one without
+    // a figure, gives 0 and leaves the line without a time. A gross or net weight typed later
+    // makes the line's weight manual again (TrasEditar).
+    void TomaLectura(FilaAlbaran& fila, const Lectura& lectura, qint64 idPesada,
                      const QDateTime& ahora) const;
 
 private:

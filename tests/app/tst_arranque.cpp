@@ -1,6 +1,7 @@
 // Start-up of the real program: database creation, and one copy per user and settings file.
 #include "app/kelinstanciaunica.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -56,8 +57,15 @@ private slots:
         QTest::newRow("ayuda") << QStringList{"--help"} << 0
                                << "--export|--pdf|--read-scale|--detect-scale|--version|exit status"
                                << QString();
+        // The identification is the SHA-256 of the program's file.
+        QFile programa(Programa());
+        QCryptographicHash huella(QCryptographicHash::Sha256);
+        QVERIFY(programa.open(QIODevice::ReadOnly) && huella.addData(&programa));
         QTest::newRow("version") << QStringList{"--version"} << 0
-                                 << "pesix |templates: " << QString();
+                                 << "pesix |sha256: " +
+                                        QString::fromLatin1(huella.result().toHex()) +
+                                        "\n|templates: "
+                                 << QString();
         QTest::newRow("desconocida") << QStringList{"x", "--databse", "otra.db"} << 2 << QString()
                                      << "pesix: unknown option --databse|usage:";
     }
@@ -85,9 +93,10 @@ private slots:
         const QString ajustes = dir.filePath("s.ini");
         QProcess primera;
         primera.start(Programa(), {"--database", dir.filePath("d.db"), "--settings", ajustes});
-        // The seven tables, then their keys and the five indexes the pick lists read by.
-        QTRY_COMPARE_WITH_TIMEOUT(CuentaTablas(dir.filePath("d.db"), "type = 'index'"), 12, 10000);
-        QCOMPARE(CuentaTablas(dir.filePath("d.db")), 7);
+        // The eight tables, then their keys, the five indexes the pick lists read by and the
+        // weighing log's two.
+        QTRY_COMPARE_WITH_TIMEOUT(CuentaTablas(dir.filePath("d.db"), "type = 'index'"), 15, 10000);
+        QCOMPARE(CuentaTablas(dir.filePath("d.db")), 8);
 
         QProcess segunda;
         segunda.start(Programa(), {"--database", dir.filePath("otra.db"), "--settings", ajustes});

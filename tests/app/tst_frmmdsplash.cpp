@@ -6,6 +6,8 @@
 #include "support/entornoprueba.h"
 
 #include <QClipboard>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,10 +57,15 @@ private slots:
         QGuiApplication::clipboard()->clear();
         QTest::mouseClick(w.cmdCopiar, Qt::LeftButton);
         const QString texto = QGuiApplication::clipboard()->text();
-        for (const QString& parte : {QString("/datos/pesix.db"), QString("ttyS0, ttyUSB0"),
-                                     env.ArchivoAjustes(), QString(qVersion())})
+        // The program is identified by the SHA-256 of its file.
+        QFile programa(QCoreApplication::applicationFilePath());
+        QCryptographicHash huella(QCryptographicHash::Sha256);
+        QVERIFY(programa.open(QIODevice::ReadOnly) && huella.addData(&programa));
+        for (const QString& parte :
+             {QString("/datos/pesix.db"), QString("ttyS0, ttyUSB0"), env.ArchivoAjustes(),
+              QString(qVersion()), QString::fromLatin1(huella.result().toHex())})
             QVERIFY2(texto.contains(parte), qPrintable(parte));
-        QCOMPARE(texto.count('\n'), 7);
+        QCOMPARE(texto.count('\n'), 8);
     }
 };
 

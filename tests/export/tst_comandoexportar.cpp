@@ -103,6 +103,8 @@ private slots:
         };
         const QString d1 = "2026-03-01", d2 = "2026-03-31";
         fila("swapped, upper-case CSV", {d2, d1, "@/m.CSV"}, 0, "marzo.csv");
+        fila("with origin", {d1, d2, "@/m.csv", "--origin"}, 0, "marzo-origen.csv",
+             Motor::Postgres);
         fila("on a server", {d1, d2, "@/m.xml"}, 0, "marzo.xml", Motor::Postgres);
         // What libpq itself writes to standard error stays off it: its warning about a password
         // file others can read, and the server's notices as the connection starts.

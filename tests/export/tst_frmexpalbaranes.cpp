@@ -27,7 +27,7 @@ void Nota(const QString& numero, const QString& fecha, int lineas) {
                            {numero, fecha, fecha + " 10:00:00"});
     EntornoPrueba::Ejecuta("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                            "WHERE i < ?) INSERT INTO AlbaranesDetalle SELECT ?, ?, i, 'P1', "
-                           "'Peras', 1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00' FROM n",
+                           "'Peras', 1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00', NULL FROM n",
                            {lineas, numero, fecha});
 }
 } // namespace

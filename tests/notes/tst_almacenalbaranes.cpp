@@ -33,7 +33,8 @@ constexpr int kSinNoticias = 120000;
 // How a save is cut short: the station killed, the server killed, the server frozen.
 enum class Corte { Estacion, Servidor, Congelado };
 
-// A note of `lineas` lines whose cells say which version it is.
+// A note of `lineas` lines whose cells say which version it is; odd lines were weighed on the
+// scale (their weighing log entry is the line's number), even ones typed by hand.
 Albaran Nota(const QString& numero, int lineas, const QString& version = "A") {
     Albaran a;
     a.NumAlbaran = numero;
@@ -45,7 +46,8 @@ Albaran Nota(const QString& numero, int lineas, const QString& version = "A") {
     a.Impreso = true;
     for (int i = 1; i <= lineas; ++i)
         a.Lineas.Add({version, QString("línea %1").arg(i), i % 2 ? "2" : "", "12,500", "0,250",
-                      "12,250", "1,20", "14,70", i % 2 ? "09:00:00-05/03/2026" : QString()});
+                      "12,250", "1,20", "14,70", i % 2 ? "09:00:00-05/03/2026" : QString(),
+                      i % 2 ? QString::number(i) : QString()});
     return a;
 }
 
@@ -323,12 +325,15 @@ private slots:
         QVERIFY(almacen.Carga(numero, kDia, leida));
         QVERIFY(leida);
         QCOMPARE(*leida, nota);
-        // Numbers stored as numbers, a line without a container without a tare code.
+        // Numbers stored as numbers, a line without a container without a tare code, a typed
+        // weight without a weighing log entry.
         const QStringList detalle =
             Filas(db, "SELECT NumLinea || ':' || CASE WHEN CodTara IS NULL THEN 'nulo' ELSE "
-                      "CAST(CodTara AS VARCHAR(9)) END || ':' || PesoBruto FROM AlbaranesDetalle "
-                      "ORDER BY NumLinea");
-        QCOMPARE(detalle, QStringList({"1:2:12.5", "2:nulo:12.5", "3:2:12.5"}).mid(0, lineas));
+                      "CAST(CodTara AS VARCHAR(9)) END || ':' || PesoBruto || ':' || CASE WHEN "
+                      "IdPesada IS NULL THEN 'a mano' ELSE CAST(IdPesada AS VARCHAR(9)) END FROM "
+                      "AlbaranesDetalle ORDER BY NumLinea");
+        QCOMPARE(detalle,
+                 QStringList({"1:2:12.5:1", "2:nulo:12.5:a mano", "3:2:12.5:3"}).mid(0, lineas));
         // The pick list gives the number and date back; the number matches in any letter case.
         QString numeroId;
         QDate fecha;
@@ -403,7 +408,7 @@ private slots:
                                {false});
         for (int linea : {7, 1, 3})
             EntornoPrueba::Ejecuta("INSERT INTO AlbaranesDetalle VALUES ('9', '2026-03-05', ?, "
-                                   "?, NULL, NULL, 12.5, 0, 2, NULL, NULL, '')",
+                                   "?, NULL, NULL, 12.5, 0, 2, NULL, NULL, '', NULL)",
                                    {linea, QString("L%1").arg(linea)});
         std::optional<Albaran> a;
         QVERIFY(almacen.Carga("9", kDia, a));

@@ -70,10 +70,12 @@ private slots:
                   "Bar Pino", "Calle Mayor 1",
                   "Lleida",   QDateTime(QDate(2026, 3, 5), QTime(9, 30)),
                   false,      {}};
+        // Every weight from the scale but line 7's, typed by hand.
         for (int i = 1; i <= 60; ++i)
             a.Lineas.Add({QString("P%1").arg(i, 2, 10, QChar('0')), QString("Producto %1").arg(i),
                           "1", QString("%1,000").arg(i), "0,250", QString("%1,750").arg(i - 1),
-                          "1,00", QString("%1,75").arg(i - 1), "10:00:00-05/03/2026"});
+                          "1,00", QString("%1,75").arg(i - 1), "10:00:00-05/03/2026",
+                          i == 7 ? QString() : QString::number(i)});
         QVERIFY(AlmacenAlbaranes(datos.Conexion(), ",").Guarda(a));
         env.Libera();
 
@@ -113,7 +115,9 @@ private slots:
         QCOMPARE(
             todo.count(QRegularExpression("P\\d\\d\\s+Producto \\d+\\s+0,250 kg\\s+\\d+,750 kg")),
             60);
-        QVERIFY(todo.contains(QRegularExpression("Totales\\s+15,000 kg\\s+1815,000 kg")));
+        QVERIFY2(todo.contains(QRegularExpression("Totales \u00b7 1 con peso escrito a mano "
+                                                  "\\(M\\)\\s+15,000 kg\\s+1815,000 kg")),
+                 qPrintable(todo));
     }
 
     // Written onto the database by any name, onto a FIFO or onto a full disk: refused with
@@ -210,23 +214,23 @@ private slots:
                         {T::Texto, T::Texto, T::Texto, T::Texto, T::Texto},
                         {{"Frutas Roca", "", "", "Camí Vell 2", ""}}),
                   "Empresa");
-        datos.Add(
-            tabla({"NumAlbaran", "Fecha", "CodCliente", "NomCliente", "Direccion1",
-                   "FechaModificacion", "TotalBruto", "TotalTara", "TotalNeto", "TotalPrecio"},
-                  {T::Texto, T::Fecha, T::Texto, T::Texto, T::Texto, T::FechaHora, T::Doble,
-                   T::Doble, T::Doble, T::Doble},
-                  {{"A/1", QDate(2026, 12, 7), "C1", cliente, "Pl. Major 1",
-                    QDateTime(QDate(2026, 12, 7), QTime(11, 53)), 3 * peso, 0.75, 3 * peso - 0.75,
-                    3 * peso * 12.5}}),
-            "Cabecera");
+        datos.Add(tabla({"NumAlbaran", "Fecha", "CodCliente", "NomCliente", "Direccion1",
+                         "FechaModificacion", "TotalBruto", "TotalTara", "TotalNeto", "TotalPrecio",
+                         "LineasManuales"},
+                        {T::Texto, T::Fecha, T::Texto, T::Texto, T::Texto, T::FechaHora, T::Doble,
+                         T::Doble, T::Doble, T::Doble, T::Entero},
+                        {{"A/1", QDate(2026, 12, 7), "C1", cliente, "Pl. Major 1",
+                          QDateTime(QDate(2026, 12, 7), QTime(11, 53)), 3 * peso, 0.75,
+                          3 * peso - 0.75, 3 * peso * 12.5, 1}}),
+                  "Cabecera");
         QList<QVariantList> lineas;
         for (int i = 0; i < 3; ++i)
             lineas.append({codigo, "Tomate pera", "1", peso, 0.25, peso - 0.25, 12.5, peso * 12.5,
-                           "11:52:51-07/12/2026"});
+                           "11:52:51-07/12/2026", i == 1 ? "M" : ""});
         datos.Add(tabla({"CodProducto", "NomProducto", "CodTara", "PesoBruto", "PesoTara",
-                         "PesoNeto", "Precio", "PesoImporte", "HoraPesada"},
+                         "PesoNeto", "Precio", "PesoImporte", "HoraPesada", "Manual"},
                         {T::Texto, T::Texto, T::Texto, T::Doble, T::Doble, T::Doble, T::Doble,
-                         T::Doble, T::Texto},
+                         T::Doble, T::Texto, T::Texto},
                         lineas),
                   "Detalle");
         ListadoAlbaran::Opciones o;
@@ -255,6 +259,10 @@ private slots:
         for (const QString& palabra : cliente.split(' '))
             QVERIFY2(texto.contains(palabra), qPrintable(palabra));
         QVERIFY(texto.contains("Frutas Roca") && texto.contains("Camí Vell 2"));
+        // The weight typed by hand carries its mark, and the totals count it.
+        QCOMPARE(texto.count("M " + n + " Kg"), 1);
+        QVERIFY2(QString(texto).remove(QRegularExpression("\\s+")).contains("Totales\u00b71con"),
+                 qPrintable(texto));
         for (const char* huerfano : {"N.I.F.", "Impreso:", "Roca -"})
             QVERIFY2(!texto.contains(huerfano), huerfano);
     }

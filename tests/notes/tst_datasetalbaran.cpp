@@ -1,7 +1,10 @@
 // The print data set of a delivery note: the company and header records, the lines as records
 // in order, their numbers read by the cell-number rule, tare codes that are no whole number as
-// null, and the four totals.
+// null, and the four totals; where each weight came from.
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "app/kelregistry.h"
+#include "db/registropesadas.h"
 #include "notes/datasetalbaran.h"
 #include "support/entornoprueba.h"
 
@@ -88,6 +91,38 @@ private slots:
             QCOMPARE(r[11].toString(), celdas[8]);
         }
         QCOMPARE(i, filas.size());
+    }
+
+    // A weight from the scale carries its weighing log entry and fingerprint, one typed by hand
+    // the manual mark; a line without gross weight neither. The header counts the manual lines.
+    void origenDeLasPesadas() {
+        EntornoPrueba env;
+        clsDatosApp& datos = env.DatosConBase();
+        RegistroPesadas::Entrada e;
+        e.fechaHora = QDateTime(QDate(2026, 3, 5), QTime(10, 0));
+        e.puesto = "P";
+        e.evento = RegistroPesadas::kPesada;
+        e.peso = 12.5;
+        QVERIFY(RegistroPesadas::Anade(datos.Conexion(), e));
+        Albaran a;
+        a.NumAlbaran = "A-8";
+        a.Fecha = QDate(2026, 3, 5);
+        const QString id = QString::number(e.idPesada);
+        a.Lineas.Add({"P1", "", "", "12,500", "", "12,500", "", "", "", id});
+        a.Lineas.Add({"P1", "", "", "3,000", "", "3,000", "", "", ""});
+        a.Lineas.Add({"P1", "", "", "", "", "", "", "", ""});
+        const Dataset d = DatasetAlbaran::Crea(a, datos, QDateTime::currentDateTime());
+        Recordset* detalle = d.Item("Detalle");
+        QStringList origen;
+        for (; !detalle->AlFinal(); detalle->MoveNext())
+            origen << detalle->Valor("Manual").toString() + '/' +
+                          (detalle->Valor("IdPesada").isNull()
+                               ? QString()
+                               : detalle->Valor("IdPesada").toString()) +
+                          '/' + detalle->Valor("Huella").toString();
+        QCOMPARE(origen, QStringList({"/" + id + "/" + e.huella, Texto(IdTexto::MarcaManual) + "//",
+                                      "//"}));
+        QCOMPARE(d.Item("Cabecera")->Valor("LineasManuales").toInt(), 1);
     }
 };
 

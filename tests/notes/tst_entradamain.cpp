@@ -153,10 +153,13 @@ private slots:
         QFETCH(QString, queda);
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        // A reading from the scale; the label's text is not what a line takes.
+        // A stable reading from a scale that streams; the label's text is not what a line takes.
+        v.datos.SetPesoContinuo(true);
         Lectura l;
         l.hayPeso = true;
         l.peso = 12.5;
+        l.estado = Lectura::Estado::Estable;
+        l.recibida = QDateTime::currentDateTime();
         emit v.w->Bascula().LecturaRecibida(l);
         Controles::Busca<QLabel>(*v.w, "lblLectura")->setText("99.000");
         v.grid->setFocus();
@@ -339,7 +342,7 @@ private slots:
                                "'', '', '2026-01-01 00:00:00', ?)",
                                {QDate::currentDate().toString("yyyy-MM-dd"), false});
         EntornoPrueba::Ejecuta("INSERT INTO AlbaranesDetalle VALUES ('7', ?, 1, 'P1', 'Peras', "
-                               "1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00-01/01/2026')",
+                               "1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00-01/01/2026', NULL)",
                                {QDate::currentDate().toString("yyyy-MM-dd")});
         // As after a new note: the grid's current cell is the first of the new row.
         v.grid->setCurrentIndex(v.modelo->index(0, 0));

@@ -284,8 +284,9 @@ private slots:
         QVERIFY(sim.waitForFinished(5000));
     }
 
-    // A scale that says what its weight is doing: the label tells it in words, and a line takes
-    // the reading itself (none from an over-range frame, which has no figure).
+    // A scale that says what its weight is doing: the label tells it in words; a line takes a
+    // settled reading only, written first to the weighing log, waits for a moving one to
+    // settle, refuses an over-range one and the same load twice, and says why.
     void estadoDeLaBascula() {
         QProcess sim;
         sim.start(qEnvironmentVariable("PESIX_BUILD_DIR") + "/pesix-scale-sim",
@@ -301,7 +302,8 @@ private slots:
         s_ventana = w.get();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         const auto* lectura = Controles::Busca<QLabel>(*w, "lblLectura");
-        auto* modelo = Controles::Busca<RejillaLineas>(*w, "gridAlbaran")->Modelo();
+        auto* grid = Controles::Busca<RejillaLineas>(*w, "gridAlbaran");
+        auto* modelo = grid->Modelo();
         const QString punto = QStringLiteral(" \u00b7 ");
         // The label keeps its height whatever it says, so the window below it does not jump.
         int alto = 0;
@@ -316,6 +318,19 @@ private slots:
                 alto = lectura->height();
             QCOMPARE(lectura->height(), alto);
         };
+        QStringList avisos;
+        Contestador<QMessageBox> cajas([&](QMessageBox* c) {
+            avisos << c->text();
+            c->accept();
+        });
+        const auto registro = [&] {
+            QSqlQuery q(datos.Conexion());
+            q.exec("SELECT Peso || ' ' || Estado FROM RegistroPesadas ORDER BY IdPesada");
+            QStringList filas;
+            while (q.next())
+                filas << q.value(0).toString();
+            return filas;
+        };
         QCOMPARE(lectura->text(), QString("0.000"));
         Tecla(Qt::Key_F5);
         pesa("normal", "7.250 kg");
@@ -324,10 +339,28 @@ private slots:
         Tecla(Qt::Key_N, Qt::ControlModifier);
         Intro(3);
         Teclea("*");
-        QCOMPARE(modelo->Celda(0, 4), QString("0.000"));
+        QTRY_COMPARE(avisos, QStringList{Texto(IdTexto::PesadaFueraRango)});
+        QCOMPARE(modelo->Celda(0, 4), QString());
         pesa("normal", "7.250 kg");
         Teclea("*");
         QCOMPARE(modelo->Celda(0, 4), QString("7.250"));
+        QCOMPARE(registro(), QStringList{"7.25 stable"});
+        // The same load again is refused; a moving one is waited for, the scale asked again
+        // until it settles.
+        Intro(6 + 3); // the next line's gross weight
+        QCOMPARE(grid->currentIndex(), modelo->index(1, 3));
+        Teclea("*");
+        QTRY_COMPARE(avisos.size(), 2);
+        QCOMPARE(avisos.last(), Texto(IdTexto::PesadaMismaCarga));
+        pesa("movimiento 3", "7.400 kg" + punto + Texto(IdTexto::EstadoMovimiento));
+        Teclea("*");
+        QVERIFY(lectura->text().startsWith(Texto(IdTexto::EsperandoEstable)));
+        QCOMPARE(modelo->Celda(1, 4), QString());
+        QTRY_COMPARE(modelo->Celda(1, 4), QString("7.250"));
+        QCOMPARE(lectura->text(), QString("7.250 kg"));
+        QCOMPARE(avisos.size(), 2);
+        QCOMPARE(registro(), (QStringList{"7.25 stable", "7.25 stable"}));
+        QCOMPARE(modelo->LineasMostradas().Celda(1, LineasAlbaran::IdPesada), QString("2"));
         Tecla(Qt::Key_F5);
         QCOMPARE(lectura->text(), QString("0.000"));
         w.reset();

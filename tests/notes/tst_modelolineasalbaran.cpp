@@ -1,5 +1,7 @@
 // The grid's rows without a window: which edits become lines, deleting lines, and the command
 // words of the dispatcher.
+#include "app/cmnlanguaje.h"
+#include "app/idtextos.h"
 #include "notes/catalogoalbaran.h"
 #include "notes/despachador.h"
 #include "notes/modelolineasalbaran.h"
@@ -141,6 +143,54 @@ private slots:
             QVERIFY(!d.Despacha(otra));
         QVERIFY(d.Despacha("NuevoAlbaran"));
         QCOMPARE(veces, 1);
+    }
+
+    // A weight typed by hand shows its mark in letters; one from the scale (an entry in the
+    // weighing log) does not. Where typed weights are forbidden, typing one is refused with a
+    // message and the line stays; emptying it and the other cells still work.
+    void pesoManual_data() {
+        QTest::addColumn<bool>("permitido");
+        QTest::addColumn<int>("columna");
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<QString>("bruto"); // the gross weight as the grid shows it afterwards
+        QTest::addColumn<int>("rechazos");
+        const QString m = Texto(IdTexto::MarcaManual) + ' ';
+        QTest::newRow("typed") << true << 4 << "13" << m + "13,000" << 0;
+        QTest::newRow("net typed") << true << 6 << "10" << m + "10,000" << 0;
+        QTest::newRow("price typed") << true << 7 << "2"
+                                     << "12,500" << 0;
+        QTest::newRow("forbidden") << false << 4 << "13"
+                                   << "12,500" << 1;
+        QTest::newRow("net forbidden") << false << 6 << "10"
+                                       << "12,500" << 1;
+        QTest::newRow("emptied where forbidden") << false << 4 << ""
+                                                 << "" << 0;
+        QTest::newRow("price where forbidden") << false << 7 << "2"
+                                               << "12,500" << 0;
+    }
+    void pesoManual() {
+        QFETCH(bool, permitido);
+        QFETCH(int, columna);
+        QFETCH(QString, texto);
+        QFETCH(QString, bruto);
+        QFETCH(int, rechazos);
+        EntornoPrueba env;
+        const CatalogoAlbaran catalogo(env.DatosConBase().Conexion());
+        const ReglasLinea reglas(catalogo, ",");
+        ModeloLineasAlbaran m(reglas);
+        FilaAlbaran pesada{
+            "P1", "Peras", "", "12,500", "", "12,500", "", "", "10:00:00-05/03/2026"};
+        pesada[LineasAlbaran::IdPesada - 1] = "4";
+        LineasAlbaran lineas;
+        lineas.Add(pesada);
+        m.SetLineas(lineas);
+        m.SetPesoManual(permitido);
+        QSignalSpy rechazada(&m, &ModeloLineasAlbaran::Rechazada);
+        QCOMPARE(m.setData(m.index(0, columna - 1), texto, Qt::EditRole), rechazos == 0);
+        QCOMPARE(m.data(m.index(0, 3), Qt::DisplayRole).toString(), bruto);
+        QCOMPARE(rechazada.size(), rechazos);
+        if (rechazos)
+            QCOMPARE(rechazada.first().first().toString(), Texto(IdTexto::PesoManualProhibido));
     }
 };
 

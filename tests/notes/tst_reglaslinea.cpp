@@ -11,12 +11,19 @@
 class TestReglasLinea : public QObject {
     Q_OBJECT
 
+    // The nine shown cells separated by "|", then "#" and the weighing log's entry when the
+    // gross weight came from the scale.
     static FilaAlbaran Fila(const QString& celdas) {
-        const QStringList partes = celdas.split('|');
+        const QStringList partes = celdas.section('#', 0, 0).split('|');
         FilaAlbaran f;
         for (int i = 0; i < 9; ++i)
             f[i] = partes.value(i);
+        f[LineasAlbaran::IdPesada - 1] = celdas.section('#', 1);
         return f;
+    }
+    static QString Celdas(const FilaAlbaran& f) {
+        const QString id = f[LineasAlbaran::IdPesada - 1];
+        return QStringList(f.begin(), f.begin() + 9).join('|') + (id.isEmpty() ? "" : "#" + id);
     }
 
 private slots:
@@ -108,11 +115,31 @@ private slots:
             << "P1|Peras|1||||1,20||"
             << "lectura"
             << "  12.500"
-            << "P1|Peras|1|12,500||12,500|1,20|15,00|10:15:30-05/03/2026";
+            << "P1|Peras|1|12,500||12,500|1,20|15,00|10:15:30-05/03/2026#7";
         QTest::newRow("lectura sin número") << "||||||||08:00:00-01/03/2026"
                                             << "lectura"
                                             << "ERR"
-                                            << "|||0,000||0,000|||";
+                                            << "|||0,000||0,000|||#7";
+        // A weight typed over one from the scale is the operator's; a new container is not.
+        QTest::newRow("bruto tecleado sobre la lectura")
+            << pesada + "#7"
+            << "4"
+            << "13"
+            << "P1|Peras|1|13,000|0,250|12,750|1,20|15,30|10:15:30-05/03/2026";
+        QTest::newRow("neto tecleado sobre la lectura")
+            << pesada + "#7"
+            << "6"
+            << "10"
+            << "P1|Peras|1|10,250|0,250|10,000|1,20|12,00|10:15:30-05/03/2026";
+        QTest::newRow("bruto borrado") << pesada + "#7"
+                                       << "4"
+                                       << ""
+                                       << "P1|Peras|1||0,250||1,20||";
+        QTest::newRow("tara cambiada tras la lectura")
+            << pesada + "#7"
+            << "3"
+            << "2"
+            << "P1|Peras|2|12,500|0,500|12,000|1,20|14,40|09:00:00-05/03/2026#7";
     }
 
     void reglas() {
@@ -135,13 +162,15 @@ private slots:
             reglas.EligeTara(fila, texto);
         } else if (accion == "lectura") {
             // The reading as the scale's decoder gives it.
-            reglas.TomaLectura(fila, ProtocoloBascula::Busca(0)->decodifica(texto.toLatin1(), {}),
-                               ahora);
+            reglas.TomaLectura(
+                fila,
+                ProtocoloBascula::Busca(0)->decodifica(texto.toLatin1(), {}).value_or(Lectura()), 7,
+                ahora);
         } else {
             fila[accion.toInt() - 1] = texto;
             reglas.TrasEditar(fila, accion.toInt(), ahora);
         }
-        QCOMPARE(QStringList(fila.begin(), fila.end()).join('|'), despues);
+        QCOMPARE(Celdas(fila), despues);
     }
 };
 

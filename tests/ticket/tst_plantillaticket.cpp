@@ -105,24 +105,29 @@ Dataset NotaDeEjemplo() {
                     {{"Frutas Martínez S.L.", "B12345678", "Camí del Mercat, 14",
                       "46520 Sagunt (València)", "Tel. 962 000 000"}}),
               "Empresa");
-    datos.Add(Tabla("NumAlbaran Fecha NumLinea CodProducto NomProducto CodTara PesoBruto PesoTara "
-                    "PesoNeto Precio PesoImporte HoraPesada",
-                    "TFETTEDDDDDT",
-                    {{n, f, 1, "NAR01", "Naranja navelina", 3, 512.5, 12.25, 500.25, 0.45, 225.1125,
-                      "08:15:30-05/12/2026"},
-                     {n, f, 2, "LIM-EXTRA-0001", "Limón fino de primera categoría, calibre 3 a 4",
-                      12, 1034.0, 34.0, 1000.0, 0.605, 605.0, "08:21:02-05/12/2026"},
-                     {n, f, 3, "MAND", "Mandarina clemenules", QVariant(QMetaType::fromType<int>()),
-                      77.777, 0.0, 77.777, 1.2, 93.3324, "08:40:59-05/12/2026"}}),
-              "Detalle");
-    datos.Add(Tabla("NumAlbaran Fecha NomOperario CodCliente NomCliente Direccion1 Direccion2 "
-                    "FechaModificacion FechaImpresion Impreso TotalBruto TotalTara TotalNeto "
-                    "TotalPrecio",
-                    "TFTTTTTHHBDDDD",
-                    {{n, f, "Pere Soler", "C0107", "Cooperativa Agrícola Sant Isidre",
-                      "Carrer Major, 3", "46500 Sagunt", QDateTime(f, QTime(8, 41)),
-                      QDateTime(f, QTime(8, 45, 12)), false, 1624.277, 46.25, 1578.027, 923.4449}}),
-              "Cabecera");
+    // The second line's weight was typed by hand; the others have their weighing log entry.
+    const QVariant sinPesada(QMetaType::fromType<int>());
+    const QString huella = "9f2c4b7e01d35a68c0e4f1b2a7d93e5c6b8a0f1e2d3c4b5a6978877665544332";
+    datos.Add(
+        Tabla("NumAlbaran Fecha NumLinea CodProducto NomProducto CodTara PesoBruto PesoTara "
+              "PesoNeto Precio PesoImporte HoraPesada Manual IdPesada Huella",
+              "TFETTEDDDDDTTET",
+              {{n, f, 1, "NAR01", "Naranja navelina", 3, 512.5, 12.25, 500.25, 0.45, 225.1125,
+                "08:15:30-05/12/2026", "", 1207, huella},
+               {n, f, 2, "LIM-EXTRA-0001", "Limón fino de primera categoría, calibre 3 a 4", 12,
+                1034.0, 34.0, 1000.0, 0.605, 605.0, "08:21:02-05/12/2026", "M", sinPesada, ""},
+               {n, f, 3, "MAND", "Mandarina clemenules", sinPesada, 77.777, 0.0, 77.777, 1.2,
+                93.3324, "08:40:59-05/12/2026", "", 1210, huella.mid(8) + huella.left(8)}}),
+        "Detalle");
+    datos.Add(
+        Tabla("NumAlbaran Fecha NomOperario CodCliente NomCliente Direccion1 Direccion2 "
+              "FechaModificacion FechaImpresion Impreso TotalBruto TotalTara TotalNeto "
+              "TotalPrecio LineasManuales",
+              "TFTTTTTHHBDDDDE",
+              {{n, f, "Pere Soler", "C0107", "Cooperativa Agrícola Sant Isidre", "Carrer Major, 3",
+                "46500 Sagunt", QDateTime(f, QTime(8, 41)), QDateTime(f, QTime(8, 45, 12)), false,
+                1624.277, 46.25, 1578.027, 923.4449, 1}}),
+        "Cabecera");
     return datos;
 }
 } // namespace

@@ -1,0 +1,114 @@
+#include "db/registropesadas.h"
+
+#include "db/basedatos.h"
+#include "db/conexionpostgres.h"
+#include "db/esquema.h"
+#include "db/esquemapostgres.h"
+#include "db/plazoservidor.h"
+#include "db/transaccion.h"
+
+#include <QCryptographicHash>
+#include <QSqlQuery>
+
+namespace {
+// The first key of the lock a station's writers take turns on, the same in every program.
+constexpr int kCerrojoRegistro = 0x50455358;
+
+// Texts are stored as they stand; an empty one (a frame without unit) is empty text, not none.
+QVariant NoNulo(const QString& texto) {
+    return texto.isNull() ? QStringLiteral("") : texto;
+}
+
+Resultado Error(const QSqlQuery& q, const QSqlDatabase& db) {
+    return Resultado::Fallo(BaseDatos::TextoError(q.lastError(), db));
+}
+} // namespace
+
+QString RegistroPesadas::TextoFechaHora(const QDateTime& momento) {
+    return momento.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+QString RegistroPesadas::TextoPeso(std::optional<double> peso, int decimales) {
+    return peso ? QString::number(*peso, 'f', qBound(0, decimales, 9)) : QString();
+}
+
+QByteArray RegistroPesadas::TextoCanonico(const Entrada& e) {
+    const QStringList campos = {QString::number(e.idPesada),
+                                TextoFechaHora(e.fechaHora),
+                                e.puesto,
+                                e.evento,
+                                QString::number(e.tipoBascula),
+                                TextoPeso(e.peso, e.decimales),
+                                QString::number(e.decimales),
+                                e.unidad,
+                                e.estado,
+                                e.bruto,
+                                QString::fromLatin1(e.trama.toHex()),
+                                e.huellaAnterior};
+    return (campos.join(u'\t') + u'\n').toUtf8();
+}
+
+QString RegistroPesadas::CalculaHuella(const Entrada& e) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(TextoCanonico(e), QCryptographicHash::Sha256).toHex());
+}
+
+QString RegistroPesadas::Huella(QSqlDatabase db, qint64 idPesada) {
+    const PlazoServidor plazo(db);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT Huella FROM RegistroPesadas WHERE IdPesada = ?"));
+    q.addBindValue(idPesada);
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
+}
+
+Resultado RegistroPesadas::Anade(QSqlDatabase db, Entrada& e) {
+    const TablaEsquema& t = *Esquema::Tabla(QStringLiteral("RegistroPesadas"));
+    const bool servidor = ConexionPostgres::EsPostgres(db);
+    Entrada nueva = e;
+    Transaccion transaccion(db);
+    if (!transaccion.Inicio())
+        return transaccion.Inicio();
+    QSqlQuery q(db);
+    // A SQLite file is already held for writing (BEGIN IMMEDIATE); a server serialises the
+    // station's writers only, until the commit.
+    if (servidor) {
+        q.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(?, hashtext(lower(?)))"));
+        q.addBindValue(kCerrojoRegistro);
+        q.addBindValue(nueva.puesto);
+        if (!q.exec())
+            return Error(q, db);
+    }
+    q.prepare(QStringLiteral("SELECT Huella FROM RegistroPesadas WHERE Puesto = ? ORDER BY "
+                             "IdPesada DESC LIMIT 1"));
+    q.addBindValue(nueva.puesto);
+    if (!q.exec())
+        return Error(q, db);
+    nueva.huellaAnterior = q.next() ? q.value(0).toString() : HuellaInicial();
+    if (!q.exec(servidor ? "SELECT nextval('" + EsquemaPostgres::Secuencia(t) + "')"
+                         : QStringLiteral("SELECT COALESCE(MAX(IdPesada), 0) + 1 FROM "
+                                          "RegistroPesadas")) ||
+        !q.next())
+        return Error(q, db);
+    nueva.idPesada = q.value(0).toLongLong();
+    q.finish();
+    nueva.huella = CalculaHuella(nueva);
+
+    q.prepare(QStringLiteral(
+        "INSERT INTO RegistroPesadas (IdPesada, FechaHora, Puesto, Evento, TipoBascula, Peso, "
+        "Decimales, Unidad, Estado, Bruto, Trama, HuellaAnterior, Huella) VALUES (?, ?, ?, ?, "
+        "?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant& v :
+         {QVariant(nueva.idPesada), QVariant(TextoFechaHora(nueva.fechaHora)), NoNulo(nueva.puesto),
+          NoNulo(nueva.evento), QVariant(nueva.tipoBascula),
+          nueva.peso ? QVariant(*nueva.peso) : QVariant(QMetaType(QMetaType::Double)),
+          QVariant(nueva.decimales), NoNulo(nueva.unidad), NoNulo(nueva.estado),
+          NoNulo(nueva.bruto), NoNulo(QString::fromLatin1(nueva.trama.toHex())),
+          QVariant(nueva.huellaAnterior), QVariant(nueva.huella)})
+        q.addBindValue(v);
+    if (const Resultado r = BaseDatos::Escribe(q); !r)
+        return r;
+    if (const Resultado r = transaccion.Confirma(); !r)
+        return r;
+    e = nueva;
+    return {};
+}

@@ -1,0 +1,186 @@
+#include "db/verificaregistro.h"
+
+#include "db/basedatos.h"
+#include "db/conexionpostgres.h"
+#include "db/plazoservidor.h"
+#include "db/registropesadas.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+Resultado Error(const QSqlQuery& q, const QSqlDatabase& db) {
+    return Resultado::Fallo(BaseDatos::TextoError(q.lastError(), db));
+}
+QString Corta(const QString& huella) {
+    return huella.left(16) + (huella.size() > 16 ? "..." : "");
+}
+} // namespace
+
+Resultado VerificaRegistro::Ejecuta(const std::function<void(const QString&)>& falta) {
+    m_entradas = m_lineas = m_faltas = 0;
+    const auto cuenta = [&](const QString& texto) {
+        ++m_faltas;
+        falta(texto);
+    };
+    if (Resultado r = Cadenas(cuenta); !r)
+        return r;
+    return Pesos(cuenta);
+}
+
+Resultado VerificaRegistro::Cadenas(const std::function<void(const QString&)>& falta) {
+    const bool servidor = ConexionPostgres::EsPostgres(m_db);
+    QString rango;
+    QVariantList limites;
+    if (m_desde.isValid()) {
+        rango += " AND FechaHora >= ?";
+        limites << BaseDatos::FechaSQL(m_desde);
+    }
+    if (m_hasta.isValid()) {
+        rango += " AND FechaHora < ?";
+        limites << BaseDatos::FechaSQL(m_hasta.addDays(1));
+    }
+    QHash<QString, QString> ultima; // each station's last fingerprint, by its name in lower case
+    qint64 anterior = -1;           // the number read before, for the gaps
+    qint64 desde = 0;               // entries are numbered from 1
+    QSqlQuery q(m_db), previa(m_db);
+    q.setForwardOnly(true);
+    for (bool mas = true; mas;) {
+        const PlazoServidor plazo(m_db);
+        q.prepare("SELECT IdPesada, FechaHora, Puesto, Evento, TipoBascula, Peso, Decimales, "
+                  "Unidad, Estado, Bruto, Trama, HuellaAnterior, Huella FROM RegistroPesadas "
+                  "WHERE IdPesada > ?" +
+                  rango + " ORDER BY IdPesada LIMIT " + QString::number(Lote));
+        q.addBindValue(desde);
+        for (const QVariant& v : limites)
+            q.addBindValue(v);
+        if (!q.exec())
+            return Error(q, m_db);
+        // The batch is read whole before the look-ups below: a server connection answers one
+        // statement at a time.
+        QList<std::pair<RegistroPesadas::Entrada, QStringList>> lote;
+        while (q.next()) {
+            RegistroPesadas::Entrada e;
+            e.idPesada = q.value(0).toLongLong();
+            e.fechaHora = QDateTime::fromString(q.value(1).toString(), "yyyy-MM-dd HH:mm:ss.zzz");
+            e.puesto = q.value(2).toString();
+            e.evento = q.value(3).toString();
+            e.tipoBascula = q.value(4).toInt();
+            if (!q.value(5).isNull())
+                e.peso = q.value(5).toDouble();
+            e.decimales = q.value(6).toInt();
+            e.unidad = q.value(7).toString();
+            e.estado = q.value(8).toString();
+            e.bruto = q.value(9).toString();
+            e.trama = QByteArray::fromHex(q.value(10).toString().toLatin1());
+            e.huellaAnterior = q.value(11).toString();
+            lote.append({e, {q.value(1).toString(), q.value(12).toString()}});
+        }
+        if (q.lastError().isValid())
+            return Error(q, m_db);
+        q.finish();
+        for (const auto& [e, guardados] : std::as_const(lote)) {
+            ++m_entradas;
+            const QString& huella = guardados.at(1);
+            const QString n = QString::number(e.idPesada);
+            if (RegistroPesadas::TextoFechaHora(e.fechaHora) != guardados.at(0) ||
+                RegistroPesadas::CalculaHuella(e) != huella)
+                falta("entry " + n + ": its fields do not give its Huella " + Corta(huella) +
+                      " (changed since it was written)");
+            // Without a range every gap on a file shows; within one, only those inside it.
+            if (!servidor && anterior >= 0 && e.idPesada > anterior + 1)
+                falta(QString("entries %1 to %2: missing").arg(anterior + 1).arg(e.idPesada - 1));
+            anterior = e.idPesada;
+            const QString puesto = e.puesto.toLower();
+            auto it = ultima.find(puesto);
+            if (it == ultima.end()) {
+                // The station's entry before the range, or none.
+                previa.prepare("SELECT Huella FROM RegistroPesadas WHERE Puesto = ? AND "
+                               "IdPesada < ? ORDER BY IdPesada DESC LIMIT 1");
+                previa.addBindValue(e.puesto);
+                previa.addBindValue(e.idPesada);
+                if (!previa.exec())
+                    return Error(previa, m_db);
+                it = ultima.insert(puesto, previa.next() ? previa.value(0).toString()
+                                                         : RegistroPesadas::HuellaInicial());
+                previa.finish();
+            }
+            if (e.huellaAnterior != *it)
+                falta("entry " + n + " (station " + e.puesto + "): HuellaAnterior " +
+                      Corta(e.huellaAnterior) +
+                      " is not the Huella of the station's entry before " + Corta(*it) +
+                      " (an entry removed, changed or added between them)");
+            *it = huella;
+            desde = e.idPesada;
+        }
+        mas = lote.size() == Lote;
+    }
+    return {};
+}
+
+Resultado VerificaRegistro::Pesos(const std::function<void(const QString&)>& falta) {
+    QString rango;
+    QVariantList limites;
+    if (m_desde.isValid()) {
+        rango += " AND d.Fecha >= ?";
+        limites << BaseDatos::FechaSQL(m_desde);
+    }
+    if (m_hasta.isValid()) {
+        rango += " AND d.Fecha <= ?";
+        limites << BaseDatos::FechaSQL(m_hasta);
+    }
+    // Lines in the order of their entries, then of their notes, read from where the last batch
+    // ended.
+    QVariantList desde = {qint64(0), QString(), QString(), 0};
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    for (bool mas = true; mas;) {
+        const PlazoServidor plazo(m_db);
+        q.prepare("SELECT d.IdPesada, d.NumAlbaran, d.Fecha, d.NumLinea, d.PesoBruto, r.Peso, "
+                  "r.Decimales, r.IdPesada FROM AlbaranesDetalle d LEFT JOIN RegistroPesadas r ON "
+                  "r.IdPesada = d.IdPesada WHERE d.IdPesada IS NOT NULL AND (d.IdPesada > ? OR "
+                  "(d.IdPesada = ? AND (d.Fecha > ? OR (d.Fecha = ? AND (d.NumAlbaran > ? OR "
+                  "(d.NumAlbaran = ? AND d.NumLinea > ?))))))" +
+                  rango + " ORDER BY d.IdPesada, d.Fecha, d.NumAlbaran, d.NumLinea LIMIT " +
+                  QString::number(Lote));
+        for (const QVariant& v :
+             {desde[0], desde[0], desde[2], desde[2], desde[1], desde[1], desde[3]})
+            q.addBindValue(v);
+        for (const QVariant& v : limites)
+            q.addBindValue(v);
+        if (!q.exec())
+            return Error(q, m_db);
+        int leidas = 0;
+        while (q.next()) {
+            ++leidas;
+            ++m_lineas;
+            const qint64 id = q.value(0).toLongLong();
+            const QString numero = q.value(1).toString();
+            const QDate fecha = BaseDatos::FechaDeSQL(q.value(2));
+            const int linea = q.value(3).toInt();
+            desde = {id, numero, BaseDatos::FechaSQL(fecha), linea};
+            const QString donde = "note " + numero + " of " + fecha.toString(Qt::ISODate) +
+                                  ", line " + QString::number(linea) + ": ";
+            if (q.value(7).isNull()) {
+                falta(donde + "its weighing log entry " + QString::number(id) + " is missing");
+                continue;
+            }
+            // A line keeps three decimals.
+            const int decimales = std::min(q.value(6).toInt(), 3);
+            const QString bruto = RegistroPesadas::TextoPeso(q.value(4).toDouble(), decimales);
+            const QString peso = q.value(5).isNull()
+                                     ? QString()
+                                     : RegistroPesadas::TextoPeso(q.value(5).toDouble(), decimales);
+            if (bruto != peso)
+                falta(donde + "PesoBruto " + bruto + " is not the weight " +
+                      (peso.isEmpty() ? "(none)" : peso) + " of its weighing log entry " +
+                      QString::number(id));
+        }
+        if (q.lastError().isValid())
+            return Error(q, m_db);
+        mas = leidas == Lote;
+        q.finish();
+    }
+    return {};
+}
