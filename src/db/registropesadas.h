@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <optional>
 
@@ -53,6 +54,12 @@ public:
     // leading zeros or sign for positive ones. No field holds a tab or a line break (the
     // database refuses control characters in text).
     static QByteArray TextoCanonico(const Entrada& e);
+    // The columns an entry is read back from, in the order Lee takes them.
+    static constexpr const char* kColumnas =
+        "IdPesada, FechaHora, Puesto, Evento, TipoBascula, Peso, Decimales, Unidad, Estado, "
+        "Bruto, Trama, HuellaAnterior";
+    // The entry in the query's current row, its first columns those of kColumnas.
+    static Entrada Lee(const QSqlQuery& q);
     // SHA-256 of the canonical text, in lower-case hexadecimal.
     static QString CalculaHuella(const Entrada& e);
 

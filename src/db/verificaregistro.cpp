@@ -48,10 +48,9 @@ Resultado VerificaRegistro::Cadenas(const std::function<void(const QString&)>& f
     q.setForwardOnly(true);
     for (bool mas = true; mas;) {
         const PlazoServidor plazo(m_db);
-        q.prepare("SELECT IdPesada, FechaHora, Puesto, Evento, TipoBascula, Peso, Decimales, "
-                  "Unidad, Estado, Bruto, Trama, HuellaAnterior, Huella FROM RegistroPesadas "
-                  "WHERE IdPesada > ?" +
-                  rango + " ORDER BY IdPesada LIMIT " + QString::number(Lote));
+        q.prepare(QStringLiteral("SELECT ") + RegistroPesadas::kColumnas +
+                  ", Huella FROM RegistroPesadas WHERE IdPesada > ?" + rango +
+                  " ORDER BY IdPesada LIMIT " + QString::number(Lote));
         q.addBindValue(desde);
         for (const QVariant& v : limites)
             q.addBindValue(v);
@@ -61,20 +60,7 @@ Resultado VerificaRegistro::Cadenas(const std::function<void(const QString&)>& f
         // statement at a time.
         QList<std::pair<RegistroPesadas::Entrada, QStringList>> lote;
         while (q.next()) {
-            RegistroPesadas::Entrada e;
-            e.idPesada = q.value(0).toLongLong();
-            e.fechaHora = QDateTime::fromString(q.value(1).toString(), "yyyy-MM-dd HH:mm:ss.zzz");
-            e.puesto = q.value(2).toString();
-            e.evento = q.value(3).toString();
-            e.tipoBascula = q.value(4).toInt();
-            if (!q.value(5).isNull())
-                e.peso = q.value(5).toDouble();
-            e.decimales = q.value(6).toInt();
-            e.unidad = q.value(7).toString();
-            e.estado = q.value(8).toString();
-            e.bruto = q.value(9).toString();
-            e.trama = QByteArray::fromHex(q.value(10).toString().toLatin1());
-            e.huellaAnterior = q.value(11).toString();
+            const RegistroPesadas::Entrada e = RegistroPesadas::Lee(q);
             lote.append({e, {q.value(1).toString(), q.value(12).toString()}});
         }
         if (q.lastError().isValid())

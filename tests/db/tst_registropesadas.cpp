@@ -47,20 +47,7 @@ Cadenas LeeCadenas(QSqlDatabase db) {
         return c;
     }
     while (q.next()) {
-        RegistroPesadas::Entrada e;
-        e.idPesada = q.value(0).toLongLong();
-        e.fechaHora = QDateTime::fromString(q.value(1).toString(), "yyyy-MM-dd HH:mm:ss.zzz");
-        e.puesto = q.value(2).toString();
-        e.evento = q.value(3).toString();
-        e.tipoBascula = q.value(4).toInt();
-        if (!q.value(5).isNull())
-            e.peso = q.value(5).toDouble();
-        e.decimales = q.value(6).toInt();
-        e.unidad = q.value(7).toString();
-        e.estado = q.value(8).toString();
-        e.bruto = q.value(9).toString();
-        e.trama = QByteArray::fromHex(q.value(10).toString().toLatin1());
-        e.huellaAnterior = q.value(11).toString();
+        const RegistroPesadas::Entrada e = RegistroPesadas::Lee(q);
         const QString huella = q.value(12).toString();
         const QString puesto = e.puesto.toLower();
         const QString anterior = ultima.value(puesto, RegistroPesadas::HuellaInicial());
