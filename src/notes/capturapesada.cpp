@@ -74,6 +74,16 @@ RegistroPesadas::Entrada CapturaPesada::Entrada(const Lectura& lectura, const QS
     return e;
 }
 
+Resultado CapturaPesada::Registra(QSqlDatabase db, const Lectura& lectura, const QString& puesto,
+                                  qint32 tipoBascula, qint64& idPesada) {
+    RegistroPesadas::Entrada e = Entrada(lectura, puesto, tipoBascula);
+    if (Resultado r = RegistroPesadas::Anade(db, e); !r)
+        return r;
+    Tomada(lectura);
+    idPesada = e.idPesada;
+    return {};
+}
+
 int CapturaPesada::TextoMotivo(Motivo motivo) {
     switch (motivo) {
     case Motivo::Ninguno:

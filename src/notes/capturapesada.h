@@ -55,6 +55,11 @@ public:
                     const QDateTime& ahora) const;
     // The reading was taken into a line.
     void Tomada(const Lectura& lectura);
+    // Takes the reading: writes its entry to the weighing log of `db` first, committed on its
+    // own, and only then counts it as taken; `idPesada` receives the entry's number. A failure
+    // takes nothing.
+    Resultado Registra(QSqlDatabase db, const Lectura& lectura, const QString& puesto,
+                       qint32 tipoBascula, qint64& idPesada);
     // Whether a reading received at `recibida` is fresh at `ahora`.
     bool Fresca(const QDateTime& recibida, const QDateTime& ahora) const;
     // The interface text that tells why a weight was not taken, or that it is waited for.

@@ -11,7 +11,6 @@
 #include "app/kelregistry.h"
 #include "app/kelteclaalt.h"
 #include "db/basedatos.h"
-#include "db/registropesadas.h"
 #include "export/frmexpalbaranes.h"
 #include "export/frmlstalbaran.h"
 #include "masters/consultabrowse.h"
@@ -739,14 +738,14 @@ void frmMain::SiguePesada() {
         return kelMensaje::Aviso(this, Texto(IdTexto::Pesada),
                                  Texto(CapturaPesada::TextoMotivo(d.motivo)));
     // The log keeps the weighing before the line shows it; without its entry there is no weight.
-    RegistroPesadas::Entrada e =
-        CapturaPesada::Entrada(*m_lectura, m_datos.Puesto(), m_datos.TipoBascula());
-    if (const Resultado r = RegistroPesadas::Anade(m_datos.Conexion(), e); !r)
+    qint64 idPesada = 0;
+    if (const Resultado r = m_captura.Registra(m_datos.Conexion(), *m_lectura, m_datos.Puesto(),
+                                               m_datos.TipoBascula(), idPesada);
+        !r)
         return kelMensaje::Error(this, Texto(IdTexto::Pesada),
                                  Texto(IdTexto::PesadaSinRegistro) + "\n\n" + r.Error());
-    m_captura.Tomada(*m_lectura);
     if (fila <= m_modelo->FilaNueva())
-        m_modelo->TomaLectura(fila, *m_lectura, e.idPesada);
+        m_modelo->TomaLectura(fila, *m_lectura, idPesada);
 }
 
 void frmMain::AcabaPesada() {
