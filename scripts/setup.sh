@@ -5,7 +5,7 @@ paquetes=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev libgl-dev
     qt6-translations-l10n
-    libcups2-dev cups cups-client cups-bsd
+    libcups2-dev libpcre2-dev cups cups-client cups-bsd
     socat sqlite3 libsqlite3-dev clang-format fonts-dejavu-core python3 poppler-utils
     libqt6sql6-psql libpq-dev postgresql
     dpkg-dev file lintian desktop-file-utils appstream man-db groff-base systemd

@@ -1,5 +1,6 @@
 #include "scale/cortadortramas.h"
 
+#include "scale/octetos.h"
 #include "scale/protocolobascula.h"
 
 namespace {
@@ -7,46 +8,64 @@ constexpr char kStx = '\x02';
 constexpr char kEtx = '\x03';
 // STX, three status words, six weight and six tare digits, then CR.
 constexpr qsizetype kLargoToledo = 16;
+constexpr qsizetype kSalidasGuardadas = 256;
 } // namespace
 
-const QList<CortadorTramas::Salida>& CortadorTramas::Procesa(qint32 tipoBascula,
-                                                             const QByteArray& datos) {
-    QList<Salida>& salida = m_salida;
-    salida.clear();
+CortadorTramas::Salidas CortadorTramas::Procesa(qint32 tipoBascula, const QByteArray& datos) {
+    m_usadas = 0;
+    // A burst of many frames leaves no more messages kept than a usual read needs.
+    if (m_salida.size() > kSalidasGuardadas)
+        m_salida.resize(kSalidasGuardadas);
     const ProtocoloBascula* p = ProtocoloBascula::Busca(tipoBascula);
     if (!p)
-        return salida;
+        return {m_salida.constData(), 0};
     m_buffer.append(datos);
     switch (const FinTrama fin = p->Fin(m_usuario)) {
     case FinTrama::Bloque:
-        CortaBloques(salida, *p);
+        CortaBloques(*p);
         break;
     case FinTrama::StxCr:
-        CortaToledo(salida, *p);
+        CortaToledo(*p);
         break;
     default:
-        CortaFinales(salida, *p, fin);
+        CortaFinales(*p, fin);
         break;
     }
     Limita();
-    return salida;
+    return {m_salida.constData(), m_usadas};
 }
 
-void CortadorTramas::Entrega(QList<Salida>& salida, const ProtocoloBascula& p, QByteArrayView trama,
-                             qint64 longitud) {
+CortadorTramas::Salida& CortadorTramas::Siguiente() {
+    if (m_usadas == m_salida.size()) {
+        ++m_usadas;
+        return m_salida.emplaceBack();
+    }
+    Salida& s = m_salida[m_usadas++];
+    s.clase = Salida::Clase::Mensaje;
+    s.bytes = QByteArray();
+    if (s.lectura)
+        s.lectura->Reinicia();
+    return s;
+}
+
+void CortadorTramas::Entrega(const ProtocoloBascula& p, QByteArrayView trama, qint64 longitud) {
     if (longitud > LecturaMaxima) {
         const QString inicio = QString::fromLatin1(trama.first(qMin<qsizetype>(trama.size(), 20)));
-        salida.append({Salida::Clase::MensajeDebug,
-                       QStringLiteral("Lectura de %1 caracteres descartada (más de %2): %3...")
-                           .arg(longitud)
-                           .arg(LecturaMaxima)
-                           .arg(inicio)
-                           .toLatin1()});
+        Salida& s = Siguiente();
+        s.clase = Salida::Clase::MensajeDebug;
+        s.bytes = QStringLiteral("Lectura de %1 caracteres descartada (más de %2): %3...")
+                      .arg(longitud)
+                      .arg(LecturaMaxima)
+                      .arg(inicio)
+                      .toLatin1();
+        s.lectura.reset();
         return;
     }
     // Built in its place in the list, so that the reading is not moved from one copy to another.
-    Salida& s = salida.emplaceBack();
-    if (!p.decodificaEn(trama, m_usuario, s.lectura.emplace())) {
+    Salida& s = Siguiente();
+    if (!s.lectura)
+        s.lectura.emplace();
+    if (!p.decodificaEn(trama, m_usuario, *s.lectura)) {
         s.lectura.reset();
         ++m_ilegibles;
     }
@@ -63,13 +82,13 @@ void CortadorTramas::Entrega(QList<Salida>& salida, const ProtocoloBascula& p, Q
     }
 }
 
-void CortadorTramas::CortaFinales(QList<Salida>& salida, const ProtocoloBascula& p, FinTrama fin) {
+void CortadorTramas::CortaFinales(const ProtocoloBascula& p, FinTrama fin) {
     const char final = fin == FinTrama::ETX                             ? kEtx
                        : (fin == FinTrama::LF || fin == FinTrama::CRLF) ? '\n'
                                                                         : '\r';
     qsizetype inicio = 0;
     for (;;) {
-        const qsizetype f = m_buffer.indexOf(final, inicio);
+        const qsizetype f = Octetos::Busca(m_buffer, final, inicio);
         if (f < 0)
             break;
         QByteArrayView trama = QByteArrayView(m_buffer).sliced(inicio, f - inicio);
@@ -89,18 +108,18 @@ void CortadorTramas::CortaFinales(QList<Salida>& salida, const ProtocoloBascula&
                 while (!trama.isEmpty() && (trama.front() == '\n' || trama.front() == '\r'))
                     trama = trama.sliced(1);
             }
-            if (trama.isEmpty() || trama == "\n")
+            if (trama.isEmpty() || Octetos::Igual(trama, "\n"))
                 continue; // a bare line end between frames
         }
-        Entrega(salida, p, trama, longitud);
+        Entrega(p, trama, longitud);
     }
     m_buffer.remove(0, inicio);
 }
 
-void CortadorTramas::CortaToledo(QList<Salida>& salida, const ProtocoloBascula& p) {
+void CortadorTramas::CortaToledo(const ProtocoloBascula& p) {
     qsizetype inicio = 0;
     for (;;) {
-        const qsizetype stx = m_buffer.indexOf(kStx, inicio);
+        const qsizetype stx = Octetos::Busca(m_buffer, kStx, inicio);
         if (stx < 0) {
             inicio = m_buffer.size(); // checksums and noise between frames
             break;
@@ -114,33 +133,36 @@ void CortadorTramas::CortaToledo(QList<Salida>& salida, const ProtocoloBascula& 
             inicio = stx + 1;
             continue;
         }
-        Entrega(salida, p, QByteArrayView(m_buffer).sliced(stx, kLargoToledo), kLargoToledo);
+        Entrega(p, QByteArrayView(m_buffer).sliced(stx, kLargoToledo), kLargoToledo);
         inicio = stx + kLargoToledo + 1;
     }
     m_descartadosTrama = 0;
     m_buffer.remove(0, inicio);
 }
 
-void CortadorTramas::CortaBloques(QList<Salida>& salida, const ProtocoloBascula& p) {
+void CortadorTramas::CortaBloques(const ProtocoloBascula& p) {
     qsizetype inicio = 0;
     for (;;) {
-        const qsizetype fin = m_buffer.indexOf("\n\n\n", inicio);
+        const qsizetype fin = Octetos::Busca(m_buffer, "\n\n\n", inicio);
         if (fin < 0)
             break;
-        const QByteArray bloque = m_buffer.sliced(inicio, fin - inicio);
+        const QByteArrayView bloque = QByteArrayView(m_buffer).sliced(inicio, fin - inicio);
         qsizetype desde = 0;
         // An empty block has no lines.
         for (bool hay = !bloque.isEmpty(); hay;) {
-            const qsizetype crlf = bloque.indexOf("\r\n", desde);
-            const QByteArray linea =
+            const qsizetype crlf = Octetos::Busca(bloque, "\r\n", desde);
+            const QByteArrayView linea =
                 bloque.sliced(desde, (crlf < 0 ? bloque.size() : crlf) - desde);
-            salida.append({Salida::Clase::MensajeDebug, linea});
+            Salida& debug = Siguiente();
+            debug.clase = Salida::Clase::MensajeDebug;
+            debug.bytes = linea.toByteArray();
+            debug.lectura.reset();
             QByteArrayView figura;
             if (ProtocoloBascula::FiguraLineaPeso(linea, figura)) {
                 if (figura.size() > LecturaMaxima)
-                    Entrega(salida, p, figura, figura.size());
+                    Entrega(p, figura, figura.size());
                 else
-                    Entrega(salida, p, linea, figura.size());
+                    Entrega(p, linea, figura.size());
             }
             hay = crlf >= 0;
             desde = crlf + 2;

@@ -44,11 +44,29 @@ public:
         bool operator==(const Salida&) const = default;
     };
 
+    // The messages of one call, in order: a view of the cutter's own list, valid until its
+    // next call. One list, and the messages in it, serve every call, so a scale streaming fast
+    // does not cost a new list and new messages for each few frames.
+    class Salidas {
+    public:
+        Salidas(const Salida* inicio, qsizetype n) : m_inicio(inicio), m_n(n) {}
+        const Salida* begin() const { return m_inicio; }
+        const Salida* end() const { return m_inicio + m_n; }
+        qsizetype size() const { return m_n; }
+        bool isEmpty() const { return m_n == 0; }
+        const Salida& at(qsizetype i) const { return m_inicio[i]; }
+        const Salida& first() const { return m_inicio[0]; }
+        const Salida& last() const { return m_inicio[m_n - 1]; }
+        // A copy that stays.
+        QList<Salida> Lista() const { return QList<Salida>(begin(), end()); }
+
+    private:
+        const Salida* m_inicio;
+        qsizetype m_n;
+    };
     // Appends the characters and cuts every complete frame or block. A type no row of the
-    // protocol table declares cuts nothing and leaves the buffer as it was. The list returned
-    // is the cutter's own, valid until its next call: one list serves every call, so a scale
-    // streaming fast does not cost a new list for each few frames.
-    const QList<Salida>& Procesa(qint32 tipoBascula, const QByteArray& datos);
+    // protocol table declares cuts nothing and leaves the buffer as it was.
+    Salidas Procesa(qint32 tipoBascula, const QByteArray& datos);
 
     // The definition type 6 reads.
     void SetUsuario(const ProtocoloUsuario& usuario) { m_usuario = usuario; }
@@ -65,18 +83,21 @@ public:
     qint64 Ilegibles() const { return m_ilegibles; }
 
 private:
-    void CortaBloques(QList<Salida>& salida, const ProtocoloBascula& p);
-    void CortaToledo(QList<Salida>& salida, const ProtocoloBascula& p);
-    void CortaFinales(QList<Salida>& salida, const ProtocoloBascula& p, FinTrama fin);
+    void CortaBloques(const ProtocoloBascula& p);
+    void CortaToledo(const ProtocoloBascula& p);
+    void CortaFinales(const ProtocoloBascula& p, FinTrama fin);
     // A frame decoded, or the report of one too long to be a frame (`longitud` counts
     // characters dropped from its front while it was incomplete).
-    void Entrega(QList<Salida>& salida, const ProtocoloBascula& p, QByteArrayView trama,
-                 qint64 longitud);
+    void Entrega(const ProtocoloBascula& p, QByteArrayView trama, qint64 longitud);
     void Limita();
+    // The next message of this call: one of an earlier call's, made fresh, or a new one.
+    Salida& Siguiente();
 
     ProtocoloUsuario m_usuario;
     QByteArray m_buffer;
     QList<Salida> m_salida;
+    // How many of m_salida this call has given.
+    qsizetype m_usadas = 0;
     qint64 m_descartados = 0;
     qint64 m_ilegibles = 0;
     // Characters dropped from the front of the frame now incomplete.

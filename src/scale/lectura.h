@@ -28,6 +28,20 @@ struct Lectura {
     QDateTime recibida;
 
     bool EsPeso() const { return clase == Clase::Peso; }
+    // Back to a fresh reading in its place, so that whoever reuses one (the cutter, for every
+    // frame of a scale that streams) need not build and destroy a whole reading.
+    void Reinicia() {
+        clase = Clase::Peso;
+        hayPeso = false;
+        peso = 0.0;
+        decimales = 0;
+        unidad = QString();
+        estado = Estado::Desconocido;
+        tipo = Tipo::Desconocido;
+        trama = QByteArray();
+        if (!recibida.isNull())
+            recibida = QDateTime();
+    }
     // The weight with a point and the decimals sent ("-12.50"); empty without a figure.
     QString Cifra() const;
     // The reading as the operator sees it: the figure with its unit, then the status in the

@@ -2,6 +2,7 @@
 
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
+#include "scale/octetos.h"
 #include "scale/protocolousuario.h"
 
 #include <iterator>
@@ -36,7 +37,8 @@ QString Unidad(QByteArrayView t) {
                                      {"KG", QStringLiteral("KG")}, {"ct", QStringLiteral("ct")}};
     if (t.size() <= 2)
         for (const Usual& u : kUsuales)
-            if (u.bytes.size() == t.size() && u.bytes[0] == t[0] && u.bytes == t)
+            if (u.bytes.size() == t.size() &&
+                std::memcmp(u.bytes.data(), t.data(), size_t(t.size())) == 0)
                 return u.texto;
     return Latin1(t);
 }
@@ -48,7 +50,7 @@ void Nueva(QByteArrayView trama, Lectura& l) {
 
 // A reply says nothing of a weight, whatever the frame began to say.
 bool Respuesta(QByteArrayView trama, Lectura& l) {
-    l = Lectura();
+    l.Reinicia();
     Nueva(trama, l);
     l.clase = Lectura::Clase::Respuesta;
     return true;
@@ -96,19 +98,20 @@ bool DecodificaTipo1(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) 
 // also.
 bool DecodificaMtSics(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     const QByteArrayView t = SinBlancos(trama);
-    if (t == "ES" || t == "ET" || t == "EL") {
+    if (Octetos::Igual(t, "ES") || Octetos::Igual(t, "ET") || Octetos::Igual(t, "EL")) {
         Nueva(trama, l);
         l.estado = E::Error;
         return true;
     }
-    const qsizetype sp = t.indexOf(' ');
+    const qsizetype sp = Octetos::Busca(t, ' ');
     const QByteArrayView orden = sp < 0 ? t : t.first(sp);
     if (orden.isEmpty() || orden.size() > 4)
         return false;
     for (const char c : orden)
         if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '@'))
             return false;
-    if (orden != "S" && orden != "SI" && orden != "SIR")
+    if (!Octetos::Igual(orden, "S") && !Octetos::Igual(orden, "SI") &&
+        !Octetos::Igual(orden, "SIR"))
         return Respuesta(trama, l);
     if (sp < 0 || sp + 1 >= t.size())
         return false;
@@ -187,9 +190,9 @@ bool DecodificaToledo(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l)
 // "QT" (a count) and a lone ACK are replies; "EC,Exx" is an error.
 bool DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     const QByteArrayView t = SinBlancos(trama);
-    if (t == "\x06")
+    if (Octetos::Igual(t, "\x06"))
         return Respuesta(trama, l);
-    if (t.startsWith("EC,")) {
+    if (Octetos::Empieza(t, "EC,")) {
         Nueva(trama, l);
         l.estado = E::Error;
         return true;
@@ -199,23 +202,23 @@ bool DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     const QByteArrayView cabecera = t.first(2);
     QByteArrayView resto = t.sliced(3);
     Nueva(trama, l);
-    if (cabecera == "ST")
+    if (Octetos::Igual(cabecera, "ST"))
         l.estado = E::Estable;
-    else if (cabecera == "US")
+    else if (Octetos::Igual(cabecera, "US"))
         l.estado = E::Movimiento;
-    else if (cabecera == "OL")
+    else if (Octetos::Igual(cabecera, "OL"))
         l.estado = E::SobreRango;
-    else if (cabecera == "QT")
+    else if (Octetos::Igual(cabecera, "QT"))
         return Respuesta(trama, l);
     else
         return false;
     if (resto.size() >= 3 && resto[2] == ',') {
         const QByteArrayView clase = resto.first(2);
-        if (clase == "GS")
+        if (Octetos::Igual(clase, "GS"))
             l.tipo = T::Bruto;
-        else if (clase == "NT")
+        else if (Octetos::Igual(clase, "NT"))
             l.tipo = T::Neto;
-        else if (clase == "TR")
+        else if (Octetos::Igual(clase, "TR"))
             return Respuesta(trama, l);
         else
             return false;
@@ -293,26 +296,19 @@ bool DecodificaSma(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
 // Type 6: the user's expression; "peso" gives the figure, "unidad" the unit and "estado" the
 // status (the user's stable text, or in motion).
 bool DecodificaUsuario(QByteArrayView trama, const ProtocoloUsuario& u, Lectura& l) {
-    const QString texto = Latin1(trama);
-    const QRegularExpressionMatch m = u.Expresion().match(texto);
-    if (!m.hasMatch())
+    ProtocoloUsuario::Grupos g;
+    if (!u.Lee(trama, g) || g.peso.isEmpty())
         return false;
-    // The text matched is the frame's, so each group is Latin-1: its bytes are the frame's.
-    const QStringView grupo = m.capturedView(u"peso");
-    if (grupo.isEmpty())
-        return false;
-    const QByteArrayView peso = trama.sliced(grupo.data() - texto.constData(), grupo.size());
     Nueva(trama, l);
     qsizetype fin = 0;
-    if (!ProtocoloBascula::LeeCifra(peso, l.peso, l.decimales, fin) ||
-        !SinBlancos(peso.sliced(fin)).isEmpty())
+    if (!ProtocoloBascula::LeeCifra(g.peso, l.peso, l.decimales, fin) ||
+        !SinBlancos(g.peso.sliced(fin)).isEmpty())
         return false;
     l.hayPeso = true;
-    const QStringView unidad = m.capturedView(u"unidad").trimmed();
-    if (!unidad.isEmpty())
-        l.unidad = Unidad(trama.sliced(unidad.data() - texto.constData(), unidad.size()));
+    if (!g.unidad.isEmpty())
+        l.unidad = Unidad(g.unidad);
     if (u.ConEstado())
-        l.estado = u.EsEstable(m.capturedView(u"estado")) ? E::Estable : E::Movimiento;
+        l.estado = u.EsEstable(g.estado) ? E::Estable : E::Movimiento;
     return true;
 }
 } // namespace
@@ -475,7 +471,7 @@ bool ProtocoloBascula::LeeCifra(QByteArrayView t, double& valor, int& decimales,
 }
 
 bool ProtocoloBascula::FiguraLineaPeso(QByteArrayView linea, QByteArrayView& figura) {
-    if (!linea.startsWith(" WT"))
+    if (!Octetos::Empieza(linea, " WT"))
         return false;
     for (qsizetype k = 0; k + 3 <= linea.size(); ++k) {
         if (linea[k] == ' ' && (linea[k + 1] == 'K' || linea[k + 1] == 'k') &&

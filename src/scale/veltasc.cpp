@@ -172,7 +172,9 @@ void VeltaSC::Recibe() {
                 m_poComm.skip(m_poComm.bytesAvailable() - kBufferEntrada / 2);
             break;
         }
-        const QList<CortadorTramas::Salida> salidas = m_cortador.Procesa(tipo, m_poComm.readAll());
+        // The cutter's own messages: nothing below touches the cutter until the next read, and a
+        // handler that destroys the controller ends the loop before the next message is read.
+        const CortadorTramas::Salidas salidas = m_cortador.Procesa(tipo, m_poComm.readAll());
         const QDateTime ahora = QDateTime::currentDateTime();
         const qint64 ms = m_reloj.elapsed();
         const bool conEstado = p->ConEstado(m_usuario);

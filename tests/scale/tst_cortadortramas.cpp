@@ -1,5 +1,6 @@
 // Cutting readings out of received characters, fed with byte fixtures.
 #include "scale/cortadortramas.h"
+#include "scale/protocolobascula.h"
 
 #include <QTest>
 
@@ -10,7 +11,7 @@ using PorTramo = QList<QStringList>;
 namespace {
 // "M:text" for Mensaje, "D:text" for MensajeDebug. An expected "D~n" stands for the report of a
 // dropped reading, which names its length n.
-QStringList Describe(const QList<Salida>& salidas, const QStringList& esperado) {
+QStringList Describe(const CortadorTramas::Salidas& salidas, const QStringList& esperado) {
     QStringList r;
     for (qsizetype i = 0; i < salidas.size(); ++i) {
         const Salida& s = salidas.at(i);
@@ -90,6 +91,27 @@ private slots:
         QCOMPARE(c.Buffer(), resto);
     }
 
+    // The cutter keeps its messages from one call to the next and makes them fresh: a reading
+    // carries nothing of the one before it in its place (a unit, a figure, gross or net).
+    void reutiliza() {
+        const QList<QPair<int, QByteArray>> llamadas = {
+            {4, "ST,NT,+0012.50  kg\r\nOL,GS,+9999999 kg\r\n"},
+            {4, "\x06\r\nUS,+0001.25 lb\r\nEC,E11\r\n"},
+            {2, "S S      1.500 g\r\n"},
+            {2, "S +\r\nZ A\r\n"}};
+        CortadorTramas c;
+        int lecturas = 0;
+        for (const auto& [tipo, datos] : llamadas) {
+            const ProtocoloBascula* p = ProtocoloBascula::Busca(tipo);
+            for (const Salida& s : c.Procesa(tipo, datos)) {
+                QVERIFY(s.lectura);
+                QCOMPARE(*s.lectura, *p->decodifica(s.lectura->trama, {}));
+                ++lecturas;
+            }
+        }
+        QCOMPARE(lecturas, 8);
+    }
+
     // A line that never ends: the buffer stays at its limit, keeping the newest characters; the
     // complete frames of a read bigger than the limit are all cut before the rest is bounded.
     void limite() {
@@ -108,7 +130,7 @@ private slots:
             for (int i = 0; i < 20000; ++i)
                 datos += " WT: " + QByteArray::number(i) + " Kg" + fin;
             QVERIFY(datos.size() > CortadorTramas::LimiteBuffer);
-            const QList<Salida> s = c.Procesa(tipo, datos + "99");
+            const QList<Salida> s = c.Procesa(tipo, datos + "99").Lista();
             // The unended line, then every frame or block in order.
             QCOMPARE(s.size(), 1 + 20000 * (tipo == 0 ? 1 : 2));
             QCOMPARE(s.first().clase, Salida::Clase::MensajeDebug);
