@@ -32,7 +32,8 @@ const QList<Comando>& Comandos() {
          "0 written, 2 bad command line, 3 the database or the note cannot be read, 4 the file "
          "cannot be written"},
         {"--verify-alibi",
-         "--verify-alibi [--database PATH|URI] [--settings PATH] [--from DATE --to DATE]",
+         "--verify-alibi [--database PATH|URI] [--settings PATH] [--from DATE --to DATE] "
+         "[--printed ENTRY:HUELLA[,ENTRY:HUELLA...]]",
          "checks the weighing log's chains and the weights of the lines taken from it",
          "0 no fault, 1 faults found (one line each), 2 bad command line, 3 the database cannot "
          "be opened or read"},

@@ -26,7 +26,8 @@ int ComandoVerificaRegistro::Ejecuta(const QStringList& argumentos, QTextStream&
     using O = LineaComandos;
     const LineaComandos o(argumentos, {kOrden},
                           O::Comunes() << "--from"
-                                       << "--to");
+                                       << "--to"
+                                       << "--printed");
     if (!o.Error().isEmpty())
         return O::Falla(errores, O::ErrorLinea, o.Error() + "; " + O::Uso(kOrden));
     if (!o.Valores().isEmpty() || o.TieneOpcion("--from") != o.TieneOpcion("--to"))
@@ -40,10 +41,16 @@ int ComandoVerificaRegistro::Ejecuta(const QStringList& argumentos, QTextStream&
     if (desde.isValid() && desde > hasta)
         std::swap(desde, hasta);
 
+    QList<VerificaRegistro::Impresa> impresas;
+    if (o.TieneOpcion("--printed"))
+        if (const Resultado leidas = VerificaRegistro::LeeImpresas(o.Opcion("--printed"), impresas);
+            !leidas)
+            return O::Falla(errores, O::ErrorLinea, leidas.Error());
     std::unique_ptr<clsDatosApp> ajustes;
     if (const Resultado abierta = DatosConsola::Abre(o, ajustes); !abierta)
         return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
     VerificaRegistro v(ajustes->Conexion(), desde, hasta);
+    v.SetImpresas(impresas);
     const Resultado r = v.Ejecuta([&salida](const QString& falta) { salida << falta << "\n"; });
     salida.flush();
     if (!r)

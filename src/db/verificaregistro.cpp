@@ -26,7 +26,48 @@ Resultado VerificaRegistro::Ejecuta(const std::function<void(const QString&)>& f
     };
     if (Resultado r = Cadenas(cuenta); !r)
         return r;
-    return Pesos(cuenta);
+    if (Resultado r = Pesos(cuenta); !r)
+        return r;
+    return Impresas(cuenta);
+}
+
+Resultado VerificaRegistro::LeeImpresas(const QString& texto, QList<Impresa>& impresas) {
+    impresas.clear();
+    for (const QString& parte : texto.split(u',')) {
+        const qsizetype dos = parte.indexOf(u':');
+        bool ok = false;
+        const qint64 id = dos > 0 ? parte.first(dos).trimmed().toLongLong(&ok) : 0;
+        const QString huella = parte.sliced(dos + 1).trimmed().toLower();
+        bool hexadecimal = huella.size() >= 8 && huella.size() <= 64;
+        for (const QChar c : huella)
+            hexadecimal = hexadecimal && ((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'));
+        if (!ok || id <= 0 || !hexadecimal)
+            return Resultado::Fallo("not a printed fingerprint (ENTRY:HUELLA, at least 8 "
+                                    "hexadecimal characters): " +
+                                    parte);
+        impresas.append({id, huella});
+    }
+    return Resultado::Exito();
+}
+
+Resultado VerificaRegistro::Impresas(const std::function<void(const QString&)>& falta) {
+    for (const Impresa& i : m_impresas) {
+        QSqlQuery q(m_db);
+        q.prepare(QStringLiteral("SELECT Huella FROM RegistroPesadas WHERE IdPesada = ?"));
+        q.addBindValue(i.idPesada);
+        if (!q.exec())
+            return Resultado::Fallo(q.lastError().text());
+        if (!q.next())
+            falta(QStringLiteral("entry %1, printed on a ticket as %2: not in the weighing log")
+                      .arg(i.idPesada)
+                      .arg(i.huella));
+        else if (const QString huella = q.value(0).toString(); !huella.startsWith(i.huella))
+            falta(QStringLiteral("entry %1: its Huella %2 does not begin as the one printed on "
+                                 "a ticket, %3: its chain was written again")
+                      .arg(i.idPesada)
+                      .arg(huella.left(i.huella.size()), i.huella));
+    }
+    return Resultado::Exito();
 }
 
 Resultado VerificaRegistro::Cadenas(const std::function<void(const QString&)>& falta) {

@@ -3,6 +3,7 @@
 #include "app/resultado.h"
 
 #include <QDate>
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
@@ -20,6 +21,16 @@
 // ticket before is what exposes that.
 class VerificaRegistro {
 public:
+    // A fingerprint as a ticket printed it: the entry's number and the first characters of its
+    // Huella (lower-case hexadecimal).
+    struct Impresa {
+        qint64 idPesada = 0;
+        QString huella;
+    };
+    // Reads "ID:HUELLA[,ID:HUELLA...]" (at least 8 hexadecimal characters each); fails saying
+    // which part is not one.
+    static Resultado LeeImpresas(const QString& texto, QList<Impresa>& impresas);
+
     // Entries received in [desde, hasta] (days, both included; invalid for no bound), and lines
     // of notes dated in it.
     VerificaRegistro(QSqlDatabase db, QDate desde = {}, QDate hasta = {})
@@ -33,14 +44,19 @@ public:
     qint64 Faltas() const { return m_faltas; }
 
     static constexpr int Lote = 5000; // rows read at a time
+    // Fingerprints printed before, each checked against its stored entry: a chain rewritten
+    // whole recomputes, but no longer begins as its paper copies do.
+    void SetImpresas(const QList<Impresa>& impresas) { m_impresas = impresas; }
 
 private:
     Resultado Cadenas(const std::function<void(const QString&)>& falta);
     Resultado Pesos(const std::function<void(const QString&)>& falta);
+    Resultado Impresas(const std::function<void(const QString&)>& falta);
 
     QSqlDatabase m_db;
     QDate m_desde;
     QDate m_hasta;
+    QList<Impresa> m_impresas;
     qint64 m_entradas = 0;
     qint64 m_lineas = 0;
     qint64 m_faltas = 0;

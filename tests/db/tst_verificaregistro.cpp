@@ -6,6 +6,7 @@
 #include "support/entornoprueba.h"
 
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -114,6 +115,69 @@ private slots:
             QString("checked %1 entries and 2 lines: %2 faults").arg(entradas).arg(faltas.size()));
     }
 
+    // Someone who owns the database rewrites a chain whole: entry 2 and its line say 7.50, and
+    // every fingerprint from it on is recomputed. The plain check cannot see it; the
+    // fingerprint a ticket printed before does.
+    void cadenaReescrita() {
+        for (Motor motor : EntornoPrueba::kMotores) {
+            PESIX_REQUIERE(motor);
+            EntornoPrueba env(motor);
+            QSqlDatabase db = env.DatosConBase().Conexion();
+            for (double peso : {12.5, 7.25, 3.0}) {
+                RegistroPesadas::Entrada e;
+                e.fechaHora = QDateTime(QDate(2026, 3, 5), QTime(10, 0));
+                e.puesto = "Norte";
+                e.evento = RegistroPesadas::kPesada;
+                e.peso = peso;
+                e.decimales = 2;
+                QVERIFY(RegistroPesadas::Anade(db, e));
+            }
+            const QString impresa1 = RegistroPesadas::Huella(db, 1).left(16);
+            const QString impresa2 = RegistroPesadas::Huella(db, 2).left(16);
+            QSqlQuery q(db);
+            for (const char* t : {"DROP TRIGGER RegistroPesadas_SinCambios",
+                                  "UPDATE RegistroPesadas SET Peso = 7.5 WHERE IdPesada = 2"})
+                QVERIFY2(q.exec(motor == Motor::Postgres && t[0] == 'D'
+                                    ? "DROP TRIGGER registropesadas_sincambios ON RegistroPesadas"
+                                    : t),
+                         t);
+            QString anterior = RegistroPesadas::Huella(db, 1);
+            for (qint64 id : {2, 3}) {
+                QVERIFY(q.exec(QString("SELECT %1 FROM RegistroPesadas WHERE IdPesada = %2")
+                                   .arg(RegistroPesadas::kColumnas)
+                                   .arg(id)) &&
+                        q.next());
+                RegistroPesadas::Entrada e = RegistroPesadas::Lee(q);
+                e.huellaAnterior = anterior;
+                anterior = RegistroPesadas::CalculaHuella(e);
+                QSqlQuery u(db);
+                u.prepare("UPDATE RegistroPesadas SET HuellaAnterior = ?, Huella = ? WHERE "
+                          "IdPesada = ?");
+                u.addBindValue(e.huellaAnterior);
+                u.addBindValue(anterior);
+                u.addBindValue(id);
+                QVERIFY2(u.exec(), qPrintable(u.lastError().text()));
+            }
+            QVERIFY(RegistroPesadas::Huella(db, 2).left(16) != impresa2);
+            q = QSqlQuery();
+            db = QSqlDatabase();
+            env.Libera();
+            QCOMPARE(Verifica(env).codigo, 0);
+            QCOMPARE(Verifica(env, {"--printed", "1:" + impresa1}).codigo, 0);
+            const Salida s =
+                Verifica(env, {"--printed", "1:" + impresa1.toUpper() + ",2:" + impresa2});
+            QCOMPARE(s.codigo, 1);
+            QCOMPARE(s.lineas.size(), 2);
+            QVERIFY2(s.lineas.first().startsWith("entry 2: its Huella"),
+                     qPrintable(s.lineas.first()));
+            QVERIFY(s.lineas.first().contains(impresa2));
+            const Salida falta = Verifica(env, {"--printed", "9:" + impresa2});
+            QCOMPARE(falta.codigo, 1);
+            QVERIFY2(falta.lineas.first().startsWith("entry 9, printed on a ticket as"),
+                     qPrintable(falta.lineas.first()));
+        }
+    }
+
     void lineaDeOrdenes_data() {
         QTest::addColumn<QStringList>("argumentos");
         QTest::addColumn<int>("codigo");
@@ -121,6 +185,11 @@ private slots:
         QTest::newRow("not a date")
             << QStringList{"--from", "2026-02-30", "--to", "2026-03-01"} << 2;
         QTest::newRow("a word too many") << QStringList{"x"} << 2;
+        QTest::newRow("a printed fingerprint too short") << QStringList{"--printed", "1:abc"} << 2;
+        QTest::newRow("a printed fingerprint not hexadecimal")
+            << QStringList{"--printed", "1:0123456789abcdeg"} << 2;
+        QTest::newRow("a printed fingerprint without its entry")
+            << QStringList{"--printed", "0123456789abcdef"} << 2;
         QTest::newRow("a range") << QStringList{"--from", "2026-03-01", "--to", "2026-03-31"} << 0;
     }
     void lineaDeOrdenes() {
