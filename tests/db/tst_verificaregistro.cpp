@@ -30,6 +30,20 @@ Salida Verifica(const EntornoPrueba& env, const QStringList& mas = {}) {
     s.errores = p.readAllStandardError();
     return s;
 }
+// Station Norte's entries 1 to 3, weighing 12.50, 7.25 and 3.00.
+bool TresEntradas(QSqlDatabase db) {
+    for (double peso : {12.5, 7.25, 3.0}) {
+        RegistroPesadas::Entrada e;
+        e.fechaHora = QDateTime(QDate(2026, 3, 5), QTime(10, 0));
+        e.puesto = "Norte";
+        e.evento = RegistroPesadas::kPesada;
+        e.peso = peso;
+        e.decimales = 2;
+        if (!RegistroPesadas::Anade(db, e))
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 class TestVerificaRegistro : public QObject {
@@ -71,15 +85,7 @@ private slots:
         PESIX_REQUIERE(motor);
         EntornoPrueba env(motor);
         QSqlDatabase db = env.DatosConBase().Conexion();
-        for (double peso : {12.5, 7.25, 3.0}) {
-            RegistroPesadas::Entrada e;
-            e.fechaHora = QDateTime(QDate(2026, 3, 5), QTime(10, 0));
-            e.puesto = "Norte";
-            e.evento = RegistroPesadas::kPesada;
-            e.peso = peso;
-            e.decimales = 2;
-            QVERIFY(RegistroPesadas::Anade(db, e));
-        }
+        QVERIFY(TresEntradas(db));
         EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, CodCliente, "
                                "FechaModificacion, Impreso) VALUES ('A1', '2026-03-05', 'C', "
                                "'2026-03-05 10:00:00', ?)",
@@ -123,15 +129,7 @@ private slots:
             PESIX_REQUIERE(motor);
             EntornoPrueba env(motor);
             QSqlDatabase db = env.DatosConBase().Conexion();
-            for (double peso : {12.5, 7.25, 3.0}) {
-                RegistroPesadas::Entrada e;
-                e.fechaHora = QDateTime(QDate(2026, 3, 5), QTime(10, 0));
-                e.puesto = "Norte";
-                e.evento = RegistroPesadas::kPesada;
-                e.peso = peso;
-                e.decimales = 2;
-                QVERIFY(RegistroPesadas::Anade(db, e));
-            }
+            QVERIFY(TresEntradas(db));
             const QString impresa1 = RegistroPesadas::Huella(db, 1).left(16);
             const QString impresa2 = RegistroPesadas::Huella(db, 2).left(16);
             QSqlQuery q(db);
