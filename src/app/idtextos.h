@@ -292,6 +292,13 @@ inline constexpr int PesoManual = 1311;
 inline constexpr int LineasManuales = 1312; // "%1" the count of lines weighed by hand
 inline constexpr int ExportaProcedencia = 1313;
 inline constexpr int InfoHuellaPrograma = 1314;
+// The configuration window's weighing settings.
+inline constexpr int Pesadas = 1315;
+inline constexpr int Puesto = 1316;
+inline constexpr int LecturaRecienteMs = 1317;
+inline constexpr int EsperaEstableMs = 1318;
+inline constexpr int UnaPesadaPorCarga = 1319;
+inline constexpr int PermitePesoManual = 1320;
 // 1500.. the main window: totals under the grid, checks before saving
 inline constexpr int TotalLineas = 1500;
 inline constexpr int TotalBruto = 1501;

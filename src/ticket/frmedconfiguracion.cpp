@@ -265,6 +265,23 @@ QWidget* frmEDConfiguracion::CreaBascula() {
     txtEstableMargen = caja(fraEstabilidad, "txtEstableMargen");
     txtEstableMargen->setValidator(new QRegularExpressionValidator(
         QRegularExpression("[0-9]*([.,][0-9]*)?"), txtEstableMargen));
+    fraPesadas = new QGroupBox(pagina);
+    fraPesadas->setObjectName("fraPesadas");
+    txtPuesto = caja(fraPesadas, "txtPuesto");
+    txtPuesto->setMaxLength(int(clsDatosApp::LongitudPuesto));
+    const auto milisegundos = [this](const char* nombre) {
+        auto* s = new QSpinBox(fraPesadas);
+        s->setObjectName(nombre);
+        s->setRange(0, 60000);
+        s->setSingleStep(100);
+        return s;
+    };
+    spnLecturaRecienteMs = milisegundos("spnLecturaRecienteMs");
+    spnEsperaEstableMs = milisegundos("spnEsperaEstableMs");
+    chkUnaPesadaPorCarga = new QCheckBox(fraPesadas);
+    chkUnaPesadaPorCarga->setObjectName("chkUnaPesadaPorCarga");
+    chkPesoManual = new QCheckBox(fraPesadas);
+    chkPesoManual->setObjectName("chkPesoManual");
     cmdDetectarBascula = new QPushButton(pagina);
     cmdDetectarBascula->setObjectName("cmdDetectarBascula");
     cmdDetectarBascula->setAutoDefault(false);
@@ -291,6 +308,12 @@ QWidget* frmEDConfiguracion::CreaBascula() {
     for (QWidget* campo :
          std::initializer_list<QWidget*>{spnEstableLecturas, spnEstableMs, txtEstableMargen})
         fila(estabilidad, campo);
+    auto* pesadas = new QFormLayout(fraPesadas);
+    for (QWidget* campo :
+         std::initializer_list<QWidget*>{txtPuesto, spnLecturaRecienteMs, spnEsperaEstableMs})
+        fila(pesadas, campo);
+    pesadas->addRow(QString(), chkUnaPesadaPorCarga);
+    pesadas->addRow(QString(), chkPesoManual);
     auto* botones = new QHBoxLayout;
     botones->addStretch(1);
     botones->addWidget(cmdDetectarBascula);
@@ -298,6 +321,7 @@ QWidget* frmEDConfiguracion::CreaBascula() {
     todo->addLayout(formulario);
     todo->addWidget(fraUsuario);
     todo->addWidget(fraEstabilidad);
+    todo->addWidget(fraPesadas);
     todo->addLayout(botones);
     todo->addStretch(1);
 
@@ -512,6 +536,11 @@ void frmEDConfiguracion::Carga() {
     spnEstableLecturas->setValue(ajustes.estabilidad.lecturas);
     spnEstableMs->setValue(ajustes.estabilidad.ms);
     txtEstableMargen->setText(m_datos.EstableMargen());
+    txtPuesto->setText(m_datos.Puesto());
+    spnLecturaRecienteMs->setValue(m_datos.LecturaRecienteMs());
+    spnEsperaEstableMs->setValue(m_datos.EsperaEstableMs());
+    chkUnaPesadaPorCarga->setChecked(m_datos.UnaPesadaPorCarga());
+    chkPesoManual->setChecked(m_datos.PesoManual());
     for (int i = 1; i <= ModeloColumnas::Numero; ++i) {
         m_pantalla->SetMarcada(i, m_datos.ColPantalla(i));
         m_impresas->SetMarcada(i, m_datos.ColImpresas(i));
@@ -586,11 +615,15 @@ void frmEDConfiguracion::PonTextos() {
                             T::ImpresoraTiquets};
     for (int i = 0; i < 5; ++i)
         SSTab->setTabText(i, Texto(pestanas[i]));
-    const int bascula[] = {T::LineaBascula,    T::FlujoBascula,    T::TramaUsuario,
-                           T::EstableUsuario,  T::FinTramaUsuario, T::PeticionUsuario,
-                           T::EstableLecturas, T::EstableMs,       T::EstableMargen};
-    for (int i = 0; i < 9; ++i)
+    const int bascula[] = {T::LineaBascula,    T::FlujoBascula,      T::TramaUsuario,
+                           T::EstableUsuario,  T::FinTramaUsuario,   T::PeticionUsuario,
+                           T::EstableLecturas, T::EstableMs,         T::EstableMargen,
+                           T::Puesto,          T::LecturaRecienteMs, T::EsperaEstableMs};
+    for (int i = 0; i < int(std::size(bascula)); ++i)
         lblBascula[i]->setText(Texto(bascula[i]));
+    fraPesadas->setTitle(Texto(T::Pesadas));
+    chkUnaPesadaPorCarga->setText(Texto(T::UnaPesadaPorCarga));
+    chkPesoManual->setText(Texto(T::PermitePesoManual));
     fraUsuario->setTitle(Texto(T::ProtocoloUsuario));
     fraEstabilidad->setTitle(Texto(T::EstabilidadBascula));
     cmdDetectarBascula->setText(Texto(T::DetectarBascula));
@@ -692,6 +725,12 @@ void frmEDConfiguracion::Acepta() {
     d.SetEstableLecturas(spnEstableLecturas->value());
     d.SetEstableMs(spnEstableMs->value());
     d.SetEstableMargen(txtEstableMargen->text().trimmed());
+    // An empty name stands for the computer's, as when the setting is missing.
+    d.SetPuesto(txtPuesto->text().trimmed());
+    d.SetLecturaRecienteMs(spnLecturaRecienteMs->value());
+    d.SetEsperaEstableMs(spnEsperaEstableMs->value());
+    d.SetUnaPesadaPorCarga(chkUnaPesadaPorCarga->isChecked());
+    d.SetPesoManual(chkPesoManual->isChecked());
     d.SetTipoImpresora(Posicion(cboTipoImpresora, d.TipoImpresora()));
     d.SetUnidadMedida(txtUnidadMedida->text());
     for (int i = 1; i <= ModeloColumnas::Numero; ++i) {

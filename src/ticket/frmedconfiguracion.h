@@ -56,6 +56,14 @@ public:
     QSpinBox* spnEstableLecturas = nullptr;
     QSpinBox* spnEstableMs = nullptr;
     QLineEdit* txtEstableMargen = nullptr;
+    // Taking weights: the station's name in the weighing log, how fresh a reading must be, how
+    // long a moving load is waited for, one weighing per load, weights typed by hand.
+    QGroupBox* fraPesadas = nullptr;
+    QLineEdit* txtPuesto = nullptr;
+    QSpinBox* spnLecturaRecienteMs = nullptr;
+    QSpinBox* spnEsperaEstableMs = nullptr;
+    QCheckBox* chkUnaPesadaPorCarga = nullptr;
+    QCheckBox* chkPesoManual = nullptr;
     QPushButton* cmdDetectarBascula = nullptr;
     QGroupBox* fraDatosEmpresa = nullptr;
     QList<QLineEdit*> txtDatosEmpresa;

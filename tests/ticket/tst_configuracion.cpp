@@ -268,6 +268,11 @@ void TestConfiguracion::bascula() {
                                    "EstableLecturas=5",
                                    "EstableMs=800",
                                    "EstableMargen=0.02",
+                                   "Puesto=Báscula 2",
+                                   "LecturaRecienteMs=1500",
+                                   "EsperaEstableMs=4000",
+                                   "UnaPesadaPorCarga=0",
+                                   "PesoManual=0",
                                    "PuertoNombre=" +
                                        QString::fromLocal8Bit(sim.readLine()).trimmed()};
     for (const QString& g : guardados)
@@ -293,6 +298,15 @@ void TestConfiguracion::bascula() {
                                      "R\\r\\n", "5", "800", "0.02"}));
     QVERIFY(w.fraUsuario->isEnabled() && w.fraEstabilidad->isEnabled());
     QCOMPARE(w.lblErrorUsuario->text(), QString());
+    QCOMPARE(QStringList({w.txtPuesto->text(), w.spnLecturaRecienteMs->text(),
+                          w.spnEsperaEstableMs->text()}),
+             QStringList({"Báscula 2", "1500", "4000"}));
+    QVERIFY(!w.chkUnaPesadaPorCarga->isChecked() && !w.chkPesoManual->isChecked());
+    w.txtPuesto->setFocus();
+    QTest::keyClick(w.txtPuesto, Qt::Key_End);
+    QTest::keyClicks(w.txtPuesto, "B");
+    w.chkPesoManual->setFocus();
+    QTest::keyClick(w.chkPesoManual, Qt::Key_Space);
 
     QTest::mouseClick(w.txtTramaUsuario, Qt::LeftButton);
     QTest::keyClick(w.txtTramaUsuario, Qt::Key_End);
@@ -327,6 +341,10 @@ void TestConfiguracion::bascula() {
                                    QString::number(datos.EstableMs())};
     QCOMPARE(guardadas,
              QStringList({"2", "9600,N,8,1", "", "W=(?<peso>\\S+)(", "LF", "R\\r\\n", "800"}));
+    QCOMPARE(datos.Puesto(), QString("Báscula 2B"));
+    QCOMPARE(datos.LecturaRecienteMs(), 1500);
+    QCOMPARE(datos.EsperaEstableMs(), 4000);
+    QVERIFY(!datos.UnaPesadaPorCarga() && datos.PesoManual());
     sim.write("salir\n");
     QVERIFY(sim.waitForFinished(5000));
 }
