@@ -51,10 +51,10 @@ Resultado VerificaRegistro::LeeImpresas(const QString& texto, QList<Impresa>& im
 }
 
 Resultado VerificaRegistro::Impresas(const std::function<void(const QString&)>& falta) {
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT Huella FROM RegistroPesadas WHERE IdPesada = ?"));
     for (const Impresa& i : m_impresas) {
-        QSqlQuery q(m_db);
-        q.prepare(QStringLiteral("SELECT Huella FROM RegistroPesadas WHERE IdPesada = ?"));
-        q.addBindValue(i.idPesada);
+        q.bindValue(0, i.idPesada);
         if (!q.exec())
             return Resultado::Fallo(q.lastError().text());
         if (!q.next())

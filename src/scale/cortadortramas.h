@@ -55,8 +55,6 @@ public:
         qsizetype size() const { return m_n; }
         bool isEmpty() const { return m_n == 0; }
         const Salida& at(qsizetype i) const { return m_inicio[i]; }
-        const Salida& first() const { return m_inicio[0]; }
-        const Salida& last() const { return m_inicio[m_n - 1]; }
         // A copy that stays.
         QList<Salida> Lista() const { return QList<Salida>(begin(), end()); }
 

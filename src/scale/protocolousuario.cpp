@@ -46,25 +46,6 @@ QByteArrayView SinBlancos(QByteArrayView t) {
     return t;
 }
 
-// The options QRegularExpression compiles with by default: UTF, nothing else.
-uint32_t Opciones(QRegularExpression::PatternOptions o) {
-    uint32_t r = PCRE2_UTF;
-    if (o & QRegularExpression::CaseInsensitiveOption)
-        r |= PCRE2_CASELESS;
-    if (o & QRegularExpression::DotMatchesEverythingOption)
-        r |= PCRE2_DOTALL;
-    if (o & QRegularExpression::MultilineOption)
-        r |= PCRE2_MULTILINE;
-    if (o & QRegularExpression::ExtendedPatternSyntaxOption)
-        r |= PCRE2_EXTENDED;
-    if (o & QRegularExpression::InvertedGreedinessOption)
-        r |= PCRE2_UNGREEDY;
-    if (o & QRegularExpression::DontCaptureOption)
-        r |= PCRE2_NO_AUTO_CAPTURE;
-    if (o & QRegularExpression::UseUnicodePropertiesOption)
-        r |= PCRE2_UCP;
-    return r;
-}
 } // namespace
 
 ProtocoloUsuario::ProtocoloUsuario() = default;
@@ -149,13 +130,14 @@ Resultado ProtocoloUsuario::Crea(const QString& trama, const QString& estable, c
     else
         return Resultado::Fallo(Texto(IdTexto::FinTramaNoValido).arg(fin));
     // The same expression for the bytes of the frames: the engine QRegularExpression runs, with
-    // the same options, so it compiles as it did above.
+    // the one option it gives an expression made without options (UTF), so it compiles as it
+    // did above.
     auto c = std::make_shared<Compilada>();
     const QByteArray patron = trama.toUtf8();
     int codigoError = 0;
     PCRE2_SIZE posicionError = 0;
-    c->codigo = pcre2_compile(PCRE2_SPTR(patron.constData()), PCRE2_SIZE(patron.size()),
-                              Opciones(e.patternOptions()), &codigoError, &posicionError, nullptr);
+    c->codigo = pcre2_compile(PCRE2_SPTR(patron.constData()), PCRE2_SIZE(patron.size()), PCRE2_UTF,
+                              &codigoError, &posicionError, nullptr);
     if (!c->codigo) {
         PCRE2_UCHAR mensaje[256];
         pcre2_get_error_message(codigoError, mensaje, sizeof mensaje);

@@ -253,15 +253,20 @@ QWidget* frmEDConfiguracion::CreaBascula() {
     lblErrorUsuario->setTextFormat(Qt::PlainText);
     lblErrorUsuario->setWordWrap(true);
     lblErrorUsuario->setStyleSheet("color: #b00000");
+    // A time in milliseconds, up to a minute, in tenths of a second.
+    const auto milisegundos = [](QWidget* padre, const char* nombre) {
+        auto* s = new QSpinBox(padre);
+        s->setObjectName(nombre);
+        s->setRange(0, 60000);
+        s->setSingleStep(100);
+        return s;
+    };
     fraEstabilidad = new QGroupBox(pagina);
     fraEstabilidad->setObjectName("fraEstabilidad");
     spnEstableLecturas = new QSpinBox(fraEstabilidad);
     spnEstableLecturas->setObjectName("spnEstableLecturas");
     spnEstableLecturas->setRange(1, 100);
-    spnEstableMs = new QSpinBox(fraEstabilidad);
-    spnEstableMs->setObjectName("spnEstableMs");
-    spnEstableMs->setRange(0, 60000);
-    spnEstableMs->setSingleStep(100);
+    spnEstableMs = milisegundos(fraEstabilidad, "spnEstableMs");
     txtEstableMargen = caja(fraEstabilidad, "txtEstableMargen");
     txtEstableMargen->setValidator(new QRegularExpressionValidator(
         QRegularExpression("[0-9]*([.,][0-9]*)?"), txtEstableMargen));
@@ -269,15 +274,8 @@ QWidget* frmEDConfiguracion::CreaBascula() {
     fraPesadas->setObjectName("fraPesadas");
     txtPuesto = caja(fraPesadas, "txtPuesto");
     txtPuesto->setMaxLength(int(clsDatosApp::LongitudPuesto));
-    const auto milisegundos = [this](const char* nombre) {
-        auto* s = new QSpinBox(fraPesadas);
-        s->setObjectName(nombre);
-        s->setRange(0, 60000);
-        s->setSingleStep(100);
-        return s;
-    };
-    spnLecturaRecienteMs = milisegundos("spnLecturaRecienteMs");
-    spnEsperaEstableMs = milisegundos("spnEsperaEstableMs");
+    spnLecturaRecienteMs = milisegundos(fraPesadas, "spnLecturaRecienteMs");
+    spnEsperaEstableMs = milisegundos(fraPesadas, "spnEsperaEstableMs");
     chkUnaPesadaPorCarga = new QCheckBox(fraPesadas);
     chkUnaPesadaPorCarga->setObjectName("chkUnaPesadaPorCarga");
     chkPesoManual = new QCheckBox(fraPesadas);
