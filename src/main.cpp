@@ -15,6 +15,7 @@
 #include "export/comandoexportar.h"
 #include "notes/comandopdf.h"
 #include "notes/frmmain.h"
+#include "notes/registroordenes.h"
 #include "scale/frmtest.h"
 #include "scale/lectorconsola.h"
 #include "ticket/directprinthelper.h"
@@ -111,7 +112,11 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<QWidget> ventana;
     if (ordenes.PideTest()) {
-        ventana = std::make_unique<frmTest>();
+        auto prueba = std::make_unique<frmTest>();
+        // Every zero, tare and clear-tare request goes to the weighing log before it is sent.
+        prueba->VeltaSC1().SetAntesDeOrden(
+            RegistroOrdenes::Antes(datos.Conexion(), datos.Puesto()));
+        ventana = std::move(prueba);
     } else {
         auto principal = std::make_unique<frmMain>();
         QObject::connect(&instancia, &kelInstanciaUnica::ActivacionPedida, principal.get(),

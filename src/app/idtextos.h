@@ -299,6 +299,7 @@ inline constexpr int LecturaRecienteMs = 1317;
 inline constexpr int EsperaEstableMs = 1318;
 inline constexpr int UnaPesadaPorCarga = 1319;
 inline constexpr int PermitePesoManual = 1320;
+inline constexpr int OrdenSinRegistro = 1321;
 // 1500.. the main window: totals under the grid, checks before saving
 inline constexpr int TotalLineas = 1500;
 inline constexpr int TotalBruto = 1501;

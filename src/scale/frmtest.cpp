@@ -92,6 +92,9 @@ frmTest::frmTest(QWidget* parent) : QDialog(parent) {
     connect(&m_veltaSC1, &VeltaSC::LecturaRecibida, this, &frmTest::AlLeer);
     connect(&m_veltaSC1, &VeltaSC::TramaIlegible, this, &frmTest::AlIlegible);
     connect(&m_veltaSC1, &VeltaSC::PuertoPerdido, this, &frmTest::AlPerderPuerto);
+    connect(&m_veltaSC1, &VeltaSC::OrdenNoEnviada, this, [this](const QString& motivo) {
+        kelMensaje::Error(this, windowTitle(), Texto(IdTexto::OrdenSinRegistro) + "\n\n" + motivo);
+    });
 
     CargaPuertos();
     PonEstado(false);

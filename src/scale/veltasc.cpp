@@ -128,7 +128,13 @@ void VeltaSC::Comando(qint32 codigo) {
             return;
         }
     }
-    Envia(p->Orden(codigo, m_usuario));
+    const QByteArray bytes = p->Orden(codigo, m_usuario);
+    if (m_antesDeOrden && !bytes.isEmpty())
+        if (const Resultado r = m_antesDeOrden(codigo, m_ajustes.tipo, bytes); !r) {
+            emit OrdenNoEnviada(r.Error());
+            return;
+        }
+    Envia(bytes);
 }
 
 void VeltaSC::DescartaEntrada() {

@@ -11,6 +11,7 @@
 #include <QSerialPort>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 // The scale controller: opens the scale's serial port with the line settings of the scale type
 // its host sets, sends the scale's commands and hands every reading to its host through Mensaje
@@ -71,6 +72,12 @@ public:
     // only answers requests is done by asking every IntervaloSondeo ms.
     void Comando(qint32 codigo);
     static constexpr int IntervaloSondeo = 200;
+    // Called before a command goes out, with the command, the scale type and the bytes; when it
+    // fails the command is not sent and OrdenNoEnviada tells why. The weighing log keeps every
+    // zero, tare and clear-tare request this way.
+    using AntesDeOrden =
+        std::function<Resultado(qint32 codigo, qint32 tipo, const QByteArray& bytes)>;
+    void SetAntesDeOrden(AntesDeOrden antes) { m_antesDeOrden = std::move(antes); }
     // Sends one read request; false when the protocol has none (the scale streams).
     bool PideLectura();
     // Whether continuous reading was asked for last (it decides how stability is judged for
@@ -98,6 +105,8 @@ signals:
     void MensajeDebug(const QString& texto);
     // The open port failed (it went away); the controller is already closed.
     void PuertoPerdido(const QString& error);
+    // A command was not sent: what SetAntesDeOrden was given refused it.
+    void OrdenNoEnviada(const QString& motivo);
 
 private:
     void Envia(const QByteArray& bytes);
@@ -112,6 +121,7 @@ private:
     AjustesBascula m_ajustes;
     ProtocoloUsuario m_usuario;
     Resultado m_usuarioLeido;
+    AntesDeOrden m_antesDeOrden;
     EstabilidadSoftware m_estabilidad;
     QElapsedTimer m_reloj;
     QTimer m_sondeo;
