@@ -7,7 +7,7 @@ paquetes=(
     qt6-translations-l10n
     libcups2-dev libpcre2-dev cups cups-client cups-bsd
     socat sqlite3 libsqlite3-dev clang-format fonts-dejavu-core python3 poppler-utils
-    libqt6sql6-psql libpq-dev postgresql
+    libqt6sql6-psql libpq-dev libssl-dev postgresql
     dpkg-dev file lintian desktop-file-utils appstream man-db groff-base systemd
 )
 faltan=()

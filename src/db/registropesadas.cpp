@@ -5,10 +5,11 @@
 #include "db/esquema.h"
 #include "db/esquemapostgres.h"
 #include "db/plazoservidor.h"
+#include "db/sha256.h"
 #include "db/transaccion.h"
 
-#include <QCryptographicHash>
 #include <QSqlQuery>
+#include <charconv>
 
 namespace {
 // The first key of the lock a station's writers take turns on, the same in every program.
@@ -33,24 +34,42 @@ QString RegistroPesadas::TextoPeso(std::optional<double> peso, int decimales) {
 }
 
 QByteArray RegistroPesadas::TextoCanonico(const Entrada& e) {
-    const QStringList campos = {QString::number(e.idPesada),
-                                TextoFechaHora(e.fechaHora),
-                                e.puesto,
-                                e.evento,
-                                QString::number(e.tipoBascula),
-                                TextoPeso(e.peso, e.decimales),
-                                QString::number(e.decimales),
-                                e.unidad,
-                                e.estado,
-                                e.bruto,
-                                QString::fromLatin1(e.trama.toHex()),
-                                e.huellaAnterior};
-    return (campos.join(u'\t') + u'\n').toUtf8();
+    const QByteArray textos[] = {TextoFechaHora(e.fechaHora).toUtf8(),
+                                 e.puesto.toUtf8(),
+                                 e.evento.toUtf8(),
+                                 TextoPeso(e.peso, e.decimales).toUtf8(),
+                                 e.unidad.toUtf8(),
+                                 e.estado.toUtf8(),
+                                 e.bruto.toUtf8(),
+                                 e.trama.toHex(),
+                                 e.huellaAnterior.toUtf8()};
+    QByteArray texto;
+    EscribeCanonico({e.idPesada, textos[0], textos[1], textos[2], e.tipoBascula, textos[3],
+                     e.decimales, textos[4], textos[5], textos[6], textos[7], textos[8]},
+                    texto);
+    return texto;
+}
+
+void RegistroPesadas::EscribeCanonico(const Campos& c, QByteArray& texto) {
+    texto.clear();
+    const auto numero = [&texto](qint64 n) {
+        char cifras[24];
+        texto.append(cifras, std::to_chars(cifras, cifras + sizeof cifras, n).ptr - cifras);
+    };
+    numero(c.idPesada);
+    for (const QByteArrayView campo : {c.fechaHora, c.puesto, c.evento})
+        texto.append('\t').append(campo);
+    texto.append('\t');
+    numero(c.tipoBascula);
+    texto.append('\t').append(c.peso).append('\t');
+    numero(c.decimales);
+    for (const QByteArrayView campo : {c.unidad, c.estado, c.bruto, c.trama, c.huellaAnterior})
+        texto.append('\t').append(campo);
+    texto.append('\n');
 }
 
 QString RegistroPesadas::CalculaHuella(const Entrada& e) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(TextoCanonico(e), QCryptographicHash::Sha256).toHex());
+    return QString::fromLatin1(Sha256::Hexadecimal(TextoCanonico(e)));
 }
 
 QString RegistroPesadas::Huella(QSqlDatabase db, qint64 idPesada) {

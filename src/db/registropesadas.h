@@ -3,6 +3,7 @@
 #include "app/resultado.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -23,7 +24,7 @@ public:
     static constexpr const char* kPesada = "weighing";
     static constexpr const char* kCero = "zero";
     static constexpr const char* kTara = "tare";
-    static constexpr const char* kDestara = "cleartare";
+    static constexpr const char* kDestara = "clear tare";
 
     struct Entrada {
         qint64 idPesada = 0; // given by Anade
@@ -54,6 +55,19 @@ public:
     // leading zeros or sign for positive ones. No field holds a tab or a line break (the
     // database refuses control characters in text).
     static QByteArray TextoCanonico(const Entrada& e);
+    // The same fields as they are stored: texts in UTF-8, `Peso` written by TextoPeso, `Trama`
+    // in hexadecimal. A checker hashes them as they stand, so that whatever was changed in a
+    // stored field shows.
+    struct Campos {
+        qint64 idPesada = 0;
+        QByteArrayView fechaHora, puesto, evento;
+        qint64 tipoBascula = 0;
+        QByteArrayView peso;
+        qint64 decimales = 0;
+        QByteArrayView unidad, estado, bruto, trama, huellaAnterior;
+    };
+    // Replaces `texto` with the canonical text of `c` (reusing its memory).
+    static void EscribeCanonico(const Campos& c, QByteArray& texto);
     // The columns an entry is read back from, in the order Lee takes them.
     static constexpr const char* kColumnas =
         "IdPesada, FechaHora, Puesto, Evento, TipoBascula, Peso, Decimales, Unidad, Estado, "

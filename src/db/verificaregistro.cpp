@@ -2,12 +2,17 @@
 
 #include "db/basedatos.h"
 #include "db/conexionpostgres.h"
+#include "db/lectorconsulta.h"
 #include "db/plazoservidor.h"
 #include "db/registropesadas.h"
+#include "db/sha256.h"
 
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <array>
+#include <charconv>
+#include <thread>
 
 namespace {
 Resultado Error(const QSqlQuery& q, const QSqlDatabase& db) {
@@ -24,10 +29,34 @@ Resultado VerificaRegistro::Ejecuta(const std::function<void(const QString&)>& f
         ++m_faltas;
         falta(texto);
     };
-    if (Resultado r = Cadenas(cuenta); !r)
-        return r;
-    if (Resultado r = Pesos(cuenta); !r)
-        return r;
+    if (ConexionPostgres::EsPostgres(m_db)) {
+        if (Resultado r = Cadenas(cuenta); !r)
+            return r;
+        if (Resultado r = Pesos(m_db, cuenta); !r)
+            return r;
+        return Impresas(cuenta);
+    }
+    // On a file the lines are checked beside the chains, on a connection of their own, each
+    // on a processor of its own; their faults are told after the chains'.
+    QStringList faltasLineas;
+    Resultado lineas;
+    std::thread hilo([&] {
+        const QString nombre = m_db.connectionName() + QStringLiteral("-lineas");
+        {
+            QSqlDatabase otra = QSqlDatabase::cloneDatabase(m_db.connectionName(), nombre);
+            lineas = otra.open() ? Pesos(otra, [&](const QString& f) { faltasLineas << f; })
+                                 : Resultado::Fallo(BaseDatos::TextoError(otra.lastError(), otra));
+        }
+        QSqlDatabase::removeDatabase(nombre);
+    });
+    const Resultado cadenas = Cadenas(cuenta);
+    hilo.join();
+    if (!cadenas)
+        return cadenas;
+    if (!lineas)
+        return lineas;
+    for (const QString& f : std::as_const(faltasLineas))
+        cuenta(f);
     return Impresas(cuenta);
 }
 
@@ -82,71 +111,151 @@ Resultado VerificaRegistro::Cadenas(const std::function<void(const QString&)>& f
         rango += " AND FechaHora < ?";
         limites << BaseDatos::FechaSQL(m_hasta.addDays(1));
     }
-    QHash<QString, QString> ultima; // each station's last fingerprint, by its name in lower case
-    qint64 anterior = -1;           // the number read before, for the gaps
-    qint64 desde = 0;               // entries are numbered from 1
-    QSqlQuery q(m_db), previa(m_db);
-    q.setForwardOnly(true);
+    const QString sql = QStringLiteral("SELECT ") + RegistroPesadas::kColumnas +
+                        ", Huella FROM RegistroPesadas WHERE IdPesada > ?" + rango +
+                        " ORDER BY IdPesada LIMIT " + QString::number(Lote);
+    // Each station's last fingerprint (null until known) and name, by its name in lower case;
+    // and the names as stored, each with its station, read without a look-up by text.
+    struct Puesto {
+        QString texto;
+        QByteArray ultima;
+    };
+    std::vector<Puesto> puestos;
+    std::vector<std::pair<QByteArray, qsizetype>> nombres;
+    QHash<QString, qsizetype> porClave;
+    const auto puestoDe = [&](QByteArrayView nombre) {
+        for (const auto& [leido, i] : nombres)
+            if (leido == nombre)
+                return i;
+        // Names that differ in letter case alone are one station.
+        const QString texto = QString::fromUtf8(nombre);
+        auto it = porClave.find(texto.toLower());
+        if (it == porClave.end()) {
+            it = porClave.insert(texto.toLower(), qsizetype(puestos.size()));
+            puestos.push_back({texto, QByteArray()});
+        }
+        nombres.emplace_back(nombre.toByteArray(), *it);
+        return *it;
+    };
+    // A fingerprint as stored (at most 64 characters), kept without allocating.
+    struct Texto64 {
+        std::array<char, 64> bytes;
+        qsizetype longitud = 0;
+        void Pon(QByteArrayView v) {
+            longitud = std::min<qsizetype>(v.size(), 64);
+            std::copy_n(v.data(), longitud, bytes.data());
+        }
+        QByteArrayView Vista() const { return {bytes.data(), longitud}; }
+    };
+    struct Leida {
+        qint64 id;
+        qsizetype puesto;
+        Texto64 huellaAnterior;
+        Texto64 huella;
+        bool recalcula;
+    };
+    std::vector<Leida> lote;
+    lote.reserve(Lote);
+    const std::unique_ptr<LectorConsulta> lector = LectorConsulta::Para(m_db);
+    Sha256 sha;
+    QByteArray texto, peso;
+    qint64 anterior = -1; // the number read before, for the gaps
+    qint64 desde = 0;     // entries are numbered from 1
+    QSqlQuery previa(m_db);
     for (bool mas = true; mas;) {
         const PlazoServidor plazo(m_db);
-        q.prepare(QStringLiteral("SELECT ") + RegistroPesadas::kColumnas +
-                  ", Huella FROM RegistroPesadas WHERE IdPesada > ?" + rango +
-                  " ORDER BY IdPesada LIMIT " + QString::number(Lote));
-        q.addBindValue(desde);
-        for (const QVariant& v : limites)
-            q.addBindValue(v);
-        if (!q.exec())
-            return Error(q, m_db);
+        if (!lector->Ejecuta(sql, QVariantList{desde} + limites))
+            return Resultado::Fallo(lector->Error());
         // The batch is read whole before the look-ups below: a server connection answers one
         // statement at a time.
-        QList<std::pair<RegistroPesadas::Entrada, QStringList>> lote;
-        while (q.next()) {
-            const RegistroPesadas::Entrada e = RegistroPesadas::Lee(q);
-            lote.append({e, {q.value(1).toString(), q.value(12).toString()}});
+        lote.clear();
+        while (lector->Siguiente()) {
+            using A = LectorConsulta::Almacenado;
+            RegistroPesadas::Campos c;
+            c.idPesada = lector->Entero(0);
+            c.fechaHora = lector->Utf8(1);
+            c.puesto = lector->Utf8(2);
+            c.evento = lector->Utf8(3);
+            c.tipoBascula = lector->Entero(4);
+            c.decimales = lector->Entero(6);
+            // The weight as the writer wrote it (TextoPeso), at the speed of std::to_chars;
+            // when the fingerprint differs, it is written again exactly as TextoPeso does.
+            const bool conPeso = lector->TipoAlmacenado(5) != A::Nulo;
+            const double valor = conPeso ? lector->Real(5) : 0;
+            const int decimales = qBound(0, int(c.decimales), 9);
+            char cifras[400];
+            c.peso = {};
+            if (conPeso)
+                if (const auto r = std::to_chars(cifras, cifras + sizeof cifras, valor,
+                                                 std::chars_format::fixed, decimales);
+                    r.ec == std::errc())
+                    c.peso = QByteArrayView(cifras, r.ptr - cifras);
+            c.unidad = lector->Utf8(7);
+            c.estado = lector->Utf8(8);
+            c.bruto = lector->Utf8(9);
+            c.trama = lector->Utf8(10);
+            c.huellaAnterior = lector->Utf8(11);
+            const QByteArrayView huella = lector->Utf8(12);
+            RegistroPesadas::EscribeCanonico(c, texto);
+            bool recalcula = Sha256::EsHexadecimal(sha.Calcula(texto), huella);
+            if (!recalcula && conPeso) {
+                peso = RegistroPesadas::TextoPeso(valor, int(c.decimales)).toLatin1();
+                c.peso = peso;
+                RegistroPesadas::EscribeCanonico(c, texto);
+                recalcula = Sha256::EsHexadecimal(sha.Calcula(texto), huella);
+            }
+            Leida& leida = lote.emplace_back();
+            leida.id = c.idPesada;
+            leida.puesto = puestoDe(c.puesto);
+            leida.huellaAnterior.Pon(c.huellaAnterior);
+            leida.huella.Pon(huella);
+            leida.recalcula = recalcula;
         }
-        if (q.lastError().isValid())
-            return Error(q, m_db);
-        q.finish();
-        for (const auto& [e, guardados] : std::as_const(lote)) {
+        if (!lector->Error().isEmpty())
+            return Resultado::Fallo(lector->Error());
+        lector->Finaliza();
+        for (const Leida& e : lote) {
             ++m_entradas;
-            const QString& huella = guardados.at(1);
-            const QString n = QString::number(e.idPesada);
-            if (RegistroPesadas::TextoFechaHora(e.fechaHora) != guardados.at(0) ||
-                RegistroPesadas::CalculaHuella(e) != huella)
-                falta("entry " + n + ": its fields do not give its Huella " + Corta(huella) +
+            if (!e.recalcula)
+                falta("entry " + QString::number(e.id) + ": its fields do not give its Huella " +
+                      Corta(QString::fromLatin1(e.huella.Vista())) +
                       " (changed since it was written)");
             // Without a range every gap on a file shows; within one, only those inside it.
-            if (!servidor && anterior >= 0 && e.idPesada > anterior + 1)
-                falta(QString("entries %1 to %2: missing").arg(anterior + 1).arg(e.idPesada - 1));
-            anterior = e.idPesada;
-            const QString puesto = e.puesto.toLower();
-            auto it = ultima.find(puesto);
-            if (it == ultima.end()) {
+            if (!servidor && anterior >= 0 && e.id > anterior + 1)
+                falta(QString("entries %1 to %2: missing").arg(anterior + 1).arg(e.id - 1));
+            anterior = e.id;
+            Puesto& puesto = puestos[e.puesto];
+            if (puesto.ultima.isNull()) {
                 // The station's entry before the range, or none.
                 previa.prepare("SELECT Huella FROM RegistroPesadas WHERE Puesto = ? AND "
                                "IdPesada < ? ORDER BY IdPesada DESC LIMIT 1");
-                previa.addBindValue(e.puesto);
-                previa.addBindValue(e.idPesada);
+                previa.addBindValue(puesto.texto);
+                previa.addBindValue(e.id);
                 if (!previa.exec())
                     return Error(previa, m_db);
-                it = ultima.insert(puesto, previa.next() ? previa.value(0).toString()
-                                                         : RegistroPesadas::HuellaInicial());
+                puesto.ultima =
+                    (previa.next() ? previa.value(0).toString() : RegistroPesadas::HuellaInicial())
+                        .toLatin1();
                 previa.finish();
             }
-            if (e.huellaAnterior != *it)
-                falta("entry " + n + " (station " + e.puesto + "): HuellaAnterior " +
-                      Corta(e.huellaAnterior) +
-                      " is not the Huella of the station's entry before " + Corta(*it) +
+            if (e.huellaAnterior.Vista() != puesto.ultima)
+                falta("entry " + QString::number(e.id) + " (station " + puesto.texto +
+                      "): HuellaAnterior " + Corta(QString::fromLatin1(e.huellaAnterior.Vista())) +
+                      " is not the Huella of the station's entry before " +
+                      Corta(QString::fromLatin1(puesto.ultima)) +
                       " (an entry removed, changed or added between them)");
-            *it = huella;
-            desde = e.idPesada;
+            // Copied into the station's own buffer, which keeps its memory from entry to entry.
+            puesto.ultima.resize(e.huella.longitud);
+            std::copy_n(e.huella.bytes.data(), e.huella.longitud, puesto.ultima.data());
+            desde = e.id;
         }
-        mas = lote.size() == Lote;
+        mas = qsizetype(lote.size()) == Lote;
     }
     return {};
 }
 
-Resultado VerificaRegistro::Pesos(const std::function<void(const QString&)>& falta) {
+Resultado VerificaRegistro::Pesos(QSqlDatabase db,
+                                  const std::function<void(const QString&)>& falta) {
     QString rango;
     QVariantList limites;
     if (m_desde.isValid()) {
@@ -157,57 +266,55 @@ Resultado VerificaRegistro::Pesos(const std::function<void(const QString&)>& fal
         rango += " AND d.Fecha <= ?";
         limites << BaseDatos::FechaSQL(m_hasta);
     }
-    // Lines in the order of their entries, then of their notes, read from where the last batch
-    // ended.
-    QVariantList desde = {qint64(0), QString(), QString(), 0};
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
+    // Lines in the order of their key, read from where the last batch ended.
+    const QString sql =
+        "SELECT d.IdPesada, d.NumAlbaran, d.Fecha, d.NumLinea, d.PesoBruto, r.Peso, "
+        "r.Decimales, r.IdPesada FROM AlbaranesDetalle d LEFT JOIN RegistroPesadas r ON "
+        "r.IdPesada = d.IdPesada WHERE (d.NumAlbaran, d.Fecha, d.NumLinea) > (?, ?, ?) AND "
+        "d.IdPesada IS NOT NULL" +
+        rango + " ORDER BY d.NumAlbaran, d.Fecha, d.NumLinea LIMIT " + QString::number(Lote);
+    QVariantList desde = {QString(""), QString("0001-01-01"), 0};
+    const std::unique_ptr<LectorConsulta> lector = LectorConsulta::Para(db);
     for (bool mas = true; mas;) {
-        const PlazoServidor plazo(m_db);
-        q.prepare("SELECT d.IdPesada, d.NumAlbaran, d.Fecha, d.NumLinea, d.PesoBruto, r.Peso, "
-                  "r.Decimales, r.IdPesada FROM AlbaranesDetalle d LEFT JOIN RegistroPesadas r ON "
-                  "r.IdPesada = d.IdPesada WHERE d.IdPesada IS NOT NULL AND (d.IdPesada > ? OR "
-                  "(d.IdPesada = ? AND (d.Fecha > ? OR (d.Fecha = ? AND (d.NumAlbaran > ? OR "
-                  "(d.NumAlbaran = ? AND d.NumLinea > ?))))))" +
-                  rango + " ORDER BY d.IdPesada, d.Fecha, d.NumAlbaran, d.NumLinea LIMIT " +
-                  QString::number(Lote));
-        for (const QVariant& v :
-             {desde[0], desde[0], desde[2], desde[2], desde[1], desde[1], desde[3]})
-            q.addBindValue(v);
-        for (const QVariant& v : limites)
-            q.addBindValue(v);
-        if (!q.exec())
-            return Error(q, m_db);
+        const PlazoServidor plazo(db);
+        if (!lector->Ejecuta(sql, desde + limites))
+            return Resultado::Fallo(lector->Error());
         int leidas = 0;
-        while (q.next()) {
+        while (lector->Siguiente()) {
+            using A = LectorConsulta::Almacenado;
             ++leidas;
             ++m_lineas;
-            const qint64 id = q.value(0).toLongLong();
-            const QString numero = q.value(1).toString();
-            const QDate fecha = BaseDatos::FechaDeSQL(q.value(2));
-            const int linea = q.value(3).toInt();
-            desde = {id, numero, BaseDatos::FechaSQL(fecha), linea};
-            const QString donde = "note " + numero + " of " + fecha.toString(Qt::ISODate) +
-                                  ", line " + QString::number(linea) + ": ";
-            if (q.value(7).isNull()) {
-                falta(donde + "its weighing log entry " + QString::number(id) + " is missing");
+            const qint64 id = lector->Entero(0);
+            const QByteArrayView numero = lector->Utf8(1), fecha = lector->Utf8(2);
+            const qint64 linea = lector->Entero(3);
+            if (leidas == Lote)
+                desde = {QString::fromUtf8(numero), QString::fromUtf8(fecha), linea};
+            const auto donde = [&] {
+                return "note " + QString::fromUtf8(numero) + " of " + QString::fromUtf8(fecha) +
+                       ", line " + QString::number(linea) + ": ";
+            };
+            if (lector->TipoAlmacenado(7) == A::Nulo) {
+                falta(donde() + "its weighing log entry " + QString::number(id) + " is missing");
                 continue;
             }
+            const double bruto = lector->Real(4);
+            const bool sinPeso = lector->TipoAlmacenado(5) == A::Nulo;
+            if (!sinPeso && lector->Real(5) == bruto)
+                continue;
             // A line keeps three decimals.
-            const int decimales = std::min(q.value(6).toInt(), 3);
-            const QString bruto = RegistroPesadas::TextoPeso(q.value(4).toDouble(), decimales);
-            const QString peso = q.value(5).isNull()
-                                     ? QString()
-                                     : RegistroPesadas::TextoPeso(q.value(5).toDouble(), decimales);
-            if (bruto != peso)
-                falta(donde + "PesoBruto " + bruto + " is not the weight " +
+            const int decimales = std::min(int(lector->Entero(6)), 3);
+            const QString textoBruto = RegistroPesadas::TextoPeso(bruto, decimales);
+            const QString peso =
+                sinPeso ? QString() : RegistroPesadas::TextoPeso(lector->Real(5), decimales);
+            if (textoBruto != peso)
+                falta(donde() + "PesoBruto " + textoBruto + " is not the weight " +
                       (peso.isEmpty() ? "(none)" : peso) + " of its weighing log entry " +
                       QString::number(id));
         }
-        if (q.lastError().isValid())
-            return Error(q, m_db);
+        if (!lector->Error().isEmpty())
+            return Resultado::Fallo(lector->Error());
+        lector->Finaliza();
         mas = leidas == Lote;
-        q.finish();
     }
     return {};
 }

@@ -50,7 +50,7 @@ public:
 
 private:
     Resultado Cadenas(const std::function<void(const QString&)>& falta);
-    Resultado Pesos(const std::function<void(const QString&)>& falta);
+    Resultado Pesos(QSqlDatabase db, const std::function<void(const QString&)>& falta);
     Resultado Impresas(const std::function<void(const QString&)>& falta);
 
     QSqlDatabase m_db;

@@ -30,9 +30,10 @@ Salida Verifica(const EntornoPrueba& env, const QStringList& mas = {}) {
     s.errores = p.readAllStandardError();
     return s;
 }
-// Station Norte's entries 1 to 3, weighing 12.50, 7.25 and 3.00.
+// Station Norte's entries 1 to 3, weighing 12.50, 7.25 and 3.125 at two decimals (a half
+// that rounds up, "3.13", where the quick rounding of the check rounds to even).
 bool TresEntradas(QSqlDatabase db) {
-    for (double peso : {12.5, 7.25, 3.0}) {
+    for (double peso : {12.5, 7.25, 3.125}) {
         RegistroPesadas::Entrada e;
         e.fechaHora = QDateTime(QDate(2026, 3, 5), QTime(10, 0));
         e.puesto = "Norte";
