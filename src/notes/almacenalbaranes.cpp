@@ -111,6 +111,25 @@ Resultado AlmacenAlbaranes::GuardaSiNoCambia(const Albaran& a, const QByteArray&
     return r;
 }
 
+Resultado AlmacenAlbaranes::GuardaPreguntando(const Albaran& a,
+                                              const std::function<bool(int idTexto)>& pregunta,
+                                              bool& guardada) const {
+    guardada = false;
+    // What is stored is asked about before saving, and checked again as the save writes.
+    for (int texto = IdTexto::AlbaranExistente;; texto = IdTexto::AlbaranGuardadoEntretanto) {
+        QByteArray vista;
+        if (const Resultado r = Version(a.NumAlbaran, a.Fecha, vista); !r)
+            return r;
+        if (!vista.isEmpty() && !pregunta(texto))
+            return {};
+        bool cambiada = false;
+        if (const Resultado r = GuardaSiNoCambia(a, vista, cambiada); !r || !cambiada) {
+            guardada = bool(r);
+            return r;
+        }
+    }
+}
+
 Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
                                     bool& cambiada) const {
     cambiada = false;

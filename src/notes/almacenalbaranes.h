@@ -4,6 +4,7 @@
 #include "notes/albaran.h"
 
 #include <QSqlDatabase>
+#include <functional>
 #include <optional>
 
 // Stores and reads delivery notes: the header in AlbaranesCabeceras and the lines, numbered
@@ -34,6 +35,13 @@ public:
     // take turns, so that one of them is told and none mixes its lines with another's.
     Resultado GuardaSiNoCambia(const Albaran& albaran, const QByteArray& vista,
                                bool& cambiada) const;
+    // Saves the note as a station does: a note already stored is saved only when `pregunta`
+    // answers true to IdTexto::AlbaranExistente, and one that another station saved while the
+    // question was open is asked about again with IdTexto::AlbaranGuardadoEntretanto. `guardada`
+    // says whether it was saved; a failure (a lost connection too) leaves it unsaved.
+    Resultado GuardaPreguntando(const Albaran& albaran,
+                                const std::function<bool(int idTexto)>& pregunta,
+                                bool& guardada) const;
     // Reads the note into `albaran`, which stays empty when there is none. Fields without a
     // value read as empty cells and texts.
     Resultado Carga(const QString& numero, const QDate& fecha,

@@ -594,28 +594,23 @@ bool frmMain::GuardarAlbaran() {
         kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran),
                              Texto(IdTexto::NetoNegativoGuardar)) != kelMensaje::Respuesta::Si)
         return false;
-    // What is stored is asked about before saving, and checked again as the save writes: a
-    // note that another station saved meanwhile is asked about again. A failure (a lost
-    // connection too) leaves the note in the window, to be saved again.
-    int pregunta = IdTexto::AlbaranExistente;
-    for (;;) {
-        QByteArray vista;
-        Resultado r = Ocupado([&] { return m_almacen.Version(a.NumAlbaran, a.Fecha, vista); });
-        if (r && !vista.isEmpty() &&
-            kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran), Texto(pregunta)) !=
-                kelMensaje::Respuesta::Si)
-            return false;
-        bool cambiada = false;
-        if (r)
-            r = Ocupado([&] { return m_almacen.GuardaSiNoCambia(a, vista, cambiada); });
-        if (!r) {
-            Error(IdTexto::GuardarAlbaran, r.Error());
-            return false;
-        }
-        if (!cambiada)
-            break;
-        pregunta = IdTexto::AlbaranGuardadoEntretanto;
-    }
+    // A note that another station saved meanwhile is asked about again. A failure (a lost
+    // connection too) leaves the note in the window, to be saved again. The cursor is busy
+    // while the database works, not while a question waits for the operator.
+    const auto pregunta = [this](int texto) {
+        QApplication::restoreOverrideCursor();
+        const bool si = kelMensaje::Pregunta(this, Texto(IdTexto::GuardarAlbaran), Texto(texto)) ==
+                        kelMensaje::Respuesta::Si;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return si;
+    };
+    bool guardada = false;
+    if (const Resultado r =
+            Ocupado([&] { return m_almacen.GuardaPreguntando(a, pregunta, guardada); });
+        !r)
+        Error(IdTexto::GuardarAlbaran, r.Error());
+    if (!guardada)
+        return false;
     m_modificado = false;
     m_clave = {a.NumAlbaran, a.Fecha};
     return true;

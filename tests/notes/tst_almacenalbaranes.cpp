@@ -397,6 +397,60 @@ private slots:
         QCOMPARE(Filas(db, sql), esperadas);
     }
 
+    void guardaPreguntando_data() {
+        QTest::addColumn<Motor>("motor");
+        QTest::addColumn<bool>("guardadaAntes"); // the note is stored before the save
+        QTest::addColumn<QString>("respuestas"); // to each question in turn: s(í) or n(o)
+        QTest::addColumn<QList<int>>("preguntas");
+        QTest::addColumn<QString>("queda"); // whose note is stored afterwards
+        const QList<int> existente{IdTexto::AlbaranExistente};
+        const QList<int> otraVez{IdTexto::AlbaranExistente, IdTexto::AlbaranGuardadoEntretanto};
+        for (Motor m : EntornoPrueba::kMotores) {
+            const QString e = EntornoPrueba::Nombre(m) + ": ";
+            QTest::newRow(qPrintable(e + "nueva, sin pregunta"))
+                << m << false << "" << QList<int>() << "B";
+            QTest::newRow(qPrintable(e + "no a la pregunta"))
+                << m << true << "n" << existente << "A";
+            QTest::newRow(qPrintable(e + "guardada entretanto, sí"))
+                << m << true << "ss" << otraVez << "B";
+            QTest::newRow(qPrintable(e + "guardada entretanto, no"))
+                << m << true << "sn" << otraVez << "O";
+        }
+    }
+    void guardaPreguntando() {
+        QFETCH(Motor, motor);
+        QFETCH(bool, guardadaAntes);
+        QFETCH(QString, respuestas);
+        QFETCH(QList<int>, preguntas);
+        QFETCH(QString, queda);
+        PESIX_REQUIERE(motor);
+        EntornoPrueba env(motor);
+        const QSqlDatabase db = env.DatosConBase().Conexion();
+        const AlmacenAlbaranes almacen(db, ",");
+        if (guardadaAntes)
+            QVERIFY(almacen.Guarda(Nota("N1", 3, "A")));
+        const auto otra = qScopeGuard([] { QSqlDatabase::removeDatabase("otra estación"); });
+        QSqlDatabase otraDb = QSqlDatabase::cloneDatabase(db, "otra estación");
+        QVERIFY(otraDb.open());
+        const AlmacenAlbaranes otroAlmacen(otraDb, ",");
+        QList<int> hechas;
+        const auto pregunta = [&](int texto) {
+            hechas << texto;
+            // Another station saves the note while the first question is open.
+            if (hechas.size() == 1 && respuestas.size() > 1 &&
+                !otroAlmacen.Guarda(Nota("N1", 1, "O")))
+                return false;
+            return respuestas.mid(hechas.size() - 1, 1) == "s";
+        };
+        bool guardada = queda != "B";
+        QVERIFY(almacen.GuardaPreguntando(Nota("N1", 2, "B"), pregunta, guardada));
+        QCOMPARE(hechas, preguntas);
+        QCOMPARE(guardada, queda == "B");
+        std::optional<Albaran> leida;
+        QVERIFY(almacen.Carga("N1", kDia, leida) && leida);
+        QCOMPARE(*leida, Nota("N1", queda == "A" ? 3 : queda == "B" ? 2 : 1, queda));
+    }
+
     void cargaEnOrdenYSinValores_data() { EntornoPrueba::FilasPorMotor(); }
     void cargaEnOrdenYSinValores() {
         QFETCH(Motor, motor);
