@@ -666,27 +666,22 @@ void frmMain::Interruptor() {
         // Nothing asks for a reading while the port closes.
         cmdPesar->setEnabled(false);
         mnuBasculaLeerPesada->setEnabled(false);
-        if (m_veltaSC.PortOpen()) {
-            m_veltaSC.Comando(VeltaSC::OrdenLecturaPeticion);
-            QCoreApplication::processEvents();
-            (void)m_veltaSC.SetPortOpen(false);
-        }
+        m_veltaSC.Apaga();
         PonInterruptor(false);
     } else if (!m_datos.PuertoNombre().trimmed().isEmpty() || m_datos.Puerto() > 0) {
         m_veltaSC.SetPuerto(m_datos.Puerto());
         m_veltaSC.SetPuertoNombre(m_datos.PuertoNombre());
-        (void)m_veltaSC.SetAjustes(AjustesBascula::De(m_datos)); // a failure comes on opening
-        if (const Resultado r = m_veltaSC.SetPortOpen(true)) {
-            m_veltaSC.Comando(m_datos.PesoContinuo() ? VeltaSC::OrdenLecturaContinua
-                                                     : VeltaSC::OrdenLecturaPeticion);
-            PonInterruptor(true);
-        } else {
-            PonInterruptor(false);
-            Error(IdTexto::Bascula, r.Error());
-        }
+        EnciendeBascula();
     }
     m_lectura.reset();
     AcabaPesada();
+}
+
+void frmMain::EnciendeBascula() {
+    const Resultado r = m_veltaSC.Enciende(AjustesBascula::De(m_datos), m_datos.PesoContinuo());
+    PonInterruptor(bool(r));
+    if (!r)
+        Error(IdTexto::Bascula, r.Error());
 }
 
 void frmMain::AlLeer(const Lectura& lectura) {
@@ -857,14 +852,7 @@ void frmMain::Configuracion() {
     // A change of scale, line or reading mode takes effect at once: the port is opened again
     // with them.
     if (m_basculaEncendida) {
-        (void)m_veltaSC.SetAjustes(AjustesBascula::De(m_datos)); // a failure comes on opening
-        if (const Resultado r = m_veltaSC.SetPortOpen(true); !r) {
-            PonInterruptor(false);
-            Error(IdTexto::Bascula, r.Error());
-        } else {
-            m_veltaSC.Comando(m_datos.PesoContinuo() ? VeltaSC::OrdenLecturaContinua
-                                                     : VeltaSC::OrdenLecturaPeticion);
-        }
+        EnciendeBascula();
         m_lectura.reset();
         AcabaPesada();
     }

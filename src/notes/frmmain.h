@@ -112,6 +112,9 @@ private:
     // The note's totals under the grid.
     void MuestraTotales();
     void PonInterruptor(bool encendida);
+    // Opens the scale's port with the settings and starts its readings; the switch shows
+    // whether it opened, and a failure is told.
+    void EnciendeBascula();
     // A reading from the scale: a weight is kept and shown, a reply is not.
     void AlLeer(const Lectura& lectura);
     // Taking the scale's weight into the gross weight of `fila`: at once when the last reading

@@ -4,6 +4,7 @@
 #include "app/idtextos.h"
 #include "scale/protocolobascula.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace {
@@ -235,4 +236,20 @@ void VeltaSC::AlError(QSerialPort::SerialPortError error) {
             emit PuertoPerdido(texto);
         },
         Qt::QueuedConnection);
+}
+
+Resultado VeltaSC::Enciende(const AjustesBascula& ajustes, bool continua) {
+    (void)SetAjustes(ajustes); // a protocol that cannot be read fails the opening
+    if (const Resultado r = SetPortOpen(true); !r)
+        return r;
+    Comando(continua ? OrdenLecturaContinua : OrdenLecturaPeticion);
+    return Resultado::Exito();
+}
+
+void VeltaSC::Apaga() {
+    if (!PortOpen())
+        return;
+    Comando(OrdenLecturaPeticion);
+    QCoreApplication::processEvents();
+    (void)SetPortOpen(false);
 }

@@ -92,6 +92,14 @@ public:
     // Frames no decoder could read since the controller was created.
     qint64 TramasIlegibles() const { return m_cortador.Ilegibles(); }
 
+    // Switches the scale on: opens the port with `ajustes` and sends the command that starts
+    // the readings, continuous or only when asked. On failure the port stays closed and the
+    // result says why.
+    Resultado Enciende(const AjustesBascula& ajustes, bool continua);
+    // Switches the scale off: an open port is sent the on-request command, which is let go
+    // out, and closed.
+    void Apaga();
+
 signals:
     // One frame as text: the frame as received (type 0), the figure of a weight line (type 1),
     // or a decoded frame without its end (the others).

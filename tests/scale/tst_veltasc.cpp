@@ -166,6 +166,28 @@ private slots:
         QCOMPARE(b.pty.Lee(4, 300), QByteArray("SS\r"));
     }
 
+    void enciendeYApaga_data() {
+        QTest::addColumn<bool>("continua");
+        QTest::addColumn<QByteArray>("inicio");
+        QTest::newRow("continua") << true << QByteArray("SF\r");
+        QTest::newRow("a petición") << false << QByteArray("S0\r");
+    }
+    // Switched on, the scale is told how to read; switched off, to read only when asked, and
+    // the port is closed.
+    void enciendeYApaga() {
+        QFETCH(bool, continua);
+        QFETCH(QByteArray, inicio);
+        BancoBascula b(0);
+        b.v.SetPuertoNombre(b.pty.Ruta());
+        QVERIFY(b.v.Enciende(AjustesBascula{}, continua));
+        QCOMPARE(b.pty.Lee(3), inicio);
+        QCOMPARE(b.v.Continua(), continua);
+        b.v.Apaga();
+        QVERIFY(!b.v.PortOpen());
+        QCOMPARE(b.pty.Lee(3), QByteArray("S0\r"));
+        b.v.Apaga(); // harmless when off
+    }
+
     // A port that cannot be opened, by its name or by its number when the name is blank (1 is
     // /dev/ttyS0): the result says which and why. Commands on it are dropped, closing it again is
     // harmless, and a port already in use stays with its first user.
