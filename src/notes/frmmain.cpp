@@ -18,8 +18,10 @@
 #include "masters/frmmtoperarios.h"
 #include "masters/frmmtproductos.h"
 #include "masters/frmmttaras.h"
-#include "notes/anchosrejilla.h"
-#include "notes/cajafecha.h"
+#include "notes/barrabascula.h"
+#include "notes/botonesalbaran.h"
+#include "notes/cabeceraalbaran.h"
+#include "notes/columnasrejilla.h"
 #include "notes/datasetalbaran.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
@@ -30,67 +32,22 @@
 #include "ticket/salidatiquet.h"
 
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QCloseEvent>
-#include <QDateEdit>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinterInfo>
-#include <QPushButton>
-#include <QStyle>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
+#include <array>
 
 namespace {
 constexpr int kTwips = kelRegistry::TwipsPorPixel;
-constexpr int kLongitudNumero = 20; // the size of NumAlbaran
-
 const clsDatosApp& Ajustes() {
     Q_ASSERT(clsDatosApp::Instancia());
     return *clsDatosApp::Instancia();
-}
-
-// The switch's two pictures: a lever to the left on grey, or to the right on green.
-QIcon DibujoInterruptor(bool encendido) {
-    QPixmap p(64, 36);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    g.setPen(QPen(QColor(60, 60, 60), 2));
-    g.setBrush(encendido ? QColor(40, 170, 60) : QColor(150, 150, 150));
-    g.drawRoundedRect(QRectF(2, 2, 60, 32), 16, 16);
-    g.setBrush(Qt::white);
-    g.drawEllipse(QRectF(encendido ? 32 : 6, 6, 24, 24));
-    return QIcon(p);
-}
-
-// The keys of the operator and customer fields: F4 looks up, Alt with the keypad's plus stores.
-enum class TeclaCabecera { Ninguna, Busca, Guarda };
-TeclaCabecera AccionTecla(const QKeyEvent* tecla) {
-    const Qt::KeyboardModifiers mods =
-        tecla->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (tecla->key() == Qt::Key_F4 && mods == Qt::NoModifier)
-        return TeclaCabecera::Busca;
-    if (tecla->key() == Qt::Key_Plus && mods == Qt::AltModifier &&
-        (tecla->modifiers() & Qt::KeypadModifier))
-        return TeclaCabecera::Guarda;
-    return TeclaCabecera::Ninguna;
-}
-
-// A text put into a field by the program shows from its start, also when it is wider than the
-// field (a typed one shows where the typing is).
-void Pon(QLineEdit* caja, const QString& texto) {
-    caja->setText(texto);
-    caja->setCursorPosition(0);
 }
 
 // Runs a call to the database with the busy cursor: a server that does not answer holds it up
@@ -115,14 +72,14 @@ frmMain::frmMain(QWidget* parent)
     RegistraAcciones();
     resize(1000, 660);
 
-    ColocaColumnas();
+    m_columnas->Coloca();
     Vacia();
-    txtFechaAlbaran->setDate(QDate::currentDate());
+    cajaCabecera->PonFecha(QDate::currentDate());
     kelRegistry::RestoreFormPosition(this);
     AplicaIdioma();
     AplicaColumnasVisibles();
     PonInterruptor(false);
-    txtNumAlbaran->setFocus();
+    cajaCabecera->Enfoca(CabeceraAlbaran::Campo::Numero);
 }
 
 frmMain::~frmMain() = default;
@@ -130,152 +87,44 @@ frmMain::~frmMain() = default;
 // ---------------------------------------------------------------------------------------------
 // Controls
 
-QPushButton* frmMain::Boton(const char* nombre, const QString& orden) {
-    auto* b = new QPushButton(this);
-    b->setObjectName(nombre);
-    b->setFocusPolicy(Qt::NoFocus);
-    if (!orden.isEmpty())
-        connect(b, &QPushButton::clicked, this, [this, orden] { DespachaMenu(orden); });
-    return b;
-}
-
 void frmMain::CreaControles() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
     // Below 10485 x 7140 twips the window's content stops shrinking.
     central->setMinimumSize(10485 / kTwips - 8, 7140 / kTwips - 60);
     auto* raiz = new QVBoxLayout(central);
-
-    // The scale: switch, reading and the button that asks for a weighing, at the right.
-    imgLstOnOff = {{"Encendido", DibujoInterruptor(true)}, {"Apagado", DibujoInterruptor(false)}};
-    imgOnOff = new QToolButton(this);
-    imgOnOff->setObjectName("imgOnOff");
-    imgOnOff->setAutoRaise(true);
-    imgOnOff->setFocusPolicy(Qt::NoFocus);
-    imgOnOff->setIconSize(QSize(64, 36));
-    connect(imgOnOff, &QToolButton::clicked, this, [this] { DespachaMenu("Interruptor"); });
-    lblLectura = new QLabel("0.000", this);
-    lblLectura->setObjectName("lblLectura");
-    QFont arial("Arial", 26, QFont::Bold);
-    lblLectura->setFont(arial);
-    lblLectura->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblLectura->setFrameShape(QFrame::Panel);
-    lblLectura->setFrameShadow(QFrame::Sunken);
-    // As tall as its largest letter: a long reading shown in smaller letters does not make the
-    // window below it jump.
-    lblLectura->setMinimumHeight(lblLectura->sizeHint().height());
-    cmdPesar = Boton("cmdPesar", "LeerPeso");
-    cmdPesar->setMinimumHeight(40);
-    auto* bascula = new QHBoxLayout;
-    bascula->addStretch();
-    bascula->addWidget(imgOnOff);
-    bascula->addWidget(lblLectura);
-    bascula->addWidget(cmdPesar);
-    raiz->addLayout(bascula);
+    m_barra = new BarraBascula(this);
+    connect(m_barra, &BarraBascula::Interruptor, this, [this] { DespachaMenu("Interruptor"); });
+    connect(m_barra, &BarraBascula::Pesar, this, [this] { DespachaMenu("LeerPeso"); });
+    raiz->addWidget(m_barra);
 
     fraAlbaran = new QGroupBox(this);
     fraAlbaran->setObjectName("fraAlbaran");
     raiz->addWidget(fraAlbaran, 1);
     auto* marco = new QVBoxLayout(fraAlbaran);
-    auto* cabecera = new QGridLayout;
-    for (int i = 0; i < 4; ++i) {
-        lbl[i] = new QLabel(this);
-        lbl[i]->setObjectName(QStringLiteral("lbl%1").arg(i));
-    }
-    auto caja = [this](const QString& nombre, int longitud) {
-        auto* c = new QLineEdit(this);
-        c->setObjectName(nombre);
-        c->setMaxLength(longitud);
-        c->installEventFilter(this);
-        return c;
-    };
-    txtNumAlbaran = caja("txtNumAlbaran", kLongitudNumero);
-    txtFechaAlbaran = new CajaFecha(this);
-    txtFechaAlbaran->setObjectName("txtFechaAlbaran");
-    txtFechaAlbaran->setDisplayFormat("dd/MM/yyyy");
-    txtFechaAlbaran->setCalendarPopup(true);
-    txtFechaAlbaran->installEventFilter(this);
-    txtOperario = caja("txtOperario", 50);
-    const int longitudes[] = {15, 50, 50, 50};
-    for (int i = 0; i < 4; ++i)
-        txtCliente[i] = caja(QStringLiteral("txtCliente%1").arg(i), longitudes[i]);
-    cmdBuscaOperario = Boton("cmdBuscaOperario", {});
-    cmdAddOperario = Boton("cmdAddOperario", {});
-    cmdBuscaCliente = Boton("cmdBuscaCliente", {});
-    cmdAddCliente = Boton("cmdAddCliente", {});
-    for (QPushButton* b : {cmdBuscaOperario, cmdBuscaCliente}) {
-        b->setText("...");
-        b->setToolTip("F4");
-    }
-    for (QPushButton* b : {cmdAddOperario, cmdAddCliente}) {
-        b->setText("+");
-        b->setToolTip("Alt +");
-    }
-    for (QPushButton* b : {cmdBuscaOperario, cmdAddOperario, cmdBuscaCliente, cmdAddCliente})
-        b->setFixedWidth(32);
-    connect(cmdBuscaOperario, &QPushButton::clicked, this, &frmMain::BuscaOperario);
-    connect(cmdAddOperario, &QPushButton::clicked, this, &frmMain::AddOperario);
-    connect(cmdBuscaCliente, &QPushButton::clicked, this, &frmMain::BuscaCliente);
-    connect(cmdAddCliente, &QPushButton::clicked, this, &frmMain::AddCliente);
-    // Typing into the operator and customer fields changes the note.
-    for (QLineEdit* c : {txtOperario, txtCliente[0], txtCliente[1], txtCliente[2], txtCliente[3]})
-        connect(c, &QLineEdit::textEdited, this, &frmMain::Cambia);
-
-    cabecera->addWidget(lbl[2], 0, 0);
-    cabecera->addWidget(txtNumAlbaran, 0, 1);
-    cabecera->addWidget(lbl[1], 0, 2, Qt::AlignRight);
-    cabecera->addWidget(txtFechaAlbaran, 0, 3, Qt::AlignLeft); // as wide as a narrow window's
-    cabecera->addWidget(lbl[3], 1, 0);
-    cabecera->addWidget(txtOperario, 1, 1, 1, 3);
-    cabecera->addWidget(cmdBuscaOperario, 1, 4);
-    cabecera->addWidget(cmdAddOperario, 1, 5);
-    cabecera->addWidget(lbl[0], 2, 0);
-    cabecera->addWidget(txtCliente[0], 2, 1);
-    cabecera->addWidget(txtCliente[1], 2, 2, 1, 2);
-    cabecera->addWidget(cmdBuscaCliente, 2, 4);
-    cabecera->addWidget(cmdAddCliente, 2, 5);
-    cabecera->addWidget(txtCliente[2], 3, 1, 1, 3);
-    cabecera->addWidget(txtCliente[3], 4, 1, 1, 3);
-    cabecera->setColumnMinimumWidth(1, 130);
-    cabecera->setColumnMinimumWidth(3, 220);
-    cabecera->setColumnStretch(3, 1);
-    txtFechaAlbaran->setMinimumWidth(220);
-    cabecera->setContentsMargins(0, 0, 0, 0);
-    cajaCabecera = new QWidget(this);
-    cajaCabecera->setObjectName("cajaCabecera");
-    cajaCabecera->setLayout(cabecera);
-
-    lblImpreso = new QLabel(this);
-    lblImpreso->setObjectName("lblImpreso");
-    QFont negrita = lblImpreso->font();
-    negrita.setBold(true);
-    negrita.setPointSize(negrita.pointSize() + 4);
-    lblImpreso->setFont(negrita);
-    lblImpreso->setStyleSheet("color: #b00000");
-    cmdNuevoAlbaran = Boton("cmdNuevoAlbaran", "NuevoAlbaran");
-    cmdAbrir = Boton("cmdAbrir", "AbrirAlbaran");
-    cmdGuardar = Boton("cmdGuardar", "GuardarAlbaran");
-    cmdImprimir = Boton("cmdImprimir", "Imprimir");
-    cmdNuevoAlbaran->setToolTip("Ctrl+N");
-    cmdAbrir->setToolTip("Ctrl+O");
-    cmdGuardar->setToolTip("Ctrl+S");
-    cmdImprimir->setToolTip("Ctrl+P");
-    auto* botones = new QGridLayout;
-    botones->addWidget(cmdImprimir, 0, 0);
-    botones->addWidget(cmdNuevoAlbaran, 0, 1);
-    botones->addWidget(cmdAbrir, 1, 0);
-    botones->addWidget(cmdGuardar, 1, 1);
-    for (QPushButton* b : {cmdImprimir, cmdNuevoAlbaran, cmdAbrir, cmdGuardar})
-        b->setMinimumSize(130, 34);
-
+    cajaCabecera = new CabeceraAlbaran(this);
+    connect(cajaCabecera, &CabeceraAlbaran::Editada, this, &frmMain::Cambia);
+    connect(cajaCabecera, &CabeceraAlbaran::BuscaOperario, this, &frmMain::BuscaOperario);
+    connect(cajaCabecera, &CabeceraAlbaran::AddOperario, this, &frmMain::AddOperario);
+    connect(cajaCabecera, &CabeceraAlbaran::BuscaCliente, this, &frmMain::BuscaCliente);
+    connect(cajaCabecera, &CabeceraAlbaran::AddCliente, this, &frmMain::AddCliente);
+    connect(cajaCabecera, &CabeceraAlbaran::ClaveDejada, this,
+            [this](const QString& numero, const QDate& fecha) {
+                AlDejarClave({numero, fecha});
+            });
+    m_botones = new BotonesAlbaran(this);
+    connect(m_botones, &BotonesAlbaran::Orden, this, &frmMain::DespachaMenu);
     auto* arriba = new QHBoxLayout;
     arriba->addWidget(cajaCabecera, 1);
     arriba->addStretch();
-    arriba->addWidget(lblImpreso, 0, Qt::AlignTop);
-    arriba->addSpacing(12);
-    arriba->addLayout(botones);
+    arriba->addWidget(m_botones);
     marco->addLayout(arriba);
+    CreaRejilla(marco);
+    setTabOrder(cajaCabecera->UltimoCampo(), gridAlbaran);
+    ConectaBascula();
+}
 
+void frmMain::CreaRejilla(QBoxLayout* marco) {
     m_modelo = new ModeloLineasAlbaran(m_reglas, this);
     m_modelo->SetPesoManual(m_datos.PesoManual());
     gridAlbaran = new RejillaLineas(m_modelo, this);
@@ -294,28 +143,15 @@ void frmMain::CreaControles() {
         Cambia();
     });
     connect(gridAlbaran, &RejillaLineas::BotonColumna, this, &frmMain::BotonColumna);
-    connect(gridAlbaran->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int columna, int, int ancho) {
-                if (ancho <= 0 || columna < 0 || columna >= ColumnasAlbaran::Numero || m_ajustando)
-                    return;
-                m_aMano[columna] = ancho;
-                AjustaColumnas();
-            });
-    // The widest value changes with the lines, the room for the name with the window.
-    const auto ajusta = [this] { AjustaColumnas(); };
-    connect(m_modelo, &QAbstractItemModel::dataChanged, this, ajusta);
-    connect(m_modelo, &QAbstractItemModel::modelReset, this, ajusta);
-    connect(m_modelo, &QAbstractItemModel::rowsInserted, this, ajusta);
-    gridAlbaran->installEventFilter(this);
-    gridAlbaran->viewport()->installEventFilter(this);
+    m_columnas = new ColumnasRejilla(gridAlbaran, this);
+    // Told once the edit that was refused has ended.
+    connect(m_modelo, &ModeloLineasAlbaran::Rechazada, this, [this](const QString& texto) {
+        QTimer::singleShot(
+            0, this, [this, texto] { kelMensaje::Aviso(this, Texto(IdTexto::Pesada), texto); });
+    });
+}
 
-    setTabOrder(txtNumAlbaran, txtFechaAlbaran);
-    setTabOrder(txtFechaAlbaran, txtOperario);
-    setTabOrder(txtOperario, txtCliente[0]);
-    for (int i = 0; i < 3; ++i)
-        setTabOrder(txtCliente[i], txtCliente[i + 1]);
-    setTabOrder(txtCliente[3], gridAlbaran);
-
+void frmMain::ConectaBascula() {
     connect(&m_veltaSC, &VeltaSC::LecturaRecibida, this, &frmMain::AlLeer);
     // A taking that waits decides again at every reading, and at these ticks for its end; a
     // scale that answers requests is asked again at each.
@@ -324,11 +160,6 @@ void frmMain::CreaControles() {
         if (!m_datos.PesoContinuo())
             m_veltaSC.PideLectura();
         SiguePesada();
-    });
-    // Told once the edit that was refused has ended.
-    connect(m_modelo, &ModeloLineasAlbaran::Rechazada, this, [this](const QString& texto) {
-        QTimer::singleShot(
-            0, this, [this, texto] { kelMensaje::Aviso(this, Texto(IdTexto::Pesada), texto); });
     });
     connect(&m_veltaSC, &VeltaSC::PuertoPerdido, this, [this](const QString& error) {
         PonInterruptor(false);
@@ -430,60 +261,25 @@ void frmMain::RegistraAcciones() {
 }
 
 void frmMain::AplicaIdioma() {
-    namespace T = IdTexto;
     for (const auto& [accion, texto] : m_textosMenu)
         accion->setText(Texto(texto));
-    imgOnOff->setToolTip(Texto(T::Interruptor) + " - F5");
     m_modelo->SetUnidad(m_datos.UnidadMedida());
     MuestraTotales();
-    cmdPesar->setText(Texto(T::LeerPesada));
-    fraAlbaran->setTitle(Texto(T::Albaran));
-    const int etiquetas[] = {T::Cliente, T::Fecha, T::Numero, T::Operario};
-    for (int i = 0; i < 4; ++i)
-        lbl[i]->setText(Texto(etiquetas[i]));
-    cmdImprimir->setText(Texto(T::BotonImprimir));
-    cmdNuevoAlbaran->setText(Texto(T::NuevoAlbaran));
-    cmdAbrir->setText(Texto(T::Abrir));
-    cmdGuardar->setText(Texto(T::Guardar));
-    // The header widens with the window by up to 50 characters, the length of a customer's
-    // name, so that a wide window shows names whole; the rest of the room stays beside it.
-    cajaCabecera->setMaximumWidth(cajaCabecera->sizeHint().width() +
-                                  50 * txtCliente[1]->fontMetrics().averageCharWidth());
-    txtFechaAlbaran->calendarWidget()->setLocale(cmnLanguaje::Locale(m_datos.Idioma()));
-    lblImpreso->setText(Texto(T::MarcaImpreso));
+    fraAlbaran->setTitle(Texto(IdTexto::Albaran));
+    cajaCabecera->AplicaIdioma(cmnLanguaje::Locale(m_datos.Idioma()));
+    m_botones->AplicaIdioma();
     const bool continuo = m_datos.PesoContinuo();
-    lblLectura->setFixedWidth((continuo ? 9000 : 5000) / kTwips);
+    m_barra->AplicaIdioma(continuo);
     MuestraLectura(); // in the new language and width
-    cmdPesar->setVisible(!continuo);
     mnuBasculaLeerPesada->setVisible(!continuo);
-    AjustaColumnas();
+    m_columnas->Ajusta();
 }
 
 void frmMain::AplicaColumnasVisibles() {
-    m_ajustando = true; // a column shown again takes back its width: no choice of the user's
+    std::array<bool, ColumnasAlbaran::Numero> visibles;
     for (int i = 1; i <= ColumnasAlbaran::Numero; ++i)
-        gridAlbaran->setColumnHidden(i - 1, !m_datos.ColPantalla(i));
-    m_ajustando = false;
-    AjustaColumnas();
-}
-
-// Stored widths (twips) of the columns set by hand, and their positions; missing or zero values
-// keep the designed ones.
-void frmMain::ColocaColumnas() {
-    QHeaderView* h = gridAlbaran->horizontalHeader();
-    QList<std::pair<int, int>> posiciones;
-    for (int i = 1; i <= ColumnasAlbaran::Numero; ++i) {
-        const int ancho = int(
-            kelNumerics::Val(kelRegistry::GetFormInfo(this, QString("ColAlbaranWidth%1").arg(i))));
-        m_aMano[i - 1] = AnchosRejilla::AMano(ancho, ColumnasAlbaran::AnchosColumna(i), kTwips);
-        const int posicion = int(kelNumerics::Val(
-            kelRegistry::GetFormInfo(this, QString("ColAlbaranPosition%1").arg(i))));
-        if (posicion > 0)
-            posiciones.append({posicion, i - 1});
-    }
-    std::sort(posiciones.begin(), posiciones.end());
-    for (const auto& [posicion, columna] : posiciones)
-        h->moveSection(h->visualIndex(columna), std::clamp(posicion - 1, 0, 8));
+        visibles[i - 1] = m_datos.ColPantalla(i);
+    m_columnas->Muestra(visibles);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -499,12 +295,12 @@ void frmMain::DespachaMenu(const QString& comando) {
 
 void frmMain::Vacia() {
     m_modelo->SetLineas({});
-    txtNumAlbaran->setText(
+    cajaCabecera->PonNumero(
         m_datos.NumeracionAutomatica()
-            ? kelNumerics::SiguienteNumero(txtNumAlbaran->text(), kLongitudNumero)
+            ? kelNumerics::SiguienteNumero(cajaCabecera->Numero(), CabeceraAlbaran::LongitudNumero)
             : QString());
     m_impreso = false;
-    lblImpreso->setVisible(false);
+    m_botones->MarcaImpreso(false);
     m_ultimaModificacion = QDateTime::currentDateTime();
     m_modificado = false;
     m_clave = {};
@@ -512,13 +308,7 @@ void frmMain::Vacia() {
 
 Albaran frmMain::AlbaranActual() const {
     Albaran a;
-    a.NumAlbaran = txtNumAlbaran->text();
-    a.Fecha = txtFechaAlbaran->date();
-    a.NomOperario = txtOperario->text();
-    a.CodCliente = txtCliente[0]->text();
-    a.NomCliente = txtCliente[1]->text();
-    a.Direccion1 = txtCliente[2]->text();
-    a.Direccion2 = txtCliente[3]->text();
+    cajaCabecera->Rellena(a);
     a.FechaModificacion = m_ultimaModificacion;
     a.Impreso = m_impreso;
     a.Lineas = m_modelo->Lineas();
@@ -526,15 +316,10 @@ Albaran frmMain::AlbaranActual() const {
 }
 
 void frmMain::Muestra(const Albaran& a) {
-    txtNumAlbaran->setText(a.NumAlbaran);
-    txtFechaAlbaran->setDate(a.Fecha);
-    Pon(txtOperario, a.NomOperario);
-    const QString cliente[] = {a.CodCliente, a.NomCliente, a.Direccion1, a.Direccion2};
-    for (int i = 0; i < 4; ++i)
-        Pon(txtCliente[i], cliente[i]);
+    cajaCabecera->Muestra(a);
     m_ultimaModificacion = a.FechaModificacion;
     m_impreso = a.Impreso;
-    lblImpreso->setVisible(a.Impreso);
+    m_botones->MarcaImpreso(a.Impreso);
     m_modelo->SetLineas(a.Lineas);
     m_modificado = false;
     m_clave = {a.NumAlbaran, a.Fecha};
@@ -587,7 +372,7 @@ bool frmMain::GuardarAlbaran() {
     const Albaran a = AlbaranActual();
     if (const Resultado r = AlmacenAlbaranes::Guardable(a); !r) {
         Error(IdTexto::GuardarAlbaran, r.Error());
-        txtNumAlbaran->setFocus();
+        cajaCabecera->Enfoca(CabeceraAlbaran::Campo::Numero);
         return false;
     }
     if (TotalesAlbaran::De(a.Lineas).netosNegativos > 0 &&
@@ -617,7 +402,7 @@ bool frmMain::GuardarAlbaran() {
 }
 
 void frmMain::AlDejarClave(const Clave& antes) {
-    const Clave nueva{txtNumAlbaran->text(), txtFechaAlbaran->date()};
+    const Clave nueva{cajaCabecera->Numero(), cajaCabecera->Fecha()};
     if (nueva.numero.isEmpty() || nueva == m_clave)
         return;
     bool existe = false;
@@ -629,8 +414,8 @@ void frmMain::AlDejarClave(const Clave& antes) {
     if (!existe)
         return;
     // The note shown keeps its own number and date while it is saved first.
-    txtNumAlbaran->setText(antes.numero);
-    txtFechaAlbaran->setDate(antes.fecha);
+    cajaCabecera->PonNumero(antes.numero);
+    cajaCabecera->PonFecha(antes.fecha);
     gridAlbaran->Confirma();
     if (m_modificado) {
         QTimer::singleShot(0, this, [this, nueva] {
@@ -653,18 +438,14 @@ void frmMain::MuestraTotales() {
 
 void frmMain::PonInterruptor(bool encendida) {
     m_basculaEncendida = encendida;
-    cmdPesar->setEnabled(encendida);
+    m_barra->PonInterruptor(encendida);
     mnuBasculaLeerPesada->setEnabled(encendida);
-    QPalette p = lblLectura->palette();
-    p.setColor(QPalette::WindowText, encendida ? QColor(0xff, 0, 0) : QColor(0x80, 0, 0));
-    lblLectura->setPalette(p);
-    imgOnOff->setIcon(imgLstOnOff.value(encendida ? "Encendido" : "Apagado"));
 }
 
 void frmMain::Interruptor() {
     if (m_basculaEncendida) {
         // Nothing asks for a reading while the port closes.
-        cmdPesar->setEnabled(false);
+        m_barra->PermitePesar(false);
         mnuBasculaLeerPesada->setEnabled(false);
         m_veltaSC.Apaga();
         PonInterruptor(false);
@@ -751,15 +532,7 @@ void frmMain::MuestraLectura() {
     // Waiting says so alone: with the moving figure and its status it would not fit.
     if (m_pendiente && m_esperaPesada.isActive())
         texto = Texto(IdTexto::EsperandoEstable);
-    QFont letra = lblLectura->font();
-    const int ancho = lblLectura->width() - 2 * lblLectura->frameWidth() - 8;
-    for (int puntos = 26; puntos >= 10; puntos -= 2) {
-        letra.setPointSize(puntos);
-        if (QFontMetrics(letra).horizontalAdvance(texto) <= ancho)
-            break;
-    }
-    lblLectura->setFont(letra);
-    lblLectura->setText(texto);
+    m_barra->MuestraLectura(texto);
 }
 
 void frmMain::Imprimir() {
@@ -782,52 +555,25 @@ void frmMain::MarcaImpreso() {
     if (!m_impreso)
         Cambia();
     m_impreso = true;
-    lblImpreso->setVisible(true);
+    m_botones->MarcaImpreso(true);
 }
 
 void frmMain::LeerPeso() {
-    if (!cmdPesar->isEnabled())
+    if (!m_barra->PesarPermitido())
         return;
     m_veltaSC.Comando(VeltaSC::OrdenPesoBruto);
     m_captura.Pedida(QDateTime::currentDateTime());
     gridAlbaran->setFocus();
 }
 
-void frmMain::AjustaColumnas() {
-    QHeaderView* h = gridAlbaran->horizontalHeader();
-    // The time column shows a whole stamp even before the first weighing.
-    const int hora = gridAlbaran->fontMetrics().horizontalAdvance(ReglasLinea::HoraPesada(
-                         QDateTime(QDate(2000, 12, 28), QTime(20, 58, 58)))) +
-                     2 * (gridAlbaran->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4);
-    std::array<AnchosRejilla::Columna, ColumnasAlbaran::Numero> columnas;
-    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
-        columnas[i] = {
-            !gridAlbaran->isColumnHidden(i), ColumnasAlbaran::Anchos[i] / kTwips,
-            h->sectionSizeHint(i),
-            std::max(gridAlbaran->AnchoValores(i), i + 1 == LineasAlbaran::HoraPesada ? hora : 0),
-            m_aMano[i]};
-    const std::array<int, ColumnasAlbaran::Numero> anchos =
-        AnchosRejilla::Calcula(columnas, gridAlbaran->viewport()->width());
-    m_ajustando = true;
-    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
-        if (h->sectionSize(i) != anchos[i] && !gridAlbaran->isColumnHidden(i))
-            h->resizeSection(i, anchos[i]);
-    m_ajustando = false;
-}
-
 void frmMain::ReiniciarColumnas() {
-    QHeaderView* h = gridAlbaran->horizontalHeader();
-    for (int i = 0; i < ColumnasAlbaran::Numero; ++i)
-        h->moveSection(h->visualIndex(i), i);
-    m_aMano = {};
-    AjustaColumnas();
+    m_columnas->Reinicia();
 }
 
 void frmMain::BorraPosiciones() {
     kelRegistry::DeleteAppSetting("\\Pos\\", QString(), true);
     kelRegistry::DeleteAppSetting("\\Info\\", QString(), true);
-    m_aMano = {};
-    AjustaColumnas();
+    m_columnas->OlvidaAnchos();
     move(0, 0);
 }
 
@@ -905,48 +651,32 @@ void frmMain::BotonColumna(int fila, int columna) {
 }
 
 void frmMain::BuscaCliente() {
-    const QString codigo = ConsultaBrowse::Clientes().Lanza(txtCliente[0]->text());
+    const QString codigo = ConsultaBrowse::Clientes().Lanza(cajaCabecera->Cliente()[0]);
     const std::array<QString, 3> datos = m_catalogo.DatosCliente(codigo);
-    const QString nuevos[] = {codigo, datos[0], datos[1], datos[2]};
-    bool cambiado = false;
-    for (int i = 0; i < 4; ++i) {
-        cambiado = cambiado || txtCliente[i]->text() != nuevos[i];
-        Pon(txtCliente[i], nuevos[i]);
-    }
-    if (cambiado)
+    if (cajaCabecera->PonCliente({codigo, datos[0], datos[1], datos[2]}))
         Cambia();
-    txtCliente[0]->setFocus();
+    cajaCabecera->Enfoca(CabeceraAlbaran::Campo::Cliente);
 }
 
 void frmMain::AddCliente() {
-    if (!txtCliente[0]->text().isEmpty()) {
-        const Resultado r = m_catalogo.GuardaCliente(
-            txtCliente[0]->text(),
-            {txtCliente[1]->text(), txtCliente[2]->text(), txtCliente[3]->text()});
-        if (!r)
+    if (const std::array<QString, 4> c = cajaCabecera->Cliente(); !c[0].isEmpty())
+        if (const Resultado r = m_catalogo.GuardaCliente(c[0], {c[1], c[2], c[3]}); !r)
             Error(IdTexto::Clientes, r.Error());
-    }
-    txtCliente[0]->setFocus();
+    cajaCabecera->Enfoca(CabeceraAlbaran::Campo::Cliente);
 }
 
 void frmMain::BuscaOperario() {
     const QString codigo = ConsultaBrowse::Operarios().Lanza(QString());
-    if (!codigo.isEmpty()) {
-        const QString nombre = m_catalogo.NombreOperario(codigo);
-        if (nombre != txtOperario->text())
-            Cambia();
-        Pon(txtOperario, nombre);
-    }
-    txtOperario->setFocus();
+    if (!codigo.isEmpty() && cajaCabecera->PonOperario(m_catalogo.NombreOperario(codigo)))
+        Cambia();
+    cajaCabecera->Enfoca(CabeceraAlbaran::Campo::Operario);
 }
 
 void frmMain::AddOperario() {
-    if (!txtOperario->text().isEmpty()) {
-        const Resultado r = m_catalogo.AnadeOperario(txtOperario->text());
-        if (!r)
+    if (const QString nombre = cajaCabecera->Operario(); !nombre.isEmpty())
+        if (const Resultado r = m_catalogo.AnadeOperario(nombre); !r)
             Error(IdTexto::Operarios, r.Error());
-    }
-    txtOperario->setFocus();
+    cajaCabecera->Enfoca(CabeceraAlbaran::Campo::Operario);
 }
 
 void frmMain::Error(int titulo, const QString& texto) {
@@ -954,61 +684,7 @@ void frmMain::Error(int titulo, const QString& texto) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Keys, focus and closing
-
-bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
-    // The room for the columns is the viewport's, which the grid resizes after its own resize
-    // and again when a scroll bar comes or goes.
-    if (gridAlbaran && (objeto == gridAlbaran || objeto == gridAlbaran->viewport())) {
-        if ((objeto == gridAlbaran && evento->type() == QEvent::FontChange) ||
-            (objeto != gridAlbaran && evento->type() == QEvent::Resize))
-            AjustaColumnas();
-        return QMainWindow::eventFilter(objeto, evento);
-    }
-    const bool esCliente =
-        std::find(txtCliente.begin(), txtCliente.end(), objeto) != txtCliente.end();
-    switch (evento->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-        if (!esCliente && objeto != txtOperario)
-            break;
-        const auto* tecla = static_cast<QKeyEvent*>(evento);
-        const TeclaCabecera accion = AccionTecla(tecla);
-        if (accion == TeclaCabecera::Ninguna)
-            break;
-        // F4 acts as it is let go, Alt + "+" as it is pressed (Alt may be let go first); the
-        // keys type nothing into the field.
-        const QEvent::Type cuando =
-            accion == TeclaCabecera::Busca ? QEvent::KeyRelease : QEvent::KeyPress;
-        if (evento->type() == cuando && !tecla->isAutoRepeat()) {
-            if (accion == TeclaCabecera::Busca)
-                esCliente ? BuscaCliente() : BuscaOperario();
-            else
-                esCliente ? AddCliente() : AddOperario();
-        }
-        return true;
-    }
-    case QEvent::FocusIn: {
-        if (objeto == txtNumAlbaran || objeto == txtFechaAlbaran)
-            m_claveAlEntrar = {txtNumAlbaran->text(), txtFechaAlbaran->date()};
-        if (auto* caja = qobject_cast<QLineEdit*>(objeto))
-            QTimer::singleShot(0, caja, &QLineEdit::selectAll); // typing replaces the text
-        break;
-    }
-    case QEvent::FocusOut: {
-        const Qt::FocusReason motivo = static_cast<QFocusEvent*>(evento)->reason();
-        // Opening a menu, a pick list or the calendar is no leaving of the field.
-        const bool deja = motivo != Qt::PopupFocusReason && motivo != Qt::MenuBarFocusReason &&
-                          motivo != Qt::ActiveWindowFocusReason;
-        if (deja && (objeto == txtNumAlbaran || objeto == txtFechaAlbaran))
-            AlDejarClave(m_claveAlEntrar);
-        break;
-    }
-    default:
-        break;
-    }
-    return QMainWindow::eventFilter(objeto, evento);
-}
+// Closing
 
 void frmMain::closeEvent(QCloseEvent* evento) {
     if (!PuedeDejarAlbaran()) {
@@ -1018,12 +694,6 @@ void frmMain::closeEvent(QCloseEvent* evento) {
     if (m_basculaEncendida)
         DespachaMenu("Interruptor");
     kelRegistry::SaveFormPosition(this);
-    const QHeaderView* h = gridAlbaran->horizontalHeader();
-    for (int i = 1; i <= ColumnasAlbaran::Numero; ++i) {
-        kelRegistry::SaveFormInfo(this, QString("ColAlbaranWidth%1").arg(i),
-                                  QString::number(m_aMano[i - 1] * kTwips));
-        kelRegistry::SaveFormInfo(this, QString("ColAlbaranPosition%1").arg(i),
-                                  QString::number(h->visualIndex(i - 1) + 1));
-    }
+    m_columnas->Guarda();
     evento->accept();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/columnasalbaran.h"
 #include "notes/albaran.h"
 #include "notes/almacenalbaranes.h"
 #include "notes/capturapesada.h"
@@ -9,30 +8,29 @@
 #include "notes/reglaslinea.h"
 #include "scale/veltasc.h"
 
-#include <QHash>
-#include <QIcon>
 #include <QMainWindow>
 #include <QPrinter>
 #include <QTimer>
-#include <array>
 #include <optional>
 
 class QAction;
+class QBoxLayout;
 class clsDatosApp;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
-class QToolButton;
+class BarraBascula;
+class BotonesAlbaran;
+class CabeceraAlbaran;
+class ColumnasRejilla;
 class ModeloLineasAlbaran;
 class RejillaLineas;
 
-// The main window: the note's header, the grid of its lines, the scale switch and reading, the
-// note's buttons and the menus. Every command, from a menu, a button, a key or the closing of
-// the window, is a command word passed to DespachaMenu. The lines' rules, the store and the
-// look-ups live in their own classes; this window builds the controls and connects them.
+// The main window: the note's header (CabeceraAlbaran), the grid of its lines with its columns'
+// upkeep (ColumnasRejilla), the scale's bar (BarraBascula), the note's buttons (BotonesAlbaran)
+// and the menus. Every command, from a menu, a button, a key or the closing of the window, is a
+// command word passed to DespachaMenu. The lines' rules, the store and the look-ups live in
+// their own classes; this window composes the panels and connects them.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -58,7 +56,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
-    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
     struct Clave {
@@ -70,9 +67,12 @@ private:
     void CreaControles();
     void CreaMenus();
     void RegistraAcciones();
+    // The grid, its model and what follows the lines: the totals and the modification time.
+    void CreaRejilla(QBoxLayout* marco);
+    // The scale's readings and losses, and the taking of a weight that waits.
+    void ConectaBascula();
     QAction* Entrada(QMenu* menu, const char* nombre, int texto, const QString& orden = {},
                      const QKeySequence& atajo = {});
-    QPushButton* Boton(const char* nombre, const QString& orden);
 
     // Commands.
     void NuevoAlbaran();
@@ -104,7 +104,9 @@ private:
     // Shows the stored note of that number and date; false when there is none or it could not
     // be read (the operator is told).
     bool Carga(const QString& numero, const QDate& fecha);
-    // The number or date field was left: shows the stored note of the new number and date.
+    // The number or date field was left: shows the stored note of the new number and date. The
+    // note shown keeps `antes`, its number and date as they were when one of the two fields
+    // took the focus, while it is saved first.
     void AlDejarClave(const Clave& antes);
     // A changed note asks whether to save it first; false when the operator cancels or the
     // save did not happen.
@@ -124,12 +126,8 @@ private:
     void SiguePesada();
     void AcabaPesada();
     // The reading label: the kept reading as the operator reads it; "0.000" while the switch is
-    // off, "no reading" while on and nothing came yet. The letters shrink to keep it on one line.
+    // off, "no reading" while on and nothing came yet.
     void MuestraLectura();
-    void ColocaColumnas();
-    // Each column as wide as its title and values need, the product name taking the room left;
-    // widths set by hand stay.
-    void AjustaColumnas();
     void Error(int titulo, const QString& texto);
     void Cambia() { m_modificado = true; }
 
@@ -143,28 +141,13 @@ private:
 
     ModeloLineasAlbaran* m_modelo = nullptr;
     RejillaLineas* gridAlbaran = nullptr;
+    ColumnasRejilla* m_columnas = nullptr;
     QGroupBox* fraAlbaran = nullptr;
-    QWidget* cajaCabecera = nullptr; // the header's fields and their buttons
-    std::array<QLabel*, 4> lbl{};
-    QLineEdit* txtNumAlbaran = nullptr;
-    QDateEdit* txtFechaAlbaran = nullptr;
-    QLineEdit* txtOperario = nullptr;
-    std::array<QLineEdit*, 4> txtCliente{};
-    QPushButton* cmdBuscaCliente = nullptr;
-    QPushButton* cmdAddCliente = nullptr;
-    QPushButton* cmdBuscaOperario = nullptr;
-    QPushButton* cmdAddOperario = nullptr;
-    QPushButton* cmdNuevoAlbaran = nullptr;
-    QPushButton* cmdAbrir = nullptr;
-    QPushButton* cmdGuardar = nullptr;
-    QPushButton* cmdImprimir = nullptr;
-    QPushButton* cmdPesar = nullptr;
-    QLabel* lblImpreso = nullptr;
-    QLabel* lblLectura = nullptr;
+    CabeceraAlbaran* cajaCabecera = nullptr;
+    BotonesAlbaran* m_botones = nullptr;
+    BarraBascula* m_barra = nullptr;
     QLabel* lblTotales = nullptr;
-    QToolButton* imgOnOff = nullptr;
     QAction* mnuBasculaLeerPesada = nullptr;
-    QHash<QString, QIcon> imgLstOnOff;
     // Each menu entry with its text id, for AplicaIdioma.
     QList<std::pair<QAction*, int>> m_textosMenu;
 
@@ -183,13 +166,6 @@ private:
     bool m_impreso = false;
     bool m_modificado = false;
     QDateTime m_ultimaModificacion;
-    // The note the window holds as stored (none for a new note), and the number and date as
-    // they were when one of their fields took the focus: the note shown keeps them when another
-    // note is loaded by leaving the field.
+    // The note the window holds as stored (none for a new note).
     Clave m_clave;
-    Clave m_claveAlEntrar;
-    // Column widths in pixels that the user set by hand (0 for none): kept as they are, and
-    // stored on closing.
-    std::array<int, ColumnasAlbaran::Numero> m_aMano{};
-    bool m_ajustando = false;
 };
