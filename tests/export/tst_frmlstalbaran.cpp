@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -38,8 +39,13 @@ private slots:
         base.close();
 
         Contestador<QFileDialog> dialogo([&](QFileDialog* d) {
+            // The name typed into its field and accepted as its button does: on a busy machine
+            // the folder's listing, read late, could replace a name only selected, and a Return
+            // key land in the name's completion list.
             d->selectFile(ruta);
-            QTest::keyClick(d, Qt::Key_Return);
+            if (auto* campo = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                campo->setText(ruta);
+            QMetaObject::invokeMethod(d, "accept");
         });
         QStringList mensajes;
         Contestador<QMessageBox> caja([&](QMessageBox* m) {
