@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Fails when a library includes a header of a layer above it, or when its CMake link list names a
 # library of ours it does not include (a link nobody needs hides a dependency). Layers, from the
-# bottom: app; db; scale (on app only); export and masters (each on app and db); ticket (on app,
-# db and scale: the configuration window has the scale's tab); notes on top. main.cpp, tools,
+# bottom: app; db; scale (on app only); notedata, what a delivery note is (on app and db);
+# masters (on app and db); export (on app, db and notedata); ticket (on app, db, scale and
+# notedata: the configuration window has the scale's tab); notes on top. main.cpp, tools,
 # bench and tests may include anything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,10 +11,11 @@ declare -A permitidas=(
     [app]="app"
     [db]="app db"
     [scale]="app scale"
-    [ticket]="app db scale ticket"
-    [export]="app db export"
+    [notedata]="app db notedata"
+    [ticket]="app db scale notedata ticket"
+    [export]="app db notedata export"
     [masters]="app db masters"
-    [notes]="app db scale ticket export masters notes"
+    [notes]="app db scale notedata ticket export masters notes"
 )
 mal=0
 for lib in "${!permitidas[@]}"; do

@@ -13,7 +13,7 @@
 #include "db/basedatos.h"
 #include "db/registropesadas.h"
 #include "medidaproceso.h"
-#include "notes/almacenalbaranes.h"
+#include "notedata/almacenalbaranes.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -9,7 +9,7 @@
 #include "app/clsdatosapp.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
-#include "notes/almacenalbaranes.h"
+#include "notedata/almacenalbaranes.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

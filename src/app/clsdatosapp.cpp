@@ -1,5 +1,4 @@
 #include "app/clsdatosapp.h"
-#include "app/columnasalbaran.h"
 
 #include "app/cmnlanguaje.h"
 #include "app/kelnumerics.h"
@@ -56,7 +55,7 @@ const std::vector<Ajuste>& Declaracion() {
     static const std::vector<Ajuste> ajustes = [] {
         using T = Tipo;
         std::vector<Ajuste> a;
-        for (int i = 1; i <= ColumnasAlbaran::Numero; ++i) {
+        for (int i = 1; i <= clsDatosApp::ColumnasLinea; ++i) {
             const QString n = QString::number(i);
             const bool impresa = i == 1 || i == 2 || i == 5 || i == 6;
             a.push_back({kColumnas, "Pantalla" + n, T::Booleano, "1"});

@@ -48,7 +48,9 @@ public:
     QString NIFCliente() const { return Texto(u"NIFCliente"); }
     void SetNIFCliente(const QString& v) { Pon(u"NIFCliente", v); }
 
-    // Columns 1..9 of the delivery-note lines.
+    // Whether each column 1..9 of a note's lines is shown on screen and printed: the settings keep
+    // the two flags for every one of the columns the note library declares.
+    static constexpr int ColumnasLinea = 9;
     bool ColPantalla(int i) const { return EnRango(i) && Booleano(u"Pantalla", i); }
     void SetColPantalla(int i, bool v);
     bool ColImpresas(int i) const { return EnRango(i) && Booleano(u"Impresas", i); }
@@ -177,7 +179,7 @@ public:
     static QString CarpetaPlantillas();
 
 private:
-    static bool EnRango(int i) { return i >= 1 && i <= 9; }
+    static bool EnRango(int i) { return i >= 1 && i <= ColumnasLinea; }
     void LeeSeparadores();
 
     // The stored settings, as the text they are stored as, by value name (see the declaration

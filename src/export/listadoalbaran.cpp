@@ -3,11 +3,11 @@
 #include "app/archivosalida.h"
 #include "app/clsdatosapp.h"
 #include "app/cmnlanguaje.h"
-#include "app/columnasalbaran.h"
 #include "app/idtextos.h"
 #include "app/kelstrings.h"
 #include "app/repartocolumnas.h"
 #include "db/dataset.h"
+#include "notedata/columnasalbaran.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/columnasalbaran.h"
 #include "app/resultado.h"
+#include "notedata/columnasalbaran.h"
 
 #include <QDate>
 #include <QImage>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/columnasalbaran.h"
+#include "notedata/columnasalbaran.h"
 
 #include <QList>
 #include <array>

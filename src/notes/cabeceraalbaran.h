@@ -1,6 +1,6 @@
 #pragma once
 
-#include "notes/albaran.h"
+#include "notedata/albaran.h"
 
 #include <QWidget>
 #include <array>

@@ -2,10 +2,10 @@
 
 #include "app/kelnumerics.h"
 #include "app/kelregistry.h"
+#include "notedata/lineasalbaran.h"
+#include "notedata/reglaslinea.h"
 #include "notes/anchosrejilla.h"
-#include "notes/lineasalbaran.h"
 #include "notes/modelolineasalbaran.h"
-#include "notes/reglaslinea.h"
 #include "notes/rejillalineas.h"
 
 #include <QEvent>

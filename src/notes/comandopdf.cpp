@@ -6,7 +6,7 @@
 #include "app/lineacomandos.h"
 #include "db/datosconsola.h"
 #include "export/listadoalbaran.h"
-#include "notes/almacenalbaranes.h"
+#include "notedata/almacenalbaranes.h"
 #include "notes/datasetalbaran.h"
 
 #include <QGuiApplication>

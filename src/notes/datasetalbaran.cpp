@@ -5,9 +5,9 @@
 #include "app/idtextos.h"
 #include "db/recordsetmemoria.h"
 #include "db/registropesadas.h"
-#include "notes/catalogoalbaran.h"
-#include "notes/reglaslinea.h"
-#include "notes/totalesalbaran.h"
+#include "notedata/catalogoalbaran.h"
+#include "notedata/reglaslinea.h"
+#include "notedata/totalesalbaran.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/dataset.h"
-#include "notes/albaran.h"
+#include "notedata/albaran.h"
 
 #include <QDateTime>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "notes/albaran.h"
-#include "notes/almacenalbaranes.h"
+#include "notedata/albaran.h"
+#include "notedata/almacenalbaranes.h"
+#include "notedata/catalogoalbaran.h"
+#include "notedata/reglaslinea.h"
 #include "notes/capturapesada.h"
-#include "notes/catalogoalbaran.h"
 #include "notes/despachador.h"
-#include "notes/reglaslinea.h"
 #include "scale/veltasc.h"
 
 #include <QMainWindow>

@@ -1,10 +1,10 @@
 #include "notes/modelolineasalbaran.h"
 
 #include "app/cmnlanguaje.h"
-#include "app/columnasalbaran.h"
 #include "app/idtextos.h"
-#include "notes/reglaslinea.h"
-#include "notes/totalesalbaran.h"
+#include "notedata/columnasalbaran.h"
+#include "notedata/reglaslinea.h"
+#include "notedata/totalesalbaran.h"
 
 #include <QColor>
 #include <QFont>
@@ -67,7 +67,9 @@ void ModeloLineasAlbaran::EligeTara(int fila, const QString& codigo) {
 }
 
 void ModeloLineasAlbaran::TomaLectura(int fila, const Lectura& lectura, qint64 idPesada) {
-    m_reglas.TomaLectura(Edita(fila), lectura, idPesada, m_reloj());
+    // A reply, or a frame without a figure, weighs 0.
+    m_reglas.TomaPeso(Edita(fila), lectura.EsPeso() && lectura.hayPeso ? lectura.peso : 0.0,
+                      idPesada, m_reloj());
     Cambiada(fila);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "notes/lineasalbaran.h"
+#include "notedata/lineasalbaran.h"
 #include "scale/lectura.h"
 
 #include <QAbstractTableModel>

@@ -1,5 +1,5 @@
 #include "notes/rejillalineas.h"
-#include "app/columnasalbaran.h"
+#include "notedata/columnasalbaran.h"
 
 #include "notes/delegadolineas.h"
 #include "notes/modelolineasalbaran.h"

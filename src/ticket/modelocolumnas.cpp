@@ -1,7 +1,7 @@
 #include "ticket/modelocolumnas.h"
 
 #include "app/cmnlanguaje.h"
-#include "app/columnasalbaran.h"
+#include "notedata/columnasalbaran.h"
 
 #include <algorithm>
 

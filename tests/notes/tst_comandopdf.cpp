@@ -7,7 +7,7 @@
 #include "db/dataset.h"
 #include "db/recordsetmemoria.h"
 #include "export/listadoalbaran.h"
-#include "notes/almacenalbaranes.h"
+#include "notedata/almacenalbaranes.h"
 #include "support/entornoprueba.h"
 
 #include <QBuffer>

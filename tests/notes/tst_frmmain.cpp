@@ -7,7 +7,7 @@
 #include "db/basedatos.h"
 #include "masters/contestador.h"
 #include "masters/kelbrowse.h"
-#include "notes/almacenalbaranes.h"
+#include "notedata/almacenalbaranes.h"
 #include "notes/frmmain.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"

@@ -2,10 +2,10 @@
 // words of the dispatcher.
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
-#include "notes/catalogoalbaran.h"
+#include "notedata/catalogoalbaran.h"
+#include "notedata/reglaslinea.h"
 #include "notes/despachador.h"
 #include "notes/modelolineasalbaran.h"
-#include "notes/reglaslinea.h"
 #include "support/entornoprueba.h"
 
 #include <QFont>

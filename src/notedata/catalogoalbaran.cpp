@@ -1,4 +1,4 @@
-#include "notes/catalogoalbaran.h"
+#include "notedata/catalogoalbaran.h"
 
 #include "db/basedatos.h"
 #include "db/registrosql.h"

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "notes/lineasalbaran.h"
-#include "scale/lectura.h"
+#include "notedata/lineasalbaran.h"
 
 #include <QDateTime>
 #include <QString>
@@ -40,12 +39,11 @@ public:
     // there, when the pick list was cancelled) is applied as if typed, without stamping a time.
     void EligeProducto(FilaAlbaran& fila, const QString& codigo) const;
     void EligeTara(FilaAlbaran& fila, const QString& codigo) const;
-    // The scale's reading, taken at `ahora` and kept in the weighing log as entry `idPesada`,
-    // becomes the gross weight and stamps the time of weighing; a reading of 0, or one without
-    // a figure, gives 0 and leaves the line without a time. A gross or net weight typed later
-    // makes the line's weight manual again (TrasEditar).
-    void TomaLectura(FilaAlbaran& fila, const Lectura& lectura, qint64 idPesada,
-                     const QDateTime& ahora) const;
+    // The scale's weight, taken at `ahora` and kept in the weighing log as entry `idPesada`,
+    // becomes the gross weight and stamps the time of weighing; a weight of 0 leaves the line
+    // without a time. A gross or net weight typed later makes the line's weight manual again
+    // (TrasEditar).
+    void TomaPeso(FilaAlbaran& fila, double bruto, qint64 idPesada, const QDateTime& ahora) const;
 
 private:
     using C = LineasAlbaran::Columna;

@@ -1,4 +1,4 @@
-#include "notes/almacenalbaranes.h"
+#include "notedata/almacenalbaranes.h"
 
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
@@ -6,8 +6,8 @@
 #include "db/plazoservidor.h"
 #include "db/registrosql.h"
 #include "db/transaccion.h"
-#include "notes/catalogoalbaran.h"
-#include "notes/reglaslinea.h"
+#include "notedata/catalogoalbaran.h"
+#include "notedata/reglaslinea.h"
 
 #include <QCryptographicHash>
 #include <QSqlQuery>

@@ -6,7 +6,7 @@
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
 #include "masters/consultabrowse.h"
-#include "notes/almacenalbaranes.h"
+#include "notedata/almacenalbaranes.h"
 #include "support/entornoprueba.h"
 #include "support/servidorpostgres.h"
 

@@ -2,8 +2,8 @@
 // the cells read by the cell-number rule, the lines of negative net weight, and the one line
 // shown under the grid in the user's number format and language.
 #include "app/cmnlanguaje.h"
+#include "notedata/totalesalbaran.h"
 #include "notes/datasetalbaran.h"
-#include "notes/totalesalbaran.h"
 #include "support/entornoprueba.h"
 
 #include <QTest>

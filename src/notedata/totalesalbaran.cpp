@@ -1,8 +1,8 @@
-#include "notes/totalesalbaran.h"
+#include "notedata/totalesalbaran.h"
 
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
-#include "notes/reglaslinea.h"
+#include "notedata/reglaslinea.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/resultado.h"
-#include "notes/albaran.h"
+#include "notedata/albaran.h"
 
 #include <QSqlDatabase>
 #include <functional>

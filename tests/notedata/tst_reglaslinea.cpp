@@ -1,9 +1,7 @@
 // The rules of a line's cells, each case one row: the line before, what the operator does, the
 // line after. Look-ups run against a real database; numbers are shown with a decimal comma.
-#include "notes/catalogoalbaran.h"
-#include "notes/reglaslinea.h"
-#include "scale/protocolobascula.h"
-#include "scale/protocolousuario.h"
+#include "notedata/catalogoalbaran.h"
+#include "notedata/reglaslinea.h"
 #include "support/entornoprueba.h"
 
 #include <QTest>
@@ -30,7 +28,7 @@ private slots:
     void reglas_data() {
         QTest::addColumn<QString>("antes");
         QTest::addColumn<QString>("accion"); // a column number edited, or a button
-        QTest::addColumn<QString>("texto");  // typed text, chosen code or scale reading
+        QTest::addColumn<QString>("texto");  // typed text, chosen code or scale weight
         QTest::addColumn<QString>("despues");
         const QString pesada = "P1|Peras|1|12,500|0,250|12,250|1,20|14,70|09:00:00-05/03/2026";
         const QString ahora = "10:15:30-05/03/2026";
@@ -111,15 +109,15 @@ private slots:
             << pesada << "tara"
             << "2"
             << "P1|Peras|2|12,500|0,500|12,000|1,20|14,40|09:00:00-05/03/2026";
-        QTest::newRow("lectura de la báscula con hora")
+        QTest::newRow("peso de la báscula con hora")
             << "P1|Peras|1||||1,20||"
-            << "lectura"
-            << "  12.500"
+            << "peso"
+            << "12.5"
             << "P1|Peras|1|12,500||12,500|1,20|15,00|10:15:30-05/03/2026#7";
-        QTest::newRow("lectura sin número") << "||||||||08:00:00-01/03/2026"
-                                            << "lectura"
-                                            << "ERR"
-                                            << "|||0,000||0,000|||#7";
+        QTest::newRow("peso 0 de la báscula") << "||||||||08:00:00-01/03/2026"
+                                              << "peso"
+                                              << "0"
+                                              << "|||0,000||0,000|||#7";
         // A weight typed over one from the scale is the operator's; a new container is not.
         QTest::newRow("bruto tecleado sobre la lectura")
             << pesada + "#7"
@@ -160,12 +158,8 @@ private slots:
             reglas.EligeProducto(fila, texto);
         } else if (accion == "tara") {
             reglas.EligeTara(fila, texto);
-        } else if (accion == "lectura") {
-            // The reading as the scale's decoder gives it.
-            reglas.TomaLectura(
-                fila,
-                ProtocoloBascula::Busca(0)->decodifica(texto.toLatin1(), {}).value_or(Lectura()), 7,
-                ahora);
+        } else if (accion == "peso") {
+            reglas.TomaPeso(fila, texto.toDouble(), 7, ahora);
         } else {
             fila[accion.toInt() - 1] = texto;
             reglas.TrasEditar(fila, accion.toInt(), ahora);

@@ -1,6 +1,6 @@
-#include "notes/reglaslinea.h"
+#include "notedata/reglaslinea.h"
 
-#include "notes/catalogoalbaran.h"
+#include "notedata/catalogoalbaran.h"
 
 #include <charconv>
 #include <cmath>
@@ -153,12 +153,11 @@ void ReglasLinea::EligeTara(FilaAlbaran& fila, const QString& codigo) const {
     TrasEditar(fila, C::CodTara, {});
 }
 
-void ReglasLinea::TomaLectura(FilaAlbaran& fila, const Lectura& lectura, qint64 idPesada,
-                              const QDateTime& ahora) const {
-    const double peso = lectura.EsPeso() && lectura.hayPeso ? lectura.peso : 0.0;
-    Celda(fila, C::PesoBruto) = Formato(peso, 3);
+void ReglasLinea::TomaPeso(FilaAlbaran& fila, double bruto, qint64 idPesada,
+                           const QDateTime& ahora) const {
+    Celda(fila, C::PesoBruto) = Formato(bruto, 3);
     Celda(fila, C::IdPesada) = QString::number(idPesada);
-    Celda(fila, C::HoraPesada) = peso != 0 ? HoraPesada(ahora) : QString();
+    Celda(fila, C::HoraPesada) = bruto != 0 ? HoraPesada(ahora) : QString();
     Neto(fila);
     Importe(fila);
 }
