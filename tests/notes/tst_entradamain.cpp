@@ -2,7 +2,8 @@
 // field or a cell type nothing, nor does Alt with a letter that marks nothing, a code chosen in a
 // pick list moves on as a typed one does, keys typed at once after a click land in the cell
 // clicked, a long customer name shows from its start, the totals under the grid follow the
-// lines, and saving refuses a note without number and asks once about negative nets.
+// lines, leaving the number field on a stored note's number shows that note, and saving
+// refuses a note without number and asks once about negative nets.
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
@@ -363,6 +364,58 @@ private slots:
         QCOMPARE(v.modelo->Lineas().Count(), 1);
         // The saved note is the one shown.
         QCOMPARE(v.modelo->Celda(0, 2), QString(numero == "7" && columna != 1 ? "Peras" : ""));
+    }
+
+    void dejaNumero_data() {
+        QTest::addColumn<QString>("numero"); // typed in the number field, then Tab
+        QTest::addColumn<bool>("cambiada");  // a line typed in the note shown before
+        QTest::addColumn<int>("respuesta");  // to "save the changes?"; 0: nothing asked
+        QTest::addColumn<bool>("cargada");   // note 7 shown afterwards
+        QTest::newRow("nota guardada") << "7" << false << 0 << true;
+        QTest::newRow("número nuevo") << "8" << false << 0 << false;
+        QTest::newRow("cambios descartados") << "7" << true << int(IdTexto::No) << true;
+        QTest::newRow("cambios conservados") << "7" << true << int(IdTexto::Cancelar) << false;
+    }
+    // Leaving the number field on a stored note's number shows that note, once the changes to
+    // the one shown have been dealt with; a number of no note keeps what is shown.
+    void dejaNumero() {
+        QFETCH(QString, numero);
+        QFETCH(bool, cambiada);
+        QFETCH(int, respuesta);
+        QFETCH(bool, cargada);
+        Ventana v;
+        QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
+        const QString hoy = QDate::currentDate().toString("yyyy-MM-dd");
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('7', ?, 'Ana', '', '', "
+                               "'', '', '2026-01-01 00:00:00', ?)",
+                               {hoy, false});
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesDetalle VALUES ('7', ?, 1, 'P1', 'Peras', "
+                               "1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00-01/01/2026', NULL)",
+                               {hoy});
+        QLineEdit* caja = v.Caja("txtNumAlbaran");
+        const QString antes = caja->text();
+        if (cambiada) {
+            v.grid->setFocus();
+            v.grid->setCurrentIndex(v.modelo->index(0, 0));
+            v.Teclea("P9");
+            v.grid->Confirma();
+        }
+        Contestador<QMessageBox> cajas([&](QMessageBox* c) {
+            for (QAbstractButton* b : c->buttons())
+                if (b->text() == Texto(respuesta))
+                    return b->click();
+        });
+        caja->setFocus();
+        QTest::qWait(10);
+        v.Teclea(numero);
+        v.Tecla(Qt::Key_Tab);
+        QTRY_COMPARE(cajas.Veces(), respuesta ? 1 : 0);
+        QTest::qWait(50);
+        QCOMPARE(caja->text(), cargada ? "7" : cambiada ? antes : numero);
+        QCOMPARE(v.Caja("txtOperario")->text(), QString(cargada ? "Ana" : ""));
+        QCOMPARE(v.modelo->Lineas().Count(), cargada || cambiada ? 1 : 0);
+        QCOMPARE(v.modelo->Celda(0, 1), QString(cargada ? "P1" : cambiada ? "P9" : ""));
+        QCOMPARE(v.w->Modificado(), !cargada && cambiada);
     }
 
     void sinNumero_data() {
