@@ -36,6 +36,6 @@ public:
         rusage uso{};
         if (wait4(pid, &estado, 0, &uso) != pid || !WIFEXITED(estado) || WEXITSTATUS(estado) != 0)
             return -1;
-        return uso.ru_maxrss / 1024.0; // kilobytes on Linux
+        return double(uso.ru_maxrss) / 1024.0; // kilobytes on Linux
     }
 };

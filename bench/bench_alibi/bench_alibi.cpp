@@ -148,7 +148,7 @@ std::pair<double, double> Corre(const QStringList& programa, const QString& sali
     QElapsedTimer t;
     t.start();
     const double pico = MedidaProceso::Pico(programa, salida);
-    return {t.nsecsElapsed() / 1e9, pico};
+    return {double(t.nsecsElapsed()) / 1e9, pico};
 }
 
 QString UltimaLinea(const QString& ruta) {
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
             return 1;
     }
     std::printf("log: %lld entries and lines built in %.1f s\n", entradas,
-                reloj.elapsed() / 1000.0);
+                double(reloj.elapsed()) / 1000.0);
 
     // Alternate rounds; the best of each side.
     double verifica = 1e30, suma = 1e30, pico = 0;
@@ -251,7 +251,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench_alibi: %s\n", qPrintable(r.Error()));
             return 1;
         }
-        registros.push_back(reloj.nsecsElapsed() / 1e6);
+        registros.push_back(double(reloj.nsecsElapsed()) / 1e6);
         Albaran a;
         a.NumAlbaran = "B-" + QString::number(i);
         a.Fecha = QDate(2026, 12, 1);
@@ -264,12 +264,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench_alibi: the note's save failed\n");
             return 1;
         }
-        guardados.push_back(reloj.nsecsElapsed() / 1e6);
+        guardados.push_back(double(reloj.nsecsElapsed()) / 1e6);
     }
     std::printf("taking a weight: log entry %.2f ms, the line's save %.2f ms (medians)\n",
                 Mediana(registros), Mediana(guardados));
     std::printf("%lld entries: --verify-alibi %.3f s, sha256sum %.3f s (best of 3)\n", entradas,
                 verifica, suma);
-    std::printf("ratio=%.2f entries_per_s=%.0f\n", verifica / suma, entradas / verifica);
+    std::printf("ratio=%.2f entries_per_s=%.0f\n", verifica / suma, double(entradas) / verifica);
     return 0;
 }

@@ -202,7 +202,7 @@ bool Mide(const char* motor, clsDatosApp& datos, int filas, int vueltas, const Q
         std::fprintf(stderr, "%s: %s\n", motor, qPrintable(q.lastError().text()));
         return false;
     }
-    std::printf("%s: %d products made in %.1f s\n", motor, filas, r.elapsed() / 1000.0);
+    std::printf("%s: %d products made in %.1f s\n", motor, filas, double(r.elapsed()) / 1000.0);
     kelBrowseModel modelo;
     if (!modelo.Abre(db, ConsultaBrowse::Productos().Sql))
         return false;

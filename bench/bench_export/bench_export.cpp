@@ -130,7 +130,7 @@ int main(int argc, char* argv[]) {
         return 1;
     const qint64 filas = qint64(kAlbaranes) * kLineas;
     std::printf("database: %d notes, %lld lines, %s in %.2f s\n", kAlbaranes, filas,
-                reutiliza ? "reused" : "built", reloj.elapsed() / 1000.0);
+                reutiliza ? "reused" : "built", double(reloj.elapsed()) / 1000.0);
 
     const QDate desde(2020, 1, 1), hasta(2030, 12, 31);
     const QString consulta = ExportaAlbaranes::ConsultaLiteral(desde, hasta);
@@ -145,7 +145,7 @@ int main(int argc, char* argv[]) {
                                      FormatoValores(datos.SeparadorDecimal(), QLocale()));
             reloj.restart();
             const Resultado r = exporta.Exporta(desde, hasta, nuestro);
-            const double t1 = reloj.nsecsElapsed() / 1e9;
+            const double t1 = double(reloj.nsecsElapsed()) / 1e9;
             if (!r || exporta.Filas() != filas) {
                 std::fprintf(stderr, "export failed: %s (%lld rows)\n", qPrintable(r.Error()),
                              exporta.Filas());
@@ -154,7 +154,7 @@ int main(int argc, char* argv[]) {
             reloj.restart();
             const std::unique_ptr<QProcess> p(referencia());
             p->waitForFinished(-1);
-            const double t2 = reloj.nsecsElapsed() / 1e9;
+            const double t2 = double(reloj.nsecsElapsed()) / 1e9;
             if (p->exitCode() != 0 || Lineas(suyo) != filas + 1) {
                 std::fprintf(stderr, "%s failed: %s\n", nombre,
                              p->readAllStandardError().constData());
@@ -219,7 +219,7 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         std::printf("server database: %lld lines built in %.2f s\n", filas,
-                    reloj.elapsed() / 1000.0);
+                    double(reloj.elapsed()) / 1000.0);
         const QString copia = dir.filePath("psql.csv");
         const QString socket =
             QUrlQuery(QUrl(direccion)).queryItemValue("host", QUrl::FullyDecoded);

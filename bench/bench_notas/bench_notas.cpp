@@ -85,7 +85,7 @@ double Sqlite(const QString& ruta, int lineas) {
         ++leidas;
     }
     sqlite3_finalize(sel);
-    const double ms = t.nsecsElapsed() / 1e6;
+    const double ms = double(t.nsecsElapsed()) / 1e6;
     sqlite3_close(db);
     if (leidas != lineas || suma <= 0)
         std::fprintf(stderr, "bench_notas: SQLite read %d of %d lines\n", leidas, lineas);
@@ -132,8 +132,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench_notas: the load failed\n");
             return 1;
         }
-        const double total = t.nsecsElapsed() / 1e6;
-        const double carga = (t.nsecsElapsed() - guardado) / 1e6;
+        const double total = double(t.nsecsElapsed()) / 1e6;
+        const double carga = double(t.nsecsElapsed() - guardado) / 1e6;
         const double ajeno = Sqlite(referencia, lineas);
         propios.push_back(total);
         cargas.push_back(carga);

@@ -136,18 +136,18 @@ void Resume(Medida& m, const QList<qint64>& envio, const QList<qint64>& llegada)
             continue;
         }
         ++m.entregadas;
-        lat << (llegada[i] - envio[i]) / 1e6;
+        lat << double(llegada[i] - envio[i]) / 1e6;
         if (llegada[i] > ultimoEnvio)
             ++m.pendientesAlFinal;
     }
     const qint64 primerEnvio = envio.isEmpty() ? 0 : *std::min_element(envio.begin(), envio.end());
     const qint64 ultimaLlegada =
         llegada.isEmpty() ? 0 : *std::max_element(llegada.begin(), llegada.end());
-    m.duracionEnvio = (ultimoEnvio - primerEnvio) / 1e6;
-    m.duracionEntrega = (ultimaLlegada - primerEnvio) / 1e6;
+    m.duracionEnvio = double(ultimoEnvio - primerEnvio) / 1e6;
+    m.duracionEntrega = double(ultimaLlegada - primerEnvio) / 1e6;
     std::sort(lat.begin(), lat.end());
     auto q = [&](double f) {
-        return lat.isEmpty() ? 0.0 : lat[qMin(lat.size() - 1, int(f * lat.size()))];
+        return lat.isEmpty() ? 0.0 : lat[qMin(lat.size() - 1, int(f * double(lat.size())))];
     };
     m.p50 = q(0.50);
     m.p99 = q(0.99);
@@ -384,8 +384,8 @@ Decodificacion Decodifica(qint32 tipo, const QByteArray& flujo, qint64 enviadas)
         for (const CortadorTramas::Salida& s : cortador.Procesa(tipo, pieza))
             entregadas += s.lectura && s.lectura->EsPeso() ? 1 : 0;
     const qint64 nsDec = qMax<qint64>(1, reloj.nsecsElapsed());
-    d.porSegundoRef = cortadas * 1e9 / nsRef;
-    d.porSegundoDec = entregadas * 1e9 / nsDec;
+    d.porSegundoRef = double(cortadas) * 1e9 / double(nsRef);
+    d.porSegundoDec = double(entregadas) * 1e9 / double(nsDec);
     d.ratio =
         double(nsDec) / double(nsRef) * double(cortadas) / double(qMax<qint64>(1, entregadas));
     d.entrega = double(entregadas) / double(qMax<qint64>(1, enviadas));
@@ -486,9 +486,9 @@ int main(int argc, char* argv[]) {
     std::printf("VeltaSC backlog after the streams: %d readings undelivered, %lld characters "
                 "left\n",
                 pendientes, static_cast<long long>(sobrantes));
-    const QByteArray ratio = entregadas == enviadas
-                                 ? QByteArray("1.0")
-                                 : QByteArray::number(double(entregadas) / enviadas, 'f', 4);
+    const QByteArray ratio =
+        entregadas == enviadas ? QByteArray("1.0")
+                               : QByteArray::number(double(entregadas) / double(enviadas), 'f', 4);
     std::printf("delivered=%s p99_ms=%.3f\n", ratio.constData(), p99);
     return entregadas == enviadas && peorEntrega == 1.0 ? 0 : 1;
 }

@@ -26,7 +26,7 @@ double MedianaMs(const std::function<void()>& f) {
         QElapsedTimer t;
         t.start();
         f();
-        ms.append(t.nsecsElapsed() / 1e6);
+        ms.append(double(t.nsecsElapsed()) / 1e6);
     }
     std::sort(ms.begin(), ms.end());
     return ms.at(2);

@@ -52,13 +52,13 @@ int Codigo(const QSqlError& error) {
 // The rule or key a constraint error names: "UNIQUE constraint failed: Taras.CodTara".
 QString Restriccion(const QSqlError& error) {
     const QString t = error.databaseText();
-    const int i = t.indexOf(": ");
+    const qsizetype i = t.indexOf(": ");
     return i < 0 ? QString() : t.mid(i + 2);
 }
 
 // A column's CHECK is named "Table.Column" and stands for its type, or a text's length.
 QString TextoComprobacion(const QString& nombre) {
-    const int punto = nombre.indexOf('.');
+    const qsizetype punto = nombre.indexOf('.');
     const ColumnaEsquema* c =
         punto < 0 ? nullptr : Esquema::Columna(nombre.left(punto), nombre.mid(punto + 1));
     if (!c)

@@ -66,7 +66,7 @@ struct Ventana {
             QTest::keyClick(Foco(), c.toLatin1());
         QTest::qWait(10);
     }
-    int Filas(const QString& tabla) const { return ::Filas(datos.Conexion(), tabla).size(); }
+    int Filas(const QString& tabla) const { return int(::Filas(datos.Conexion(), tabla).size()); }
 };
 } // namespace
 
