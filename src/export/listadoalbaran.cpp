@@ -9,10 +9,11 @@
 #include "db/dataset.h"
 #include "notedata/columnasalbaran.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QIODevice>
+#include <QMap>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -51,6 +52,21 @@ QVariant Valor(const Dataset& datos, const char* tabla, const char* campo) {
 
 QString Texto(const QVariant& v) {
     return v.isNull() ? QString() : v.toString();
+}
+
+QString Numero(const QVariant& v, int decimales, const QString& separador) {
+    double x = v.toDouble();
+    if (std::round(x * std::pow(10.0, decimales)) == 0)
+        x = 0; // no "-0.000"
+    return QString::number(x, 'f', decimales).replace('.', separador);
+}
+
+// A cell of the lines table as printed: weights with three decimals and the unit, other
+// figures with two.
+QString Celda(int columna, const QVariant& v, const QString& unidad, const QString& separador) {
+    if (EsPeso(columna))
+        return Numero(v, 3, separador) + (unidad.isEmpty() ? QString() : " " + unidad);
+    return EsNumero(columna) ? Numero(v, 2, separador) : Texto(v);
 }
 
 QFont Letra(double puntos, bool negrita = false) {
@@ -154,32 +170,40 @@ ListadoAlbaran::Formato ListadoAlbaran::Disposicion(const QPaintDevice& disposit
         if (m_columnas.at(i).numero == 2)
             flexible = i;
     // Each column's least width (its title's widest word, its widest value, or for names
-    // their widest word) and the width it would like (its share, or its widest value whole).
+    // their widest word) and the width it would like (its share, or its widest value whole),
+    // the lines read once for each type size tried.
+    QMap<double, QList<RepartoColumnas::Columna>> medidasDe;
     const auto medidas = [&](double puntos) {
+        if (const auto hecha = medidasDe.constFind(puntos); hecha != medidasDe.cend())
+            return *hecha;
         const QFontMetricsF normal(Letra(puntos), &dispositivo),
             negrita(Letra(puntos, true), &dispositivo);
+        const qsizetype n = m_columnas.size();
+        QList<double> minimo(n, 0), entero(n, 0);
+        const auto palabras = [&](qsizetype i, const QFontMetricsF& m, const QString& texto) {
+            for (const QString& palabra : texto.split(' ', Qt::SkipEmptyParts))
+                minimo[i] = std::max(minimo[i], m.horizontalAdvance(palabra));
+        };
+        const auto mide = [&](qsizetype i, const QFontMetricsF& m, const QString& texto) {
+            entero[i] = std::max(entero[i], m.horizontalAdvance(texto));
+            if (i == flexible)
+                palabras(i, m, texto);
+            else
+                minimo[i] = std::max(minimo[i], entero[i]);
+        };
+        for (qsizetype i = 0; i < n; ++i)
+            palabras(i, negrita, m_titulos.value(i));
+        Recorre([&](const QStringList& linea) {
+            for (qsizetype i = 0; i < n; ++i)
+                mide(i, normal, linea.value(i));
+        });
         QList<RepartoColumnas::Columna> columnas;
-        for (int i = 0; i < m_columnas.size(); ++i) {
-            double minimo = 0, entero = 0;
-            const auto palabras = [&](const QFontMetricsF& m, const QString& texto) {
-                for (const QString& palabra : texto.split(' ', Qt::SkipEmptyParts))
-                    minimo = std::max(minimo, m.horizontalAdvance(palabra));
-            };
-            const auto mide = [&](const QFontMetricsF& m, const QString& texto) {
-                entero = std::max(entero, m.horizontalAdvance(texto));
-                if (i == flexible)
-                    palabras(m, texto);
-                else
-                    minimo = std::max(minimo, entero);
-            };
-            palabras(negrita, m_titulos.value(i));
-            for (const QStringList& linea : m_lineas)
-                mide(normal, linea.value(i));
-            mide(negrita, m_totales.value(i));
-            columnas.append({minimo / mm + relleno,
-                             std::max(m_columnas.at(i).anchoMm + 0.0, entero / mm + relleno)});
+        for (qsizetype i = 0; i < n; ++i) {
+            mide(i, negrita, m_totales.value(i));
+            columnas.append({minimo[i] / mm + relleno,
+                             std::max(m_columnas.at(i).anchoMm + 0.0, entero[i] / mm + relleno)});
         }
-        return columnas;
+        return medidasDe[puntos] = columnas;
     };
     for (const bool apaisada : {false, true}) {
         const double total = apaisada ? kAnchoTablaApaisada : kAnchoTabla;
@@ -202,18 +226,12 @@ ListadoAlbaran::Formato ListadoAlbaran::Disposicion(const QPaintDevice& disposit
 }
 
 ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
-    : m_columnas(Columnas(o.columnasImpresas)), m_protegidos(o.protegidos) {
+    : m_columnas(Columnas(o.columnasImpresas)), m_datos(datos),
+      m_detalle(m_datos.Item(QStringLiteral("Detalle"))), m_unidad(o.unidad),
+      m_separadorDecimal(o.separadorDecimal), m_protegidos(o.protegidos) {
     const QString fecha = "dd" + o.separadorFecha + "MM" + o.separadorFecha + "yyyy";
-    auto numero = [&o](const QVariant& v, int decimales) {
-        double x = v.toDouble();
-        if (std::round(x * std::pow(10.0, decimales)) == 0)
-            x = 0; // no "-0.000"
-        return QString::number(x, 'f', decimales).replace('.', o.separadorDecimal);
-    };
-    auto celda = [&](int columna, const QVariant& v) {
-        if (EsPeso(columna))
-            return numero(v, 3) + (o.unidad.isEmpty() ? QString() : " " + o.unidad);
-        return EsNumero(columna) ? numero(v, 2) : Texto(v);
+    const auto celda = [&o](int columna, const QVariant& v) {
+        return Celda(columna, v, o.unidad, o.separadorDecimal);
     };
 
     // The totals are the note's own, as the data set carries them.
@@ -228,20 +246,8 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
         Valor(datos, "Cabecera", "TotalPrecio").toDouble(),
         0};
     const int manuales = Valor(datos, "Cabecera", "LineasManuales").toInt();
-    if (Recordset* detalle = datos.Item(QStringLiteral("Detalle"))) {
-        for (detalle->MoveFirst(); !detalle->AlFinal(); detalle->MoveNext()) {
-            QStringList fila;
-            // A weight typed by hand carries its mark before the figure, as on screen.
-            const QString marca = Texto(detalle->Valor(QStringLiteral("Manual")));
-            for (const Columna& c : m_columnas) {
-                const QString t = celda(c.numero, detalle->Valor(QString::fromLatin1(
-                                                      ColumnasAlbaran::Campos[c.numero - 1])));
-                fila << (c.numero == 4 && !marca.isEmpty() ? marca + ' ' + t : t);
-            }
-            m_lineas << fila;
-        }
-        detalle->MoveFirst();
-    }
+    if (m_detalle)
+        m_detalle->MoveFirst();
     for (const Columna& c : m_columnas) {
         m_titulos << ::Texto(ColumnasAlbaran::TitulosColumna(c.numero));
         if (c.numero == 2)
@@ -298,10 +304,30 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
     const auto acota = [](QString& t) { t = kelStrings::Acotado(t, kLongitudTexto); };
     for (QStringList* textos : {&m_titulos, &m_totales, &m_empresa, &m_albaran, &m_cliente})
         std::for_each(textos->begin(), textos->end(), acota);
-    for (QStringList& fila : m_lineas)
-        std::for_each(fila.begin(), fila.end(), acota);
     for (QString* t : {&m_lateral, &m_pieIzquierda, &m_pieCentro})
         acota(*t);
+}
+
+QStringList ListadoAlbaran::LineaActual() const {
+    QStringList fila;
+    // A weight typed by hand carries its mark before the figure, as on screen.
+    const QString marca = Texto(m_detalle->Valor(QStringLiteral("Manual")));
+    for (const Columna& c : m_columnas) {
+        const QString t = Celda(
+            c.numero, m_detalle->Valor(QString::fromLatin1(ColumnasAlbaran::Campos[c.numero - 1])),
+            m_unidad, m_separadorDecimal);
+        fila << kelStrings::Acotado(c.numero == 4 && !marca.isEmpty() ? marca + ' ' + t : t,
+                                    kLongitudTexto);
+    }
+    return fila;
+}
+
+void ListadoAlbaran::Recorre(const std::function<void(const QStringList&)>& cada) const {
+    if (!m_detalle)
+        return;
+    for (m_detalle->MoveFirst(); !m_detalle->AlFinal(); m_detalle->MoveNext())
+        cada(LineaActual());
+    m_detalle->MoveFirst();
 }
 
 // The fixed parts of every page.
@@ -422,26 +448,37 @@ Resultado ListadoAlbaran::Dibuja(QPagedPaintDevice& dispositivo,
     l.tablaNegrita = Letra(formato.puntos, true);
 
     // Lines go down the body while they fit; a page always takes at least one, and the totals
-    // row follows the last line, on a page of its own when that one is full.
+    // row follows the last line, on a page of its own when that one is full. Only where each
+    // page starts is kept: drawing reads the lines again.
     const double fin = l.alto - kAbajo;
     const double altoCabecera = AltoFila(l, m_titulos, Cabecera);
-    QList<double> altos;
-    for (const QStringList& linea : m_lineas)
-        altos << AltoFila(l, linea, Linea);
+    const double altoTotales = AltoFila(l, m_totales, Totales);
     QList<Pagina> paginas{{}};
     double y = kArriba + altoCabecera;
-    for (int i = 0; i <= m_lineas.size(); ++i) {
-        const double alto = i < m_lineas.size() ? altos.at(i) : AltoFila(l, m_totales, Totales);
+    int lineas = 0;
+    const auto coloca = [&](double alto, bool linea) {
         if (y + alto > fin && paginas.last().hasta > paginas.last().desde) {
-            paginas.append({i, i, false});
+            paginas.append({lineas, lineas, false});
             y = kArriba + altoCabecera;
         }
         y += alto;
-        if (i < m_lineas.size())
-            paginas.last().hasta = i + 1;
-    }
+        if (linea)
+            paginas.last().hasta = ++lineas;
+    };
+    Recorre([&](const QStringList& linea) { coloca(AltoFila(l, linea, Linea), true); });
+    coloca(altoTotales, false);
     paginas.last().totales = true;
 
+    // The detail table back on its first record however drawing ends.
+    struct AlPrincipio {
+        Recordset* r;
+        ~AlPrincipio() {
+            if (r)
+                r->MoveFirst();
+        }
+    } const rebobina{m_detalle};
+    if (m_detalle)
+        m_detalle->MoveFirst();
     for (int n = 0; n < paginas.size(); ++n) {
         if (antesDePagina && !antesDePagina(n + 1, int(paginas.size()))) {
             if (impresora)
@@ -457,29 +494,61 @@ Resultado ListadoAlbaran::Dibuja(QPagedPaintDevice& dispositivo,
         y = kArriba;
         Fila(l, y, altoCabecera, m_titulos, Cabecera);
         y += altoCabecera;
-        for (int i = pagina.desde; i < pagina.hasta; ++i) {
-            Fila(l, y, altos.at(i), m_lineas.at(i), Linea);
-            y += altos.at(i);
+        for (int i = pagina.desde; i < pagina.hasta && m_detalle && !m_detalle->AlFinal(); ++i) {
+            const QStringList linea = LineaActual();
+            m_detalle->MoveNext();
+            const double alto = AltoFila(l, linea, Linea);
+            Fila(l, y, alto, linea, Linea);
+            y += alto;
         }
         if (pagina.totales)
-            Fila(l, y, AltoFila(l, m_totales, Totales), m_totales, Totales);
+            Fila(l, y, altoTotales, m_totales, Totales);
     }
     if (!p.end() || (impresora && impresora->printerState() == QPrinter::Error))
         return Resultado::Fallo(Texto(IdTexto::DocumentoNoAcaba));
     return {};
 }
 
+namespace {
+// What the PDF writer writes, straight into the file being written beside its place.
+class HaciaArchivo : public QIODevice {
+public:
+    explicit HaciaArchivo(ArchivoSalida& archivo) : m_archivo(archivo) {
+        open(QIODevice::WriteOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* datos, qint64 n) override {
+        m_archivo.Escribe(QByteArrayView(datos, n));
+        return m_archivo.Fallido() ? -1 : n;
+    }
+
+private:
+    ArchivoSalida& m_archivo;
+};
+} // namespace
+
 Resultado ListadoAlbaran::GuardaPdf(const QString& ruta) const {
-    // Laid out in memory first: a failure leaves the file as it was.
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
+    // Written beside its place as it is drawn, page after page: a failure leaves the file as
+    // it was.
+    ArchivoSalida archivo(ruta, m_protegidos);
+    if (Resultado r = archivo.Abre(); !r)
+        return r;
     {
-        QPdfWriter escritor(&pdf);
+        HaciaArchivo salida(archivo);
+        QPdfWriter escritor(&salida);
         escritor.setPageSize(QPageSize(QPageSize::A4));
         escritor.setTitle(QString::fromLatin1(NombreDocumento));
         escritor.setCreator(QStringLiteral("Pesix"));
-        if (Resultado r = Dibuja(escritor); !r)
+        if (Resultado r = Dibuja(escritor); !r) {
+            // A write that failed (a full disk) says why better than the painter can.
+            if (archivo.Fallido())
+                return archivo.Confirma();
+            archivo.Cancela();
             return r;
+        }
     }
-    return ArchivoSalida::Guarda(ruta, pdf.data(), m_protegidos);
+    return archivo.Confirma();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/resultado.h"
+#include "db/dataset.h"
 #include "notedata/columnasalbaran.h"
 
 #include <QDate>
@@ -11,7 +12,6 @@
 #include <array>
 #include <functional>
 
-class Dataset;
 class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
@@ -27,6 +27,9 @@ class clsDatosApp;
 // runs the lines table, about 180 mm wide from 15 mm: the heading row on every page, a row per
 // line, and the totals row once, after the last line. A fixed line whose values are all empty
 // is left out.
+//
+// The lines are read from the detail table as they are measured, laid out and drawn, a pass
+// for each, never held together: a note of any length is drawn in the same memory.
 class ListadoAlbaran {
 public:
     struct Opciones {
@@ -47,7 +50,8 @@ public:
     // The document's name in the print queue and the PDF's title.
     static constexpr const char* NombreDocumento = "AlbPesaje";
 
-    // Reads the data set once; the detail table is left on its first record.
+    // Reads the header tables once and keeps the data set's tables for the lines, read again on
+    // each pass; the detail table is left on its first record after each.
     ListadoAlbaran(const Dataset& datos, const Opciones& opciones);
 
     // How the lines table is laid out on a device: the type size, the orientation and each
@@ -91,11 +95,17 @@ private:
     void Fijas(Lienzo& l) const;
     void Pie(Lienzo& l, int pagina) const;
     double AltoFila(const Lienzo& l, const QStringList& celdas, Estilo estilo) const;
+    // Every line's cells in order, from the detail table's first record; the table is left on
+    // its first record.
+    void Recorre(const std::function<void(const QStringList&)>& cada) const;
+    QStringList LineaActual() const;
     void Fila(Lienzo& l, double y, double alto, const QStringList& celdas, Estilo estilo) const;
 
     QList<Columna> m_columnas;
     QStringList m_titulos;
-    QList<QStringList> m_lineas;
+    Dataset m_datos;                // shares the tables, which outlive the caller's copy
+    Recordset* m_detalle = nullptr; // the lines, in m_datos
+    QString m_unidad, m_separadorDecimal;
     QStringList m_totales;
     QStringList m_empresa;  // the three company lines
     QString m_lateral;      // name and tax number, along the left edge
