@@ -211,8 +211,8 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
     return t.Confirma();
 }
 
-Resultado AlmacenAlbaranes::Carga(const QString& numero, const QDate& fecha,
-                                  std::optional<Albaran>& albaran) const {
+Resultado AlmacenAlbaranes::CargaCabecera(const QString& numero, const QDate& fecha,
+                                          std::optional<Albaran>& albaran) const {
     albaran.reset();
     const PlazoServidor plazo(m_db);
     if (Resultado r = BaseDatos::Conecta(m_db); !r)
@@ -237,28 +237,52 @@ Resultado AlmacenAlbaranes::Carga(const QString& numero, const QDate& fecha,
     a.Direccion2 = q.value(6).toString();
     a.FechaModificacion = BaseDatos::FechaHoraDeSQL(q.value(7));
     a.Impreso = q.value(8).toBool();
+    albaran = std::move(a);
+    return {};
+}
 
-    q.prepare(QStringLiteral("SELECT ") + kCamposLinea + " FROM AlbaranesDetalle" + kClave +
-              " ORDER BY NumLinea");
+QString AlmacenAlbaranes::ConsultaLineas() {
+    return QStringLiteral("SELECT ") + kCamposLinea + " FROM AlbaranesDetalle" + kClave +
+           " ORDER BY NumLinea";
+}
+
+QVariantList AlmacenAlbaranes::ClaveLineas(const QString& numero, const QDate& fecha) {
+    return {NoNulo(numero), BaseDatos::FechaSQL(fecha)};
+}
+
+void AlmacenAlbaranes::PonCelda(FilaAlbaran& fila, int columna, const QVariant& valor,
+                                const QString& separadorDecimal) {
+    if (valor.isNull())
+        return;
+    if (columna >= C::PesoBruto && columna <= C::PesoImporte)
+        fila[columna - 1] =
+            ReglasLinea::Formato(valor.toDouble(), columna < C::Precio ? 3 : 2, separadorDecimal);
+    else
+        fila[columna - 1] = valor.toString();
+}
+
+Resultado AlmacenAlbaranes::Carga(const QString& numero, const QDate& fecha,
+                                  std::optional<Albaran>& albaran) const {
+    std::optional<Albaran> cabecera;
+    if (Resultado r = CargaCabecera(numero, fecha, cabecera); !r || !cabecera) {
+        albaran.reset();
+        return r;
+    }
+    const PlazoServidor plazo(m_db);
+    QSqlQuery q(m_db);
+    q.prepare(ConsultaLineas());
     BindClave(q, numero, fecha);
     if (!q.exec())
         return Error(q);
     while (q.next()) {
         FilaAlbaran f;
-        for (int c = 1; c <= C::IdPesada; ++c) {
-            const QVariant v = q.value(c - 1);
-            if (v.isNull())
-                continue;
-            if (c >= C::PesoBruto && c <= C::PesoImporte)
-                f[c - 1] = ReglasLinea::Formato(v.toDouble(), c < C::Precio ? 3 : 2, m_separador);
-            else
-                f[c - 1] = v.toString();
-        }
-        a.Lineas.Add(f);
+        for (int c = 1; c <= C::IdPesada; ++c)
+            PonCelda(f, c, q.value(c - 1), m_separador);
+        cabecera->Lineas.Add(f);
     }
     if (q.lastError().isValid())
         return Error(q);
-    albaran = std::move(a);
+    albaran = std::move(cabecera);
     return {};
 }
 

@@ -46,6 +46,16 @@ public:
     // value read as empty cells and texts.
     Resultado Carga(const QString& numero, const QDate& fecha,
                     std::optional<Albaran>& albaran) const;
+    // The same, the header alone: the note comes without lines.
+    Resultado CargaCabecera(const QString& numero, const QDate& fecha,
+                            std::optional<Albaran>& albaran) const;
+    // The statement that reads a note's stored lines in their order, "?" for the number and the
+    // date, whose values ClaveLineas gives; each row's values, in order, make the line's cells
+    // through PonCelda (columns 1 to LineasAlbaran::IdPesada).
+    static QString ConsultaLineas();
+    static QVariantList ClaveLineas(const QString& numero, const QDate& fecha);
+    static void PonCelda(FilaAlbaran& fila, int columna, const QVariant& valor,
+                         const QString& separadorDecimal);
 
     // The number and date of an ID of the pick list of stored notes (ConsultaBrowse::Albaranes:
     // the date as "dd/MM/yyyy", " - " and the number, cut to 33 characters so that a number of

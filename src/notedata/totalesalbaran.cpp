@@ -7,20 +7,22 @@
 #include <cmath>
 
 TotalesAlbaran TotalesAlbaran::De(const LineasAlbaran& lineas) {
-    using C = LineasAlbaran::Columna;
     TotalesAlbaran t;
-    for (int i = 0; i < lineas.Count(); ++i) {
-        const FilaAlbaran& f = lineas.Item(i);
-        auto numero = [&f](int columna) { return ReglasLinea::NumeroCelda(f[columna - 1]); };
-        ++t.lineas;
-        t.bruto += numero(C::PesoBruto);
-        t.tara += numero(C::PesoTara);
-        t.neto += numero(C::PesoProducto);
-        t.importe += numero(C::PesoImporte);
-        if (NetoNegativo(f))
-            ++t.netosNegativos;
-    }
+    for (int i = 0; i < lineas.Count(); ++i)
+        t.Suma(lineas.Item(i));
     return t;
+}
+
+void TotalesAlbaran::Suma(const FilaAlbaran& f) {
+    using C = LineasAlbaran::Columna;
+    auto numero = [&f](int columna) { return ReglasLinea::NumeroCelda(f[columna - 1]); };
+    ++lineas;
+    bruto += numero(C::PesoBruto);
+    tara += numero(C::PesoTara);
+    neto += numero(C::PesoProducto);
+    importe += numero(C::PesoImporte);
+    if (NetoNegativo(f))
+        ++netosNegativos;
 }
 
 bool TotalesAlbaran::NetoNegativo(const FilaAlbaran& fila) {

@@ -11,6 +11,8 @@
 class TotalesAlbaran {
 public:
     static TotalesAlbaran De(const LineasAlbaran& lineas);
+    // Adds a line, for lines read one at a time.
+    void Suma(const FilaAlbaran& fila);
     // Whether a line's net weight, as shown with three decimals, is below zero.
     static bool NetoNegativo(const FilaAlbaran& fila);
 

@@ -6,7 +6,6 @@
 #include "app/lineacomandos.h"
 #include "db/datosconsola.h"
 #include "export/listadoalbaran.h"
-#include "notedata/almacenalbaranes.h"
 #include "notes/datasetalbaran.h"
 
 #include <QGuiApplication>
@@ -47,18 +46,19 @@ int ComandoPdf::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
     std::unique_ptr<clsDatosApp> datos;
     if (const Resultado abierta = DatosConsola::Abre(o, datos); !abierta)
         return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
-    std::optional<Albaran> albaran;
-    const AlmacenAlbaranes almacen(datos->Conexion(), datos->SeparadorDecimal());
-    if (const Resultado leido = almacen.Carga(numero, fecha, albaran); !leido)
+    // The lines are read from the database as the listing goes through them.
+    std::optional<Dataset> impresion;
+    if (const Resultado leido = DatasetAlbaran::CreaGuardado(
+            numero, fecha, *datos, QDateTime::currentDateTime(), impresion);
+        !leido)
         return O::Falla(errores, O::ErrorBaseDatos,
                         "the database cannot be read: " + leido.Error());
-    if (!albaran)
+    if (!impresion)
         return O::Falla(errores, O::ErrorBaseDatos,
                         "no delivery note " + numero + " of " + o.Valores().at(1));
 
-    const Dataset impresion = DatasetAlbaran::Crea(*albaran, *datos, QDateTime::currentDateTime());
     const ListadoAlbaran listado(
-        impresion, ListadoAlbaran::Opciones::De(*datos, QCoreApplication::applicationDirPath()));
+        *impresion, ListadoAlbaran::Opciones::De(*datos, QCoreApplication::applicationDirPath()));
     const QString archivo = o.Valores().at(2);
     if (const Resultado escrito = listado.GuardaPdf(archivo); !escrito)
         return O::Falla(errores, O::ErrorArchivo,

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/resultado.h"
 #include "db/dataset.h"
 #include "notedata/albaran.h"
 
 #include <QDateTime>
+#include <QList>
+#include <optional>
+#include <utility>
 
 class clsDatosApp;
 
@@ -20,4 +24,18 @@ class DatasetAlbaran {
 public:
     // `ahora` is the moment of printing (FechaImpresion).
     static Dataset Crea(const Albaran& albaran, const clsDatosApp& ajustes, const QDateTime& ahora);
+    // The same of the note stored under that number and date (none when there is none), its
+    // "Detalle" read from the database a record at a time as it is gone through
+    // (LineasGuardadas), so that a note of any length takes the same memory; its totals are
+    // summed over the stored lines first.
+    static Resultado CreaGuardado(const QString& numero, const QDate& fecha,
+                                  const clsDatosApp& ajustes, const QDateTime& ahora,
+                                  std::optional<Dataset>& datos);
+
+    // The fields of "Detalle", in order, and the record of line `linea` (1..n) of a note;
+    // without `conHuella` the fingerprint is left empty.
+    static const QList<std::pair<QString, Recordset::Tipo>>& CamposDetalle();
+    static QVariantList RegistroDetalle(const QString& numero, const QDate& fecha, int linea,
+                                        const FilaAlbaran& fila, const clsDatosApp& ajustes,
+                                        bool conHuella = true);
 };

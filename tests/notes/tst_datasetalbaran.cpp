@@ -5,6 +5,7 @@
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
 #include "db/registropesadas.h"
+#include "notedata/almacenalbaranes.h"
 #include "notes/datasetalbaran.h"
 #include "support/entornoprueba.h"
 
@@ -123,6 +124,37 @@ private slots:
         QCOMPARE(origen, QStringList({"/" + id + "/" + e.huella, Texto(IdTexto::MarcaManual) + "//",
                                       "//"}));
         QCOMPARE(d.Item("Cabecera")->Valor("LineasManuales").toInt(), 1);
+
+        // Stored, the note read a line at a time gives the data set of the note loaded, on
+        // every pass; a note not stored gives none.
+        const AlmacenAlbaranes almacen(datos.Conexion(), datos.SeparadorDecimal());
+        a.FechaModificacion = e.fechaHora;
+        const Resultado guardado = almacen.Guarda(a);
+        QVERIFY2(guardado, qPrintable(guardado.Error()));
+        std::optional<Albaran> cargado;
+        QVERIFY(almacen.Carga(a.NumAlbaran, a.Fecha, cargado) && cargado);
+        const QDateTime ahora = QDateTime::currentDateTime();
+        const Dataset esperado = DatasetAlbaran::Crea(*cargado, datos, ahora);
+        std::optional<Dataset> leido;
+        QVERIFY(DatasetAlbaran::CreaGuardado(a.NumAlbaran, a.Fecha, datos, ahora, leido));
+        QVERIFY(leido);
+        for (int pasada = 0; pasada < 2; ++pasada) {
+            for (const char* tabla : {"Empresa", "Detalle", "Cabecera"}) {
+                Recordset* r = leido->Item(tabla);
+                Recordset* s = esperado.Item(tabla);
+                QCOMPARE(r->NumCampos(), s->NumCampos());
+                int n = 0;
+                for (r->MoveFirst(), s->MoveFirst(); !s->AlFinal(); r->MoveNext(), s->MoveNext()) {
+                    QVERIFY2(!r->AlFinal(), tabla);
+                    QCOMPARE(Registro(r), Registro(s));
+                    ++n;
+                }
+                QVERIFY2(r->AlFinal(), tabla);
+                QCOMPARE(n, tabla == QByteArray("Detalle") ? 3 : 1);
+            }
+        }
+        QVERIFY(DatasetAlbaran::CreaGuardado("A-9", a.Fecha, datos, ahora, leido));
+        QVERIFY(!leido);
     }
 };
 
