@@ -4,7 +4,8 @@
 // Memory: the peak resident memory of the program exporting everything to XML
 // (`pesix --export`), against that of the sqlite3 shell writing the same rows; the goal is under
 // 100 MB. The last line printed is
-// "ratio=<our CSV time / sqlite3 time> xml_peak_mb=<our XML peak> mem_ratio=<our peak / sqlite3>".
+// "ratio=<our CSV time / sqlite3 time> xml_peak_mb=<our XML peak> mem_ratio=<our peak / sqlite3>
+// pg_ratio=<our CSV time / psql \copy time> pdf_peak_mb=<--pdf peak, 1,000 lines>/<100,000>".
 #include "app/clsdatosapp.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
@@ -204,6 +205,45 @@ int main(int argc, char* argv[]) {
                 qint64(QFile(xml).size()), picoNuestro);
     std::printf("sqlite3 -csv, same rows: peak memory %.1f MB\n", picoSuyo);
 
+    // Peak memory of `pesix --pdf` over a note of 1,000 lines and one of 100,000, in a
+    // database of their own: the lines are read as they are drawn, so the two should be close.
+    clsDatosApp notas;
+    notas.SetBaseDatos(dir.filePath("notas.db"));
+    double picoPdf[2] = {-1, -1};
+    if (const Resultado abierta = BaseDatos::AbreBaseDatos(notas); !abierta) {
+        std::fprintf(stderr, "notes database: %s\n", qPrintable(abierta.Error()));
+        return 1;
+    }
+    for (const int n : {1000, 100000}) {
+        const QString numero = QString::number(n);
+        QSqlQuery q(notas.Conexion());
+        const bool hecho =
+            q.exec("INSERT INTO AlbaranesCabeceras VALUES ('" + numero +
+                   "', '2026-03-05', 'Ana', 'C1', 'Bar Pino', 'Calle 1', NULL, "
+                   "'2026-03-05 18:30:00', 0)") &&
+            q.exec("WITH RECURSIVE s(l) AS (SELECT 1 UNION ALL SELECT l + 1 FROM s WHERE l < " +
+                   numero + ") INSERT INTO AlbaranesDetalle SELECT '" + numero +
+                   "', '2026-03-05', l, 'P' || (l % 40), 'Producto número ' || (l % 40), "
+                   "l % 5, 100 + l % 900, 0.5 * (l % 5), 100 + l % 900 - 0.5 * (l % 5), 1.25, "
+                   "(100 + l % 900 - 0.5 * (l % 5)) * 1.25, '10:00:00-05/03/2026', NULL FROM s");
+        if (!hecho) {
+            std::fprintf(stderr, "notes database: %s\n", qPrintable(q.lastError().text()));
+            return 1;
+        }
+        reloj.restart();
+        const QString pdf = dir.filePath("nota.pdf");
+        picoPdf[n > 1000] =
+            MedidaProceso::Pico({PESIX_BINARIO, "--pdf", numero, "2026-03-05", pdf, "--database",
+                                 notas.BaseDatos(), "--settings", dir.filePath("ajustes.ini")},
+                                dir.filePath("salida.txt"));
+        if (picoPdf[n > 1000] < 0) {
+            std::fprintf(stderr, "pesix --pdf failed\n");
+            return 1;
+        }
+        std::printf("pesix --pdf, a note of %d lines: %lld bytes in %.2f s, peak memory %.1f MB\n",
+                    n, qint64(QFile(pdf).size()), reloj.elapsed() / 1000.0, picoPdf[n > 1000]);
+    }
+
     // The same lines on a server, against psql's \\copy of the same query.
     QString pg = "none (" + ServidorPostgres::Falta() + ")";
     if (ServidorPostgres* servidor = ServidorPostgres::Comun()) {
@@ -233,7 +273,7 @@ int main(int argc, char* argv[]) {
             return 1;
         pg = QString::number(ratioPg, 'f', 3);
     }
-    std::printf("ratio=%.3f xml_peak_mb=%.1f mem_ratio=%.2f pg_ratio=%s\n", ratio, picoNuestro,
-                picoNuestro / picoSuyo, qPrintable(pg));
+    std::printf("ratio=%.3f xml_peak_mb=%.1f mem_ratio=%.2f pg_ratio=%s pdf_peak_mb=%.1f/%.1f\n",
+                ratio, picoNuestro, picoNuestro / picoSuyo, qPrintable(pg), picoPdf[0], picoPdf[1]);
     return picoNuestro < 100 ? 0 : 1;
 }
