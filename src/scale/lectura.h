@@ -29,16 +29,18 @@ struct Lectura {
 
     bool EsPeso() const { return clase == Clase::Peso; }
     // Back to a fresh reading in its place, so that whoever reuses one (the cutter, for every
-    // frame of a scale that streams) need not build and destroy a whole reading.
+    // frame of a scale that streams) need not build and destroy a whole reading. The frame's
+    // storage stays for the next frame unless a copy of the reading shares it.
     void Reinicia() {
         clase = Clase::Peso;
         hayPeso = false;
         peso = 0.0;
         decimales = 0;
-        unidad = QString();
+        if (!unidad.isNull())
+            unidad = QString();
         estado = Estado::Desconocido;
         tipo = Tipo::Desconocido;
-        trama = QByteArray();
+        trama.truncate(0);
         if (!recibida.isNull())
             recibida = QDateTime();
     }

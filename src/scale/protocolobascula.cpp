@@ -5,6 +5,7 @@
 #include "scale/octetos.h"
 #include "scale/protocolousuario.h"
 
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -43,9 +44,12 @@ QString Unidad(QByteArrayView t) {
     return Latin1(t);
 }
 
-// The frame's bytes go with its reading.
+// The frame's bytes go with its reading, written over the previous frame's when the reading is
+// reused and nothing else holds them.
 void Nueva(QByteArrayView trama, Lectura& l) {
-    l.trama = trama.toByteArray();
+    l.trama.resize(trama.size());
+    if (!trama.isEmpty())
+        std::memcpy(l.trama.data(), trama.data(), size_t(trama.size()));
 }
 
 // A reply says nothing of a weight, whatever the frame began to say.
