@@ -2,8 +2,9 @@
 //
 // 1. The decoder, for every protocol of the table: real frames are taken from pesix-scale-sim
 //    speaking that protocol over a pseudo-terminal (some of them in motion), repeated into a
-//    stream of M frames (default 200,000) and fed in pieces of 64 characters, as a port hands
-//    them on, to
+//    stream of M frames (default 2,000,000, so that each
+//    round lasts long enough for a moment of load not to decide it) and fed in pieces of 64
+//    characters, as a port hands them on, to
 //      reference: the bare cut, the same characters split at their frame ends into byte
 //                 arrays, without decoding;
 //      decoder:   CortadorTramas, which cuts and decodes each frame into a reading.
@@ -414,7 +415,7 @@ int main(int argc, char* argv[]) {
     const int rondas = argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 5;
     const QString programa = QCoreApplication::applicationDirPath() + "/pesix-scale-sim";
 
-    const int m = argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 200000;
+    const int m = argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 2000000;
 
     // 1. The decoder, protocol by protocol.
     std::printf("bench_scale: decoding %d frames of each protocol (real frames from "
