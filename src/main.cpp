@@ -13,6 +13,7 @@
 #include "db/basedatos.h"
 #include "db/comandoverificaregistro.h"
 #include "export/comandoexportar.h"
+#include "notes/comandohistorial.h"
 #include "notes/comandopdf.h"
 #include "notes/frmmain.h"
 #include "notes/registroordenes.h"
@@ -58,6 +59,13 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         kelRegistry::NombraAplicacion();
         return LectorConsola::Ejecuta(QCoreApplication::arguments());
+    }
+    // A note's history, likewise.
+    if (ComandoHistorial::Pedido(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        kelRegistry::NombraAplicacion();
+        QTextStream salida(stdout), errores(stderr);
+        return ComandoHistorial::Ejecuta(QCoreApplication::arguments(), salida, errores);
     }
     // The listing of a stored note as a PDF file, likewise without a window.
     if (ComandoPdf::Pedido(argc, argv))

@@ -34,7 +34,7 @@ bool Crea(QSqlDatabase db) {
     if (!db.transaction())
         return false;
     QSqlQuery cab(db), det(db);
-    cab.prepare("INSERT INTO AlbaranesCabeceras VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    cab.prepare("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     det.prepare("INSERT INTO AlbaranesDetalle VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, NULL)");
     const QDate inicio(2020, 1, 1);
     for (int a = 0; a < kAlbaranes; ++a) {

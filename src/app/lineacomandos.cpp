@@ -31,6 +31,10 @@ const QList<Comando>& Comandos() {
          "writes the listing of the note NUMBER of DATE (yyyy-mm-dd) as a PDF file",
          "0 written, 2 bad command line, 3 the database or the note cannot be read, 4 the file "
          "cannot be written"},
+        {"--history", "--history NUMBER DATE [--database PATH|URI] [--settings PATH]",
+         "prints the versions of the note NUMBER of DATE (yyyy-mm-dd), oldest first, one line "
+         "each, the columns separated by TAB",
+         "0 printed, 2 bad command line, 3 the database or the note cannot be read"},
         {"--verify-alibi",
          "--verify-alibi [--database PATH|URI] [--settings PATH] [--from DATE --to DATE] "
          "[--printed ENTRY:HUELLA[,ENTRY:HUELLA...]]",

@@ -1,12 +1,30 @@
 #include "db/esquema.h"
 
+#include <algorithm>
+
 namespace {
 using T = TipoColumna;
 constexpr bool Req = true;
 constexpr bool Nul = false;
 
+// The earlier versions of a stored table's rows: its columns and key plus the version's
+// number (1 for the first one replaced), when it was replaced, from which station and by which
+// operator. Versions are only ever added.
+TablaEsquema Versiones(const TablaEsquema& origen, const QString& nombre) {
+    TablaEsquema t{nombre, origen.columnas, origen.clave};
+    t.columnas.push_back({"Version", T::Entero, 0, Req});
+    if (origen.clave.size() == 2) { // the header's: the lines' version is their header's
+        t.columnas.push_back({"Reemplazada", T::FechaHora, 0, Req});
+        t.columnas.push_back({"Puesto", T::Texto, 50, Req});
+        t.columnas.push_back({"Operario", T::Texto, 50, Nul});
+    }
+    t.clave.insert(2, "Version");
+    t.soloAnadir = true;
+    return t;
+}
+
 std::vector<TablaEsquema> Declaracion() {
-    return {
+    std::vector<TablaEsquema> tablas = {
         {"Taras",
          {{"CodTara", T::Entero, 0, Req},
           {"NomTara", T::Texto, 25, Nul},
@@ -39,7 +57,13 @@ std::vector<TablaEsquema> Declaracion() {
           {"Direccion1", T::Texto, 50, Nul},
           {"Direccion2", T::Texto, 50, Nul},
           {"FechaModificacion", T::FechaHora, 0, Req},
-          {"Impreso", T::Booleano, 0, Req}},
+          {"Impreso", T::Booleano, 0, Req},
+          // A voided note stays stored with the reason; undoing a void gives its own reason.
+          {"Anulado", T::Booleano, 0, Nul}, // none: not void
+          {"Motivo", T::Texto, 200, Nul},
+          // Prints after the first: how many, and the last one's time.
+          {"Copias", T::Entero, 0, Nul}, // none: no copy
+          {"UltimaCopia", T::FechaHora, 0, Nul}},
          {"NumAlbaran", "Fecha"},
          {{"AlbaranesCabeceras_Cliente", {"NomCliente", "Fecha", "NumAlbaran"}}}},
         {"AlbaranesDetalle",
@@ -87,6 +111,15 @@ std::vector<TablaEsquema> Declaracion() {
           {"RegistroPesadas_Cadena", {"Puesto", "HuellaAnterior"}, true}},
          true},
     };
+    const auto de = [&tablas](const char* nombre) {
+        return *std::find_if(tablas.begin(), tablas.end(),
+                             [nombre](const TablaEsquema& t) { return t.nombre == nombre; });
+    };
+    const TablaEsquema cabeceras = de("AlbaranesCabeceras");
+    const TablaEsquema detalle = de("AlbaranesDetalle");
+    tablas.push_back(Versiones(cabeceras, "AlbaranesVersiones"));
+    tablas.push_back(Versiones(detalle, "AlbaranesVersionesDetalle"));
+    return tablas;
 }
 
 } // namespace

@@ -140,10 +140,12 @@ Resultado Completado::SoloAnadir(const TablaEsquema& t) {
                   "only added', TG_TABLE_NAME; END $$"))
             return falla();
     }
-    // Entries are numbered by a sequence, so that stations adding at once never wait for one
-    // another; one made for a table with rows starts after them.
+    // Entries numbered by their key alone are numbered by a sequence, so that stations adding
+    // at once never wait for one another; one made for a table with rows starts after them.
+    const ColumnaEsquema* numero = t.clave.size() == 1 ? t.Columna(t.clave.first()) : nullptr;
     const QString secuencia = EsquemaPostgres::Secuencia(t);
-    if (!Hay("SELECT 1 FROM pg_class WHERE oid = to_regclass(?)", {secuencia})) {
+    if (numero && numero->tipo == TipoColumna::Entero &&
+        !Hay("SELECT 1 FROM pg_class WHERE oid = to_regclass(?)", {secuencia})) {
         if (m_q.lastError().isValid() || !Paso("CREATE SEQUENCE " + secuencia) ||
             !Paso("SELECT setval('" + secuencia + "', coalesce(max(" + t.clave.first() +
                   "), 0) + 1, false) FROM " + t.nombre))

@@ -46,3 +46,55 @@ Resultado RegistroSql::Inserta(QSqlDatabase db, const QString& tabla, const QStr
         q.addBindValue(v);
     return BaseDatos::Escribe(q);
 }
+
+Resultado RegistroSql::Copia(QSqlDatabase db, const QString& origen, const QString& destino,
+                             const QString& condicion, const QVariantList& valoresCondicion,
+                             const QStringList& camposExtra, const QVariantList& valoresExtra,
+                             int& copiadas) {
+    copiadas = 0;
+    const TablaEsquema* t = Esquema::Tabla(origen);
+    if (!t)
+        return Resultado::Fallo("no table " + origen);
+    QStringList campos;
+    for (const ColumnaEsquema& c : t->columnas)
+        campos << Esquema::Identificador(c.nombre);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare("SELECT " + campos.join(", ") + " FROM " + Esquema::Identificador(origen) +
+              " WHERE " + condicion);
+    for (const QVariant& v : valoresCondicion)
+        q.addBindValue(v);
+    if (!q.exec())
+        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    std::vector<QVariantList> filas;
+    while (q.next()) {
+        QVariantList fila;
+        for (int i = 0; i < int(t->columnas.size()); ++i) {
+            // Dates and times go back in the form they are written in, whatever the engine
+            // gives them as.
+            const QVariant v = q.value(i);
+            switch (v.isNull() ? TipoColumna::Texto : t->columnas[size_t(i)].tipo) {
+            case TipoColumna::Fecha:
+                fila << BaseDatos::FechaSQL(BaseDatos::FechaDeSQL(v));
+                break;
+            case TipoColumna::FechaHora:
+                fila << BaseDatos::FechaHoraSQL(BaseDatos::FechaHoraDeSQL(v));
+                break;
+            case TipoColumna::Booleano:
+                fila << v.toBool();
+                break;
+            default:
+                fila << v;
+            }
+        }
+        filas.push_back(fila + valoresExtra);
+    }
+    if (q.lastError().isValid())
+        return Resultado::Fallo(BaseDatos::TextoError(q.lastError()));
+    for (const QVariantList& fila : filas) {
+        if (const Resultado r = Inserta(db, destino, campos + camposExtra, fila); !r)
+            return r;
+        ++copiadas;
+    }
+    return {};
+}

@@ -23,4 +23,11 @@ public:
     // connection that then commits.
     static Resultado Inserta(QSqlDatabase db, const QString& tabla, const QStringList& campos,
                              const QVariantList& valores);
+    // Copies into `destino` the rows of `origen` where `condicion` (SQL with one ? per value of
+    // `valoresCondicion`) holds: every declared column of `origen` as stored, plus the columns
+    // `camposExtra` with `valoresExtra`. `copiadas` says how many rows were copied.
+    static Resultado Copia(QSqlDatabase db, const QString& origen, const QString& destino,
+                           const QString& condicion, const QVariantList& valoresCondicion,
+                           const QStringList& camposExtra, const QVariantList& valoresExtra,
+                           int& copiadas);
 };

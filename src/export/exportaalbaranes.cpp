@@ -23,10 +23,12 @@ const QString kColumnas = QStringLiteral(
     "AlbaranesDetalle.PesoTara AS PesoTara, AlbaranesDetalle.PesoNeto AS PesoNeto, "
     "AlbaranesDetalle.Precio AS Precio, AlbaranesDetalle.PesoImporte AS PesoImporte, "
     "AlbaranesDetalle.HoraPesada AS HoraPesada");
-// Where each line's weight came from: its weighing log entry, or 1 in Manual for one typed.
+// Where each line's weight came from: its weighing log entry, or 1 in Manual for one typed;
+// and 1 in Anulado for the lines of a void note.
 const QString kProcedencia = QStringLiteral(
     ", AlbaranesDetalle.IdPesada AS IdPesada, CASE WHEN AlbaranesDetalle.NumLinea IS NOT NULL AND "
-    "AlbaranesDetalle.IdPesada IS NULL THEN '1' END AS \"Manual\"");
+    "AlbaranesDetalle.IdPesada IS NULL THEN '1' END AS \"Manual\", CASE WHEN "
+    "AlbaranesCabeceras.Anulado THEN '1' END AS \"Anulado\"");
 const QString kOrigen = QStringLiteral(
     " FROM AlbaranesCabeceras LEFT JOIN AlbaranesDetalle ON (AlbaranesCabeceras.Fecha = "
     "AlbaranesDetalle.Fecha) AND (AlbaranesCabeceras.NumAlbaran = AlbaranesDetalle.NumAlbaran)");
@@ -271,7 +273,8 @@ Resultado ExportaAlbaranes::EscribeXml(RecordsetConsulta& registros, const QStri
     if (!xml.AbreSalida())
         return Resultado::Fallo(xml.DescripcionError());
     xml.SetCurrentRecordset(&registros);
-    xml.SetCamposAtributo({QStringLiteral("IdPesada"), QStringLiteral("Manual")});
+    xml.SetCamposAtributo(
+        {QStringLiteral("IdPesada"), QStringLiteral("Manual"), QStringLiteral("Anulado")});
     if (m_avance)
         xml.SetAvance([this](qint64 filas) {
             m_filas = filas;

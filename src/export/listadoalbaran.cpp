@@ -272,7 +272,12 @@ ListadoAlbaran::ListadoAlbaran(const Dataset& datos, const Opciones& o)
     if (const QString nif = Texto(Valor(datos, "Empresa", "NIF")); lleno(nif))
         lateral << "N.I.F.: " + nif;
     m_lateral = lateral.join(" - ");
-    m_albaran << ::Texto(IdTexto::AlbaranPesaje)
+    // A void note and a copy say so in the title.
+    QString titulo = ::Texto(IdTexto::AlbaranPesaje);
+    for (const char* marca : {"Anulado", "Copia"})
+        if (const QString t = Texto(Valor(datos, "Cabecera", marca)); lleno(t))
+            titulo += " - " + t;
+    m_albaran << titulo
               << ::Texto(IdTexto::Fecha) + ": " +
                      Valor(datos, "Cabecera", "Fecha").toDate().toString(fecha)
               << ::Texto(IdTexto::NumAlbaran) + ": " +

@@ -22,11 +22,14 @@ ConsultaBrowse ConsultaBrowse::Albaranes() {
     const QString dia = "substr(CAST(Fecha AS VARCHAR(10)), 9, 2)";
     const QString mes = "substr(CAST(Fecha AS VARCHAR(10)), 6, 2)";
     const QString anyo = "substr(CAST(Fecha AS VARCHAR(10)), 1, 4)";
+    // A void note says so in a column of its own, in the interface language.
+    const QString anulado = Texto(IdTexto::MarcaAnulado).replace('\'', "''");
     return {IdTexto::Albaranes,
-            Texto(IdTexto::Fecha) + "-" + Texto(IdTexto::Numero) + "\t" + Texto(IdTexto::Cliente),
+            Texto(IdTexto::Fecha) + "-" + Texto(IdTexto::Numero) + "\t" + Texto(IdTexto::Cliente) +
+                "\t" + Texto(IdTexto::ColEstado),
             "SELECT substr(" + dia + " || '/' || " + mes + " || '/' || " + anyo +
-                " || ' - ' || NumAlbaran, 1, 33) AS ID, NomCliente, Fecha, NumAlbaran "
-                "FROM AlbaranesCabeceras",
+                " || ' - ' || NumAlbaran, 1, 33) AS ID, NomCliente, CASE WHEN Anulado THEN '" +
+                anulado + "' ELSE '' END AS Estado, Fecha, NumAlbaran FROM AlbaranesCabeceras",
             {"Fecha", "NumAlbaran"}};
 }
 

@@ -18,6 +18,14 @@ struct Albaran {
     QString Direccion2;
     QDateTime FechaModificacion;
     bool Impreso = false;
+    // A void (with its reason) or its undoing (with its own) is set only by the store's Anula.
+    bool Anulado = false;
+    QString Motivo;
+    // Prints after the first of the stored version, counted by the store's RegistraCopia.
+    int Copias = 0;
+    QDateTime UltimaCopia;
+    // How many earlier versions the store keeps of the note (read, never written).
+    int Versiones = 0;
     LineasAlbaran Lineas;
 
     bool operator==(const Albaran&) const = default;

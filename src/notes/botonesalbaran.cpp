@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 BotonesAlbaran::BotonesAlbaran(QWidget* parent) : QWidget(parent) {
     setObjectName("botonesAlbaran");
@@ -17,6 +18,11 @@ BotonesAlbaran::BotonesAlbaran(QWidget* parent) : QWidget(parent) {
     negrita.setPointSize(negrita.pointSize() + 4);
     lblImpreso->setFont(negrita);
     lblImpreso->setStyleSheet("color: #b00000");
+    lblAnulado = new QLabel(this);
+    lblAnulado->setObjectName("lblAnulado");
+    lblAnulado->setFont(negrita);
+    lblAnulado->setStyleSheet("color: #b00000; border: 2px solid #b00000; padding: 0 4px");
+    lblAnulado->hide();
     cmdNuevoAlbaran = Boton("cmdNuevoAlbaran", "NuevoAlbaran", "Ctrl+N");
     cmdAbrir = Boton("cmdAbrir", "AbrirAlbaran", "Ctrl+O");
     cmdGuardar = Boton("cmdGuardar", "GuardarAlbaran", "Ctrl+S");
@@ -28,7 +34,11 @@ BotonesAlbaran::BotonesAlbaran(QWidget* parent) : QWidget(parent) {
     botones->addWidget(cmdGuardar, 1, 1);
     auto* fila = new QHBoxLayout(this);
     fila->setContentsMargins(0, 0, 0, 0);
-    fila->addWidget(lblImpreso, 0, Qt::AlignTop);
+    auto* marcas = new QVBoxLayout;
+    marcas->addWidget(lblImpreso);
+    marcas->addWidget(lblAnulado);
+    marcas->addStretch(1);
+    fila->addLayout(marcas);
     fila->addSpacing(12);
     fila->addLayout(botones);
 }
@@ -45,6 +55,7 @@ QPushButton* BotonesAlbaran::Boton(const char* nombre, const QString& orden, con
 
 void BotonesAlbaran::AplicaIdioma() {
     lblImpreso->setText(Texto(IdTexto::MarcaImpreso));
+    lblAnulado->setText(Texto(IdTexto::MarcaAnulado));
     cmdImprimir->setText(Texto(IdTexto::BotonImprimir));
     cmdNuevoAlbaran->setText(Texto(IdTexto::NuevoAlbaran));
     cmdAbrir->setText(Texto(IdTexto::Abrir));
@@ -53,4 +64,9 @@ void BotonesAlbaran::AplicaIdioma() {
 
 void BotonesAlbaran::MarcaImpreso(bool impreso) {
     lblImpreso->setVisible(impreso);
+}
+
+void BotonesAlbaran::MarcaAnulado(bool anulado, const QString& motivo) {
+    lblAnulado->setVisible(anulado);
+    lblAnulado->setToolTip(motivo);
 }

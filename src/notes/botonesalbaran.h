@@ -14,6 +14,8 @@ public:
 
     void AplicaIdioma();
     void MarcaImpreso(bool impreso);
+    // A void note says so, its reason in the mark's tip.
+    void MarcaAnulado(bool anulado, const QString& motivo);
 
 signals:
     // "Imprimir", "NuevoAlbaran", "AbrirAlbaran" or "GuardarAlbaran".
@@ -23,6 +25,7 @@ private:
     QPushButton* Boton(const char* nombre, const QString& orden, const QString& atajo);
 
     QLabel* lblImpreso = nullptr;
+    QLabel* lblAnulado = nullptr;
     QPushButton* cmdNuevoAlbaran = nullptr;
     QPushButton* cmdAbrir = nullptr;
     QPushButton* cmdGuardar = nullptr;

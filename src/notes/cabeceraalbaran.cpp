@@ -6,6 +6,7 @@
 
 #include <QCalendarWidget>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,9 @@ CabeceraAlbaran::CabeceraAlbaran(QWidget* parent) : QWidget(parent) {
         lbl[i]->setObjectName(QStringLiteral("lbl%1").arg(i));
     }
     txtNumAlbaran = Caja("txtNumAlbaran", LongitudNumero);
+    lblVersiones = new QLabel(this);
+    lblVersiones->setObjectName("lblVersiones");
+    lblVersiones->hide();
     txtFechaAlbaran = new CajaFecha(this);
     txtFechaAlbaran->setObjectName("txtFechaAlbaran");
     txtFechaAlbaran->setDisplayFormat("dd/MM/yyyy");
@@ -64,7 +68,10 @@ CabeceraAlbaran::CabeceraAlbaran(QWidget* parent) : QWidget(parent) {
 
     auto* cabecera = new QGridLayout(this);
     cabecera->addWidget(lbl[2], 0, 0);
-    cabecera->addWidget(txtNumAlbaran, 0, 1);
+    auto* numero = new QHBoxLayout;
+    numero->addWidget(txtNumAlbaran, 1);
+    numero->addWidget(lblVersiones);
+    cabecera->addLayout(numero, 0, 1);
     cabecera->addWidget(lbl[1], 0, 2, Qt::AlignRight);
     cabecera->addWidget(txtFechaAlbaran, 0, 3, Qt::AlignLeft); // as wide as a narrow window's
     cabecera->addWidget(lbl[3], 1, 0);
@@ -112,6 +119,7 @@ void CabeceraAlbaran::AplicaIdioma(const QLocale& calendario) {
     const int etiquetas[] = {IdTexto::Cliente, IdTexto::Fecha, IdTexto::Numero, IdTexto::Operario};
     for (int i = 0; i < 4; ++i)
         lbl[i]->setText(Texto(etiquetas[i]));
+    PonVersiones(m_versiones);
     setMaximumWidth(sizeHint().width() + 50 * txtCliente[1]->fontMetrics().averageCharWidth());
     txtFechaAlbaran->calendarWidget()->setLocale(calendario);
 }
@@ -131,6 +139,12 @@ void CabeceraAlbaran::Rellena(Albaran& a) const {
     a.NomCliente = txtCliente[1]->text();
     a.Direccion1 = txtCliente[2]->text();
     a.Direccion2 = txtCliente[3]->text();
+}
+
+void CabeceraAlbaran::PonVersiones(int versiones) {
+    m_versiones = versiones;
+    lblVersiones->setText(Texto(IdTexto::VersionesAnteriores).arg(versiones));
+    lblVersiones->setVisible(versiones > 0);
 }
 
 QString CabeceraAlbaran::Numero() const {

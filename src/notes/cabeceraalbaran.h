@@ -33,6 +33,8 @@ public:
     // The header's fields into `albaran`.
     void Rellena(Albaran& albaran) const;
 
+    // Beside the number: how many earlier versions the stored note has (nothing for none).
+    void PonVersiones(int versiones);
     QString Numero() const;
     void PonNumero(const QString& numero);
     QDate Fecha() const;
@@ -70,6 +72,8 @@ private:
 
     std::array<QLabel*, 4> lbl{};
     QLineEdit* txtNumAlbaran = nullptr;
+    QLabel* lblVersiones = nullptr;
+    int m_versiones = 0;
     QDateEdit* txtFechaAlbaran = nullptr;
     QLineEdit* txtOperario = nullptr;
     std::array<QLineEdit*, 4> txtCliente{};

@@ -77,7 +77,7 @@ std::shared_ptr<RecordsetMemoria> Empresa(const clsDatosApp& ajustes) {
 }
 
 std::shared_ptr<RecordsetMemoria> Cabecera(const Albaran& a, const TotalesAlbaran& t, int manuales,
-                                           const QDateTime& ahora) {
+                                           const QDateTime& ahora, bool copia) {
     auto cabecera = Tabla({{"NumAlbaran", T::Texto},
                            {"Fecha", T::Fecha},
                            {"NomOperario", T::Texto},
@@ -92,10 +92,14 @@ std::shared_ptr<RecordsetMemoria> Cabecera(const Albaran& a, const TotalesAlbara
                            {"TotalTara", T::Doble},
                            {"TotalNeto", T::Doble},
                            {"TotalPrecio", T::Doble},
-                           {"LineasManuales", T::Entero}});
+                           {"LineasManuales", T::Entero},
+                           {"Copia", T::Texto},
+                           {"Anulado", T::Texto}});
     cabecera->AgregaRegistro({a.NumAlbaran, a.Fecha, a.NomOperario, a.CodCliente, a.NomCliente,
                               a.Direccion1, a.Direccion2, a.FechaModificacion, ahora, a.Impreso,
-                              t.bruto, t.tara, t.neto, t.importe, manuales});
+                              t.bruto, t.tara, t.neto, t.importe, manuales,
+                              copia ? Texto(IdTexto::MarcaCopia) : QString(),
+                              a.Anulado ? Texto(IdTexto::MarcaAnulado) : QString()});
     return cabecera;
 }
 
@@ -111,7 +115,8 @@ Dataset Junta(std::shared_ptr<Recordset> empresa, std::shared_ptr<Recordset> det
 }
 } // namespace
 
-Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const QDateTime& ahora) {
+Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const QDateTime& ahora,
+                             bool copia) {
     auto detalle = std::make_shared<RecordsetMemoria>();
     for (const auto& [nombre, tipo] : CamposDetalle())
         detalle->AgregaCampo(nombre, tipo);
@@ -122,7 +127,7 @@ Dataset DatasetAlbaran::Crea(const Albaran& a, const clsDatosApp& ajustes, const
         detalle->AgregaRegistro(RegistroDetalle(a.NumAlbaran, a.Fecha, i + 1, f, ajustes));
     }
     return Junta(Empresa(ajustes), detalle,
-                 Cabecera(a, TotalesAlbaran::De(a.Lineas), manuales, ahora));
+                 Cabecera(a, TotalesAlbaran::De(a.Lineas), manuales, ahora, copia));
 }
 
 Resultado DatasetAlbaran::CreaGuardado(const QString& numero, const QDate& fecha,
@@ -142,6 +147,6 @@ Resultado DatasetAlbaran::CreaGuardado(const QString& numero, const QDate& fecha
     }
     if (!detalle->Error().isEmpty())
         return Resultado::Fallo(detalle->Error());
-    datos = Junta(Empresa(ajustes), detalle, Cabecera(*a, t, manuales, ahora));
+    datos = Junta(Empresa(ajustes), detalle, Cabecera(*a, t, manuales, ahora, a->Impreso));
     return {};
 }

@@ -22,12 +22,15 @@ class clsDatosApp;
 // The note is printed as it stands, saved or not: nothing is read from the database.
 class DatasetAlbaran {
 public:
-    // `ahora` is the moment of printing (FechaImpresion).
-    static Dataset Crea(const Albaran& albaran, const clsDatosApp& ajustes, const QDateTime& ahora);
+    // `ahora` is the moment of printing (FechaImpresion); `copia` says the note was printed
+    // before as it stands (Copia then holds the word for a copy, "COPIA"); a void note's
+    // Anulado holds the void mark ("ANULADO").
+    static Dataset Crea(const Albaran& albaran, const clsDatosApp& ajustes, const QDateTime& ahora,
+                        bool copia = false);
     // The same of the note stored under that number and date (none when there is none), its
     // "Detalle" read from the database a record at a time as it is gone through
     // (LineasGuardadas), so that a note of any length takes the same memory; its totals are
-    // summed over the stored lines first.
+    // summed over the stored lines first. A note printed before prints as a copy.
     static Resultado CreaGuardado(const QString& numero, const QDate& fecha,
                                   const clsDatosApp& ajustes, const QDateTime& ahora,
                                   std::optional<Dataset>& datos);

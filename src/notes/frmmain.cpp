@@ -24,6 +24,8 @@
 #include "notes/cabeceraalbaran.h"
 #include "notes/columnasrejilla.h"
 #include "notes/datasetalbaran.h"
+#include "notes/frmhistorial.h"
+#include "notes/historialalbaran.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
 #include "ticket/frmedconfiguracion.h"
@@ -35,6 +37,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPrintDialog>
@@ -50,6 +53,17 @@ const clsDatosApp& Ajustes() {
     return *clsDatosApp::Instancia();
 }
 
+// What a print shows of a note: printing it again unchanged prints a copy. The modification
+// time, the print marks and the count of versions are not the document's.
+Albaran Contenido(Albaran a) {
+    a.FechaModificacion = {};
+    a.Impreso = false;
+    a.Copias = 0;
+    a.UltimaCopia = {};
+    a.Versiones = 0;
+    return a;
+}
+
 // Runs a call to the database with the busy cursor: a server that does not answer holds it up
 // to its time limit (EsperaServidor), and the window cannot be painted meanwhile.
 template <typename Llamada> Resultado Ocupado(Llamada llamada) {
@@ -63,7 +77,7 @@ template <typename Llamada> Resultado Ocupado(Llamada llamada) {
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent), m_datos(Ajustes()), m_catalogo(m_datos.Conexion()),
       m_reglas(m_catalogo, m_datos.SeparadorDecimal()),
-      m_almacen(m_datos.Conexion(), m_datos.SeparadorDecimal()) {
+      m_almacen(m_datos.Conexion(), m_datos.SeparadorDecimal(), m_datos.Puesto()) {
     setObjectName("frmMain");
     kelTeclaAlt::Instala(); // for this window's fields and those of every window it opens
     setWindowTitle(m_datos.Caption());
@@ -210,6 +224,10 @@ void frmMain::CreaMenus() {
     Entrada(albaran, "mnuAlbaranNuevo", T::MnuNuevo, "NuevoAlbaran", QKeySequence::New);
     Entrada(albaran, "mnuAlbaranAbrir", T::MnuAbrir, "AbrirAlbaran", QKeySequence::Open);
     Entrada(albaran, "mnuAlbaranGuardar", T::MnuGuardar, "GuardarAlbaran", QKeySequence::Save);
+    albaran->addSeparator();
+    Entrada(albaran, "mnuAlbaranHistorial", T::Historial, "Historial");
+    Entrada(albaran, "mnuAlbaranAnular", T::Anular, "AnularAlbaran");
+    Entrada(albaran, "mnuAlbaranDeshacerAnulacion", T::DeshacerAnulacion, "DeshacerAnulacion");
 
     QMenu* ficheros = menu(this, "mnuFicheros", T::MnuFicheros);
     Entrada(ficheros, "mnuFicherosProductos", T::MnuProductos, "FicheroProductos");
@@ -244,6 +262,9 @@ void frmMain::RegistraAcciones() {
         Imprimir();
         gridAlbaran->setFocus();
     });
+    d.Registra("Historial", [this] { Historial(); });
+    d.Registra("AnularAlbaran", [this] { Anula(true); });
+    d.Registra("DeshacerAnulacion", [this] { Anula(false); });
     d.Registra("LeerPeso", [this] { LeerPeso(); });
     d.Registra("Interruptor", [this] { Interruptor(); });
     d.Registra("Configuracion", [this] { Configuracion(); });
@@ -299,8 +320,7 @@ void frmMain::Vacia() {
         m_datos.NumeracionAutomatica()
             ? kelNumerics::SiguienteNumero(cajaCabecera->Numero(), CabeceraAlbaran::LongitudNumero)
             : QString());
-    m_impreso = false;
-    m_botones->MarcaImpreso(false);
+    MuestraMarcas({}); // not printed, not void, no versions
     m_ultimaModificacion = QDateTime::currentDateTime();
     m_modificado = false;
     m_clave = {};
@@ -311,6 +331,8 @@ Albaran frmMain::AlbaranActual() const {
     cajaCabecera->Rellena(a);
     a.FechaModificacion = m_ultimaModificacion;
     a.Impreso = m_impreso;
+    a.Anulado = m_anulado;
+    a.Motivo = m_motivo;
     a.Lineas = m_modelo->Lineas();
     return a;
 }
@@ -318,11 +340,20 @@ Albaran frmMain::AlbaranActual() const {
 void frmMain::Muestra(const Albaran& a) {
     cajaCabecera->Muestra(a);
     m_ultimaModificacion = a.FechaModificacion;
-    m_impreso = a.Impreso;
-    m_botones->MarcaImpreso(a.Impreso);
     m_modelo->SetLineas(a.Lineas);
+    MuestraMarcas(a);
     m_modificado = false;
     m_clave = {a.NumAlbaran, a.Fecha};
+}
+
+void frmMain::MuestraMarcas(const Albaran& a) {
+    m_impreso = a.Impreso;
+    m_impresoComo = a.Impreso ? std::optional(Contenido(a)) : std::nullopt;
+    m_anulado = a.Anulado;
+    m_motivo = a.Motivo;
+    m_botones->MarcaImpreso(a.Impreso);
+    m_botones->MarcaAnulado(a.Anulado, a.Motivo);
+    cajaCabecera->PonVersiones(a.Versiones);
 }
 
 void frmMain::CargaAlbaran(const QString& numero, const QDate& fecha) {
@@ -398,6 +429,9 @@ bool frmMain::GuardarAlbaran() {
         return false;
     m_modificado = false;
     m_clave = {a.NumAlbaran, a.Fecha};
+    int versiones = 0; // the save may have kept the note it replaced
+    if (m_almacen.NumeroVersiones(a.NumAlbaran, a.Fecha, versiones))
+        cajaCabecera->PonVersiones(versiones);
     return true;
 }
 
@@ -537,25 +571,77 @@ void frmMain::MuestraLectura() {
 
 void frmMain::Imprimir() {
     gridAlbaran->Confirma(); // the note is printed as shown, saved or not
-    const Dataset datos =
-        DatasetAlbaran::Crea(AlbaranActual(), m_datos, QDateTime::currentDateTime());
+    const Albaran a = AlbaranActual();
+    const bool copia = m_impresoComo && *m_impresoComo == Contenido(a);
+    const Dataset datos = DatasetAlbaran::Crea(a, m_datos, QDateTime::currentDateTime(), copia);
+    const auto impreso = [this, &a, copia] { MarcaImpreso(a, copia); };
     if (m_datos.TipoImpresora() == 0) {
         frmLSTAlbaran listado(this);
-        connect(&listado, &frmLSTAlbaran::Impreso, this, &frmMain::MarcaImpreso);
+        connect(&listado, &frmLSTAlbaran::Impreso, this, impreso);
         listado.Display(datos);
     } else {
         frmLstTicket tiquet(this);
-        connect(&tiquet, &frmLstTicket::Impreso, this, &frmMain::MarcaImpreso);
+        connect(&tiquet, &frmLstTicket::Impreso, this, impreso);
         tiquet.Display(datos, m_datos.ModeloTicket());
     }
 }
 
-void frmMain::MarcaImpreso() {
-    // The mark belongs to the note: it is stored with the next save.
+void frmMain::MarcaImpreso(const Albaran& impreso, bool copia) {
+    // The mark belongs to the note: it is stored with the next save. A copy of what is stored
+    // is counted at once.
     if (!m_impreso)
         Cambia();
     m_impreso = true;
+    m_impresoComo = Contenido(impreso);
     m_botones->MarcaImpreso(true);
+    bool contada = false;
+    if (copia && m_clave == Clave{impreso.NumAlbaran, impreso.Fecha})
+        if (const Resultado r =
+                m_almacen.RegistraCopia(impreso, QDateTime::currentDateTime(), contada);
+            !r)
+            Error(IdTexto::Imprimir, r.Error());
+}
+
+void frmMain::Historial() {
+    gridAlbaran->Confirma();
+    const QString numero = cajaCabecera->Numero();
+    const QDate fecha = cajaCabecera->Fecha();
+    std::optional<Albaran> guardado;
+    std::vector<VersionAlbaran> versiones;
+    Resultado r = Ocupado([&] { return m_almacen.Carga(numero, fecha, guardado); });
+    if (r && guardado)
+        r = Ocupado([&] { return m_almacen.Versiones(numero, fecha, versiones); });
+    if (r && !guardado)
+        r = Resultado::Fallo(
+            Texto(IdTexto::AlbaranNoGuardado).arg(numero, fecha.toString("dd/MM/yyyy")));
+    if (!r)
+        return Error(IdTexto::Historial, r.Error());
+    frmHistorial ventana(
+        Texto(IdTexto::Historial).remove('&') + " - " + numero + " " + fecha.toString("dd/MM/yyyy"),
+        HistorialAlbaran::Filas(versiones, *guardado, m_datos.SeparadorDecimal()), this);
+    ventana.exec();
+}
+
+void frmMain::Anula(bool anular) {
+    gridAlbaran->Confirma();
+    const int titulo = anular ? IdTexto::Anular : IdTexto::DeshacerAnulacion;
+    if (m_modificado || m_clave != Clave{cajaCabecera->Numero(), cajaCabecera->Fecha()})
+        return Error(titulo, Texto(IdTexto::GuardeAntes));
+    bool aceptado = false;
+    const QString motivo =
+        QInputDialog::getText(this, Texto(titulo).remove('&'),
+                              Texto(anular ? IdTexto::MotivoAnulacion : IdTexto::MotivoDeshacer)
+                                  .arg(AlmacenAlbaranes::LongitudMinimaMotivo),
+                              QLineEdit::Normal, QString(), &aceptado);
+    if (!aceptado)
+        return;
+    const Resultado r = Ocupado([&] {
+        return m_almacen.Anula(m_clave.numero, m_clave.fecha, anular, motivo,
+                               cajaCabecera->Operario(), QDateTime::currentDateTime());
+    });
+    if (!r)
+        return Error(titulo, r.Error());
+    Carga(m_clave.numero, m_clave.fecha);
 }
 
 void frmMain::LeerPeso() {

@@ -81,8 +81,12 @@ private:
     void Interruptor();
     void LeerPeso();
     void Imprimir();
-    // A print went out: the note is marked printed.
-    void MarcaImpreso();
+    // A print went out: the note is marked printed; a copy is counted by the store.
+    void MarcaImpreso(const Albaran& impreso, bool copia);
+    // The stored note's versions in their window.
+    void Historial();
+    // Voids the stored note shown (`anular`) or undoes its void, with a reason asked for.
+    void Anula(bool anular);
     void ReiniciarColumnas();
     void BorraPosiciones();
     void ConfImpresora();
@@ -101,6 +105,8 @@ private:
     // Starts an empty note (the number follows the shown one when numbering is automatic).
     void Vacia();
     void Muestra(const Albaran& albaran);
+    // The note's marks: printed, void, its count of earlier versions.
+    void MuestraMarcas(const Albaran& albaran);
     // Shows the stored note of that number and date; false when there is none or it could not
     // be read (the operator is told).
     bool Carga(const QString& numero, const QDate& fecha);
@@ -164,6 +170,10 @@ private:
     QTimer m_esperaPesada;
     bool m_basculaEncendida = false;
     bool m_impreso = false;
+    // The content last printed (Contenido): printing it again, unchanged, prints a copy.
+    std::optional<Albaran> m_impresoComo;
+    bool m_anulado = false; // the stored note shown is void, with m_motivo
+    QString m_motivo;
     bool m_modificado = false;
     QDateTime m_ultimaModificacion;
     // The note the window holds as stored (none for a new note).

@@ -93,10 +93,10 @@ private slots:
         const QString ajustes = dir.filePath("s.ini");
         QProcess primera;
         primera.start(Programa(), {"--database", dir.filePath("d.db"), "--settings", ajustes});
-        // The eight tables, then their keys, the five indexes the pick lists read by and the
-        // weighing log's two.
-        QTRY_COMPARE_WITH_TIMEOUT(CuentaTablas(dir.filePath("d.db"), "type = 'index'"), 15, 10000);
-        QCOMPARE(CuentaTablas(dir.filePath("d.db")), 8);
+        // The ten tables (two of them the notes' versions), then their keys, the five indexes
+        // the pick lists read by and the weighing log's two.
+        QTRY_COMPARE_WITH_TIMEOUT(CuentaTablas(dir.filePath("d.db"), "type = 'index'"), 17, 10000);
+        QCOMPARE(CuentaTablas(dir.filePath("d.db")), 10);
 
         QProcess segunda;
         segunda.start(Programa(), {"--database", dir.filePath("otra.db"), "--settings", ajustes});

@@ -114,7 +114,8 @@ private slots:
             "Operarios: CodOperario INTEGER!, NomOperario VARCHAR(50) | CodOperario",
             "AlbaranesCabeceras: NumAlbaran VARCHAR(20)!, Fecha DATE!, NomOperario VARCHAR(50),"
             " CodCliente VARCHAR(15)!, NomCliente VARCHAR(50), Direccion1 VARCHAR(50),"
-            " Direccion2 VARCHAR(50), FechaModificacion DATETIME!, Impreso BOOLEAN!"
+            " Direccion2 VARCHAR(50), FechaModificacion DATETIME!, Impreso BOOLEAN!,"
+            " Anulado BOOLEAN, Motivo VARCHAR(200), Copias INTEGER, UltimaCopia DATETIME"
             " | NumAlbaran, Fecha",
             "AlbaranesDetalle: NumAlbaran VARCHAR(20)!, Fecha DATE!, NumLinea INTEGER!,"
             " CodProducto VARCHAR(15)!, NomProducto VARCHAR(50), CodTara INTEGER,"
@@ -126,7 +127,18 @@ private slots:
             "RegistroPesadas: IdPesada INTEGER!, FechaHora VARCHAR(23)!, Puesto VARCHAR(50)!,"
             " Evento VARCHAR(10)!, TipoBascula INTEGER!, Peso DOUBLE, Decimales INTEGER!,"
             " Unidad VARCHAR(10)!, Estado VARCHAR(10)!, Bruto VARCHAR(10)!, Trama VARCHAR(512)!,"
-            " HuellaAnterior VARCHAR(64)!, Huella VARCHAR(64)! | IdPesada"};
+            " HuellaAnterior VARCHAR(64)!, Huella VARCHAR(64)! | IdPesada",
+            "AlbaranesVersiones: NumAlbaran VARCHAR(20)!, Fecha DATE!, NomOperario VARCHAR(50),"
+            " CodCliente VARCHAR(15)!, NomCliente VARCHAR(50), Direccion1 VARCHAR(50),"
+            " Direccion2 VARCHAR(50), FechaModificacion DATETIME!, Impreso BOOLEAN!,"
+            " Anulado BOOLEAN, Motivo VARCHAR(200), Copias INTEGER, UltimaCopia DATETIME,"
+            " Version INTEGER!, Reemplazada DATETIME!, Puesto VARCHAR(50)!, Operario VARCHAR(50)"
+            " | NumAlbaran, Fecha, Version",
+            "AlbaranesVersionesDetalle: NumAlbaran VARCHAR(20)!, Fecha DATE!, NumLinea INTEGER!,"
+            " CodProducto VARCHAR(15)!, NomProducto VARCHAR(50), CodTara INTEGER,"
+            " PesoBruto DOUBLE!, PesoTara DOUBLE!, PesoNeto DOUBLE!, Precio DOUBLE,"
+            " PesoImporte DOUBLE, HoraPesada VARCHAR(19)!, IdPesada INTEGER, Version INTEGER!"
+            " | NumAlbaran, Fecha, Version, NumLinea"};
         QCOMPARE(tablas, esperadas);
     }
 

@@ -22,7 +22,7 @@ using albaranesprueba::Lee;
 namespace {
 // A note of `lineas` lines on that day.
 void Nota(const QString& numero, const QString& fecha, int lineas) {
-    EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES (?, ?, 'Ana', 'C1', 'Sol', "
+    EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES (?, ?, 'Ana', 'C1', 'Sol', "
                            "'', '', ?, false)",
                            {numero, fecha, fecha + " 10:00:00"});
     EntornoPrueba::Ejecuta("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "

@@ -65,11 +65,16 @@ private slots:
             datos.SetColImpresas(k, k == 1 || k == 2 || k == 5 || k == 6);
         datos.SetUnidadMedida("kg");
         datos.GuardaConfiguracion();
-        Albaran a{"A/60",     QDate(2026, 3, 5),
-                  "Ana",      "C1",
-                  "Bar Pino", "Calle Mayor 1",
-                  "Lleida",   QDateTime(QDate(2026, 3, 5), QTime(9, 30)),
-                  false,      {}};
+        Albaran a;
+        a.NumAlbaran = "A/60";
+        a.Fecha = QDate(2026, 3, 5);
+        a.NomOperario = "Ana";
+        a.CodCliente = "C1";
+        a.NomCliente = "Bar Pino";
+        a.Direccion1 = "Calle Mayor 1";
+        a.Direccion2 = "Lleida";
+        a.FechaModificacion = QDateTime(QDate(2026, 3, 5), QTime(9, 30));
+        a.Impreso = false;
         // Every weight from the scale but line 7's, typed by hand.
         for (int i = 1; i <= 60; ++i)
             a.Lineas.Add({QString("P%1").arg(i, 2, 10, QChar('0')), QString("Producto %1").arg(i),
@@ -142,11 +147,16 @@ private slots:
         QFETCH(QString, mensaje);
         EntornoPrueba env;
         clsDatosApp& datos = env.DatosConBase();
-        Albaran a{"A/1",      QDate(2026, 3, 5),
-                  "Ana",      "C1",
-                  "Bar Pino", "",
-                  "",         QDateTime(QDate(2026, 3, 5), QTime(9, 30)),
-                  false,      {}};
+        Albaran a;
+        a.NumAlbaran = "A/1";
+        a.Fecha = QDate(2026, 3, 5);
+        a.NomOperario = "Ana";
+        a.CodCliente = "C1";
+        a.NomCliente = "Bar Pino";
+        a.Direccion1 = "";
+        a.Direccion2 = "";
+        a.FechaModificacion = QDateTime(QDate(2026, 3, 5), QTime(9, 30));
+        a.Impreso = false;
         a.Lineas.Add({"P1", "Producto", "", "10,000", "0,000", "10,000", "1,00", "10,00", ""});
         QVERIFY(AlmacenAlbaranes(datos.Conexion(), ",").Guarda(a));
         env.Libera();

@@ -54,11 +54,16 @@ private slots:
         kelRegistry::SaveAppString("\\Empresa", "NIFCliente", "B12345678");
         clsDatosApp& datos = env.Datos();
         datos.SetDatosEmpresa(1, "Lleida");
-        Albaran a{"A-7",      QDate(2026, 3, 5),
-                  "Ana",      "C1",
-                  "Bar Pino", "Calle 1",
-                  "",         QDateTime(QDate(2026, 3, 4), QTime(9, 30)),
-                  true,       {}};
+        Albaran a;
+        a.NumAlbaran = "A-7";
+        a.Fecha = QDate(2026, 3, 5);
+        a.NomOperario = "Ana";
+        a.CodCliente = "C1";
+        a.NomCliente = "Bar Pino";
+        a.Direccion1 = "Calle 1";
+        a.Direccion2 = "";
+        a.FechaModificacion = QDateTime(QDate(2026, 3, 4), QTime(9, 30));
+        a.Impreso = true;
         for (const QString& f : filas) {
             FilaAlbaran fila;
             const QStringList celdas = f.split('|');

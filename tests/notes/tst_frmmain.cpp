@@ -8,14 +8,18 @@
 #include "masters/contestador.h"
 #include "masters/kelbrowse.h"
 #include "notedata/almacenalbaranes.h"
+#include "notes/frmhistorial.h"
 #include "notes/frmmain.h"
+#include "notes/historialalbaran.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
 #include "support/controles.h"
 #include "support/entornoprueba.h"
 #include "support/servidorpostgres.h"
 
+#include <QAction>
 #include <QDateEdit>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -23,6 +27,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTest>
 #include <csignal>
 #include <thread>
@@ -127,7 +132,9 @@ private slots:
             }
             Responde(c, IdTexto::Si);
         });
-        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('5', ?, NULL, '', NULL, "
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                               "CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, "
+                               "Impreso) VALUES ('5', ?, NULL, '', NULL, "
                                "NULL, NULL, '2026-01-01 00:00:00', ?)",
                                {BaseDatos::FechaSQL(dia), false});
         Tecla(Qt::Key_S, Qt::ControlModifier);
@@ -282,6 +289,67 @@ private slots:
         w.reset();
         sim.write("salir\n");
         QVERIFY(sim.waitForFinished(5000));
+    }
+
+    // A stored note changed and saved again shows its earlier version beside the number and in
+    // the history window, with the change; a void asks for the reason and shows the mark.
+    void historialYAnulacion() {
+        EntornoPrueba env;
+        clsDatosApp& datos = env.DatosConBase();
+        Albaran a;
+        a.NumAlbaran = "H1";
+        a.Fecha = QDate::currentDate();
+        a.NomOperario = "Ana";
+        a.CodCliente = "C1";
+        a.FechaModificacion = QDateTime::currentDateTime();
+        a.Lineas.Add({"P1", "Peras", "", "10,000", "0,000", "10,000", "1,00", "10,00", ""});
+        QVERIFY(AlmacenAlbaranes(datos.Conexion(), ",").Guarda(a));
+
+        auto w = std::make_unique<frmMain>();
+        w->show();
+        s_ventana = w.get();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto* versiones = Controles::Busca<QLabel>(*w, "lblVersiones");
+        auto* numero = Controles::Busca<QLineEdit>(*w, "txtNumAlbaran");
+        numero->setFocus();
+        QTest::qWait(10);
+        numero->selectAll();
+        Teclea("H1");
+        Tecla(Qt::Key_Tab); // leaving the number loads the note
+        auto* operario = Controles::Busca<QLineEdit>(*w, "txtOperario");
+        QTRY_COMPARE(operario->text(), QString("Ana"));
+        QVERIFY(versiones->isHidden());
+        operario->setFocus();
+        QTest::qWait(10);
+        Tecla(Qt::Key_End);
+        Teclea("Luis");
+        Contestador<QMessageBox> si([](QMessageBox* c) { Responde(c, IdTexto::Si); });
+        Tecla(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(si.Veces(), 1);
+        QVERIFY(versiones->isVisible());
+        QCOMPARE(versiones->text(), Texto(IdTexto::VersionesAnteriores).arg(1));
+
+        QString cambios;
+        int filas = 0;
+        Contestador<frmHistorial> historial([&](frmHistorial* h) {
+            filas = h->grdVersiones->rowCount();
+            cambios = h->grdVersiones->item(0, HistorialAlbaran::Cambios)->text();
+            h->accept();
+        });
+        Controles::Busca<QAction>(*w, "mnuAlbaranHistorial")->trigger();
+        QCOMPARE(historial.Veces(), 1);
+        QCOMPARE(filas, 2);
+        QVERIFY2(cambios.contains("Ana → AnaLuis"), qPrintable(cambios));
+
+        Contestador<QInputDialog> motivo([](QInputDialog* d) {
+            d->setTextValue("cliente equivocado");
+            d->accept();
+        });
+        Controles::Busca<QAction>(*w, "mnuAlbaranAnular")->trigger();
+        QCOMPARE(motivo.Veces(), 1);
+        QVERIFY(Controles::Busca<QLabel>(*w, "lblAnulado")->isVisible());
+        QCOMPARE(versiones->text(), Texto(IdTexto::VersionesAnteriores).arg(2));
+        w.reset();
     }
 
     // A scale that says what its weight is doing: the label tells it in words; a line takes a

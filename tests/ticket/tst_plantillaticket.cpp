@@ -122,11 +122,11 @@ Dataset NotaDeEjemplo() {
     datos.Add(
         Tabla("NumAlbaran Fecha NomOperario CodCliente NomCliente Direccion1 Direccion2 "
               "FechaModificacion FechaImpresion Impreso TotalBruto TotalTara TotalNeto "
-              "TotalPrecio LineasManuales",
-              "TFTTTTTHHBDDDDE",
+              "TotalPrecio LineasManuales Copia Anulado",
+              "TFTTTTTHHBDDDDETT",
               {{n, f, "Pere Soler", "C0107", "Cooperativa Agrícola Sant Isidre", "Carrer Major, 3",
                 "46500 Sagunt", QDateTime(f, QTime(8, 41)), QDateTime(f, QTime(8, 45, 12)), false,
-                1624.277, 46.25, 1578.027, 923.4449, 1}}),
+                1624.277, 46.25, 1578.027, 923.4449, 1, "COPIA", ""}}),
         "Cabecera");
     return datos;
 }
