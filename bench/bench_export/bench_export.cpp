@@ -34,7 +34,9 @@ bool Crea(QSqlDatabase db) {
     if (!db.transaction())
         return false;
     QSqlQuery cab(db), det(db);
-    cab.prepare("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    cab.prepare(
+        "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, "
+        "Direccion1, Direccion2, FechaModificacion, Impreso) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     det.prepare("INSERT INTO AlbaranesDetalle VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, NULL)");
     const QDate inicio(2020, 1, 1);
     for (int a = 0; a < kAlbaranes; ++a) {
@@ -218,7 +220,9 @@ int main(int argc, char* argv[]) {
         const QString numero = QString::number(n);
         QSqlQuery q(notas.Conexion());
         const bool hecho =
-            q.exec("INSERT INTO AlbaranesCabeceras VALUES ('" + numero +
+            q.exec("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, "
+                   "NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('" +
+                   numero +
                    "', '2026-03-05', 'Ana', 'C1', 'Bar Pino', 'Calle 1', NULL, "
                    "'2026-03-05 18:30:00', 0)") &&
             q.exec("WITH RECURSIVE s(l) AS (SELECT 1 UNION ALL SELECT l + 1 FROM s WHERE l < " +
@@ -241,7 +245,8 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         std::printf("pesix --pdf, a note of %d lines: %lld bytes in %.2f s, peak memory %.1f MB\n",
-                    n, qint64(QFile(pdf).size()), reloj.elapsed() / 1000.0, picoPdf[n > 1000]);
+                    n, qint64(QFile(pdf).size()), double(reloj.elapsed()) / 1000.0,
+                    picoPdf[n > 1000]);
     }
 
     // The same lines on a server, against psql's \\copy of the same query.

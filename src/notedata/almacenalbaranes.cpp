@@ -411,8 +411,10 @@ Resultado AlmacenAlbaranes::RegistraCopia(const Albaran& a, const QDateTime& aho
     if (!g.existe || !g.Es(TextosCabecera(a), lineas))
         return {};
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("UPDATE AlbaranesCabeceras SET Copias = COALESCE(Copias, 0) + 1, UltimaCopia = ?") +
-              kClave);
+    q.prepare(
+        QStringLiteral(
+            "UPDATE AlbaranesCabeceras SET Copias = COALESCE(Copias, 0) + 1, UltimaCopia = ?") +
+        kClave);
     q.addBindValue(BaseDatos::FechaHoraSQL(ahora));
     BindClave(q, a.NumAlbaran, a.Fecha);
     if (const Resultado r = BaseDatos::Escribe(q); !r)

@@ -7,9 +7,9 @@
 #include "db/registropesadas.h"
 #include "notedata/almacenalbaranes.h"
 #include "notedata/catalogoalbaran.h"
-#include "notes/lineasguardadas.h"
 #include "notedata/reglaslinea.h"
 #include "notedata/totalesalbaran.h"
+#include "notes/lineasguardadas.h"
 
 #include <memory>
 

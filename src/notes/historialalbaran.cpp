@@ -1,8 +1,8 @@
 #include "notes/historialalbaran.h"
 
 #include "app/cmnlanguaje.h"
-#include "notedata/columnasalbaran.h"
 #include "app/idtextos.h"
+#include "notedata/columnasalbaran.h"
 #include "notedata/reglaslinea.h"
 #include "notedata/totalesalbaran.h"
 
@@ -11,10 +11,10 @@ using C = LineasAlbaran::Columna;
 
 const QString kMomento = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-// A line is the same line in two versions when its product, its time of weighing and its log
-// entry are; its other cells may have changed.
+// Lines of two versions pair up in their order by product: a weight typed over another
+// stamps a new time and drops the log entry, and is still the same line changed.
 QString Identidad(const FilaAlbaran& f) {
-    return f[C::CodProducto - 1] + '\x1f' + f[C::HoraPesada - 1] + '\x1f' + f[C::IdPesada - 1];
+    return f[C::CodProducto - 1].trimmed();
 }
 
 QString Nombre(const FilaAlbaran& f) {

@@ -66,9 +66,12 @@ private slots:
                                   << Texto(IdTexto::BdObligatorio).arg("Clientes.CodCliente");
         QTest::newRow("too long") << "INSERT INTO Taras VALUES (1, '" + QString(26, 'x') + "', 0)"
                                   << Texto(IdTexto::BdTextoDemasiadoLargo);
-        QTest::newRow("not a day") << "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('1', '2026-02-30',"
-                                      " NULL, 'C', NULL, NULL, NULL, '2026-01-01', false)"
-                                   << Texto(IdTexto::BdValorNoAdmitido);
+        QTest::newRow("not a day")
+            << "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, "
+               "NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('1', "
+               "'2026-02-30',"
+               " NULL, 'C', NULL, NULL, NULL, '2026-01-01', false)"
+            << Texto(IdTexto::BdValorNoAdmitido);
     }
     void reglas() {
         QFETCH(QString, sql);

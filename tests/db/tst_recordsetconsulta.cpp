@@ -75,7 +75,9 @@ private slots:
         QFETCH(QList<int>, esperados);
         EntornoPrueba env;
         QSqlDatabase db = env.DatosConBase().Conexion();
-        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('1', '2026-03-01', NULL, "
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                               "CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, "
+                               "Impreso) VALUES ('1', '2026-03-01', NULL, "
                                "'C1', NULL, NULL, NULL, '2026-03-01 10:00:00', 1)");
         // The last two columns are computed: without tables they take the type of their value
         // (7 an integer, 2.5 a double); with them, the type of the schema column of their name.

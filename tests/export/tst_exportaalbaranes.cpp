@@ -103,7 +103,9 @@ private slots:
         EntornoPrueba env;
         QSqlDatabase db = SinTipos(env.Carpeta() + "/otra.db");
         QVERIFY(QSqlQuery(db).exec(
-            "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('7', '2026-03-31 10:00:00', 'Ana', 'C1', 'X',"
+            "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, "
+            "NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('7', "
+            "'2026-03-31 10:00:00', 'Ana', 'C1', 'X',"
             " NULL, NULL, '2026-03-31 10:00:00', 0), ('8', '9999-12-31', 'Ana', 'C1', 'X', NULL,"
             " NULL, '2026-03-31 10:00:00', 0)"));
         ExportaAlbaranes exporta(db, ";", FormatoValores());
@@ -137,7 +139,9 @@ private slots:
         QFETCH(QString, archivo);
         Mundo m;
         QSqlQuery q(m.db);
-        QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('1', '2026-03-01', 'Ana', 'C1',"
+        QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                       "CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, "
+                       "Impreso) VALUES ('1', '2026-03-01', 'Ana', 'C1',"
                        " 'Cliente', NULL, NULL, '2026-03-01 08:00:00', 0)"));
         QVERIFY(q.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
                        " WHERE i < 30000) INSERT INTO AlbaranesDetalle SELECT '1', '2026-03-01',"
@@ -175,7 +179,9 @@ private slots:
         EntornoPrueba env;
         QSqlDatabase db = SinTipos(env.Carpeta() + "/otra.db");
         QSqlQuery q(db);
-        QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('9', '2026-05-01', 123, 'C', NULL,"
+        QVERIFY(q.exec("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                       "CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, "
+                       "Impreso) VALUES ('9', '2026-05-01', 123, 'C', NULL,"
                        " NULL, NULL, 'ayer', 5)"));
         QVERIFY(q.exec("INSERT INTO AlbaranesDetalle VALUES ('9', '2026-05-01', 2.5, 'P', 'x',"
                        " '7', 'n/a', 3, '4.5', NULL, -0.0, 'h')"));

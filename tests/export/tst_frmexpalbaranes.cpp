@@ -22,9 +22,11 @@ using albaranesprueba::Lee;
 namespace {
 // A note of `lineas` lines on that day.
 void Nota(const QString& numero, const QString& fecha, int lineas) {
-    EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES (?, ?, 'Ana', 'C1', 'Sol', "
-                           "'', '', ?, false)",
-                           {numero, fecha, fecha + " 10:00:00"});
+    EntornoPrueba::Ejecuta(
+        "INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, "
+        "Direccion1, Direccion2, FechaModificacion, Impreso) VALUES (?, ?, 'Ana', 'C1', 'Sol', "
+        "'', '', ?, false)",
+        {numero, fecha, fecha + " 10:00:00"});
     EntornoPrueba::Ejecuta("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                            "WHERE i < ?) INSERT INTO AlbaranesDetalle SELECT ?, ?, i, 'P1', "
                            "'Peras', 1, 12.5, 0.25, 12.25, 1.2, 14.7, '10:00:00', NULL FROM n",

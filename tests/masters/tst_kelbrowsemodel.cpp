@@ -232,7 +232,8 @@ private slots:
         kelBrowseModel m;
         const ConsultaBrowse notas = ConsultaBrowse::Albaranes();
         QVERIFY(m.Abre(db, notas.Sql, notas.Clave));
-        QCOMPARE(QList<int>({m.rowCount(), m.columnCount()}), QList<int>({2, 3})); // the state: none void
+        QCOMPARE(QList<int>({m.rowCount(), m.columnCount()}),
+                 QList<int>({2, 3}));      // the state: none void
         QCOMPARE(m.TamanoDefinido(0), -1); // computed: measured by its content
         QCOMPARE(
             QStringList({m.Texto(0, 0), m.Texto(0, 1), m.Texto(1, 0)}),

@@ -458,7 +458,9 @@ private slots:
         PESIX_REQUIERE(motor);
         EntornoPrueba env(motor);
         const AlmacenAlbaranes almacen(env.DatosConBase().Conexion(), ",");
-        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('9', '2026-03-05', NULL, "
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                               "CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, "
+                               "Impreso) VALUES ('9', '2026-03-05', NULL, "
                                "'', NULL, NULL, NULL, '2026-01-02 03:04:05', ?)",
                                {false});
         for (int linea : {7, 1, 3})

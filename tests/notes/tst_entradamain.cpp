@@ -256,7 +256,9 @@ private slots:
         const QString direccion = "Avinguda de la Generalitat de Catalunya, 123, 4t 2";
         EntornoPrueba::Ejecuta("INSERT INTO Clientes VALUES ('C1', ?, ?, ?)",
                                {nombre, direccion, direccion});
-        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('7', ?, 'Ana', 'C1', ?, ?, "
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                               "CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, "
+                               "Impreso) VALUES ('7', ?, 'Ana', 'C1', ?, ?, "
                                "?, '2026-12-07 11:58:02', 0)",
                                {QDate::currentDate(), nombre, direccion, direccion});
         if (ancho > 0) {
@@ -339,7 +341,9 @@ private slots:
         QFETCH(int, columna);
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
-        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('7', ?, 'Ana', '', '', "
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                               "CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, "
+                               "Impreso) VALUES ('7', ?, 'Ana', '', '', "
                                "'', '', '2026-01-01 00:00:00', ?)",
                                {QDate::currentDate().toString("yyyy-MM-dd"), false});
         EntornoPrueba::Ejecuta("INSERT INTO AlbaranesDetalle VALUES ('7', ?, 1, 'P1', 'Peras', "
@@ -386,7 +390,9 @@ private slots:
         Ventana v;
         QVERIFY(QTest::qWaitForWindowActive(v.w.get()));
         const QString hoy = QDate::currentDate().toString("yyyy-MM-dd");
-        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras VALUES ('7', ?, 'Ana', '', '', "
+        EntornoPrueba::Ejecuta("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                               "CodCliente, NomCliente, Direccion1, Direccion2, FechaModificacion, "
+                               "Impreso) VALUES ('7', ?, 'Ana', '', '', "
                                "'', '', '2026-01-01 00:00:00', ?)",
                                {hoy, false});
         EntornoPrueba::Ejecuta("INSERT INTO AlbaranesDetalle VALUES ('7', ?, 1, 'P1', 'Peras', "

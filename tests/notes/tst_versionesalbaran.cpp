@@ -50,10 +50,13 @@ QStringList Filas(QSqlDatabase db, const QString& sql) {
     return filas;
 }
 
-// A weight changed: line `linea` (1..n) weighs 13 gross.
+// A weight typed over another: line `linea` (1..n) weighs 13 gross, with a new time and no log
+// entry, and is still the same line.
 Albaran ConPeso(Albaran a, int linea) {
     FilaAlbaran f = a.Lineas.Item(linea - 1);
     f[LineasAlbaran::PesoBruto - 1] = "13";
+    f[LineasAlbaran::HoraPesada - 1] = "10:00:00-05/03/2026";
+    f[LineasAlbaran::IdPesada - 1].clear();
     a.Lineas.Reemplaza(linea - 1, f);
     return a;
 }
