@@ -43,6 +43,7 @@ CabeceraAlbaran::CabeceraAlbaran(QWidget* parent) : QWidget(parent) {
         lbl[i]->setObjectName(QStringLiteral("lbl%1").arg(i));
     }
     txtNumAlbaran = Caja("txtNumAlbaran", LongitudNumero);
+    txtNumAlbaran->setMinimumWidth(120); // beside the versions' count too
     lblVersiones = new QLabel(this);
     lblVersiones->setObjectName("lblVersiones");
     lblVersiones->hide();
