@@ -5,6 +5,7 @@
 #include "db/datosconsola.h"
 #include "notedata/almacenalbaranes.h"
 #include "notes/historialalbaran.h"
+#include "notes/ordennota.h"
 
 namespace {
 const char* const kOrden = "--history";
@@ -17,20 +18,13 @@ bool ComandoHistorial::Pedido(int argc, char** argv) {
 int ComandoHistorial::Ejecuta(const QStringList& argumentos, QTextStream& salida,
                               QTextStream& errores) {
     using O = LineaComandos;
-    const QString palabra = QString::fromLatin1(kOrden);
-    const LineaComandos o(argumentos, {palabra}, O::Comunes());
-    if (!o.Error().isEmpty())
-        return O::Falla(errores, O::ErrorLinea, o.Error() + "; " + O::Uso(palabra));
-    if (o.Valores().size() != 2)
-        return O::Falla(errores, O::ErrorLinea, O::Uso(palabra));
-    const QString numero = o.Valores().at(0);
+    QStringList valores;
+    QString numero;
     QDate fecha;
-    if (const Resultado leida = O::Fecha(o.Valores().at(1), fecha); !leida)
-        return O::Falla(errores, O::ErrorLinea, leida.Error());
-
     std::unique_ptr<clsDatosApp> datos;
-    if (const Resultado abierta = DatosConsola::Abre(o, datos); !abierta)
-        return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
+    if (const std::optional<int> fallo = OrdenNota::Lee(argumentos, QString::fromLatin1(kOrden), 2,
+                                                        valores, numero, fecha, datos, errores))
+        return *fallo;
     const AlmacenAlbaranes almacen(datos->Conexion(), datos->SeparadorDecimal());
     std::optional<Albaran> albaran;
     std::vector<VersionAlbaran> versiones;
@@ -42,7 +36,7 @@ int ComandoHistorial::Ejecuta(const QStringList& argumentos, QTextStream& salida
                         "the database cannot be read: " + leido.Error());
     if (!albaran)
         return O::Falla(errores, O::ErrorBaseDatos,
-                        "no delivery note " + numero + " of " + o.Valores().at(1));
+                        "no delivery note " + numero + " of " + valores.at(1));
     salida << HistorialAlbaran::Titulos().join('\t') << '\n';
     for (const QStringList& fila :
          HistorialAlbaran::Filas(versiones, *albaran, datos->SeparadorDecimal()))

@@ -7,6 +7,7 @@
 #include "db/datosconsola.h"
 #include "export/listadoalbaran.h"
 #include "notes/datasetalbaran.h"
+#include "notes/ordennota.h"
 
 #include <QGuiApplication>
 
@@ -32,20 +33,13 @@ int ComandoPdf::Ejecuta(int argc, char** argv) {
 
 int ComandoPdf::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
     using O = LineaComandos;
-    const QString palabra = QString::fromLatin1(kOrden);
-    const LineaComandos o(argumentos, {palabra}, O::Comunes());
-    if (!o.Error().isEmpty())
-        return O::Falla(errores, O::ErrorLinea, o.Error() + "; " + O::Uso(palabra));
-    if (o.Valores().size() != 3)
-        return O::Falla(errores, O::ErrorLinea, O::Uso(palabra));
-    const QString numero = o.Valores().at(0);
+    QStringList valores;
+    QString numero;
     QDate fecha;
-    if (const Resultado leida = O::Fecha(o.Valores().at(1), fecha); !leida)
-        return O::Falla(errores, O::ErrorLinea, leida.Error());
-
     std::unique_ptr<clsDatosApp> datos;
-    if (const Resultado abierta = DatosConsola::Abre(o, datos); !abierta)
-        return O::Falla(errores, O::ErrorBaseDatos, abierta.Error());
+    if (const std::optional<int> fallo = OrdenNota::Lee(argumentos, QString::fromLatin1(kOrden), 3,
+                                                        valores, numero, fecha, datos, errores))
+        return *fallo;
     // The lines are read from the database as the listing goes through them.
     std::optional<Dataset> impresion;
     if (const Resultado leido = DatasetAlbaran::CreaGuardado(
@@ -55,11 +49,11 @@ int ComandoPdf::Ejecuta(const QStringList& argumentos, QTextStream& errores) {
                         "the database cannot be read: " + leido.Error());
     if (!impresion)
         return O::Falla(errores, O::ErrorBaseDatos,
-                        "no delivery note " + numero + " of " + o.Valores().at(1));
+                        "no delivery note " + numero + " of " + valores.at(1));
 
     const ListadoAlbaran listado(
         *impresion, ListadoAlbaran::Opciones::De(*datos, QCoreApplication::applicationDirPath()));
-    const QString archivo = o.Valores().at(2);
+    const QString archivo = valores.at(2);
     if (const Resultado escrito = listado.GuardaPdf(archivo); !escrito)
         return O::Falla(errores, O::ErrorArchivo,
                         "cannot write " + archivo + ": " + escrito.Error());
