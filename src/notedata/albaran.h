@@ -29,4 +29,15 @@ struct Albaran {
     LineasAlbaran Lineas;
 
     bool operator==(const Albaran&) const = default;
+    // What a print shows of the note: printing it again unchanged prints a copy. The
+    // modification time, the print marks and the count of versions are not the document's.
+    Albaran Contenido() const {
+        Albaran a = *this;
+        a.FechaModificacion = {};
+        a.Impreso = false;
+        a.Copias = 0;
+        a.UltimaCopia = {};
+        a.Versiones = 0;
+        return a;
+    }
 };

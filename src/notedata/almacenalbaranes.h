@@ -23,6 +23,7 @@ public:
         : m_db(std::move(db)), m_separador(std::move(separadorDecimal)),
           m_puesto(std::move(puesto)) {}
 
+    const QString& SeparadorDecimal() const { return m_separador; }
     // The fewest characters of a void's reason, or of its undoing's.
     static constexpr int LongitudMinimaMotivo = 5;
 

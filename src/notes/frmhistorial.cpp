@@ -3,7 +3,11 @@
 #include "app/cmnlanguaje.h"
 #include "app/idtextos.h"
 #include "app/kelregistry.h"
+#include "notedata/almacenalbaranes.h"
 #include "notes/historialalbaran.h"
+
+#include <QApplication>
+#include <QInputDialog>
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -54,4 +58,35 @@ frmHistorial::frmHistorial(const QString& titulo, const std::vector<QStringList>
 void frmHistorial::done(int resultado) {
     kelRegistry::SaveFormPosition(this);
     QDialog::done(resultado);
+}
+
+Resultado frmHistorial::Muestra(const AlmacenAlbaranes& almacen, const QString& numero,
+                                const QDate& fecha, QWidget* parent) {
+    std::optional<Albaran> guardado;
+    std::vector<VersionAlbaran> versiones;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Resultado r = almacen.Carga(numero, fecha, guardado);
+    if (r && guardado)
+        r = almacen.Versiones(numero, fecha, versiones);
+    QApplication::restoreOverrideCursor();
+    if (r && !guardado)
+        r = Resultado::Fallo(
+            Texto(IdTexto::AlbaranNoGuardado).arg(numero, fecha.toString("dd/MM/yyyy")));
+    if (!r)
+        return r;
+    frmHistorial ventana(
+        Texto(IdTexto::Historial).remove('&') + " - " + numero + " " + fecha.toString("dd/MM/yyyy"),
+        HistorialAlbaran::Filas(versiones, *guardado, almacen.SeparadorDecimal()), parent);
+    ventana.exec();
+    return {};
+}
+
+bool frmHistorial::PideMotivo(bool anular, QString& motivo, QWidget* parent) {
+    bool aceptado = false;
+    motivo = QInputDialog::getText(
+        parent, Texto(anular ? IdTexto::Anular : IdTexto::DeshacerAnulacion).remove('&'),
+        Texto(anular ? IdTexto::MotivoAnulacion : IdTexto::MotivoDeshacer)
+            .arg(AlmacenAlbaranes::LongitudMinimaMotivo),
+        QLineEdit::Normal, QString(), &aceptado);
+    return aceptado;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/resultado.h"
+
+#include <QDate>
 #include <QDialog>
 #include <QStringList>
 #include <vector>
 
+class AlmacenAlbaranes;
 class QPushButton;
 class QTableWidget;
 
@@ -14,6 +18,13 @@ class frmHistorial : public QDialog {
 public:
     frmHistorial(const QString& titulo, const std::vector<QStringList>& filas,
                  QWidget* parent = nullptr);
+
+    // The history of the note stored under that number and date, shown modally; the failure
+    // (no such note, a read that failed) for the caller to tell.
+    static Resultado Muestra(const AlmacenAlbaranes& almacen, const QString& numero,
+                             const QDate& fecha, QWidget* parent);
+    // Asks for the reason of a void (`anular`) or of its undoing; false when cancelled.
+    static bool PideMotivo(bool anular, QString& motivo, QWidget* parent);
 
     QTableWidget* grdVersiones = nullptr;
     QPushButton* cmdAceptar = nullptr;

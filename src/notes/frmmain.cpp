@@ -25,7 +25,6 @@
 #include "notes/columnasrejilla.h"
 #include "notes/datasetalbaran.h"
 #include "notes/frmhistorial.h"
-#include "notes/historialalbaran.h"
 #include "notes/modelolineasalbaran.h"
 #include "notes/rejillalineas.h"
 #include "ticket/frmedconfiguracion.h"
@@ -37,7 +36,6 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPrintDialog>
@@ -51,17 +49,6 @@ constexpr int kTwips = kelRegistry::TwipsPorPixel;
 const clsDatosApp& Ajustes() {
     Q_ASSERT(clsDatosApp::Instancia());
     return *clsDatosApp::Instancia();
-}
-
-// What a print shows of a note: printing it again unchanged prints a copy. The modification
-// time, the print marks and the count of versions are not the document's.
-Albaran Contenido(Albaran a) {
-    a.FechaModificacion = {};
-    a.Impreso = false;
-    a.Copias = 0;
-    a.UltimaCopia = {};
-    a.Versiones = 0;
-    return a;
 }
 
 // Runs a call to the database with the busy cursor: a server that does not answer holds it up
@@ -348,7 +335,7 @@ void frmMain::Muestra(const Albaran& a) {
 
 void frmMain::MuestraMarcas(const Albaran& a) {
     m_impreso = a.Impreso;
-    m_impresoComo = a.Impreso ? std::optional(Contenido(a)) : std::nullopt;
+    m_impresoComo = a.Impreso ? std::optional(a.Contenido()) : std::nullopt;
     m_anulado = a.Anulado;
     m_motivo = a.Motivo;
     m_botones->MarcaImpreso(a.Impreso);
@@ -572,7 +559,7 @@ void frmMain::MuestraLectura() {
 void frmMain::Imprimir() {
     gridAlbaran->Confirma(); // the note is printed as shown, saved or not
     const Albaran a = AlbaranActual();
-    const bool copia = m_impresoComo && *m_impresoComo == Contenido(a);
+    const bool copia = m_impresoComo && *m_impresoComo == a.Contenido();
     const Dataset datos = DatasetAlbaran::Crea(a, m_datos, QDateTime::currentDateTime(), copia);
     const auto impreso = [this, &a, copia] { MarcaImpreso(a, copia); };
     if (m_datos.TipoImpresora() == 0) {
@@ -592,7 +579,7 @@ void frmMain::MarcaImpreso(const Albaran& impreso, bool copia) {
     if (!m_impreso)
         Cambia();
     m_impreso = true;
-    m_impresoComo = Contenido(impreso);
+    m_impresoComo = impreso.Contenido();
     m_botones->MarcaImpreso(true);
     bool contada = false;
     if (copia && m_clave == Clave{impreso.NumAlbaran, impreso.Fecha})
@@ -604,22 +591,10 @@ void frmMain::MarcaImpreso(const Albaran& impreso, bool copia) {
 
 void frmMain::Historial() {
     gridAlbaran->Confirma();
-    const QString numero = cajaCabecera->Numero();
-    const QDate fecha = cajaCabecera->Fecha();
-    std::optional<Albaran> guardado;
-    std::vector<VersionAlbaran> versiones;
-    Resultado r = Ocupado([&] { return m_almacen.Carga(numero, fecha, guardado); });
-    if (r && guardado)
-        r = Ocupado([&] { return m_almacen.Versiones(numero, fecha, versiones); });
-    if (r && !guardado)
-        r = Resultado::Fallo(
-            Texto(IdTexto::AlbaranNoGuardado).arg(numero, fecha.toString("dd/MM/yyyy")));
-    if (!r)
-        return Error(IdTexto::Historial, r.Error());
-    frmHistorial ventana(
-        Texto(IdTexto::Historial).remove('&') + " - " + numero + " " + fecha.toString("dd/MM/yyyy"),
-        HistorialAlbaran::Filas(versiones, *guardado, m_datos.SeparadorDecimal()), this);
-    ventana.exec();
+    if (const Resultado r =
+            frmHistorial::Muestra(m_almacen, cajaCabecera->Numero(), cajaCabecera->Fecha(), this);
+        !r)
+        Error(IdTexto::Historial, r.Error());
 }
 
 void frmMain::Anula(bool anular) {
@@ -627,13 +602,8 @@ void frmMain::Anula(bool anular) {
     const int titulo = anular ? IdTexto::Anular : IdTexto::DeshacerAnulacion;
     if (m_modificado || m_clave != Clave{cajaCabecera->Numero(), cajaCabecera->Fecha()})
         return Error(titulo, Texto(IdTexto::GuardeAntes));
-    bool aceptado = false;
-    const QString motivo =
-        QInputDialog::getText(this, Texto(titulo).remove('&'),
-                              Texto(anular ? IdTexto::MotivoAnulacion : IdTexto::MotivoDeshacer)
-                                  .arg(AlmacenAlbaranes::LongitudMinimaMotivo),
-                              QLineEdit::Normal, QString(), &aceptado);
-    if (!aceptado)
+    QString motivo;
+    if (!frmHistorial::PideMotivo(anular, motivo, this))
         return;
     const Resultado r = Ocupado([&] {
         return m_almacen.Anula(m_clave.numero, m_clave.fecha, anular, motivo,
