@@ -255,9 +255,6 @@ int main(int argc, char* argv[]) {
         const QString direccion = servidor->NuevaBase();
         clsDatosApp enServidor;
         enServidor.SetBaseDatos(direccion);
-        // The first batch waits for the server's sort of the whole range, which on a loaded
-        // machine takes longer than a station's usual wait for an answer.
-        enServidor.SetEsperaServidor(120);
         const QString base = QUrl(direccion).path().mid(1);
         reloj.restart();
         const Resultado abierta = BaseDatos::AbreBaseDatos(enServidor);

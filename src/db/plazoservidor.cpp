@@ -21,6 +21,7 @@ using Reloj = std::chrono::steady_clock;
 // connection is opened again and again, and libpq holds a pointer to it.
 struct PlazoServidor::Vigilada {
     Reloj::duration plazo{};
+    Reloj::duration plazoCortado{}; // the limit in force when it was cut
     // A copy of the connection's socket, so that shutting it down never reaches another file
     // that took the number after libpq closed its own; -1 while no connection is watched.
     int socket = -1;
@@ -55,7 +56,7 @@ void Cierra(Vigilada& c) {
 }
 
 int Segundos(const Vigilada& c) {
-    return int(std::chrono::duration_cast<std::chrono::seconds>(c.plazo).count());
+    return int(std::chrono::duration_cast<std::chrono::seconds>(c.plazoCortado).count());
 }
 
 [[noreturn]] void Vigilar() {
@@ -70,6 +71,7 @@ int Segundos(const Vigilada& c) {
             if (c->limite <= ahora) {
                 ::shutdown(c->socket, SHUT_RDWR);
                 c->cortada = true;
+                c->plazoCortado = c->plazo;
             } else {
                 proximo = std::min(proximo, c->limite);
             }
@@ -140,7 +142,7 @@ int PlazoServidor::Cortada(const QSqlDatabase& db) {
     return c && c->cortada ? Segundos(*c) : 0;
 }
 
-PlazoServidor::PlazoServidor(const QSqlDatabase& db) {
+PlazoServidor::PlazoServidor(const QSqlDatabase& db, int segundos) {
     if (!ConexionPostgres::EsPostgres(db))
         return;
     Vigia& v = ElVigia();
@@ -150,6 +152,9 @@ PlazoServidor::PlazoServidor(const QSqlDatabase& db) {
         m_vigilada = nullptr;
         return;
     }
+    m_anterior = m_vigilada->plazo;
+    if (segundos > 0)
+        m_vigilada->plazo = std::chrono::seconds(segundos);
     ++m_vigilada->guardas;
     m_vigilada->limite = Reloj::now() + m_vigilada->plazo;
     m_vigilada->hilo = std::this_thread::get_id();
@@ -163,4 +168,5 @@ PlazoServidor::~PlazoServidor() {
         return;
     const std::lock_guard bloqueo(ElVigia().m);
     --m_vigilada->guardas;
+    m_vigilada->plazo = m_anterior;
 }

@@ -67,12 +67,17 @@ bool RecordsetConsulta::Ejecuta() {
 }
 
 Resultado RecordsetConsulta::Abre() {
-    // A server connection lost since its last use is opened again, and a new reader taken.
-    const PlazoServidor plazo(m_db);
-    if (const Resultado r = BaseDatos::Conecta(m_db); !r) {
-        m_error = r.Error();
-        return r;
+    // A server connection lost since its last use is opened again, and a new reader taken. A
+    // server that does not answer fails that within the connection's limit; the query's own
+    // answers may take longer when asked.
+    {
+        const PlazoServidor plazo(m_db);
+        if (const Resultado r = BaseDatos::Conecta(m_db); !r) {
+            m_error = r.Error();
+            return r;
+        }
     }
+    const PlazoServidor plazo(m_db, m_espera);
     m_lector.reset();
     if (!Ejecuta())
         return Resultado::Fallo(m_error);

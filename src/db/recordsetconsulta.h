@@ -29,6 +29,9 @@ public:
     // the type of their first value.
     void SetTipos(const QList<Tipo>& tipos) { m_tipos = tipos; }
     void SetTablasEsquema(const QStringList& tablas) { m_tablas = tablas; }
+    // On a server, how long the query's first rows may take to come (a whole range to sort)
+    // in place of the connection's limit, which still bounds the check that the server is up.
+    void SetEsperaServidor(int segundos) { m_espera = segundos; }
 
     // Runs the query and stands on its first record (at beginning and end when it has none);
     // the failure says why the query could not run.
@@ -70,6 +73,7 @@ private:
     QVariantList m_parametros;
     QList<Tipo> m_tipos;
     QStringList m_tablas;
+    int m_espera = 0; // seconds; 0 for the connection's own limit
     QStringList m_nombres;
     QList<Tipo> m_tiposEfectivos;
     std::unique_ptr<LectorConsulta> m_lector;

@@ -47,6 +47,9 @@ const QString kOrden =
                    "AlbaranesDetalle.NumLinea");
 
 constexpr qsizetype kBloque = 1 << 20; // bytes gathered before each write
+// How long a server may take to sort the range before the first rows come: minutes for years
+// of notes on a loaded server, far beyond a station's wait for an answer.
+constexpr int kEsperaLectura = 3600; // seconds
 
 // A value that would break the line apart unless quoted.
 void AnexaEntero(QByteArray& d, qint64 v) {
@@ -116,6 +119,7 @@ Resultado ExportaAlbaranes::Exporta(QDate desde, QDate hasta, const QString& rut
                                 {BaseDatos::FechaSQL(desde), FinRango(hasta)});
     registros.SetTablasEsquema(
         {QStringLiteral("AlbaranesCabeceras"), QStringLiteral("AlbaranesDetalle")});
+    registros.SetEsperaServidor(kEsperaLectura);
     if (const Resultado abierto = registros.Abre(); !abierto)
         return FalloLectura(abierto.Error());
 

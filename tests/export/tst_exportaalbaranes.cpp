@@ -1,4 +1,5 @@
 // Export of a date range to the three file formats, over a fixed database, against golden files.
+#include "app/kelregistry.h"
 #include "export/albaranesprueba.h"
 #include "export/exportaalbaranes.h"
 #include "support/entornoprueba.h"
@@ -171,6 +172,26 @@ private slots:
         // The same export without the limit is well over it.
         QVERIFY(exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 1), m.Ruta(archivo)));
         QVERIFY(QFileInfo(m.Ruta(archivo)).size() > 1536 * 1024);
+    }
+
+    // A server that takes longer to sort the range than a station waits for an answer is not
+    // cut off: the export still gets all its rows.
+    void servidorLento() {
+        PESIX_REQUIERE(Motor::Postgres);
+        EntornoPrueba env(Motor::Postgres);
+        kelRegistry::SaveAppString("\\Configuracion", "EsperaServidor", "1");
+        QSqlDatabase db = env.DatosConBase().Conexion();
+        QVERIFY(albaranesprueba::Crea(db));
+        // The lines come through a view that waits 2 s, once, before its first row.
+        QSqlQuery q(db);
+        QVERIFY(q.exec("ALTER TABLE AlbaranesDetalle RENAME TO DetalleGuardado"));
+        QVERIFY(q.exec("CREATE VIEW AlbaranesDetalle AS SELECT * FROM DetalleGuardado "
+                       "WHERE (SELECT COUNT(*) FROM pg_sleep(2)) = 1"));
+        ExportaAlbaranes exporta(db, ";", FormatoValores(",", QLocale()));
+        const QString ruta = env.Carpeta() + "/marzo.csv";
+        const Resultado r = exporta.Exporta(QDate(2026, 3, 1), QDate(2026, 3, 31), ruta);
+        QVERIFY2(r, qPrintable(r.Error()));
+        QCOMPARE(Lee(ruta), Golden("marzo.csv"));
     }
 
     // Values stored unlike their column's type (a file written by another tool, without the
