@@ -237,13 +237,8 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
         return t.Inicio();
     const QString fecha = BaseDatos::FechaSQL(a.Fecha);
     if (vista) {
-        // Taking the header's row first makes any other save of this note wait until this one
-        // is done, so that what is read next is what this save replaces.
-        QSqlQuery q(m_db);
-        q.prepare(QStringLiteral("UPDATE AlbaranesCabeceras SET NumAlbaran = NumAlbaran") + kClave);
-        BindClave(q, a.NumAlbaran, a.Fecha);
-        if (!q.exec())
-            return Error(q);
+        if (const Resultado r = TomaCabecera(a.NumAlbaran, a.Fecha); !r)
+            return r;
         QByteArray guardada;
         if (Resultado r = Version(a.NumAlbaran, a.Fecha, guardada); !r)
             return r;
@@ -298,6 +293,15 @@ Resultado AlmacenAlbaranes::Escribe(const Albaran& a, const QByteArray* vista,
             return escrita;
     }
     return t.Confirma();
+}
+
+Resultado AlmacenAlbaranes::TomaCabecera(const QString& numero, const QDate& fecha) const {
+    // Taking the header's row makes any other save or void of this note wait until this
+    // transaction is done, so that what is read next is what it replaces.
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE AlbaranesCabeceras SET NumAlbaran = NumAlbaran") + kClave);
+    BindClave(q, numero, fecha);
+    return q.exec() ? Resultado{} : Error(q);
 }
 
 Resultado AlmacenAlbaranes::LeeGuardado(const QString& numero, const QDate& fecha,
@@ -366,12 +370,8 @@ Resultado AlmacenAlbaranes::Anula(const QString& numero, const QDate& fecha, boo
     Transaccion t(m_db);
     if (!t.Inicio())
         return t.Inicio();
-    // The header's row first, as a save takes it: saves and voids of the note take turns.
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("UPDATE AlbaranesCabeceras SET NumAlbaran = NumAlbaran") + kClave);
-    BindClave(q, numero, fecha);
-    if (!q.exec())
-        return Error(q);
+    if (const Resultado r = TomaCabecera(numero, fecha); !r)
+        return r;
     Guardado g;
     if (const Resultado r = LeeGuardado(numero, fecha, g); !r)
         return r;
@@ -383,6 +383,7 @@ Resultado AlmacenAlbaranes::Anula(const QString& numero, const QDate& fecha, boo
             Texto(anular ? IdTexto::YaAnulado : IdTexto::NoAnulado).arg(numero));
     if (const Resultado r = CopiaVersion(numero, fecha, operario, ahora); !r)
         return r;
+    QSqlQuery q(m_db);
     q.prepare(QStringLiteral("UPDATE AlbaranesCabeceras SET Anulado = ?, Motivo = ?, "
                              "FechaModificacion = ?") +
               kClave);

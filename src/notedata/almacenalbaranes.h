@@ -94,6 +94,7 @@ public:
 private:
     struct Guardado;
     Resultado Escribe(const Albaran& albaran, const QByteArray* vista, bool& cambiada) const;
+    Resultado TomaCabecera(const QString& numero, const QDate& fecha) const;
     Resultado LeeGuardado(const QString& numero, const QDate& fecha, Guardado& g) const;
     Resultado CopiaVersion(const QString& numero, const QDate& fecha, const QString& operario,
                            const QDateTime& ahora) const;
