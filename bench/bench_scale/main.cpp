@@ -10,7 +10,10 @@
 //      decoder:   CortadorTramas, which cuts and decodes each frame into a reading.
 //    Printed per protocol: frames per second of each, the ratio reference rate / decoder rate
 //    (the cost of decoding; the goal is 1.5 or less) and readings delivered / frames sent
-//    (always 1.0). The median of the rounds is taken.
+//    (always 1.0). The median of the rounds is taken. A scale at rest sends the same frame
+//    again and again, and the cutter reads a frame equal to the one before from that one's
+//    reading; so the same is measured a second time over the sample without such repeats
+//    (every frame new to the decoder), and its share of repeated frames is printed.
 //
 // 2. The controller: the simulator streams N type-0 readings (default 10,000) as fast as the
 //    pseudo-terminal takes them. Measured twice in the same run:
@@ -23,8 +26,8 @@
 //
 // Several rounds are run (5 by default) and the median round is taken, so a moment of load from
 // other programs does not decide the figure; every round is printed. The last lines are
-// "decode_ratio_max=<ratio> decode_delivered_min=<ratio>" and "delivered=<ratio>
-// p99_ms=<value>" for the controller (median p99 of the rounds).
+// "decode_ratio_max=<ratio> decode_ratio_none_repeating_max=<ratio> decode_delivered_min=<ratio>"
+// and "delivered=<ratio> p99_ms=<value>" for the controller (median p99 of the rounds).
 #include "scale/ajustesbascula.h"
 #include "scale/cortadortramas.h"
 #include "scale/protocolobascula.h"
@@ -350,6 +353,26 @@ QByteArray Muestra(const QString& programa, qint32 tipo, int& tramas) {
     return datos.mid(desde, ultimo + final.size() - desde);
 }
 
+// The sample without the frames equal to the one before them (a scale at rest repeats its
+// frame): a stream where every frame is new to the decoder. `tramas` receives how many are left.
+QByteArray SinRepetidas(const QByteArray& muestra, const QByteArray& final, int& tramas) {
+    QByteArray distinta;
+    QByteArrayView anterior;
+    tramas = 0;
+    for (qsizetype inicio = 0, f; (f = muestra.indexOf(final, inicio)) >= 0;
+         inicio = f + final.size()) {
+        const QByteArrayView trama =
+            QByteArrayView(muestra).sliced(inicio, f + final.size() - inicio);
+        if (trama != anterior) {
+            distinta += trama;
+            ++tramas;
+        }
+        anterior = trama;
+    }
+    // The last frame and the first, where the sample starts again, must differ as well.
+    return tramas > 1 ? distinta : QByteArray();
+}
+
 struct Decodificacion {
     double ratio = 0;   // reference rate / decoder rate
     double entrega = 0; // readings delivered / frames sent
@@ -422,6 +445,7 @@ int main(int argc, char* argv[]) {
                 "pesix-scale-sim, repeated), %d rounds\n",
                 m, rondas);
     double peorRatio = 0;
+    double peorDistinta = 0;
     double peorEntrega = 1;
     for (const ProtocoloBascula& p : ProtocoloBascula::Tabla()) {
         int tramas = 0;
@@ -431,27 +455,49 @@ int main(int argc, char* argv[]) {
             peorEntrega = 0;
             continue;
         }
-        const int copias = qMax(1, m / tramas);
-        const QByteArray flujo = muestra.repeated(copias);
-        const qint64 enviadas = qint64(tramas) * copias;
-        QList<double> ratios, entregas, ref, dec;
-        for (int r = 0; r < rondas; ++r) {
-            const Decodificacion d = Decodifica(p.tipo, flujo, enviadas);
-            ratios << d.ratio;
-            entregas << d.entrega;
-            ref << d.porSegundoRef;
-            dec << d.porSegundoDec;
-        }
-        const double ratio = Mediana(ratios);
-        const double entrega = *std::min_element(entregas.begin(), entregas.end());
+        // Rounds over a stream: the median ratio, the lowest delivered/sent, the median rates.
+        const auto Rondas = [&](const QByteArray& unaVez, int cuantas, double& ratio,
+                                double& entrega, double& porRef, double& porDec) {
+            const int copias = qMax(1, m / cuantas);
+            const QByteArray flujo = unaVez.repeated(copias);
+            const qint64 enviadas = qint64(cuantas) * copias;
+            QList<double> ratios, entregas, ref, dec;
+            for (int r = 0; r < rondas; ++r) {
+                const Decodificacion d = Decodifica(p.tipo, flujo, enviadas);
+                ratios << d.ratio;
+                entregas << d.entrega;
+                ref << d.porSegundoRef;
+                dec << d.porSegundoDec;
+            }
+            ratio = Mediana(ratios);
+            entrega = *std::min_element(entregas.begin(), entregas.end());
+            porRef = Mediana(ref);
+            porDec = Mediana(dec);
+            return enviadas;
+        };
+        double ratio = 0, entrega = 0, porRef = 0, porDec = 0;
+        const qint64 enviadas = Rondas(muestra, tramas, ratio, entrega, porRef, porDec);
+        int distintas = 0;
+        const QByteArray distinta =
+            SinRepetidas(muestra, Final(p.Fin(ProtocoloUsuario())), distintas);
+        double ratioD = 0, entregaD = 1, porRefD = 0, porDecD = 0;
+        if (!distinta.isEmpty())
+            Rondas(distinta, distintas, ratioD, entregaD, porRefD, porDecD);
         std::printf("type %d %-8s %lld frames: bare cut %.0f frames/s, decoder %.0f readings/s, "
-                    "ratio %.2f, delivered/sent %.4f\n",
-                    p.tipo, p.nombre, static_cast<long long>(enviadas), Mediana(ref), Mediana(dec),
-                    ratio, entrega);
+                    "ratio %.2f, delivered/sent %.4f; %.0f%% of frames repeat the one before; "
+                    "none repeating: bare cut %.0f frames/s, decoder %.0f readings/s, ratio %.2f, "
+                    "delivered/sent %.4f\n",
+                    p.tipo, p.nombre, static_cast<long long>(enviadas), porRef, porDec, ratio,
+                    entrega, 100.0 * (1.0 - double(distintas) / double(tramas)), porRefD, porDecD,
+                    ratioD, entregaD);
+        peorDistinta = qMax(peorDistinta, ratioD);
+        entrega = qMin(entrega, entregaD);
         peorRatio = qMax(peorRatio, ratio);
         peorEntrega = qMin(peorEntrega, entrega);
     }
-    std::printf("decode_ratio_max=%.2f decode_delivered_min=%.4f\n", peorRatio, peorEntrega);
+    std::printf("decode_ratio_max=%.2f decode_ratio_none_repeating_max=%.2f "
+                "decode_delivered_min=%.4f\n",
+                peorRatio, peorDistinta, peorEntrega);
 
     // 2. The controller over the pseudo-terminal.
     std::printf("bench_scale: %d type-0 readings streamed by pesix-scale-sim over a "

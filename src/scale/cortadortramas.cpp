@@ -3,6 +3,8 @@
 #include "scale/octetos.h"
 #include "scale/protocolobascula.h"
 
+#include <cstring>
+
 namespace {
 constexpr char kStx = '\x02';
 constexpr char kEtx = '\x03';
@@ -32,6 +34,13 @@ CortadorTramas::Salidas CortadorTramas::Procesa(qint32 tipoBascula, const QByteA
         break;
     }
     Limita();
+    // The last reading decoded outlives this call's messages.
+    if (m_enSalida >= 0) {
+        const Lectura& l = *m_salida.at(m_enSalida).lectura;
+        m_ultima.Reinicia(l.trama);
+        m_ultima.TomaDecodificado(l);
+        m_enSalida = -1;
+    }
     return {m_salida.constData(), m_usadas};
 }
 
@@ -42,9 +51,8 @@ CortadorTramas::Salida& CortadorTramas::Siguiente() {
     }
     Salida& s = m_salida[m_usadas++];
     s.clase = Salida::Clase::Mensaje;
-    s.bytes = QByteArray();
-    if (s.lectura)
-        s.lectura->Reinicia();
+    if (!s.bytes.isNull())
+        s.bytes = QByteArray();
     return s;
 }
 
@@ -65,9 +73,20 @@ void CortadorTramas::Entrega(const ProtocoloBascula& p, QByteArrayView trama, qi
     Salida& s = Siguiente();
     if (!s.lectura)
         s.lectura.emplace();
-    if (!p.decodificaEn(trama, m_usuario, *s.lectura)) {
+    s.lectura->Reinicia(trama);
+    const Lectura& ultima = m_enSalida >= 0 ? *m_salida.at(m_enSalida).lectura : m_ultima;
+    if (m_hayUltima && m_tipoUltima == p.tipo && ultima.trama.size() == trama.size() &&
+        std::memcmp(ultima.trama.constData(), trama.data(), size_t(trama.size())) == 0) {
+        s.lectura->TomaDecodificado(ultima);
+    } else if (p.decodificaEn(trama, m_usuario, *s.lectura)) {
+        m_enSalida = m_usadas - 1;
+        m_tipoUltima = p.tipo;
+        m_hayUltima = true;
+    } else {
         s.lectura.reset();
         ++m_ilegibles;
+        m_hayUltima = false;
+        m_enSalida = -1;
     }
     if (p.tipo == 1) {
         // The figure of the weight line, as the text of the reading.
@@ -101,9 +120,12 @@ void CortadorTramas::CortaFinales(const ProtocoloBascula& p, FinTrama fin) {
             if (fin == FinTrama::CRLF && trama.endsWith('\r'))
                 trama.chop(1);
             if (fin == FinTrama::LfCr) {
-                const qsizetype lf = trama.lastIndexOf('\n');
+                // What came before the frame's LF is not of it.
+                qsizetype lf = trama.size() - 1;
+                while (lf > 0 && trama[lf] != '\n')
+                    --lf;
                 if (lf > 0)
-                    trama = trama.sliced(lf); // what came before the frame's LF is not of it
+                    trama = trama.sliced(lf);
             } else {
                 while (!trama.isEmpty() && (trama.front() == '\n' || trama.front() == '\r'))
                     trama = trama.sliced(1);

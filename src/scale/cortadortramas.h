@@ -67,7 +67,10 @@ public:
     Salidas Procesa(qint32 tipoBascula, const QByteArray& datos);
 
     // The definition type 6 reads.
-    void SetUsuario(const ProtocoloUsuario& usuario) { m_usuario = usuario; }
+    void SetUsuario(const ProtocoloUsuario& usuario) {
+        m_usuario = usuario;
+        m_hayUltima = false;
+    }
 
     const QByteArray& Buffer() const { return m_buffer; }
     // Forgets the incomplete frame.
@@ -100,4 +103,13 @@ private:
     qint64 m_ilegibles = 0;
     // Characters dropped from the front of the frame now incomplete.
     qint64 m_descartadosTrama = 0;
+    // The last frame decoded into a reading, with it, and its protocol: a scale at rest sends the
+    // same frame again and again, and a decoder is a pure function of the frame, so a frame
+    // equal to it takes its reading instead of being decoded anew.
+    // While a call cuts, the last frame decoded is the reading of its message m_enSalida (-1:
+    // m_ultima, kept from an earlier call).
+    Lectura m_ultima;
+    qsizetype m_enSalida = -1;
+    qint32 m_tipoUltima = -1;
+    bool m_hayUltima = false;
 };

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <cstring>
 
 // One frame from the scale, decoded: a weight with what the scale said about it, or a reply that
 // is not a weight (to zero or tare, a serial number). The raw bytes and the time they arrived
@@ -28,10 +29,11 @@ struct Lectura {
     QDateTime recibida;
 
     bool EsPeso() const { return clase == Clase::Peso; }
-    // Back to a fresh reading in its place, so that whoever reuses one (the cutter, for every
-    // frame of a scale that streams) need not build and destroy a whole reading. The frame's
-    // storage stays for the next frame unless a copy of the reading shares it.
-    void Reinicia() {
+    // Back to a fresh reading of `frame` in its place, so that whoever reuses one (the cutter,
+    // for every frame of a scale that streams) need not build and destroy a whole reading. The
+    // frame's bytes are written over the previous frame's unless a copy of the reading shares
+    // them.
+    void Reinicia(QByteArrayView frame = {}) {
         clase = Clase::Peso;
         hayPeso = false;
         peso = 0.0;
@@ -40,9 +42,21 @@ struct Lectura {
             unidad = QString();
         estado = Estado::Desconocido;
         tipo = Tipo::Desconocido;
-        trama.truncate(0);
+        trama.resize(frame.size());
+        if (!frame.isEmpty())
+            std::memcpy(trama.data(), frame.data(), size_t(frame.size()));
         if (!recibida.isNull())
             recibida = QDateTime();
+    }
+    // What `otra` says of its weight: everything but its frame and when it arrived.
+    void TomaDecodificado(const Lectura& otra) {
+        clase = otra.clase;
+        hayPeso = otra.hayPeso;
+        peso = otra.peso;
+        decimales = otra.decimales;
+        unidad = otra.unidad;
+        estado = otra.estado;
+        tipo = otra.tipo;
     }
     // The weight with a point and the decimals sent ("-12.50"); empty without a figure.
     QString Cifra() const;

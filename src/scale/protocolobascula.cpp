@@ -6,7 +6,6 @@
 #include "scale/protocolousuario.h"
 
 #include <cstring>
-#include <iterator>
 
 namespace {
 using E = Lectura::Estado;
@@ -44,18 +43,14 @@ QString Unidad(QByteArrayView t) {
     return Latin1(t);
 }
 
-// The frame's bytes go with its reading, written over the previous frame's when the reading is
-// reused and nothing else holds them.
-void Nueva(QByteArrayView trama, Lectura& l) {
-    l.trama.resize(trama.size());
-    if (!trama.isEmpty())
-        std::memcpy(l.trama.data(), trama.data(), size_t(trama.size()));
-}
-
 // A reply says nothing of a weight, whatever the frame began to say.
-bool Respuesta(QByteArrayView trama, Lectura& l) {
-    l.Reinicia();
-    Nueva(trama, l);
+bool Respuesta(Lectura& l) {
+    l.hayPeso = false;
+    l.peso = 0.0;
+    l.decimales = 0;
+    l.unidad = QString();
+    l.estado = E::Desconocido;
+    l.tipo = T::Desconocido;
     l.clase = Lectura::Clase::Respuesta;
     return true;
 }
@@ -75,9 +70,8 @@ bool CifraYUnidad(QByteArrayView t, Lectura& l) {
 bool DecodificaTipo0(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     if (SinBlancos(trama).isEmpty())
         return false;
-    Nueva(trama, l);
     if (!CifraYUnidad(trama, l))
-        return Respuesta(trama, l);
+        return Respuesta(l);
     return true;
 }
 
@@ -86,7 +80,6 @@ bool DecodificaTipo1(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) 
     QByteArrayView figura;
     if (!ProtocoloBascula::FiguraLineaPeso(trama, figura))
         return false;
-    Nueva(trama, l);
     qsizetype fin = 0;
     if (!ProtocoloBascula::LeeCifra(figura, l.peso, l.decimales, fin) ||
         !SinBlancos(figura.sliced(fin)).isEmpty())
@@ -103,7 +96,6 @@ bool DecodificaTipo1(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) 
 bool DecodificaMtSics(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     const QByteArrayView t = SinBlancos(trama);
     if (Octetos::Igual(t, "ES") || Octetos::Igual(t, "ET") || Octetos::Igual(t, "EL")) {
-        Nueva(trama, l);
         l.estado = E::Error;
         return true;
     }
@@ -116,12 +108,11 @@ bool DecodificaMtSics(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l)
             return false;
     if (!Octetos::Igual(orden, "S") && !Octetos::Igual(orden, "SI") &&
         !Octetos::Igual(orden, "SIR"))
-        return Respuesta(trama, l);
+        return Respuesta(l);
     if (sp < 0 || sp + 1 >= t.size())
         return false;
     const char estado = t[sp + 1];
     const QByteArrayView resto = t.sliced(sp + 2);
-    Nueva(trama, l);
     switch (estado) {
     case 'S':
     case 'D':
@@ -164,7 +155,6 @@ bool DecodificaToledo(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l)
     const int a = uchar(trama[1]);
     const int b = uchar(trama[2]);
     const int punto = a & 0x07;
-    Nueva(trama, l);
     double valor = double(cuenta);
     if (punto == 0)
         valor *= 100;
@@ -195,9 +185,8 @@ bool DecodificaToledo(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l)
 bool DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     const QByteArrayView t = SinBlancos(trama);
     if (Octetos::Igual(t, "\x06"))
-        return Respuesta(trama, l);
+        return Respuesta(l);
     if (Octetos::Empieza(t, "EC,")) {
-        Nueva(trama, l);
         l.estado = E::Error;
         return true;
     }
@@ -205,7 +194,6 @@ bool DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
         return false;
     const QByteArrayView cabecera = t.first(2);
     QByteArrayView resto = t.sliced(3);
-    Nueva(trama, l);
     if (Octetos::Igual(cabecera, "ST"))
         l.estado = E::Estable;
     else if (Octetos::Igual(cabecera, "US"))
@@ -213,7 +201,7 @@ bool DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
     else if (Octetos::Igual(cabecera, "OL"))
         l.estado = E::SobreRango;
     else if (Octetos::Igual(cabecera, "QT"))
-        return Respuesta(trama, l);
+        return Respuesta(l);
     else
         return false;
     if (resto.size() >= 3 && resto[2] == ',') {
@@ -223,7 +211,7 @@ bool DecodificaAnd(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
         else if (Octetos::Igual(clase, "NT"))
             l.tipo = T::Neto;
         else if (Octetos::Igual(clase, "TR"))
-            return Respuesta(trama, l);
+            return Respuesta(l);
         else
             return false;
         resto = resto.sliced(3);
@@ -257,13 +245,12 @@ bool DecodificaSma(QByteArrayView trama, const ProtocoloUsuario&, Lectura& l) {
         return false;
     if (movimiento != 'M' && movimiento != ' ')
         return false;
-    Nueva(trama, l);
     if (clase == 'G')
         l.tipo = T::Bruto;
     else if (clase == 'N')
         l.tipo = T::Neto;
     else if (clase == 'T')
-        return Respuesta(trama, l);
+        return Respuesta(l);
     else
         return false;
     switch (estado) {
@@ -303,7 +290,6 @@ bool DecodificaUsuario(QByteArrayView trama, const ProtocoloUsuario& u, Lectura&
     ProtocoloUsuario::Grupos g;
     if (!u.Lee(trama, g) || g.peso.isEmpty())
         return false;
-    Nueva(trama, l);
     qsizetype fin = 0;
     if (!ProtocoloBascula::LeeCifra(g.peso, l.peso, l.decimales, fin) ||
         !SinBlancos(g.peso.sliced(fin)).isEmpty())
@@ -416,52 +402,48 @@ bool ProtocoloBascula::ConEstado(const ProtocoloUsuario& usuario) const {
 }
 
 bool ProtocoloBascula::LeeCifra(QByteArrayView t, double& valor, int& decimales, qsizetype& fin) {
-    qsizetype i = 0;
-    while (i < t.size() && (t[i] == ' ' || t[i] == '\t'))
-        ++i;
+    const char* const inicio = t.data();
+    const char* const final = inicio + t.size();
+    const char* c = inicio;
+    while (c < final && (*c == ' ' || *c == '\t'))
+        ++c;
     bool negativo = false;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+')) {
-        negativo = t[i] == '-';
-        ++i;
-        while (i < t.size() && t[i] == ' ')
-            ++i;
+    if (c < final && (*c == '-' || *c == '+')) {
+        negativo = *c == '-';
+        ++c;
+        while (c < final && *c == ' ')
+            ++c;
     }
-    const qsizetype desde = i;
-    // The digits as one integer while it stays exact in a double: divided by a power of ten that
-    // is exact too, it gives the correctly rounded value, as reading the text would.
-    constexpr quint64 kExacto = quint64(1) << 53;
+    const char* const desde = c;
+    // The digits as one integer, the point left out.
     quint64 entero = 0;
-    bool exacto = true;
-    bool digitos = false;
-    bool punto = false;
-    int dec = 0;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        if (c >= '0' && c <= '9') {
-            digitos = true;
-            if (punto)
-                ++dec;
-            if (exacto && entero <= (kExacto - 9) / 10)
-                entero = entero * 10 + quint64(c - '0');
-            else
-                exacto = false;
-        } else if ((c == '.' || c == ',') && !punto) {
-            punto = true;
-        } else {
-            break;
+    const auto Digitos = [&] {
+        const char* const d = c;
+        while (c < final && uchar(*c - '0') < 10) {
+            entero = entero * 10 + uchar(*c - '0');
+            ++c;
         }
+        return c - d;
+    };
+    qsizetype cifras = Digitos();
+    int dec = 0;
+    if (c < final && (*c == '.' || *c == ',')) {
+        ++c;
+        dec = int(Digitos());
+        cifras += dec;
     }
-    if (!digitos)
+    if (cifras == 0)
         return false;
-    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    // Up to 15 digits the integer is exact in a double, and so is a power of ten up to 1e15:
+    // their quotient is the correctly rounded value, as reading the text would give.
+    static constexpr double kPotencias[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     double v = 0;
-    if (exacto && dec < int(std::size(kPotencias))) {
-        v = double(entero) / kPotencias[dec];
+    if (cifras <= 15) {
+        v = dec == 0 ? double(entero) : double(entero) / kPotencias[dec];
     } else {
         // More digits than a double holds exactly: the text is read as it stands.
-        QByteArray numero = t.sliced(desde, i - desde).toByteArray();
+        QByteArray numero(desde, c - desde);
         numero.replace(',', '.');
         bool ok = false;
         v = numero.toDouble(&ok);
@@ -470,7 +452,7 @@ bool ProtocoloBascula::LeeCifra(QByteArrayView t, double& valor, int& decimales,
     }
     valor = negativo ? -v : v;
     decimales = dec;
-    fin = i;
+    fin = c - inicio;
     return true;
 }
 

@@ -15,9 +15,10 @@ class ProtocoloUsuario;
 // controller, the test window's buttons, the configuration window's list, the console reader
 // and the simulator). Adding a protocol is adding a row and its decoder.
 struct ProtocoloBascula {
-    // Decodes one frame without its end into `lectura`, which starts as a fresh reading; false
-    // when the frame cannot be read (what `lectura` then holds means nothing). Pure: no I/O,
-    // no state; the user's definition is read by type 6 only.
+    // Decodes one frame without its end into `lectura`, which starts as a fresh reading of that
+    // frame (its bytes already in `trama`); false when the frame cannot be read (what `lectura`
+    // then holds means nothing). Pure: no I/O, no state; the user's definition is read by type 6
+    // only.
     using Decodificador = bool (*)(QByteArrayView trama, const ProtocoloUsuario& usuario,
                                    Lectura& lectura);
 
@@ -41,6 +42,7 @@ struct ProtocoloBascula {
     // The frame decoded; nothing when it cannot be read.
     std::optional<Lectura> decodifica(QByteArrayView trama, const ProtocoloUsuario& usuario) const {
         std::optional<Lectura> l(std::in_place);
+        l->Reinicia(trama);
         if (!decodificaEn(trama, usuario, *l))
             l.reset();
         return l;

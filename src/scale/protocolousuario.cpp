@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
@@ -17,6 +19,9 @@ struct ProtocoloUsuario::Compilada {
     int estado = -1;
     // Compiled to machine code, matched without the interpreter's checks.
     bool jit = false;
+    // Compiled for UTF-8 subjects: a frame with bytes over 127 is written out first. An
+    // expression of ASCII characters matches a frame's bytes as Latin-1 text without that.
+    bool utf = false;
     // A frame with bytes over 127, written as UTF-8.
     QByteArray utf8;
 
@@ -56,8 +61,9 @@ bool ProtocoloUsuario::Lee(QByteArrayView trama, Grupos& grupos) const {
         return false;
     // A frame of ASCII bytes is its own UTF-8; one with Latin-1 letters is written out.
     bool ascii = true;
-    for (const char b : trama)
-        ascii = ascii && uchar(b) < 0x80;
+    if (c->utf)
+        for (const char b : trama)
+            ascii = ascii && uchar(b) < 0x80;
     QByteArrayView sujeto = trama;
     if (!ascii) {
         c->utf8.clear();
@@ -71,9 +77,11 @@ bool ProtocoloUsuario::Lee(QByteArrayView trama, Grupos& grupos) const {
         }
         sujeto = c->utf8;
     }
-    const auto Casa = c->jit ? pcre2_jit_match : pcre2_match;
-    const int r = Casa(c->codigo, PCRE2_SPTR(sujeto.data()), PCRE2_SIZE(sujeto.size()), 0,
-                       PCRE2_NO_UTF_CHECK, c->datos, nullptr);
+    const int r = c->jit
+                      ? pcre2_jit_match(c->codigo, PCRE2_SPTR(sujeto.data()),
+                                        PCRE2_SIZE(sujeto.size()), 0, 0, c->datos, nullptr)
+                      : pcre2_match(c->codigo, PCRE2_SPTR(sujeto.data()), PCRE2_SIZE(sujeto.size()),
+                                    0, PCRE2_NO_UTF_CHECK, c->datos, nullptr);
     if (r < 0)
         return false;
     const PCRE2_SIZE* v = pcre2_get_ovector_pointer(c->datos);
@@ -131,13 +139,23 @@ Resultado ProtocoloUsuario::Crea(const QString& trama, const QString& estable, c
         return Resultado::Fallo(Texto(IdTexto::FinTramaNoValido).arg(fin));
     // The same expression for the bytes of the frames: the engine QRegularExpression runs, with
     // the one option it gives an expression made without options (UTF), so it compiles as it
-    // did above.
+    // did above. An expression of ASCII characters means the same on a frame's bytes read as
+    // Latin-1 as on the frame written as UTF-8 (the classes and caseless letters are ASCII's
+    // alike), so it is compiled for the bytes as they stand, and never for UTF-8 (a "(*UTF)"
+    // in it sends it the other way).
     auto c = std::make_shared<Compilada>();
     const QByteArray patron = trama.toUtf8();
     int codigoError = 0;
     PCRE2_SIZE posicionError = 0;
-    c->codigo = pcre2_compile(PCRE2_SPTR(patron.constData()), PCRE2_SIZE(patron.size()), PCRE2_UTF,
-                              &codigoError, &posicionError, nullptr);
+    const bool ascii =
+        std::all_of(patron.begin(), patron.end(), [](char b) { return uchar(b) < 0x80; });
+    if (ascii)
+        c->codigo = pcre2_compile(PCRE2_SPTR(patron.constData()), PCRE2_SIZE(patron.size()),
+                                  PCRE2_NEVER_UTF, &codigoError, &posicionError, nullptr);
+    c->utf = !c->codigo;
+    if (c->utf)
+        c->codigo = pcre2_compile(PCRE2_SPTR(patron.constData()), PCRE2_SIZE(patron.size()),
+                                  PCRE2_UTF, &codigoError, &posicionError, nullptr);
     if (!c->codigo) {
         PCRE2_UCHAR mensaje[256];
         pcre2_get_error_message(codigoError, mensaje, sizeof mensaje);

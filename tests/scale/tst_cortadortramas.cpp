@@ -112,6 +112,49 @@ private slots:
         QCOMPARE(lecturas, 8);
     }
 
+    // A frame equal to the one before reads as it would decoded anew, within a call and across
+    // calls, and never as the same bytes read under another protocol or another definition.
+    void repetidas() {
+        ProtocoloUsuario estableST, estableXX;
+        const QString cas = QStringLiteral(
+            R"(^(?<estado>ST|US),(?:GS|NT),(?<peso>[-+]? *[0-9.]+) *(?<unidad>kg|lb))");
+        QVERIFY(ProtocoloUsuario::Crea(cas, "ST", "CRLF", "", estableST));
+        QVERIFY(ProtocoloUsuario::Crea(cas, "XX", "CRLF", "", estableXX));
+        struct Llamada {
+            int tipo;
+            const ProtocoloUsuario* usuario;
+            QByteArray datos;
+        };
+        const QByteArray cas2 = "ST,GS,+0012.50kg\r\nST,GS,+0012.50kg\r\n";
+        const QList<Llamada> llamadas = {
+            {2, &estableST, "S D      1.500 g\r\nS D      1.500 g\r\nS D      1.500 g\r\n"},
+            {2, &estableST, "S D      1.500 g\r\nS S      1.500 g\r\n"},
+            {5, &estableST, "\n 1G      12.345 kg\r\n 1G      12.345 kg\r"},
+            {5, &estableST, "\n 1G      12.345 kg\r"},
+            {4, &estableST, cas2},
+            {6, &estableST, cas2},
+            {6, &estableXX, cas2},
+            {4, &estableXX, "ST,GS,+0012.50kg\r\n"}};
+        CortadorTramas c;
+        QList<Lectura::Estado> estados;
+        for (const Llamada& l : llamadas) {
+            c.SetUsuario(*l.usuario);
+            const ProtocoloBascula* p = ProtocoloBascula::Busca(l.tipo);
+            for (const Salida& s : c.Procesa(l.tipo, l.datos)) {
+                QVERIFY(s.lectura);
+                QCOMPARE(*s.lectura, *p->decodifica(s.lectura->trama, *l.usuario));
+                estados << s.lectura->estado;
+            }
+        }
+        QCOMPARE(estados.size(), 15);
+        // The user's definition decides a repeated frame's status: stable under "ST", then in
+        // motion once "ST" no longer means stable.
+        QCOMPARE(
+            estados.mid(10, 4),
+            QList<Lectura::Estado>({Lectura::Estado::Estable, Lectura::Estado::Estable,
+                                    Lectura::Estado::Movimiento, Lectura::Estado::Movimiento}));
+    }
+
     // A line that never ends: the buffer stays at its limit, keeping the newest characters; the
     // complete frames of a read bigger than the limit are all cut before the rest is bounded.
     void limite() {

@@ -98,6 +98,8 @@ private slots:
         fila("6 letra latina", 6, "A\xF1o 7,25 kg", "unknown 7.25 kg unknown",
              QString::fromUtf8("Año (?<peso>\\S+) (?<unidad>\\S+)"));
         fila("6 peso con letras", 6, "W=12x", "ilegible", R"(W=(?<peso>\S+))");
+        // An expression that asks for UTF-8 itself still reads the frame's bytes as Latin-1.
+        fila("6 pide UTF", 6, "\xB0W=12.5", "unknown 12.5  unknown", R"((*UTF)W=(?<peso>\S+))");
     }
 
     void decodifica() {
@@ -119,9 +121,9 @@ private slots:
     void leeCifra_data() {
         QTest::addColumn<QByteArray>("texto");
         QTest::addColumn<int>("decimales");
-        for (const char* t :
-             {"0.1", "-0.3", "  + 12,5", "1234567.891", "0.000", "-0", "999999.999999",
-              "0.0000000000000000000001", "9007199254740993", "12345678901234567890.5", "1."})
+        for (const char* t : {"0.1", "-0.3", "  + 12,5", "1234567.891", "0.000", "-0",
+                              "999999.999999", "0.0000000000000000000001", "9007199254740993",
+                              "123456789.012345", "12345678901234567890.5", "1."})
             QTest::newRow(t) << QByteArray(t)
                              << QByteArray(t).replace(',', '.').split('.').value(1).size();
     }
