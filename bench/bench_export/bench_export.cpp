@@ -6,6 +6,8 @@
 // 100 MB. The last line printed is
 // "ratio=<our CSV time / sqlite3 time> xml_peak_mb=<our XML peak> mem_ratio=<our peak / sqlite3>
 // pg_ratio=<our CSV time / psql \copy time> pdf_peak_mb=<--pdf peak, 1,000 lines>/<100,000>".
+// One argument runs one part alone, and prints only its figures: "sqlite" the CSV speed on the
+// file, "pg" the CSV speed on the server (which then builds no file database).
 #include "app/clsdatosapp.h"
 #include "app/kelregistry.h"
 #include "db/basedatos.h"
@@ -114,6 +116,12 @@ qint64 Lineas(const QString& ruta) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    const QString parte = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (!parte.isEmpty() && parte != u"sqlite" && parte != u"pg") {
+        std::fprintf(stderr, "usage: bench_export [sqlite|pg]\n");
+        return 2;
+    }
+    const bool todo = parte.isEmpty();
     QTemporaryDir dir;
     kelRegistry::UsaArchivoIni(dir.filePath("ajustes.ini"));
     kelRegistry::SaveAppString("\\Internacional", "sList", ",");
@@ -129,11 +137,13 @@ int main(int argc, char* argv[]) {
     }
     QElapsedTimer reloj;
     reloj.start();
-    if (!reutiliza && !Crea(datos.Conexion()))
-        return 1;
     const qint64 filas = qint64(kAlbaranes) * kLineas;
-    std::printf("database: %d notes, %lld lines, %s in %.2f s\n", kAlbaranes, filas,
-                reutiliza ? "reused" : "built", double(reloj.elapsed()) / 1000.0);
+    if (parte != u"pg") {
+        if (!reutiliza && !Crea(datos.Conexion()))
+            return 1;
+        std::printf("database: %d notes, %lld lines, %s in %.2f s\n", kAlbaranes, filas,
+                    reutiliza ? "reused" : "built", double(reloj.elapsed()) / 1000.0);
+    }
 
     const QDate desde(2020, 1, 1), hasta(2030, 12, 31);
     const QString consulta = ExportaAlbaranes::ConsultaLiteral(desde, hasta);
@@ -177,78 +187,102 @@ int main(int argc, char* argv[]) {
                     filas / mejorSuyo, qint64(QFile(suyo).size()));
         return mejorNuestro / mejorSuyo;
     };
-    const QString suyo = dir.filePath("sqlite3.csv");
-    const QByteArray guion =
-        ".headers on\n.mode csv\n.output " + suyo.toUtf8() + "\n" + consulta.toUtf8() + ";\n";
-    const double ratio = mide("sqlite3 .mode csv", datos.Conexion(), suyo, [&] {
-        auto* p = new QProcess;
-        p->start("sqlite3", {datos.BaseDatos()});
-        p->write(guion);
-        p->closeWriteChannel();
-        return p;
-    });
-    if (ratio == 0)
-        return 1;
+    QStringList cifras; // the last line's figures
+    double picoNuestro = 0;
+    if (parte != u"pg") {
+        const QString suyo = dir.filePath("sqlite3.csv");
+        const QByteArray guion =
+            ".headers on\n.mode csv\n.output " + suyo.toUtf8() + "\n" + consulta.toUtf8() + ";\n";
+        const double ratio = mide("sqlite3 .mode csv", datos.Conexion(), suyo, [&] {
+            auto* p = new QProcess;
+            p->start("sqlite3", {datos.BaseDatos()});
+            p->write(guion);
+            p->closeWriteChannel();
+            return p;
+        });
+        if (ratio == 0)
+            return 1;
+        cifras << QString::asprintf("ratio=%.3f", ratio);
+        if (todo) {
 
-    // Peak memory of the whole range exported to XML, and of the sqlite3 shell reading it.
-    const QString xml = dir.filePath("pesix.xml");
-    const double picoNuestro = MedidaProceso::Pico(
-        {PESIX_BINARIO, "--export", desde.toString(Qt::ISODate), hasta.toString(Qt::ISODate), xml,
-         "--database", datos.BaseDatos(), "--settings", dir.filePath("ajustes.ini")},
-        dir.filePath("salida.txt"));
-    const double picoSuyo = MedidaProceso::Pico({"sqlite3", "-csv", "-header", datos.BaseDatos(),
-                                                 ExportaAlbaranes::ConsultaLiteral(desde, hasta)},
-                                                suyo);
-    if (picoNuestro < 0 || picoSuyo <= 0) {
-        std::fprintf(stderr, "the XML export or the sqlite3 shell failed\n");
-        return 1;
-    }
-    std::printf("pesix export (XML): %lld bytes, peak memory %.1f MB (goal: under 100 MB)\n",
+            // Peak memory of the whole range exported to XML, and of the sqlite3 shell reading it.
+            const QString xml = dir.filePath("pesix.xml");
+            picoNuestro =
+                MedidaProceso::Pico({PESIX_BINARIO, "--export", desde.toString(Qt::ISODate),
+                                     hasta.toString(Qt::ISODate), xml, "--database",
+                                     datos.BaseDatos(), "--settings", dir.filePath("ajustes.ini")},
+                                    dir.filePath("salida.txt"));
+            const double picoSuyo =
+                MedidaProceso::Pico({"sqlite3", "-csv", "-header", datos.BaseDatos(),
+                                     ExportaAlbaranes::ConsultaLiteral(desde, hasta)},
+                                    suyo);
+            if (picoNuestro < 0 || picoSuyo <= 0) {
+                std::fprintf(stderr, "the XML export or the sqlite3 shell failed\n");
+                return 1;
+            }
+            std::printf(
+                "pesix export (XML): %lld bytes, peak memory %.1f MB (goal: under 100 MB)\n",
                 qint64(QFile(xml).size()), picoNuestro);
-    std::printf("sqlite3 -csv, same rows: peak memory %.1f MB\n", picoSuyo);
+            std::printf("sqlite3 -csv, same rows: peak memory %.1f MB\n", picoSuyo);
+            cifras << QString::asprintf("xml_peak_mb=%.1f mem_ratio=%.2f", picoNuestro,
+                                        picoNuestro / picoSuyo);
 
-    // Peak memory of `pesix --pdf` over a note of 1,000 lines and one of 100,000, in a
-    // database of their own: the lines are read as they are drawn, so the two should be close.
-    clsDatosApp notas;
-    notas.SetBaseDatos(dir.filePath("notas.db"));
-    double picoPdf[2] = {-1, -1};
-    if (const Resultado abierta = BaseDatos::AbreBaseDatos(notas); !abierta) {
-        std::fprintf(stderr, "notes database: %s\n", qPrintable(abierta.Error()));
-        return 1;
-    }
-    for (const int n : {1000, 100000}) {
-        const QString numero = QString::number(n);
-        QSqlQuery q(notas.Conexion());
-        const bool hecho =
-            q.exec("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, CodCliente, "
-                   "NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES ('" +
-                   numero +
-                   "', '2026-03-05', 'Ana', 'C1', 'Bar Pino', 'Calle 1', NULL, "
-                   "'2026-03-05 18:30:00', 0)") &&
-            q.exec("WITH RECURSIVE s(l) AS (SELECT 1 UNION ALL SELECT l + 1 FROM s WHERE l < " +
-                   numero + ") INSERT INTO AlbaranesDetalle SELECT '" + numero +
-                   "', '2026-03-05', l, 'P' || (l % 40), 'Producto número ' || (l % 40), "
-                   "l % 5, 100 + l % 900, 0.5 * (l % 5), 100 + l % 900 - 0.5 * (l % 5), 1.25, "
-                   "(100 + l % 900 - 0.5 * (l % 5)) * 1.25, '10:00:00-05/03/2026', NULL FROM s");
-        if (!hecho) {
-            std::fprintf(stderr, "notes database: %s\n", qPrintable(q.lastError().text()));
-            return 1;
-        }
-        reloj.restart();
-        const QString pdf = dir.filePath("nota.pdf");
-        picoPdf[n > 1000] =
-            MedidaProceso::Pico({PESIX_BINARIO, "--pdf", numero, "2026-03-05", pdf, "--database",
-                                 notas.BaseDatos(), "--settings", dir.filePath("ajustes.ini")},
-                                dir.filePath("salida.txt"));
-        if (picoPdf[n > 1000] < 0) {
-            std::fprintf(stderr, "pesix --pdf failed\n");
-            return 1;
-        }
-        std::printf("pesix --pdf, a note of %d lines: %lld bytes in %.2f s, peak memory %.1f MB\n",
+            // Peak memory of `pesix --pdf` over a note of 1,000 lines and one of 100,000, in a
+            // database of their own: the lines are read as they are drawn, so the two should be
+            // close.
+            clsDatosApp notas;
+            notas.SetBaseDatos(dir.filePath("notas.db"));
+            double picoPdf[2] = {-1, -1};
+            if (const Resultado abierta = BaseDatos::AbreBaseDatos(notas); !abierta) {
+                std::fprintf(stderr, "notes database: %s\n", qPrintable(abierta.Error()));
+                return 1;
+            }
+            for (const int n : {1000, 100000}) {
+                const QString numero = QString::number(n);
+                QSqlQuery q(notas.Conexion());
+                const bool hecho =
+                    q.exec("INSERT INTO AlbaranesCabeceras (NumAlbaran, Fecha, NomOperario, "
+                           "CodCliente, "
+                           "NomCliente, Direccion1, Direccion2, FechaModificacion, Impreso) VALUES "
+                           "('" +
+                           numero +
+                           "', '2026-03-05', 'Ana', 'C1', 'Bar Pino', 'Calle 1', NULL, "
+                           "'2026-03-05 18:30:00', 0)") &&
+                    q.exec(
+                        "WITH RECURSIVE s(l) AS (SELECT 1 UNION ALL SELECT l + 1 FROM s WHERE l "
+                        "< " +
+                        numero + ") INSERT INTO AlbaranesDetalle SELECT '" + numero +
+                        "', '2026-03-05', l, 'P' || (l % 40), 'Producto número ' || (l % 40), "
+                        "l % 5, 100 + l % 900, 0.5 * (l % 5), 100 + l % 900 - 0.5 * (l % 5), 1.25, "
+                        "(100 + l % 900 - 0.5 * (l % 5)) * 1.25, '10:00:00-05/03/2026', NULL FROM "
+                        "s");
+                if (!hecho) {
+                    std::fprintf(stderr, "notes database: %s\n", qPrintable(q.lastError().text()));
+                    return 1;
+                }
+                reloj.restart();
+                const QString pdf = dir.filePath("nota.pdf");
+                picoPdf[n > 1000] = MedidaProceso::Pico(
+                    {PESIX_BINARIO, "--pdf", numero, "2026-03-05", pdf, "--database",
+                     notas.BaseDatos(), "--settings", dir.filePath("ajustes.ini")},
+                    dir.filePath("salida.txt"));
+                if (picoPdf[n > 1000] < 0) {
+                    std::fprintf(stderr, "pesix --pdf failed\n");
+                    return 1;
+                }
+                std::printf(
+                    "pesix --pdf, a note of %d lines: %lld bytes in %.2f s, peak memory %.1f MB\n",
                     n, qint64(QFile(pdf).size()), double(reloj.elapsed()) / 1000.0,
                     picoPdf[n > 1000]);
+            }
+            cifras << QString::asprintf("pdf_peak_mb=%.1f/%.1f", picoPdf[0], picoPdf[1]);
+        }
     }
 
+    if (parte == u"sqlite") {
+        std::printf("%s\n", qPrintable(cifras.join(u' ')));
+        return 0;
+    }
     // The same lines on a server, against psql's \\copy of the same query.
     QString pg = "none (" + ServidorPostgres::Falta() + ")";
     if (ServidorPostgres* servidor = ServidorPostgres::Comun()) {
@@ -278,7 +312,8 @@ int main(int argc, char* argv[]) {
             return 1;
         pg = QString::number(ratioPg, 'f', 3);
     }
-    std::printf("ratio=%.3f xml_peak_mb=%.1f mem_ratio=%.2f pg_ratio=%s pdf_peak_mb=%.1f/%.1f\n",
-                ratio, picoNuestro, picoNuestro / picoSuyo, qPrintable(pg), picoPdf[0], picoPdf[1]);
+    // pg_ratio stands before pdf_peak_mb, as it always has.
+    cifras.insert(todo ? 2 : 0, "pg_ratio=" + pg);
+    std::printf("%s\n", qPrintable(cifras.join(u' ')));
     return picoNuestro < 100 ? 0 : 1;
 }
