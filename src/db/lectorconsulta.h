@@ -35,4 +35,7 @@ public:
     virtual qint64 Entero(int i) const = 0;
     virtual double Real(int i) const = 0;
     virtual QByteArrayView Utf8(int i) const = 0;
+    // A real value as the engine sent it, in text, for a writer that can take the text as it
+    // stands; empty where the engine hands reals over as numbers.
+    virtual QByteArrayView TextoReal(int /*i*/) const { return {}; }
 };

@@ -235,6 +235,10 @@ double LectorPostgres::Real(int i) const {
     return v;
 }
 
+QByteArrayView LectorPostgres::TextoReal(int i) const {
+    return TipoAlmacenado(i) == Almacenado::Real ? Utf8(i) : QByteArrayView();
+}
+
 QByteArrayView LectorPostgres::Utf8(int i) const {
     if (!m_lote || m_fila < 0 || m_fila >= m_filas || i < 0 || i >= m_tipos.size())
         return {};

@@ -29,6 +29,7 @@ public:
     qint64 Entero(int i) const override;
     double Real(int i) const override;
     QByteArrayView Utf8(int i) const override;
+    QByteArrayView TextoReal(int i) const override;
 
 private:
     bool Orden(const QByteArray& sql);

@@ -178,6 +178,10 @@ QByteArrayView RecordsetConsulta::Utf8(int i) const {
     return EnColumna(i) ? m_lector->Utf8(i) : QByteArrayView();
 }
 
+QByteArrayView RecordsetConsulta::TextoReal(int i) const {
+    return EnColumna(i) ? m_lector->TextoReal(i) : QByteArrayView();
+}
+
 QVariant RecordsetConsulta::Valor(int i) const {
     if (!EnColumna(i))
         return QVariant();

@@ -61,6 +61,8 @@ public:
     double Real(int i) const;
     // Text as UTF-8 (numbers in the engine's text form).
     QByteArrayView Utf8(int i) const;
+    // A real value in the engine's own text, where it sends one; empty otherwise.
+    QByteArrayView TextoReal(int i) const;
 
 private:
     bool Ejecuta();

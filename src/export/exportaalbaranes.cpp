@@ -257,7 +257,9 @@ void ExportaAlbaranes::AnexaValor(QByteArray& d, const RecordsetConsulta& regist
         return;
     case A::Real:
         if (tipo == T::Doble || tipo == T::Entero || tipo == T::Texto || tipo == T::Nulo) {
-            m_formato.AnexaDobleUtf8(d, registros.Real(i));
+            // A server's text of the number is mostly the form already: not read and rewritten.
+            if (!m_formato.AnexaTextoDobleUtf8(d, registros.TextoReal(i)))
+                m_formato.AnexaDobleUtf8(d, registros.Real(i));
             return;
         }
         break;

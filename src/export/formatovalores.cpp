@@ -195,6 +195,49 @@ void FormatoValores::AnexaDobleUtf8(QByteArray& d, double v) const {
     }
 }
 
+bool FormatoValores::AnexaTextoDobleUtf8(QByteArray& d, QByteArrayView t) const {
+    const auto cifra = [](char c) { return c >= '0' && c <= '9'; };
+    const char* p = t.data();
+    const char* const fin = p + t.size();
+    const bool negativo = p < fin && *p == '-';
+    p += negativo;
+    const char* const entera = p;
+    while (p < fin && cifra(*p))
+        ++p;
+    const qsizetype enteras = p - entera;
+    if (enteras == 0 || (enteras > 1 && *entera == '0'))
+        return false;
+    const bool cero = enteras == 1 && *entera == '0';
+    qsizetype punto = -1, cifras = enteras;
+    if (p < fin && *p == '.') {
+        punto = p - t.data();
+        const char* const fraccion = ++p;
+        while (p < fin && cifra(*p))
+            ++p;
+        // "%.15g" drops a fraction's last zeros, and writes a value under 0.0001 with an
+        // exponent.
+        const QByteArrayView cifrasFraccion(fraccion, p - fraccion);
+        if (cifrasFraccion.isEmpty() || cifrasFraccion.endsWith('0') ||
+            (cero && cifrasFraccion.startsWith("0000")))
+            return false;
+        cifras += cifrasFraccion.size();
+    } else if (cero && negativo) {
+        return false; // written "0"
+    }
+    if (p != fin || cifras > 15)
+        return false;
+    if (punto < 0) {
+        d.append(t);
+    } else if (m_separadorDecimalUtf8.size() == 1) {
+        const qsizetype inicio = d.size();
+        d.append(t);
+        d[inicio + punto] = m_separadorDecimalUtf8.front();
+    } else {
+        d.append(t.first(punto)).append(m_separadorDecimalUtf8).append(t.sliced(punto + 1));
+    }
+    return true;
+}
+
 bool FormatoValores::AnexaFechaUtf8(QByteArray& d, QByteArrayView t, bool conHora) const {
     int anyo = 0, mes = 0, dia = 0, h = 0, m = 0, s = 0;
     if (!LeeFechaSQL(t.data(), t.size(), anyo, mes, dia) ||

@@ -33,6 +33,11 @@ public:
     // "yyyy-MM-dd" ("yyyy-MM-dd HH:mm:ss"); false, with nothing appended, for other text.
     void AnexaDobleUtf8(QByteArray& destino, double v) const;
     bool AnexaFechaUtf8(QByteArray& destino, QByteArrayView almacenada, bool conHora) const;
+    // A double's text as a server sends it ("-1248.25"), appended as AnexaDobleUtf8 would write
+    // its value, when the text has that form already: plain digits, at most 15 of them, no zero
+    // ending the fraction, not under 0.0001, not minus zero. False, with nothing appended,
+    // otherwise.
+    bool AnexaTextoDobleUtf8(QByteArray& destino, QByteArrayView texto) const;
 
 private:
     void AnexaFecha(QString& destino, int anyo, int mes, int dia) const;

@@ -68,6 +68,37 @@ private slots:
         QCOMPARE(f.Texto(-1248.25, T::Doble), QStringLiteral("-1248\u066B25"));
     }
 
+    // A server's text of a double is taken as it stands only where it is what the value would be
+    // written as; any other text is refused, to be read as a number and written from that.
+    void textoDoble_data() {
+        QTest::addColumn<QByteArray>("texto");
+        QTest::addColumn<bool>("tal");
+        const auto fila = [](const char* t, bool tal) { QTest::newRow(t) << QByteArray(t) << tal; };
+        for (const char* t : {"1248.25", "-0.5", "0", "100", "0.0001", "123456789012345",
+                              "0.30000000000001", "-98765.4321"})
+            fila(t, true);
+        // Exponents, a numeric column's scale, minus zero, more than 15 digits, words.
+        for (const char* t :
+             {"1e-05", "0.00001", "1e+15", "1.50", "100.", "-0", "00.5", ".5", "1234567890123456",
+              "0.1234567890123456", "NaN", "-Infinity", "", "1.5 "})
+            fila(t, false);
+    }
+    void textoDoble() {
+        QFETCH(QByteArray, texto);
+        QFETCH(bool, tal);
+        for (const char* separador : {",", "\u066B"}) {
+            const FormatoValores f(QString::fromUtf8(separador), QLocale("es_ES"));
+            QByteArray tomado = "<", escrito = "<";
+            QCOMPARE(f.AnexaTextoDobleUtf8(tomado, texto), tal);
+            if (!tal) {
+                QCOMPARE(tomado, "<");
+                continue;
+            }
+            f.AnexaDobleUtf8(escrito, texto.toDouble());
+            QCOMPARE(tomado, escrito);
+        }
+    }
+
     void windows1252_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QByteArray>("bytes");
