@@ -9,6 +9,7 @@
 
 #include <QSqlQuery>
 #include <charconv>
+#include <cstring>
 
 namespace {
 const QString kColumnas = QStringLiteral(
@@ -59,10 +60,36 @@ void AnexaEntero(QByteArray& d, qint64 v) {
 }
 
 bool NecesitaComillas(QByteArrayView v, QByteArrayView separador) {
+    const char s = separador.size() == 1 ? separador.front() : '"';
     for (char c : v)
-        if (c == '"' || c == '\r' || c == '\n')
+        if (c == '"' || c == '\r' || c == '\n' || c == s)
             return true;
-    return v.contains(separador);
+    return separador.size() > 1 && v.contains(separador);
+}
+
+// Appends a piece of a row. A row is many short pieces, and this is cheaper for each than the
+// general insertion that QByteArray's append takes.
+void Pon(QByteArray& d, QByteArrayView v) {
+    if (v.isEmpty())
+        return;
+    const qsizetype k = d.size();
+    d.resize(k + v.size());
+    std::memcpy(d.data() + k, v.data(), size_t(v.size()));
+}
+
+// Text between double quotes, a quote inside doubled.
+void PonEntreComillas(QByteArray& d, QByteArrayView v) {
+    d += '"';
+    if (!std::memchr(v.data(), '"', size_t(v.size()))) {
+        Pon(d, v);
+    } else {
+        for (char c : v) {
+            if (c == '"')
+                d += '"';
+            d += c;
+        }
+    }
+    d += '"';
 }
 } // namespace
 
@@ -166,9 +193,16 @@ Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QSt
     for (; !registros.AlFinal(); registros.MoveNext()) {
         fila.truncate(0); // keeps its room
         for (int i = 0; i < n; ++i) {
-            if (i > 0)
-                fila += sep;
+            if (i > 0 && sep.size() == 1)
+                fila += sep.front();
+            else if (i > 0)
+                Pon(fila, sep);
             const qsizetype inicio = fila.size();
+            if (entreComillas.at(i) &&
+                registros.TipoAlmacenado(i) == RecordsetConsulta::Almacenado::Texto) {
+                PonEntreComillas(fila, registros.Utf8(i));
+                continue;
+            }
             if (entreComillas.at(i)) {
                 // Text is always quoted, a quote inside doubled.
                 fila += '"';
@@ -189,7 +223,7 @@ Resultado ExportaAlbaranes::EscribeTexto(RecordsetConsulta& registros, const QSt
                 fila += '"' + texto + '"';
             }
         }
-        fila += "\r\n";
+        Pon(fila, "\r\n");
         CodificacionExportacion::AnexaDesdeUtf8(bytes, fila, m_codificacion);
         ++m_filas;
         if (m_avance && m_filas % FilasPorAviso == 0 && !Avisa())
@@ -238,7 +272,7 @@ void ExportaAlbaranes::AnexaValor(QByteArray& d, const RecordsetConsulta& regist
         return;
     case A::Texto:
         if (tipo == T::Texto || tipo == T::Nulo) {
-            d += registros.Utf8(i);
+            Pon(d, registros.Utf8(i));
             return;
         }
         if ((tipo == T::Fecha || tipo == T::FechaHora) &&

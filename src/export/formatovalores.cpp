@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <charconv>
+#include <cstring>
 #include <type_traits>
 
 namespace {
@@ -243,14 +244,42 @@ bool FormatoValores::AnexaFechaUtf8(QByteArray& d, QByteArrayView t, bool conHor
     if (!LeeFechaSQL(t.data(), t.size(), anyo, mes, dia) ||
         (conHora && !LeeHoraSQL(t.data(), t.size(), h, m, s)))
         return false;
-    AnexaFechaEn(d, anyo, mes, dia);
+    qsizetype literales = 0;
+    for (const QByteArray& l : m_literalesUtf8)
+        literales += l.size();
+    if (literales > 64) {
+        AnexaFechaEn(d, anyo, mes, dia);
+    } else {
+        // Composed whole, then appended at once: most of an export's dates take this way.
+        char buf[96];
+        char* p = buf;
+        const auto dos = [&p](int v) {
+            *p++ = char('0' + v / 10 % 10);
+            *p++ = char('0' + v % 10);
+        };
+        const auto literal = [&p](const QByteArray& l) {
+            std::memcpy(p, l.constData(), size_t(l.size()));
+            p += l.size();
+        };
+        for (int k = 0; k < 3; ++k) {
+            literal(m_literalesUtf8[k]);
+            if (m_orden[k] == 'd') {
+                dos(dia);
+            } else if (m_orden[k] == 'M') {
+                dos(mes);
+            } else {
+                dos(anyo / 100);
+                dos(anyo % 100);
+            }
+        }
+        literal(m_literalesUtf8[3]);
+        d.append(buf, p - buf);
+    }
     if (conHora) {
-        d += ' ';
-        AnexaDos(d, h);
-        d += ':';
-        AnexaDos(d, m);
-        d += ':';
-        AnexaDos(d, s);
+        const char hora[9] = {' ', char('0' + h / 10), char('0' + h % 10),
+                              ':', char('0' + m / 10), char('0' + m % 10),
+                              ':', char('0' + s / 10), char('0' + s % 10)};
+        d.append(hora, sizeof hora);
     }
     return true;
 }
