@@ -60,14 +60,52 @@ void AnexaDos(QByteArray& d, int v) {
     d.append(cifras, 2);
 }
 
-void AnexaCuatro(QString& d, int v) {
+// A date and time composed whole on the stack, then appended at once: an export writes a great
+// many, and each short append to a byte array costs more than the characters.
+struct Trozo {
+    static constexpr qsizetype Capacidad = 96;
+    char buf[Capacidad];
+    qsizetype n = 0;
+    void operator+=(const QByteArray& t) {
+        std::memcpy(buf + n, t.constData(), size_t(t.size()));
+        n += t.size();
+    }
+    void operator+=(char c) { buf[n++] = c; }
+};
+
+void AnexaDos(Trozo& d, int v) {
+    d += char('0' + v / 10 % 10);
+    d += char('0' + v % 10);
+}
+
+template <typename D> void AnexaCuatro(D& d, int v) {
     AnexaDos(d, v / 100);
     AnexaDos(d, v % 100);
 }
 
-void AnexaCuatro(QByteArray& d, int v) {
-    AnexaDos(d, v / 100);
-    AnexaDos(d, v % 100);
+// " HH:mm:ss".
+template <typename D> void AnexaHora(D& d, int h, int m, int s) {
+    d += ' ';
+    AnexaDos(d, h);
+    d += ':';
+    AnexaDos(d, m);
+    d += ':';
+    AnexaDos(d, s);
+}
+
+// The figure written by "%.15g" (`punto`: where its point stands, -1 for none) with the
+// decimal separator in place of the point.
+void AnexaConSeparador(QByteArray& d, QByteArrayView cifra, qsizetype punto,
+                       const QByteArray& separador) {
+    if (punto < 0) {
+        d.append(cifra);
+    } else if (separador.size() == 1) {
+        const qsizetype inicio = d.size();
+        d.append(cifra);
+        d[inicio + punto] = separador.front();
+    } else {
+        d.append(cifra.first(punto)).append(separador).append(cifra.sliced(punto + 1));
+    }
 }
 
 // Up to 15 significant digits, as "%.15g" would, without "-0". Returns the length.
@@ -185,15 +223,7 @@ void FormatoValores::AnexaDobleUtf8(QByteArray& d, double v) const {
     char buf[64];
     const int n = Doble15(buf, sizeof buf, v);
     const QByteArrayView cifra(buf, n);
-    const qsizetype punto = cifra.indexOf('.');
-    if (punto < 0) {
-        d.append(cifra);
-    } else if (m_separadorDecimalUtf8.size() == 1) {
-        buf[punto] = m_separadorDecimalUtf8.front();
-        d.append(cifra);
-    } else {
-        d.append(cifra.first(punto)).append(m_separadorDecimalUtf8).append(cifra.sliced(punto + 1));
-    }
+    AnexaConSeparador(d, cifra, cifra.indexOf('.'), m_separadorDecimalUtf8);
 }
 
 bool FormatoValores::AnexaTextoDobleUtf8(QByteArray& d, QByteArrayView t) const {
@@ -227,15 +257,7 @@ bool FormatoValores::AnexaTextoDobleUtf8(QByteArray& d, QByteArrayView t) const 
     }
     if (p != fin || cifras > 15)
         return false;
-    if (punto < 0) {
-        d.append(t);
-    } else if (m_separadorDecimalUtf8.size() == 1) {
-        const qsizetype inicio = d.size();
-        d.append(t);
-        d[inicio + punto] = m_separadorDecimalUtf8.front();
-    } else {
-        d.append(t.first(punto)).append(m_separadorDecimalUtf8).append(t.sliced(punto + 1));
-    }
+    AnexaConSeparador(d, t, punto, m_separadorDecimalUtf8);
     return true;
 }
 
@@ -247,39 +269,17 @@ bool FormatoValores::AnexaFechaUtf8(QByteArray& d, QByteArrayView t, bool conHor
     qsizetype literales = 0;
     for (const QByteArray& l : m_literalesUtf8)
         literales += l.size();
-    if (literales > 64) {
+    // Date digits and the time take 17 characters.
+    if (literales + 17 > Trozo::Capacidad) {
         AnexaFechaEn(d, anyo, mes, dia);
+        if (conHora)
+            AnexaHora(d, h, m, s);
     } else {
-        // Composed whole, then appended at once: most of an export's dates take this way.
-        char buf[96];
-        char* p = buf;
-        const auto dos = [&p](int v) {
-            *p++ = char('0' + v / 10 % 10);
-            *p++ = char('0' + v % 10);
-        };
-        const auto literal = [&p](const QByteArray& l) {
-            std::memcpy(p, l.constData(), size_t(l.size()));
-            p += l.size();
-        };
-        for (int k = 0; k < 3; ++k) {
-            literal(m_literalesUtf8[k]);
-            if (m_orden[k] == 'd') {
-                dos(dia);
-            } else if (m_orden[k] == 'M') {
-                dos(mes);
-            } else {
-                dos(anyo / 100);
-                dos(anyo % 100);
-            }
-        }
-        literal(m_literalesUtf8[3]);
-        d.append(buf, p - buf);
-    }
-    if (conHora) {
-        const char hora[9] = {' ', char('0' + h / 10), char('0' + h % 10),
-                              ':', char('0' + m / 10), char('0' + m % 10),
-                              ':', char('0' + s / 10), char('0' + s % 10)};
-        d.append(hora, sizeof hora);
+        Trozo trozo;
+        AnexaFechaEn(trozo, anyo, mes, dia);
+        if (conHora)
+            AnexaHora(trozo, h, m, s);
+        d.append(trozo.buf, trozo.n);
     }
     return true;
 }
@@ -313,14 +313,8 @@ void FormatoValores::Anexa(QString& d, const QVariant& v, Recordset::Tipo tipo) 
         if (LeeFechaSQL(t.constData(), t.size(), anyo, mes, dia) &&
             (!conHora || LeeHoraSQL(t.constData(), t.size(), h, m, s))) {
             AnexaFecha(d, anyo, mes, dia);
-            if (conHora) {
-                d += u' ';
-                AnexaDos(d, h);
-                d += u':';
-                AnexaDos(d, m);
-                d += u':';
-                AnexaDos(d, s);
-            }
+            if (conHora)
+                AnexaHora(d, h, m, s);
         } else {
             d += t; // not a stored date: written as it stands
         }
