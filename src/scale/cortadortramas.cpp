@@ -75,17 +75,16 @@ void CortadorTramas::Entrega(const ProtocoloBascula& p, QByteArrayView trama, qi
         s.lectura.emplace();
     s.lectura->Reinicia(trama);
     const Lectura& ultima = m_enSalida >= 0 ? *m_salida.at(m_enSalida).lectura : m_ultima;
-    if (m_hayUltima && m_tipoUltima == p.tipo && ultima.trama.size() == trama.size() &&
+    if (m_tipoUltima == p.tipo && ultima.trama.size() == trama.size() &&
         std::memcmp(ultima.trama.constData(), trama.data(), size_t(trama.size())) == 0) {
         s.lectura->TomaDecodificado(ultima);
     } else if (p.decodificaEn(trama, m_usuario, *s.lectura)) {
         m_enSalida = m_usadas - 1;
         m_tipoUltima = p.tipo;
-        m_hayUltima = true;
     } else {
         s.lectura.reset();
         ++m_ilegibles;
-        m_hayUltima = false;
+        m_tipoUltima = -1;
         m_enSalida = -1;
     }
     if (p.tipo == 1) {

@@ -69,7 +69,7 @@ public:
     // The definition type 6 reads.
     void SetUsuario(const ProtocoloUsuario& usuario) {
         m_usuario = usuario;
-        m_hayUltima = false;
+        m_tipoUltima = -1;
     }
 
     const QByteArray& Buffer() const { return m_buffer; }
@@ -110,6 +110,6 @@ private:
     // m_ultima, kept from an earlier call).
     Lectura m_ultima;
     qsizetype m_enSalida = -1;
+    // Its protocol; -1 while none is kept.
     qint32 m_tipoUltima = -1;
-    bool m_hayUltima = false;
 };

@@ -34,6 +34,16 @@ struct Lectura {
     // frame's bytes are written over the previous frame's unless a copy of the reading shares
     // them.
     void Reinicia(QByteArrayView frame = {}) {
+        Olvida();
+        trama.resize(frame.size());
+        if (!frame.isEmpty())
+            std::memcpy(trama.data(), frame.data(), size_t(frame.size()));
+        if (!recibida.isNull())
+            recibida = QDateTime();
+    }
+    // Forgets what was decoded (a weight, with nothing said of it), keeping the frame and when it
+    // arrived.
+    void Olvida() {
         clase = Clase::Peso;
         hayPeso = false;
         peso = 0.0;
@@ -42,11 +52,6 @@ struct Lectura {
             unidad = QString();
         estado = Estado::Desconocido;
         tipo = Tipo::Desconocido;
-        trama.resize(frame.size());
-        if (!frame.isEmpty())
-            std::memcpy(trama.data(), frame.data(), size_t(frame.size()));
-        if (!recibida.isNull())
-            recibida = QDateTime();
     }
     // What `otra` says of its weight: everything but its frame and when it arrived.
     void TomaDecodificado(const Lectura& otra) {

@@ -45,12 +45,7 @@ QString Unidad(QByteArrayView t) {
 
 // A reply says nothing of a weight, whatever the frame began to say.
 bool Respuesta(Lectura& l) {
-    l.hayPeso = false;
-    l.peso = 0.0;
-    l.decimales = 0;
-    l.unidad = QString();
-    l.estado = E::Desconocido;
-    l.tipo = T::Desconocido;
+    l.Olvida();
     l.clase = Lectura::Clase::Respuesta;
     return true;
 }
